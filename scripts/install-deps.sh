@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vernalo needs to build, run and test, when any is missing.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
+  qt6-image-formats-plugins
+  libespeak-ng-dev espeak-ng-data espeak-ng
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox
+  adwaita-icon-theme fonts-dejavu-core
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

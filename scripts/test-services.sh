@@ -1,0 +1,40 @@
+# Sourced by test.sh: a private X server and a PulseAudio server with a null sink whose
+# monitor is recorded, so tests can show windows and check that speech really came out.
+# Everything started here is stopped on exit, in reverse order.
+
+_vernalo_pids=()
+vernalo_stop_services() {
+  local i
+  for ((i = ${#_vernalo_pids[@]} - 1; i >= 0; i--)); do
+    kill "${_vernalo_pids[i]}" 2>/dev/null || true
+  done
+  for ((i = ${#_vernalo_pids[@]} - 1; i >= 0; i--)); do
+    wait "${_vernalo_pids[i]}" 2>/dev/null || true
+  done
+  [ -n "${VERNALO_RUNTIME_DIR:-}" ] && rm -rf "$VERNALO_RUNTIME_DIR"
+}
+
+vernalo_start_services() {
+  VERNALO_RUNTIME_DIR=$(mktemp -d)
+  chmod 700 "$VERNALO_RUNTIME_DIR"
+  export XDG_RUNTIME_DIR=$VERNALO_RUNTIME_DIR
+  # A display number nobody uses.
+  local d=95
+  while [ -e "/tmp/.X11-unix/X$d" ] || [ -e "/tmp/.X$d-lock" ]; do d=$((d + 1)); done
+  Xvfb ":$d" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  _vernalo_pids+=($!)
+  export DISPLAY=":$d"
+  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
+    --load="module-null-sink sink_name=vernalo_null" --load=module-native-protocol-unix \
+    >"$VERNALO_RUNTIME_DIR/pulse.log" 2>&1 &
+  _vernalo_pids+=($!)
+  local i
+  for i in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  # Without a reader the null sink consumes in 2-second blocks and playback ends late.
+  export VERNALO_MONITOR="$VERNALO_RUNTIME_DIR/monitor.raw"
+  parec -d vernalo_null.monitor --latency-msec=20 --format=s16le --rate=22050 --channels=1 \
+    >"$VERNALO_MONITOR" 2>/dev/null &
+  _vernalo_pids+=($!)
+  for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  sleep 0.5
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The subcommands of vernalo-cli. Each returns the process exit status:
+// 0 done, 1 the work failed, 2 bad usage or unreadable input.
+
+#include <string>
+#include <vector>
+
+namespace vernalo::cli {
+
+using Args = std::vector<std::string>;
+
+int Pieces(const Args& args);
+
+// Prints "vernalo-cli: message" on standard error and returns 2.
+int UsageError(const std::string& message);
+// Reads a file (or standard input for "-") whole; false with `error` set on failure.
+bool ReadInput(const std::string& path, std::string& bytes, std::string& error);
+
+}  // namespace vernalo::cli

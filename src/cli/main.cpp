@@ -1,0 +1,88 @@
+// vernalo-cli: the reading engine from the command line.
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "cli/commands.h"
+#include "dict/dictfile.h"
+
+namespace vernalo::cli {
+
+int UsageError(const std::string& message) {
+    std::cerr << "vernalo-cli: " << message << "\n";
+    return 2;
+}
+
+bool ReadInput(const std::string& path, std::string& bytes, std::string& error) {
+    if (path == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        if (std::cin.bad()) {
+            error = "cannot read standard input";
+            return false;
+        }
+        return true;
+    }
+    return ReadWholeFile(path, bytes, &error);
+}
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const Args&);
+    const char* usage;
+};
+
+const Command kCommands[] = {
+    {"pieces", Pieces,
+     "pieces [--mode word|sentence] [--no-ru | --no-en] [--dict-ru FILE] [--dict-en FILE]\n"
+     "         [--from N] [FILE | -]\n"
+     "      print the pieces a text is read in, one JSON object per line"},
+};
+
+void PrintHelp() {
+    std::cout << "Usage: vernalo-cli COMMAND [OPTIONS]\n\nCommands:\n";
+    for (const Command& c : kCommands) std::cout << "  " << c.usage << "\n";
+    std::cout << "\nOptions: --help, --version\n";
+}
+
+}  // namespace
+}  // namespace vernalo::cli
+
+int main(int argc, char** argv) {
+    using namespace vernalo::cli;
+    std::ios::sync_with_stdio(false);
+    if (argc < 2) {
+        PrintHelp();
+        return 2;
+    }
+    std::string cmd = argv[1];
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+        PrintHelp();
+        return 0;
+    }
+    if (cmd == "--version") {
+        std::cout << "vernalo-cli " VERNALO_VERSION "\n";
+        return 0;
+    }
+    Args args(argv + 2, argv + argc);
+    for (const Command& c : kCommands) {
+        if (cmd != c.name) continue;
+        for (const auto& a : args) {
+            if (a == "--help" || a == "-h") {
+                std::cout << "Usage: vernalo-cli " << c.usage << "\n";
+                return 0;
+            }
+        }
+        try {
+            return c.run(args);
+        } catch (const std::exception& e) {
+            std::cerr << "vernalo-cli: " << e.what() << "\n";
+            return 1;
+        }
+    }
+    return UsageError("unknown command '" + cmd + "' (try --help)");
+}

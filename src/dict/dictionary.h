@@ -1,0 +1,66 @@
+#pragma once
+// Pronunciation dictionaries: a map from a written form to the text a voice is given.
+//
+// Keys compare as exact strings (no case folding, no trimming). Entries live in one arena,
+// each string stored as Windows-1251 bytes when the code page holds it and as UTF-8
+// otherwise, so a million-entry dictionary costs little more memory than its file.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vernalo {
+
+class TDictionary {
+public:
+    // The value stored for key; empty when absent. Absent keys are not inserted: the store
+    // is never listed, and inserting would grow memory with every distinct word read.
+    std::u16string Lookup(std::u16string_view key) const;
+    // Inserts the entry or overwrites the value of a present key.
+    void Assign(std::u16string_view key, std::u16string_view value);
+    // Assign from a string already in stored form (see StoredForm); used by the file parser.
+    void AssignStored(std::string_view key, std::string_view value);
+
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    void clear();
+    void swap(TDictionary& other) noexcept;
+    // Room for this many more entries and arena bytes.
+    void reserve(std::size_t entries, std::size_t arenaBytes);
+    std::size_t memoryBytes() const;
+
+    // The stored form of a string: tag byte 0 + Windows-1251 bytes, or tag 1 + UTF-8.
+    static void StoredForm(std::u16string_view text, std::string& out);
+
+private:
+    struct Entry {
+        std::uint32_t offset;  // key bytes then value bytes in arena_
+        std::uint32_t keyLength;
+        std::uint32_t valueLength;
+    };
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+
+    std::size_t FindSlot(std::string_view key, std::uint64_t hash) const;
+    void Grow();
+    std::string_view KeyOf(const Entry& e) const {
+        return {arena_.data() + e.offset, e.keyLength};
+    }
+
+    std::vector<Entry> entries_;
+    std::vector<std::uint32_t> slots_;  // open addressing, power-of-two size, indices into entries_
+    std::string arena_;
+};
+
+// The store: DictRU first, then DictEN.
+struct DictStore {
+    TDictionary DictRU;
+    TDictionary DictEN;
+
+    // The map for a language tag, "RU" or "EN" (anything else is English, as the loader decides).
+    TDictionary& ForLanguage(std::string_view language) {
+        return language == "RU" ? DictRU : DictEN;
+    }
+};
+
+}  // namespace vernalo

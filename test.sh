@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Vernalo and runs every test. Exits non-zero on any failure.
+#   ./test.sh          everything: the full build, then the Qt-free core with sanitizers
+#   ./test.sh --quick  the full build only
+set -euo pipefail
+cd "$(dirname "$0")"
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
+scripts/install-deps.sh
+jobs=$(nproc)
+
+cmake --preset release -DVERNALO_WERROR=ON >/dev/null
+cmake --build build/release -j"$jobs"
+if [ $quick -eq 0 ]; then
+  # The core must build and pass without any Qt at all, under ASan and UBSan.
+  cmake --preset core -DVERNALO_WERROR=ON >/dev/null
+  cmake --build build/core -j"$jobs"
+fi
+
+source scripts/test-services.sh
+trap vernalo_stop_services EXIT
+vernalo_start_services
+
+status=0
+if [ $quick -eq 0 ]; then
+  ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/core --output-on-failure --no-tests=error -j"$jobs" || status=1
+fi
+ctest --test-dir build/release --output-on-failure --no-tests=error -j"$jobs" || status=1
+exit $status

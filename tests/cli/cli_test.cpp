@@ -1,0 +1,79 @@
+// Runs vernalo-cli as a user would and reads what it prints.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+};
+
+CliRun Cli(const std::string& args, const std::string& stdinFile = "/dev/null") {
+    std::string cmd = std::string(VERNALO_CLI) + " " + args + " <" + stdinFile + " 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    CliRun r{-1, {}};
+    if (!p) return r;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+    int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+std::string Write(const std::string& name, const std::string& bytes) {
+    std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+TEST(CliPieces, printsOneJsonObjectPerSentence) {
+    std::string text = Write("cli_mixed.txt", "\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0. Hello");  // 1251
+    CliRun r = Cli("pieces " + text);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "{\"from\":1,\"to\":12,\"lang\":\"ru\",\"text\":\"Привет мир.\",\"speech\":\"Привет мир.\"}\n"
+              "{\"from\":12,\"to\":18,\"lang\":\"en\",\"text\":\" Hello\",\"speech\":\" Hello\"}\n");
+}
+
+TEST(CliPieces, wordModeWithDictionaryAndStart) {
+    std::string dict = Write("cli_en.dic", "Hello=Heh-low\r\n");
+    std::string text = Write("cli_words.txt", "Hello, world.\r\nBye 2");
+    CliRun r = Cli("pieces --mode word --dict-en " + dict + " --from 1 -", text);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "{\"from\":1,\"to\":7,\"lang\":\"en\",\"text\":\"Hello,\",\"speech\":\"Heh-low\","
+              "\"replacement\":\"Heh-low\",\"sentenceEnd\":false}\n"
+              "{\"from\":7,\"to\":14,\"lang\":\"en\",\"text\":\" world.\",\"speech\":\" world.\","
+              "\"replacement\":\"\",\"sentenceEnd\":true}\n"
+              "{\"from\":14,\"to\":19,\"lang\":\"en\",\"text\":\"\\nBye \",\"speech\":\"\\nBye \","
+              "\"replacement\":\"\",\"sentenceEnd\":false}\n"
+              "{\"from\":19,\"to\":20,\"lang\":null,\"text\":\"2\",\"speech\":\"2\","
+              "\"replacement\":\"\",\"sentenceEnd\":false}\n");
+}
+
+TEST(CliPieces, badUseIsOneLineAndStatusTwo) {
+    for (const char* args : {"pieces --no-ru --no-en -", "pieces /nonexistent/file.txt", "pieces --mode line",
+                             "pieces --from 0", "pieces --bogus", "nosuchcommand"}) {
+        CliRun r = Cli(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out.find("vernalo-cli: "), 0u) << args << ": " << r.out;
+        EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << args;
+    }
+}
+
+TEST(Cli, helpAndVersion) {
+    EXPECT_EQ(Cli("--version").status, 0);
+    CliRun help = Cli("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("pieces"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#include "dict/dictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vernalo {
+namespace {
+
+TEST(TDictionary, absentKeyIsEmptyAndStaysAbsent) {
+    TDictionary d;
+    EXPECT_EQ(d.Lookup(u"word"), u"");
+    EXPECT_EQ(d.Lookup(u"word"), u"");
+    EXPECT_EQ(d.size(), 0u);  // lookups do not grow the store
+}
+
+TEST(TDictionary, assignAfterLookupAndLaterAssignWin) {
+    TDictionary d;
+    EXPECT_EQ(d.Lookup(u"kg"), u"");
+    d.Assign(u"kg", u"kilogram");
+    EXPECT_EQ(d.Lookup(u"kg"), u"kilogram");
+    d.Assign(u"kg", u"kilograms");
+    EXPECT_EQ(d.Lookup(u"kg"), u"kilograms");
+    EXPECT_EQ(d.size(), 1u);
+    d.Assign(u"kg", u"");  // an empty value means no replacement
+    EXPECT_EQ(d.Lookup(u"kg"), u"");
+}
+
+TEST(TDictionary, keysAreExactStrings) {
+    TDictionary d;
+    d.Assign(u"Hello", u"Heh-low");
+    EXPECT_EQ(d.Lookup(u"hello"), u"");
+    EXPECT_EQ(d.Lookup(u"Hello "), u"");
+    EXPECT_EQ(d.Lookup(u" Hello"), u"");
+    EXPECT_EQ(d.Lookup(u"Hell"), u"");
+    EXPECT_EQ(d.Lookup(u"Hello"), u"Heh-low");
+}
+
+TEST(TDictionary, holdsTextOutsideTheCodePage) {
+    TDictionary d;
+    d.Assign(u"café", u"ка фе");
+    d.Assign(u"кафе", u"caf\u00E9 \U0001F600");
+    d.Assign(u"\u0098", u"x");  // the unassigned byte still round-trips
+    EXPECT_EQ(d.Lookup(u"café"), u"ка фе");
+    EXPECT_EQ(d.Lookup(u"кафе"), u"caf\u00E9 \U0001F600");
+    EXPECT_EQ(d.Lookup(u"cafe"), u"");
+    EXPECT_EQ(d.Lookup(u"\u0098"), u"x");
+}
+
+TEST(TDictionary, manyEntriesSurviveGrowth) {
+    TDictionary d;
+    for (int i = 0; i < 50000; ++i) {
+        std::u16string k = u"k";
+        for (char c : std::to_string(i)) k.push_back(static_cast<char16_t>(c));
+        d.Assign(k, k + u"v");
+    }
+    EXPECT_EQ(d.size(), 50000u);
+    EXPECT_EQ(d.Lookup(u"k0"), u"k0v");
+    EXPECT_EQ(d.Lookup(u"k49999"), u"k49999v");
+    EXPECT_EQ(d.Lookup(u"k50000"), u"");
+}
+
+TEST(DictStore, languageTagPicksTheMap) {
+    DictStore s;
+    s.ForLanguage("RU").Assign(u"а", u"1");
+    s.ForLanguage("EN").Assign(u"a", u"2");
+    EXPECT_EQ(s.DictRU.Lookup(u"а"), u"1");
+    EXPECT_EQ(s.DictEN.Lookup(u"a"), u"2");
+    EXPECT_EQ(s.DictRU.Lookup(u"a"), u"");
+}
+
+}  // namespace
+}  // namespace vernalo

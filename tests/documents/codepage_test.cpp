@@ -1,0 +1,93 @@
+#include "documents/codepage.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+namespace vernalo {
+namespace {
+
+// The system's own converter is an independent source for the table.
+char16_t IconvCp1251(unsigned char byte) {
+    iconv_t cd = iconv_open("UTF-16LE", "CP1251");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return 0xFFFF;
+    char in[1] = {static_cast<char>(byte)};
+    unsigned char out[4] = {};
+    char* pin = in;
+    char* pout = reinterpret_cast<char*>(out);
+    std::size_t inLeft = 1, outLeft = sizeof out;
+    std::size_t r = iconv(cd, &pin, &inLeft, &pout, &outLeft);
+    iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1)) return 0xFFFF;
+    return static_cast<char16_t>(out[0] | out[1] << 8);
+}
+
+TEST(Cp1251, tableAgreesWithSystemConverter) {
+    for (unsigned b = 0; b < 256; ++b) {
+        if (b == 0x98) continue;
+        EXPECT_EQ(Cp1251ToUnicode(static_cast<std::uint8_t>(b)), IconvCp1251(static_cast<unsigned char>(b)))
+            << "byte " << std::hex << b;
+    }
+}
+
+TEST(Cp1251, everyByteRoundTrips) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    std::u16string text = DecodeCp1251(all);
+    ASSERT_EQ(text.size(), 256u);
+    EXPECT_EQ(text[0x98], u'\u0098');
+    EXPECT_EQ(EncodeCp1251(text), all);
+    EXPECT_EQ(TryEncodeCp1251(text).value(), all);
+}
+
+TEST(Cp1251, unitsOutsideTheCodePageAreRefused) {
+    for (char16_t u : {u'\u00E9', u'\u4E2D', char16_t(0xD83D), u'\u0500', u'\uFFFD', u'\u2200'})
+        EXPECT_EQ(UnicodeToCp1251(u), -1) << static_cast<int>(u);
+    EXPECT_EQ(EncodeCp1251(u"a\u00E9b"), "a?b");
+    EXPECT_FALSE(TryEncodeCp1251(u"a\u00E9b").has_value());
+    EXPECT_EQ(UnicodeToCp1251(u'\u2116'), 0xB9);  // numero sign, the highest unit held
+    EXPECT_EQ(UnicodeToCp1251(u'я'), 0xFF);
+}
+
+struct KindCase {
+    unsigned byte;
+    TCharKind kind;
+};
+
+void PrintTo(const KindCase& c, std::ostream* os) { *os << "byte " << c.byte; }
+
+class ByteKind : public testing::TestWithParam<KindCase> {};
+
+TEST_P(ByteKind, classifiesByTheTable) {
+    EXPECT_EQ(CharKind(static_cast<std::uint8_t>(GetParam().byte)), GetParam().kind)
+        << std::hex << GetParam().byte;
+    // A unit classifies as its Windows-1251 byte.
+    EXPECT_EQ(CharKind(Cp1251ToUnicode(static_cast<std::uint8_t>(GetParam().byte))), GetParam().kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ByteKind,
+    testing::Values(KindCase{0xC0, ckRussian}, KindCase{0xDF, ckRussian}, KindCase{0xE0, ckRussian},
+                    KindCase{0xFF, ckRussian}, KindCase{'A', ckLatin}, KindCase{'Z', ckLatin},
+                    KindCase{'a', ckLatin}, KindCase{'z', ckLatin}, KindCase{'@', ckOther},
+                    KindCase{'[', ckOther}, KindCase{'`', ckOther}, KindCase{'{', ckOther},
+                    KindCase{' ', ckSeparator}, KindCase{',', ckSeparator},
+                    KindCase{'\n', ckSeparator}, KindCase{'\r', ckSeparator}, KindCase{'.', ckStop},
+                    KindCase{'!', ckStop}, KindCase{'?', ckStop}, KindCase{':', ckStop},
+                    KindCase{';', ckStop}, KindCase{'(', ckStop}, KindCase{')', ckStop},
+                    KindCase{'0', ckOther}, KindCase{'9', ckOther}, KindCase{'\t', ckOther},
+                    KindCase{'-', ckOther}, KindCase{'\'', ckOther}, KindCase{'"', ckOther},
+                    KindCase{0x00, ckOther}, KindCase{0x80, ckOther}, KindCase{0xA8, ckOther},
+                    KindCase{0xB8, ckOther}, KindCase{0xBF, ckOther}, KindCase{0x98, ckOther}));
+
+TEST(CharKindOfUnit, lettersOutsideTheCodePageAreOther) {
+    EXPECT_EQ(CharKind(u'Ё'), ckOther);
+    EXPECT_EQ(CharKind(u'ё'), ckOther);
+    EXPECT_EQ(CharKind(u'ж'), ckRussian);
+    EXPECT_EQ(CharKind(u'é'), ckOther);        // Latin, but not in Windows-1251
+    EXPECT_EQ(CharKind(u'\u0456'), ckOther);  // Ukrainian i is 0xB3
+    EXPECT_EQ(CharKind(u'\u3002'), ckOther);  // ideographic full stop is no stop
+    EXPECT_EQ(CharKind(u'\u2029'), ckOther);
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -1,0 +1,7 @@
+// Segmentation and dictionary-file parse throughput.
+#include <benchmark/benchmark.h>
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+}

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "documents/codepage.h"
+#include "documents/fileio.h"
 
 namespace vernalo {
 namespace {
@@ -110,23 +111,6 @@ DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
         }
     }
     return result;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    auto fail = [&] {
-        if (error) *error = path + ": " + std::strerror(errno);
-        return false;
-    };
-    if (!f) return fail();
-    if (std::fseek(f.get(), 0, SEEK_END) != 0) return fail();
-    long size = std::ftell(f.get());
-    if (size < 0 || std::fseek(f.get(), 0, SEEK_SET) != 0) return fail();
-    bytes.resize(static_cast<std::size_t>(size));
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f.get());
-    if (got != bytes.size() && std::ferror(f.get())) return fail();
-    bytes.resize(got);
-    return true;
 }
 
 bool LoadDictionaryFile(const std::string& path, TDictionary& dict, DictParseResult* result,

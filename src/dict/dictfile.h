@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "dict/dictionary.h"
+#include "documents/fileio.h"
 #include "documents/textcodec.h"
 
 namespace vernalo {
@@ -34,7 +35,5 @@ DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
 bool LoadDictionaryFile(const std::string& path, TDictionary& dict, DictParseResult* result = nullptr,
                         std::string* error = nullptr, const DictProgress& progress = {});
 
-// Reads a whole file into memory with one read; false with `error` set on failure.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);
 
 }  // namespace vernalo

@@ -1,0 +1,84 @@
+#include "documents/fileio.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace vernalo {
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    auto fail = [&] {
+        if (error) *error = path + ": " + std::strerror(errno);
+        return false;
+    };
+    if (!f) return fail();
+    if (std::fseek(f.get(), 0, SEEK_END) != 0) return fail();
+    long size = std::ftell(f.get());
+    if (size < 0 || std::fseek(f.get(), 0, SEEK_SET) != 0) return fail();
+    bytes.resize(static_cast<std::size_t>(size));
+    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f.get());
+    if (got != bytes.size() && std::ferror(f.get())) return fail();
+    bytes.resize(got);
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    std::string tmp = path + ".XXXXXX";
+    auto fail = [&](int fd) {
+        int err = errno;
+        if (fd >= 0) ::close(fd);
+        if (fd >= 0) ::unlink(tmp.c_str());
+        if (error) *error = path + ": " + std::strerror(err);
+        return false;
+    };
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return fail(-1);
+    // Keep the old file's permissions; a new file gets the usual ones.
+    struct stat st;
+    mode_t mode = 0666;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(fd);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) return fail(fd);
+    if (::close(fd) != 0) {
+        fd = -1;
+        int err = errno;
+        ::unlink(tmp.c_str());
+        errno = err;
+        return fail(-1);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        errno = err;
+        return fail(-1);
+    }
+    return true;
+}
+
+}  // namespace vernalo

@@ -1,0 +1,537 @@
+#include "reading/session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "documents/textcodec.h"
+
+namespace vernalo {
+
+void PrintTo(const std::u16string& s, std::ostream* os) {
+    *os << '"' << Utf16ToUtf8(s) << '"';
+}
+
+namespace {
+
+constexpr int kForever = -1;
+
+struct Voices;
+
+// A voice that speaks for a scripted number of event-loop turns and logs every call.
+class FakeVoice : public TDirectSS {
+public:
+    FakeVoice(const char* name, Voices& all) : name_(name), all_(all) {}
+
+    int ModeCount() const override { return 1; }
+    std::u16string ModeName(int) const override { return u"Fake"; }
+    std::u16string Speaker(int) const override { return u"Fake"; }
+    std::u16string ProductName(int) const override { return u"Fake"; }
+    void Select(int) override {}
+    int Speed() const override { return 100; }
+    void SetSpeed(int) override {}
+    int MinSpeed() const override { return 50; }
+    int MaxSpeed() const override { return 200; }
+
+    void Speak(const std::u16string& text) override;
+    int Speaking() const override { return remaining != 0; }
+    void AudioReset() override;
+
+    void Advance() {
+        if (remaining > 0) --remaining;
+    }
+
+    int duration = 2;   // turns a Speak keeps the voice busy; kForever: until reset
+    int remaining = 0;  // turns left of the current speech
+
+private:
+    std::string name_;
+    Voices& all_;
+};
+
+struct Voices {
+    std::vector<std::string> log;   // "EN speak one ", "RU reset", in call order
+    std::vector<bool> busyAtSpeak;  // was any voice speaking when a Speak came
+    FakeVoice ru{"RU", *this};
+    FakeVoice en{"EN", *this};
+
+    void Advance() {
+        ru.Advance();
+        en.Advance();
+    }
+    std::vector<std::string> Spoken() const {
+        std::vector<std::string> out;
+        for (const auto& l : log)
+            if (l.compare(3, 6, "speak ") == 0) out.push_back(l.substr(9));
+        return out;
+    }
+};
+
+void FakeVoice::Speak(const std::u16string& text) {
+    all_.busyAtSpeak.push_back(all_.ru.remaining != 0 || all_.en.remaining != 0);
+    all_.log.push_back(name_ + " speak " + Utf16ToUtf8(text));
+    remaining = duration;
+}
+
+void FakeVoice::AudioReset() {
+    all_.log.push_back(name_ + " reset");
+    remaining = 0;
+}
+
+class FakeView : public SessionView {
+public:
+    std::u16string EditorText() const override {
+        ++textReads;
+        return text;
+    }
+    long SelectionStart() const override { return selStart; }
+    void SetSelection(long start, long length) override {
+        const long size = static_cast<long>(text.size());
+        selStart = std::clamp(start, 0L, size);
+        selLength = std::clamp(length, 0L, size - selStart);
+        selections.emplace_back(start, length);
+    }
+    void SetReadOnly(bool on) override { readOnly = on; }
+    void ScrollSelectionIntoView() override { scrolledTo.emplace_back(selStart, selLength); }
+    long CaretColumn() const override {
+        const long caret = selStart + selLength;
+        const auto nl = text.rfind(u'\n', caret == 0 ? 0 : caret - 1);
+        return nl == std::u16string::npos || caret == 0 ? caret : caret - static_cast<long>(nl) - 1;
+    }
+    long CaretLine() const override {
+        return static_cast<long>(
+            std::count(text.begin(), text.begin() + selStart + selLength, u'\n'));
+    }
+    bool SayDown() const override { return sayDown; }
+    void ReleaseSay() override {
+        sayDown = false;
+        ++releases;
+    }
+    void SetSayGlyphs(int count) override { glyphs = count; }
+    bool RepeatDown() const override { return repeatDown; }
+    bool SentenceMode() const override { return boxes.RepSent; }
+    int RepeatRU() const override { return repRU; }
+    int RepeatEN() const override { return repEN; }
+    void SetStatusText(int panel, const std::u16string& t) override {
+        panels[panel] = t;
+        if (panel == 3) panel3History.push_back(Utf16ToUtf8(t));
+    }
+    bool BrowserPageActive() const override { return browserActive; }
+    void ImportBrowserPage() override {
+        text = browserText;
+        ++imports;
+        importedBeforeRead = textReads == 0;
+    }
+
+    std::u16string text;
+    long selStart = 0, selLength = 0;
+    bool readOnly = false, sayDown = false, repeatDown = false;
+    int glyphs = 2, releases = 0;
+    ModeBoxes boxes;
+    int repRU = 1, repEN = 1;
+    std::u16string panels[5];
+    std::vector<std::string> panel3History;
+    std::vector<std::pair<long, long>> selections, scrolledTo;
+    bool browserActive = false, importedBeforeRead = false;
+    std::u16string browserText;
+    int imports = 0;
+    mutable int textReads = 0;
+};
+
+// The window, its voices and the session, with the event loop turned by hand.
+struct Rig {
+    FakeView view;
+    Voices voices;
+    DictStore dicts;
+    Segmenter seg{dicts};
+    TReadingSession session{view, voices.ru, voices.en, seg};
+
+    explicit Rig(std::u16string text, bool sentenceMode = false) {
+        view.text = std::move(text);
+        view.boxes = {sentenceMode, !sentenceMode};
+    }
+    void Press() {
+        view.sayDown = true;
+        session.SayClicked(true);
+    }
+    void Release() {
+        view.sayDown = false;
+        session.SayClicked(false);
+    }
+    // One turn of the event loop: time passes for the voices, then the session polls.
+    void Turn() {
+        voices.Advance();
+        session.Tick();
+    }
+    void RunToEnd() {
+        for (int i = 0; i < 10000 && session.Running(); ++i)
+            Turn();
+        ASSERT_FALSE(session.Running()) << "the session never ended";
+    }
+    // Turns until `n` Speak calls have been made in all.
+    void RunUntilSpoken(std::size_t n) {
+        for (int i = 0; i < 10000 && voices.Spoken().size() < n; ++i)
+            Turn();
+        ASSERT_EQ(voices.Spoken().size(), n);
+    }
+    std::pair<long, long> Selection() const { return {view.selStart, view.selLength}; }
+};
+
+using Strings = std::vector<std::string>;
+
+// --- Where reading starts -------------------------------------------------------------------
+
+struct StartCase {
+    const char* name;
+    long caret;
+    bool paused;
+    std::pair<long, long> firstPiece;  // selection of the first piece
+    std::string firstSpeech;
+};
+
+void PrintTo(const StartCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class StartPosition : public testing::TestWithParam<StartCase> {};
+
+TEST_P(StartPosition, firstPieceFollowsTheCaret) {
+    const StartCase& c = GetParam();
+    Rig rig(u"one two three");  // word mode
+    rig.view.selStart = c.caret;
+    rig.session.SetPaused(c.paused);
+    rig.Press();
+    ASSERT_FALSE(rig.voices.Spoken().empty());
+    EXPECT_EQ(rig.voices.Spoken()[0], c.firstSpeech);
+    ASSERT_FALSE(rig.view.scrolledTo.empty());
+    EXPECT_EQ(rig.view.scrolledTo[0], c.firstPiece);
+    EXPECT_FALSE(rig.session.Paused());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Session, StartPosition,
+    testing::Values(StartCase{"caretAtStart", 0, false, {0, 4}, "one "},
+                    StartCase{"caretAfterFirstCharacter", 1, false, {0, 4}, "one "},
+                    // the character before the caret comes first: usually the separator
+                    StartCase{"caretInsideStartsOneBefore", 4, false, {3, 5}, " two "},
+                    StartCase{"caretBeforeLastCharacter", 12, false, {11, 2}, "ee"},
+                    StartCase{"caretAtTheEndStartsOver", 13, false, {0, 4}, "one "},
+                    StartCase{"caretPastTheEndStartsOver", 40, false, {0, 4}, "one "},
+                    StartCase{"pausedResumesAtSelectionStart", 4, true, {4, 4}, "two "},
+                    StartCase{"pausedAtTheEndStartsOver", 13, true, {0, 4}, "one "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Through the text and to its end --------------------------------------------------------
+
+TEST(Session, englishRepeatThreeInWordModeWaitsForSilenceEachTime) {
+    Rig rig(u"one two");
+    rig.view.repEN = 3;
+    rig.Press();
+    rig.RunToEnd();
+    EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset",  //
+                                       "EN speak one ", "RU reset", "EN speak one ", "RU reset",
+                                       "EN speak one ", "RU reset", "EN speak two", "RU reset",
+                                       "EN speak two", "RU reset", "EN speak two", "RU reset"}));
+    EXPECT_EQ(rig.voices.busyAtSpeak, std::vector<bool>(6, false));
+}
+
+TEST(Session, alternatingSentencesGoToTheirOwnVoices) {
+    Rig rig(u"Привет мир. Hello world. Пока.", true);
+    rig.Press();
+    rig.RunToEnd();
+    EXPECT_EQ(rig.voices.log,
+              (Strings{"RU reset", "EN reset", "RU speak Привет мир.", "EN reset",
+                       "EN speak  Hello world.", "RU reset", "RU speak  Пока.", "EN reset"}));
+    EXPECT_EQ(rig.view.panel3History,
+              (Strings{" - Russian - ", " - English - ", " - Russian - ", " "}));
+}
+
+TEST(Session, eachPieceIsSelectedExactlyAndScrolledIntoView) {
+    Rig rig(u"one two 123");
+    rig.Press();
+    EXPECT_TRUE(rig.view.readOnly);
+    EXPECT_EQ(rig.view.glyphs, 1);
+    rig.RunToEnd();
+    // "123" has no language: selected like any piece, not spoken
+    const std::vector<std::pair<long, long>> pieces{{0, 4}, {4, 4}, {8, 3}};
+    EXPECT_EQ(rig.view.scrolledTo, pieces);
+    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "two "}));
+}
+
+TEST(Session, endOfTextPutsCaretAtTheEndAndSayUp) {
+    Rig rig(u"one two three");
+    rig.Press();
+    rig.RunToEnd();
+    EXPECT_FALSE(rig.view.sayDown);
+    EXPECT_EQ(rig.view.releases, 1);
+    EXPECT_EQ(rig.Selection(), (std::pair<long, long>{13, 0}));
+    EXPECT_FALSE(rig.view.readOnly);
+    EXPECT_EQ(rig.view.glyphs, 2);
+    EXPECT_EQ(rig.view.panels[3], u" ");
+    EXPECT_FALSE(rig.session.Paused());
+
+    rig.voices.log.clear();
+    rig.Press();  // after the end, Say starts from the beginning
+    EXPECT_EQ(rig.voices.Spoken(), Strings{"one "});
+}
+
+TEST(Session, lastPieceIsNotWaitedFor) {
+    Rig rig(u"one");
+    rig.voices.en.duration = kForever;
+    rig.Press();
+    EXPECT_FALSE(rig.session.Running());
+    EXPECT_TRUE(rig.voices.en.Speaking());
+}
+
+TEST(Session, emptyEditorEndsAtOnce) {
+    Rig rig(u"");
+    rig.Press();
+    EXPECT_FALSE(rig.session.Running());
+    EXPECT_FALSE(rig.view.sayDown);
+    EXPECT_FALSE(rig.view.readOnly);
+    EXPECT_EQ(rig.view.panels[3], u" ");
+    EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset"}));
+}
+
+TEST(Session, caretPanelsFollowEachPiece) {
+    Rig rig(u"one\ntwo three");
+    rig.Press();
+    EXPECT_EQ(rig.view.panels[0], u"Column: 0");
+    EXPECT_EQ(rig.view.panels[1], u"String: 1");
+    rig.RunUntilSpoken(2);  // "two "
+    EXPECT_EQ(rig.view.panels[0], u"Column: 4");
+    EXPECT_EQ(rig.view.panels[1], u"String: 1");
+}
+
+TEST(Session, voiceThatNeverReportsSpeakingDoesNotStall) {
+    Rig rig(u"one two three four");
+    rig.voices.en.duration = 0;
+    rig.view.repEN = 2;
+    rig.Press();
+    rig.RunToEnd();
+    EXPECT_EQ(rig.voices.Spoken().size(), 8u);
+}
+
+TEST(Session, repeatDownStartsOverAtTheEnd) {
+    Rig rig(u"one two");
+    rig.view.repeatDown = true;
+    rig.Press();
+    rig.RunUntilSpoken(4);
+    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "two", "one ", "two"}));
+    EXPECT_NE(std::find(rig.view.selections.begin(), rig.view.selections.end(),
+                        std::pair<long, long>{0, 0}),
+              rig.view.selections.end());
+    EXPECT_TRUE(rig.session.Running());
+    rig.view.repeatDown = false;
+    rig.RunToEnd();
+    EXPECT_EQ(rig.voices.Spoken().size(), 6u);
+    EXPECT_EQ(rig.Selection(), (std::pair<long, long>{7, 0}));
+}
+
+TEST(Session, browserPageIsImportedBeforeTheTextIsTaken) {
+    Rig rig(u"old text");
+    rig.view.browserActive = true;
+    rig.view.browserText = u"page text";
+    rig.Press();
+    EXPECT_EQ(rig.view.imports, 1);
+    EXPECT_TRUE(rig.view.importedBeforeRead);
+    EXPECT_EQ(rig.voices.Spoken(), Strings{"page "});
+}
+
+// --- Settings changed while reading ---------------------------------------------------------
+
+struct RepeatCase {
+    int count;
+    std::size_t spoken;
+};
+
+class RepeatCount : public testing::TestWithParam<RepeatCase> {};
+
+TEST_P(RepeatCount, isKeptWithinOneToTen) {
+    Rig rig(u"word");
+    rig.view.repEN = GetParam().count;
+    rig.Press();
+    rig.RunToEnd();
+    EXPECT_EQ(rig.voices.Spoken().size(), GetParam().spoken);
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, RepeatCount,
+                         testing::Values(RepeatCase{1, 1}, RepeatCase{10, 10}, RepeatCase{0, 1},
+                                         RepeatCase{-3, 1}, RepeatCase{11, 10}));
+
+TEST(Session, repeatCountsAndModeAreReadAtEachPiece) {
+    Rig rig(u"one two three. four");
+    rig.Press();
+    rig.view.repEN = 2;
+    rig.view.boxes = {true, false};  // sentence mode from the next piece on
+    rig.RunToEnd();
+    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "two three.", "two three.", " four", " four"}));
+}
+
+// Sentence mode waits for the piece's own voice only; word mode for both voices.
+class WaitPerMode : public testing::TestWithParam<bool> {};
+
+TEST_P(WaitPerMode, repetitionWaitsAsTheModeSays) {
+    const bool sentenceMode = GetParam();
+    Rig rig(u"Привет.", sentenceMode);
+    rig.view.repRU = 2;
+    rig.Press();
+    ASSERT_EQ(rig.voices.Spoken().size(), 1u);
+    rig.voices.en.remaining = kForever;  // e.g. a test phrase on the English voice
+    rig.voices.ru.remaining = 0;
+    rig.session.Tick();
+    if (sentenceMode) {
+        EXPECT_EQ(rig.voices.Spoken().size(), 2u);
+        EXPECT_EQ(rig.voices.log.back(), "EN reset");
+    } else {
+        EXPECT_EQ(rig.voices.Spoken().size(), 1u);
+        rig.voices.en.remaining = 0;
+        rig.session.Tick();
+        EXPECT_EQ(rig.voices.Spoken().size(), 2u);
+        EXPECT_EQ(rig.voices.busyAtSpeak, (std::vector<bool>{false, false}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, WaitPerMode, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "sentence" : "word"; });
+
+// --- Pause, resume and close ----------------------------------------------------------------
+
+TEST(Session, releasingSaySilencesAtOnceAndLeavesThePieceSelected) {
+    Rig rig(u"one two three");
+    rig.view.repEN = 3;
+    rig.Press();
+    rig.RunUntilSpoken(4);  // "two " once
+    rig.voices.log.clear();
+    rig.Release();
+    EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset"}));
+    EXPECT_FALSE(rig.session.Running());
+    EXPECT_TRUE(rig.session.Paused());
+    EXPECT_EQ(rig.Selection(), (std::pair<long, long>{4, 4}));
+    EXPECT_FALSE(rig.view.readOnly);
+    EXPECT_EQ(rig.view.glyphs, 2);
+    EXPECT_EQ(rig.view.panels[3], u" ");
+    for (int i = 0; i < 20; ++i)
+        rig.Turn();
+    EXPECT_EQ(rig.voices.Spoken().size(), 0u) << "the rest of the repeats was not dropped";
+
+    rig.Press();  // resumes with the first character of that piece, all repeats again
+    rig.RunToEnd();
+    EXPECT_EQ(rig.voices.Spoken(), (Strings{"two ", "two ", "two ", "three", "three", "three"}));
+}
+
+TEST(Session, resumeFollowsACaretMovedWhilePaused) {
+    Rig rig(u"one two three");
+    rig.Press();
+    rig.Release();
+    rig.view.selStart = 8;
+    rig.view.selLength = 0;
+    rig.voices.log.clear();
+    rig.view.scrolledTo.clear();
+    rig.Press();
+    EXPECT_EQ(rig.voices.Spoken(), Strings{"three"});
+    ASSERT_FALSE(rig.view.scrolledTo.empty());
+    EXPECT_EQ(rig.view.scrolledTo[0], (std::pair<long, long>{8, 5}));
+}
+
+TEST(Session, sayReleasedWithoutAClickStillPauses) {
+    Rig rig(u"one two");
+    rig.Press();
+    rig.view.sayDown = false;
+    rig.voices.log.clear();
+    rig.Turn();
+    EXPECT_FALSE(rig.session.Running());
+    EXPECT_TRUE(rig.session.Paused());
+    EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset"}));
+}
+
+TEST(Session, closingWhileReadingStopsSpeechAtOnce) {
+    Rig rig(u"one two three");
+    rig.view.repEN = 5;
+    rig.Press();
+    rig.voices.log.clear();
+    rig.session.Close();
+    EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset"}));
+    EXPECT_FALSE(rig.view.sayDown);
+    EXPECT_FALSE(rig.session.Running());
+    EXPECT_TRUE(rig.session.Paused());
+    EXPECT_FALSE(rig.view.readOnly);
+    rig.Turn();
+    EXPECT_EQ(rig.voices.Spoken().size(), 0u);
+}
+
+TEST(Session, closingAfterTheEndSilencesTheLastPiece) {
+    Rig rig(u"one");
+    rig.voices.en.duration = kForever;
+    rig.Press();
+    rig.session.Close();
+    EXPECT_FALSE(rig.voices.en.Speaking());
+    EXPECT_FALSE(rig.session.Paused());
+}
+
+// --- The mode boxes -------------------------------------------------------------------------
+
+struct BoxCase {
+    const char* name;
+    ModeBoxes before;
+    bool clickWord;  // otherwise the sentence box
+    ModeBoxes after;
+};
+
+void PrintTo(const BoxCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ModeBoxClick : public testing::TestWithParam<BoxCase> {};
+
+// A click toggles the box first, then its handler runs (Qt's clicked(), mouse or keyboard).
+TEST_P(ModeBoxClick, switchesTheModeAndKeepsOneBoxChecked) {
+    const BoxCase& c = GetParam();
+    ModeBoxes b = c.before;
+    if (c.clickWord) {
+        b.RepWord = !b.RepWord;
+        b = ChBRepWordMouseUp(b);
+    } else {
+        b.RepSent = !b.RepSent;
+        b = ChBRepSentMouseUp(b);
+    }
+    EXPECT_EQ(b.RepSent, c.after.RepSent);
+    EXPECT_EQ(b.RepWord, c.after.RepWord);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Session, ModeBoxClick,
+    testing::Values(BoxCase{"wordBoxInSentenceMode", {true, false}, true, {false, true}},
+                    BoxCase{"wordBoxInWordMode", {false, true}, true, {true, false}},
+                    BoxCase{"sentenceBoxInSentenceMode", {true, false}, false, {false, true}},
+                    BoxCase{"sentenceBoxInWordMode", {false, true}, false, {true, false}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Session, twoClicksOnTheWordBoxComeBackToSentenceMode) {
+    ModeBoxes b;
+    for (int i = 0; i < 2; ++i) {
+        b.RepWord = !b.RepWord;
+        b = ChBRepWordMouseUp(b);
+    }
+    EXPECT_TRUE(b.RepSent);
+    EXPECT_FALSE(b.RepWord);
+}
+
+// Boxes toggled without their handler can both be checked or both clear; the session
+// looks at the sentence box alone.
+class ModeFromSentenceBox : public testing::TestWithParam<ModeBoxes> {};
+
+TEST_P(ModeFromSentenceBox, decidesThePieceSize) {
+    Rig rig(u"one two.");
+    rig.view.boxes = GetParam();
+    rig.Press();
+    EXPECT_EQ(rig.voices.Spoken()[0], GetParam().RepSent ? "one two." : "one ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, ModeFromSentenceBox,
+                         testing::Values(ModeBoxes{true, true}, ModeBoxes{false, false}));
+
+}  // namespace
+}  // namespace vernalo

@@ -10,6 +10,8 @@ namespace vernalo::cli {
 using Args = std::vector<std::string>;
 
 int Pieces(const Args& args);
+int Voices(const Args& args);
+int Speak(const Args& args);
 
 // Prints "vernalo-cli: message" on standard error and returns 2.
 int UsageError(const std::string& message);

@@ -41,6 +41,14 @@ const Command kCommands[] = {
      "pieces [--mode word|sentence] [--no-ru | --no-en] [--dict-ru FILE] [--dict-en FILE]\n"
      "         [--from N] [FILE | -]\n"
      "      print the pieces a text is read in, one JSON object per line"},
+#ifdef VERNALO_WITH_ESPEAK
+    {"voices", Voices,
+     "voices\n"
+     "      list the voices: number, mode name, speaker, product, speed range, normal speed"},
+    {"speak", Speak,
+     "speak [--voice NAME] [--speed N] [--wav OUT] TEXT\n"
+     "      speak a text with one voice (by speaker name), or write it to a WAV file"},
+#endif
 };
 
 void PrintHelp() {

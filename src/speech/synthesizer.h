@@ -33,6 +33,10 @@ public:
     virtual int Speaking() const = 0;
     // Silences the control at once and drops what is queued.
     virtual void AudioReset() = 0;
+
+    // A hint that `text` is likely to be spoken next with the current mode and speed, so an
+    // engine may synthesize it ahead and start it without a gap. Engines may ignore it.
+    virtual void Prepare(const std::u16string& text) { (void)text; }
 };
 
 }  // namespace vernalo

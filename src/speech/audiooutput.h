@@ -1,0 +1,69 @@
+#pragma once
+// Where synthesized speech goes: 16-bit mono PCM at kSampleRate. Write may be called from
+// the synthesis thread while Playing and Reset are called from the window's thread.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace vernalo {
+
+inline constexpr int kSampleRate = 22050;
+
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+    // Queues samples behind what is already queued.
+    virtual void Write(const std::int16_t* samples, std::size_t count) = 0;
+    // True while some written sample has not been played yet.
+    virtual bool Playing() const = 0;
+    // Silences the output at once and drops everything queued.
+    virtual void Reset() = 0;
+    // Called (at most once, on any thread) when the output fails after it was made.
+    std::function<void(const std::string&)> OnError;
+};
+
+// Stands in for a device: consumes the audio in real time and plays it nowhere, so that
+// Playing behaves as it would with a sound card.
+class NullOutput : public AudioOutput {
+public:
+    void Write(const std::int16_t* samples, std::size_t count) override;
+    bool Playing() const override;
+    void Reset() override;
+
+protected:
+    using Clock = std::chrono::steady_clock;
+    mutable std::mutex mutex_;
+    Clock::time_point end_{};  // when the last written sample will have been played
+};
+
+// Records the audio to a WAV file, consuming it in real time like a device. The file is
+// written beside its final name and moved there by Finish, so a failure never leaves a
+// truncated file under that name.
+class WavOutput : public NullOutput {
+public:
+    explicit WavOutput(std::string path);
+    ~WavOutput() override;
+    // False with `error` set when the file cannot be created.
+    bool Open(std::string* error);
+    void Write(const std::int16_t* samples, std::size_t count) override;
+    // Completes the header and moves the file to its name; false with `error` on failure.
+    bool Finish(std::string* error);
+    std::size_t SamplesWritten() const;
+
+private:
+    std::string path_;
+    std::string partPath_;
+    std::ofstream file_;
+    std::size_t samples_ = 0;
+    bool failed_ = false;
+};
+
+// Root mean square of the samples, 0 for none: how loud a stretch of audio is.
+double Rms(const std::int16_t* samples, std::size_t count);
+
+}  // namespace vernalo

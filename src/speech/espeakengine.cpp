@@ -1,0 +1,244 @@
+#include "speech/espeakengine.h"
+
+#include <espeak-ng/espeak_ng.h>
+#include <espeak-ng/speak_lib.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "documents/textcodec.h"
+
+namespace vernalo {
+
+namespace {
+
+struct Candidate {
+    const char* voice;
+    const char16_t* name;
+    const char16_t* speaker;
+};
+
+// Russian voices first, then English; the first of each language carries the speaker name
+// that a first start selects.
+const Candidate kCandidates[] = {
+    {"ru", u"Russian, male", u"Nicolai"},
+    {"ru+m3", u"Russian, male, low", u"Boris"},
+    {"ru+f3", u"Russian, female", u"Elena"},
+    {"ru+f5", u"Russian, female, soft", u"Tatiana"},
+    {"en+f3", u"English (British), female", u"Carol"},
+    {"en", u"English (British), male", u"Michael"},
+    {"en+m3", u"English (British), male, low", u"Robert"},
+    {"en-us", u"English (American), male", u"Peter"},
+    {"en-us+f2", u"English (American), female", u"Susan"},
+};
+
+int SynthCallback(short* wav, int count, espeak_EVENT* events) {
+    auto* job = events ? static_cast<EspeakEngine::Job*>(events->user_data) : nullptr;
+    if (!job || !wav || count <= 0) return 0;
+    return job->Chunk(reinterpret_cast<const std::int16_t*>(wav), static_cast<std::size_t>(count))
+               ? 0
+               : 1;
+}
+
+}  // namespace
+
+EspeakEngine& EspeakEngine::Instance() {
+    static EspeakEngine engine;
+    return engine;
+}
+
+EspeakEngine::EspeakEngine() {
+    // The modes are known before the constructor returns, so callers never see them change.
+    std::promise<void> started;
+    auto ready = started.get_future();
+    worker_ = std::thread([this, &started] {
+        const bool ok = Start();
+        started.set_value();
+        if (ok) Run();
+    });
+    ready.wait();
+}
+
+EspeakEngine::~EspeakEngine() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+        queue_.clear();
+    }
+    wake_.notify_all();
+    if (worker_.joinable()) worker_.join();
+    if (error_.empty()) espeak_ng_Terminate();
+}
+
+bool EspeakEngine::Start() {
+    espeak_ng_InitializePath(nullptr);
+    espeak_ng_ERROR_CONTEXT context = nullptr;
+    espeak_ng_STATUS status = espeak_ng_Initialize(&context);
+    if (status == ENS_OK)
+        status = espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 40, nullptr);
+    if (status != ENS_OK) {
+        char message[512] = "";
+        espeak_ng_GetStatusCodeMessage(status, message, sizeof message);
+        espeak_ng_ClearErrorContext(&context);
+        error_ = std::string("the speech engine cannot start: ") + message;
+        return false;
+    }
+    espeak_SetSynthCallback(SynthCallback);
+    const char* dataPath = nullptr;
+    const char* version = espeak_Info(&dataPath);
+    product_ = u"DIGALO Speech, espeak-ng " + Utf8ToUtf16(version ? version : "");
+    for (const Candidate& c : kCandidates) {
+        if (espeak_ng_SetVoiceByName(c.voice) == ENS_OK)
+            modes_.push_back({c.voice, c.name, c.speaker});
+    }
+    if (modes_.empty()) error_ = "the speech engine has no Russian or English voice";
+    return true;
+}
+
+void EspeakEngine::Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        if (stop_) return;
+        Job job = std::move(queue_.front());
+        queue_.pop_front();
+        running_ = job.Owner;
+        lock.unlock();
+        Synthesize(job);
+        lock.lock();
+        running_ = nullptr;
+        idle_.notify_all();
+    }
+}
+
+void EspeakEngine::Synthesize(Job& job) {
+    if (job.Voice != currentVoice_) {
+        if (espeak_ng_SetVoiceByName(job.Voice.c_str()) == ENS_OK) currentVoice_ = job.Voice;
+    }
+    // Rate is global in the library and survives a voice switch: set it for every job.
+    espeak_ng_SetParameter(espeakRATE, std::clamp(job.Rate, kMinRate, kMaxRate), 0);
+    bool abandoned = false;
+    auto chunk = std::move(job.Chunk);
+    job.Chunk = [&](const std::int16_t* samples, std::size_t count) {
+        if (!chunk(samples, count)) abandoned = true;
+        return !abandoned;
+    };
+    espeak_ng_STATUS status =
+        espeak_ng_Synthesize(job.Text.c_str(), job.Text.size() + 1, 0, POS_CHARACTER, 0,
+                             espeakCHARS_UTF8, nullptr, &job);
+    if (!abandoned && job.Done) job.Done();
+    (void)status;
+}
+
+void EspeakEngine::Submit(Job job) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stop_ || !error_.empty()) return;
+        queue_.push_back(std::move(job));
+    }
+    wake_.notify_one();
+}
+
+void EspeakEngine::Drop(const void* owner) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(queue_, [owner](const Job& j) { return j.Owner == owner; });
+}
+
+void EspeakEngine::Drain(const void* owner) {
+    std::unique_lock lock(mutex_);
+    std::erase_if(queue_, [owner](const Job& j) { return j.Owner == owner; });
+    idle_.wait(lock, [this, owner] { return running_ != owner; });
+}
+
+TEspeakVoice::TEspeakVoice(std::unique_ptr<AudioOutput> output, int mode)
+    : engine_(EspeakEngine::Instance()),
+      output_(output ? std::move(output) : std::make_unique<NullOutput>()) {
+    mode_ = (mode >= 1 && mode <= ModeCount()) ? mode : 1;
+}
+
+TEspeakVoice::~TEspeakVoice() {
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+    }
+    engine_.Drain(this);
+}
+
+int TEspeakVoice::ModeCount() const {
+    return static_cast<int>(engine_.Modes().size());
+}
+
+std::u16string TEspeakVoice::ModeName(int mode) const {
+    if (mode < 1 || mode > ModeCount()) return {};
+    return engine_.Modes()[mode - 1].Name;
+}
+
+std::u16string TEspeakVoice::Speaker(int mode) const {
+    if (mode < 1 || mode > ModeCount()) return {};
+    return engine_.Modes()[mode - 1].Speaker;
+}
+
+std::u16string TEspeakVoice::ProductName(int mode) const {
+    if (mode < 1 || mode > ModeCount()) return {};
+    return engine_.ProductName();
+}
+
+void TEspeakVoice::Select(int mode) {
+    if (mode < 1 || mode > ModeCount()) return;
+    mode_ = mode;
+    speed_ = kNormalSpeed;
+}
+
+void TEspeakVoice::SetSpeed(int speed) {
+    speed_ = std::clamp(speed, kMinSpeed, kMaxSpeed);
+}
+
+int TEspeakVoice::FindSpeaker(const std::u16string& name) {
+    const auto& modes = EspeakEngine::Instance().Modes();
+    for (std::size_t i = 0; i < modes.size(); ++i)
+        if (modes[i].Speaker == name) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+void TEspeakVoice::Speak(const std::u16string& text) {
+    if (ModeCount() == 0 || text.empty()) return;
+    EspeakEngine::Job job;
+    job.Owner = this;
+    job.Voice = engine_.Modes()[mode_ - 1].Voice;
+    job.Rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * speed_ / 100.0));
+    job.Text = Utf16ToUtf8(text);
+    unsigned generation;
+    {
+        std::lock_guard lock(mutex_);
+        generation = generation_;
+        ++pending_;
+    }
+    job.Chunk = [this, generation](const std::int16_t* samples, std::size_t count) {
+        std::lock_guard lock(mutex_);
+        if (generation != generation_) return false;
+        output_->Write(samples, count);
+        return true;
+    };
+    job.Done = [this, generation] {
+        std::lock_guard lock(mutex_);
+        if (generation == generation_) --pending_;
+    };
+    engine_.Submit(std::move(job));
+}
+
+int TEspeakVoice::Speaking() const {
+    std::lock_guard lock(mutex_);
+    return pending_ > 0 || output_->Playing() ? 1 : 0;
+}
+
+void TEspeakVoice::AudioReset() {
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        pending_ = 0;
+        output_->Reset();
+    }
+    engine_.Drop(this);
+}
+
+}  // namespace vernalo

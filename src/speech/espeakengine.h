@@ -1,0 +1,125 @@
+#pragma once
+// The built-in engine: the espeak-ng library embedded in the process. The library holds one
+// engine per process without a handle, so one worker thread owns every call to it; both
+// synthesizer controls hand it jobs and it switches voice per job.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "speech/audiooutput.h"
+#include "speech/synthesizer.h"
+
+namespace vernalo {
+
+struct EspeakMode {
+    std::string Voice;  // the library's voice name, with a variant ("ru+f3")
+    std::u16string Name;
+    std::u16string Speaker;
+};
+
+class EspeakEngine {
+public:
+    // The process's engine, started on first use.
+    static EspeakEngine& Instance();
+    ~EspeakEngine();
+
+    // The voices found at start; empty when the engine could not start.
+    const std::vector<EspeakMode>& Modes() const { return modes_; }
+    // Why the engine could not start, or empty.
+    const std::string& Error() const { return error_; }
+    const std::u16string& ProductName() const { return product_; }
+
+    struct Job {
+        const void* Owner = nullptr;
+        std::string Voice;
+        int Rate = 175;    // words per minute
+        std::string Text;  // UTF-8
+        // Gets each synthesized chunk on the worker; returning false abandons the job.
+        std::function<bool(const std::int16_t*, std::size_t)> Chunk;
+        // Runs on the worker after the last chunk unless the job was dropped or abandoned.
+        std::function<void()> Done;
+    };
+    void Submit(Job job);
+    // Drops the queued jobs of `owner`; a running one goes on until its Chunk says stop.
+    void Drop(const void* owner);
+    // Drops the queued jobs of `owner` and waits until none of its jobs runs.
+    void Drain(const void* owner);
+
+    // The library's own rate bounds and normal rate, in words per minute.
+    static constexpr int kMinRate = 80;
+    static constexpr int kMaxRate = 450;
+    static constexpr int kNormalRate = 175;
+
+private:
+    EspeakEngine();
+    void Run();
+    bool Start();
+    void Synthesize(Job& job);
+
+    std::vector<EspeakMode> modes_;
+    std::string error_;
+    std::u16string product_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::deque<Job> queue_;
+    const void* running_ = nullptr;
+    bool stop_ = false;
+    std::string currentVoice_;
+    std::thread worker_;
+};
+
+// A synthesizer control speaking with the built-in engine through one audio output.
+class TEspeakVoice : public TDirectSS {
+public:
+    // Speed is in percent of the voice's normal rate, within these bounds.
+    static constexpr int kMinSpeed = 50;
+    static constexpr int kMaxSpeed = 250;
+    static constexpr int kNormalSpeed = 100;
+
+    // `mode` is the mode selected at first (1 when out of range).
+    explicit TEspeakVoice(std::unique_ptr<AudioOutput> output, int mode = 1);
+    ~TEspeakVoice() override;
+
+    int ModeCount() const override;
+    std::u16string ModeName(int mode) const override;
+    std::u16string Speaker(int mode) const override;
+    std::u16string ProductName(int mode) const override;
+    void Select(int mode) override;
+    int Speed() const override { return speed_; }
+    void SetSpeed(int speed) override;
+    int MinSpeed() const override { return kMinSpeed; }
+    int MaxSpeed() const override { return kMaxSpeed; }
+    void Speak(const std::u16string& text) override;
+    int Speaking() const override;
+    void AudioReset() override;
+
+    int Mode() const { return mode_; }
+    AudioOutput& Output() { return *output_; }
+    // The mode whose speaker is `name`, or 0.
+    static int FindSpeaker(const std::u16string& name);
+
+private:
+    EspeakEngine& engine_;
+    std::unique_ptr<AudioOutput> output_;
+    int mode_ = 1;
+    int speed_ = kNormalSpeed;
+
+    // Guards the generation, the pending count and the hand-over of audio to the output, so
+    // that nothing from before an AudioReset reaches the output after it.
+    mutable std::mutex mutex_;
+    unsigned generation_ = 0;
+    int pending_ = 0;  // jobs of this generation not yet fully synthesized
+};
+
+}  // namespace vernalo

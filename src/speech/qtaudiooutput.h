@@ -1,0 +1,33 @@
+#pragma once
+// Speech played through Qt Multimedia on the default output device.
+
+#include <memory>
+#include <string>
+
+#include "speech/audiooutput.h"
+
+namespace vernalo {
+
+// The sink lives on a thread of its own, so that audio keeps flowing while the window is busy.
+// Needs a QCoreApplication. When the device fails after it was opened, the audio is consumed
+// in real time instead and OnError reports it once.
+class QtAudioOutput : public AudioOutput {
+public:
+    QtAudioOutput();
+    ~QtAudioOutput() override;
+    // Opens the default output device; false with `error` set when there is none.
+    bool Start(std::string* error);
+
+    void Write(const std::int16_t* samples, std::size_t count) override;
+    bool Playing() const override;
+    void Reset() override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+// The default device's output, or a NullOutput when none can be opened; `error` tells why.
+std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error);
+
+}  // namespace vernalo

@@ -49,6 +49,9 @@ const Command kCommands[] = {
      "speak [--voice NAME] [--speed N] [--wav OUT] TEXT\n"
      "      speak a text with one voice (by speaker name), or write it to a WAV file"},
 #endif
+    {"html2rtf", Html2Rtf,
+     "html2rtf [FILE | -]\n"
+     "      convert an HTML page's text to rich text (Windows-1251 bytes) on standard output"},
 };
 
 void PrintHelp() {

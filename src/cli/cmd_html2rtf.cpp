@@ -1,0 +1,33 @@
+#include <cstdio>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "documents/htmltortf.h"
+#include "documents/textcodec.h"
+
+namespace vernalo::cli {
+
+int Html2Rtf(const Args& args) {
+    std::string input = "-";
+    bool haveInput = false;
+    for (const std::string& a : args) {
+        if (a.size() > 1 && a[0] == '-') return UsageError("unknown option '" + a + "'");
+        if (haveInput) return UsageError("more than one input file");
+        input = a;
+        haveInput = true;
+    }
+    std::string bytes, error;
+    if (!ReadInput(input, bytes, error)) return UsageError(error);
+
+    // The editor's text as the converter expects it: decoded, every line break as CR LF.
+    const std::string rtf = HtmlToRtf(WithCrLf(DecodeTextFile(bytes).text));
+    std::cout.write(rtf.data(), static_cast<std::streamsize>(rtf.size()));
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "vernalo-cli: cannot write the result\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace vernalo::cli

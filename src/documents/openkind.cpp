@@ -1,0 +1,31 @@
+#include "documents/openkind.h"
+
+namespace vernalo {
+namespace {
+
+// Latin and Cyrillic letters, the letters a path on this program's users' disks holds.
+char16_t UpperUnit(char16_t c) {
+    if (c >= u'a' && c <= u'z') return c - 0x20;
+    if (c >= 0x0430 && c <= 0x044F) return c - 0x20;
+    if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
+    return c;
+}
+
+}  // namespace
+
+std::u16string OpenTypeKey(std::u16string_view path) {
+    const std::size_t dot = path.rfind(u'.');
+    const std::u16string_view key =
+        dot == std::u16string_view::npos ? path.substr(0, 3) : path.substr(dot + 1, 3);
+    std::u16string upper(key);
+    for (char16_t& c : upper)
+        c = UpperUnit(c);
+    return upper;
+}
+
+OpenRoad OpenRoadFor(std::u16string_view path) {
+    const std::u16string key = OpenTypeKey(path);
+    return key == u"TXT" || key == u"RTF" || key == u"DOC" ? OpenRoad::Editor : OpenRoad::Browser;
+}
+
+}  // namespace vernalo

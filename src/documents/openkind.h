@@ -1,0 +1,30 @@
+#pragma once
+// Which road an opened file takes: text, rich-text and doc files into the editor, every
+// other file into the browser page. The choice rests on a short type key, not on content.
+
+#include <string>
+#include <string_view>
+
+namespace vernalo {
+
+enum class OpenRoad { Editor, Browser };
+
+// The open dialog's filters in the Qt form ("Caption (patterns);;..."), the first one
+// selected when the dialog opens. "All files" uses "*": on Linux "*.*" would hide files
+// whose names have no ".".
+inline constexpr std::string_view kOpenDialogFilter =
+    "Text files (*.txt);;RTF files (*.rtf);;HTML files (*.html *.htm *.asp *.jsp);;"
+    "DOC files (*.doc);;All files (*)";
+// The save dialog's single filter and the suffix added to a name typed without one.
+inline constexpr std::string_view kSaveDialogFilter = "RTF files (*.rtf)";
+inline constexpr std::string_view kSaveDefaultSuffix = "rtf";
+
+// Up to three units after the last "." of the upper-cased full path, or the first three
+// of the path when it holds no "." at all. The "." may lie in a folder name.
+std::u16string OpenTypeKey(std::u16string_view path);
+
+// Editor for the keys "TXT", "RTF" and "DOC" (so also report.docx and book.rtf2),
+// Browser for any other key.
+OpenRoad OpenRoadFor(std::u16string_view path);
+
+}  // namespace vernalo

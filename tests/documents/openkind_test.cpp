@@ -1,0 +1,65 @@
+// Which road an opened file takes, from its path alone.
+
+#include "documents/openkind.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "documents/textcodec.h"
+
+namespace vernalo {
+namespace {
+
+struct KeyCase {
+    const char* path;
+    const char* key;
+    OpenRoad road;
+};
+
+class OpenKindCases : public testing::TestWithParam<KeyCase> {};
+
+TEST_P(OpenKindCases, keyAndRoad) {
+    const KeyCase& c = GetParam();
+    const std::u16string path = Utf8ToUtf16(c.path);
+    EXPECT_EQ(Utf16ToUtf8(OpenTypeKey(path)), c.key) << c.path;
+    EXPECT_EQ(OpenRoadFor(path), c.road) << c.path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, OpenKindCases,
+    testing::Values(KeyCase{"/home/ann/Notes.Txt", "TXT", OpenRoad::Editor},
+                    KeyCase{"/home/ann/notes.txt", "TXT", OpenRoad::Editor},
+                    KeyCase{"/home/ann/report.docx", "DOC", OpenRoad::Editor},
+                    KeyCase{"/home/ann/book.rtf2", "RTF", OpenRoad::Editor},
+                    KeyCase{"/home/ann/old.DOC", "DOC", OpenRoad::Editor},
+                    KeyCase{"/home/ann/page.htm", "HTM", OpenRoad::Browser},
+                    KeyCase{"/home/ann/page.asp", "ASP", OpenRoad::Browser},
+                    KeyCase{"/home/ann/data.csv", "CSV", OpenRoad::Browser},
+                    KeyCase{"/home/ann/a.tx", "TX", OpenRoad::Browser},
+                    KeyCase{"/home/ann/ends.", "", OpenRoad::Browser},
+                    // No "." anywhere: the first three characters of the path.
+                    KeyCase{"/home/ann/readme", "/HO", OpenRoad::Browser},
+                    KeyCase{"txtfile", "TXT", OpenRoad::Editor},
+                    // The "." of a folder name decides when the file name has none.
+                    KeyCase{"C:/old.dir/readme", "DIR", OpenRoad::Browser},
+                    KeyCase{"/srv/v1.txt/readme", "TXT", OpenRoad::Editor},
+                    KeyCase{"/home/ann/.bashrc", "BAS", OpenRoad::Browser},
+                    // Cyrillic letters are upper-cased too, and are not the Latin key.
+                    KeyCase{"/home/ann/файл.тхт", "ТХТ", OpenRoad::Browser}));
+
+TEST(OpenDialogFilter, listsFiveEntriesWithTextFilesFirst) {
+    const std::string filter(kOpenDialogFilter);
+    EXPECT_EQ(filter.rfind("Text files (*.txt);;", 0), 0u);
+    std::size_t entries = 1;
+    for (std::size_t at = filter.find(";;"); at != std::string::npos;
+         at = filter.find(";;", at + 2))
+        ++entries;
+    EXPECT_EQ(entries, 5u);
+    EXPECT_NE(filter.find("HTML files (*.html *.htm *.asp *.jsp)"), std::string::npos);
+    // On Linux "*.*" would hide names without a ".".
+    EXPECT_NE(filter.find("All files (*)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -12,6 +12,7 @@ using Args = std::vector<std::string>;
 int Pieces(const Args& args);
 int Voices(const Args& args);
 int Speak(const Args& args);
+int Say(const Args& args);
 int Html2Rtf(const Args& args);
 
 // Prints "vernalo-cli: message" on standard error and returns 2.

@@ -48,6 +48,12 @@ const Command kCommands[] = {
     {"speak", Speak,
      "speak [--voice NAME] [--speed N] [--wav OUT] TEXT\n"
      "      speak a text with one voice (by speaker name), or write it to a WAV file"},
+    {"say", Say,
+     "say [--mode word|sentence] [--no-ru | --no-en] [--repeat-ru N] [--repeat-en N]\n"
+     "         [--voice-ru NAME] [--voice-en NAME] [--speed-ru N] [--speed-en N]\n"
+     "         [--dict-ru FILE] [--dict-en FILE] [--wav OUT] [FILE | -]\n"
+     "      read a text aloud as the Say button does (sentence mode unless told), or write\n"
+     "      the whole reading, repeats included, to one WAV file"},
 #endif
     {"html2rtf", Html2Rtf,
      "html2rtf [FILE | -]\n"

@@ -10,6 +10,7 @@ namespace vernalo::cli {
 using Args = std::vector<std::string>;
 
 int Pieces(const Args& args);
+int Convert(const Args& args);
 int Voices(const Args& args);
 int Speak(const Args& args);
 int Say(const Args& args);

@@ -41,6 +41,10 @@ const Command kCommands[] = {
      "pieces [--mode word|sentence] [--no-ru | --no-en] [--dict-ru FILE] [--dict-en FILE]\n"
      "         [--from N] [FILE | -]\n"
      "      print the pieces a text is read in, one JSON object per line"},
+    {"convert", Convert,
+     "convert FILE [--to txt|rtf] [-o OUT]\n"
+     "      read a file as the editor does (rich text, else plain text) and write its plain\n"
+     "      text (UTF-8, LF line breaks) or rich text"},
 #ifdef VERNALO_WITH_ESPEAK
     {"voices", Voices,
      "voices\n"

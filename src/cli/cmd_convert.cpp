@@ -1,0 +1,55 @@
+#include <iostream>
+
+#include "cli/commands.h"
+#include "documents/fileio.h"
+#include "documents/rtfreader.h"
+#include "documents/rtfwriter.h"
+#include "documents/textcodec.h"
+
+namespace vernalo::cli {
+
+int Convert(const Args& args) {
+    std::string input, to = "txt", output;
+    bool haveInput = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--to") {
+            if (i + 1 >= args.size() || (args[i + 1] != "txt" && args[i + 1] != "rtf"))
+                return UsageError("--to takes txt or rtf");
+            to = args[++i];
+        } else if (a == "-o") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return UsageError("-o needs a file");
+            output = args[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option '" + a + "'");
+        } else if (haveInput) {
+            return UsageError("more than one input file");
+        } else {
+            input = a;
+            haveInput = true;
+        }
+    }
+    if (!haveInput) return UsageError("convert needs an input file (or - for standard input)");
+    std::string bytes, error;
+    if (!ReadInput(input, bytes, error)) return UsageError(error);
+
+    // Read as the editor reads a file: rich text first, plain text otherwise.
+    const RtfDocument doc = ReadDocumentBytes(bytes);
+    const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.PlainText());
+    if (!output.empty()) {
+        if (!WriteFileAtomically(output, result, &error)) {
+            std::cerr << "vernalo-cli: " << error << "\n";
+            return 1;
+        }
+        return 0;
+    }
+    std::cout.write(result.data(), static_cast<std::streamsize>(result.size()));
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "vernalo-cli: cannot write the result\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace vernalo::cli

@@ -1,0 +1,238 @@
+#include "documents/documentio.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QHash>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+
+#include <cmath>
+#include <string_view>
+
+#include "documents/rtfreader.h"
+#include "documents/rtfwriter.h"
+#include "documents/textcodec.h"
+
+namespace vernalo {
+namespace {
+
+// Indents are twips in the file and pixels at 96 dpi in the document.
+constexpr double kTwipsPerPixel = 15.0;
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+QString ToQString(const std::u16string& s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
+std::u16string ToU16(const QString& s) {
+    return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+}
+
+QTextBlockFormat BlockFormat(const RtfParaFormat& f) {
+    QTextBlockFormat b;
+    switch (f.align) {
+        case RtfAlign::Left:
+            break;
+        case RtfAlign::Center:
+            b.setAlignment(Qt::AlignHCenter);
+            break;
+        case RtfAlign::Right:
+            b.setAlignment(Qt::AlignRight);
+            break;
+        case RtfAlign::Justify:
+            b.setAlignment(Qt::AlignJustify);
+            break;
+    }
+    if (f.leftIndent) b.setLeftMargin(f.leftIndent / kTwipsPerPixel);
+    if (f.rightIndent) b.setRightMargin(f.rightIndent / kTwipsPerPixel);
+    if (f.firstIndent) b.setTextIndent(f.firstIndent / kTwipsPerPixel);
+    return b;
+}
+
+RtfParaFormat ParaFormat(const QTextBlockFormat& b) {
+    RtfParaFormat f;
+    Qt::Alignment a = b.alignment() & Qt::AlignHorizontal_Mask;
+    if (a & Qt::AlignHCenter) {
+        f.align = RtfAlign::Center;
+    } else if (a & Qt::AlignJustify) {
+        f.align = RtfAlign::Justify;
+    } else if (a & (Qt::AlignRight | Qt::AlignTrailing)) {
+        f.align = RtfAlign::Right;
+    }
+    f.leftIndent = static_cast<int>(std::lround(b.leftMargin() * kTwipsPerPixel));
+    f.rightIndent = static_cast<int>(std::lround(b.rightMargin() * kTwipsPerPixel));
+    f.firstIndent = static_cast<int>(std::lround(b.textIndent() * kTwipsPerPixel));
+    return f;
+}
+
+QTextCharFormat CharFormat(const RtfCharFormat& f, const QStringList& fonts) {
+    QTextCharFormat c;
+    if (f.font >= 0 && f.font < fonts.size()) c.setFontFamilies(QStringList{fonts[f.font]});
+    if (f.halfPoints > 0) c.setFontPointSize(f.halfPoints / 2.0);
+    if (f.bold) c.setFontWeight(QFont::Bold);
+    if (f.italic) c.setFontItalic(true);
+    if (f.underline) c.setFontUnderline(true);
+    if (f.strike) c.setFontStrikeOut(true);
+    if (f.color >= 0) c.setForeground(QColor(QRgb(static_cast<unsigned>(f.color))));
+    if (f.background >= 0) c.setBackground(QColor(QRgb(static_cast<unsigned>(f.background))));
+    return c;
+}
+
+std::int32_t BrushColour(const QTextCharFormat& c, QTextFormat::Property p) {
+    if (!c.hasProperty(p)) return -1;
+    QBrush brush = c.brushProperty(p);
+    if (brush.style() == Qt::NoBrush) return -1;
+    return static_cast<std::int32_t>(brush.color().rgb() & 0xFFFFFF);
+}
+
+class FontList {
+public:
+    explicit FontList(RtfDocument& model) : model_(model) {}
+    int Index(const QString& family) {
+        auto it = index_.constFind(family);
+        if (it != index_.constEnd()) return *it;
+        int i = static_cast<int>(model_.fonts.size());
+        model_.fonts.push_back(ToU16(family));
+        index_.insert(family, i);
+        return i;
+    }
+
+private:
+    RtfDocument& model_;
+    QHash<QString, int> index_;
+};
+
+RtfCharFormat ModelCharFormat(const QTextCharFormat& c, FontList& fonts) {
+    RtfCharFormat f;
+    if (c.hasProperty(QTextFormat::FontFamilies)) {
+        QStringList families = c.fontFamilies().toStringList();
+        if (!families.isEmpty() && !families.front().isEmpty())
+            f.font = fonts.Index(families.front());
+    } else if (c.hasProperty(QTextFormat::FontFamily)) {
+        f.font = fonts.Index(c.stringProperty(QTextFormat::FontFamily));
+    }
+    if (c.hasProperty(QTextFormat::FontPointSize))
+        f.halfPoints = static_cast<int>(std::lround(c.fontPointSize() * 2));
+    f.bold = c.fontWeight() >= QFont::DemiBold;
+    f.italic = c.fontItalic();
+    f.underline = c.fontUnderline();
+    f.strike = c.fontStrikeOut();
+    f.color = BrushColour(c, QTextFormat::ForegroundBrush);
+    f.background = BrushColour(c, QTextFormat::BackgroundBrush);
+    return f;
+}
+
+}  // namespace
+
+bool IsRtf(const QByteArray& bytes) {
+    return IsRtf(View(bytes));
+}
+
+void ModelToDocument(const RtfDocument& model, QTextDocument& doc) {
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);  // a load is not an edit to undo, and undo data costs time
+    doc.clear();
+    QStringList fonts;
+    fonts.reserve(static_cast<qsizetype>(model.fonts.size()));
+    for (const std::u16string& f : model.fonts)
+        fonts << ToQString(f);
+
+    QTextCursor cursor(&doc);
+    cursor.beginEditBlock();
+    RtfCharFormat lastModel;
+    QTextCharFormat last = CharFormat(lastModel, fonts);
+    bool first = true;
+    for (const RtfParagraph& para : model.paragraphs) {
+        if (first) {
+            cursor.setBlockFormat(BlockFormat(para.format));
+            first = false;
+        } else {
+            cursor.insertBlock(BlockFormat(para.format), QTextCharFormat());
+        }
+        for (const RtfRun& run : para.runs) {
+            if (run.text.empty()) continue;
+            if (!(run.format == lastModel)) {
+                lastModel = run.format;
+                last = CharFormat(lastModel, fonts);
+            }
+            cursor.insertText(ToQString(run.text), last);
+        }
+    }
+    cursor.endEditBlock();
+    doc.setUndoRedoEnabled(undo);
+    doc.setModified(false);
+}
+
+RtfDocument DocumentToModel(const QTextDocument& doc) {
+    RtfDocument model;
+    FontList fonts(model);
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        RtfParagraph para;
+        para.format = ParaFormat(block.blockFormat());
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            QTextFragment fragment = it.fragment();
+            if (!fragment.isValid()) continue;
+            RtfCharFormat f = ModelCharFormat(fragment.charFormat(), fonts);
+            std::u16string text = ToU16(fragment.text());
+            if (!para.runs.empty() && para.runs.back().format == f) {
+                para.runs.back().text += text;
+            } else {
+                para.runs.push_back({f, std::move(text)});
+            }
+        }
+        model.paragraphs.push_back(std::move(para));
+    }
+    if (model.paragraphs.empty()) model.paragraphs.emplace_back();
+    return model;
+}
+
+void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
+    if (IsRtf(bytes)) {
+        ModelToDocument(ReadRtf(View(bytes)), doc);
+        return;
+    }
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    doc.setPlainText(ToQString(DecodeTextFile(View(bytes)).text));
+    doc.setUndoRedoEnabled(undo);
+    doc.setModified(false);
+}
+
+DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {false, QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path))};
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || (file.size() > 0 && bytes.size() < file.size()))
+        return {false, QStringLiteral("Failed to Load Stream")};
+    LoadDocumentBytes(bytes, doc);
+    return {};
+}
+
+QByteArray DocumentToRtf(const QTextDocument& doc) {
+    std::string rtf = WriteRtf(DocumentToModel(doc), ToU16(doc.defaultFont().family()));
+    return QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size()));
+}
+
+DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path) {
+    QByteArray data = DocumentToRtf(doc);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path))};
+    if (file.write(data) != data.size() || !file.commit()) {
+        file.cancelWriting();
+        return {false, QStringLiteral("Failed to Save Stream")};
+    }
+    return {};
+}
+
+}  // namespace vernalo

@@ -1,0 +1,45 @@
+#pragma once
+// The editor's documents on disk: loading a file or a whole-content text (rich text
+// when the bytes are rich text, plain text otherwise) into a QTextDocument, and saving
+// a QTextDocument as rich text.
+
+#include <QByteArray>
+#include <QString>
+
+#include "documents/rtfmodel.h"
+
+class QTextDocument;
+
+namespace vernalo {
+
+struct DocumentResult {
+    bool ok = true;
+    // The message for the user when !ok: "Cannot open file <path>", "Failed to Load
+    // Stream", "Cannot create file <path>" or "Failed to Save Stream".
+    QString error;
+};
+
+// True when the bytes start with "{\rtf" after blanks and a UTF-8 byte-order mark.
+bool IsRtf(const QByteArray& bytes);
+
+// Replaces the document's content. Rich text is read as such; other bytes are decoded
+// (byte-order mark, valid UTF-8, else Windows-1251) with one paragraph per line.
+// The document's default font is left alone: text in the file's default font shows in it.
+void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
+
+// Reads a whole file and loads it as LoadDocumentBytes does. On failure the document
+// is left as it was.
+DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc);
+
+// The document as a complete RTF file.
+QByteArray DocumentToRtf(const QTextDocument& doc);
+
+// Writes DocumentToRtf to `path` through a temporary file in the same folder that is
+// renamed over it, so a failure never leaves a truncated file.
+DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path);
+
+// The bridge between the document model of the RTF reader and writer and QTextDocument.
+void ModelToDocument(const RtfDocument& model, QTextDocument& doc);
+RtfDocument DocumentToModel(const QTextDocument& doc);
+
+}  // namespace vernalo

@@ -1,0 +1,205 @@
+#include "documents/rtfcodepage.h"
+
+#include <errno.h>
+#include <iconv.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "documents/codepage.h"
+
+namespace vernalo {
+namespace {
+
+iconv_t OpenIconv(int codePage) {
+    std::string names[] = {"CP" + std::to_string(codePage), "WINDOWS-" + std::to_string(codePage),
+                           "IBM" + std::to_string(codePage)};
+    switch (codePage) {
+        case 10000:
+            names[0] = "MACINTOSH";
+            break;
+        case 10007:
+            names[0] = "MAC-CYRILLIC";
+            break;
+        case 936:
+            names[1] = "GBK";
+            break;
+        case 949:
+            names[1] = "UHC";
+            break;
+        case 950:
+            names[1] = "BIG5";
+            break;
+        case 1361:
+            names[1] = "JOHAB";
+            break;
+        case 20866:
+            names[0] = "KOI8-R";
+            break;
+        case 21866:
+            names[0] = "KOI8-U";
+            break;
+        case 28591:
+            names[0] = "ISO-8859-1";
+            break;
+        case 28595:
+            names[0] = "ISO-8859-5";
+            break;
+        default:
+            break;
+    }
+    for (const std::string& n : names) {
+        iconv_t cd = iconv_open("UTF-16LE", n.c_str());
+        if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
+    }
+    return reinterpret_cast<iconv_t>(-1);
+}
+
+// Converts `in` with `cd`; returns the number of UTF-16 units written, -1 for an
+// incomplete sequence, -2 for an invalid one.
+int Convert(iconv_t cd, const char* in, std::size_t inLen, char16_t* out, std::size_t outUnits) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in);
+    char buf[16];
+    char* dst = buf;
+    std::size_t dstLeft = sizeof buf;
+    if (iconv(cd, &src, &inLen, &dst, &dstLeft) == static_cast<std::size_t>(-1))
+        return errno == EINVAL ? -1 : -2;
+    // Some converters keep state until flushed.
+    iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+    std::size_t units = (sizeof buf - dstLeft) / 2;
+    if (units == 0 || units > outUnits) return -2;
+    for (std::size_t i = 0; i < units; ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(buf[2 * i]) |
+                                       static_cast<unsigned char>(buf[2 * i + 1]) << 8);
+    return static_cast<int>(units);
+}
+
+struct Entry {
+    RtfCodePage page;
+    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+};
+
+std::unique_ptr<Entry> Build(int codePage) {
+    auto e = std::make_unique<Entry>();
+    e->page.codePage = codePage;
+    for (unsigned b = 0; b < 256; ++b)
+        e->page.units[b] = static_cast<char16_t>(b);
+    if (codePage == 1251) {
+        for (unsigned b = 0; b < 256; ++b)
+            e->page.units[b] = Cp1251ToUnicode(static_cast<std::uint8_t>(b));
+        return e;
+    }
+    e->cd = OpenIconv(codePage);
+    if (e->cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+    for (unsigned b = 0x80; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        char16_t u[2];
+        int n = Convert(e->cd, &in, 1, u, 2);
+        if (n == 1) {
+            e->page.units[b] = u[0];
+        } else if (n == -1) {
+            e->page.lead[b] = true;
+            e->page.doubleByte = true;
+        }
+    }
+    return e;
+}
+
+std::mutex gMutex;
+std::map<int, std::unique_ptr<Entry>>& Cache() {
+    static std::map<int, std::unique_ptr<Entry>> cache;
+    return cache;
+}
+
+const Entry& LookupLocked(int codePage) {
+    auto& cache = Cache();
+    auto it = cache.find(codePage);
+    if (it != cache.end()) return it->second ? *it->second : LookupLocked(1252);
+    auto built = Build(codePage);
+    if (!built && codePage == 1252) {  // iconv without the page at all: Latin-1 is the closest
+        built = std::make_unique<Entry>();
+        for (unsigned b = 0; b < 256; ++b)
+            built->page.units[b] = static_cast<char16_t>(b);
+    }
+    Entry* e = built.get();
+    cache.emplace(codePage, std::move(built));  // an unknown page is remembered as null
+    return e ? *e : LookupLocked(1252);
+}
+
+const Entry& Lookup(int codePage) {
+    std::lock_guard lock(gMutex);
+    return LookupLocked(codePage);
+}
+
+}  // namespace
+
+const RtfCodePage& CodePageTable(int codePage) {
+    return Lookup(codePage).page;
+}
+
+void DecodeDoubleByte(const RtfCodePage& page, std::uint8_t lead, std::uint8_t trail,
+                      std::u16string& out) {
+    const Entry& e = Lookup(page.codePage);
+    char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    char16_t u[2];
+    int n = -2;
+    if (e.cd != reinterpret_cast<iconv_t>(-1)) {
+        std::lock_guard lock(gMutex);  // an iconv descriptor is not for two threads at once
+        n = Convert(e.cd, in, 2, u, 2);
+    }
+    if (n <= 0) {
+        out.push_back(u'\uFFFD');
+        return;
+    }
+    out.append(u, static_cast<std::size_t>(n));
+}
+
+int CharsetCodePage(int charset, int ansiCodePage) {
+    switch (charset) {
+        case 0:
+            return 1252;  // ANSI
+        case 2:
+            return 1252;  // Symbol: the glyphs are the font's; keep the bytes readable
+        case 77:
+            return 10000;  // Mac Roman
+        case 128:
+            return 932;  // Shift JIS
+        case 129:
+            return 949;  // Hangul
+        case 130:
+            return 1361;  // Johab
+        case 134:
+            return 936;  // GB2312
+        case 136:
+            return 950;  // Big5
+        case 161:
+            return 1253;  // Greek
+        case 162:
+            return 1254;  // Turkish
+        case 163:
+            return 1258;  // Vietnamese
+        case 177:
+            return 1255;  // Hebrew
+        case 178:
+            return 1256;  // Arabic
+        case 186:
+            return 1257;  // Baltic
+        case 204:
+            return 1251;  // Cyrillic
+        case 222:
+            return 874;  // Thai
+        case 238:
+            return 1250;  // Eastern European
+        case 254:
+            return 437;  // PC 437
+        case 255:
+            return 850;  // OEM
+        default:
+            return ansiCodePage;
+    }
+}
+
+}  // namespace vernalo

@@ -1,0 +1,167 @@
+#include "documents/rtfwriter.h"
+
+#include <map>
+#include <vector>
+
+#include "documents/codepage.h"
+
+namespace vernalo {
+namespace {
+
+void AppendInt(std::string& out, long long v) {
+    out += std::to_string(v);
+}
+
+void AppendHex(std::string& out, unsigned b) {
+    static const char kHex[] = "0123456789abcdef";
+    out += "\\'";
+    out.push_back(kHex[b >> 4]);
+    out.push_back(kHex[b & 15]);
+}
+
+void AppendUnicode(std::string& out, char16_t u) {
+    out += "\\u";
+    AppendInt(out, static_cast<std::int16_t>(u));  // the format's parameters are signed 16-bit
+    out.push_back('?');
+}
+
+void AppendText(std::string& out, std::u16string_view text) {
+    for (char16_t u : text) {
+        if (u >= 0x20 && u < 0x7F) {
+            if (u == '\\' || u == '{' || u == '}') out.push_back('\\');
+            out.push_back(static_cast<char>(u));
+            continue;
+        }
+        switch (u) {
+            case u'\t':
+                out += "\\tab ";
+                continue;
+            case u'\u2028':
+                out += "\\line ";
+                continue;
+            case u'\u00A0':
+                out += "\\~";
+                continue;
+            case u'\u00AD':
+                out += "\\-";
+                continue;
+            case u'\u2011':
+                out += "\\_";
+                continue;
+            default:
+                break;
+        }
+        int b = u >= 0x80 ? UnicodeToCp1251(u) : -1;
+        if (b >= 0x80 && b != 0x98) {
+            AppendHex(out, static_cast<unsigned>(b));
+        } else {
+            AppendUnicode(out, u);
+        }
+    }
+}
+
+// A font name cannot hold the ';' that ends its entry.
+std::u16string FontName(std::u16string_view name) {
+    std::u16string out;
+    for (char16_t u : name)
+        if (u != u';' && u != u'{' && u != u'}' && u != u'\\') out.push_back(u);
+    return out;
+}
+
+}  // namespace
+
+std::string WriteRtf(const RtfDocument& doc, std::u16string_view defaultFont) {
+    // Number only the fonts and colours that runs use.
+    std::vector<int> fontNumber(doc.fonts.size(), -1);
+    std::vector<int> usedFonts;
+    std::map<std::int32_t, int> colourIndex;
+    std::vector<std::int32_t> colours;
+    std::size_t textSize = 0;
+    auto colour = [&](std::int32_t rgb) {
+        if (rgb < 0) return;
+        if (colourIndex.emplace(rgb, static_cast<int>(colours.size()) + 1).second)
+            colours.push_back(rgb);
+    };
+    for (const RtfParagraph& para : doc.paragraphs) {
+        for (const RtfRun& run : para.runs) {
+            textSize += run.text.size();
+            int f = run.format.font;
+            if (f >= 0 && static_cast<std::size_t>(f) < fontNumber.size() && fontNumber[f] < 0) {
+                fontNumber[f] = static_cast<int>(usedFonts.size()) + 1;
+                usedFonts.push_back(f);
+            }
+            colour(run.format.color);
+            colour(run.format.background);
+        }
+    }
+
+    std::string out;
+    out.reserve(textSize * 2 + doc.paragraphs.size() * 16 + 256);
+    out += "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset204 ";
+    AppendText(out, FontName(defaultFont));
+    out += ";}";
+    for (std::size_t i = 0; i < usedFonts.size(); ++i) {
+        out += "{\\f";
+        AppendInt(out, static_cast<long long>(i) + 1);
+        out += "\\fnil\\fcharset204 ";
+        AppendText(out, FontName(doc.fonts[static_cast<std::size_t>(usedFonts[i])]));
+        out += ";}";
+    }
+    out += "}\r\n{\\colortbl;";
+    for (std::int32_t rgb : colours) {
+        out += "\\red";
+        AppendInt(out, rgb >> 16 & 0xFF);
+        out += "\\green";
+        AppendInt(out, rgb >> 8 & 0xFF);
+        out += "\\blue";
+        AppendInt(out, rgb & 0xFF);
+        out.push_back(';');
+    }
+    out += "}\r\n";
+
+    for (const RtfParagraph& para : doc.paragraphs) {
+        const RtfParaFormat& pf = para.format;
+        out += "\\pard";
+        switch (pf.align) {
+            case RtfAlign::Left:
+                out += "\\ql";
+                break;
+            case RtfAlign::Center:
+                out += "\\qc";
+                break;
+            case RtfAlign::Right:
+                out += "\\qr";
+                break;
+            case RtfAlign::Justify:
+                out += "\\qj";
+                break;
+        }
+        if (pf.leftIndent) out += "\\li", AppendInt(out, pf.leftIndent);
+        if (pf.rightIndent) out += "\\ri", AppendInt(out, pf.rightIndent);
+        if (pf.firstIndent) out += "\\fi", AppendInt(out, pf.firstIndent);
+        for (const RtfRun& run : para.runs) {
+            if (run.text.empty()) continue;
+            const RtfCharFormat& cf = run.format;
+            out += "{";
+            std::size_t mark = out.size();
+            if (cf.font >= 0 && static_cast<std::size_t>(cf.font) < fontNumber.size())
+                out += "\\f", AppendInt(out, fontNumber[static_cast<std::size_t>(cf.font)]);
+            if (cf.halfPoints > 0) out += "\\fs", AppendInt(out, cf.halfPoints);
+            if (cf.bold) out += "\\b";
+            if (cf.italic) out += "\\i";
+            if (cf.underline) out += "\\ul";
+            if (cf.strike) out += "\\strike";
+            if (cf.color >= 0) out += "\\cf", AppendInt(out, colourIndex[cf.color]);
+            if (cf.background >= 0)
+                out += "\\highlight", AppendInt(out, colourIndex[cf.background]);
+            if (out.size() != mark) out.push_back(' ');
+            AppendText(out, run.text);
+            out += "}";
+        }
+        out += "\\par\r\n";
+    }
+    out += "}\r\n";
+    return out;
+}
+
+}  // namespace vernalo

@@ -86,11 +86,12 @@ void VoiceSelection::RestoreOne(const Language& lang, const std::u16string& save
             lang.bar->SetPosition(lang.voice->Speed());
         }
     }
-    if (list.Selected < 0) {
+    if (list.Selected < 0 || !speedOk) {
         // The saved voice is not installed (any more): the language's first voice speaks
-        // instead of leaving the language without a voice.
-        list.Selected = 0;
-        lang.voice->Select(list.Modes[0]);
+        // instead of leaving the language without a voice. Selecting again also undoes the
+        // speed that moving the bar into the voice's range gave it.
+        if (list.Selected < 0) list.Selected = 0;
+        lang.voice->Select(list.Modes[list.Selected]);
         ApplyRange(lang);
         lang.bar->SetPosition(lang.voice->Speed());
     }

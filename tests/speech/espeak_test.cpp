@@ -1,0 +1,211 @@
+// The built-in engine behind the synthesizer control, heard through outputs without a device.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "speech/espeakengine.h"
+
+namespace vernalo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Counts what reaches the output while consuming it in real time like a device.
+class CountingOutput : public NullOutput {
+public:
+    void Write(const std::int16_t* s, std::size_t n) override {
+        NullOutput::Write(s, n);
+        samples += n;
+        if (first == Clock::time_point{}) first = Clock::now();
+    }
+    std::atomic<std::size_t> samples{0};
+    Clock::time_point first{};
+};
+
+double SecondsWhileSpeaking(const TDirectSS& voice) {
+    const auto start = Clock::now();
+    while (voice.Speaking())
+        std::this_thread::sleep_for(1ms);
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+TEST(Espeak, defaultModesCarryTheSettingsDefaults) {
+    TEspeakVoice voice(std::make_unique<NullOutput>());
+    ASSERT_GT(voice.ModeCount(), 1) << EspeakEngine::Instance().Error();
+    const int ru = TEspeakVoice::FindSpeaker(u"Nicolai");
+    const int en = TEspeakVoice::FindSpeaker(u"Carol");
+    ASSERT_GT(ru, 0);
+    ASSERT_GT(en, 0);
+    EXPECT_NE(voice.ModeName(ru).find(u"Russian"), std::u16string::npos);
+    EXPECT_NE(voice.ModeName(en).find(u"English"), std::u16string::npos);
+    for (int n = 1; n <= voice.ModeCount(); ++n) {
+        EXPECT_NE(voice.ProductName(n).find(u"DIGALO"), std::u16string::npos);
+        const bool russian = voice.ModeName(n).find(u"Russian") != std::u16string::npos;
+        const bool english = voice.ModeName(n).find(u"English") != std::u16string::npos;
+        EXPECT_NE(russian, english) << "mode " << n;
+    }
+    EXPECT_EQ(voice.ModeName(0), u"");
+    EXPECT_EQ(voice.Speaker(voice.ModeCount() + 1), u"");
+}
+
+TEST(Espeak, bothControlsSeeTheSameModes) {
+    TEspeakVoice a(std::make_unique<NullOutput>()), b(std::make_unique<NullOutput>());
+    ASSERT_EQ(a.ModeCount(), b.ModeCount());
+    for (int n = 1; n <= a.ModeCount(); ++n)
+        EXPECT_EQ(a.Speaker(n), b.Speaker(n));
+}
+
+TEST(Espeak, speedStaysWithinModeRange) {
+    TEspeakVoice voice(std::make_unique<NullOutput>());
+    EXPECT_EQ(voice.Speed(), 100);
+    EXPECT_LT(voice.MinSpeed(), 100);
+    EXPECT_GT(voice.MaxSpeed(), 100);
+    voice.SetSpeed(1000);
+    EXPECT_EQ(voice.Speed(), voice.MaxSpeed());
+    voice.SetSpeed(voice.MinSpeed() + 1);
+    EXPECT_EQ(voice.Speed(), voice.MinSpeed() + 1);
+    voice.Select(2);
+    EXPECT_EQ(voice.Speed(), 100) << "a selected mode speaks at its normal rate";
+}
+
+TEST(Espeak, speakingLastsAsLongAsTheAudio) {
+    auto out = std::make_unique<CountingOutput>();
+    CountingOutput& counted = *out;
+    TEspeakVoice voice(std::move(out), TEspeakVoice::FindSpeaker(u"Carol"));
+    const auto start = Clock::now();
+    voice.Speak(u"Test of speech, for english voice.");
+    EXPECT_TRUE(voice.Speaking()) << "non-zero from Speak on";
+    EXPECT_LT(Clock::now() - start, 20ms) << "Speak returns at once";
+    const double spoken = SecondsWhileSpeaking(voice);
+    const double audio = double(counted.samples) / kSampleRate;
+    EXPECT_GT(audio, 1.0);
+    EXPECT_LT(audio, 5.0);
+    EXPECT_NEAR(spoken, audio, 0.1);
+}
+
+// Takes the audio without playing it, so a test waits only for the synthesis.
+class InstantOutput : public AudioOutput {
+public:
+    void Write(const std::int16_t*, std::size_t n) override { samples += n; }
+    bool Playing() const override { return false; }
+    void Reset() override {}
+    std::atomic<std::size_t> samples{0};
+};
+
+TEST(Espeak, speedChangesTheRateOfWhatIsSpokenNext) {
+    auto out = std::make_unique<InstantOutput>();
+    InstantOutput& counted = *out;
+    TEspeakVoice voice(std::move(out), TEspeakVoice::FindSpeaker(u"Nicolai"));
+    std::size_t lengths[3];
+    const int speeds[3] = {100, 200, 50};
+    for (int i = 0; i < 3; ++i) {
+        voice.SetSpeed(speeds[i]);
+        const std::size_t before = counted.samples;
+        voice.Speak(u"Проба синтеза речи, для русского голоса.");
+        SecondsWhileSpeaking(voice);
+        lengths[i] = counted.samples - before;
+    }
+    EXPECT_LT(lengths[1], lengths[0] * 7 / 10);
+    EXPECT_GT(lengths[2], lengths[0] * 15 / 10);
+}
+
+TEST(Espeak, audioResetSilencesAtOnceAndDropsQueue) {
+    auto out = std::make_unique<CountingOutput>();
+    CountingOutput& counted = *out;
+    TEspeakVoice voice(std::move(out));
+    for (int i = 0; i < 5; ++i)
+        voice.Speak(u"Проба синтеза речи, для русского голоса.");
+    while (counted.samples == 0)
+        std::this_thread::sleep_for(1ms);
+    voice.AudioReset();
+    EXPECT_FALSE(voice.Speaking());
+    const std::size_t after = counted.samples;
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(counted.samples, after) << "nothing queued before the reset is heard after it";
+    voice.Speak(u"Да.");
+    EXPECT_TRUE(voice.Speaking()) << "the control speaks again after a reset";
+    SecondsWhileSpeaking(voice);
+    EXPECT_GT(counted.samples, after);
+}
+
+TEST(Espeak, twoControlsSpeakTheirOwnVoices) {
+    auto ruOut = std::make_unique<CountingOutput>();
+    auto enOut = std::make_unique<CountingOutput>();
+    CountingOutput &ruCount = *ruOut, &enCount = *enOut;
+    TEspeakVoice ru(std::move(ruOut), TEspeakVoice::FindSpeaker(u"Nicolai"));
+    TEspeakVoice en(std::move(enOut), TEspeakVoice::FindSpeaker(u"Carol"));
+    ru.Speak(u"Привет.");
+    en.Speak(u"Hello.");
+    SecondsWhileSpeaking(ru);
+    SecondsWhileSpeaking(en);
+    EXPECT_GT(ruCount.samples, 0u);
+    EXPECT_GT(enCount.samples, 0u);
+}
+
+TEST(Espeak, emptyTextIsNotSpeaking) {
+    TEspeakVoice voice(std::make_unique<NullOutput>());
+    voice.Speak(u"");
+    EXPECT_FALSE(voice.Speaking());
+}
+
+TEST(Espeak, controlGoneWhileSpeakingIsSafe) {
+    for (int i = 0; i < 20; ++i) {
+        TEspeakVoice voice(std::make_unique<NullOutput>());
+        voice.Speak(u"Test of speech, for english voice. And some more words to say.");
+    }
+    TEspeakVoice voice(std::make_unique<NullOutput>());
+    voice.Speak(u"Yes.");
+    EXPECT_TRUE(voice.Speaking());
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+TEST(WavOutput, writesHeaderAndSamplesOnlyWhenFinished) {
+    const std::string path = testing::TempDir() + "wavout_test.wav";
+    std::remove(path.c_str());
+    std::string error;
+    {
+        WavOutput wav(path);
+        ASSERT_TRUE(wav.Open(&error)) << error;
+        const std::int16_t samples[] = {1, -2, 300};
+        wav.Write(samples, 3);
+        EXPECT_TRUE(ReadAll(path).empty()) << "no file under the name before it is complete";
+        ASSERT_TRUE(wav.Finish(&error)) << error;
+    }
+    const std::string bytes = ReadAll(path);
+    ASSERT_EQ(bytes.size(), 44u + 6u);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(static_cast<unsigned char>(bytes[40]), 6u) << "data size";
+    EXPECT_EQ(bytes.substr(44), std::string("\x01\x00\xfe\xff\x2c\x01", 6));
+}
+
+TEST(WavOutput, unwritableFolderIsAnErrorAndLeavesNothing) {
+    WavOutput wav("/nonexistent-folder/x.wav");
+    std::string error;
+    EXPECT_FALSE(wav.Open(&error));
+    EXPECT_NE(error.find("/nonexistent-folder/x.wav"), std::string::npos);
+}
+
+TEST(WavOutput, abandonedFileLeavesNoPartFile) {
+    const std::string path = testing::TempDir() + "wavout_abandoned.wav";
+    {
+        WavOutput wav(path);
+        ASSERT_TRUE(wav.Open(nullptr));
+        const std::int16_t s[] = {5};
+        wav.Write(s, 1);
+    }
+    EXPECT_FALSE(std::ifstream(path + ".part").good());
+    EXPECT_FALSE(std::ifstream(path).good());
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -1,0 +1,98 @@
+// The speed bar's rules, on which the voice selection depends.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "speech/trackbar.h"
+
+namespace vernalo {
+namespace {
+
+enum class Op { Min, Max, Pos };
+
+struct BarCase {
+    const char* what;
+    Op op;
+    int value;
+    int min, max, position;  // expected afterwards, from 0..10 at 5
+    int changes;             // how often the change handler ran
+};
+
+class TrackBarRules : public testing::TestWithParam<BarCase> {};
+
+TEST_P(TrackBarRules, followsTheRules) {
+    const BarCase& c = GetParam();
+    TrackBar bar;  // the form's 0..10 at 5
+    int changes = 0, positionSeen = -1;
+    bar.OnChange = [&] {
+        ++changes;
+        positionSeen = bar.Position();
+    };
+    switch (c.op) {
+        case Op::Min:
+            bar.SetMin(c.value);
+            break;
+        case Op::Max:
+            bar.SetMax(c.value);
+            break;
+        case Op::Pos:
+            bar.SetPosition(c.value);
+            break;
+    }
+    EXPECT_EQ(bar.Min(), c.min) << c.what;
+    EXPECT_EQ(bar.Max(), c.max) << c.what;
+    EXPECT_EQ(bar.Position(), c.position) << c.what;
+    EXPECT_EQ(changes, c.changes) << c.what;
+    if (c.changes) {
+        EXPECT_EQ(positionSeen, c.position) << "the handler sees the new position";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TrackBarRules,
+    testing::Values(BarCase{"max below min is ignored", Op::Max, -1, 0, 10, 5, 0},
+                    BarCase{"min above max is ignored", Op::Min, 11, 0, 10, 5, 0},
+                    BarCase{"max equal to min is taken", Op::Max, 0, 0, 0, 0, 1},
+                    BarCase{"max below position moves it down", Op::Max, 3, 0, 3, 3, 1},
+                    BarCase{"min above position moves it up", Op::Min, 8, 8, 10, 8, 1},
+                    BarCase{"range around position moves nothing", Op::Max, 7, 0, 7, 5, 0},
+                    BarCase{"position above max stops at max", Op::Pos, 99, 0, 10, 10, 1},
+                    BarCase{"position below min stops at min", Op::Pos, -4, 0, 10, 0, 1},
+                    BarCase{"same position runs nothing", Op::Pos, 5, 0, 10, 5, 0},
+                    BarCase{"new position runs the handler", Op::Pos, 6, 0, 10, 6, 1}));
+
+// Voices apply max first, then min: a range wholly above the form's range needs both steps.
+TEST(TrackBar, rangeAboveOldRangeNeedsMaxThenMin) {
+    TrackBar bar;
+    std::vector<int> seen;
+    bar.OnChange = [&] { seen.push_back(bar.Position()); };
+    bar.SetMax(250);
+    bar.SetMin(50);
+    EXPECT_EQ(bar.Min(), 50);
+    EXPECT_EQ(bar.Max(), 250);
+    EXPECT_EQ(bar.Position(), 50);
+    EXPECT_EQ(seen, std::vector<int>{50});
+}
+
+TEST(TrackBar, minFirstIntoAHigherRangeIsIgnored) {
+    TrackBar bar;
+    bar.SetMin(50);  // above the max of 10: ignored
+    bar.SetMax(250);
+    EXPECT_EQ(bar.Min(), 0);
+    EXPECT_EQ(bar.Max(), 250);
+    EXPECT_EQ(bar.Position(), 5);
+}
+
+TEST(TrackBar, viewIsToldOfRangeChangesWithoutMove) {
+    TrackBar bar;
+    int updates = 0, changes = 0;
+    bar.OnUpdate = [&] { ++updates; };
+    bar.OnChange = [&] { ++changes; };
+    bar.SetMax(20);
+    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(changes, 0);
+}
+
+}  // namespace
+}  // namespace vernalo

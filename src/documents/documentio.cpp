@@ -4,9 +4,9 @@
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QHash>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -15,6 +15,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "documents/fileio.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
 #include "documents/textcodec.h"
@@ -224,12 +225,15 @@ QByteArray DocumentToRtf(const QTextDocument& doc) {
 }
 
 DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path) {
-    QByteArray data = DocumentToRtf(doc);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path))};
-    if (file.write(data) != data.size() || !file.commit()) {
-        file.cancelWriting();
+    const QByteArray data = DocumentToRtf(doc);
+    // Our own atomic write: it checks every write and flushes to disk before the rename,
+    // so a full disk or a size limit never leaves a truncated file behind.
+    std::string error;
+    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                             std::string_view(data.constData(), static_cast<std::size_t>(data.size())), &error)) {
+        const QFileInfo info(path);
+        if (!QFileInfo(info.absolutePath()).isWritable() && !info.isWritable())
+            return {false, QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path))};
         return {false, QStringLiteral("Failed to Save Stream")};
     }
     return {};

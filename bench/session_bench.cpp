@@ -1,19 +1,29 @@
 // Latency of the reading session with the built-in engine, at the audio output:
 //  - gap: from the end of one word's audio to the start of the next word's audio (word mode);
 //  - first audio: from pressing Say to the first sample reaching the output.
-// The outputs consume audio in real time like a device, so each run lasts as long as its
-// speech. The session is ticked as the window's timer does, every `tick` milliseconds.
+// "At the output" is where the samples are handed over; a device adds its own constant
+// latency to both ends of a gap. Without a device the output consumes audio in real time; with
+// one (device=1, run bench/session_device.sh) the device's idle report ends each word, as in
+// the program. The session is ticked as the window's timer does, every tick_ms.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "reading/session.h"
 #include "speech/espeakengine.h"
+
+#ifdef VERNALO_WITH_QT
+#include <QCoreApplication>
+
+#include "speech/qtaudiooutput.h"
+#endif
 
 namespace vernalo {
 namespace {
@@ -35,13 +45,17 @@ struct Timeline {
     }
 };
 
+// Keeps the clock a device would keep (audio plays back to back from its first sample), and
+// optionally hands the audio on to a real device, whose idle report then decides Playing.
 class TimedOutput : public NullOutput {
 public:
-    explicit TimedOutput(Timeline& t) : timeline_(t) {}
+    TimedOutput(Timeline& t, std::unique_ptr<AudioOutput> device)
+        : timeline_(t), device_(std::move(device)) {}
     void Write(const std::int16_t* samples, std::size_t count) override {
         const auto now = Clock::now();
-        const bool fresh = !Playing();
+        const bool fresh = !NullOutput::Playing();
         NullOutput::Write(samples, count);
+        if (device_) device_->Write(samples, count);
         std::lock_guard lock(timeline_.mutex);
         if (fresh) {
             timeline_.starts.push_back(now);
@@ -52,16 +66,30 @@ public:
         std::lock_guard own(mutex_);
         timeline_.lastEnd = std::max(timeline_.lastEnd, end_);
     }
+    bool Playing() const override { return device_ ? device_->Playing() : NullOutput::Playing(); }
     void Reset() override {
-        const bool cut = Playing();
+        const bool cut = NullOutput::Playing();
         NullOutput::Reset();
+        if (device_) device_->Reset();
         std::lock_guard lock(timeline_.mutex);
         if (cut) timeline_.lastEnd = {};  // what follows a cut is no gap between words
     }
 
 private:
     Timeline& timeline_;
+    std::unique_ptr<AudioOutput> device_;
 };
+
+// The default device, or null (and `error` set) when it cannot be opened or this build has none.
+std::unique_ptr<AudioOutput> OpenDevice(std::string& error) {
+#ifdef VERNALO_WITH_QT
+    auto device = std::make_unique<QtAudioOutput>();
+    if (device->Start(&error)) return device;
+#else
+    error = "this build has no audio device output";
+#endif
+    return nullptr;
+}
 
 class BenchView : public SessionView {
 public:
@@ -101,12 +129,19 @@ double Percentile90(std::vector<double> v) {
 
 struct Rig {
     Timeline timeline;
-    TEspeakVoice ru{std::make_unique<TimedOutput>(timeline)};
-    TEspeakVoice en{std::make_unique<TimedOutput>(timeline)};
+    std::string error;
+    std::unique_ptr<AudioOutput> deviceRU, deviceEN;
+    TEspeakVoice ru;
+    TEspeakVoice en;
     DictStore dicts;
     Segmenter seg{dicts};
 
-    Rig() {
+    // device: both voices play on the default audio device (PulseAudio in bench/session_device.sh).
+    explicit Rig(bool device)
+        : deviceRU(device ? OpenDevice(error) : nullptr),
+          deviceEN(device && deviceRU ? OpenDevice(error) : nullptr),
+          ru(std::make_unique<TimedOutput>(timeline, std::move(deviceRU))),
+          en(std::make_unique<TimedOutput>(timeline, std::move(deviceEN))) {
         for (auto [voice, lang] : {std::pair{&ru, u"Russian"}, {&en, u"English"}}) {
             for (int n = 1; n <= voice->ModeCount(); ++n) {
                 if (voice->ModeName(n).find(lang) != std::u16string::npos) {
@@ -122,18 +157,30 @@ struct Rig {
 // Words of both languages, so that the voices alternate as well as follow each other.
 const char16_t kMixed[] =
     u"one два three четыре five шесть seven восемь nine десять eleven двенадцать";
+const char16_t kEnglish[] = u"one two three four five six seven eight nine ten eleven twelve";
 
-void BM_GapBetweenWords(benchmark::State& state) {
-    const auto tick = std::chrono::milliseconds(state.range(0));
-    Rig rig;
+bool Unusable(benchmark::State& state, const Rig& rig) {
+    if (!rig.error.empty()) {
+        state.SkipWithError(rig.error.c_str());
+        return true;
+    }
     if (rig.ru.ModeCount() == 0) {
         state.SkipWithError("the speech engine did not start");
-        return;
+        return true;
     }
+    return false;
+}
+
+// Args: timer period in ms; 1 = on the audio device; 1 = English words only, else the two
+// languages alternate.
+void BM_GapBetweenWords(benchmark::State& state) {
+    const auto tick = std::chrono::milliseconds(state.range(0));
+    Rig rig(state.range(1) != 0);
+    if (Unusable(state, rig)) return;
     std::vector<double> gaps;
     for (auto _ : state) {
         rig.timeline.Clear();
-        BenchView view(kMixed);
+        BenchView view(state.range(2) ? kEnglish : kMixed);
         TReadingSession session(view, rig.ru, rig.en, rig.seg);
         view.down = true;
         session.SayClicked(true);
@@ -148,14 +195,16 @@ void BM_GapBetweenWords(benchmark::State& state) {
     state.counters["gap_p90_ms"] = Percentile90(gaps);
     state.counters["gaps"] = static_cast<double>(gaps.size());
 }
-BENCHMARK(BM_GapBetweenWords)->Arg(1)->Arg(5)->Arg(10)->Iterations(2)->Unit(benchmark::kSecond);
+BENCHMARK(BM_GapBetweenWords)
+    ->ArgsProduct({{1, 5, 10}, {0, 1}, {0, 1}})
+    ->ArgNames({"tick_ms", "device", "english"})
+    ->Iterations(2)
+    ->Unit(benchmark::kSecond);
 
+// Args: 1 = a long first sentence; 1 = on the audio device.
 void BM_SayToFirstAudio(benchmark::State& state) {
-    Rig rig;
-    if (rig.ru.ModeCount() == 0) {
-        state.SkipWithError("the speech engine did not start");
-        return;
-    }
+    Rig rig(state.range(1) != 0);
+    if (Unusable(state, rig)) return;
     std::vector<double> latencies;
     const bool sentenceText = state.range(0) != 0;
     const std::u16string text =
@@ -186,9 +235,21 @@ void BM_SayToFirstAudio(benchmark::State& state) {
     state.counters["first_audio_median_ms"] = Median(latencies);
     state.counters["first_audio_p90_ms"] = Percentile90(latencies);
 }
-BENCHMARK(BM_SayToFirstAudio)->Arg(0)->Arg(1)->Iterations(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SayToFirstAudio)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"sentence", "device"})
+    ->Iterations(30)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vernalo
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+#ifdef VERNALO_WITH_QT
+    QCoreApplication app(argc,
+                         argv);  // the device output needs one; its sink runs on its own thread
+#endif
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}

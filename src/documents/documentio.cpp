@@ -229,11 +229,13 @@ DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path) {
     // Our own atomic write: it checks every write and flushes to disk before the rename,
     // so a full disk or a size limit never leaves a truncated file behind.
     std::string error;
-    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                             std::string_view(data.constData(), static_cast<std::size_t>(data.size())), &error)) {
+    if (!WriteFileAtomically(
+            QFile::encodeName(path).toStdString(),
+            std::string_view(data.constData(), static_cast<std::size_t>(data.size())), &error)) {
         const QFileInfo info(path);
         if (!QFileInfo(info.absolutePath()).isWritable() && !info.isWritable())
-            return {false, QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path))};
+            return {false,
+                    QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path))};
         return {false, QStringLiteral("Failed to Save Stream")};
     }
     return {};

@@ -383,8 +383,18 @@ private:
         }
     }
 
-    void FontTableByte(unsigned char b) {
-        if (b == ';') {
+    // An escaped byte (\'3b, \{) is part of the name even when it is the ';' that
+    // otherwise ends the entry.
+    void EscapedByte(unsigned char b) {
+        if (st_.dest == Dest::FontTable) {
+            FontTableByte(b, true);
+        } else {
+            Byte(b);
+        }
+    }
+
+    void FontTableByte(unsigned char b, bool escaped = false) {
+        if (b == ';' && !escaped) {
             CommitFont();
             return;
         }
@@ -510,13 +520,16 @@ private:
             return;
         }
         if (c == '\'') {
-            if (p_ + 1 < end_ && IsHex(p_[0]) && IsHex(p_[1])) {
+            // A cut escape ("\'4 ") is dropped with its one digit.
+            if (p_ < end_ && IsHex(p_[0]) && (p_ + 1 >= end_ || !IsHex(p_[1]))) {
+                ++p_;
+            } else if (p_ + 1 < end_ && IsHex(p_[0]) && IsHex(p_[1])) {
                 auto b = static_cast<unsigned char>(HexValue(p_[0]) << 4 | HexValue(p_[1]));
                 p_ += 2;
                 if (skip_ > 0) {
                     --skip_;
                 } else {
-                    Byte(b);
+                    EscapedByte(b);
                 }
             }
             return;
@@ -529,7 +542,7 @@ private:
             case '\\':
             case '{':
             case '}':
-                Byte(c);
+                EscapedByte(c);
                 break;
             case '~':
                 PutUnit(u'\u00A0');
@@ -587,7 +600,7 @@ private:
                 if (kw == Kw::Resume) st_.dest = st_.resumeDest;
                 return;
             case Dest::FontTable:
-                FontTableWord(kw, star, param);
+                FontTableWord(kw, hasParam, star, param);
                 return;
             case Dest::ColorTable:
                 ColourTableWord(kw, star, param);
@@ -648,7 +661,7 @@ private:
                 st_.uc = ClampInt(param, 0, 16);
                 return;
             case Kw::U:
-                Unicode(param);
+                if (hasParam) Unicode(param);
                 return;
             case Kw::F:
                 c.font = p;
@@ -789,7 +802,7 @@ private:
         FormatChanged();
     }
 
-    void FontTableWord(Kw kw, bool star, std::int64_t param) {
+    void FontTableWord(Kw kw, bool hasParam, bool star, std::int64_t param) {
         switch (kw) {
             case Kw::F:
                 CommitFont();
@@ -802,7 +815,7 @@ private:
                 fontCodePage_ = ClampInt(param, 0, 65535);
                 return;
             case Kw::U:
-                Unicode(param);
+                if (hasParam) Unicode(param);
                 return;
             case Kw::SkipDest:
                 st_.dest = Dest::Skip;
@@ -851,7 +864,7 @@ private:
     int ansiCp_ = 1252;
     const RtfCodePage* ansi_;
     const RtfCodePage* page_ = nullptr;
-    int deff_ = INT_MIN;
+    int deff_ = 0;  // font 0 unless \deff says otherwise
     std::unordered_map<int, Font> fonts_;
     int fontNum_ = INT_MIN;
     int fontCharset_ = -1;

@@ -60,12 +60,15 @@ void AppendText(std::string& out, std::u16string_view text) {
     }
 }
 
-// A font name cannot hold the ';' that ends its entry.
-std::u16string FontName(std::u16string_view name) {
-    std::u16string out;
-    for (char16_t u : name)
-        if (u != u';' && u != u'{' && u != u'}' && u != u'\\') out.push_back(u);
-    return out;
+// A font name as its table entry holds it: the ';' that would end the entry escaped.
+void AppendFontName(std::string& out, std::u16string_view name) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name[i] != u';') continue;
+        AppendText(out, name.substr(start, i - start));
+        if (i < name.size()) out += "\\'3b";
+        start = i + 1;
+    }
 }
 
 }  // namespace
@@ -98,13 +101,13 @@ std::string WriteRtf(const RtfDocument& doc, std::u16string_view defaultFont) {
     std::string out;
     out.reserve(textSize * 2 + doc.paragraphs.size() * 16 + 256);
     out += "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset204 ";
-    AppendText(out, FontName(defaultFont));
+    AppendFontName(out, defaultFont);
     out += ";}";
     for (std::size_t i = 0; i < usedFonts.size(); ++i) {
         out += "{\\f";
         AppendInt(out, static_cast<long long>(i) + 1);
         out += "\\fnil\\fcharset204 ";
-        AppendText(out, FontName(doc.fonts[static_cast<std::size_t>(usedFonts[i])]));
+        AppendFontName(out, doc.fonts[static_cast<std::size_t>(usedFonts[i])]);
         out += ";}";
     }
     out += "}\r\n{\\colortbl;";

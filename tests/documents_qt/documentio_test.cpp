@@ -1,0 +1,254 @@
+// The editor's documents through QTextDocument: round trips through RTF, loading
+// rich and plain bytes, and the file functions' failures.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+
+#include "documents/documentio.h"
+#include "documents/htmltortf.h"
+#include "documents/rtfreader.h"
+#include "documents/rtfwriter.h"
+
+namespace vernalo {
+namespace {
+
+QString Data(const char* name) {
+    return QString::fromUtf8(VERNALO_TEST_DATA) + QStringLiteral("/rtf/") + QString::fromUtf8(name);
+}
+
+QTextCharFormat Fmt(std::initializer_list<int> flags) {
+    QTextCharFormat f;
+    for (int flag : flags) {
+        switch (flag) {
+            case 'b':
+                f.setFontWeight(QFont::Bold);
+                break;
+            case 'i':
+                f.setFontItalic(true);
+                break;
+            case 'u':
+                f.setFontUnderline(true);
+                break;
+            case 's':
+                f.setFontStrikeOut(true);
+                break;
+            case 'f':
+                f.setFontFamilies({QStringLiteral("DejaVu Serif")});
+                break;
+            case 'F':
+                f.setFontFamilies({QStringLiteral("Шрифт; {с} \\ знаками")});
+                break;
+            case 'z':
+                f.setFontPointSize(15.5);
+                break;
+            case 'c':
+                f.setForeground(QColor(0x12, 0x34, 0x56));
+                break;
+            case 'g':
+                f.setBackground(QColor(0xFF, 0xFF, 0x00));
+                break;
+        }
+    }
+    return f;
+}
+
+// A document with every format the editor keeps, mixed Russian and English, empty
+// paragraphs, characters outside Windows-1251 and the Basic Multilingual Plane, and a
+// final empty line.
+void FillRich(QTextDocument& doc) {
+    QTextCursor c(&doc);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    c.setBlockFormat(centred);
+    c.insertText(QStringLiteral("Заголовок "), Fmt({'b'}));
+    c.insertText(QStringLiteral("Title"), Fmt({'b', 'i'}));
+    QTextBlockFormat indented;
+    indented.setAlignment(Qt::AlignJustify);
+    indented.setLeftMargin(48);
+    indented.setRightMargin(24);
+    indented.setTextIndent(-12);
+    c.insertBlock(indented);
+    c.insertText(QStringLiteral("Обычный текст, "), Fmt({}));
+    c.insertText(QStringLiteral("underlined"), Fmt({'u'}));
+    c.insertText(QStringLiteral(" и "), Fmt({}));
+    c.insertText(QStringLiteral("зачёркнутый"), Fmt({'s', 'c'}));
+    c.insertText(QStringLiteral(" marked"), Fmt({'g', 'z', 'f'}));
+    c.insertBlock(QTextBlockFormat());
+    QTextBlockFormat right;
+    right.setAlignment(Qt::AlignRight);
+    c.insertBlock(right);
+    c.insertText(QString::fromUtf8("{braces} \\ back\tslash 😀 𝔸 日本 € ё Ђ №\u00A0end"),
+                 Fmt({'F'}));
+    c.insertText(QString(QChar(QChar::LineSeparator)) + QStringLiteral("second line"), Fmt({}));
+    c.insertBlock(QTextBlockFormat());
+    c.insertBlock(QTextBlockFormat());
+}
+
+TEST(DocumentIo, richDocumentSurvivesRtfRoundTrip) {
+    QTextDocument doc;
+    FillRich(doc);
+    QByteArray rtf = DocumentToRtf(doc);
+    ASSERT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251\\deff0"));
+    for (char ch : rtf)
+        ASSERT_LT(static_cast<unsigned char>(ch), 0x80u) << "RTF is 7-bit";
+
+    QTextDocument back;
+    LoadDocumentBytes(rtf, back);
+    EXPECT_EQ(back.toRawText(), doc.toRawText());
+    EXPECT_EQ(back.blockCount(), doc.blockCount());
+    // The same formats, run for run and paragraph for paragraph.
+    RtfDocument a = DocumentToModel(doc), b = DocumentToModel(back);
+    ASSERT_EQ(a.paragraphs.size(), b.paragraphs.size());
+    for (std::size_t i = 0; i < a.paragraphs.size(); ++i) {
+        EXPECT_EQ(a.paragraphs[i].format, b.paragraphs[i].format) << i;
+        ASSERT_EQ(a.paragraphs[i].runs.size(), b.paragraphs[i].runs.size()) << i;
+        for (std::size_t k = 0; k < a.paragraphs[i].runs.size(); ++k) {
+            const RtfRun& x = a.paragraphs[i].runs[k];
+            const RtfRun& y = b.paragraphs[i].runs[k];
+            EXPECT_EQ(x.text, y.text);
+            RtfCharFormat fx = x.format, fy = y.format;
+            // Font indices differ between the two lists; compare the names.
+            EXPECT_EQ(fx.font < 0, fy.font < 0);
+            if (fx.font >= 0 && fy.font >= 0) {
+                EXPECT_EQ(a.fonts[static_cast<std::size_t>(fx.font)],
+                          b.fonts[static_cast<std::size_t>(fy.font)]);
+            }
+            fx.font = fy.font = 0;
+            EXPECT_EQ(fx, fy) << i << "/" << k;
+        }
+    }
+    // And a second round gives the very same bytes.
+    EXPECT_EQ(DocumentToRtf(back), rtf);
+}
+
+TEST(DocumentIo, charactersWrittenAsCodePageBytesOrUnicode) {
+    QTextDocument doc;
+    doc.setPlainText(QString::fromUtf8("Aё{}\\😀"));
+    QByteArray rtf = DocumentToRtf(doc);
+    EXPECT_TRUE(rtf.contains("A\\'b8\\{\\}\\\\\\u-10179?\\u-8704?")) << rtf.constData();
+}
+
+TEST(DocumentIo, htmlConverterOutputLoadsWithBoldHeading) {
+    std::string rtf = HtmlToRtf(WithCrLf(u"<body><h1>Big</h1><p>One <b>two</b></p></body>x"));
+    QTextDocument doc;
+    LoadDocumentBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("\n Big\n\n One\n two\n"));
+    QTextBlock big = doc.findBlockByNumber(1);
+    EXPECT_EQ(big.begin().fragment().charFormat().fontWeight(), QFont::Bold);
+    EXPECT_NE(doc.findBlockByNumber(3).begin().fragment().charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(doc.findBlockByNumber(4).begin().fragment().charFormat().fontWeight(), QFont::Bold);
+}
+
+TEST(DocumentIo, loadsPlainTextWhenNotRtf) {
+    QTextDocument doc;
+    LoadDocumentBytes(QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2\r\nHello\r\n"), doc);  // Windows-1251
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("Привет\nHello\n"));
+    EXPECT_EQ(doc.blockCount(), 3);
+    LoadDocumentBytes(QByteArray("  {\\rtf1 {\\b x}}"), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("x"));
+    EXPECT_TRUE(IsRtf(QByteArray("\xEF\xBB\xBF{\\rtf1}")));
+    EXPECT_FALSE(IsRtf(QByteArray("rtf")));
+}
+
+TEST(DocumentIo, loadFileErrorsLeaveTheDocumentAlone) {
+    QTemporaryDir dir;
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("keep"));
+    QString missing = dir.filePath(QStringLiteral("missing.rtf"));
+    DocumentResult r = LoadDocumentFile(missing, doc);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("Cannot open file ") + missing);
+    r = LoadDocumentFile(dir.path(), doc);  // a folder is no document
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
+}
+
+TEST(DocumentIo, producersFormatsReachTheDocument) {
+    QTextDocument doc;
+    ASSERT_TRUE(LoadDocumentFile(Data("libreoffice_formats.rtf"), doc).ok);
+    auto blockWith = [&](const QString& text) { return doc.find(text).block(); };
+    auto formatOf = [&](const QString& text) {
+        QTextCursor at(&doc);
+        at.setPosition(doc.find(text).selectionStart() + 1);
+        return at.charFormat();
+    };
+    EXPECT_EQ(
+        blockWith(QStringLiteral("Centered")).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+        Qt::AlignHCenter);
+    EXPECT_EQ(blockWith(QStringLiteral("right aligned")).blockFormat().alignment() &
+                  Qt::AlignHorizontal_Mask,
+              Qt::AlignRight);
+    QTextBlockFormat justified = blockWith(QStringLiteral("justified")).blockFormat();
+    EXPECT_EQ(justified.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
+    EXPECT_GT(justified.leftMargin(), 50);
+    EXPECT_GT(justified.textIndent(), 20);
+    EXPECT_EQ(formatOf(QStringLiteral("Заголовок")).fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatOf(QStringLiteral("курсив")).fontItalic());
+    EXPECT_EQ(formatOf(QStringLiteral("Красный")).foreground().color(), QColor(0xC0, 0, 0));
+    EXPECT_EQ(formatOf(QStringLiteral("жёлтый")).background().color(), QColor(0xFF, 0xFF, 0));
+    EXPECT_TRUE(formatOf(QStringLiteral("подчёркнутый")).fontUnderline());
+    EXPECT_TRUE(formatOf(QStringLiteral("зачёркнутый")).fontStrikeOut());
+    QTextCharFormat big = formatOf(QStringLiteral("большой"));
+    EXPECT_EQ(big.fontFamilies().toStringList().value(0), QStringLiteral("DejaVu Serif"));
+    EXPECT_GT(big.fontPointSize(), 14);
+}
+
+TEST(DocumentIo, saveReplacesTheFileAtomically) {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("saved.rtf"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old content that is longer than what replaces it, much longer indeed");
+    }
+    QTextDocument doc;
+    FillRich(doc);
+    DocumentResult r = SaveDocumentFile(doc, path);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), DocumentToRtf(doc));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("saved.rtf")});
+
+    QTextDocument back;
+    ASSERT_TRUE(LoadDocumentFile(path, back).ok);
+    EXPECT_EQ(back.toRawText(), doc.toRawText());
+}
+
+TEST(DocumentIo, saveFailuresAreReportedAndLeaveNoFile) {
+    QTemporaryDir dir;
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("text"));
+    QString inMissingFolder = dir.filePath(QStringLiteral("no/such/folder/x.rtf"));
+    DocumentResult r = SaveDocumentFile(doc, inMissingFolder);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("Cannot create file ") + inMissingFolder);
+
+    // A folder in the way: nothing is replaced, no temporary file stays.
+    QString folder = dir.filePath(QStringLiteral("folder.rtf"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.rtf")));
+    r = SaveDocumentFile(doc, folder);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+TEST(DocumentIo, emptyDocumentRoundTrips) {
+    QTextDocument doc;
+    QTextDocument back;
+    back.setPlainText(QStringLiteral("previous"));
+    LoadDocumentBytes(DocumentToRtf(doc), back);
+    EXPECT_TRUE(back.isEmpty());
+    EXPECT_EQ(back.blockCount(), 1);
+}
+
+}  // namespace
+}  // namespace vernalo

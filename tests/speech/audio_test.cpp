@@ -1,0 +1,128 @@
+// Speech through the real audio device: the sink's monitor ($VERNALO_MONITOR, s16le 22050 Hz
+// mono, recorded by the test services) shows what actually came out.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "speech/espeakengine.h"
+#include "speech/qtaudiooutput.h"
+
+namespace vernalo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+const char* Monitor() {
+    return std::getenv("VERNALO_MONITOR");
+}
+
+std::size_t MonitorSize() {
+    std::error_code ec;
+    auto n = std::filesystem::file_size(Monitor(), ec);
+    return ec ? 0 : static_cast<std::size_t>(n);
+}
+
+std::vector<std::int16_t> MonitorSamples(std::size_t fromByte, std::size_t toByte) {
+    std::ifstream f(Monitor(), std::ios::binary);
+    fromByte &= ~std::size_t(1);
+    f.seekg(static_cast<std::streamoff>(fromByte));
+    std::vector<std::int16_t> s((toByte - fromByte) / 2);
+    f.read(reinterpret_cast<char*>(s.data()), static_cast<std::streamsize>(s.size() * 2));
+    s.resize(static_cast<std::size_t>(f.gcount()) / 2);
+    return s;
+}
+
+class DeviceAudio : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!Monitor()) GTEST_SKIP() << "VERNALO_MONITOR is not set: no audio services";
+        std::string error;
+        auto out = std::make_unique<QtAudioOutput>();
+        ASSERT_TRUE(out->Start(&error)) << error;
+        voice = std::make_unique<TEspeakVoice>(std::move(out));
+        // A fresh sound server starts its recorder late on the very first sound.
+        static bool warmedUp = false;
+        if (!warmedUp) {
+            warmedUp = true;
+            SpeakAndWait(u"Ready.");
+            std::this_thread::sleep_for(500ms);
+        }
+    }
+    double SpeakAndWait(const std::u16string& text) {
+        const auto start = Clock::now();
+        voice->Speak(text);
+        while (voice->Speaking() && Clock::now() - start < 20s)
+            std::this_thread::sleep_for(2ms);
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    std::unique_ptr<TEspeakVoice> voice;
+};
+
+struct Phrase {
+    const char* speaker;
+    std::u16string text;
+};
+
+class DeviceAudioPhrase : public DeviceAudio, public testing::WithParamInterface<Phrase> {};
+
+TEST_P(DeviceAudioPhrase, testPhraseComesOutOfTheDevice) {
+    voice->Select(TEspeakVoice::FindSpeaker(
+        std::u16string(GetParam().speaker, GetParam().speaker + std::strlen(GetParam().speaker))));
+    const std::size_t before = MonitorSize();
+    const double seconds = SpeakAndWait(GetParam().text);
+    std::this_thread::sleep_for(150ms);  // the recorder's own latency
+    const auto heard = MonitorSamples(before, MonitorSize());
+    // Loud stretches: 50 ms windows well above the noise floor.
+    std::size_t loud = 0;
+    for (std::size_t i = 0; i + 1102 <= heard.size(); i += 1102)
+        if (Rms(heard.data() + i, 1102) > 300) ++loud;
+    const double loudSeconds = loud * 0.05;
+    EXPECT_GT(Rms(heard.data(), heard.size()), 500.0);
+    EXPECT_GT(loudSeconds, 1.0) << "a test phrase lasts over a second";
+    EXPECT_LT(loudSeconds, seconds + 0.2);
+    EXPECT_GT(seconds, loudSeconds * 0.9) << "Speaking lasted as long as the audio";
+}
+
+INSTANTIATE_TEST_SUITE_P(Phrases, DeviceAudioPhrase,
+                         testing::Values(Phrase{"Nicolai",
+                                                u"Проба синтеза речи, для русского голоса."},
+                                         Phrase{"Carol", u"Test of speech, for english voice."}));
+
+TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
+    const std::size_t before = MonitorSize();
+    voice->Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
+    std::this_thread::sleep_for(700ms);
+    ASSERT_TRUE(voice->Speaking());
+    const auto reset = Clock::now();
+    voice->AudioReset();
+    const auto took = Clock::now() - reset;
+    EXPECT_FALSE(voice->Speaking());
+    EXPECT_LT(took, 50ms);
+    std::this_thread::sleep_for(100ms);  // the recorder's own latency
+    const std::size_t atReset = MonitorSize();
+    std::this_thread::sleep_for(800ms);
+    const auto spoken = MonitorSamples(before, atReset);
+    const auto after = MonitorSamples(atReset, MonitorSize());
+    EXPECT_GT(Rms(spoken.data(), spoken.size()), 500.0);
+    EXPECT_LT(Rms(after.data(), after.size()), 50.0) << "silence after the reset";
+    // And the control speaks again afterwards.
+    EXPECT_GT(SpeakAndWait(u"Yes."), 0.1);
+}
+
+}  // namespace
+}  // namespace vernalo
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

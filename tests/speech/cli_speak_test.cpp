@@ -1,0 +1,91 @@
+// vernalo-cli voices and speak, run as a user would.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "speech/audiooutput.h"
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    double seconds;
+};
+
+CliRun Cli(const std::string& args) {
+    const auto start = std::chrono::steady_clock::now();
+    std::string cmd = std::string(VERNALO_CLI) + " " + args + " </dev/null 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    CliRun r{-1, {}, 0};
+    if (!p) return r;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        r.out.append(buf.data(), n);
+    int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return r;
+}
+
+TEST(CliVoices, listsEveryModeWithRangeAndNormalSpeed) {
+    CliRun r = Cli("voices");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("1\tRussian, male\tNicolai\tDIGALO"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\tCarol\t"), std::string::npos);
+    EXPECT_NE(r.out.find("\t50-250\t100\n"), std::string::npos);
+}
+
+TEST(CliSpeak, wavIsNonSilentAndSpeakingLastedAsLongAsTheAudio) {
+    const std::string wav = testing::TempDir() + "cli_speak.wav";
+    std::remove(wav.c_str());
+    CliRun r = Cli("speak --voice Carol --wav " + wav + " 'Test of speech, for english voice.'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::ifstream f(wav, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    ASSERT_GT(bytes.size(), 44u);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    std::vector<std::int16_t> samples((bytes.size() - 44) / 2);
+    std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+    const double audio = double(samples.size()) / vernalo::kSampleRate;
+    EXPECT_GT(vernalo::Rms(samples.data(), samples.size()), 500.0);
+    EXPECT_GT(audio, 1.0);
+    // The command exits when the audio has finished: it spoke for as long as the audio lasts.
+    EXPECT_GE(r.seconds, audio);
+    EXPECT_LT(r.seconds, audio + 1.0);
+}
+
+struct BadUse {
+    const char* args;
+    int status;
+    const char* message;
+};
+
+class CliSpeakErrors : public testing::TestWithParam<BadUse> {};
+
+TEST_P(CliSpeakErrors, saysWhatIsWrong) {
+    CliRun r = Cli(GetParam().args);
+    EXPECT_EQ(r.status, GetParam().status) << r.out;
+    EXPECT_NE(r.out.find(GetParam().message), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CliSpeakErrors,
+    testing::Values(BadUse{"speak", 2, "vernalo-cli: speak needs a text"},
+                    BadUse{"speak --voice Nobody hi", 2, "no voice 'Nobody'"},
+                    BadUse{"speak --speed 1000 hi", 2, "--speed takes a number from 50 to 250"},
+                    BadUse{"speak --speed x hi", 2, "--speed takes"},
+                    BadUse{"speak --wav /nonexistent-dir/a.wav hi", 1, "cannot create"},
+                    BadUse{"voices extra", 2, "voices takes no arguments"},
+                    BadUse{"speak --loud hi", 2, "unknown option '--loud'"}));
+
+}  // namespace

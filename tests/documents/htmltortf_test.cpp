@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -157,6 +159,45 @@ TEST(HtmlToRtf, progressIsNotReportedForAnEmptyText) {
     int calls = 0;
     HtmlToRtf(u"", [&](int) { ++calls; });
     EXPECT_EQ(calls, 0);
+}
+
+// Unescaped braces of a result: the header opens three groups and closes two, the end
+// closes the last one, so the depth must end at 0 and never go below it.
+int GroupDepthAtEnd(const std::string& rtf) {
+    int depth = 0;
+    for (std::size_t i = 0; i < rtf.size(); ++i) {
+        if (rtf[i] == '\\') {
+            ++i;  // an escaped character or the first letter of a control word
+        } else if (rtf[i] == '{') {
+            ++depth;
+        } else if (rtf[i] == '}') {
+            if (--depth < 0) return -1;
+        }
+    }
+    return depth;
+}
+
+TEST(HtmlToRtf, anyMixOfMarkupPiecesEndsAndKeepsGroupsBalanced) {
+    const std::u16string pieces[] = {
+        u"<",       u">",        u"<p>",      u"</p>",      u"<li>",
+        u"<pre>",   u"</pre>",   u"<script>", u"</script>", u"<script ",
+        u"<title>", u"</title>", u"&nbsp;",   u"&nbsp",     u"&",
+        u"\r\n",    u"\r",       u" ",        u"{",         u"}",
+        u"\\",      u"x",        u"Я",        u"✓",         u"<h1 a=\">\">",
+        u"<!--",    u"-->",      u"<b>",      u"<i>"};
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string text;
+        seed = seed * 1664525u + 1013904223u;
+        const int count = static_cast<int>(seed >> 28);
+        for (int i = 0; i < count; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            text += pieces[(seed >> 8) % std::size(pieces)];
+        }
+        const std::string rtf = HtmlToRtf(text);
+        ASSERT_EQ(rtf.rfind(kHead, 0), 0u) << Utf16ToUtf8(text);
+        ASSERT_EQ(GroupDepthAtEnd(rtf), 0) << Utf16ToUtf8(text);
+    }
 }
 
 TEST(WithCrLf, writesEveryKindOfLineBreakAsCrLf) {

@@ -1,0 +1,116 @@
+// Loading and saving a 5 MB rich-text document through QTextDocument (the editor's
+// road), and the RTF reader and writer on their own.
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include <random>
+#include <string>
+
+#include "documents/documentio.h"
+#include "documents/rtfreader.h"
+#include "documents/rtfwriter.h"
+
+namespace {
+
+using namespace vernalo;
+
+// Mixed Russian and English paragraphs with a format change every few words, written
+// by our writer until the file holds at least `bytes` bytes.
+const std::string& Document(std::size_t bytes) {
+    static std::string rtf;
+    if (!rtf.empty()) return rtf;
+    const std::u16string words[] = {
+        u"привет",  u"мир",   u"читать", u"книга",    u"голос",  u"предложение", u"hello", u"world",
+        u"reading", u"aloud", u"voice",  u"sentence", u"«ёлка»", u"—",           u"{x}",   u"日本"};
+    std::mt19937 rng(1);
+    RtfDocument doc;
+    doc.fonts = {u"DejaVu Sans", u"DejaVu Serif"};
+    while (true) {
+        RtfParagraph para;
+        para.format.align = static_cast<RtfAlign>(rng() % 4);
+        para.format.leftIndent = static_cast<int>(rng() % 2) * 720;
+        for (int r = 0; r < 8; ++r) {
+            RtfRun run;
+            run.format.bold = rng() % 3 == 0;
+            run.format.italic = rng() % 4 == 0;
+            run.format.underline = rng() % 7 == 0;
+            run.format.font = static_cast<int>(rng() % 3) - 1;
+            run.format.halfPoints = rng() % 2 ? 0 : 24;
+            run.format.color = rng() % 5 ? -1 : 0xC00000;
+            for (int w = 0; w < 6; ++w) {
+                run.text += words[rng() % std::size(words)];
+                run.text += w % 5 == 4 ? u". " : u" ";
+            }
+            para.runs.push_back(std::move(run));
+        }
+        doc.paragraphs.push_back(std::move(para));
+        if (doc.paragraphs.size() % 1000 == 0) {
+            rtf = WriteRtf(doc);
+            if (rtf.size() >= bytes) return rtf;
+        }
+    }
+}
+
+constexpr std::size_t kFiveMb = 5u << 20;
+
+void BM_ReadRtfModel(benchmark::State& state) {
+    const std::string& rtf = Document(kFiveMb);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadRtf(rtf));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rtf.size()));
+    state.counters["MB"] = static_cast<double>(rtf.size()) / (1 << 20);
+}
+
+void BM_LoadIntoTextDocument(benchmark::State& state) {
+    const std::string& rtf = Document(kFiveMb);
+    QByteArray bytes(rtf.data(), static_cast<qsizetype>(rtf.size()));
+    for (auto _ : state) {
+        QTextDocument doc;
+        LoadDocumentBytes(bytes, doc);
+        benchmark::DoNotOptimize(doc.characterCount());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rtf.size()));
+}
+
+void BM_SaveFromTextDocument(benchmark::State& state) {
+    const std::string& rtf = Document(kFiveMb);
+    QTextDocument doc;
+    LoadDocumentBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())), doc);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.rtf"));
+    std::size_t written = 0;
+    for (auto _ : state) {
+        DocumentResult r = SaveDocumentFile(doc, path);
+        if (!r.ok) state.SkipWithError(r.error.toUtf8().constData());
+        written = static_cast<std::size_t>(QFileInfo(path).size());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * written));
+    state.counters["MB"] = static_cast<double>(written) / (1 << 20);
+}
+
+void BM_WriteRtfModel(benchmark::State& state) {
+    RtfDocument doc = ReadRtf(Document(kFiveMb));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WriteRtf(doc));
+}
+
+BENCHMARK(BM_ReadRtfModel)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadIntoTextDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveFromTextDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteRtfModel)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

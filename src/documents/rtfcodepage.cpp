@@ -79,7 +79,14 @@ int Convert(iconv_t cd, const char* in, std::size_t inLen, char16_t* out, std::s
 
 struct Entry {
     RtfCodePage page;
+    // Kept open for the pairs of double-byte pages only.
     iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    Entry() = default;
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+    ~Entry() {
+        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
 };
 
 std::unique_ptr<Entry> Build(int codePage) {
@@ -104,6 +111,10 @@ std::unique_ptr<Entry> Build(int codePage) {
             e->page.lead[b] = true;
             e->page.doubleByte = true;
         }
+    }
+    if (!e->page.doubleByte) {
+        iconv_close(e->cd);
+        e->cd = reinterpret_cast<iconv_t>(-1);
     }
     return e;
 }

@@ -56,7 +56,9 @@ constexpr std::array<Named, 42> kNames = {{
     {u"clNone", clNone},
 }};
 
-char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? c - 32 : c; }
+char16_t Upper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? c - 32 : c;
+}
 
 bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
@@ -68,8 +70,10 @@ bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
 }  // namespace
 
 std::optional<std::int32_t> ParseInteger(std::u16string_view t) {
-    while (!t.empty() && (t.front() == u' ' || t.front() == u'\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == u' ' || t.back() == u'\t')) t.remove_suffix(1);
+    while (!t.empty() && (t.front() == u' ' || t.front() == u'\t'))
+        t.remove_prefix(1);
+    while (!t.empty() && (t.back() == u' ' || t.back() == u'\t'))
+        t.remove_suffix(1);
     bool negative = false;
     if (!t.empty() && (t.front() == u'-' || t.front() == u'+')) {
         negative = t.front() == u'-';
@@ -100,7 +104,8 @@ std::optional<std::int32_t> ParseInteger(std::u16string_view t) {
     std::int64_t sv = hex ? static_cast<std::int32_t>(static_cast<std::uint32_t>(v))
                           : static_cast<std::int64_t>(v);
     if (negative) sv = -sv;
-    if (sv < std::numeric_limits<std::int32_t>::min() || sv > std::numeric_limits<std::int32_t>::max())
+    if (sv < std::numeric_limits<std::int32_t>::min() ||
+        sv > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return static_cast<std::int32_t>(sv);
 }
@@ -117,15 +122,26 @@ std::u16string FormatColor(TColor color) {
         if (n.value == color) return std::u16string(n.name);
     static const char16_t hex[] = u"0123456789ABCDEF";
     std::u16string s = u"$";
-    for (int shift = 28; shift >= 0; shift -= 4) s.push_back(hex[(color >> shift) & 15]);
+    for (int shift = 28; shift >= 0; shift -= 4)
+        s.push_back(hex[(color >> shift) & 15]);
     return s;
 }
 
-std::size_t ColorNameCount() { return kNames.size(); }
-std::u16string_view ColorName(std::size_t i) { return kNames[i].name; }
-TColor ColorValue(std::size_t i) { return kNames[i].value; }
+std::size_t ColorNameCount() {
+    return kNames.size();
+}
+std::u16string_view ColorName(std::size_t i) {
+    return kNames[i].name;
+}
+TColor ColorValue(std::size_t i) {
+    return kNames[i].value;
+}
 
-bool IsSystemColor(TColor c) { return c >= kSystemColor && c <= kSystemColor + 24; }
-int SystemColorIndex(TColor c) { return static_cast<int>(c - kSystemColor); }
+bool IsSystemColor(TColor c) {
+    return c >= kSystemColor && c <= kSystemColor + 24;
+}
+int SystemColorIndex(TColor c) {
+    return static_cast<int>(c - kSystemColor);
+}
 
 }  // namespace vernalo

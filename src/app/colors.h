@@ -17,7 +17,9 @@ constexpr TColor clWindowText = kSystemColor + 8;
 constexpr TColor clBtnFace = kSystemColor + 15;
 constexpr TColor clNone = 0x1FFFFFFFu;
 
-constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
+constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) {
+    return r | (g << 8) | (b << 16);
+}
 
 // Decimal with an optional minus sign, or hexadecimal after "$"; blanks around are allowed.
 // Empty optional when the text is no 32-bit integer.

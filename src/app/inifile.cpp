@@ -11,8 +11,10 @@ constexpr auto npos = std::u16string::npos;
 
 std::u16string_view Trim(std::u16string_view s) {
     auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -101,7 +103,8 @@ std::u16string IniFile::Read(std::u16string_view section, std::u16string_view ke
     return std::u16string(v.substr(0, kMaxValue));
 }
 
-void IniFile::Write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+void IniFile::Write(std::u16string_view section, std::u16string_view key,
+                    std::u16string_view value) {
     std::u16string line = std::u16string(key) + u"=" + std::u16string(value);
     Located at = Locate(section, key);
     if (at.keyLine != npos) {
@@ -116,7 +119,8 @@ void IniFile::Write(std::u16string_view section, std::u16string_view key, std::u
 
 std::string IniFile::ToBytes() const {
     std::u16string text;
-    for (const auto& l : lines_) text += l + u"\r\n";
+    for (const auto& l : lines_)
+        text += l + u"\r\n";
     if (auto cp1251 = TryEncodeCp1251(text)) return *cp1251;
     return Utf16ToUtf8(text);
 }

@@ -68,7 +68,8 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
         ini.Write(u"URL", Decimal(static_cast<long>(i)), s.urls[i]);
 }
 
-std::string ResolveBaseDir(const std::string& currentDir, const char* xdgDataHome, const char* home) {
+std::string ResolveBaseDir(const std::string& currentDir, const char* xdgDataHome,
+                           const char* home) {
     struct stat st;
     if (::stat((currentDir + "/data").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return currentDir;
     if (xdgDataHome && *xdgDataHome == '/') return std::string(xdgDataHome) + "/vernalo";

@@ -35,10 +35,15 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s);
 
 // The folder the data paths are built from: the current directory when it holds a "data"
 // folder (a portable install), else $XDG_DATA_HOME/vernalo (default ~/.local/share/vernalo).
-std::string ResolveBaseDir(const std::string& currentDir, const char* xdgDataHome, const char* home);
+std::string ResolveBaseDir(const std::string& currentDir, const char* xdgDataHome,
+                           const char* home);
 
-inline std::string SettingsPath(const std::string& baseDir) { return baseDir + "/data/reader.ini"; }
-inline std::string TextPath(const std::string& baseDir) { return baseDir + "/data/text.txt"; }
+inline std::string SettingsPath(const std::string& baseDir) {
+    return baseDir + "/data/reader.ini";
+}
+inline std::string TextPath(const std::string& baseDir) {
+    return baseDir + "/data/text.txt";
+}
 
 // Creates a folder and its parents; false with `error` when it cannot.
 bool MakeDirs(const std::string& path, std::string* error = nullptr);

@@ -16,7 +16,9 @@
 namespace vernalo {
 namespace {
 
-std::string Text(const IniFile& ini) { return ini.ToBytes(); }
+std::string Text(const IniFile& ini) {
+    return ini.ToBytes();
+}
 
 TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
     IniFile ini;
@@ -32,7 +34,8 @@ TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
 
 TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
     IniFile ini = IniFile::FromBytes(
-        "; kept\r\n[text]\r\nposy=7\r\n\r\n[URL]\r\n4=old four\r\n3=old three\r\n[Other]\r\nx = 1\r\n");
+        "; kept\r\n[text]\r\nposy=7\r\n\r\n[URL]\r\n4=old four\r\n3=old three\r\n[Other]\r\nx = "
+        "1\r\n");
     ReaderSettings s;
     s.urls = {u"u0", u"u1", u"u2"};
     s.posY = 2;
@@ -43,14 +46,16 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
               "[Other]\r\nx = 1\r\n"
               "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
               "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n");
-    EXPECT_EQ(ini.Read(u"other", u"X", u"?"), u"1");  // blanks around names and values are not theirs
+    EXPECT_EQ(ini.Read(u"other", u"X", u"?"),
+              u"1");  // blanks around names and values are not theirs
 }
 
 TEST(IniFile, readsCaseInsensitivelyAndCutsLongValues) {
     IniFile ini = IniFile::FromBytes("[SPEECH]\nrussian=Ирина\nLong=" + std::string(3000, 'x') +
                                      "\n[Speech]\nENGLISH=ignored\n");
     EXPECT_EQ(ini.Read(u"speech", u"RUSSIAN", u"Nicolai"), u"Ирина");
-    EXPECT_EQ(ini.Read(u"Speech", u"ENGLISH", u"Carol"), u"Carol");  // only the first section counts
+    EXPECT_EQ(ini.Read(u"Speech", u"ENGLISH", u"Carol"),
+              u"Carol");  // only the first section counts
     EXPECT_EQ(ini.Read(u"speech", u"long", u"").size(), IniFile::kMaxValue);
 }
 
@@ -83,7 +88,8 @@ TEST(Settings, noFileGivesTheDefaults) {
 TEST(Settings, aBadValueTakesItsDefaultAndSpoilsNothingElse) {
     std::vector<std::string> bad;
     ReaderSettings s = ReadSettings(
-        IniFile::FromBytes("[Interface]\nFontSize=big\nFontColor=clred\n[Text]\nPosX=$10\nPosition=12x\nPosY=3\n"),
+        IniFile::FromBytes(
+            "[Interface]\nFontSize=big\nFontColor=clred\n[Text]\nPosX=$10\nPosition=12x\nPosY=3\n"),
         &bad);
     EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "Position"}));
     EXPECT_EQ(s.fontSize, 8);
@@ -104,7 +110,8 @@ TEST(Settings, urlKeysZeroOneThree) {
 TEST(Settings, eleventhUrlIsWrittenButNotReadBack) {
     IniFile ini;
     ReaderSettings s;
-    for (int i = 0; i < 11; ++i) s.urls.push_back(u"u" + std::u16string(1, u'a' + i));
+    for (int i = 0; i < 11; ++i)
+        s.urls.push_back(u"u" + std::u16string(1, u'a' + i));
     WriteSettings(ini, s);
     EXPECT_EQ(ini.Read(u"URL", u"10", u""), u"uk");
     EXPECT_EQ(ReadSettings(ini).urls.size(), 10u);
@@ -214,7 +221,8 @@ TEST_F(TempDir, failedSaveLeavesTheOldFileWhole) {
     std::string after;
     ASSERT_TRUE(ReadWholeFile(path, after));
     EXPECT_EQ(after, before);
-    EXPECT_EQ(system(("test $(ls " + dir + "/data | wc -l) -eq 1").c_str()), 0) << "temporary file left";
+    EXPECT_EQ(system(("test $(ls " + dir + "/data | wc -l) -eq 1").c_str()), 0)
+        << "temporary file left";
 }
 
 }  // namespace

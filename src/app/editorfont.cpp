@@ -1,0 +1,95 @@
+#include "app/editorfont.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+namespace vernalo {
+
+QColor DisplayColor(TColor color, const QPalette& pal) {
+    if (color == clNone) return pal.color(QPalette::Text);
+    if (!IsSystemColor(color))
+        return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    static const QPalette::ColorRole roles[25] = {
+        QPalette::Button,
+        QPalette::Dark,
+        QPalette::Highlight,
+        QPalette::Mid,
+        QPalette::Window,
+        QPalette::Base,
+        QPalette::Shadow,
+        QPalette::WindowText,
+        QPalette::Text,
+        QPalette::HighlightedText,
+        QPalette::Button,
+        QPalette::Button,
+        QPalette::Mid,
+        QPalette::Highlight,
+        QPalette::HighlightedText,
+        QPalette::Button,
+        QPalette::Dark,
+        QPalette::Text,
+        QPalette::ButtonText,
+        QPalette::WindowText,
+        QPalette::Light,
+        QPalette::Shadow,
+        QPalette::Midlight,
+        QPalette::ToolTipText,
+        QPalette::ToolTipBase,
+    };
+    const int i = SystemColorIndex(color);
+    if (i == 17) return pal.color(QPalette::Disabled, QPalette::Text);  // grey text
+    return pal.color(roles[i]);
+}
+
+TColor StoredColor(const QColor& c) {
+    return Rgb(static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()),
+               static_cast<unsigned>(c.blue()));
+}
+
+bool ChooseFont(QWidget* parent, QFont& font, TColor& color) {
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("FontDialog1"));
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* fonts = new QFontDialog(font, &dialog);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    fonts->setWindowFlags(Qt::Widget);
+    layout->addWidget(fonts);
+    // The colour list offers the text colour of the desktop and the sixteen basic colours.
+    auto* colors = new QComboBox(&dialog);
+    colors->setObjectName(QStringLiteral("FontColor"));
+    colors->setAccessibleName(QStringLiteral("Color"));
+    const QPalette pal = dialog.palette();
+    auto add = [&](const QString& name, TColor value) {
+        QPixmap swatch(16, 16);
+        swatch.fill(DisplayColor(value, pal));
+        colors->addItem(QIcon(swatch), name, QVariant::fromValue<quint32>(value));
+    };
+    add(QStringLiteral("Window text"), clWindowText);
+    for (std::size_t i = 0; i < 16; ++i)
+        add(QString::fromStdU16String(std::u16string(ColorName(i).substr(2))), ColorValue(i));
+    int current = colors->findData(QVariant::fromValue<quint32>(color));
+    if (current < 0) {
+        add(QString::fromStdU16String(FormatColor(color)), color);
+        current = colors->count() - 1;
+    }
+    colors->setCurrentIndex(current);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Color:"), colors);
+    layout->addLayout(form);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    font = fonts->currentFont();
+    color = colors->currentData().value<quint32>();
+    return true;
+}
+
+}  // namespace vernalo

@@ -1,0 +1,70 @@
+#include "app/finddialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vernalo {
+
+TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FindDialog1"));
+    setWindowTitle(QStringLiteral("Find"));
+    setModal(false);
+    auto* grid = new QGridLayout(this);
+    auto* label = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    what_ = new QLineEdit(this);
+    what_->setObjectName(QStringLiteral("FindWhat"));
+    label->setBuddy(what_);
+    matchCase_ = new QCheckBox(QStringLiteral("Match &case"), this);
+    wholeWord_ = new QCheckBox(QStringLiteral("Match &whole word only"), this);
+    auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
+    auto* dl = new QHBoxLayout(direction);
+    up_ = new QRadioButton(QStringLiteral("&Up"), direction);
+    down_ = new QRadioButton(QStringLiteral("&Down"), direction);
+    dl->addWidget(up_);
+    dl->addWidget(down_);
+    auto* next = new QPushButton(QStringLiteral("&Find Next"), this);
+    next->setObjectName(QStringLiteral("FindNext"));
+    next->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(what_, 0, 1, 1, 2);
+    grid->addWidget(next, 0, 3);
+    grid->addWidget(wholeWord_, 1, 0, 1, 2);
+    grid->addWidget(direction, 1, 2, 2, 1);
+    grid->addWidget(cancel, 1, 3);
+    grid->addWidget(matchCase_, 2, 0, 1, 2);
+    connect(next, &QPushButton::clicked, this, &TFindDialog::find);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    // Untouched, the dialog searches as the program always has: down, matching case.
+    setOptions(FindOptions{});
+}
+
+QString TFindDialog::findText() const {
+    return what_->text();
+}
+void TFindDialog::setFindText(const QString& text) {
+    what_->setText(text);
+}
+
+FindOptions TFindDialog::options() const {
+    FindOptions o;
+    o.down = down_->isChecked();
+    o.matchCase = matchCase_->isChecked();
+    o.wholeWord = wholeWord_->isChecked();
+    return o;
+}
+
+void TFindDialog::setOptions(const FindOptions& o) {
+    down_->setChecked(o.down);
+    up_->setChecked(!o.down);
+    matchCase_->setChecked(o.matchCase);
+    wholeWord_->setChecked(o.wholeWord);
+}
+
+}  // namespace vernalo

@@ -1,0 +1,24 @@
+// vernalo: the window.
+
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include "app/tformreader.h"
+
+int main(int argc, char** argv) {
+    // The browser page shares OpenGL contexts with the window; this must be said first.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vernalo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vernalo 2.1"));
+    QApplication::setApplicationVersion(QStringLiteral(VERNALO_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("vernalo"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vernalo.svg")));
+
+    vernalo::TFormReader window({});
+    window.FormCreate();
+    window.showMaximized();
+    QTimer::singleShot(0, &window, &vernalo::TFormReader::ShowStartupProblems);
+    return QApplication::exec();
+}

@@ -228,9 +228,12 @@ DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path) {
     const QByteArray data = DocumentToRtf(doc);
     // Our own atomic write: it checks every write and flushes to disk before the rename,
     // so a full disk or a size limit never leaves a truncated file behind.
+    // Through a link the file it points to is replaced, not the link itself.
+    const QFileInfo link(path);
+    const QString target = link.isSymLink() ? link.symLinkTarget() : path;
     std::string error;
     if (!WriteFileAtomically(
-            QFile::encodeName(path).toStdString(),
+            QFile::encodeName(target).toStdString(),
             std::string_view(data.constData(), static_cast<std::size_t>(data.size())), &error)) {
         const QFileInfo info(path);
         if (!QFileInfo(info.absolutePath()).isWritable() && !info.isWritable())

@@ -167,7 +167,18 @@ TEST(DocumentIo, loadFileErrorsLeaveTheDocumentAlone) {
     EXPECT_EQ(r.error, QStringLiteral("Cannot open file ") + missing);
     r = LoadDocumentFile(dir.path(), doc);  // a folder is no document
     EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(r.error, QStringLiteral("Cannot open file ") + dir.path());
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
+}
+
+TEST(DocumentIo, readErrorAfterOpenIsAStreamFailure) {
+    // This file opens, but reading its first page fails.
+    if (!QFile::exists(QStringLiteral("/proc/self/mem"))) GTEST_SKIP();
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("keep"));
+    DocumentResult r = LoadDocumentFile(QStringLiteral("/proc/self/mem"), doc);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("Failed to Load Stream"));
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
 }
 
@@ -221,6 +232,24 @@ TEST(DocumentIo, saveReplacesTheFileAtomically) {
     QTextDocument back;
     ASSERT_TRUE(LoadDocumentFile(path, back).ok);
     EXPECT_EQ(back.toRawText(), doc.toRawText());
+}
+
+TEST(DocumentIo, saveThroughASymlinkReplacesItsTarget) {
+    QTemporaryDir dir;
+    QString target = dir.filePath(QStringLiteral("target.rtf"));
+    QString link = dir.filePath(QStringLiteral("link.rtf"));
+    {
+        QFile t(target);
+        ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::link(target, link));
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("через ссылку"));
+    ASSERT_TRUE(SaveDocumentFile(doc, link).ok);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    QTextDocument back;
+    ASSERT_TRUE(LoadDocumentFile(target, back).ok);
+    EXPECT_EQ(back.toPlainText(), doc.toPlainText());
 }
 
 TEST(DocumentIo, saveFailuresAreReportedAndLeaveNoFile) {

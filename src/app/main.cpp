@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QTimer>
 
 #include "app/tformreader.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
 
     vernalo::TFormReader window({});
     window.FormCreate();
+    // Without a window manager "maximized" means nothing; fill the screen all the same.
+    if (const QScreen* screen = window.screen()) window.resize(screen->availableGeometry().size());
     window.showMaximized();
     QTimer::singleShot(0, &window, &vernalo::TFormReader::ShowStartupProblems);
     return QApplication::exec();

@@ -697,6 +697,10 @@ void TFormReader::SetSayGlyphs(int count) {
     SBSay->setIcon(Icon("", count == 1 ? "say-pause" : "say"));
 }
 
+bool TFormReader::DSpeaking() const {
+    return speechPage_->DSpeechRU().Speaking() != 0 || speechPage_->DSpeechEN().Speaking() != 0;
+}
+
 bool TFormReader::RepeatDown() const {
     return SBRepeat->isChecked();
 }

@@ -90,6 +90,8 @@ public:
     DictStore dictionaries;
 
     Segmenter& segmenter() { return segmenter_; }
+    // Either voice still speaking.
+    bool DSpeaking() const;
     TReadingSession* session() { return session_.get(); }
     QTextEdit* memoText() const { return MemoText; }
     QString panelText(int index) const;

@@ -46,11 +46,8 @@ bool TFormReader::OpenDocument(const QString& path) {
 }
 
 void TFormReader::SBOpenClick() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open"), QString(),
-        QStringLiteral(
-            "Text files (*.txt);;RTF files (*.rtf);;HTML files (*.html *.htm *.asp *.jsp);;"
-            "DOC files (*.doc);;All files (*)"));
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
+                                                      QString::fromUtf8(kOpenDialogFilter));
     if (path.isEmpty()) return;
     OpenDocument(path);
 }
@@ -69,8 +66,8 @@ void TFormReader::SBSaveClick() {
     QFileDialog dialog(this, QStringLiteral("Save"));
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("RTF files (*.rtf)"));
-    dialog.setDefaultSuffix(QStringLiteral("rtf"));
+    dialog.setNameFilter(QString::fromUtf8(kSaveDialogFilter));
+    dialog.setDefaultSuffix(QString::fromUtf8(kSaveDefaultSuffix));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     DocumentResult r = SaveDocumentFile(*MemoText->document(), dialog.selectedFiles().first());
     if (!r.ok) showMessage(r.error);

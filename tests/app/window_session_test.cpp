@@ -1,0 +1,196 @@
+// Say in the window: with scripted voices, and end to end with the built-in engine on the
+// test sound server.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSpinBox>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolButton>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/tformreader.h"
+#include "documents/fileio.h"
+#include "speech/fakevoice.h"
+
+// Readable failures.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace vernalo {
+namespace {
+
+using test::FakeMode;
+using test::FakeVoice;
+
+// A voice that stays busy after Speak until the test lets it finish.
+class BusyVoice : public FakeVoice {
+public:
+    BusyVoice()
+        : FakeVoice({{u"Russian", u"Nicolai", u"DIGALO"}, {u"English", u"Carol", u"DIGALO"}}) {}
+    void Speak(const std::u16string& text) override {
+        FakeVoice::Speak(text);
+        busy = true;
+    }
+    int Speaking() const override { return busy ? 1 : 0; }
+    void AudioReset() override {
+        busy = false;
+        ++resets;
+    }
+    bool busy = false;
+    int resets = 0;
+};
+
+struct Voices {
+    BusyVoice* ru = nullptr;
+    BusyVoice* en = nullptr;
+};
+
+class WindowSay : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_say_XXXXXX";
+        dir = mkdtemp(tmpl);
+    }
+    void TearDown() override {
+        window.reset();
+        std::system(("rm -rf " + dir).c_str());
+    }
+    TFormReader& Start(bool builtIn = false) {
+        TFormReader::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        if (!builtIn) {
+            o.voices = [this] {
+                auto ru = std::make_unique<BusyVoice>();
+                auto en = std::make_unique<BusyVoice>();
+                voices.ru = ru.get();
+                voices.en = en.get();
+                return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(
+                    std::move(ru), std::move(en));
+            };
+        }
+        window = std::make_unique<TFormReader>(o);
+        window->FormCreate();
+        return *window;
+    }
+    QToolButton* Say() { return window->findChild<QToolButton*>(QStringLiteral("SBSay")); }
+    // Lets the event loop run until `done` or the time is up.
+    template <typename F>
+    bool RunUntil(F done, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    }
+    QString Selected() { return window->memoText()->textCursor().selectedText(); }
+
+    std::string dir;
+    std::unique_ptr<TFormReader> window;
+    Voices voices;
+};
+
+TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
+    TFormReader& w = Start();
+    w.memoText()->setPlainText(QStringLiteral("Hello world. Привет мир."));
+    Say()->click();
+    EXPECT_TRUE(w.memoText()->isReadOnly());
+    EXPECT_EQ(Selected(), QStringLiteral("Hello world."));
+    EXPECT_EQ(w.panelText(3), QStringLiteral(" - English - "));
+    ASSERT_EQ(voices.en->spoken.size(), 1u);
+    voices.en->busy = false;
+    // The last piece is handed to its voice and the reading ends without waiting for it.
+    ASSERT_TRUE(RunUntil([&] { return !Say()->isChecked(); }, 2000));
+    ASSERT_EQ(voices.ru->spoken.size(), 1u);
+    EXPECT_EQ(voices.ru->spoken[0], u" Привет мир.");
+    EXPECT_GE(voices.en->resets, 1);  // the other voice is reset after each Speak
+    EXPECT_FALSE(w.memoText()->isReadOnly());
+    EXPECT_EQ(w.memoText()->textCursor().position(), 24);
+    EXPECT_EQ(w.panelText(3), QStringLiteral(" "));
+}
+
+TEST_F(WindowSay, releasingSayStopsAtOnceAndSayAgainResumesAtThePiece) {
+    TFormReader& w = Start();
+    w.memoText()->setPlainText(QStringLiteral("One. Two. Three."));
+    Say()->click();
+    voices.en->busy = false;
+    ASSERT_TRUE(RunUntil([&] { return voices.en->spoken.size() == 2; }, 2000));
+    EXPECT_EQ(Selected(), QStringLiteral(" Two."));
+    const int resets = voices.en->resets;
+    Say()->click();  // release: pause
+    EXPECT_FALSE(voices.en->busy);
+    EXPECT_GT(voices.en->resets, resets);
+    EXPECT_EQ(Selected(), QStringLiteral(" Two."));
+    EXPECT_TRUE(w.session()->Paused());
+    Say()->click();  // resume at the first character of that piece
+    EXPECT_EQ(voices.en->spoken.back(), u" Two.");
+}
+
+TEST_F(WindowSay, closingDuringReadingSilencesBothVoices) {
+    TFormReader& w = Start();
+    w.memoText()->setPlainText(QStringLiteral("One two three."));
+    Say()->click();
+    EXPECT_TRUE(voices.en->busy);
+    w.close();
+    EXPECT_FALSE(voices.en->busy);
+    EXPECT_FALSE(Say()->isChecked());
+    EXPECT_FALSE(w.session()->Running());
+}
+
+// RMS of the 16-bit samples appended to the recorded monitor after `from` bytes.
+double MonitorRms(const std::string& path, std::size_t from, std::size_t* bytes) {
+    std::string data;
+    ReadWholeFile(path, data);
+    *bytes = data.size();
+    if (data.size() <= from + 2) return 0;
+    double sum = 0;
+    std::size_t n = (data.size() - from) / 2;
+    for (std::size_t i = 0; i < n; ++i) {
+        int16_t s;
+        std::memcpy(&s, data.data() + from + 2 * i, 2);
+        sum += double(s) * s;
+    }
+    return std::sqrt(sum / double(n));
+}
+
+TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
+    const char* monitor = std::getenv("VERNALO_MONITOR");
+    if (!monitor) GTEST_SKIP() << "no test sound server (run through test.sh)";
+    TFormReader& w = Start(true);
+    w.memoText()->setPlainText(QStringLiteral("Hello there. Привет. Bye."));
+    std::size_t before = 0;
+    MonitorRms(monitor, 0, &before);
+    std::vector<QString> highlighted;
+    Say()->click();
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            QString s = Selected();
+            if (!s.isEmpty() && (highlighted.empty() || highlighted.back() != s))
+                highlighted.push_back(s);
+            return !Say()->isChecked();
+        },
+        20000));
+    // The last piece ends the reading as it is handed over, so only the first two stay in view.
+    ASSERT_GE(highlighted.size(), 2u);
+    EXPECT_EQ(highlighted[0], QStringLiteral("Hello there."));
+    EXPECT_EQ(highlighted[1], QStringLiteral(" Привет."));
+    EXPECT_EQ(w.memoText()->textCursor().position(), 25);
+    // Let the last piece play out, then look at what reached the sink.
+    RunUntil([&] { return !w.DSpeaking(); }, 5000);
+    RunUntil([] { return false; }, 300);
+    std::size_t after = 0;
+    double rms = MonitorRms(monitor, before, &after);
+    const double seconds = double(after - before) / 2 / 22050;
+    EXPECT_GT(seconds, 1.0) << "too little audio recorded";
+    EXPECT_GT(rms, 300.0) << "the recording is silent";
+}
+
+}  // namespace
+}  // namespace vernalo

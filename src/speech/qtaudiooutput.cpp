@@ -32,6 +32,7 @@ constexpr auto kEndGrace = std::chrono::milliseconds(400);
 // An idle report this much before the expected end belongs to an earlier stretch of audio.
 constexpr auto kEarlyIdle = std::chrono::milliseconds(150);
 constexpr int kPumpMs = 10;
+constexpr double kAheadSeconds = 0.12;
 }  // namespace
 
 struct QtAudioOutput::Impl {
@@ -121,8 +122,15 @@ void QtAudioOutput::Impl::Pump() {
     bool more = false;
     {
         std::lock_guard lock(mutex);
+        // Stay only a little ahead of playback, whatever buffer the server grants, so that a
+        // reset leaves next to nothing behind to be heard.
+        const auto now = Clock::now();
+        const double ahead =
+            std::max(0.0, std::chrono::duration<double>(expectedEnd - now).count());
+        const auto wanted =
+            static_cast<std::size_t>(std::max(0.0, kAheadSeconds - ahead) * kSampleRate);
         const auto room = static_cast<std::size_t>(std::max<qsizetype>(sink->bytesFree(), 0) / 2);
-        const std::size_t n = std::min(room, queued.size());
+        const std::size_t n = std::min({room, wanted, queued.size()});
         if (n > 0) {
             bytes.resize(n * 2);
             auto* out = reinterpret_cast<std::int16_t*>(bytes.data());

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdlib>
@@ -41,10 +45,22 @@ std::vector<std::int16_t> MonitorSamples(std::size_t fromByte, std::size_t toByt
     return s;
 }
 
+// How long the audio is loud: 50 ms windows well above the noise floor.
+double LoudSeconds(const std::vector<std::int16_t>& s) {
+    std::size_t loud = 0;
+    for (std::size_t i = 0; i + 1102 <= s.size(); i += 1102)
+        if (Rms(s.data() + i, 1102) > 300) ++loud;
+    return static_cast<double>(loud) * 0.05;
+}
+
 class DeviceAudio : public testing::Test {
 protected:
     void SetUp() override {
         if (!Monitor()) GTEST_SKIP() << "VERNALO_MONITOR is not set: no audio services";
+        // One sink is shared by every test process: one test at a time may sound on it.
+        lock_ = open((std::string(Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
+        ASSERT_GE(lock_, 0);
+        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
         std::string error;
         auto out = std::make_unique<QtAudioOutput>();
         ASSERT_TRUE(out->Start(&error)) << error;
@@ -64,7 +80,12 @@ protected:
             std::this_thread::sleep_for(2ms);
         return std::chrono::duration<double>(Clock::now() - start).count();
     }
+    void TearDown() override {
+        voice.reset();
+        if (lock_ >= 0) close(lock_);
+    }
     std::unique_ptr<TEspeakVoice> voice;
+    int lock_ = -1;
 };
 
 struct Phrase {
@@ -81,11 +102,7 @@ TEST_P(DeviceAudioPhrase, testPhraseComesOutOfTheDevice) {
     const double seconds = SpeakAndWait(GetParam().text);
     std::this_thread::sleep_for(150ms);  // the recorder's own latency
     const auto heard = MonitorSamples(before, MonitorSize());
-    // Loud stretches: 50 ms windows well above the noise floor.
-    std::size_t loud = 0;
-    for (std::size_t i = 0; i + 1102 <= heard.size(); i += 1102)
-        if (Rms(heard.data() + i, 1102) > 300) ++loud;
-    const double loudSeconds = loud * 0.05;
+    const double loudSeconds = LoudSeconds(heard);
     EXPECT_GT(Rms(heard.data(), heard.size()), 500.0);
     EXPECT_GT(loudSeconds, 1.0) << "a test phrase lasts over a second";
     EXPECT_LT(loudSeconds, seconds + 0.2);
@@ -99,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(Phrases, DeviceAudioPhrase,
 
 TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     const std::size_t before = MonitorSize();
+    // About five seconds of speech, cut after 0.7 s.
     voice->Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
     std::this_thread::sleep_for(700ms);
     ASSERT_TRUE(voice->Speaking());
@@ -107,13 +125,11 @@ TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     const auto took = Clock::now() - reset;
     EXPECT_FALSE(voice->Speaking());
     EXPECT_LT(took, 50ms);
-    std::this_thread::sleep_for(100ms);  // the recorder's own latency
-    const std::size_t atReset = MonitorSize();
-    std::this_thread::sleep_for(800ms);
-    const auto spoken = MonitorSamples(before, atReset);
-    const auto after = MonitorSamples(atReset, MonitorSize());
-    EXPECT_GT(Rms(spoken.data(), spoken.size()), 500.0);
-    EXPECT_LT(Rms(after.data(), after.size()), 50.0) << "silence after the reset";
+    // The recorder lags behind by a varying amount: judge the whole recording, not offsets.
+    std::this_thread::sleep_for(1500ms);
+    const auto heard = MonitorSamples(before, MonitorSize());
+    EXPECT_GT(LoudSeconds(heard), 0.3) << "speech came out before the reset";
+    EXPECT_LT(LoudSeconds(heard), 0.7 + 0.3) << "and stopped with it";
     // And the control speaks again afterwards.
     EXPECT_GT(SpeakAndWait(u"Yes."), 0.1);
 }

@@ -175,6 +175,22 @@ TEST(RtfFormat, characterFormatsFollowControlWordsAndGroups) {
     EXPECT_FALSE(fmt(u"z").bold);
 }
 
+// The last-text file as the rich-edit control of older versions wrote it.
+TEST(RtfFormat, richEditOutputWithCyrillicAndWesternFonts) {
+    RtfDocument doc = ReadRtf(
+        "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fswiss\\fcharset204"
+        "{\\*\\fname Arial;}Arial CYR;}{\\f1\\fswiss\\fcharset0 Arial;}}\r\n"
+        "{\\*\\generator Msftedit 5.41.21.2510;}\\viewkind4\\uc1\\pard\\f0\\fs20\\'cf\\'f0\\'e8"
+        "\\'e2\\'e5\\'f2 \\f1 Hello \\'e9\\f0\\par\r\n\\'ea\\'ee\\'ed\\'e5\\'f6\\par\r\n}\r\n");
+    EXPECT_EQ(Utf16ToUtf8(doc.PlainText()), "Привет Hello é\nконец");
+    EXPECT_EQ(doc.fonts, (std::vector<std::u16string>{u"Arial CYR", u"Arial"}));
+    const auto& runs = doc.paragraphs.at(0).runs;
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].format.font, -1);  // the default font is the editor's
+    EXPECT_EQ(runs[0].format.halfPoints, 20);
+    EXPECT_EQ(doc.fonts.at(static_cast<std::size_t>(runs[1].format.font)), u"Arial");
+}
+
 TEST(RtfFormat, defaultFontAndAutomaticColourLeaveTheEditorsOwn) {
     RtfDocument doc = ReadRtf(
         "{\\rtf1\\deff1{\\fonttbl{\\f0 A;}{\\f1 B;}}{\\colortbl;\\red1\\green2\\blue3;}"

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -18,6 +21,26 @@
 
 namespace vernalo {
 namespace {
+
+// QTextDocument needs a QGuiApplication. It is made when the tests run, not when they
+// are only listed, so that listing works without a display.
+class GuiEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "documentio_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QGuiApplication> app_;
+};
+
+[[maybe_unused]] testing::Environment* const kGui =
+    testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 QString Data(const char* name) {
     return QString::fromUtf8(VERNALO_TEST_DATA) + QStringLiteral("/rtf/") + QString::fromUtf8(name);

@@ -223,11 +223,12 @@ TSpeechPage::Restored TSpeechPage::restore(const QString& savedRU, const QString
     result.loadDictRU = s.LoadDictRU;
     result.loadDictEN = s.LoadDictEN;
     QStringList problems;
-    if (!pendingProblem_.isEmpty()) problems << pendingProblem_;
     for (const auto& p : s.Problems)
         problems << QString::fromStdString(p);
     result.problem = problems.join(QStringLiteral("; "));
-    report(result.problem);
+    // A missing sound device is no start-up failure: the status bar says it, once.
+    if (!pendingProblem_.isEmpty()) problems.prepend(pendingProblem_);
+    report(problems.join(QStringLiteral("; ")));
     return result;
 }
 

@@ -32,7 +32,9 @@ public:
     struct Restored {
         bool loadDictRU = false;  // the restored voice is of the dictionaries' engine family
         bool loadDictEN = false;
-        QString problem;  // empty when start-up went well; else one message for the status bar
+        // Empty when the voices were restored; else what went wrong (a language without any
+        // voice, a saved speed that is no number). Device trouble only goes to speechProblem.
+        QString problem;
     };
     // Start-up: fills the voice boxes and restores voices and speeds from the saved settings
     // (speeds as their decimal texts). Emits speechProblem once when something is wrong.

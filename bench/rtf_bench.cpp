@@ -2,6 +2,7 @@
 // road), and the RTF reader and writer on their own.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QByteArray>
 #include <QDir>
 #include <QGuiApplication>
@@ -58,6 +59,31 @@ const std::string& Document(std::size_t bytes) {
 
 constexpr std::size_t kFiveMb = 5u << 20;
 
+// The hard case for the editor: every word in a group of its own with another format.
+const std::string& ManyRuns(std::size_t bytes) {
+    static std::string rtf;
+    if (!rtf.empty()) return rtf;
+    rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}";
+    const char* words[] = {"{\\b \\'ef\\'f0\\'e8\\'e2\\'e5\\'f2} ", "{\\i world} ", "{\\ul read} "};
+    for (std::size_t i = 0; rtf.size() < bytes; ++i) {
+        rtf += words[i % 3];
+        if (i % 40 == 39) rtf += "\\par\r\n";
+    }
+    rtf += "}";
+    return rtf;
+}
+
+void BM_LoadManyRunsIntoTextDocument(benchmark::State& state) {
+    const std::string& rtf = ManyRuns(kFiveMb);
+    QByteArray bytes(rtf.data(), static_cast<qsizetype>(rtf.size()));
+    for (auto _ : state) {
+        QTextDocument doc;
+        LoadDocumentBytes(bytes, doc);
+        benchmark::DoNotOptimize(doc.characterCount());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rtf.size()));
+}
+
 void BM_ReadRtfModel(benchmark::State& state) {
     const std::string& rtf = Document(kFiveMb);
     for (auto _ : state)
@@ -71,6 +97,20 @@ void BM_LoadIntoTextDocument(benchmark::State& state) {
     QByteArray bytes(rtf.data(), static_cast<qsizetype>(rtf.size()));
     for (auto _ : state) {
         QTextDocument doc;
+        LoadDocumentBytes(bytes, doc);
+        benchmark::DoNotOptimize(doc.characterCount());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rtf.size()));
+}
+
+// As in the editor, where the document has a layout that follows every change.
+void BM_LoadIntoLaidOutDocument(benchmark::State& state) {
+    const std::string& rtf = Document(kFiveMb);
+    QByteArray bytes(rtf.data(), static_cast<qsizetype>(rtf.size()));
+    for (auto _ : state) {
+        QTextDocument doc;
+        doc.setTextWidth(800);
+        benchmark::DoNotOptimize(doc.documentLayout());
         LoadDocumentBytes(bytes, doc);
         benchmark::DoNotOptimize(doc.characterCount());
     }
@@ -101,8 +141,10 @@ void BM_WriteRtfModel(benchmark::State& state) {
 
 BENCHMARK(BM_ReadRtfModel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadIntoTextDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadIntoLaidOutDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveFromTextDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteRtfModel)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadManyRunsIntoTextDocument)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 #include "documents/fileio.h"
 #include "documents/rtfreader.h"
@@ -149,8 +150,16 @@ void ModelToDocument(const RtfDocument& model, QTextDocument& doc) {
 
     QTextCursor cursor(&doc);
     cursor.beginEditBlock();
-    RtfCharFormat lastModel;
-    QTextCharFormat last = CharFormat(lastModel, fonts);
+    // Documents use few distinct formats; building each QTextCharFormat once saves
+    // time when the format changes every few words.
+    std::vector<std::pair<RtfCharFormat, QTextCharFormat>> formats;
+    auto formatOf = [&](const RtfCharFormat& f) -> const QTextCharFormat& {
+        for (const auto& [model, qt] : formats)
+            if (model == f) return qt;
+        if (formats.size() >= 64) formats.pop_back();
+        formats.insert(formats.begin(), {f, CharFormat(f, fonts)});
+        return formats.front().second;
+    };
     bool first = true;
     for (const RtfParagraph& para : model.paragraphs) {
         if (first) {
@@ -161,11 +170,7 @@ void ModelToDocument(const RtfDocument& model, QTextDocument& doc) {
         }
         for (const RtfRun& run : para.runs) {
             if (run.text.empty()) continue;
-            if (!(run.format == lastModel)) {
-                lastModel = run.format;
-                last = CharFormat(lastModel, fonts);
-            }
-            cursor.insertText(ToQString(run.text), last);
+            cursor.insertText(ToQString(run.text), formatOf(run.format));
         }
     }
     cursor.endEditBlock();

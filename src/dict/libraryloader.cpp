@@ -93,19 +93,22 @@ void TThreadForLoadLibrary::Execute() {
     filePath_ = DictionaryFilePath(language_, baseDir_, installedDir_);
     const std::string path = QFile::encodeName(filePath_).toStdString();
     std::string bytes;
-    if (!FileExists(path)) {
-        // No dictionary is a normal set-up: load nothing, say nothing.
-        filePath_.clear();
-    } else {
-        std::string error;
-        if (!ReadWholeFile(path, bytes, &error)) {
-            problem_ =
-                QStringLiteral("Dictionary not loaded: %1").arg(QString::fromLocal8Bit(error));
-            return;
-        }
-    }
-    SetProgressRange(bytes.size());
     try {
+        if (!FileExists(path)) {
+            // No dictionary is a normal set-up: load nothing, say nothing.
+            filePath_.clear();
+        } else if (!QFileInfo(filePath_).isFile()) {
+            problem_ = QStringLiteral("Dictionary not loaded: %1 is not a file").arg(filePath_);
+            return;
+        } else {
+            std::string error;
+            if (!ReadWholeFile(path, bytes, &error)) {
+                problem_ =
+                    QStringLiteral("Dictionary not loaded: %1").arg(QString::fromLocal8Bit(error));
+                return;
+            }
+        }
+        SetProgressRange(bytes.size());
         const DictParseResult r =
             ParseDictionary(bytes, parsed_, [this](std::size_t done, std::size_t total) {
                 if (isInterruptionRequested()) throw Interrupted{};

@@ -142,14 +142,17 @@ bool IsRtf(const QByteArray& bytes) {
 void ModelToDocument(const RtfDocument& model, QTextDocument& doc) {
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);  // a load is not an edit to undo, and undo data costs time
-    doc.clear();
     QStringList fonts;
     fonts.reserve(static_cast<qsizetype>(model.fonts.size()));
     for (const std::u16string& f : model.fonts)
         fonts << ToQString(f);
 
+    // Clearing inside the edit block makes the load one change from an empty document,
+    // which an editor's layout then lays out step by step instead of all at once.
+    QTextCursor block(&doc);
+    block.beginEditBlock();
+    doc.clear();
     QTextCursor cursor(&doc);
-    cursor.beginEditBlock();
     // Documents use few distinct formats; building each QTextCharFormat once saves
     // time when the format changes every few words.
     std::vector<std::pair<RtfCharFormat, QTextCharFormat>> formats;
@@ -173,7 +176,7 @@ void ModelToDocument(const RtfDocument& model, QTextDocument& doc) {
             cursor.insertText(ToQString(run.text), formatOf(run.format));
         }
     }
-    cursor.endEditBlock();
+    block.endEditBlock();
     doc.setUndoRedoEnabled(undo);
     doc.setModified(false);
 }

@@ -29,6 +29,12 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
 
 // Reads a whole file and loads it as LoadDocumentBytes does. On failure the document
 // is left as it was.
+//
+// For an editor (QTextEdit) and big files: load into a new QTextDocument (give it the
+// editor's default font) and hand that to QTextEdit::setDocument. Refilling the
+// editor's own document leaves its caret at the end, which makes the editor lay out the
+// whole text at once: about 1.5 s more for 5 MB, against a few milliseconds when the
+// editor adopts a filled document and lays it out as it shows it.
 DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc);
 
 // The document as a complete RTF file.

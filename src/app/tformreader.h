@@ -30,6 +30,7 @@ class QToolButton;
 
 namespace vernalo {
 
+class TBrowserPage;
 class TFindDialog;
 class TSpeechPage;
 
@@ -74,6 +75,18 @@ public:
     void HtmlToRtf();
     // The browser road: the page shows the file (a seam until the browser page exists).
     void OpenInBrowser(const QString& path);
+    // The browser page (tformreader_browser.cpp). setupBrowserPage builds the address bar
+    // into TSheeHTML (the browser itself comes on first use); showUrlsInBrowserPage shows
+    // the address list read by FormCreate.
+    void setupBrowserPage();
+    void showUrlsInBrowserPage();
+    void PagesDocumentChange();
+    void btnGOClick();
+    void CppWebBrowser1ProgressChange(int progress, int maximum);
+    void GetBrowserText();
+    void OpenInBrowserPage(const QString& path);  // the browser road of Open
+    void ImportBrowserPageText();                 // GetBrowserText, then HtmlToRtf
+    TBrowserPage* browserPage() const { return browserPage_; }
     // Whole content of the editor to an RTF file, atomically.
     bool SaveEditorDocument(const std::string& path, std::string* error);
     void StartDictionaryLoader(const std::u16string& language);
@@ -179,6 +192,8 @@ private:
     std::vector<QLabel*> panels_;
     QProgressBar* ProgressBar1 = nullptr;
     QPointer<TFindDialog> FindDialog1;
+    TBrowserPage* browserPage_ = nullptr;
+    bool pageChangeFromCode_ = false;  // switching pages from code runs no PagesDocumentChange
 };
 
 // Texts the program shows.

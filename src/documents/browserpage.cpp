@@ -369,6 +369,8 @@ void TBrowserPage::requestPageText(std::function<void(std::u16string)> done, int
 }
 
 std::u16string TBrowserPage::PageText(int frameWaitMs) {
+    if (waiting_) return {};
+    waiting_ = true;
     struct State {
         std::u16string text;
         bool got = false;
@@ -392,6 +394,7 @@ std::u16string TBrowserPage::PageText(int frameWaitMs) {
         loop.exec();
     }
     state->loop = nullptr;
+    waiting_ = false;
     return state->got ? std::move(state->text) : std::u16string();
 }
 

@@ -86,6 +86,7 @@ private:
     QWebEngineView* view_ = nullptr;  // a child: goes with the page
     QString secret_;  // shared only by our frame scripts, so pages cannot ask for frames
     quint64 requestId_ = 0;
+    bool waiting_ = false;  // PageText is waiting: a second ask gets nothing
 };
 
 }  // namespace vernalo

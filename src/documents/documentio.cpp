@@ -234,11 +234,11 @@ QByteArray DocumentToRtf(const QTextDocument& doc) {
 
 DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path) {
     const QByteArray data = DocumentToRtf(doc);
-    // Our own atomic write: it checks every write and flushes to disk before the rename,
-    // so a full disk or a size limit never leaves a truncated file behind.
     // Through a link the file it points to is replaced, not the link itself.
     const QFileInfo link(path);
     const QString target = link.isSymLink() ? link.symLinkTarget() : path;
+    // Our own atomic write: it checks every write and flushes to disk before the rename,
+    // so a full disk or a size limit never leaves a truncated file behind.
     std::string error;
     if (!WriteFileAtomically(
             QFile::encodeName(target).toStdString(),

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "reading/segmenter.h"
+
 namespace vernalo {
 namespace {
 
@@ -181,6 +183,25 @@ TEST(LibraryLoader, bothLanguagesLoadSideBySide) {
     EXPECT_EQ(panel.texts,
               (std::vector<QString>{QStringLiteral(" Ready "), QStringLiteral(" Ready ")}));
     EXPECT_EQ(bar.value(), 0);
+}
+
+TEST(LibraryLoader, wordsReadAfterTheLoadAreSpokenAsTheirReplacements) {
+    Folders f;
+    // "МГУ=эм гэ у" in Windows-1251.
+    f.WriteOwn("readerru.dic", "\xCC\xC3\xD3=\xFD\xEC \xE3\xFD \xF3\r\n");
+    DictStore store;
+    Segmenter reader(store);
+    reader.SetText(u"МГУ и МГУ");
+    reader.ReadPos = 1;
+    // A piece read before the entries arrive is spoken as written.
+    EXPECT_EQ(reader.NextWord().Speech, u"МГУ ");
+    Panel panel;
+    std::unique_ptr<TThreadForLoadLibrary> loader(Start("RU", f, store, panel));
+    ASSERT_TRUE(WaitLoaded(loader.get()));
+    EXPECT_EQ(reader.NextWord().Speech, u"и ");
+    const TResultWord w = reader.NextWord();
+    EXPECT_EQ(w.Replacement, u"эм гэ у");
+    EXPECT_EQ(w.Speech, u"эм гэ у");
 }
 
 std::string BigDictionary(std::size_t entries) {

@@ -59,7 +59,17 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"shiftJisPairs",
                  "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 J;}}\\f0\\'82\\'a0\\'82\\'a2x}",
                  "あいx"},
-        TextCase{"unknownCodePageFallsBackTo1252", "{\\rtf1\\ansi\\ansicpg59999 \\'e9}", "é"}),
+        TextCase{"unknownCodePageFallsBackTo1252", "{\\rtf1\\ansi\\ansicpg59999 \\'e9}", "é"},
+        TextCase{"greek1253", "{\\rtf1\\ansi\\ansicpg1253 \\'e1}", "α"},
+        TextCase{"turkish1254", "{\\rtf1\\ansi\\ansicpg1254 \\'fd}", "ı"},
+        TextCase{"hebrew1255", "{\\rtf1\\ansi\\ansicpg1255 \\'e0}", "א"},
+        TextCase{"arabic1256", "{\\rtf1\\ansi\\ansicpg1256 \\'c7}", "ا"},
+        TextCase{"baltic1257", "{\\rtf1\\ansi\\ansicpg1257 \\'e0}", "ą"},
+        TextCase{"vietnamese1258", "{\\rtf1\\ansi\\ansicpg1258 \\'f5}", "ơ"},
+        TextCase{"thai874", "{\\rtf1\\ansi\\ansicpg874 \\'a1}", "ก"},
+        TextCase{"macRoman", "{\\rtf1\\mac \\'8e}", "é"},
+        TextCase{"pca850", "{\\rtf1\\pca \\'d0}", "ð"},
+        TextCase{"undefinedByteKeepsItsValue", "{\\rtf1\\ansi\\ansicpg1252 \\'81}", "\xC2\x81"}),
     [](const auto& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(

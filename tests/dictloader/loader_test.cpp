@@ -264,48 +264,5 @@ TEST(LibraryLoader, destroyedWhileParsingLeavesTheStoreAlone) {
     EXPECT_EQ(never.size(), 0);
 }
 
-struct PathCase {
-    const char* name;
-    const char* language;
-    bool own, installed;
-    const char* expectIn;  // "own" or "installed"
-    const char* file;
-};
-void PrintTo(const PathCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class DictionaryPaths : public testing::TestWithParam<PathCase> {};
-
-TEST_P(DictionaryPaths, ownFolderFirstThenInstalled) {
-    const PathCase& c = GetParam();
-    Folders f;
-    if (c.own) f.WriteOwn(c.file, "");
-    if (c.installed) f.WriteInstalled(c.file, "");
-    const QString path =
-        DictionaryFilePath(QLatin1String(c.language), f.base.path(), f.installed.path());
-    const QString folder = std::string(c.expectIn) == "own"
-                               ? f.base.filePath(QStringLiteral("dict"))
-                               : f.installed.path();
-    EXPECT_EQ(QDir::cleanPath(path), QDir(folder).filePath(QLatin1String(c.file)));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Choices, DictionaryPaths,
-    testing::Values(PathCase{"russianOwn", "RU", true, true, "own", "readerru.dic"},
-                    PathCase{"russianInstalled", "RU", false, true, "installed", "readerru.dic"},
-                    PathCase{"englishOwn", "EN", true, false, "own", "readeren.dic"},
-                    PathCase{"englishInstalled", "EN", false, true, "installed", "readeren.dic"},
-                    // Nothing anywhere: the installed path, which loads as empty.
-                    PathCase{"neither", "EN", false, false, "installed", "readeren.dic"},
-                    PathCase{"anyOtherTagIsEnglish", "XX", true, false, "own", "readeren.dic"}),
-    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
-
-TEST(DictionaryPaths, noInstalledFolderMeansTheOwnPath) {
-    Folders f;
-    EXPECT_EQ(DictionaryFilePath(QStringLiteral("RU"), f.base.path(), QString()),
-              QDir(f.base.path()).filePath(QStringLiteral("dict/readerru.dic")));
-}
-
 }  // namespace
 }  // namespace vernalo

@@ -135,16 +135,6 @@ TEST(TrayHint, changeShowsAtOnceOnTheShownIcon) {
     EXPECT_EQ(w.tray->Hint(), QString());
 }
 
-TEST(TrayHint, setBeforeLoadingIsKept) {
-    QMainWindow window;
-    auto* tray = new TDCMinTray(&window);
-    tray->SetHint(QStringLiteral("Vernalo 2.0"));
-    EXPECT_FALSE(tray->Hooked());
-    tray->Loaded();
-    EXPECT_TRUE(tray->Hooked());
-    EXPECT_EQ(tray->TipText(), QStringLiteral("Vernalo 2.0"));
-}
-
 TEST(NoNotificationArea, minimizeMinimizesNormally) {
     TrayWindow w;
     w.available = false;
@@ -152,18 +142,6 @@ TEST(NoNotificationArea, minimizeMinimizesNormally) {
     EXPECT_TRUE(w.window->isVisible());
     EXPECT_TRUE(w.window->windowState() & Qt::WindowMinimized);
     EXPECT_FALSE(w.tray->IconShown());
-}
-
-TEST(NoNotificationArea, offscreenHasNoneByDefault) {
-    // The platform's own answer, not the test's: offscreen has no notification area.
-    QMainWindow window;
-    auto* tray = new TDCMinTray(&window);
-    tray->Loaded();
-    window.show();
-    window.setWindowState(Qt::WindowMinimized);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(tray->IconShown());
 }
 
 TEST(NoNotificationArea, windowComesBackWhenTheAreaGoesAway) {

@@ -92,16 +92,6 @@ TEST_F(RealTray, minimizeShowsTheIconAndDoubleClickOnItRestoresTheMaximizedWindo
     EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
 }
 
-TEST_F(RealTray, changedHintShowsOnTheShownIcon) {
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    Minimize();
-    ASSERT_TRUE(tray->IconShown());
-    const QString hint70 = QString(70, QLatin1Char('x'));
-    tray->SetHint(hint70);
-    EXPECT_EQ(tray->trayIcon()->toolTip(), hint70.left(63));
-}
-
 // Runs last: it takes the notification area away.
 TEST_F(RealTray, zWithoutTheAreaMinimizeMinimizesAndAHiddenWindowComesBack) {
     if (!trayer_) GTEST_SKIP() << "the notification area is not this test's to stop";

@@ -11,6 +11,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
+#include <QTextTable>
 
 #include <cmath>
 #include <string_view>
@@ -181,12 +183,52 @@ void ModelToDocument(const RtfDocument& model, QTextDocument& doc) {
     doc.setModified(false);
 }
 
+namespace {
+
+// What a list item shows before its text: its number, or a bullet.
+QString ListLabel(const QTextBlock& block) {
+    QTextList* list = block.textList();
+    if (!list) return {};
+    QString label;
+    switch (list->format().style()) {
+        case QTextListFormat::ListDisc:
+        case QTextListFormat::ListCircle:
+        case QTextListFormat::ListSquare:
+            label = QString(QChar(0x2022));
+            break;
+        default:
+            label = list->itemText(block);
+            break;
+    }
+    return label + QLatin1Char('\t');
+}
+
+// A table cell after the first of its row continues the row's paragraph after a tab,
+// as the reader gives a row back.
+bool ContinuesRow(const QTextBlock& block) {
+    QTextTable* table = QTextCursor(block).currentTable();
+    if (!table) return false;
+    QTextTableCell cell = table->cellAt(block.position());
+    return cell.isValid() && cell.column() > 0 && cell.firstPosition() == block.position();
+}
+
+}  // namespace
+
 RtfDocument DocumentToModel(const QTextDocument& doc) {
     RtfDocument model;
     FontList fonts(model);
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         RtfParagraph para;
-        para.format = ParaFormat(block.blockFormat());
+        bool continued = !model.paragraphs.empty() && ContinuesRow(block);
+        if (continued) {
+            para = std::move(model.paragraphs.back());
+            model.paragraphs.pop_back();
+            para.runs.push_back({{}, u"\t"});
+        } else {
+            para.format = ParaFormat(block.blockFormat());
+        }
+        if (QString label = ListLabel(block); !label.isEmpty())
+            para.runs.push_back({ModelCharFormat(block.charFormat(), fonts), ToU16(label)});
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) continue;

@@ -13,6 +13,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
+#include <QTextTable>
 
 #include "documents/documentio.h"
 #include "documents/htmltortf.h"
@@ -291,6 +293,36 @@ TEST(DocumentIo, saveFailuresAreReportedAndLeaveNoFile) {
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+// Pasted rich text can hold tables and lists; a saved file keeps what they showed.
+TEST(DocumentIo, tablesAndListsAreSavedAsTheReaderShowsThem) {
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("before"));
+    QTextTable* table = c.insertTable(2, 2);
+    table->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("дом"));
+    table->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("house"));
+    QTextCursor cell = table->cellAt(1, 0).firstCursorPosition();
+    cell.insertText(QStringLiteral("p1"));
+    cell.insertBlock();
+    cell.insertText(QStringLiteral("p2"));
+    table->cellAt(1, 1).firstCursorPosition().insertText(QStringLiteral("q"));
+    c.movePosition(QTextCursor::End);
+    c.insertBlock();
+    c.insertText(QStringLiteral("first"));
+    QTextList* numbered = c.createList(QTextListFormat::ListDecimal);
+    c.insertBlock();
+    c.insertText(QStringLiteral("second"));
+    c.insertBlock();
+    numbered->remove(c.block());
+    c.createList(QTextListFormat::ListDisc);
+    c.insertText(QStringLiteral("bullet"));
+
+    QTextDocument back;
+    LoadDocumentBytes(DocumentToRtf(doc), back);
+    EXPECT_EQ(back.toPlainText().toStdString(),
+              "before\nдом\thouse\np1\np2\tq\n\n1.\tfirst\n2.\tsecond\n\u2022\tbullet");
 }
 
 TEST(DocumentIo, emptyDocumentRoundTrips) {

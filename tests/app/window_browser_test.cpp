@@ -1,0 +1,312 @@
+// The window's browser page, headless on the web engine: start-up without the engine, the
+// address list and the settings file, page switching, opening an HTML file, and Say or the
+// HTML-to-text button taking the page shown.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <fstream>
+#include <sstream>
+
+#include "app/tformreader.h"
+#include "browser/webtest.h"
+#include "documents/browserpage.h"
+#include "documents/urlnav.h"
+#include "speech/fakevoice.h"
+
+namespace vernalo {
+namespace {
+
+const bool kHeadless = test::PrepareHeadlessWebEngine();
+
+using test::FakeMode;
+using test::FakeVoice;
+
+// Children of this process whose command name starts with `prefix`.
+int ChildProcesses(const std::string& prefix) {
+    int n = 0;
+    const std::string me = std::to_string(getpid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        std::ifstream stat("/proc/" + pid.toStdString() + "/stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        const auto open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        const std::string comm = line.substr(open + 1, close - open - 1);
+        std::istringstream rest(line.substr(close + 2));
+        std::string state, ppid;
+        rest >> state >> ppid;
+        if (ppid == me && comm.rfind(prefix, 0) == 0) ++n;
+    }
+    return n;
+}
+
+class WindowBrowser : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(kHeadless);
+        char tmpl[] = "/tmp/vernalo_wbrowser_XXXXXX";
+        dir = mkdtemp(tmpl);
+    }
+    void TearDown() override {
+        window.reset();
+        std::system(("rm -rf " + dir).c_str());
+    }
+
+    TFormReader& Start() {
+        TFormReader::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        o.voices = [this] {
+            const std::vector<FakeMode> modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
+                                                 {u"English voice", u"Carol", u"DIGALO"}};
+            auto ru = std::make_unique<FakeVoice>(modes);
+            auto en = std::make_unique<FakeVoice>(modes);
+            ruVoice = ru.get();
+            enVoice = en.get();
+            return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(std::move(ru),
+                                                                                     std::move(en));
+        };
+        window = std::make_unique<TFormReader>(o);
+        window->onMessage = [this](const QString& m) { messages.push_back(m); };
+        window->setupBrowserPage();  // no-op once the constructor builds the page itself
+        window->FormCreate();
+        window->showUrlsInBrowserPage();
+        return *window;
+    }
+
+    template <typename T>
+    T* Find(const char* name) {
+        return window->findChild<T*>(QLatin1String(name));
+    }
+    TBrowserPage& Page() { return *window->browserPage(); }
+    bool Load(const std::function<void()>& go) {
+        QSignalSpy finished(&Page(), &TBrowserPage::loadFinished);
+        go();
+        return finished.wait(15000);
+    }
+    void WriteFile(const std::string& path, const std::string& text) {
+        QDir().mkpath(QString::fromStdString(path).section(u'/', 0, -2));
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string ReadFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::string dir;
+    std::unique_ptr<TFormReader> window;
+    std::vector<QString> messages;
+    FakeVoice* ruVoice = nullptr;
+    FakeVoice* enVoice = nullptr;
+};
+
+TEST_F(WindowBrowser, StartUpWithoutTheBrowserPageStartsNoWebEngine) {
+    TFormReader& w = Start();
+    w.show();
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(Page().browserCreated());
+    EXPECT_EQ(ChildProcesses("QtWebEngine"), 0);
+    // Showing the page makes the browser.
+    Find<QTabWidget>("PagesDocument")->setCurrentIndex(1);
+    EXPECT_TRUE(Page().browserCreated());
+}
+
+TEST_F(WindowBrowser, AboutBlankLeavesTheEditorEmpty) {
+    TFormReader& w = Start();
+    w.memoText()->setPlainText(QStringLiteral("old text"));
+    Page().setAddressText(QStringLiteral("about:blank"));
+    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
+    w.GetBrowserText();
+    EXPECT_TRUE(w.memoText()->toPlainText().isEmpty());
+    w.memoText()->setPlainText(QStringLiteral("old text"));
+    w.ImportBrowserPageText();
+    EXPECT_TRUE(w.memoText()->toPlainText().isEmpty());
+}
+
+TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers) {
+    TFormReader& w = Start();
+    test::WebServer site;
+    site.page(QStringLiteral("/a.html"), "<html><body>FIRST</body></html>");
+    site.page(QStringLiteral("/b.html"), "<html><body>SECOND</body></html>");
+    site.page(QStringLiteral("/"),
+              "<html><frameset rows=\"50%,50%\"><frame src=\"a.html\"><frame src=\"b.html\">"
+              "</frameset></html>");
+    Page().setAddressText(site.base() + QStringLiteral("/"));
+    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
+    w.GetBrowserText();
+    const QString text = w.memoText()->toPlainText();
+    const qsizetype m1 = text.indexOf(QStringLiteral("- - - Frame 1 - - -"));
+    const qsizetype m2 = text.indexOf(QStringLiteral("- - - Frame 2 - - -"));
+    ASSERT_GT(m1, text.indexOf(QStringLiteral("<frameset"))) << text.toStdString();
+    EXPECT_LT(m1, text.indexOf(QStringLiteral("FIRST")));
+    EXPECT_LT(text.indexOf(QStringLiteral("FIRST")), m2);
+    EXPECT_LT(m2, text.indexOf(QStringLiteral("SECOND")));
+    EXPECT_EQ(text.indexOf(QStringLiteral("- - - Frame 3")), -1);
+}
+
+TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
+    TFormReader& w = Start();
+    // Say reaches the page through the window's ImportBrowserPage.
+    w.memoText()->setPlainText(QStringLiteral("probe"));
+    w.ImportBrowserPage();
+    if (w.memoText()->toPlainText() == QStringLiteral("probe"))
+        GTEST_SKIP() << "the window's ImportBrowserPage does not take the browser page yet";
+
+    test::WebServer site;
+    site.page(QStringLiteral("/"),
+              "<html><head><title>Skip me</title></head><body><p>Good morning.</p></body></html>");
+    w.memoText()->setPlainText(QStringLiteral("Old text."));
+    Page().setAddressText(site.base() + QStringLiteral("/"));
+    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
+    ASSERT_TRUE(w.BrowserPageActive());
+    Find<QToolButton>("SBSay")->click();
+    const QString text = w.memoText()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Old text.")));
+    EXPECT_FALSE(text.contains(QStringLiteral("<p>")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Skip me")));
+    ASSERT_FALSE(enVoice->spoken.empty());
+    EXPECT_NE(QString::fromStdU16String(enVoice->spoken.front()).indexOf(QStringLiteral("Good")),
+              -1);
+}
+
+TEST_F(WindowBrowser, ImportTakesTheServedPageAndConvertsIt) {
+    TFormReader& w = Start();
+    test::WebServer site;
+    site.page(QStringLiteral("/"),
+              "<html><head><title>Skip me</title></head><body><p>Good morning.</p>"
+              "<p>\xd0\x94\xd0\xbe\xd0\xb1\xd1\x80\xd0\xbe\xd0\xb5 "
+              "\xd1\x83\xd1\x82\xd1\x80\xd0\xbe.</p></body></html>");
+    w.memoText()->setPlainText(QStringLiteral("Old text."));
+    Page().setAddressText(site.base() + QStringLiteral("/"));
+    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
+    w.ImportBrowserPageText();
+    const QString text = w.memoText()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8(
+        "\xd0\x94\xd0\xbe\xd0\xb1\xd1\x80\xd0\xbe\xd0\xb5 \xd1\x83\xd1\x82\xd1\x80\xd0\xbe.")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Old text.")));
+    EXPECT_FALSE(text.contains(QStringLiteral("<p>")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Skip me")));
+}
+
+TEST_F(WindowBrowser, AddressListKeepsElevenAndIsWrittenAtClose) {
+    TFormReader& w = Start();
+    for (int i = 0; i < 12; ++i) {
+        Page().setAddressText(QStringLiteral("site%1.org").arg(i));
+        Find<QToolButton>("btnAddURL")->click();
+    }
+    Page().setAddressText(QStringLiteral("site4.org"));
+    Find<QToolButton>("btnAddURL")->click();  // now twice
+    Find<QToolButton>("BitBtn1")->click();    // removes both
+    // Changing the list alone is enough for it to be written.
+    w.close();
+    window.reset();
+    const std::string ini = ReadFile(dir + "/data/reader.ini");
+    EXPECT_NE(ini.find("0=site2.org"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("site4.org"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("site0.org"), std::string::npos);
+    EXPECT_NE(ini.find("8=site11.org"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("9="), std::string::npos);
+}
+
+struct SavedUrlsCase {
+    const char* section;
+    std::vector<std::u16string> entries;
+    const char16_t* editText;
+};
+
+class WindowBrowserSavedUrls : public WindowBrowser,
+                               public testing::WithParamInterface<SavedUrlsCase> {};
+
+TEST_P(WindowBrowserSavedUrls, AddressBoxShowsTheListReadAtStart) {
+    WriteFile(dir + "/data/reader.ini", GetParam().section);
+    Start();
+    EXPECT_EQ(Page().urls(), GetParam().entries);
+    EXPECT_EQ(Page().addressText(), QString::fromStdU16String(GetParam().editText));
+    EXPECT_FALSE(Page().browserCreated());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, WindowBrowserSavedUrls,
+    testing::Values(SavedUrlsCase{"[URL]\n0=a.org\n1=b.org\n", {u"a.org", u"b.org"}, u"b.org"},
+                    SavedUrlsCase{
+                        "[URL]\n0=a.org\n1=b.org\n3=d.org\n", {u"a.org", u"b.org", u"d.org"}, u""},
+                    SavedUrlsCase{"[URL]\n10=k.org\n", {}, u""}, SavedUrlsCase{"", {}, u""}));
+
+TEST_F(WindowBrowser, OpeningAnHtmlFileShowsItWithItsPathInTheAddressBox) {
+    TFormReader& w = Start();
+    Page().setUrls({u"kept.org"}, u"kept.org");
+    const std::string file = dir + "/page one.html";
+    WriteFile(file, "<html><body>ONE</body></html>");
+    const QString path = QString::fromStdString(file);
+    ASSERT_TRUE(Load([&] { w.OpenInBrowserPage(path); }));
+    EXPECT_EQ(Page().addressText(), path);
+    EXPECT_EQ(Page().urls(), std::vector<std::u16string>{u"kept.org"});
+    EXPECT_EQ(Page().LocationURL(), QUrl::fromLocalFile(path));
+    EXPECT_TRUE(w.BrowserPageActive());
+    EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->isEnabled());
+    EXPECT_TRUE(Find<QLineEdit>("STextFileName")->isHidden());
+    EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+TEST_F(WindowBrowser, SwitchingPagesShowsSpeechSettingsAndBackReenablesTheFontButton) {
+    TFormReader& w = Start();
+    auto* settings = Find<QStackedWidget>("PageControl1");
+    auto* pages = Find<QTabWidget>("PagesDocument");
+    auto* font = Find<QToolButton>("SpeedButton1");
+    w.SpeedButton1Click();
+    ASSERT_EQ(settings->currentIndex(), 2);
+    pages->setCurrentIndex(1);
+    EXPECT_EQ(settings->currentIndex(), 0);
+    EXPECT_FALSE(font->isEnabled());
+    EXPECT_TRUE(w.memoText()->isHidden());
+    EXPECT_TRUE(Find<QLineEdit>("STextFileName")->isHidden());
+    w.SpeedButton2Click();  // the settings page may change while the browser shows
+    pages->setCurrentIndex(0);
+    EXPECT_TRUE(font->isEnabled());
+    EXPECT_EQ(settings->currentIndex(), 1);
+    EXPECT_FALSE(w.memoText()->isHidden());
+    EXPECT_FALSE(Find<QLineEdit>("STextFileName")->isHidden());
+}
+
+TEST_F(WindowBrowser, GoFromTheTextPageBringsTheBrowserWithoutTouchingSettingsPage) {
+    TFormReader& w = Start();
+    w.SpeedButton1Click();
+    const std::string file = dir + "/p.html";
+    WriteFile(file, "<p>x</p>");
+    Page().setAddressText(QString::fromStdString(file));
+    ASSERT_TRUE(Load([&] { Find<QPushButton>("btnGO")->click(); }));
+    EXPECT_TRUE(w.BrowserPageActive());
+    EXPECT_EQ(Find<QStackedWidget>("PageControl1")->currentIndex(), 2);
+    EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->isEnabled());
+    EXPECT_TRUE(Page().urls().empty());
+}
+
+TEST_F(WindowBrowser, RefusedAddressIsReportedAndNothingLoads) {
+    TFormReader& w = Start();
+    Page().setAddressText(QStringLiteral("javascript:alert(1)"));
+    w.btnGOClick();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("javascript:alert(1)")));
+    EXPECT_TRUE(Page().LocationURL().isEmpty());
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -4,6 +4,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Widget tests need no screen; without this, listing the tests would need a display too.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

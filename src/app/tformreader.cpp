@@ -32,8 +32,10 @@
 
 #include "app/editorfont.h"
 #include "app/finddialog.h"
+#include "dict/libraryloader.h"
 #include "documents/fileio.h"
 #include "speech/speechpage.h"
+#include "tray/dcmintray.h"
 
 namespace vernalo {
 namespace {
@@ -101,9 +103,15 @@ TFormReader::TFormReader(Options options, QWidget* parent)
     setupDocumentPages();
     column->addWidget(PagesDocument, 1);
     setupStatusBar();
+    setupBrowserPage();
     setupSession();
 
     lastDialogFont_ = QFont(QStringLiteral("MS Sans Serif"), 8);
+
+    // Minimizing hides the window to the notification area, where the desktop has one.
+    DCMinTray = new TDCMinTray(this);
+    DCMinTray->SetHint(QStringLiteral("Vernalo 2.0"));
+    DCMinTray->Loaded();
 }
 
 TFormReader::~TFormReader() = default;
@@ -346,9 +354,7 @@ void TFormReader::setupDocumentPages() {
     MemoText->setPalette(mp);
     MemoText->installEventFilter(this);
     MemoText->viewport()->installEventFilter(this);
-    connect(MemoText->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (!loadingText_) TextChanged = true;
-    });
+    watchEditorDocument();
     v->addWidget(MemoText, 1);
     PagesDocument->addTab(TabSheet1, QStringLiteral("Text1"));
 
@@ -395,6 +401,26 @@ void TFormReader::setupSession() {
         session_->Tick();
         if (!session_->Running()) sessionTimer_->stop();
     });
+}
+
+void TFormReader::watchEditorDocument() {
+    connect(MemoText->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!loadingText_) TextChanged = true;
+    });
+}
+
+bool TFormReader::replaceEditorDocument(const std::function<bool(QTextDocument&)>& fill) {
+    // A document filled before the editor shows it is laid out once, not after every block:
+    // a 5 MB file opens several times faster.
+    auto* doc = new QTextDocument(MemoText);
+    doc->setDefaultFont(MemoText->document()->defaultFont());
+    if (!fill(*doc)) {
+        delete doc;
+        return false;
+    }
+    MemoText->setDocument(doc);  // the old document, also a child of the editor, goes
+    watchEditorDocument();
+    return true;
 }
 
 QString TFormReader::panelText(int index) const {
@@ -461,6 +487,7 @@ void TFormReader::FormCreate() {
     ApplyEditorFont(font, s.fontColor);
     urls_ = s.urls;
     urlEditText_ = s.urlEditText;
+    showUrlsInBrowserPage();
 
     // A missing last text is a first start, not a problem.
     const std::string textPath = TextPath(BaseDir);
@@ -719,19 +746,18 @@ void TFormReader::SetStatusText(int panel, const std::u16string& text) {
 bool TFormReader::BrowserPageActive() const {
     return PagesDocument->currentIndex() == 1;
 }
-void TFormReader::ImportBrowserPage() {}
-
-void TFormReader::OpenInBrowser(const QString& path) {
-    STextFileName->hide();
-    PagesDocument->setCurrentIndex(1);
-    urlEditText_ = path.toStdU16String();
-    SpeedButton1->setEnabled(false);
+void TFormReader::ImportBrowserPage() {
+    GetBrowserText();
+    HtmlToRtf();
 }
 
 void TFormReader::StartDictionaryLoader(const std::u16string& language) {
-    (void)language;
     setPanelText(3, QStringLiteral("Loading data ..."));
-    setPanelText(3, QStringLiteral(" Ready "));
+    auto* loader = StartLibraryLoader(
+        QString::fromStdU16String(language), ProgressBar1, dictionaries,
+        [this](const QString& text) { setPanelText(3, text); }, QString::fromStdString(BaseDir),
+        options_.dictionaryDir.isEmpty() ? InstalledDictionaryDir() : options_.dictionaryDir, this);
+    connect(loader, &TThreadForLoadLibrary::problem, this, &TFormReader::showMessage);
 }
 
 }  // namespace vernalo

@@ -23,6 +23,7 @@ class QProgressBar;
 class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
+class QTextDocument;
 class QTextEdit;
 class QTimer;
 class QToolBar;
@@ -33,6 +34,7 @@ namespace vernalo {
 class TBrowserPage;
 class TFindDialog;
 class TSpeechPage;
+class TDCMinTray;
 
 class TFormReader : public QMainWindow, public SessionView {
     Q_OBJECT
@@ -42,6 +44,8 @@ public:
         bool showMessages = true;  // false: messages only go to onMessage (tests)
         // The two synthesizer controls; empty: the built-in engine on the audio device.
         std::function<std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>()> voices;
+        // Where the shipped dictionaries are; empty: beside the installed program.
+        QString dictionaryDir;
     };
 
     explicit TFormReader(Options options, QWidget* parent = nullptr);
@@ -73,8 +77,6 @@ public:
     void SpeedButton5Click();
     bool FindDialog1Find();  // true when a match was selected
     void HtmlToRtf();
-    // The browser road: the page shows the file (a seam until the browser page exists).
-    void OpenInBrowser(const QString& path);
     // The browser page (tformreader_browser.cpp). setupBrowserPage builds the address bar
     // into TSheeHTML (the browser itself comes on first use); showUrlsInBrowserPage shows
     // the address list read by FormCreate.
@@ -85,7 +87,6 @@ public:
     void CppWebBrowser1ProgressChange(int progress, int maximum);
     void GetBrowserText();
     void OpenInBrowserPage(const QString& path);  // the browser road of Open
-    void ImportBrowserPageText();                 // GetBrowserText, then HtmlToRtf
     TBrowserPage* browserPage() const { return browserPage_; }
     // Whole content of the editor to an RTF file, atomically.
     bool SaveEditorDocument(const std::string& path, std::string* error);
@@ -152,6 +153,9 @@ private:
     void refreshCaretPanels();
     void refreshLineCount();
     void setEditorDocumentFromBytes(const QByteArray& bytes);
+    // Fills a new document and gives it to the editor; false (editor unchanged) when `fill` fails.
+    bool replaceEditorDocument(const std::function<bool(QTextDocument&)>& fill);
+    void watchEditorDocument();
     void showFontInControls(const QFont& font, TColor color);
     ReaderSettings collectSettings() const;
     void selectSettingsPage(int index, QToolButton* button);
@@ -192,6 +196,7 @@ private:
     std::vector<QLabel*> panels_;
     QProgressBar* ProgressBar1 = nullptr;
     QPointer<TFindDialog> FindDialog1;
+    TDCMinTray* DCMinTray = nullptr;
     TBrowserPage* browserPage_ = nullptr;
     bool pageChangeFromCode_ = false;  // switching pages from code runs no PagesDocumentChange
 };

@@ -73,12 +73,8 @@ void TFormReader::GetBrowserText() {
     if (!browserPage_) return;
     // The page's source is text, never rich text, whatever its first bytes look like.
     const std::u16string text = browserPage_->PageText();
-    if (!text.empty()) MemoText->setPlainText(QString::fromStdU16String(text));
-}
-
-void TFormReader::ImportBrowserPageText() {
-    GetBrowserText();
-    HtmlToRtf();
+    // No page to take leaves the editor empty.
+    MemoText->setPlainText(QString::fromStdU16String(text));
 }
 
 void TFormReader::OpenInBrowserPage(const QString& path) {

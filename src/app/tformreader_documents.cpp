@@ -22,20 +22,23 @@
 namespace vernalo {
 
 void TFormReader::setEditorDocumentFromBytes(const QByteArray& bytes) {
-    loadingText_ = true;
-    LoadDocumentBytes(bytes, *MemoText->document());
-    loadingText_ = false;
+    replaceEditorDocument([&](QTextDocument& doc) {
+        LoadDocumentBytes(bytes, doc);
+        return true;
+    });
 }
 
 bool TFormReader::OpenDocument(const QString& path) {
     TextChanged = true;
     if (OpenRoadFor(path.toStdU16String()) == OpenRoad::Browser) {
-        OpenInBrowser(path);
+        OpenInBrowserPage(path);
         return true;
     }
-    loadingText_ = true;
-    DocumentResult r = LoadDocumentFile(path, *MemoText->document());
-    loadingText_ = false;
+    DocumentResult r;
+    replaceEditorDocument([&](QTextDocument& doc) {
+        r = LoadDocumentFile(path, doc);
+        return r.ok;
+    });
     if (!r.ok) {
         showMessage(r.error);
         return false;
@@ -109,15 +112,17 @@ void TFormReader::HtmlToRtf() {
     ProgressBar1->setRange(0, 100);
     std::string rtf = vernalo::HtmlToRtf(WithCrLf(EditorText()),
                                          [this](int percent) { ProgressBar1->setValue(percent); });
-    MemoText->document()->clear();
-    LoadDocumentBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())),
-                      *MemoText->document());
+    TextChanged = true;  // the editor's text is replaced, as by an edit
+    replaceEditorDocument([&](QTextDocument& doc) {
+        LoadDocumentBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())), doc);
+        return true;
+    });
     ProgressBar1->setValue(0);
     refreshLineCount();
 }
 
 void TFormReader::SBHTML2TXTClick() {
-    if (BrowserPageActive()) ImportBrowserPage();
+    if (BrowserPageActive()) GetBrowserText();
     HtmlToRtf();
 }
 

@@ -23,6 +23,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
         return false;
     };
     if (!f) return fail();
+    // A folder opens like a file here, and its "size" is no size at all.
+    struct stat st;
+    if (::fstat(::fileno(f.get()), &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return fail();
+    }
     if (std::fseek(f.get(), 0, SEEK_END) != 0) return fail();
     long size = std::ftell(f.get());
     if (size < 0 || std::fseek(f.get(), 0, SEEK_SET) != 0) return fail();

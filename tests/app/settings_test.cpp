@@ -168,6 +168,12 @@ protected:
     std::string dir;
 };
 
+TEST_F(TempDir, readingAFolderAsAFileIsAnError) {
+    std::string bytes = "kept", error;
+    EXPECT_FALSE(ReadWholeFile(dir, bytes, &error));
+    EXPECT_NE(error.find(dir), std::string::npos);
+}
+
 TEST_F(TempDir, baseDirIsThePortableFolderOrThePerUserOne) {
     EXPECT_EQ(ResolveBaseDir(dir, "/xdg", "/home/u"), "/xdg/vernalo");
     EXPECT_EQ(ResolveBaseDir(dir, nullptr, "/home/u"), "/home/u/.local/share/vernalo");

@@ -134,7 +134,7 @@ TEST_F(WindowBrowser, AboutBlankLeavesTheEditorEmpty) {
     w.GetBrowserText();
     EXPECT_TRUE(w.memoText()->toPlainText().isEmpty());
     w.memoText()->setPlainText(QStringLiteral("old text"));
-    w.ImportBrowserPageText();
+    w.ImportBrowserPage();
     EXPECT_TRUE(w.memoText()->toPlainText().isEmpty());
 }
 
@@ -195,7 +195,7 @@ TEST_F(WindowBrowser, ImportTakesTheServedPageAndConvertsIt) {
     w.memoText()->setPlainText(QStringLiteral("Old text."));
     Page().setAddressText(site.base() + QStringLiteral("/"));
     ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
-    w.ImportBrowserPageText();
+    w.ImportBrowserPage();
     const QString text = w.memoText()->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8(

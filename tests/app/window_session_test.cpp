@@ -192,5 +192,75 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
     EXPECT_GT(rms, 300.0) << "the recording is silent";
 }
 
+// Start-up with voices of a given product name and a dictionary in the data folder.
+class WindowDictionary : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_dictwin_XXXXXX";
+        dir = mkdtemp(tmpl);
+        MakeDirs(dir + "/dict");
+        std::ofstream(dir + "/dict/readeren.dic", std::ios::binary) << "Hello=Heh-low\r\n";
+    }
+    void TearDown() override {
+        window.reset();
+        std::system(("rm -rf " + dir).c_str());
+    }
+    TFormReader& Start(const std::u16string& product) {
+        TFormReader::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        o.dictionaryDir = QString::fromStdString(dir + "/none");
+        o.voices = [this, product] {
+            std::vector<FakeMode> modes = {{u"Russian", u"Nicolai", product},
+                                           {u"English", u"Carol", product}};
+            auto ru = std::make_unique<FakeVoice>(modes);
+            auto en = std::make_unique<FakeVoice>(modes);
+            english = en.get();
+            return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(std::move(ru),
+                                                                                     std::move(en));
+        };
+        window = std::make_unique<TFormReader>(o);
+        window->FormCreate();
+        return *window;
+    }
+    // Reads the editor to its end.
+    void SayAll() {
+        window->findChild<QToolButton*>(QStringLiteral("SBSay"))->click();
+        QElapsedTimer t;
+        t.start();
+        while (window->session()->Running() && t.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+
+    std::string dir;
+    std::unique_ptr<TFormReader> window;
+    FakeVoice* english = nullptr;
+};
+
+TEST_F(WindowDictionary, aBuiltInVoiceLoadsItsDictionaryAndReadsTheReplacement) {
+    TFormReader& w = Start(u"DIGALO Speech");
+    EXPECT_EQ(w.panelText(3), QStringLiteral("Loading data ..."));
+    QElapsedTimer t;
+    t.start();
+    // Both languages load; " Ready " comes with the first to finish, so wait for English.
+    while (w.dictionaries.DictEN.empty() && t.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(w.panelText(3), QStringLiteral(" Ready "));
+    w.memoText()->setPlainText(QStringLiteral("Hello, world."));
+    SayAll();
+    ASSERT_FALSE(english->spoken.empty());
+    EXPECT_EQ(english->spoken[0], u"Heh-low world.");  // sentence mode joins the words
+}
+
+TEST_F(WindowDictionary, anotherEnginesVoiceLoadsNone) {
+    TFormReader& w = Start(u"Other Speech");
+    EXPECT_EQ(w.panelText(3), QString());
+    QApplication::processEvents();
+    w.memoText()->setPlainText(QStringLiteral("Hello, world."));
+    SayAll();
+    ASSERT_FALSE(english->spoken.empty());
+    EXPECT_EQ(english->spoken[0], u"Hello, world.");
+}
+
 }  // namespace
 }  // namespace vernalo

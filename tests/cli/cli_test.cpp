@@ -7,40 +7,22 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include "support/cli_runner.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-};
-
-CliRun Cli(const std::string& args, const std::string& stdinFile = "/dev/null") {
-    std::string cmd = std::string(VERNALO_CLI) + " " + args + " <" + stdinFile + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    CliRun r{-1, {}};
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-std::string Write(const std::string& name, const std::string& bytes) {
-    std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
+using namespace vernalo::test;
 
 TEST(CliPieces, printsOneJsonObjectPerSentence) {
-    std::string text = Write("cli_mixed.txt", "\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0. Hello");  // 1251
+    std::string text =
+        Write("cli_mixed.txt", "\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0. Hello");  // 1251
     CliRun r = Cli("pieces " + text);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
-              "{\"from\":1,\"to\":12,\"lang\":\"ru\",\"text\":\"Привет мир.\",\"speech\":\"Привет мир.\"}\n"
-              "{\"from\":12,\"to\":18,\"lang\":\"en\",\"text\":\" Hello\",\"speech\":\" Hello\"}\n");
+    EXPECT_EQ(
+        r.out,
+        "{\"from\":1,\"to\":12,\"lang\":\"ru\",\"text\":\"Привет мир.\",\"speech\":\"Привет "
+        "мир.\"}\n"
+        "{\"from\":12,\"to\":18,\"lang\":\"en\",\"text\":\" Hello\",\"speech\":\" Hello\"}\n");
 }
 
 TEST(CliPieces, wordModeWithDictionaryAndStart) {
@@ -60,8 +42,9 @@ TEST(CliPieces, wordModeWithDictionaryAndStart) {
 }
 
 TEST(CliPieces, badUseIsOneLineAndStatusTwo) {
-    for (const char* args : {"pieces --no-ru --no-en -", "pieces /nonexistent/file.txt", "pieces --mode line",
-                             "pieces --from 0", "pieces --bogus", "nosuchcommand"}) {
+    for (const char* args :
+         {"pieces --no-ru --no-en -", "pieces /nonexistent/file.txt", "pieces --mode line",
+          "pieces --from 0", "pieces --bogus", "nosuchcommand"}) {
         CliRun r = Cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out.find("vernalo-cli: "), 0u) << args << ": " << r.out;

@@ -12,27 +12,11 @@
 #include <iterator>
 #include <string>
 #include <vector>
+#include "support/cli_runner.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;  // standard output and error together
-};
-
-CliRun Cli(const std::string& args) {
-    const std::string cmd = std::string(VERNALO_CLI) + " " + args + " </dev/null 2>&1";
-    CliRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.out.append(buf.data(), n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+using namespace vernalo::test;
 
 std::string TempPath(const std::string& name) {
     return testing::TempDir() + "say_" + name;

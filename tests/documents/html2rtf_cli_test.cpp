@@ -9,33 +9,11 @@
 #include <string>
 
 #include "documents/htmltortf.h"
+#include "support/cli_runner.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-};
-
-CliRun Cli(const std::string& args, const std::string& stdinFile = "/dev/null") {
-    const std::string cmd = std::string(VERNALO_CLI) + " " + args + " <" + stdinFile + " 2>&1";
-    CliRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.out.append(buf.data(), n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-std::string Write(const std::string& name, const std::string& bytes) {
-    const std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
+using namespace vernalo::test;
 
 const std::string kHead(vernalo::kRtfHeader);
 

@@ -9,40 +9,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include "support/cli_runner.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-};
-
-CliRun Cli(const std::string& args, const std::string& stdinFile = "/dev/null") {
-    std::string cmd = std::string(VERNALO_CLI) + " " + args + " <" + stdinFile + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    CliRun r{-1, {}};
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.out.append(buf.data(), n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-std::string Write(const std::string& name, const std::string& bytes) {
-    std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using namespace vernalo::test;
 
 const std::string kData = std::string(VERNALO_TEST_DATA) + "/rtf/";
 

@@ -12,30 +12,11 @@
 #include <vector>
 
 #include "speech/audiooutput.h"
+#include "support/cli_runner.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    double seconds;
-};
-
-CliRun Cli(const std::string& args) {
-    const auto start = std::chrono::steady_clock::now();
-    std::string cmd = std::string(VERNALO_CLI) + " " + args + " </dev/null 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    CliRun r{-1, {}, 0};
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.out.append(buf.data(), n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return r;
-}
+using namespace vernalo::test;
 
 TEST(CliVoices, listsEveryModeWithRangeAndNormalSpeed) {
     CliRun r = Cli("voices");

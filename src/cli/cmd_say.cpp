@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "cli/commands.h"
+#include "cli/readingoptions.h"
 #include "dict/dictfile.h"
 #include "documents/textcodec.h"
 #include "reading/session.h"
@@ -107,10 +108,14 @@ struct VoiceOptions {
 }  // namespace
 
 int Say(const Args& args) {
-    bool sentenceMode = true, ru = true, en = true, haveInput = false;
+    ReadingOptions reading;
     VoiceOptions optRU, optEN;
-    std::string dictRu, dictEn, wavPath, input = "-";
+    std::string wavPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (int taken = reading.Take(args, i)) {
+            if (taken == 2) return 2;
+            continue;
+        }
         const std::string& a = args[i];
         auto value = [&](std::string& out) {
             if (i + 1 >= args.size()) return false;
@@ -128,15 +133,7 @@ int Say(const Args& args) {
         };
         constexpr int kMinSpeed = TEspeakVoice::kMinSpeed, kMaxSpeed = TEspeakVoice::kMaxSpeed;
         constexpr int kMinRep = TReadingSession::kMinRepeat, kMaxRep = TReadingSession::kMaxRepeat;
-        if (a == "--mode") {
-            if (!value(v) || (v != "word" && v != "sentence"))
-                return UsageError("--mode takes word or sentence");
-            sentenceMode = v == "sentence";
-        } else if (a == "--no-ru") {
-            ru = false;
-        } else if (a == "--no-en") {
-            en = false;
-        } else if (a == "--repeat-ru") {
+        if (a == "--repeat-ru") {
             if (!number(kMinRep, kMaxRep, optRU.repeat)) return 2;
         } else if (a == "--repeat-en") {
             if (!number(kMinRep, kMaxRep, optEN.repeat)) return 2;
@@ -148,31 +145,16 @@ int Say(const Args& args) {
             if (!value(optRU.name)) return UsageError("--voice-ru needs a speaker name");
         } else if (a == "--voice-en") {
             if (!value(optEN.name)) return UsageError("--voice-en needs a speaker name");
-        } else if (a == "--dict-ru") {
-            if (!value(dictRu)) return UsageError("--dict-ru needs a file");
-        } else if (a == "--dict-en") {
-            if (!value(dictEn)) return UsageError("--dict-en needs a file");
         } else if (a == "--wav") {
             if (!value(wavPath) || wavPath.empty()) return UsageError("--wav needs a file");
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option '" + a + "'");
-        } else if (!haveInput) {
-            input = a;
-            haveInput = true;
         } else {
-            return UsageError("more than one input file");
+            return UsageError("unknown option '" + a + "'");
         }
     }
-    if (!ru && !en) return UsageError("at least one language must stay on");
-
     DictStore dicts;
+    std::u16string text;
+    if (int status = reading.Load(dicts, text)) return status;
     std::string error;
-    for (auto [path, dict] : {std::pair{&dictRu, &dicts.DictRU}, {&dictEn, &dicts.DictEN}}) {
-        if (!path->empty() && !LoadDictionaryFile(*path, *dict, nullptr, &error))
-            return UsageError(error);
-    }
-    std::string bytes;
-    if (!ReadInput(input, bytes, error)) return UsageError(error);
 
     EspeakEngine& engine = EspeakEngine::Instance();
     if (engine.Modes().empty()) {
@@ -228,9 +210,9 @@ int Say(const Args& args) {
     }
 
     Segmenter seg(dicts);
-    seg.EnabledRU = [ru] { return ru; };
-    seg.EnabledEN = [en] { return en; };
-    HeadlessView view(DecodeTextFile(bytes).text, sentenceMode, optRU.repeat, optEN.repeat);
+    seg.EnabledRU = [ru = reading.ru] { return ru; };
+    seg.EnabledEN = [en = reading.en] { return en; };
+    HeadlessView view(std::move(text), reading.sentenceMode, optRU.repeat, optEN.repeat);
     int shownPercent = -1;
     if (wav) {
         view.OnSelection = [&shownPercent](long done, long total) {

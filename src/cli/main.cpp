@@ -66,7 +66,8 @@ const Command kCommands[] = {
 
 void PrintHelp() {
     std::cout << "Usage: vernalo-cli COMMAND [OPTIONS]\n\nCommands:\n";
-    for (const Command& c : kCommands) std::cout << "  " << c.usage << "\n";
+    for (const Command& c : kCommands)
+        std::cout << "  " << c.usage << "\n";
     std::cout << "\nOptions: --help, --version\n";
 }
 

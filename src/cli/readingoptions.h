@@ -1,0 +1,28 @@
+#pragma once
+// The options `pieces` and `say` share: the mode, the languages on, the dictionaries and the
+// input text.
+
+#include <string>
+
+#include "cli/commands.h"
+#include "dict/dictionary.h"
+
+namespace vernalo::cli {
+
+struct ReadingOptions {
+    bool sentenceMode = true;
+    bool ru = true;
+    bool en = true;
+    std::string dictRu, dictEn;
+    std::string input = "-";
+    bool haveInput = false;
+
+    // Takes args[i] (moving i past its value) when it is one of these options or the input
+    // file. Returns 1 taken, 0 not one of ours, 2 bad use (the message is printed).
+    int Take(const Args& args, std::size_t& i);
+    // After all options: checks them, loads the dictionaries and reads the text as the editor
+    // would hold it. 0, or 2 with the message printed.
+    int Load(DictStore& dicts, std::u16string& text) const;
+};
+
+}  // namespace vernalo::cli

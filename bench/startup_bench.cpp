@@ -2,6 +2,7 @@
 // shown, as a user waits for it. Prints figures; run under a display or with
 // QT_QPA_PLATFORM=offscreen.
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextDocument>
@@ -14,6 +15,7 @@
 
 #include "app/settings.h"
 #include "app/tformreader.h"
+#include "documents/browserpage.h"
 
 namespace {
 
@@ -32,10 +34,19 @@ void WriteLastText(const std::string& path) {
     }
 }
 
-bool WebEngineLoaded() {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly)) return false;
-    return maps.readAll().contains("libQt6WebEngineCore");
+// Child processes of the web engine: it starts them when a browser is first made.
+int EngineProcesses() {
+    int n = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QList<QByteArray> fields = stat.readAll().split(' ');
+        if (fields.size() > 3 && fields[1].contains("QtWebEngine") &&
+            QString::fromLatin1(fields[3]) == self)
+            ++n;
+    }
+    return n;
 }
 
 }  // namespace
@@ -68,7 +79,9 @@ int main(int argc, char** argv) {
                 static_cast<long long>(shown));
     std::printf("editor: %d characters, %d lines\n",
                 window.memoText()->document()->characterCount(), window.editorLineCount());
-    std::printf("browser engine loaded at start-up: %s\n", WebEngineLoaded() ? "yes" : "no");
+    std::printf("browser made at start-up: %s; web engine processes: %d\n",
+                window.browserPage() && window.browserPage()->browserCreated() ? "yes" : "no",
+                EngineProcesses());
     std::system(("rm -rf " + dir).c_str());
     return 0;
 }

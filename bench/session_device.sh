@@ -1,6 +1,7 @@
 #!/bin/bash
 # Prints the reading session's latency figures on a real audio device: a private PulseAudio
-# server with a null sink (its monitor read, so the sink plays in real time).
+# server with a null sink whose monitor is recorded (so the sink plays in real time); the
+# benchmark finds the words in the recording and times them there.
 # Usage: bench/session_device.sh [BUILD_DIR]   (default build/release)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,9 +26,15 @@ pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
   >"$runtime/pulse.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-parec -d bench_null.monitor --latency-msec=20 --format=s16le --rate=22050 --channels=1 \
-  >/dev/null 2>&1 &
+# A recorder with a short latency keeps the null sink from rendering far ahead: when a stream
+# starts, the server renders that stretch again with the new audio, and a recorder that has
+# already been sent the first rendering would miss the start of the words.
+export VERNALO_MONITOR=$runtime/monitor.raw
+parec -d bench_null.monitor --latency-msec=5 --format=s16le --rate=22050 --channels=1 \
+  >"$VERNALO_MONITOR" 2>/dev/null &
 pids+=($!)
+# The recorder takes about a second to deliver its first samples.
+for _ in $(seq 100); do [ -s "$VERNALO_MONITOR" ] && break; sleep 0.1; done
 sleep 0.5
 
 "$bench" --benchmark_filter='device:1' "${@:2}"

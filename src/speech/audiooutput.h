@@ -23,6 +23,9 @@ public:
     virtual bool Playing() const = 0;
     // Silences the output at once and drops everything queued.
     virtual void Reset() = 0;
+    // No more samples follow for now: an output that holds back a short stretch, hoping for
+    // more of it, plays it at once.
+    virtual void Flush() {}
     // Called (at most once, on any thread) when the output fails after it was made.
     std::function<void(const std::string&)> OnError;
 };

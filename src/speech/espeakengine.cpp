@@ -221,7 +221,9 @@ void TEspeakVoice::Speak(const std::u16string& text) {
     };
     job.Done = [this, generation] {
         std::lock_guard lock(mutex_);
-        if (generation == generation_) --pending_;
+        if (generation != generation_) return;
+        --pending_;
+        output_->Flush();
     };
     engine_.Submit(std::move(job));
 }

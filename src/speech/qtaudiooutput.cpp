@@ -26,19 +26,32 @@ Clock::duration SamplesDuration(std::size_t count) {
         std::chrono::duration<double>(static_cast<double>(count) / kSampleRate));
 }
 
-// The sink reports the end of playback by going idle; should that never come (a stalled
-// server), playback is taken as over this long after it should have ended.
+// Asked of the sound server; it may grant less. The server keeps the stream's buffer about this
+// full and a reset drops it, so it bounds nothing that is heard after a reset.
+constexpr qsizetype kBufferBytes = kSampleRate * 2 / 5;  // 200 ms
+// The sink reports a stretch done when the server has taken its last sample; the device
+// plays it a little later. Playing lasts this much past the stretch's own duration.
+constexpr auto kDeviceLatency = std::chrono::milliseconds(10);
+// Should the server never take the last sample (a stalled server), playback is taken as over
+// this long after it should have ended.
 constexpr auto kEndGrace = std::chrono::milliseconds(400);
-// An idle report this much before the expected end belongs to an earlier stretch of audio.
-constexpr auto kEarlyIdle = std::chrono::milliseconds(150);
-constexpr int kPumpMs = 10;
-constexpr double kAheadSeconds = 0.12;
+// A short stretch is held back this long for more of it unless the writer flushes.
+constexpr auto kHoldBack = std::chrono::milliseconds(15);
+constexpr int kPumpMs = 5;
 }  // namespace
 
+// The sound server starts (and, after running dry, restarts) a stream only once it holds a
+// prebuffer of nearly its whole buffer; a stretch shorter than that would wait, unheard, for
+// audio that never comes. So a stream that ran dry gets a stretch in one piece, filled up
+// with silence to the buffer's size when it is short. The silence plays on after the stretch
+// but is not waited for: the stretch is over once the server has taken its last real sample
+// and its duration (from when it was handed over) has passed.
 struct QtAudioOutput::Impl {
     QtAudioOutput* owner = nullptr;
     QThread thread;
     QObject* context = nullptr;  // lives on `thread`; everything Qt happens through it
+    QAudioDevice device;
+    QAudioFormat format;
     QAudioSink* sink = nullptr;
     QIODevice* io = nullptr;
     QTimer* timer = nullptr;
@@ -46,25 +59,34 @@ struct QtAudioOutput::Impl {
     mutable std::mutex mutex;
     std::deque<std::int16_t> queued;  // written, not yet handed to the sink
     bool busy = false;                // handed to the sink, not yet played
-    Clock::time_point expectedEnd{};
+    bool taken = false;               // the server has taken all real audio handed to it
+    bool flushed = false;             // the writer has nothing more for now
+    Clock::time_point firstQueued{};  // when `queued` last became non-empty
+    Clock::time_point streamEnd{};    // when all handed over, silence included, has played
+    Clock::time_point realEnd{};      // when the last real sample handed over has played
+    std::int64_t written = 0;         // samples, silence included, written since the stream began
+    std::int64_t realWritten = 0;     // `written` after the last real sample
     std::atomic<bool> failed{false};
     std::atomic<bool> pumpPosted{false};
     NullOutput fallback;
     bool reported = false;
 
     bool Open(std::string* error);
+    bool StartStream();
     void Pump();
+    void PostPump();
     void Fail(const std::string& message);
-    void OnState(QAudio::State state);
+    void OnState();
+    // With `mutex` held.
+    void UpdateBusy(Clock::time_point now);
 };
 
 bool QtAudioOutput::Impl::Open(std::string* error) {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
         if (error) *error = "no audio output device";
         return false;
     }
-    QAudioFormat format;
     format.setSampleRate(kSampleRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);
@@ -73,21 +95,33 @@ bool QtAudioOutput::Impl::Open(std::string* error) {
         return false;
     }
     sink = new QAudioSink(device, format);
-    sink->setBufferSize(kSampleRate * 2 / 5);  // 200 ms: short enough to stop at once
-    QObject::connect(sink, &QAudioSink::stateChanged, context,
-                     [this](QAudio::State s) { OnState(s); });
-    io = sink->start();
+    QObject::connect(sink, &QAudioSink::stateChanged, context, [this] { OnState(); });
     // A failing start sends no signal: ask at once.
-    if (!io || sink->state() == QAudio::StoppedState || sink->error() != QAudio::NoError) {
+    if (!StartStream()) {
         if (error) *error = "the audio output device cannot be opened";
         delete sink;
         sink = nullptr;
-        io = nullptr;
         return false;
     }
     timer = new QTimer(context);
     timer->setInterval(kPumpMs);
     QObject::connect(timer, &QTimer::timeout, context, [this] { Pump(); });
+    return true;
+}
+
+bool QtAudioOutput::Impl::StartStream() {
+    // The sink asks again for what it was granted last time, which may be less each time.
+    sink->setBufferSize(kBufferBytes);
+    io = sink->start();
+    {
+        std::lock_guard lock(mutex);
+        written = realWritten = 0;
+    }
+    if (!io || sink->state() == QAudio::StoppedState || sink->error() == QAudio::OpenError ||
+        sink->error() == QAudio::FatalError) {
+        io = nullptr;
+        return false;
+    }
     return true;
 }
 
@@ -109,37 +143,56 @@ void QtAudioOutput::Impl::Fail(const std::string& message) {
     }
 }
 
+void QtAudioOutput::Impl::UpdateBusy(Clock::time_point now) {
+    if (!busy || !queued.empty()) return;
+    if ((taken && now >= realEnd + kDeviceLatency) || now > realEnd + kEndGrace) busy = false;
+}
+
 void QtAudioOutput::Impl::Pump() {
     if (failed || !sink) return;
     if (!io || sink->state() == QAudio::StoppedState) {
-        io = sink->start();
-        if (!io || sink->error() == QAudio::OpenError || sink->error() == QAudio::FatalError) {
+        if (!StartStream()) {
             Fail("the audio output device stopped working");
             return;
         }
     }
+    // Dry: the stream waits for a whole prebuffer before it plays.
+    const bool dry = sink->state() == QAudio::IdleState;
+    const auto room = static_cast<std::size_t>(std::max<qsizetype>(sink->bytesFree(), 0) / 2);
+    const auto prebuffer = static_cast<std::size_t>(std::max<qsizetype>(sink->bufferSize(), 0) / 2);
+    // Only asked when silence follows the real audio: the idle report comes after the silence.
+    const bool padded = written > realWritten;
+    const std::int64_t played = padded ? sink->processedUSecs() * kSampleRate / 1000000 : 0;
     std::vector<char> bytes;
     bool more = false;
     {
         std::lock_guard lock(mutex);
-        // Stay only a little ahead of playback, whatever buffer the server grants, so that a
-        // reset leaves next to nothing behind to be heard.
         const auto now = Clock::now();
-        const double ahead =
-            std::max(0.0, std::chrono::duration<double>(expectedEnd - now).count());
-        const auto wanted =
-            static_cast<std::size_t>(std::max(0.0, kAheadSeconds - ahead) * kSampleRate);
-        const auto room = static_cast<std::size_t>(std::max<qsizetype>(sink->bytesFree(), 0) / 2);
-        const std::size_t n = std::min({room, wanted, queued.size()});
+        std::size_t n = std::min(room, queued.size());
+        std::size_t pad = 0;
+        if (dry && n > 0 && n < prebuffer) {
+            if (!flushed && now - firstQueued < kHoldBack)
+                n = 0;  // the rest of the stretch is likely on its way
+            else
+                pad = std::min(room, prebuffer) - n;
+        }
         if (n > 0) {
-            bytes.resize(n * 2);
-            auto* out = reinterpret_cast<std::int16_t*>(bytes.data());
-            std::copy_n(queued.begin(), n, out);
+            bytes.assign((n + pad) * 2, 0);
+            std::copy_n(queued.begin(), n, reinterpret_cast<std::int16_t*>(bytes.data()));
             queued.erase(queued.begin(), queued.begin() + static_cast<std::ptrdiff_t>(n));
             busy = true;
-            expectedEnd = std::max(expectedEnd, Clock::now()) + SamplesDuration(n);
+            taken = false;
+            written += static_cast<std::int64_t>(n);
+            realWritten = written;
+            written += static_cast<std::int64_t>(pad);
+            // A dry stream starts playing now; a running one after what it holds.
+            const auto from = dry ? now : std::max(streamEnd, now);
+            realEnd = from + SamplesDuration(n);
+            streamEnd = realEnd + SamplesDuration(pad);
+        } else if (padded && played >= realWritten) {
+            taken = true;
         }
-        if (queued.empty() && busy && Clock::now() > expectedEnd + kEndGrace) busy = false;
+        UpdateBusy(now);
         more = !queued.empty() || busy;
     }
     if (!bytes.empty()) io->write(bytes.data(), static_cast<qint64>(bytes.size()));
@@ -147,14 +200,30 @@ void QtAudioOutput::Impl::Pump() {
     if (!more) timer->stop();
 }
 
-void QtAudioOutput::Impl::OnState(QAudio::State state) {
-    if (sink && (sink->error() == QAudio::OpenError || sink->error() == QAudio::FatalError)) {
+void QtAudioOutput::Impl::PostPump() {
+    if (pumpPosted.exchange(true)) return;
+    QMetaObject::invokeMethod(
+        context,
+        [this] {
+            pumpPosted = false;
+            Pump();
+        },
+        Qt::QueuedConnection);
+}
+
+void QtAudioOutput::Impl::OnState() {
+    if (!sink) return;
+    if (sink->error() == QAudio::OpenError || sink->error() == QAudio::FatalError) {
         Fail("the audio output device stopped working");
         return;
     }
-    if (state != QAudio::IdleState) return;
+    // The report may be stale: audio written since makes the sink active again.
+    if (sink->state() != QAudio::IdleState) return;
+    // Ran dry: the server has taken everything written.
     std::lock_guard lock(mutex);
-    if (queued.empty() && Clock::now() + kEarlyIdle >= expectedEnd) busy = false;
+    if (!queued.empty()) return;
+    taken = true;
+    UpdateBusy(Clock::now());
 }
 
 QtAudioOutput::QtAudioOutput() : d_(std::make_unique<Impl>()) {
@@ -203,22 +272,25 @@ void QtAudioOutput::Write(const std::int16_t* samples, std::size_t count) {
     {
         std::lock_guard lock(d_->mutex);
         if (!d_->failed) {
+            if (d_->queued.empty()) d_->firstQueued = Clock::now();
             d_->queued.insert(d_->queued.end(), samples, samples + count);
+            d_->flushed = false;
         }
     }
     if (d_->failed) {
         d_->fallback.Write(samples, count);
         return;
     }
-    if (!d_->pumpPosted.exchange(true)) {
-        QMetaObject::invokeMethod(
-            d_->context,
-            [this] {
-                d_->pumpPosted = false;
-                d_->Pump();
-            },
-            Qt::QueuedConnection);
+    d_->PostPump();
+}
+
+void QtAudioOutput::Flush() {
+    {
+        std::lock_guard lock(d_->mutex);
+        d_->flushed = true;
+        if (d_->queued.empty() || d_->failed) return;
     }
+    d_->PostPump();
 }
 
 bool QtAudioOutput::Playing() const {
@@ -229,15 +301,19 @@ bool QtAudioOutput::Playing() const {
 
 void QtAudioOutput::Reset() {
     d_->fallback.Reset();
+    bool wasPlaying;
     {
         std::lock_guard lock(d_->mutex);
+        wasPlaying = !d_->queued.empty() || d_->busy;
         d_->queued.clear();
         d_->busy = false;
-        d_->expectedEnd = Clock::now();
     }
-    if (d_->failed || !d_->thread.isRunning()) return;
+    // A silent voice is reset after every piece of the other language; restarting an idle
+    // sink would only delay that piece.
+    if (!wasPlaying || d_->failed || !d_->thread.isRunning()) return;
     if (QThread::currentThread() == &d_->thread) return;
-    // Drops what the device still holds; the sink is started again by the next write.
+    // Drops what the device still holds, then opens a new stream without keeping the caller
+    // waiting, so that the next write finds it ready.
     QMetaObject::invokeMethod(
         d_->context,
         [this] {
@@ -246,6 +322,7 @@ void QtAudioOutput::Reset() {
             d_->io = nullptr;
         },
         Qt::BlockingQueuedConnection);
+    d_->PostPump();
 }
 
 std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error) {

@@ -21,6 +21,7 @@ public:
     void Write(const std::int16_t* samples, std::size_t count) override;
     bool Playing() const override;
     void Reset() override;
+    void Flush() override;
 
 private:
     struct Impl;

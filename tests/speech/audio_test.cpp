@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -133,6 +134,107 @@ TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     // And the control speaks again afterwards.
     EXPECT_GT(SpeakAndWait(u"Yes."), 0.1);
 }
+
+// Tone bursts written straight to device outputs, as the two voices of a reading hand over
+// word after word: each burst must come out whole, once and in turn, whichever output it went
+// to and however short it is.
+struct BurstCase {
+    const char* name;
+    int outputs;  // bursts go to the outputs in turn
+    int count;
+    int ms;      // length of each burst
+    bool flush;  // the writer says when a burst is complete
+};
+
+void PrintTo(const BurstCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DeviceBursts : public testing::TestWithParam<BurstCase> {
+protected:
+    void SetUp() override {
+        if (!Monitor()) GTEST_SKIP() << "VERNALO_MONITOR is not set: no audio services";
+        lock_ = open((std::string(Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
+        ASSERT_GE(lock_, 0);
+        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+    }
+    void TearDown() override {
+        if (lock_ >= 0) close(lock_);
+    }
+    int lock_ = -1;
+};
+
+// A 440 Hz tone of `amplitude`, `ms` long.
+std::vector<std::int16_t> Tone(int ms, double amplitude) {
+    std::vector<std::int16_t> s(static_cast<std::size_t>(kSampleRate) * ms / 1000);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] = static_cast<std::int16_t>(amplitude *
+                                         std::sin(2 * M_PI * 440.0 * double(i) / kSampleRate));
+    return s;
+}
+
+// Stretches of sound in `s`: [first, last] loud sample, split by at least 2 ms of quiet.
+std::vector<std::pair<std::size_t, std::size_t>> Bursts(const std::vector<std::int16_t>& s) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (std::abs(s[i]) <= 300) continue;
+        if (out.empty() || i - out.back().second > 44)
+            out.push_back({i, i});
+        else
+            out.back().second = i;
+    }
+    return out;
+}
+
+TEST_P(DeviceBursts, eachBurstComesOutWholeOnceAndInTurn) {
+    const BurstCase& c = GetParam();
+    std::vector<std::unique_ptr<QtAudioOutput>> outs;
+    for (int i = 0; i < c.outputs; ++i) {
+        std::string error;
+        outs.push_back(std::make_unique<QtAudioOutput>());
+        ASSERT_TRUE(outs.back()->Start(&error)) << error;
+    }
+    std::this_thread::sleep_for(200ms);
+    const std::size_t before = MonitorSize();
+    for (int k = 0; k < c.count; ++k) {
+        QtAudioOutput& out = *outs[static_cast<std::size_t>(k % c.outputs)];
+        // Louder each time, so the recording shows the order.
+        const auto tone = Tone(c.ms, 3000.0 + 2500.0 * k);
+        const auto start = Clock::now();
+        out.Write(tone.data(), tone.size());
+        if (c.flush) out.Flush();
+        while (out.Playing() && Clock::now() - start < 3s)
+            std::this_thread::sleep_for(1ms);
+        EXPECT_FALSE(out.Playing()) << "burst " << k << " never ended";
+        EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(c.ms))
+            << "burst " << k << ": playing as long as the sound lasts";
+    }
+    std::this_thread::sleep_for(400ms);  // the recorder's own latency
+    const auto heard = MonitorSamples(before, MonitorSize());
+    const auto bursts = Bursts(heard);
+    ASSERT_EQ(bursts.size(), static_cast<std::size_t>(c.count))
+        << "every burst is heard once, none held back to sound with another";
+    const std::size_t length = static_cast<std::size_t>(kSampleRate) * c.ms / 1000;
+    double lastRms = 0;
+    for (std::size_t k = 0; k < bursts.size(); ++k) {
+        const auto [first, last] = bursts[k];
+        EXPECT_LE(last - first, length + 20) << "burst " << k;
+        // The recorder may miss a few milliseconds where a stream starts.
+        EXPECT_GE(last - first + 1 + kSampleRate / 40, length) << "burst " << k;
+        const double rms = Rms(heard.data() + first, last - first + 1);
+        EXPECT_GT(rms, lastRms) << "burst " << k << " out of turn";
+        lastRms = rms;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DeviceBursts,
+                         testing::Values(BurstCase{"shortOnTwoOutputs", 2, 6, 40, true},
+                                         BurstCase{"shortOnOneOutput", 1, 5, 40, true},
+                                         BurstCase{"longOnTwoOutputs", 2, 3, 300, true},
+                                         BurstCase{"shortUnflushedOnTwoOutputs", 2, 4, 40, false}),
+                         [](const testing::TestParamInfo<BurstCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace vernalo

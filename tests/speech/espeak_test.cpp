@@ -5,7 +5,9 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "speech/espeakengine.h"
 
@@ -131,6 +133,44 @@ TEST(Espeak, audioResetSilencesAtOnceAndDropsQueue) {
     EXPECT_TRUE(voice.Speaking()) << "the control speaks again after a reset";
     SecondsWhileSpeaking(voice);
     EXPECT_GT(counted.samples, after);
+}
+
+// Notes where each Flush falls among the samples written.
+class FlushOutput : public NullOutput {
+public:
+    void Write(const std::int16_t* s, std::size_t n) override {
+        NullOutput::Write(s, n);
+        std::lock_guard lock(marks);
+        samples += n;
+    }
+    void Flush() override {
+        std::lock_guard lock(marks);
+        flushedAt.push_back(samples);
+    }
+    std::mutex marks;
+    std::size_t samples = 0;
+    std::vector<std::size_t> flushedAt;
+};
+
+TEST(Espeak, eachPieceIsFlushedAfterItsLastSample) {
+    auto out = std::make_unique<FlushOutput>();
+    FlushOutput& o = *out;
+    TEspeakVoice voice(std::move(out), TEspeakVoice::FindSpeaker(u"Carol"));
+    voice.Speak(u"One.");
+    SecondsWhileSpeaking(voice);
+    std::size_t first;
+    {
+        std::lock_guard lock(o.marks);
+        ASSERT_EQ(o.flushedAt.size(), 1u);
+        EXPECT_EQ(o.flushedAt[0], o.samples) << "no sample of the piece follows its flush";
+        first = o.samples;
+    }
+    voice.Speak(u"Two.");
+    SecondsWhileSpeaking(voice);
+    std::lock_guard lock(o.marks);
+    ASSERT_EQ(o.flushedAt.size(), 2u);
+    EXPECT_GT(o.flushedAt[1], first);
+    EXPECT_EQ(o.flushedAt[1], o.samples);
 }
 
 TEST(Espeak, twoControlsSpeakTheirOwnVoices) {

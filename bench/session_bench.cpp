@@ -1,6 +1,7 @@
 // Latency of the reading session with the built-in engine:
 //  - gap: from the end of one word's audio to the start of the next word's audio (word mode);
-//  - first audio: from pressing Say to the first sample of speech.
+//  - first audio: from pressing Say to the first sample of speech;
+//  - on the device, how much sound still comes out after AudioReset.
 // Without a device (device=0) the output consumes audio in real time and the figures are taken
 // where the samples are handed over. On the device (device=1, run bench/session_device.sh) they
 // are taken at the sink: its monitor is recorded to $VERNALO_MONITOR, each spoken word is found
@@ -407,6 +408,29 @@ BENCHMARK(BM_SayToFirstAudio)
     ->ArgNames({"sentence", "device"})
     ->Iterations(30)
     ->Unit(benchmark::kMillisecond);
+
+// On the device only: sound that comes out after AudioReset in the middle of speech, up to the
+// recorder's latency too much (what it had not delivered at the reset had sounded before it).
+void BM_SoundAfterReset(benchmark::State& state) {
+    Rig rig(true);
+    if (Unusable(state, rig)) return;
+    std::vector<double> after;
+    for (auto _ : state) {
+        rig.en.Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300 + 37 * after.size()));
+        const std::size_t mark = rig.monitor->Samples();
+        rig.en.AudioReset();
+        std::this_thread::sleep_for(400ms);
+        const auto heard = rig.monitor->Read(mark, rig.monitor->Samples());
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < heard.size(); ++i)
+            if (std::abs(heard[i]) > kLoud) last = i + 1;
+        after.push_back(Ms(double(last)));
+    }
+    state.counters["after_reset_median_ms"] = Median(after);
+    state.counters["after_reset_p90_ms"] = Percentile90(after);
+}
+BENCHMARK(BM_SoundAfterReset)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vernalo

@@ -37,4 +37,4 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$VERNALO_MONITOR" ] && break; sleep 0.1; done
 sleep 0.5
 
-"$bench" --benchmark_filter='device:1' "${@:2}"
+"$bench" --benchmark_filter='device:1|SoundAfterReset' "${@:2}"

@@ -26,8 +26,8 @@ Clock::duration SamplesDuration(std::size_t count) {
         std::chrono::duration<double>(static_cast<double>(count) / kSampleRate));
 }
 
-// Asked of the sound server; it may grant less. The server keeps the stream's buffer about this
-// full and a reset drops it, so it bounds nothing that is heard after a reset.
+// Asked of the sound server, which may grant less and keeps the stream's buffer about that full.
+// A reset drops the whole buffer, so its size adds nothing to what is heard after a reset.
 constexpr qsizetype kBufferBytes = kSampleRate * 2 / 5;  // 200 ms
 // The sink reports a stretch done when the server has taken its last sample; the device
 // plays it a little later. Playing lasts this much past the stretch's own duration.
@@ -50,8 +50,6 @@ struct QtAudioOutput::Impl {
     QtAudioOutput* owner = nullptr;
     QThread thread;
     QObject* context = nullptr;  // lives on `thread`; everything Qt happens through it
-    QAudioDevice device;
-    QAudioFormat format;
     QAudioSink* sink = nullptr;
     QIODevice* io = nullptr;
     QTimer* timer = nullptr;
@@ -82,11 +80,12 @@ struct QtAudioOutput::Impl {
 };
 
 bool QtAudioOutput::Impl::Open(std::string* error) {
-    device = QMediaDevices::defaultAudioOutput();
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
         if (error) *error = "no audio output device";
         return false;
     }
+    QAudioFormat format;
     format.setSampleRate(kSampleRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);

@@ -36,5 +36,9 @@ vernalo_start_services() {
     >"$VERNALO_MONITOR" 2>/dev/null &
   _vernalo_pids+=($!)
   for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  # A fresh sound server brings its first sound to the recording late: sound once before
+  # the tests do.
+  sox -q -n -t raw -r 22050 -e signed -b 16 -c 1 - synth 0.3 sine 440 vol 0.1 2>/dev/null |
+    pacat --rate=22050 --format=s16le --channels=1 -d vernalo_null 2>/dev/null || true
   sleep 0.5
 }

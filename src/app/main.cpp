@@ -6,22 +6,29 @@
 #include <QTimer>
 
 #include "app/tformreader.h"
+#include "speech/quickexit.h"
 
 int main(int argc, char** argv) {
-    // The browser page shares OpenGL contexts with the window; this must be said first.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vernalo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vernalo 2.1"));
-    QApplication::setApplicationVersion(QStringLiteral(VERNALO_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("vernalo"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vernalo.svg")));
+    int status;
+    {
+        // The browser page shares OpenGL contexts with the window; this must be said first.
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("vernalo"));
+        QApplication::setApplicationDisplayName(QStringLiteral("Vernalo 2.1"));
+        QApplication::setApplicationVersion(QStringLiteral(VERNALO_VERSION));
+        QApplication::setDesktopFileName(QStringLiteral("vernalo"));
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vernalo.svg")));
 
-    vernalo::TFormReader window({});
-    window.FormCreate();
-    // Without a window manager "maximized" means nothing; fill the screen all the same.
-    if (const QScreen* screen = window.screen()) window.resize(screen->availableGeometry().size());
-    window.showMaximized();
-    QTimer::singleShot(0, &window, &vernalo::TFormReader::ShowStartupProblems);
-    return QApplication::exec();
+        vernalo::TFormReader window({});
+        window.FormCreate();
+        // Without a window manager "maximized" means nothing; fill the screen all the same.
+        if (const QScreen* screen = window.screen())
+            window.resize(screen->availableGeometry().size());
+        window.showMaximized();
+        QTimer::singleShot(0, &window, &vernalo::TFormReader::ShowStartupProblems);
+        status = QApplication::exec();
+    }
+    // The window has saved everything at its close and is gone with the application object.
+    vernalo::ExitSkippingAudioTeardown(status);
 }

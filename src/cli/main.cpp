@@ -8,6 +8,9 @@
 
 #include "cli/commands.h"
 #include "dict/dictfile.h"
+#ifdef VERNALO_WITH_QT
+#include "speech/quickexit.h"
+#endif
 
 namespace vernalo::cli {
 
@@ -99,12 +102,19 @@ int main(int argc, char** argv) {
                 return 0;
             }
         }
+        int status;
         try {
-            return c.run(args);
+            status = c.run(args);
         } catch (const std::exception& e) {
             std::cerr << "vernalo-cli: " << e.what() << "\n";
-            return 1;
+            status = 1;
         }
+#ifdef VERNALO_WITH_QT
+        // The command is done and its files are closed; skip the sound backend's teardown.
+        vernalo::ExitSkippingAudioTeardown(status);
+#else
+        return status;
+#endif
     }
     return UsageError("unknown command '" + cmd + "' (try --help)");
 }

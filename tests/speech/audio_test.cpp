@@ -19,6 +19,7 @@
 
 #include "speech/espeakengine.h"
 #include "speech/qtaudiooutput.h"
+#include "speech/quickexit.h"
 
 namespace vernalo {
 namespace {
@@ -240,7 +241,11 @@ INSTANTIATE_TEST_SUITE_P(Table, DeviceBursts,
 }  // namespace vernalo
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int status;
+    {
+        QCoreApplication app(argc, argv);
+        testing::InitGoogleTest(&argc, argv);
+        status = RUN_ALL_TESTS();
+    }
+    vernalo::ExitSkippingAudioTeardown(status);
 }

@@ -155,6 +155,9 @@ TBrowserPage::TBrowserPage(QWidget* parent) : QWidget(parent), secret_(NewSecret
     CBoxURL_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     CBoxURL_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CBoxURL_->setMinimumContentsLength(20);
+    // Typed keys reach the combo box, which hands them to its line edit directly (past any
+    // filter); events sent to the line edit itself come the usual way. Watch both.
+    CBoxURL_->installEventFilter(this);
     CBoxURL_->lineEdit()->installEventFilter(this);
     btnGO_ = new QPushButton(QStringLiteral("GO!"), this);
     btnGO_->setObjectName(QStringLiteral("btnGO"));
@@ -299,7 +302,8 @@ void TBrowserPage::showEvent(QShowEvent* event) {
 }
 
 bool TBrowserPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == CBoxURL_->lineEdit() && event->type() == QEvent::KeyRelease) {
+    if ((watched == CBoxURL_ || watched == CBoxURL_->lineEdit()) &&
+        event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat()) CBoxURLKeyUp(key->key());
     }

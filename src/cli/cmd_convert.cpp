@@ -43,13 +43,7 @@ int Convert(const Args& args) {
         }
         return 0;
     }
-    std::cout.write(result.data(), static_cast<std::streamsize>(result.size()));
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "vernalo-cli: cannot write the result\n";
-        return 1;
-    }
-    return 0;
+    return WriteResult(result);
 }
 
 }  // namespace vernalo::cli

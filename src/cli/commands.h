@@ -3,6 +3,7 @@
 // 0 done, 1 the work failed, 2 bad usage or unreadable input.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vernalo::cli {
@@ -18,6 +19,8 @@ int Html2Rtf(const Args& args);
 
 // Prints "vernalo-cli: message" on standard error and returns 2.
 int UsageError(const std::string& message);
+// Writes a command's result to standard output: 0, or 1 with a message when that fails.
+int WriteResult(std::string_view bytes);
 // Reads a file (or standard input for "-") whole; false with `error` set on failure.
 bool ReadInput(const std::string& path, std::string& bytes, std::string& error);
 

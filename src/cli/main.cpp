@@ -19,6 +19,14 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
+int WriteResult(std::string_view bytes) {
+    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::cout.flush();
+    if (std::cout) return 0;
+    std::cerr << "vernalo-cli: cannot write the result\n";
+    return 1;
+}
+
 bool ReadInput(const std::string& path, std::string& bytes, std::string& error) {
     if (path == "-") {
         bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());

@@ -20,13 +20,7 @@ int Html2Rtf(const Args& args) {
 
     // The editor's text as the converter expects it: decoded, every line break as CR LF.
     const std::string rtf = HtmlToRtf(WithCrLf(DecodeTextFile(bytes).text));
-    std::cout.write(rtf.data(), static_cast<std::streamsize>(rtf.size()));
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "vernalo-cli: cannot write the result\n";
-        return 1;
-    }
-    return 0;
+    return WriteResult(rtf);
 }
 
 }  // namespace vernalo::cli

@@ -56,6 +56,8 @@ void TReadingSession::Start() {
     repeatsLeft_ = 0;
     pausedAtStart_ = paused_;
     SetStartPosition();
+    roundFromStart_ = seg_.ReadPos == 1;
+    roundSpoke_ = false;
     Tick();
 }
 
@@ -111,6 +113,7 @@ TReadingSession::Outcome TReadingSession::Pass() {
         pieceRussian_ = russian;
         pieceSentenceMode_ = sentence;
         pieceSpeech_ = std::move(speech);
+        roundSpoke_ = true;
         repeatsLeft_ = ClampRepeat(russian ? view_.RepeatRU() : view_.RepeatEN());
         SpeakOnce();
         if (repeatsLeft_ > 0) return Outcome::Progress;
@@ -135,9 +138,12 @@ bool TReadingSession::SpeakOnce() {
 TReadingSession::Outcome TReadingSession::FinishPiece() {
     ShowCaret();
     if (seg_.ReadPos <= seg_.ReadLength) return Outcome::Progress;
-    if (view_.RepeatDown()) {
+    // A whole round that found nothing to speak would only find nothing again, for ever.
+    if (view_.RepeatDown() && (roundSpoke_ || !roundFromStart_)) {
         view_.SetSelection(0, 0);
         seg_.ReadPos = 1;
+        roundFromStart_ = true;
+        roundSpoke_ = false;
         return Outcome::Progress;
     }
     EndAtTextEnd();

@@ -101,6 +101,9 @@ private:
     bool paused_ = false;
     bool pausedAtStart_ = false;  // Paused as it was when this session began
     bool pieceSelected_ = false;  // this session has highlighted a piece
+    // Repeat: the round under way began at the first character, and has spoken something.
+    bool roundFromStart_ = false;
+    bool roundSpoke_ = false;
 
     // The piece being spoken: its repetitions still to issue.
     int repeatsLeft_ = 0;

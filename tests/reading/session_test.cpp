@@ -330,6 +330,35 @@ TEST(Session, repeatDownStartsOverAtTheEnd) {
     EXPECT_EQ(rig.Selection(), (std::pair<long, long>{7, 0}));
 }
 
+// With Repeat down, a text that has nothing to speak would start over for ever, busily
+// reselecting nothing; one silent round from the start ends the reading instead.
+class RepeatWithNothingToSay : public testing::TestWithParam<const char16_t*> {};
+
+TEST_P(RepeatWithNothingToSay, endsAfterOneSilentRound) {
+    Rig rig(GetParam());
+    rig.view.repeatDown = true;
+    rig.Press();
+    rig.RunToEnd();
+    EXPECT_TRUE(rig.voices.Spoken().empty());
+    EXPECT_FALSE(rig.view.sayDown);
+    EXPECT_FALSE(rig.view.readOnly);
+    EXPECT_EQ(rig.Selection(), (std::pair<long, long>{static_cast<long>(rig.view.text.size()), 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, RepeatWithNothingToSay,
+                         testing::Values(u"", u"123", u"\n\n", u" 42, 7. "));
+
+TEST(Session, repeatFromTheMiddleOfATextStillGoesRoundToItsStart) {
+    // Nothing to say after the caret, but something before it: the reading goes on.
+    Rig rig(u"one 123 456");
+    rig.view.repeatDown = true;
+    rig.view.selStart = 8;
+    rig.Press();
+    rig.RunUntilSpoken(2);
+    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "one "}));
+    EXPECT_TRUE(rig.session.Running());
+}
+
 TEST(Session, browserPageIsImportedBeforeTheTextIsTaken) {
     Rig rig(u"old text");
     rig.view.browserActive = true;

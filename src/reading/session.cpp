@@ -69,6 +69,12 @@ void TReadingSession::SetStartPosition() {
         seg_.ReadPos = s + 1;  // resume with the first character of the selection
     else
         seg_.ReadPos = s;  // the character before the caret: the separator the piece begins with
+    // That character may take two units; reading starts with its first, not in its middle.
+    const std::u16string& t = seg_.ReadText;
+    const auto i = static_cast<std::size_t>(seg_.ReadPos - 1);
+    if (i > 0 && i < t.size() && t[i] >= 0xDC00 && t[i] <= 0xDFFF && t[i - 1] >= 0xD800 &&
+        t[i - 1] <= 0xDBFF)
+        --seg_.ReadPos;
     paused_ = false;
 }
 

@@ -223,6 +223,35 @@ INSTANTIATE_TEST_SUITE_P(
                     StartCase{"pausedAtTheEndStartsOver", 13, true, {0, 4}, "one "}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Characters outside the basic plane take two units; a highlight or a spoken text never
+// holds half of one, wherever the caret was put.
+bool SplitsAPair(const std::u16string& text, long at) {
+    return at > 0 && at < static_cast<long>(text.size()) && text[at - 1] >= 0xD800 &&
+           text[at - 1] <= 0xDBFF && text[at] >= 0xDC00 && text[at] <= 0xDFFF;
+}
+
+class SurrogatePairs : public testing::TestWithParam<bool> {};
+
+TEST_P(SurrogatePairs, noPieceStartsOrEndsInsideOne) {
+    const std::u16string text = u"say \U0001F600 now \U0001D400b\U0001F600\U0001F600. end";
+    for (long caret = 0; caret <= static_cast<long>(text.size()); ++caret) {
+        Rig rig(text, GetParam());
+        rig.view.selStart = caret;
+        rig.Press();
+        rig.RunToEnd();
+        for (const auto& [start, length] : rig.view.scrolledTo) {
+            EXPECT_FALSE(SplitsAPair(text, start)) << "caret " << caret << " start " << start;
+            EXPECT_FALSE(SplitsAPair(text, start + length)) << "caret " << caret;
+        }
+        for (const std::string& spoken : rig.voices.Spoken())
+            EXPECT_EQ(spoken.find("\xEF\xBF\xBD"), std::string::npos)
+                << "caret " << caret << ": half a character spoken";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, SurrogatePairs, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "sentences" : "words"; });
+
 // --- Through the text and to its end --------------------------------------------------------
 
 TEST(Session, englishRepeatThreeInWordModeWaitsForSilenceEachTime) {

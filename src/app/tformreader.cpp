@@ -679,11 +679,16 @@ void TFormReader::ChBRepWordMouseUp() {
 }
 
 std::u16string TFormReader::EditorText() const {
-    // Raw text keeps one unit per editor position; paragraph and line separators read as
-    // line breaks.
+    // Raw text keeps one unit per editor position. Paragraph and line separators, and the
+    // marks where a table and each of its cells begin and end, read as line breaks; an image
+    // reads as a space. Left as they are, they would glue the words around them into one.
     std::u16string text = U(MemoText->document()->toRawText());
-    for (char16_t& c : text)
-        if (c == u'\u2029' || c == u'\u2028') c = u'\n';
+    for (char16_t& c : text) {
+        if (c == u'\u2029' || c == u'\u2028' || c == 0xFDD0 || c == 0xFDD1)
+            c = u'\n';
+        else if (c == u'\uFFFC')
+            c = u' ';
+    }
     return text;
 }
 

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QSpinBox>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextTable>
 #include <QToolButton>
 #include <cmath>
 #include <cstdlib>
@@ -142,6 +145,42 @@ TEST_F(WindowSay, closingDuringReadingSilencesBothVoices) {
     EXPECT_FALSE(voices.en->busy);
     EXPECT_FALSE(Say()->isChecked());
     EXPECT_FALSE(w.session()->Running());
+}
+
+// The editor marks where a table, each of its cells and an embedded image begin and end with
+// characters of its own; they part words as line breaks and spaces do, and are never spoken.
+TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
+    TFormReader& w = Start();
+    QTextCursor c(w.memoText()->document());
+    c.insertText(QStringLiteral("Intro"));
+    QTextTable* table = c.insertTable(1, 2);
+    table->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("one"));
+    table->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("two"));
+    c.movePosition(QTextCursor::End);
+    c.insertText(QStringLiteral("End"));
+    c.insertImage(QImage(4, 4, QImage::Format_RGB32));
+    c.insertText(QStringLiteral("tail"));
+    w.findChild<QCheckBox*>(QStringLiteral("ChBRepSent"))->setChecked(false);
+    w.findChild<QCheckBox*>(QStringLiteral("ChBRepWord"))->setChecked(true);
+    w.memoText()->setTextCursor(QTextCursor(w.memoText()->document()));
+    Say()->click();
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            voices.en->busy = false;
+            return !Say()->isChecked();
+        },
+        2000));
+    std::vector<QString> words;
+    for (const std::u16string& s : voices.en->spoken) {
+        const QString q = QString::fromStdU16String(s);
+        for (QChar marker :
+             {QChar(0xFDD0), QChar(0xFDD1), QChar(QChar::ObjectReplacementCharacter)})
+            EXPECT_FALSE(q.contains(marker)) << q.toStdString();
+        words.push_back(q.trimmed());
+    }
+    EXPECT_EQ(words, (std::vector<QString>{QStringLiteral("Intro"), QStringLiteral("one"),
+                                           QStringLiteral("two"), QStringLiteral("End"),
+                                           QStringLiteral("tail")}));
 }
 
 // RMS of the 16-bit samples appended to the recorded monitor after `from` bytes.

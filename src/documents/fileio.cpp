@@ -39,7 +39,34 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+namespace {
+
+// The file a path names once every symbolic link in its last step is followed: the rename
+// below would otherwise put a plain file in place of the link and leave its target as it was.
+// A link to a file not made yet leads to where that file will be.
+std::string FollowLinks(const std::string& path) {
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) break;
+        target.resize(static_cast<std::size_t>(n));
+        if (target.front() != '/') {
+            const std::size_t slash = p.rfind('/');
+            target = (slash == std::string::npos ? std::string() : p.substr(0, slash + 1)) + target;
+        }
+        p = std::move(target);
+    }
+    return p;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes,
+                         std::string* error) {
+    const std::string path = FollowLinks(linkOrPath);
     std::string tmp = path + ".XXXXXX";
     auto fail = [&](int fd) {
         int err = errno;

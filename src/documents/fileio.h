@@ -6,9 +6,11 @@
 
 namespace vernalo {
 
-// Writes a temporary file in the same folder, flushes it to disk and renames it over `path`.
+// Writes a temporary file in the same folder, flushes it to disk and renames it over `path`
+// (over the file it links to, when `path` is a symbolic link).
 // On failure the old file is untouched, the temporary file is removed and `error` says why.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         std::string* error = nullptr);
 
 bool FileExists(const std::string& path);
 

@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <random>
 
 namespace vernalo {
 
@@ -40,6 +43,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
 }
 
 namespace {
+
+std::uint64_t Random() {
+    static std::atomic<std::uint64_t> counter{0};
+    static const std::uint64_t seed =
+        std::random_device{}() ^ static_cast<std::uint64_t>(::getpid());
+    std::uint64_t x = seed + 0x9E3779B97F4A7C15ULL * ++counter;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
 
 // The file a path names once every symbolic link in its last step is followed: the rename
 // below would otherwise put a plain file in place of the link and leave its target as it was.
@@ -75,19 +88,21 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view bytes,
         if (error) *error = path + ": " + std::strerror(err);
         return false;
     };
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return fail(-1);
-    // Keep the old file's permissions; a new file gets the usual ones.
-    struct stat st;
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+    // A new file gets 0666 less the umask from the kernel itself: asking for the umask means
+    // setting it, which for a moment would let files of other threads be made world-writable.
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        const std::uint64_t r = Random();
+        static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        for (std::size_t i = 0; i < 6; ++i)
+            tmp[tmp.size() - 6 + i] = kChars[(r >> (6 * i)) % 36];
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
     }
-    ::fchmod(fd, mode);
+    if (fd < 0) return fail(-1);
+    // Keep the old file's permissions.
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -518,7 +518,14 @@ void TFormReader::FormActivate() {
     MemoText->setFocus(Qt::ActiveWindowFocusReason);
     QTextCursor c = MemoText->textCursor();
     const int last = MemoText->document()->characterCount() - 1;
-    c.setPosition(std::clamp<int>(segmenter_.ReadPos - 1, 0, last));
+    int at = std::clamp<int>(segmenter_.ReadPos - 1, 0, last);
+    // Never between the two halves of a character outside the basic plane: typing there would
+    // break it apart.
+    const QTextDocument* doc = MemoText->document();
+    if (at > 0 && doc->characterAt(at).isLowSurrogate() &&
+        doc->characterAt(at - 1).isHighSurrogate())
+        --at;
+    c.setPosition(at);
     MemoText->setTextCursor(c);
     MemoText->ensureCursorVisible();
 }

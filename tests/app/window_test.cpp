@@ -139,6 +139,37 @@ TEST_F(Window, typedTextComesBackNextTimeWithTheCaretOneBeforeItsPlace) {
     EXPECT_TRUE(messages.empty());
 }
 
+// The stored reading position may fall just after a character that takes two units (the
+// text changed, or the caret stood after an emoji); activation must not put the caret between
+// its halves, where typing would break the character apart.
+class CaretAtActivation : public Window, public testing::WithParamInterface<std::pair<int, int>> {};
+
+TEST_P(CaretAtActivation, neverLandsInsideACharacterOutsideTheBasicPlane) {
+    const auto [readPos, caret] = GetParam();
+    TFormReader& w = Start();
+    // a, U+1F600 (two units), b
+    w.memoText()->setPlainText(
+        QString::fromUtf8("a\xF0\x9F\x98\x80"
+                          "b"));
+    w.segmenter().ReadPos = readPos;
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &activate);
+    EXPECT_EQ(w.memoText()->textCursor().position(), caret);
+    Type(w.memoText(), QStringLiteral("X"));
+    const QString text = w.memoText()->toPlainText();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool broken =
+            (text[i].isHighSurrogate() &&
+             (i + 1 == text.size() || !text[i + 1].isLowSurrogate())) ||
+            (text[i].isLowSurrogate() && (i == 0 || !text[i - 1].isHighSurrogate()));
+        EXPECT_FALSE(broken) << "half a character at " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, CaretAtActivation,
+                         testing::Values(std::pair{2, 1}, std::pair{3, 1}, std::pair{4, 3},
+                                         std::pair{5, 4}));
+
 TEST_F(Window, clearThenCloseWritesAnEmptyDocument) {
     Write("data/text.txt", "some old text\r\n");
     TFormReader& w = Start();

@@ -406,7 +406,16 @@ void TFormReader::setupSession() {
 void TFormReader::watchEditorDocument() {
     connect(MemoText->document(), &QTextDocument::contentsChanged, this, [this] {
         if (!loadingText_) TextChanged = true;
+        // The user cannot type while reading; a change now is Open, Clear or a conversion.
+        stopReadingReplacedText();
     });
+}
+
+void TFormReader::stopReadingReplacedText() {
+    if (!session_ || !session_->Running()) return;
+    ReleaseSay();
+    session_->SayClicked(false);
+    sessionTimer_->stop();
 }
 
 bool TFormReader::replaceEditorDocument(const std::function<bool(QTextDocument&)>& fill) {
@@ -420,6 +429,7 @@ bool TFormReader::replaceEditorDocument(const std::function<bool(QTextDocument&)
     }
     MemoText->setDocument(doc);  // the old document, also a child of the editor, goes
     watchEditorDocument();
+    stopReadingReplacedText();
     return true;
 }
 

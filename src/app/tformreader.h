@@ -156,6 +156,8 @@ private:
     // Fills a new document and gives it to the editor; false (editor unchanged) when `fill` fails.
     bool replaceEditorDocument(const std::function<bool(QTextDocument&)>& fill);
     void watchEditorDocument();
+    // The editor's text was replaced while Say is down: the reading stops, as releasing Say does.
+    void stopReadingReplacedText();
     void showFontInControls(const QFont& font, TColor color);
     ReaderSettings collectSettings() const;
     void selectSettingsPage(int index, QToolButton* button);

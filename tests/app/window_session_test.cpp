@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "app/tformreader.h"
 #include "documents/fileio.h"
@@ -181,6 +182,59 @@ TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
     EXPECT_EQ(words, (std::vector<QString>{QStringLiteral("Intro"), QStringLiteral("one"),
                                            QStringLiteral("two"), QStringLiteral("End"),
                                            QStringLiteral("tail")}));
+}
+
+// The editor is read-only while Say is down, but Open, Clear, Dos2Win and HTML to text still
+// replace its text. Reading on would speak a text no longer shown and highlight pieces of the
+// new one at the old places; the reading stops instead, as releasing Say does.
+struct ReplaceCase {
+    const char* name;
+    std::function<void(TFormReader&, const std::string& dir)> replace;
+};
+
+void PrintTo(const ReplaceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WindowSayReplaced : public WindowSay, public testing::WithParamInterface<ReplaceCase> {};
+
+TEST_P(WindowSayReplaced, stopsTheReading) {
+    TFormReader& w = Start();
+    w.memoText()->setPlainText(QStringLiteral("One. Two. Three. Four."));
+    Say()->click();
+    ASSERT_TRUE(w.session()->Running());
+    ASSERT_TRUE(voices.en->busy);
+    GetParam().replace(w, dir);
+    EXPECT_FALSE(w.session()->Running());
+    EXPECT_FALSE(Say()->isChecked());
+    EXPECT_FALSE(voices.en->busy) << "the old text is still being spoken";
+    EXPECT_FALSE(w.memoText()->isReadOnly());
+    const std::size_t spoken = voices.en->spoken.size();
+    voices.en->busy = false;
+    RunUntil([] { return false; }, 50);
+    EXPECT_EQ(voices.en->spoken.size(), spoken);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WindowSay, WindowSayReplaced,
+    testing::Values(
+        ReplaceCase{"open",
+                    [](TFormReader& w, const std::string& dir) {
+                        std::ofstream(dir + "/other.txt") << "Other words here.";
+                        ASSERT_TRUE(w.OpenDocument(QString::fromStdString(dir + "/other.txt")));
+                    }},
+        ReplaceCase{"clear", [](TFormReader& w, const std::string&) { w.SBNewClick(); }},
+        ReplaceCase{"dos2win", [](TFormReader& w, const std::string&) { w.Button2Click(); }},
+        ReplaceCase{"html2text", [](TFormReader& w, const std::string&) { w.SBHTML2TXTClick(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WindowSay, aFontChosenWhileReadingLetsTheReadingGoOn) {
+    TFormReader& w = Start();
+    w.memoText()->setPlainText(QStringLiteral("One. Two. Three."));
+    Say()->click();
+    w.ApplyEditorFont(QFont(QStringLiteral("Serif"), 14), clWindowText);
+    EXPECT_TRUE(w.session()->Running());
+    EXPECT_TRUE(Say()->isChecked());
 }
 
 // RMS of the 16-bit samples appended to the recorded monitor after `from` bytes.

@@ -1,6 +1,8 @@
 #include "app/settings.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -73,7 +75,11 @@ std::string ResolveBaseDir(const std::string& currentDir, const char* xdgDataHom
     struct stat st;
     if (::stat((currentDir + "/data").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return currentDir;
     if (xdgDataHome && *xdgDataHome == '/') return std::string(xdgDataHome) + "/vernalo";
-    return std::string(home && *home ? home : "/tmp") + "/.local/share/vernalo";
+    if (home && *home) return std::string(home) + "/.local/share/vernalo";
+    // No HOME: the account's own home, not a shared folder where others could read the text.
+    const passwd* account = ::getpwuid(::getuid());
+    const std::string own = account && account->pw_dir && *account->pw_dir ? account->pw_dir : ".";
+    return own + "/.local/share/vernalo";
 }
 
 bool MakeDirs(const std::string& path, std::string* error) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -178,6 +179,12 @@ TEST_F(TempDir, baseDirIsThePortableFolderOrThePerUserOne) {
     EXPECT_EQ(ResolveBaseDir(dir, "/xdg", "/home/u"), "/xdg/vernalo");
     EXPECT_EQ(ResolveBaseDir(dir, nullptr, "/home/u"), "/home/u/.local/share/vernalo");
     EXPECT_EQ(ResolveBaseDir(dir, "relative", "/home/u"), "/home/u/.local/share/vernalo");
+    // Without HOME the account's own home folder, never a folder every user can write to.
+    const passwd* account = getpwuid(getuid());
+    ASSERT_NE(account, nullptr);
+    const std::string own = std::string(account->pw_dir) + "/.local/share/vernalo";
+    EXPECT_EQ(ResolveBaseDir(dir, nullptr, nullptr), own);
+    EXPECT_EQ(ResolveBaseDir(dir, nullptr, ""), own);
     ASSERT_TRUE(MakeDirs(dir + "/data"));
     EXPECT_EQ(ResolveBaseDir(dir, "/xdg", "/home/u"), dir);
 }

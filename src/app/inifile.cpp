@@ -106,6 +106,9 @@ std::u16string IniFile::Read(std::u16string_view section, std::u16string_view ke
 void IniFile::Write(std::u16string_view section, std::u16string_view key,
                     std::u16string_view value) {
     std::u16string line = std::u16string(key) + u"=" + std::u16string(value);
+    // One entry is one line: a line break in the value would start entries of its own.
+    for (char16_t& c : line)
+        if (c == u'\r' || c == u'\n') c = u' ';
     Located at = Locate(section, key);
     if (at.keyLine != npos) {
         lines_[at.keyLine] = std::move(line);

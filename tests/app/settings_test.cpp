@@ -72,6 +72,25 @@ TEST(IniFile, encodingFollowsTheValues) {
     EXPECT_EQ(back.Read(u"URL", u"0", u""), u"file:///home/u/日本.html");
 }
 
+// A value is one line: a line break in it (an address pasted with one) would otherwise end
+// the entry and let the rest of the value become entries and sections of its own.
+class LineBreakInValue : public testing::TestWithParam<const char16_t*> {};
+
+TEST_P(LineBreakInValue, staysInsideItsEntry) {
+    const std::u16string brk = GetParam();
+    IniFile ini;
+    ini.Write(u"Interface", u"FontSize", u"8");
+    ini.Write(u"URL", u"0", u"http://a" + brk + u"[Interface]" + brk + u"FontSize=99");
+    IniFile back = IniFile::FromBytes(Text(ini));
+    EXPECT_EQ(back.Read(u"Interface", u"FontSize", u""), u"8");
+    const std::u16string url = back.Read(u"URL", u"0", u"");
+    EXPECT_EQ(url.rfind(u"http://a", 0), 0u);
+    EXPECT_NE(url.find(u"FontSize=99"), std::u16string::npos);
+    EXPECT_EQ(ReadSettings(back).urls.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(IniFile, LineBreakInValue, testing::Values(u"\n", u"\r\n", u"\r"));
+
 TEST(Settings, noFileGivesTheDefaults) {
     std::vector<std::string> bad;
     ReaderSettings s = ReadSettings(IniFile(), &bad);

@@ -17,11 +17,12 @@ using namespace vernalo;
 const std::vector<std::u16string>& Words() {
     static const std::vector<std::u16string> words = [] {
         std::vector<std::u16string> w = {
-            u"привет", u"мир", u"читать", u"книга", u"голос", u"словарь", u"предложение",
-            u"быстро", u"медленно", u"русский", u"английский", u"текст", u"слово", u"окно",
-            u"hello", u"world", u"reading", u"aloud", u"voice", u"sentence", u"language",
-            u"learner", u"mixed", u"dictionary", u"window", u"button", u"speech", u"quickly",
-            u"5кг", u"12", u"3.5", u"don't", u"e-mail", u"«ёлка»"};
+            u"привет",      u"мир",      u"читать",   u"книга",   u"голос",      u"словарь",
+            u"предложение", u"быстро",   u"медленно", u"русский", u"английский", u"текст",
+            u"слово",       u"окно",     u"hello",    u"world",   u"reading",    u"aloud",
+            u"voice",       u"sentence", u"language", u"learner", u"mixed",      u"dictionary",
+            u"window",      u"button",   u"speech",   u"quickly", u"5кг",        u"12",
+            u"3.5",         u"don't",    u"e-mail",   u"«ёлка»"};
         return w;
     }();
     return words;
@@ -36,10 +37,17 @@ std::u16string MixedText(std::size_t units) {
     while (text.size() < units) {
         text += words[rng() % words.size()];
         switch (rng() % 12) {
-            case 0: text += u". "; break;
-            case 1: text += u", "; break;
-            case 2: text += u"!\n"; break;
-            default: text += u' ';
+            case 0:
+                text += u". ";
+                break;
+            case 1:
+                text += u", ";
+                break;
+            case 2:
+                text += u"!\n";
+                break;
+            default:
+                text += u' ';
         }
     }
     return text;
@@ -60,7 +68,8 @@ void FillDictionaries(DictStore& d, std::size_t entries) {
         d.DictRU.Assign(Key(rng, true), Key(rng, true));
         d.DictEN.Assign(Key(rng, false), Key(rng, false));
     }
-    for (const auto& w : Words()) d.DictEN.Assign(w, u"replaced");  // some words hit
+    for (const auto& w : Words())
+        d.DictEN.Assign(w, u"replaced");  // some words hit
 }
 
 constexpr std::size_t kTextUnits = 5 * 1024 * 1024;  // 10 MB of UTF-16
@@ -87,8 +96,10 @@ void BM_Segment(benchmark::State& state) {
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size() * 2));
-    state.counters["pieces"] = static_cast<double>(pieces) / static_cast<double>(state.iterations());
-    state.SetLabel(sentences ? "sentence mode, 10 MB UTF-16, 100k entries" : "word mode, 10 MB UTF-16, 100k entries");
+    state.counters["pieces"] =
+        static_cast<double>(pieces) / static_cast<double>(state.iterations());
+    state.SetLabel(sentences ? "sentence mode, 10 MB UTF-16, 100k entries"
+                             : "word mode, 10 MB UTF-16, 100k entries");
 }
 BENCHMARK(BM_Segment)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -99,7 +110,8 @@ std::string DictionaryFile(bool utf8) {
     file.reserve(24 * 1000000);
     for (int i = 0; i < 1000000; ++i) {
         bool ru = i % 2;
-        std::u16string line = Key(rng, ru) + std::u16string(1, u'0' + i % 10) + u"=" + Key(rng, ru) + u"\r\n";
+        std::u16string line =
+            Key(rng, ru) + std::u16string(1, u'0' + i % 10) + u"=" + Key(rng, ru) + u"\r\n";
         if (utf8) {
             for (char16_t c : line) {
                 if (c < 0x80) {
@@ -130,7 +142,8 @@ void BM_ParseDictionary(benchmark::State& state) {
     state.counters["entries"] = static_cast<double>(entries);
     state.counters["file_MB"] = static_cast<double>(file.size()) / 1e6;
     // The parse holds the file and the dictionary at once.
-    state.counters["memory_x_file"] = static_cast<double>(memory + file.size()) / static_cast<double>(file.size());
+    state.counters["memory_x_file"] =
+        static_cast<double>(memory + file.size()) / static_cast<double>(file.size());
     state.SetLabel(utf8 ? "1,000,000 entries, UTF-8" : "1,000,000 entries, Windows-1251");
 }
 BENCHMARK(BM_ParseDictionary)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

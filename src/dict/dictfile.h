@@ -32,8 +32,8 @@ DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
 
 // Reads the whole file with one read. A missing or unreadable file gives false and leaves
 // `dict` as it was; `error` (optional) receives the reason.
-bool LoadDictionaryFile(const std::string& path, TDictionary& dict, DictParseResult* result = nullptr,
-                        std::string* error = nullptr, const DictProgress& progress = {});
-
+bool LoadDictionaryFile(const std::string& path, TDictionary& dict,
+                        DictParseResult* result = nullptr, std::string* error = nullptr,
+                        const DictProgress& progress = {});
 
 }  // namespace vernalo

@@ -80,7 +80,8 @@ void TDictionary::Grow() {
     const std::size_t mask = size - 1;
     for (std::uint32_t idx = 0; idx < entries_.size(); ++idx) {
         std::size_t i = Hash(KeyOf(entries_[idx])) & mask;
-        while (slots_[i] != kEmpty) i = (i + 1) & mask;
+        while (slots_[i] != kEmpty)
+            i = (i + 1) & mask;
         slots_[i] = idx;
     }
 }
@@ -105,8 +106,8 @@ void TDictionary::AssignStored(std::string_view key, std::string_view value) {
     arena_.append(key);
     arena_.append(value);
     slots_[slot] = static_cast<std::uint32_t>(entries_.size());
-    entries_.push_back({offset, static_cast<std::uint32_t>(key.size()),
-                        static_cast<std::uint32_t>(value.size())});
+    entries_.push_back(
+        {offset, static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(value.size())});
 }
 
 void TDictionary::clear() {
@@ -126,7 +127,8 @@ void TDictionary::reserve(std::size_t entries, std::size_t arenaBytes) {
     entries_.reserve(entries);
     arena_.reserve(arena_.size() + arenaBytes);
     std::size_t want = 16;
-    while (want < entries * 2) want *= 2;
+    while (want < entries * 2)
+        want *= 2;
     if (want > slots_.size()) {
         slots_.resize(want / 2);  // Grow doubles it and rehashes what is there
         Grow();

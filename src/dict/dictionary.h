@@ -43,9 +43,7 @@ private:
 
     std::size_t FindSlot(std::string_view key, std::uint64_t hash) const;
     void Grow();
-    std::string_view KeyOf(const Entry& e) const {
-        return {arena_.data() + e.offset, e.keyLength};
-    }
+    std::string_view KeyOf(const Entry& e) const { return {arena_.data() + e.offset, e.keyLength}; }
 
     std::vector<Entry> entries_;
     std::vector<std::uint32_t> slots_;  // open addressing, power-of-two size, indices into entries_

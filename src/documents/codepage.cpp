@@ -40,8 +40,10 @@ struct Tables {
     std::array<TCharKind, 0x10000> kind{};
     Tables() {
         toByte.fill(-1);
-        for (unsigned b = 0; b < 0x80; ++b) toByte[b] = static_cast<std::int16_t>(b);
-        for (unsigned i = 0; i < 128; ++i) toByte[kHigh[i]] = static_cast<std::int16_t>(0x80 + i);
+        for (unsigned b = 0; b < 0x80; ++b)
+            toByte[b] = static_cast<std::int16_t>(b);
+        for (unsigned i = 0; i < 128; ++i)
+            toByte[kHigh[i]] = static_cast<std::int16_t>(0x80 + i);
         kind.fill(ckOther);
         for (unsigned u = 0; u < toByte.size(); ++u)
             if (toByte[u] >= 0) kind[u] = ByteKind(static_cast<unsigned>(toByte[u]));
@@ -89,10 +91,16 @@ std::optional<std::string> TryEncodeCp1251(std::u16string_view text) {
     return out;
 }
 
-TCharKind CharKind(std::uint8_t byte) { return ByteKind(byte); }
+TCharKind CharKind(std::uint8_t byte) {
+    return ByteKind(byte);
+}
 
-TCharKind CharKind(char16_t unit) { return tables().kind[unit]; }
+TCharKind CharKind(char16_t unit) {
+    return tables().kind[unit];
+}
 
-const TCharKind* CharKindTable() { return tables().kind.data(); }
+const TCharKind* CharKindTable() {
+    return tables().kind.data();
+}
 
 }  // namespace vernalo

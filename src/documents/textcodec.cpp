@@ -8,11 +8,16 @@ namespace vernalo {
 
 const char* EncodingName(TextEncoding encoding) {
     switch (encoding) {
-        case TextEncoding::Cp1251: return "windows-1251";
-        case TextEncoding::Utf8: return "utf-8";
-        case TextEncoding::Utf8Bom: return "utf-8 (bom)";
-        case TextEncoding::Utf16LE: return "utf-16le";
-        case TextEncoding::Utf16BE: return "utf-16be";
+        case TextEncoding::Cp1251:
+            return "windows-1251";
+        case TextEncoding::Utf8:
+            return "utf-8";
+        case TextEncoding::Utf8Bom:
+            return "utf-8 (bom)";
+        case TextEncoding::Utf16LE:
+            return "utf-16le";
+        case TextEncoding::Utf16BE:
+            return "utf-16be";
     }
     return "?";
 }
@@ -167,11 +172,19 @@ DecodedText DecodeBytes(std::string_view bytes) {
     result.encoding = DetectEncoding(bytes, &bom);
     bytes.remove_prefix(bom);
     switch (result.encoding) {
-        case TextEncoding::Cp1251: result.text = DecodeCp1251(bytes); break;
+        case TextEncoding::Cp1251:
+            result.text = DecodeCp1251(bytes);
+            break;
         case TextEncoding::Utf8:
-        case TextEncoding::Utf8Bom: result.text = Utf8ToUtf16(bytes); break;
-        case TextEncoding::Utf16LE: result.text = DecodeUtf16(bytes, false); break;
-        case TextEncoding::Utf16BE: result.text = DecodeUtf16(bytes, true); break;
+        case TextEncoding::Utf8Bom:
+            result.text = Utf8ToUtf16(bytes);
+            break;
+        case TextEncoding::Utf16LE:
+            result.text = DecodeUtf16(bytes, false);
+            break;
+        case TextEncoding::Utf16BE:
+            result.text = DecodeUtf16(bytes, true);
+            break;
     }
     return result;
 }

@@ -19,7 +19,9 @@ struct ParseCase {
     std::size_t stored;
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ParseDictionaryCases : public testing::TestWithParam<ParseCase> {};
 
@@ -36,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, ParseDictionaryCases,
     testing::Values(
         ParseCase{"plain", "abc=xyz\r\n", {{u"abc", u"xyz"}}, 1},
-        ParseCase{"spacesBelongToKeyAndValue", "abc = xyz\r\n", {{u"abc ", u" xyz"}, {u"abc", u""}}, 1},
+        ParseCase{
+            "spacesBelongToKeyAndValue", "abc = xyz\r\n", {{u"abc ", u" xyz"}, {u"abc", u""}}, 1},
         ParseCase{"lastLineForAKeyWins", "k=1\r\nk=2\r\n", {{u"k", u"2"}}, 2},
         ParseCase{"furtherEqualsDropped", "a=b=c\r\n", {{u"a", u"bc"}}, 1},
         ParseCase{"unitAfterEqualsIsLiteral", "a==b\r\n", {{u"a", u"=b"}}, 1},
@@ -49,10 +52,15 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"lfOnlyStoresNothing", "a=b\nc=d\n", {{u"a", u""}, {u"c", u""}}, 0},
         ParseCase{"loneCrAndLfAreOrdinary", "a\nb=c\rd\r\n", {{u"a\nb", u"c\rd"}}, 1},
         ParseCase{"emptyFile", "", {{u"", u""}}, 0},
-        ParseCase{"windows1251", "\xEF\xF0\xE8\xE2\xE5\xF2=\xEF\xF0\xE8-\xE2\xE5\xF2\r\n",
-                  {{u"привет", u"при-вет"}}, 1},
-        ParseCase{"utf8", "\xD0\xBA\xD0\xB3=\xD0\xBA\xD0\xB8\xD0\xBB\xD0\xBE\r\ncaf\xC3\xA9=\xE6\x97\xA5\r\n",
-                  {{u"кг", u"кило"}, {u"café", u"日"}}, 2},
+        ParseCase{"windows1251",
+                  "\xEF\xF0\xE8\xE2\xE5\xF2=\xEF\xF0\xE8-\xE2\xE5\xF2\r\n",
+                  {{u"привет", u"при-вет"}},
+                  1},
+        ParseCase{
+            "utf8",
+            "\xD0\xBA\xD0\xB3=\xD0\xBA\xD0\xB8\xD0\xBB\xD0\xBE\r\ncaf\xC3\xA9=\xE6\x97\xA5\r\n",
+            {{u"кг", u"кило"}, {u"café", u"日"}},
+            2},
         ParseCase{"utf8MarkIsNotPartOfTheFirstKey", "\xEF\xBB\xBFkey=v\r\n", {{u"key", u"v"}}, 1},
         ParseCase{"utf16le", "\xFF\xFEk\0=\0v\0\r\0\n\0"s, {{u"k", u"v"}}, 1},
         ParseCase{"utf16be", "\xFE\xFF\0k\0=\0=\0v\0\r\0\n"s, {{u"k", u"=v"}}, 1}),
@@ -71,7 +79,8 @@ TEST(LoadDictionaryFile, readsAFileAndReportsProgressToTheEnd) {
     std::string path = testing::TempDir() + "vernalo_dict_test.dic";
     {
         std::ofstream f(path, std::ios::binary);
-        for (int i = 0; i < 1000; ++i) f << "w" << i << "=v" << i << "\r\n";
+        for (int i = 0; i < 1000; ++i)
+            f << "w" << i << "=v" << i << "\r\n";
     }
     TDictionary d;
     DictParseResult r;

@@ -51,7 +51,8 @@ TEST(TDictionary, manyEntriesSurviveGrowth) {
     TDictionary d;
     for (int i = 0; i < 50000; ++i) {
         std::u16string k = u"k";
-        for (char c : std::to_string(i)) k.push_back(static_cast<char16_t>(c));
+        for (char c : std::to_string(i))
+            k.push_back(static_cast<char16_t>(c));
         d.Assign(k, k + u"v");
     }
     EXPECT_EQ(d.size(), 50000u);

@@ -24,14 +24,16 @@ char16_t IconvCp1251(unsigned char byte) {
 TEST(Cp1251, tableAgreesWithSystemConverter) {
     for (unsigned b = 0; b < 256; ++b) {
         if (b == 0x98) continue;
-        EXPECT_EQ(Cp1251ToUnicode(static_cast<std::uint8_t>(b)), IconvCp1251(static_cast<unsigned char>(b)))
+        EXPECT_EQ(Cp1251ToUnicode(static_cast<std::uint8_t>(b)),
+                  IconvCp1251(static_cast<unsigned char>(b)))
             << "byte " << std::hex << b;
     }
 }
 
 TEST(Cp1251, everyByteRoundTrips) {
     std::string all;
-    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
     std::u16string text = DecodeCp1251(all);
     ASSERT_EQ(text.size(), 256u);
     EXPECT_EQ(text[0x98], u'\u0098');
@@ -53,7 +55,9 @@ struct KindCase {
     TCharKind kind;
 };
 
-void PrintTo(const KindCase& c, std::ostream* os) { *os << "byte " << c.byte; }
+void PrintTo(const KindCase& c, std::ostream* os) {
+    *os << "byte " << c.byte;
+}
 
 class ByteKind : public testing::TestWithParam<KindCase> {};
 
@@ -61,7 +65,8 @@ TEST_P(ByteKind, classifiesByTheTable) {
     EXPECT_EQ(CharKind(static_cast<std::uint8_t>(GetParam().byte)), GetParam().kind)
         << std::hex << GetParam().byte;
     // A unit classifies as its Windows-1251 byte.
-    EXPECT_EQ(CharKind(Cp1251ToUnicode(static_cast<std::uint8_t>(GetParam().byte))), GetParam().kind);
+    EXPECT_EQ(CharKind(Cp1251ToUnicode(static_cast<std::uint8_t>(GetParam().byte))),
+              GetParam().kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,7 +88,7 @@ TEST(CharKindOfUnit, lettersOutsideTheCodePageAreOther) {
     EXPECT_EQ(CharKind(u'Ё'), ckOther);
     EXPECT_EQ(CharKind(u'ё'), ckOther);
     EXPECT_EQ(CharKind(u'ж'), ckRussian);
-    EXPECT_EQ(CharKind(u'é'), ckOther);        // Latin, but not in Windows-1251
+    EXPECT_EQ(CharKind(u'é'), ckOther);       // Latin, but not in Windows-1251
     EXPECT_EQ(CharKind(u'\u0456'), ckOther);  // Ukrainian i is 0xB3
     EXPECT_EQ(CharKind(u'\u3002'), ckOther);  // ideographic full stop is no stop
     EXPECT_EQ(CharKind(u'\u2029'), ckOther);

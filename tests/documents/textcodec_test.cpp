@@ -43,7 +43,9 @@ TEST(Utf, conversionsRoundTripOutsideTheBasicPlane) {
     std::u16string text = u"a\u00E9я\U0001F600z";
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
     EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 namespace vernalo {
 
 // Readable failures for UTF-16 strings.
-void PrintTo(const std::u16string& s, std::ostream* os) { *os << '"' << Utf16ToUtf8(s) << '"'; }
+void PrintTo(const std::u16string& s, std::ostream* os) {
+    *os << '"' << Utf16ToUtf8(s) << '"';
+}
 
 namespace {
 
@@ -32,24 +34,30 @@ struct Case {
     std::vector<std::pair<std::u16string, std::u16string>> dictRU{}, dictEN{};
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
-Lang LangOf(bool r, bool e) { return r ? ru : e ? en : none; }
+Lang LangOf(bool r, bool e) {
+    return r ? ru : e ? en : none;
+}
 
 struct Fixture {
     DictStore dicts;
     Segmenter seg{dicts};
     explicit Fixture(const Case& c) {
-        for (auto& [k, v] : c.dictRU) dicts.DictRU.Assign(k, v);
-        for (auto& [k, v] : c.dictEN) dicts.DictEN.Assign(k, v);
+        for (auto& [k, v] : c.dictRU)
+            dicts.DictRU.Assign(k, v);
+        for (auto& [k, v] : c.dictEN)
+            dicts.DictEN.Assign(k, v);
         seg.EnabledRU = [on = c.ruOn] { return on; };
         seg.EnabledEN = [on = c.enOn] { return on; };
         seg.SetText(c.text);
     }
 };
 
-void ExpectPiece(const Piece& want, const std::u16string& text, const std::u16string& speech, Lang lang,
-                 long to, std::size_t i) {
+void ExpectPiece(const Piece& want, const std::u16string& text, const std::u16string& speech,
+                 Lang lang, long to, std::size_t i) {
     SCOPED_TRACE("piece " + std::to_string(i));
     EXPECT_EQ(text, want.text);
     EXPECT_EQ(speech, want.speech.empty() ? want.text : want.speech);
@@ -81,7 +89,9 @@ auto Name = [](const testing::TestParamInfo<Case>& info) { return std::string(in
 INSTANTIATE_TEST_SUITE_P(
     Segmenter, Words,
     testing::Values(
-        Case{"commaStaysWithTheWord", u"Hello, world.", {{u"Hello,", {}, en, false, 7}, {u" world.", {}, en, true, 14}}},
+        Case{"commaStaysWithTheWord",
+             u"Hello, world.",
+             {{u"Hello,", {}, en, false, 7}, {u" world.", {}, en, true, 14}}},
         Case{"scriptChangeSplits", u"мирhello", {{u"мир", {}, ru, false, 4}, {u"hello", {}, en}}},
         Case{"leadingStopAndSpaceAbsorbed", u". Hello", {{u". Hello", {}, en}}},
         Case{"gapBeforeLetterAfterDigit", u"5кг ", {{u"5 кг", {}, ru, false, 5}}},
@@ -90,19 +100,44 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"tabIsNoSeparator", u"a\tb", {{u"a\t b", {}, en}}},
         Case{"yoIsNotARussianLetter", u"Ёлка", {{u"Ё лка", {}, ru}}},
         Case{"stopKeptOnlyAfterOther", u"3.5 kg", {{u"3.5 kg", {}, en}}},
-        Case{"trailingDigitsHaveNoLanguage", u"text 123", {{u"text ", {}, en, false, 6}, {u"123", {}, none}}},
+        Case{"trailingDigitsHaveNoLanguage",
+             u"text 123",
+             {{u"text ", {}, en, false, 6}, {u"123", {}, none}}},
         Case{"trailingLineBreaks", u"text\n\n", {{u"text\n", {}, en}, {u"\n", {}, none}}},
         Case{"outsideCodePageIsOther", u"na\u00EFve", {{u"na\u00EF ve", {}, en}}},
-        Case{"colonAndParenthesesEndWords", u"a: (b)", {{u"a:", {}, en, true}, {u" (b)", {}, en, true}}},
-        Case{"russianOffRunsOnToEnglish", u"привет мир hello world",
-             {{u"привет мир hello ", {}, en, false, 18}, {u"world", {}, en}}, false, true},
-        Case{"russianOffWithoutLatinHasNoLanguage", u"привет, мир.", {{u"привет, мир.", {}, none}}, false, true},
-        Case{"dictionaryReplacesWholeWord", u"Hello, hello", {{u"Hello,", u"Heh-low", en}, {u" hello", {}, en}},
-             true, true, {}, {{u"Hello", u"Heh-low"}}},
-        Case{"switchedOffLettersThroughOtherDictionary", u"пр5a", {{u"p5 a", {}, en}}, false, true, {},
+        Case{"colonAndParenthesesEndWords",
+             u"a: (b)",
+             {{u"a:", {}, en, true}, {u" (b)", {}, en, true}}},
+        Case{"russianOffRunsOnToEnglish",
+             u"привет мир hello world",
+             {{u"привет мир hello ", {}, en, false, 18}, {u"world", {}, en}},
+             false,
+             true},
+        Case{"russianOffWithoutLatinHasNoLanguage",
+             u"привет, мир.",
+             {{u"привет, мир.", {}, none}},
+             false,
+             true},
+        Case{"dictionaryReplacesWholeWord",
+             u"Hello, hello",
+             {{u"Hello,", u"Heh-low", en}, {u" hello", {}, en}},
+             true,
+             true,
+             {},
+             {{u"Hello", u"Heh-low"}}},
+        Case{"switchedOffLettersThroughOtherDictionary",
+             u"пр5a",
+             {{u"p5 a", {}, en}},
+             false,
+             true,
+             {},
              {{u"п", u"p"}}},
-        Case{"russianDictionaryForRussianWord", u"т.е. да", {{u"т.", u"то есть", ru, true}, {u"е.", {}, ru, true}, {u" да", {}, ru}},
-             true, true, {{u"т", u"то есть"}}},
+        Case{"russianDictionaryForRussianWord",
+             u"т.е. да",
+             {{u"т.", u"то есть", ru, true}, {u"е.", {}, ru, true}, {u" да", {}, ru}},
+             true,
+             true,
+             {{u"т", u"то есть"}}},
         Case{"emptyText", u"", {}}),
     Name);
 
@@ -158,7 +193,8 @@ TEST_P(Sentences, cutAsReadAloud) {
     while (f.seg.ReadPos <= f.seg.ReadLength) {
         ASSERT_LT(i, GetParam().pieces.size()) << "more sentences than expected";
         TResultSentence s = f.seg.NextSentence();
-        ExpectPiece(GetParam().pieces[i], s.Text, s.Speech, LangOf(s.Russian, s.English), f.seg.ReadPos, i);
+        ExpectPiece(GetParam().pieces[i], s.Text, s.Speech, LangOf(s.Russian, s.English),
+                    f.seg.ReadPos, i);
         EXPECT_FALSE(s.Russian && s.English);
         ++i;
     }
@@ -168,14 +204,29 @@ TEST_P(Sentences, cutAsReadAloud) {
 INSTANTIATE_TEST_SUITE_P(
     Segmenter, Sentences,
     testing::Values(
-        Case{"stopEndsTheSentence", u"Привет мир. Hello", {{u"Привет мир.", {}, ru, false, 12}, {u" Hello", {}, en}}},
-        Case{"languageChangeEndsBeforeTheWord", u"один two", {{u"один ", {}, ru, false, 6}, {u"two", {}, en}}},
+        Case{"stopEndsTheSentence",
+             u"Привет мир. Hello",
+             {{u"Привет мир.", {}, ru, false, 12}, {u" Hello", {}, en}}},
+        Case{"languageChangeEndsBeforeTheWord",
+             u"один two",
+             {{u"один ", {}, ru, false, 6}, {u"two", {}, en}}},
         Case{"commasDoNotEnd", u"One, two; three", {{u"One, two;", {}, en}, {u" three", {}, en}}},
-        Case{"trailingNumberHasNoLanguage", u"Hello 123", {{u"Hello ", {}, en, false, 7}, {u"", {}, none, false, 10}}},
-        Case{"oneVoiceTakesEverything", u"Привет, мир. Next", {{u"Привет, мир. Next", {}, en}}, false, true},
+        Case{"trailingNumberHasNoLanguage",
+             u"Hello 123",
+             {{u"Hello ", {}, en, false, 7}, {u"", {}, none, false, 10}}},
+        Case{"oneVoiceTakesEverything",
+             u"Привет, мир. Next",
+             {{u"Привет, мир. Next", {}, en}},
+             false,
+             true},
         Case{"oneVoiceTakesEvenBlanks", u"  ", {{u"  ", {}, ru}}, true, false},
-        Case{"replacementsJoinTheSpeech", u"Hello, world. Bye", {{u"Hello, world.", u"Heh-low world.", en}, {u" Bye", {}, en}},
-             true, true, {}, {{u"Hello", u"Heh-low"}}},
+        Case{"replacementsJoinTheSpeech",
+             u"Hello, world. Bye",
+             {{u"Hello, world.", u"Heh-low world.", en}, {u" Bye", {}, en}},
+             true,
+             true,
+             {},
+             {{u"Hello", u"Heh-low"}}},
         Case{"emptyText", u"", {}}),
     Name);
 

@@ -18,16 +18,6 @@ namespace {
 
 using namespace vernalo::test;
 
-std::string TempPath(const std::string& name) {
-    return testing::TempDir() + "say_" + name;
-}
-
-std::string Write(const std::string& name, const std::string& bytes) {
-    const std::string path = TempPath(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
 struct Wav {
     bool valid = false;
     std::vector<std::int16_t> samples;

@@ -29,7 +29,7 @@ TEST(CliConvert, richTextToPlainTextWithTabSeparatedCells) {
 
 TEST(CliConvert, plainTextToRichTextAndBack) {
     std::string text = Write("convert_1251.txt", "\xCF\xF0\xE8\xE2\xE5\xF2 {mir}\r\n\r\nend\r\n");
-    std::string rtf = testing::TempDir() + "convert_out.rtf";
+    std::string rtf = TempPath("convert_out.rtf");
     std::filesystem::remove(rtf);
     CliRun r = Cli("convert " + text + " --to rtf -o " + rtf);
     EXPECT_EQ(r.status, 0) << r.out;

@@ -27,7 +27,7 @@ TEST(CliVoices, listsEveryModeWithRangeAndNormalSpeed) {
 }
 
 TEST(CliSpeak, wavIsNonSilentAndSpeakingLastedAsLongAsTheAudio) {
-    const std::string wav = testing::TempDir() + "cli_speak.wav";
+    const std::string wav = TempPath("cli_speak.wav");
     std::remove(wav.c_str());
     CliRun r = Cli("speak --voice Carol --wav " + wav + " 'Test of speech, for english voice.'");
     ASSERT_EQ(r.status, 0) << r.out;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -35,9 +36,15 @@ inline CliRun Cli(const std::string& args, const std::string& stdinFile = "/dev/
     return r;
 }
 
+// A path in the temporary folder that no other test process uses: ctest runs test processes
+// side by side, and two of them writing one file would spoil each other's results.
+inline std::string TempPath(const std::string& name) {
+    return testing::TempDir() + "vernalo-" + std::to_string(::getpid()) + "-" + name;
+}
+
 // A file in the test's temporary folder.
 inline std::string Write(const std::string& name, const std::string& bytes) {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = TempPath(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }

@@ -92,7 +92,6 @@ void BM_WindowStartUpWithoutBrowsing(benchmark::State& state) {
         o.baseDir = base.path().toStdString();
         o.showMessages = false;
         vernalo::TFormReader window(o);
-        window.setupBrowserPage();
         window.FormCreate();
         window.show();
         QApplication::processEvents();

@@ -405,7 +405,7 @@ void TFormReader::setupSession() {
 
 void TFormReader::watchEditorDocument() {
     connect(MemoText->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (!loadingText_) TextChanged = true;
+        TextChanged = true;
         // The user cannot type while reading; a change now is Open, Clear or a conversion.
         stopReadingReplacedText();
     });
@@ -496,8 +496,7 @@ void TFormReader::FormCreate() {
     if (s.fontSize > 0) font.setPointSize(s.fontSize);
     ApplyEditorFont(font, s.fontColor);
     urls_ = s.urls;
-    urlEditText_ = s.urlEditText;
-    showUrlsInBrowserPage();
+    showUrlsInBrowserPage(s.urlEditText);
 
     // A missing last text is a first start, not a problem.
     const std::string textPath = TextPath(BaseDir);

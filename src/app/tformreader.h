@@ -77,11 +77,7 @@ public:
     void SpeedButton5Click();
     bool FindDialog1Find();  // true when a match was selected
     void HtmlToRtf();
-    // The browser page (tformreader_browser.cpp). setupBrowserPage builds the address bar
-    // into TSheeHTML (the browser itself comes on first use); showUrlsInBrowserPage shows
-    // the address list read by FormCreate.
-    void setupBrowserPage();
-    void showUrlsInBrowserPage();
+    // The browser page (tformreader_browser.cpp).
     void PagesDocumentChange();
     void btnGOClick();
     void CppWebBrowser1ProgressChange(int progress, int maximum);
@@ -144,6 +140,10 @@ private:
     void setupDocumentPages();
     void setupStatusBar();
     void setupSession();
+    // Builds the address bar into TSheeHTML; the browser itself comes on first use.
+    void setupBrowserPage();
+    // Shows the address list FormCreate read, and the address box's text.
+    void showUrlsInBrowserPage(const std::u16string& addressText);
     QToolButton* addButton(QToolBar* bar, const char* name, const QString& hint, const char* theme,
                            const char* icon, void (TFormReader::*handler)());
 
@@ -165,9 +165,7 @@ private:
     Options options_;
     bool closed_ = false;
     std::vector<std::u16string> urls_;  // the address list, kept for the settings file
-    std::u16string urlEditText_;
     std::vector<QString> startupProblems_;
-    bool loadingText_ = false;
     TColor fontColor_ = clWindowText;
     QFont lastDialogFont_;
     TColor lastDialogColor_ = clWindowText;

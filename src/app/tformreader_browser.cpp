@@ -41,8 +41,8 @@ void TFormReader::setupBrowserPage() {
     });
 }
 
-void TFormReader::showUrlsInBrowserPage() {
-    if (browserPage_) browserPage_->setUrls(urls_, urlEditText_);
+void TFormReader::showUrlsInBrowserPage(const std::u16string& addressText) {
+    if (browserPage_) browserPage_->setUrls(urls_, addressText);
 }
 
 void TFormReader::PagesDocumentChange() {
@@ -69,21 +69,17 @@ void TFormReader::CppWebBrowser1ProgressChange(int progress, int maximum) {
 }
 
 void TFormReader::GetBrowserText() {
-    MemoText->clear();
-    if (!browserPage_) return;
-    // The page's source is text, never rich text, whatever its first bytes look like.
-    const std::u16string text = browserPage_->PageText();
-    // No page to take leaves the editor empty.
+    // The page's source is text, never rich text, whatever its first bytes look like; no page
+    // to take leaves the editor empty.
+    const std::u16string text = browserPage_ ? browserPage_->PageText() : std::u16string();
     MemoText->setPlainText(QString::fromStdU16String(text));
 }
 
 void TFormReader::OpenInBrowserPage(const QString& path) {
-    setupBrowserPage();
     STextFileName->hide();
     pageChangeFromCode_ = true;
     PagesDocument->setCurrentIndex(1);
     pageChangeFromCode_ = false;
-    urlEditText_ = path.toStdU16String();
     browserPage_->setAddressText(path);  // the list itself stays as it is
     SpeedButton1->setEnabled(false);
     QString error;

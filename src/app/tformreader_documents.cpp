@@ -131,9 +131,10 @@ void TFormReader::Button2Click() {
     // and the text is not marked for saving.
     std::u16string text = EditorText();
     DosToWinInPlace(text);
-    loadingText_ = true;
-    MemoText->setPlainText(QString::fromStdU16String(text));
-    loadingText_ = false;
+    replaceEditorDocument([&](QTextDocument& doc) {
+        doc.setPlainText(QString::fromStdU16String(text));
+        return true;
+    });
 }
 
 }  // namespace vernalo

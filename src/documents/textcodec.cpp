@@ -6,22 +6,6 @@
 
 namespace vernalo {
 
-const char* EncodingName(TextEncoding encoding) {
-    switch (encoding) {
-        case TextEncoding::Cp1251:
-            return "windows-1251";
-        case TextEncoding::Utf8:
-            return "utf-8";
-        case TextEncoding::Utf8Bom:
-            return "utf-8 (bom)";
-        case TextEncoding::Utf16LE:
-            return "utf-16le";
-        case TextEncoding::Utf16BE:
-            return "utf-16be";
-    }
-    return "?";
-}
-
 namespace {
 
 // Length of the valid UTF-8 sequence at p (< end), or 0 when it is invalid.

@@ -8,8 +8,6 @@ namespace vernalo {
 
 enum class TextEncoding { Cp1251, Utf8, Utf8Bom, Utf16LE, Utf16BE };
 
-const char* EncodingName(TextEncoding encoding);
-
 // A byte-order mark decides; else valid UTF-8 is UTF-8; else Windows-1251.
 // `bomLength` receives the length of the mark found (0 without one).
 TextEncoding DetectEncoding(std::string_view bytes, std::size_t* bomLength = nullptr);

@@ -80,9 +80,7 @@ protected:
         };
         window = std::make_unique<TFormReader>(o);
         window->onMessage = [this](const QString& m) { messages.push_back(m); };
-        window->setupBrowserPage();  // no-op once the constructor builds the page itself
         window->FormCreate();
-        window->showUrlsInBrowserPage();
         return *window;
     }
 

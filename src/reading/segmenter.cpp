@@ -11,9 +11,11 @@ TResultWord Segmenter::NextWord() {
     bool ended = false;
     while (!ended && ReadPos <= ReadLength) {
         const char16_t c = ReadText[ReadPos - 1];
-        switch (kinds[c]) {
+        switch (const TCharKind kind = kinds[c]) {
             case ckRussian:
-                if (InEnglish) {  // begins the next word
+            case ckLatin: {
+                const bool russian = kind == ckRussian;
+                if (russian ? InEnglish : InRussian) {  // begins the next word
                     ended = true;
                     continue;
                 }
@@ -21,29 +23,17 @@ TResultWord Segmenter::NextWord() {
                     assembled.push_back(u' ');
                     NeedGap = false;
                 }
-                if (EnabledRU()) {
+                if (russian ? EnabledRU() : EnabledEN()) {
                     assembled.push_back(c);
-                    InRussian = true;
+                    (russian ? InRussian : InEnglish) = true;
                 } else {
-                    assembled += dicts_->DictEN.Lookup(std::u16string_view(&c, 1));
+                    // A letter of a switched-off voice goes through the other language's
+                    // dictionary.
+                    const TDictionary& other = russian ? dicts_->DictEN : dicts_->DictRU;
+                    assembled += other.Lookup(std::u16string_view(&c, 1));
                 }
                 break;
-            case ckLatin:
-                if (InRussian) {
-                    ended = true;
-                    continue;
-                }
-                if (NeedGap) {
-                    assembled.push_back(u' ');
-                    NeedGap = false;
-                }
-                if (EnabledEN()) {
-                    assembled.push_back(c);
-                    InEnglish = true;
-                } else {
-                    assembled += dicts_->DictRU.Lookup(std::u16string_view(&c, 1));
-                }
-                break;
+            }
             case ckSeparator:
                 if (InRussian || InEnglish) ended = true;
                 r.SentenceEnd = false;

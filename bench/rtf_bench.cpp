@@ -73,8 +73,8 @@ const std::string& ManyRuns(std::size_t bytes) {
     return rtf;
 }
 
-void BM_LoadManyRunsIntoTextDocument(benchmark::State& state) {
-    const std::string& rtf = ManyRuns(kFiveMb);
+// Loading `rtf` into a QTextDocument that has no layout.
+void LoadIntoTextDocument(benchmark::State& state, const std::string& rtf) {
     QByteArray bytes(rtf.data(), static_cast<qsizetype>(rtf.size()));
     for (auto _ : state) {
         QTextDocument doc;
@@ -82,6 +82,10 @@ void BM_LoadManyRunsIntoTextDocument(benchmark::State& state) {
         benchmark::DoNotOptimize(doc.characterCount());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rtf.size()));
+}
+
+void BM_LoadManyRunsIntoTextDocument(benchmark::State& state) {
+    LoadIntoTextDocument(state, ManyRuns(kFiveMb));
 }
 
 void BM_ReadRtfModel(benchmark::State& state) {
@@ -93,14 +97,7 @@ void BM_ReadRtfModel(benchmark::State& state) {
 }
 
 void BM_LoadIntoTextDocument(benchmark::State& state) {
-    const std::string& rtf = Document(kFiveMb);
-    QByteArray bytes(rtf.data(), static_cast<qsizetype>(rtf.size()));
-    for (auto _ : state) {
-        QTextDocument doc;
-        LoadDocumentBytes(bytes, doc);
-        benchmark::DoNotOptimize(doc.characterCount());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rtf.size()));
+    LoadIntoTextDocument(state, Document(kFiveMb));
 }
 
 // As in the editor, where the document has a layout that follows every change.

@@ -171,9 +171,6 @@ int Say(const Args& args) {
     std::unique_ptr<AudioOutput> outRU, outEN;
     std::unique_ptr<WavOutput> wav;
 #ifdef VERNALO_WITH_QT
-    int qtArgc = 1;
-    char qtName[] = "vernalo-cli";
-    char* qtArgv[] = {qtName, nullptr};
     std::unique_ptr<QCoreApplication> app;
 #endif
     if (!wavPath.empty()) {
@@ -186,7 +183,7 @@ int Say(const Args& args) {
         outEN = std::make_unique<FileShare>(*wav);
     } else {
 #ifdef VERNALO_WITH_QT
-        app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+        app = MakeQtApplication();
         for (auto* out : {&outRU, &outEN}) {
             auto device = std::make_unique<QtAudioOutput>();
             if (!device->Start(&error)) {

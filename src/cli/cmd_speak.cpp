@@ -84,9 +84,6 @@ int Speak(const Args& args) {
     std::unique_ptr<AudioOutput> output;
     WavOutput* wav = nullptr;
 #ifdef VERNALO_WITH_QT
-    int qtArgc = 1;
-    char qtName[] = "vernalo-cli";
-    char* qtArgv[] = {qtName, nullptr};
     std::unique_ptr<QCoreApplication> app;
 #endif
     std::string error;
@@ -100,7 +97,7 @@ int Speak(const Args& args) {
         output = std::move(file);
     } else {
 #ifdef VERNALO_WITH_QT
-        app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+        app = MakeQtApplication();
         output = MakeDeviceOutput(&error);
 #else
         error = "this build has no audio output";

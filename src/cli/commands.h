@@ -2,9 +2,14 @@
 // The subcommands of vernalo-cli. Each returns the process exit status:
 // 0 done, 1 the work failed, 2 bad usage or unreadable input.
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#ifdef VERNALO_WITH_QT
+#include <QCoreApplication>
+#endif
 
 namespace vernalo::cli {
 
@@ -19,6 +24,11 @@ int Html2Rtf(const Args& args);
 
 // Prints "vernalo-cli: message" on standard error and returns 2.
 int UsageError(const std::string& message);
+#ifdef VERNALO_WITH_QT
+// The sound device needs a Qt application object; commands that play sound make one.
+std::unique_ptr<QCoreApplication> MakeQtApplication();
+#endif
+
 // Writes a command's result to standard output: 0, or 1 with a message when that fails.
 int WriteResult(std::string_view bytes);
 // Reads a file (or standard input for "-") whole; false with `error` set on failure.

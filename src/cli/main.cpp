@@ -19,6 +19,16 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
+#ifdef VERNALO_WITH_QT
+std::unique_ptr<QCoreApplication> MakeQtApplication() {
+    // The application keeps referring to these for its whole life.
+    static int argc = 1;
+    static char name[] = "vernalo-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+#endif
+
 int WriteResult(std::string_view bytes) {
     std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     std::cout.flush();

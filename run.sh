@@ -10,4 +10,4 @@ cmake --install build/release --prefix build/stage >/dev/null
 if [ -x build/stage/bin/vernalo ]; then
   exec build/stage/bin/vernalo "$@"
 fi
-exec build/stage/bin/vernalo-cli pieces data/sample.txt
+exec build/stage/bin/vernalo-cli pieces resources/sample.txt

@@ -18,8 +18,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/tformreader.h"
-#include "documents/browserpage.h"
+#include "app/mainwindow.h"
+#include "browser/browserpage.h"
 
 namespace {
 
@@ -88,11 +88,11 @@ void BM_WindowStartUpWithoutBrowsing(benchmark::State& state) {
     QTemporaryDir base;
     const double before = RssMb("self");
     for (auto _ : state) {
-        vernalo::TFormReader::Options o;
+        vernalo::MainWindow::Options o;
         o.baseDir = base.path().toStdString();
         o.showMessages = false;
-        vernalo::TFormReader window(o);
-        window.FormCreate();
+        vernalo::MainWindow window(o);
+        window.startUp();
         window.show();
         QApplication::processEvents();
         state.PauseTiming();
@@ -111,13 +111,13 @@ BENCHMARK(BM_WindowStartUpWithoutBrowsing)->Iterations(3)->Unit(benchmark::kMill
 // Once per process: the engine starts on this navigation.
 void BM_FirstNavigationToLocalPage(benchmark::State& state) {
     for (auto _ : state) {
-        vernalo::TBrowserPage page;
+        vernalo::BrowserPage page;
         page.resize(1000, 700);
         page.show();  // makes the browser, as showing the page does
-        QSignalSpy finished(&page, &vernalo::TBrowserPage::loadFinished);
+        QSignalSpy finished(&page, &vernalo::BrowserPage::loadFinished);
         QElapsedTimer t;
         t.start();
-        page.Navigate(Pages().filePath(QStringLiteral("page.html")));
+        page.navigate(Pages().filePath(QStringLiteral("page.html")));
         if (!finished.wait(20000)) state.SkipWithError("the page did not load");
         state.SetIterationTime(static_cast<double>(t.nsecsElapsed()) / 1e9);
         const auto [children, childMb] = Children();
@@ -132,13 +132,13 @@ BENCHMARK(BM_FirstNavigationToLocalPage)
     ->Unit(benchmark::kMillisecond);
 
 void BM_FramesetSourcesForTheEditor(benchmark::State& state) {
-    vernalo::TBrowserPage page;
-    QSignalSpy finished(&page, &vernalo::TBrowserPage::loadFinished);
-    page.Navigate(Pages().filePath(QStringLiteral("frames.html")));
+    vernalo::BrowserPage page;
+    QSignalSpy finished(&page, &vernalo::BrowserPage::loadFinished);
+    page.navigate(Pages().filePath(QStringLiteral("frames.html")));
     if (!finished.wait(20000)) state.SkipWithError("the frameset did not load");
     std::size_t units = 0;
     for (auto _ : state)
-        units = page.PageText().size();
+        units = page.pageText().size();
     state.counters["units"] = static_cast<double>(units);
 }
 BENCHMARK(BM_FramesetSourcesForTheEditor)->Iterations(20)->Unit(benchmark::kMillisecond);

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "dict/dictfile.h"
-#include "dict/libraryloader.h"
+#include "dict/dictionaryloader.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ void BM_StartupLoadMillionEntries(benchmark::State& state) {
     bar.show();
     double worstBlockMs = 0, readyMs = 0;
     for (auto _ : state) {
-        vernalo::DictStore store;
+        vernalo::DictionaryStore store;
         QEventLoop loop;
         QElapsedTimer clock, sinceTick;
         double longest = 0;
@@ -75,8 +75,8 @@ void BM_StartupLoadMillionEntries(benchmark::State& state) {
         clock.start();
         sinceTick.start();
         ticker.start();
-        std::unique_ptr<vernalo::TThreadForLoadLibrary> loader(vernalo::StartLibraryLoader(
-            QStringLiteral("RU"), &bar, store,
+        std::unique_ptr<vernalo::DictionaryLoader> loader(vernalo::startDictionaryLoader(
+            vernalo::Language::Russian, &bar, store,
             [&](const QString&) {
                 ready = clock.nsecsElapsed() / 1e9;
                 loop.quit();
@@ -88,7 +88,7 @@ void BM_StartupLoadMillionEntries(benchmark::State& state) {
         longest = std::max(longest, sinceTick.nsecsElapsed() / 1e6);
         ticker.stop();
         state.SetIterationTime(ready);
-        if (store.DictRU.size() != kEntries) state.SkipWithError("entries missing");
+        if (store[vernalo::Language::Russian].size() != kEntries) state.SkipWithError("entries missing");
         worstBlockMs = std::max(worstBlockMs, longest);
         readyMs = std::max(readyMs, ready * 1e3);
     }
@@ -112,7 +112,7 @@ void BM_ParseMillionEntries(benchmark::State& state) {
         bytes.assign(all.constData(), static_cast<std::size_t>(all.size()));
     }
     for (auto _ : state) {
-        vernalo::TDictionary d;
+        vernalo::Dictionary d;
         vernalo::ParseDictionary(bytes, d);
         benchmark::DoNotOptimize(d.size());
     }
@@ -133,7 +133,7 @@ void BM_MergeMillionEntriesByAssign(benchmark::State& state) {
                              u"сло-во");
     }
     for (auto _ : state) {
-        vernalo::TDictionary d;
+        vernalo::Dictionary d;
         d.Assign(u"already", u"there");
         for (const auto& [k, v] : entries)
             d.Assign(k, v);

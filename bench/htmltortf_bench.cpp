@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "documents/fileio.h"
+#include "text/fileio.h"
 #include "documents/htmltortf.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dict/dictfile.h"
-#include "documents/codepage.h"
+#include "text/codepage.h"
 #include "reading/segmenter.h"
 
 namespace {
@@ -62,36 +62,36 @@ std::u16string Key(std::mt19937& rng, bool russian) {
     return k;
 }
 
-void FillDictionaries(DictStore& d, std::size_t entries) {
+void FillDictionaries(DictionaryStore& d, std::size_t entries) {
     std::mt19937 rng(7);
     for (std::size_t i = 0; i < entries; ++i) {
-        d.DictRU.Assign(Key(rng, true), Key(rng, true));
-        d.DictEN.Assign(Key(rng, false), Key(rng, false));
+        d[Language::Russian].Assign(Key(rng, true), Key(rng, true));
+        d[Language::English].Assign(Key(rng, false), Key(rng, false));
     }
     for (const auto& w : Words())
-        d.DictEN.Assign(w, u"replaced");  // some words hit
+        d[Language::English].Assign(w, u"replaced");  // some words hit
 }
 
 constexpr std::size_t kTextUnits = 5 * 1024 * 1024;  // 10 MB of UTF-16
 
 void BM_Segment(benchmark::State& state) {
     static const std::u16string text = MixedText(kTextUnits);
-    static DictStore dicts = [] {
-        DictStore d;
+    static DictionaryStore dicts = [] {
+        DictionaryStore d;
         FillDictionaries(d, 50000);  // 100,000 entries in all
         return d;
     }();
     const bool sentences = state.range(0) == 1;
     Segmenter seg(dicts);
-    seg.SetText(text);
+    seg.setText(text);
     std::size_t pieces = 0;
     for (auto _ : state) {
-        seg.ReadPos = 1;
-        while (seg.ReadPos <= seg.ReadLength) {
+        seg.readPos = 1;
+        while (seg.readPos <= seg.readLength) {
             if (sentences)
-                benchmark::DoNotOptimize(seg.NextSentence());
+                benchmark::DoNotOptimize(seg.nextSentence());
             else
-                benchmark::DoNotOptimize(seg.NextWord());
+                benchmark::DoNotOptimize(seg.nextWord());
             ++pieces;
         }
     }
@@ -133,7 +133,7 @@ void BM_ParseDictionary(benchmark::State& state) {
     const std::string file = DictionaryFile(utf8);
     std::size_t entries = 0, memory = 0;
     for (auto _ : state) {
-        TDictionary d;
+        Dictionary d;
         entries = ParseDictionary(file, d).entriesStored;
         memory = d.memoryBytes();
         benchmark::DoNotOptimize(d);

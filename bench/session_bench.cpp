@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "reading/session.h"
+#include "reading/readingsession.h"
 #include "speech/espeakengine.h"
 
 #ifdef VERNALO_WITH_QT
@@ -226,21 +226,15 @@ std::unique_ptr<AudioOutput> OpenDevice(std::string& error) {
 class BenchView : public SessionView {
 public:
     explicit BenchView(std::u16string text) : text_(std::move(text)) {}
-    std::u16string EditorText() const override { return text_; }
-    long SelectionStart() const override { return 0; }
-    void SetSelection(long, long) override {}
-    void SetReadOnly(bool) override {}
-    void ScrollSelectionIntoView() override {}
-    long CaretColumn() const override { return 0; }
-    long CaretLine() const override { return 0; }
-    bool SayDown() const override { return down; }
-    void ReleaseSay() override { down = false; }
-    void SetSayGlyphs(int) override {}
-    bool RepeatDown() const override { return false; }
-    bool SentenceMode() const override { return false; }
-    int RepeatRU() const override { return 1; }
-    int RepeatEN() const override { return 1; }
-    void SetStatusText(int, const std::u16string&) override {}
+    std::u16string text() const override { return text_; }
+    long selectionStart() const override { return 0; }
+    ReadingOptions options() const override {
+        ReadingOptions o;
+        o.sentenceMode = false;
+        return o;
+    }
+    bool readingRequested() const override { return down; }
+    void showPiece(long, long) override {}
     bool down = false;
 
 private:
@@ -264,9 +258,9 @@ struct Rig {
     std::string error;
     std::unique_ptr<Monitor> monitor;
     std::unique_ptr<AudioOutput> deviceRU, deviceEN;
-    TEspeakVoice ru;
-    TEspeakVoice en;
-    DictStore dicts;
+    EspeakVoice ru;
+    EspeakVoice en;
+    DictionaryStore dicts;
     Segmenter seg{dicts};
 
     // device: both voices play on the default audio device, whose monitor is recorded
@@ -286,7 +280,7 @@ struct Rig {
                     break;
                 }
             }
-            voice->SetSpeed(TEspeakVoice::kMaxSpeed);  // short words: more gaps per second
+            voice->SetSpeed(EspeakVoice::kMaxSpeed);  // short words: more gaps per second
         }
         if (device) std::this_thread::sleep_for(300ms);  // the streams settle
     }
@@ -322,12 +316,12 @@ void BM_GapBetweenWords(benchmark::State& state) {
         rig.timeline.Clear();
         const std::size_t from = rig.monitor ? rig.monitor->Samples() : 0;
         BenchView view(state.range(2) ? kEnglish : kMixed);
-        TReadingSession session(view, rig.ru, rig.en, rig.seg);
+        ReadingSession session(view, {{&rig.ru, &rig.en}}, rig.seg);
         view.down = true;
-        session.SayClicked(true);
-        while (session.Running() || rig.ru.Speaking() || rig.en.Speaking()) {
+        session.sayToggled(true);
+        while (session.running() || rig.ru.Speaking() || rig.en.Speaking()) {
             std::this_thread::sleep_for(tick);
-            session.Tick();
+            session.tick();
         }
         std::lock_guard lock(rig.timeline.mutex);
         if (!rig.monitor) {
@@ -376,10 +370,10 @@ void BM_SayToFirstAudio(benchmark::State& state) {
         rig.timeline.Clear();
         const std::size_t from = rig.monitor ? rig.monitor->Samples() : 0;
         BenchView view(text);
-        TReadingSession session(view, rig.ru, rig.en, rig.seg);
+        ReadingSession session(view, {{&rig.ru, &rig.en}}, rig.seg);
         const auto pressed = Clock::now();
         view.down = true;
-        session.SayClicked(true);
+        session.sayToggled(true);
         for (const auto deadline = pressed + 2s; Clock::now() < deadline;) {
             std::this_thread::sleep_for(100us);
             std::lock_guard lock(rig.timeline.mutex);
@@ -399,7 +393,7 @@ void BM_SayToFirstAudio(benchmark::State& state) {
             break;
         }
         view.down = false;
-        session.SayClicked(false);                            // stops the speech at once
+        session.sayToggled(false);                            // stops the speech at once
         if (rig.monitor) std::this_thread::sleep_for(200ms);  // silence before the next press
     }
     state.counters["first_audio_median_ms"] = Median(latencies);

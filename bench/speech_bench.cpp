@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 #include "speech/espeakengine.h"
 
 #ifdef VERNALO_WITH_QT
@@ -43,7 +43,7 @@ public:
     std::atomic<std::size_t> samples{0};
 };
 
-void WaitDone(const TDirectSS& v) {
+void WaitDone(const Voice& v) {
     while (v.Speaking())
         std::this_thread::yield();
 }
@@ -51,7 +51,7 @@ void WaitDone(const TDirectSS& v) {
 void FirstAudio(benchmark::State& state, const char16_t* text) {
     auto out = std::make_unique<TimingOutput>();
     TimingOutput& t = *out;
-    TEspeakVoice voice(std::move(out), TEspeakVoice::FindSpeaker(u"Carol"));
+    EspeakVoice voice(std::move(out), EspeakVoice::FindSpeaker(u"Carol"));
     for (auto _ : state) {
         t.samples = 0;
         const auto start = Clock::now();
@@ -72,7 +72,7 @@ BENCHMARK_CAPTURE(FirstAudio, sentence40, kSentence)
 void Synthesis(benchmark::State& state) {
     auto out = std::make_unique<TimingOutput>();
     TimingOutput& t = *out;
-    TEspeakVoice voice(std::move(out), TEspeakVoice::FindSpeaker(u"Carol"));
+    EspeakVoice voice(std::move(out), EspeakVoice::FindSpeaker(u"Carol"));
     double synth = 0, audio = 0;
     for (auto _ : state) {
         t.samples = 0;
@@ -125,7 +125,7 @@ void ResetToSilence(benchmark::State& state) {
     out = std::make_unique<NullOutput>();
     state.SetLabel("null output");
 #endif
-    TEspeakVoice voice(std::move(out), TEspeakVoice::FindSpeaker(u"Carol"));
+    EspeakVoice voice(std::move(out), EspeakVoice::FindSpeaker(u"Carol"));
     for (auto _ : state) {
         voice.Speak(kSentence);
         std::this_thread::sleep_for(std::chrono::milliseconds(150));

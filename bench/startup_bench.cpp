@@ -10,12 +10,13 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "app/settings.h"
-#include "app/tformreader.h"
-#include "documents/browserpage.h"
+#include "settings/settings.h"
+#include "app/mainwindow.h"
+#include "browser/browserpage.h"
 
 namespace {
 
@@ -56,18 +57,18 @@ int main(int argc, char** argv) {
     clock.start();
     char tmpl[] = "/tmp/vernalo_startup_XXXXXX";
     const std::string dir = mkdtemp(tmpl);
-    vernalo::MakeDirs(dir + "/data");
+    std::filesystem::create_directories(dir + "/data");
     WriteLastText(vernalo::TextPath(dir));
     const qint64 prepared = clock.elapsed();
 
     clock.restart();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    vernalo::TFormReader::Options options;
+    vernalo::MainWindow::Options options;
     options.baseDir = dir;
     options.showMessages = false;
-    vernalo::TFormReader window(options);
-    window.FormCreate();
+    vernalo::MainWindow window(options);
+    window.startUp();
     const qint64 created = clock.elapsed();
     window.show();
     QApplication::processEvents();
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
     std::printf("start-up to window shown:   %lld ms  (target < 1000 ms)\n",
                 static_cast<long long>(shown));
     std::printf("editor: %d characters, %d lines\n",
-                window.memoText()->document()->characterCount(), window.editorLineCount());
+                window.editor()->document()->characterCount(), window.editor()->lineCount());
     std::printf("browser made at start-up: %s; web engine processes: %d\n",
                 window.browserPage() && window.browserPage()->browserCreated() ? "yes" : "no",
                 EngineProcesses());

@@ -10,8 +10,8 @@
 
 namespace vernalo {
 
-QColor DisplayColor(TColor color, const QPalette& pal) {
-    if (color == clNone) return pal.color(QPalette::Text);
+QColor DisplayColor(ColorCode color, const QPalette& pal) {
+    if (color == kNoColor) return pal.color(QPalette::Text);
     if (!IsSystemColor(color))
         return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
     static const QPalette::ColorRole roles[25] = {
@@ -46,12 +46,12 @@ QColor DisplayColor(TColor color, const QPalette& pal) {
     return pal.color(roles[i]);
 }
 
-TColor StoredColor(const QColor& c) {
+ColorCode StoredColor(const QColor& c) {
     return Rgb(static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()),
                static_cast<unsigned>(c.blue()));
 }
 
-bool ChooseFont(QWidget* parent, QFont& font, TColor& color) {
+bool ChooseFont(QWidget* parent, QFont& font, ColorCode& color) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("FontDialog1"));
     dialog.setWindowTitle(QStringLiteral("Font"));
@@ -65,12 +65,12 @@ bool ChooseFont(QWidget* parent, QFont& font, TColor& color) {
     colors->setObjectName(QStringLiteral("FontColor"));
     colors->setAccessibleName(QStringLiteral("Color"));
     const QPalette pal = dialog.palette();
-    auto add = [&](const QString& name, TColor value) {
+    auto add = [&](const QString& name, ColorCode value) {
         QPixmap swatch(16, 16);
         swatch.fill(DisplayColor(value, pal));
         colors->addItem(QIcon(swatch), name, QVariant::fromValue<quint32>(value));
     };
-    add(QStringLiteral("Window text"), clWindowText);
+    add(QStringLiteral("Window text"), kWindowTextColor);
     for (std::size_t i = 0; i < 16; ++i)
         add(QString::fromStdU16String(std::u16string(ColorName(i).substr(2))), ColorValue(i));
     int current = colors->findData(QVariant::fromValue<quint32>(color));

@@ -5,18 +5,18 @@
 #include <QFont>
 #include <QPalette>
 
-#include "app/colors.h"
+#include "settings/colors.h"
 
 class QWidget;
 
 namespace vernalo {
 
 // A stored colour as the screen shows it: desktop colours take the palette's matching colour.
-QColor DisplayColor(TColor color, const QPalette& palette);
+QColor DisplayColor(ColorCode color, const QPalette& palette);
 // The stored form of a colour picked on screen.
-TColor StoredColor(const QColor& color);
+ColorCode StoredColor(const QColor& color);
 
 // Font dialog with a colour list; false when cancelled. Opens with `font` and `color`.
-bool ChooseFont(QWidget* parent, QFont& font, TColor& color);
+bool ChooseFont(QWidget* parent, QFont& font, ColorCode& color);
 
 }  // namespace vernalo

@@ -11,7 +11,7 @@
 
 namespace vernalo {
 
-TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
+FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FindDialog1"));
     setWindowTitle(QStringLiteral("Find"));
     setModal(false);
@@ -39,20 +39,20 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
     grid->addWidget(direction, 1, 2, 2, 1);
     grid->addWidget(cancel, 1, 3);
     grid->addWidget(matchCase_, 2, 0, 1, 2);
-    connect(next, &QPushButton::clicked, this, &TFindDialog::find);
+    connect(next, &QPushButton::clicked, this, &FindDialog::find);
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
     // Untouched, the dialog searches as the program always has: down, matching case.
     setOptions(FindOptions{});
 }
 
-QString TFindDialog::findText() const {
+QString FindDialog::findText() const {
     return what_->text();
 }
-void TFindDialog::setFindText(const QString& text) {
+void FindDialog::setFindText(const QString& text) {
     what_->setText(text);
 }
 
-FindOptions TFindDialog::options() const {
+FindOptions FindDialog::options() const {
     FindOptions o;
     o.down = down_->isChecked();
     o.matchCase = matchCase_->isChecked();
@@ -60,7 +60,7 @@ FindOptions TFindDialog::options() const {
     return o;
 }
 
-void TFindDialog::setOptions(const FindOptions& o) {
+void FindDialog::setOptions(const FindOptions& o) {
     down_->setChecked(o.down);
     up_->setChecked(!o.down);
     matchCase_->setChecked(o.matchCase);

@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "documents/textfind.h"
+#include "text/textfind.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -11,10 +11,10 @@ class QRadioButton;
 
 namespace vernalo {
 
-class TFindDialog : public QDialog {
+class FindDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TFindDialog(QWidget* parent);
+    explicit FindDialog(QWidget* parent);
 
     QString findText() const;
     void setFindText(const QString& text);

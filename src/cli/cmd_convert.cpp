@@ -1,10 +1,10 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#include "documents/fileio.h"
+#include "text/fileio.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo::cli {
 

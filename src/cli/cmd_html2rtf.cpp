@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "documents/htmltortf.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo::cli {
 

@@ -1,10 +1,9 @@
-#include <charconv>
 #include <chrono>
 #include <iostream>
 #include <thread>
 
 #include "cli/commands.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 #include "speech/espeakengine.h"
 
 #ifdef VERNALO_WITH_QT
@@ -23,39 +22,25 @@ bool HasCyrillic(const std::u16string& text) {
     return false;
 }
 
-// The first mode whose name holds `language`, or 0.
-int FirstModeOf(const TDirectSS& voice, std::u16string_view language) {
-    for (int n = 1; n <= voice.ModeCount(); ++n)
-        if (voice.ModeName(n).find(language) != std::u16string::npos) return n;
-    return 0;
-}
-
 }  // namespace
 
 int Speak(const Args& args) {
     std::string voiceName, wavPath, text;
-    int speed = TEspeakVoice::kNormalSpeed;
+    int speed = EspeakVoice::kNormalSpeed;
     bool haveText = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) return false;
-            out = args[++i];
-            return true;
-        };
         if (a == "--voice") {
-            if (!value(voiceName)) return UsageError("--voice needs a speaker name");
+            if (!TakeValue(args, i, voiceName)) return UsageError("--voice needs a speaker name");
         } else if (a == "--wav") {
-            if (!value(wavPath) || wavPath.empty()) return UsageError("--wav needs a file");
+            if (!TakeValue(args, i, wavPath) || wavPath.empty()) return UsageError("--wav needs a file");
         } else if (a == "--speed") {
             std::string v;
-            if (!value(v)) return UsageError("--speed needs a number");
-            auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), speed);
-            if (ec != std::errc() || p != v.data() + v.size() || speed < TEspeakVoice::kMinSpeed ||
-                speed > TEspeakVoice::kMaxSpeed)
+            if (!TakeValue(args, i, v)) return UsageError("--speed needs a number");
+            if (!ParseNumber(v, EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed, speed))
                 return UsageError("--speed takes a number from " +
-                                  std::to_string(TEspeakVoice::kMinSpeed) + " to " +
-                                  std::to_string(TEspeakVoice::kMaxSpeed) + ": '" + v + "'");
+                                  std::to_string(EspeakVoice::kMinSpeed) + " to " +
+                                  std::to_string(EspeakVoice::kMaxSpeed) + ": '" + v + "'");
         } else if (a == "--") {
             for (++i; i < args.size(); ++i)
                 text += (haveText ? " " : "") + args[i], haveText = true;
@@ -76,7 +61,7 @@ int Speak(const Args& args) {
     }
     int mode = 0;
     if (!voiceName.empty()) {
-        mode = TEspeakVoice::FindSpeaker(DecodeBytes(voiceName).text);
+        mode = EspeakVoice::FindSpeaker(DecodeBytes(voiceName).text);
         if (mode == 0) return UsageError("no voice '" + voiceName + "' (see vernalo-cli voices)");
     }
 
@@ -109,8 +94,8 @@ int Speak(const Args& args) {
         }
     }
 
-    TEspeakVoice voice(std::move(output));
-    if (mode == 0) mode = FirstModeOf(voice, HasCyrillic(words) ? u"Russian" : u"English");
+    EspeakVoice voice(std::move(output));
+    if (mode == 0) mode = FirstModeOf(voice, HasCyrillic(words) ? Language::Russian : Language::English);
     if (mode == 0) mode = 1;
     voice.Select(mode);
     voice.SetSpeed(speed);

@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 #include "speech/espeakengine.h"
 
 namespace vernalo::cli {
@@ -13,7 +13,7 @@ int Voices(const Args& args) {
         std::cerr << "vernalo-cli: " << engine.Error() << "\n";
         return 1;
     }
-    TEspeakVoice voice(std::make_unique<NullOutput>());
+    EspeakVoice voice(std::make_unique<NullOutput>());
     for (int n = 1; n <= voice.ModeCount(); ++n) {
         voice.Select(n);
         std::cout << n << "\t" << Utf16ToUtf8(voice.ModeName(n)) << "\t"

@@ -29,6 +29,11 @@ int UsageError(const std::string& message);
 std::unique_ptr<QCoreApplication> MakeQtApplication();
 #endif
 
+// Takes the value after the option at args[i], moving i onto it; false when there is none.
+bool TakeValue(const Args& args, std::size_t& i, std::string& value);
+// A decimal number from min to max, and nothing else.
+bool ParseNumber(const std::string& text, int min, int max, int& value);
+
 // Writes a command's result to standard output: 0, or 1 with a message when that fails.
 int WriteResult(std::string_view bytes);
 // Reads a file (or standard input for "-") whole; false with `error` set on failure.

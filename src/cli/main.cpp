@@ -1,5 +1,6 @@
 // vernalo-cli: the reading engine from the command line.
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -17,6 +18,17 @@ namespace vernalo::cli {
 int UsageError(const std::string& message) {
     std::cerr << "vernalo-cli: " << message << "\n";
     return 2;
+}
+
+bool TakeValue(const Args& args, std::size_t& i, std::string& value) {
+    if (i + 1 >= args.size()) return false;
+    value = args[++i];
+    return true;
+}
+
+bool ParseNumber(const std::string& text, int min, int max, int& value) {
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && p == text.data() + text.size() && value >= min && value <= max;
 }
 
 #ifdef VERNALO_WITH_QT

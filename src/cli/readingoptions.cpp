@@ -1,30 +1,32 @@
 #include "cli/readingoptions.h"
 
 #include "dict/dictfile.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo::cli {
 
-int ReadingOptions::Take(const Args& args, std::size_t& i) {
+std::string LanguageSuffix(Language language) {
+    return language == Language::Russian ? "ru" : "en";
+}
+
+int ReadingArgs::Take(const Args& args, std::size_t& i) {
     const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-        if (i + 1 >= args.size()) return false;
-        out = args[++i];
-        return true;
-    };
+    for (Language l : kLanguages) {
+        const std::string suffix = LanguageSuffix(l);
+        if (a == "--no-" + suffix) {
+            voiceOn[l] = false;
+            return 1;
+        }
+        if (a == "--dict-" + suffix) {
+            if (!TakeValue(args, i, dictionaryFile[l])) return UsageError(a + " needs a file");
+            return 1;
+        }
+    }
     std::string v;
     if (a == "--mode") {
-        if (!value(v) || (v != "word" && v != "sentence"))
+        if (!TakeValue(args, i, v) || (v != "word" && v != "sentence"))
             return UsageError("--mode takes word or sentence");
         sentenceMode = v == "sentence";
-    } else if (a == "--no-ru") {
-        ru = false;
-    } else if (a == "--no-en") {
-        en = false;
-    } else if (a == "--dict-ru") {
-        if (!value(dictRu)) return UsageError("--dict-ru needs a file");
-    } else if (a == "--dict-en") {
-        if (!value(dictEn)) return UsageError("--dict-en needs a file");
     } else if (a.size() > 1 && a[0] == '-') {
         return 0;
     } else if (!haveInput) {
@@ -36,11 +38,13 @@ int ReadingOptions::Take(const Args& args, std::size_t& i) {
     return 1;
 }
 
-int ReadingOptions::Load(DictStore& dicts, std::u16string& text) const {
-    if (!ru && !en) return UsageError("at least one language must stay on");
+int ReadingArgs::Load(DictionaryStore& dicts, std::u16string& text) const {
+    if (!voiceOn[Language::Russian] && !voiceOn[Language::English])
+        return UsageError("at least one language must stay on");
     std::string error;
-    for (auto [path, dict] : {std::pair{&dictRu, &dicts.DictRU}, {&dictEn, &dicts.DictEN}}) {
-        if (!path->empty() && !LoadDictionaryFile(*path, *dict, nullptr, &error))
+    for (Language l : kLanguages) {
+        const std::string& path = dictionaryFile[l];
+        if (!path.empty() && !LoadDictionaryFile(path, dicts[l], nullptr, &error))
             return UsageError(error);
     }
     std::string bytes;

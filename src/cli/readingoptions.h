@@ -6,14 +6,17 @@
 
 #include "cli/commands.h"
 #include "dict/dictionary.h"
+#include "text/language.h"
 
 namespace vernalo::cli {
 
-struct ReadingOptions {
+// "ru" or "en": how options name a language (--no-ru, --dict-en...).
+std::string LanguageSuffix(Language language);
+
+struct ReadingArgs {
     bool sentenceMode = true;
-    bool ru = true;
-    bool en = true;
-    std::string dictRu, dictEn;
+    PerLanguage<bool> voiceOn{{true, true}};
+    PerLanguage<std::string> dictionaryFile;
     std::string input = "-";
     bool haveInput = false;
 
@@ -22,7 +25,7 @@ struct ReadingOptions {
     int Take(const Args& args, std::size_t& i);
     // After all options: checks them, loads the dictionaries and reads the text as the editor
     // would hold it. 0, or 2 with the message printed.
-    int Load(DictStore& dicts, std::u16string& text) const;
+    int Load(DictionaryStore& dicts, std::u16string& text) const;
 };
 
 }  // namespace vernalo::cli

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "documents/codepage.h"
-#include "documents/fileio.h"
+#include "text/codepage.h"
+#include "text/fileio.h"
 
 namespace vernalo {
 namespace {
@@ -58,7 +58,7 @@ bool IsAscii(std::string_view s) {
 
 }  // namespace
 
-DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
+DictParseResult ParseDictionary(std::string_view bytes, Dictionary& dict,
                                 const DictProgress& progress) {
     DictParseResult result;
     const std::string_view whole = bytes;
@@ -88,7 +88,7 @@ DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
                         if (IsAscii(s))
                             out.assign(1, '\0').append(s);
                         else
-                            TDictionary::StoredForm(Utf8ToUtf16(s), out);
+                            Dictionary::StoredForm(Utf8ToUtf16(s), out);
                     };
                     form(key, k);
                     form(value, v);
@@ -102,8 +102,8 @@ DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
             result.entriesStored = Split(
                 units.data(), units.size(),
                 [&](const std::u16string& key, const std::u16string& value) {
-                    TDictionary::StoredForm(key, k);
-                    TDictionary::StoredForm(value, v);
+                    Dictionary::StoredForm(key, k);
+                    Dictionary::StoredForm(value, v);
                     dict.AssignStored(k, v);
                 },
                 progress, 2);
@@ -113,7 +113,7 @@ DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
     return result;
 }
 
-bool LoadDictionaryFile(const std::string& path, TDictionary& dict, DictParseResult* result,
+bool LoadDictionaryFile(const std::string& path, Dictionary& dict, DictParseResult* result,
                         std::string* error, const DictProgress& progress) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes, error)) return false;

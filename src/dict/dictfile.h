@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "dict/dictionary.h"
-#include "documents/fileio.h"
-#include "documents/textcodec.h"
+#include "text/fileio.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 
@@ -27,12 +27,12 @@ using DictProgress = std::function<void(std::size_t done, std::size_t total)>;
 // after the last CR LF store nothing. The bytes are split first and each key and value is
 // then decoded with the file's encoding (a byte-order mark decides, else valid UTF-8 is
 // UTF-8, else Windows-1251).
-DictParseResult ParseDictionary(std::string_view bytes, TDictionary& dict,
+DictParseResult ParseDictionary(std::string_view bytes, Dictionary& dict,
                                 const DictProgress& progress = {});
 
 // Reads the whole file with one read. A missing or unreadable file gives false and leaves
 // `dict` as it was; `error` (optional) receives the reason.
-bool LoadDictionaryFile(const std::string& path, TDictionary& dict,
+bool LoadDictionaryFile(const std::string& path, Dictionary& dict,
                         DictParseResult* result = nullptr, std::string* error = nullptr,
                         const DictProgress& progress = {});
 

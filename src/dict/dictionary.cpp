@@ -3,8 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "documents/codepage.h"
-#include "documents/textcodec.h"
+#include "text/codepage.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 namespace {
@@ -30,7 +30,7 @@ std::u16string FromStored(std::string_view s) {
 
 }  // namespace
 
-void TDictionary::StoredForm(std::u16string_view text, std::string& out) {
+void Dictionary::StoredForm(std::u16string_view text, std::string& out) {
     out.clear();
     out.reserve(text.size() + 1);
     out.push_back('\0');
@@ -45,7 +45,7 @@ void TDictionary::StoredForm(std::u16string_view text, std::string& out) {
     }
 }
 
-std::size_t TDictionary::FindSlot(std::string_view key, std::uint64_t hash) const {
+std::size_t Dictionary::FindSlot(std::string_view key, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         std::uint32_t idx = slots_[i];
@@ -57,7 +57,7 @@ std::size_t TDictionary::FindSlot(std::string_view key, std::uint64_t hash) cons
     }
 }
 
-std::u16string TDictionary::Lookup(std::u16string_view key) const {
+std::u16string Dictionary::Lookup(std::u16string_view key) const {
     if (entries_.empty()) return {};
     thread_local std::string stored;
     StoredForm(key, stored);
@@ -67,14 +67,14 @@ std::u16string TDictionary::Lookup(std::u16string_view key) const {
     return FromStored({arena_.data() + e.offset + e.keyLength, e.valueLength});
 }
 
-void TDictionary::Assign(std::u16string_view key, std::u16string_view value) {
+void Dictionary::Assign(std::u16string_view key, std::u16string_view value) {
     std::string k, v;
     StoredForm(key, k);
     StoredForm(value, v);
     AssignStored(k, v);
 }
 
-void TDictionary::Grow() {
+void Dictionary::Grow() {
     std::size_t size = slots_.empty() ? 16 : slots_.size() * 2;
     slots_.assign(size, kEmpty);
     const std::size_t mask = size - 1;
@@ -86,7 +86,7 @@ void TDictionary::Grow() {
     }
 }
 
-void TDictionary::AssignStored(std::string_view key, std::string_view value) {
+void Dictionary::AssignStored(std::string_view key, std::string_view value) {
     if (arena_.size() + key.size() + value.size() > 0xFFFFFFF0u)
         throw std::length_error("dictionary too large");
     // Keep the table at most half full: probes stay short.
@@ -110,19 +110,19 @@ void TDictionary::AssignStored(std::string_view key, std::string_view value) {
         {offset, static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(value.size())});
 }
 
-void TDictionary::clear() {
+void Dictionary::clear() {
     entries_.clear();
     slots_.clear();
     arena_.clear();
 }
 
-void TDictionary::swap(TDictionary& other) noexcept {
+void Dictionary::swap(Dictionary& other) noexcept {
     entries_.swap(other.entries_);
     slots_.swap(other.slots_);
     arena_.swap(other.arena_);
 }
 
-void TDictionary::reserve(std::size_t entries, std::size_t arenaBytes) {
+void Dictionary::reserve(std::size_t entries, std::size_t arenaBytes) {
     entries += entries_.size();
     entries_.reserve(entries);
     arena_.reserve(arena_.size() + arenaBytes);
@@ -135,7 +135,7 @@ void TDictionary::reserve(std::size_t entries, std::size_t arenaBytes) {
     }
 }
 
-std::size_t TDictionary::memoryBytes() const {
+std::size_t Dictionary::memoryBytes() const {
     return entries_.capacity() * sizeof(Entry) + slots_.capacity() * sizeof(std::uint32_t) +
            arena_.capacity();
 }

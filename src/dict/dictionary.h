@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "text/language.h"
+
 namespace vernalo {
 
-class TDictionary {
+class Dictionary {
 public:
     // The value stored for key; empty when absent. Absent keys are not inserted: the store
     // is never listed, and inserting would grow memory with every distinct word read.
@@ -25,7 +27,7 @@ public:
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
     void clear();
-    void swap(TDictionary& other) noexcept;
+    void swap(Dictionary& other) noexcept;
     // Room for this many more entries and arena bytes.
     void reserve(std::size_t entries, std::size_t arenaBytes);
     std::size_t memoryBytes() const;
@@ -50,15 +52,7 @@ private:
     std::string arena_;
 };
 
-// The store: DictRU first, then DictEN.
-struct DictStore {
-    TDictionary DictRU;
-    TDictionary DictEN;
-
-    // The map for a language tag, "RU" or "EN" (anything else is English, as the loader decides).
-    TDictionary& ForLanguage(std::string_view language) {
-        return language == "RU" ? DictRU : DictEN;
-    }
-};
+// Both languages' dictionaries.
+using DictionaryStore = PerLanguage<Dictionary>;
 
 }  // namespace vernalo

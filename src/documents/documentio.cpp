@@ -18,10 +18,10 @@
 #include <string_view>
 #include <vector>
 
-#include "documents/fileio.h"
+#include "text/fileio.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 namespace {

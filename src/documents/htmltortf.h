@@ -1,8 +1,8 @@
 #pragma once
 // HTML source to a small rich-text document: one forward scan over the text with a
-// handful of flags. Not an HTML parser: it knows a fixed list of tag names and one
-// character reference (&nbsp). Markup is dropped, headings, bold and italic keep their
-// emphasis, list items get a dash, and title, style and script contents disappear.
+// handful of flags. Not an HTML parser: it knows a fixed list of tag names and decodes
+// character references. Markup is dropped, headings, bold and italic keep their emphasis,
+// list items get a dash, and title, style and script contents disappear.
 
 #include <functional>
 #include <string>
@@ -21,8 +21,9 @@ using HtmlProgress = std::function<void(int percent)>;
 
 // Converts the editor's text, whose line breaks must be CR LF pairs (see WithCrLf), to
 // rich-text bytes: characters that Windows-1251 holds are written as their bytes, any
-// other character as \uN?, and "\", "{" and "}" of the text as "\\", "\{" and "\}".
-// Text before the first ">" and the last character of the text are never emitted.
+// other character as \uN? (two of them, one per unit, outside the basic plane), and "\",
+// "{" and "}" of the text as "\\", "\{" and "\}". Text before the first ">" and the last
+// character of the text are never emitted.
 std::string HtmlToRtf(std::u16string_view crlfText, const HtmlProgress& progress = {});
 
 // The editor's text with every line break (LF, CR or CR LF) written as CR LF, the form
@@ -30,7 +31,8 @@ std::string HtmlToRtf(std::u16string_view crlfText, const HtmlProgress& progress
 std::u16string WithCrLf(std::u16string_view text);
 
 // The steps of the scan, public so that each can be tested on its own. One converter
-// serves one conversion.
+// serves one conversion. The scan counts characters, not UTF-16 units, so a character
+// outside the basic plane is never cut in two; positions and lengths count characters.
 class HtmlToRtfConverter {
 public:
     explicit HtmlToRtfConverter(std::u16string_view crlfText);
@@ -53,15 +55,18 @@ public:
     std::size_t Length() const { return text_.size(); }
 
 private:
-    char16_t At(std::size_t pos) const { return text_[pos - 1]; }
-    // Reads a tag name into a short buffer: only names of up to eight units can be in the
+    char32_t At(std::size_t pos) const { return text_[pos - 1]; }
+    // Reads a tag name into a short buffer: only names of up to eight characters can be in the
     // table, so longer ones are only measured, not kept.
     std::size_t ReadTagKey(char (&key)[9]);
     void ApplyTag(std::string_view key);
     void SkipScript();
-    void AppendChar(char16_t unit, std::string& out) const;
+    // The length of the character reference that starts at `pos` (its "&" to its ";") and
+    // the character it stands for; 0 when there is none there, or it is not decoded.
+    std::size_t ReadReference(std::size_t pos, char32_t& character) const;
+    void AppendChar(char32_t c, std::string& out) const;
 
-    std::u16string_view text_;
+    std::u32string text_;  // one element per character
     std::size_t pos_ = 1;
     std::string result_;
     bool skip_ = false;

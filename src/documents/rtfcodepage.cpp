@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "documents/codepage.h"
+#include "text/codepage.h"
 
 namespace vernalo {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "documents/rtfcodepage.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 namespace {

@@ -3,7 +3,7 @@
 #include <map>
 #include <vector>
 
-#include "documents/codepage.h"
+#include "text/codepage.h"
 
 namespace vernalo {
 namespace {

@@ -2,125 +2,139 @@
 
 namespace vernalo {
 
-TResultWord Segmenter::NextWord() {
-    TResultWord r;
-    InRussian = InEnglish = HasOther = false;
-    const TCharKind* kinds = CharKindTable();
+namespace {
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+}  // namespace
+
+WordPiece Segmenter::nextWord() {
+    WordPiece r;
+    inLanguage = {{false, false}};
+    hasOther = false;
+    const CharClass* kinds = CharClassTable();
     std::u16string assembled;  // dictionary key and, with other characters, the spoken form
-    const long start = ReadPos;
+    const long start = readPos;
     bool ended = false;
-    while (!ended && ReadPos <= ReadLength) {
-        const char16_t c = ReadText[ReadPos - 1];
-        switch (const TCharKind kind = kinds[c]) {
-            case ckRussian:
-            case ckLatin: {
-                const bool russian = kind == ckRussian;
-                if (russian ? InEnglish : InRussian) {  // begins the next word
+    char16_t endingSeparator = 0;  // the separator that ended the word, if one did
+    while (!ended && readPos <= readLength) {
+        const char16_t c = readText[readPos - 1];
+        CharClass kind = kinds[c];
+        // A comma inside a number ("3,5", "1,000") is part of it, like the point in "3.5".
+        if (c == u',' && readPos > 1 && readPos < readLength && IsDigit(readText[readPos - 2]) &&
+            IsDigit(readText[readPos]))
+            kind = kOtherChar;
+        switch (kind) {
+            case kRussianLetter:
+            case kLatinLetter: {
+                const Language letter =
+                    kind == kRussianLetter ? Language::Russian : Language::English;
+                const Language other = otherLanguage(letter);
+                if (inLanguage[other]) {  // begins the next word
                     ended = true;
                     continue;
                 }
-                if (NeedGap) {
+                if (needGap) {
                     assembled.push_back(u' ');
-                    NeedGap = false;
+                    needGap = false;
                 }
-                if (russian ? EnabledRU() : EnabledEN()) {
+                if (enabled[letter]) {
                     assembled.push_back(c);
-                    (russian ? InRussian : InEnglish) = true;
+                    inLanguage[letter] = true;
                 } else {
                     // A letter of a switched-off voice goes through the other language's
                     // dictionary.
-                    const TDictionary& other = russian ? dicts_->DictEN : dicts_->DictRU;
-                    assembled += other.Lookup(std::u16string_view(&c, 1));
+                    assembled += (*dicts_)[other].Lookup(std::u16string_view(&c, 1));
                 }
                 break;
             }
-            case ckSeparator:
-                if (InRussian || InEnglish) ended = true;
-                r.SentenceEnd = false;
-                break;
-            case ckStop:
-                if (InRussian || InEnglish) {
+            case kSeparator:
+                if (inWord()) {
                     ended = true;
-                    r.SentenceEnd = true;
+                    endingSeparator = c;
                 }
-                if (NeedGap) {
+                r.sentenceEnd = false;
+                break;
+            case kSentenceStop:
+                if (inWord()) {
+                    ended = true;
+                    r.sentenceEnd = true;
+                }
+                if (needGap) {
                     assembled.push_back(c);
-                    NeedGap = false;
+                    needGap = false;
                 }
                 break;
-            case ckOther:
+            case kOtherChar:
                 assembled.push_back(c);
-                NeedGap = true;
-                HasOther = true;
-                r.SentenceEnd = false;
+                needGap = true;
+                hasOther = true;
+                r.sentenceEnd = false;
                 break;
         }
-        ++ReadPos;
+        ++readPos;
     }
-    if (InRussian) {
-        r.Replacement = dicts_->DictRU.Lookup(assembled);
-        r.Russian = true;
-    } else if (InEnglish) {
-        r.Replacement = dicts_->DictEN.Lookup(assembled);
-        r.English = true;
+    // A word holds the letters of one language at most.
+    for (Language l : kLanguages) {
+        if (!inLanguage[l]) continue;
+        r.replacement = (*dicts_)[l].Lookup(assembled);
+        r.language = l;
+        break;
     }
-    // The raw text is exactly the units consumed.
-    if (HasOther)
-        r.Text = std::move(assembled);
-    else
-        r.Text.assign(ReadText, static_cast<std::size_t>(start - 1),
-                      static_cast<std::size_t>(ReadPos - start));
-    r.Speech = r.Replacement.empty() ? r.Text : r.Replacement;
+    if (hasOther) {
+        r.text = std::move(assembled);
+        // The key is looked up without it, but the voice hears where the word ended: without
+        // it, the next word would be run on ("2.1 isout").
+        if (endingSeparator) r.text.push_back(endingSeparator);
+    } else {
+        // The raw text is exactly the units consumed.
+        r.text.assign(readText, static_cast<std::size_t>(start - 1),
+                      static_cast<std::size_t>(readPos - start));
+    }
+    r.speech = r.replacement.empty() ? r.text : r.replacement;
     return r;
 }
 
-TResultSentence Segmenter::NextSentence() {
-    enum class Lang { None, Russian, English };
-    Lang lang = Lang::None;
-    std::u16string plain[2], spoken[2];  // [0] Russian, [1] English
+SentencePiece Segmenter::nextSentence() {
+    std::optional<Language> lang;
+    PerLanguage<std::u16string> plain, spoken;
     bool ended = false;
-    const bool ru = EnabledRU(), en = EnabledEN();
-    while (!ended && ReadPos <= ReadLength) {
-        const long wordStart = ReadPos;
-        TResultWord w = NextWord();
-        const std::u16string& piece = w.Replacement.empty() ? w.Text : w.Replacement;
-        auto take = [&](int i) {
-            plain[i] += w.Text;
-            spoken[i] += piece;
+    const bool both = enabled[Language::Russian] && enabled[Language::English];
+    // With one voice off, everything read goes to the one that is on.
+    const Language only = enabled[Language::English] ? Language::English : Language::Russian;
+    while (!ended && readPos <= readLength) {
+        const long wordStart = readPos;
+        WordPiece w = nextWord();
+        const std::u16string& piece = w.replacement.empty() ? w.text : w.replacement;
+        auto take = [&](Language l) {
+            plain[l] += w.text;
+            spoken[l] += piece;
         };
-        if (ru && en) {
-            if (lang == Lang::English || lang == Lang::Russian) {
-                if ((lang == Lang::English && InEnglish) || (lang == Lang::Russian && InRussian)) {
-                    take(lang == Lang::English ? 1 : 0);
-                } else {
-                    ended = true;
-                    ReadPos = wordStart;  // the word starts the next piece
-                }
-            } else if (InRussian) {
-                lang = Lang::Russian;
-                take(0);
-            } else if (InEnglish) {
-                lang = Lang::English;
-                take(1);
+        if (!both) {
+            take(only);
+        } else if (lang) {
+            if (inLanguage[*lang]) {
+                take(*lang);
+            } else {
+                ended = true;
+                readPos = wordStart;  // the word starts the next piece
             }
-        } else {
-            take(en ? 1 : 0);
+        } else if (inLanguage[Language::Russian]) {
+            lang = Language::Russian;
+            take(*lang);
+        } else if (inLanguage[Language::English]) {
+            lang = Language::English;
+            take(*lang);
         }
-        if (w.SentenceEnd) ended = true;
+        if (w.sentenceEnd) ended = true;
     }
-    TResultSentence r;
-    int i = -1;
-    if (ru && en) {
-        if (lang == Lang::Russian) i = 0;
-        if (lang == Lang::English) i = 1;
-    } else {
-        i = en ? 1 : 0;
-    }
-    if (i >= 0) {
-        r.Russian = i == 0;
-        r.English = i == 1;
-        r.Text = std::move(plain[i]);
-        r.Speech = std::move(spoken[i]);
+    SentencePiece r;
+    r.language = both ? lang : std::optional<Language>(only);
+    if (r.language) {
+        r.text = std::move(plain[*r.language]);
+        r.speech = std::move(spoken[*r.language]);
     }
     return r;
 }

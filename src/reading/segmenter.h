@@ -3,61 +3,63 @@
 // letters and applies the pronunciation dictionaries.
 //
 // Text is UTF-16; positions are 1-based unit positions, equal to editor positions + 1
-// (a line break is one unit). Each unit is classified by its Windows-1251 byte.
+// (a line break is one unit). Each unit is classified by its Windows-1251 byte, except that
+// a comma between two digits belongs to the number.
 
-#include <functional>
+#include <optional>
 #include <string>
 
 #include "dict/dictionary.h"
-#include "documents/codepage.h"
+#include "text/codepage.h"
+#include "text/language.h"
 
 namespace vernalo {
 
-struct TResultWord {
-    std::u16string Speech;       // what the voice is given
-    std::u16string Replacement;  // the dictionary value found for the word; empty when none
-    std::u16string Text;         // the spoken form when there is no replacement
-    bool Russian = false;
-    bool English = false;
-    bool SentenceEnd = false;  // the word was ended by a stop character
+struct WordPiece {
+    std::u16string speech;       // what the voice is given
+    std::u16string replacement;  // the dictionary value found for the word; empty when none
+    std::u16string text;         // the spoken form when there is no replacement
+    std::optional<Language> language;  // none for a word without letters of a voice that is on
+    bool sentenceEnd = false;          // the word was ended by a stop character
 };
 
-struct TResultSentence {
-    std::u16string Speech;
-    std::u16string Text;  // joined from the words' Text, without replacements
-    bool Russian = false;
-    bool English = false;
+struct SentencePiece {
+    std::u16string speech;
+    std::u16string text;  // joined from the words' text, without replacements
+    std::optional<Language> language;
 };
 
 // The reading state of one window: the text, the read position and the word flags.
 class Segmenter {
 public:
-    explicit Segmenter(const DictStore& dictionaries) : dicts_(&dictionaries) {}
+    explicit Segmenter(const DictionaryStore& dictionaries) : dicts_(&dictionaries) {}
 
-    // The voice switches, read each time they are needed. Both on by default.
-    std::function<bool()> EnabledRU = [] { return true; };
-    std::function<bool()> EnabledEN = [] { return true; };
+    // Which voices are on: a letter of a voice that is off goes through the other language's
+    // dictionary. At least one is on.
+    PerLanguage<bool> enabled{{true, true}};
 
-    // Starts reading a new text; ReadPos is set by the caller. NeedGap carries over.
-    void SetText(std::u16string text) {
-        ReadText = std::move(text);
-        ReadLength = static_cast<long>(ReadText.size());
+    // Starts reading a new text; readPos is set by the caller. needGap carries over.
+    void setText(std::u16string text) {
+        readText = std::move(text);
+        readLength = static_cast<long>(readText.size());
     }
 
-    TResultWord NextWord();
-    TResultSentence NextSentence();
+    WordPiece nextWord();
+    SentencePiece nextSentence();
 
-    std::u16string ReadText;
-    long ReadLength = 0;
-    long ReadPos = 1;
+    std::u16string readText;
+    long readLength = 0;
+    long readPos = 1;
 
-    bool InRussian = false;
-    bool InEnglish = false;
-    bool HasOther = false;
-    bool NeedGap = false;
+    // The language of the letters the last word held; neither for a word without letters.
+    PerLanguage<bool> inLanguage{{false, false}};
+    bool hasOther = false;  // the last word held characters other than letters and separators
+    bool needGap = false;   // a blank goes before the next letter
 
 private:
-    const DictStore* dicts_;
+    bool inWord() const { return inLanguage[Language::Russian] || inLanguage[Language::English]; }
+
+    const DictionaryStore* dicts_;
 };
 
 }  // namespace vernalo

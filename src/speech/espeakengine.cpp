@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 
@@ -150,13 +150,13 @@ void EspeakEngine::Drain(const void* owner) {
     idle_.wait(lock, [this, owner] { return running_ != owner; });
 }
 
-TEspeakVoice::TEspeakVoice(std::unique_ptr<AudioOutput> output, int mode)
+EspeakVoice::EspeakVoice(std::unique_ptr<AudioOutput> output, int mode)
     : engine_(EspeakEngine::Instance()),
       output_(output ? std::move(output) : std::make_unique<NullOutput>()) {
     mode_ = (mode >= 1 && mode <= ModeCount()) ? mode : 1;
 }
 
-TEspeakVoice::~TEspeakVoice() {
+EspeakVoice::~EspeakVoice() {
     {
         std::lock_guard lock(mutex_);
         ++generation_;
@@ -164,43 +164,43 @@ TEspeakVoice::~TEspeakVoice() {
     engine_.Drain(this);
 }
 
-int TEspeakVoice::ModeCount() const {
+int EspeakVoice::ModeCount() const {
     return static_cast<int>(engine_.Modes().size());
 }
 
-std::u16string TEspeakVoice::ModeName(int mode) const {
+std::u16string EspeakVoice::ModeName(int mode) const {
     if (mode < 1 || mode > ModeCount()) return {};
     return engine_.Modes()[mode - 1].Name;
 }
 
-std::u16string TEspeakVoice::Speaker(int mode) const {
+std::u16string EspeakVoice::Speaker(int mode) const {
     if (mode < 1 || mode > ModeCount()) return {};
     return engine_.Modes()[mode - 1].Speaker;
 }
 
-std::u16string TEspeakVoice::ProductName(int mode) const {
+std::u16string EspeakVoice::ProductName(int mode) const {
     if (mode < 1 || mode > ModeCount()) return {};
     return engine_.ProductName();
 }
 
-void TEspeakVoice::Select(int mode) {
+void EspeakVoice::Select(int mode) {
     if (mode < 1 || mode > ModeCount()) return;
     mode_ = mode;
     speed_ = kNormalSpeed;
 }
 
-void TEspeakVoice::SetSpeed(int speed) {
+void EspeakVoice::SetSpeed(int speed) {
     speed_ = std::clamp(speed, kMinSpeed, kMaxSpeed);
 }
 
-int TEspeakVoice::FindSpeaker(const std::u16string& name) {
+int EspeakVoice::FindSpeaker(const std::u16string& name) {
     const auto& modes = EspeakEngine::Instance().Modes();
     for (std::size_t i = 0; i < modes.size(); ++i)
         if (modes[i].Speaker == name) return static_cast<int>(i) + 1;
     return 0;
 }
 
-void TEspeakVoice::Speak(const std::u16string& text) {
+void EspeakVoice::Speak(const std::u16string& text) {
     if (ModeCount() == 0 || text.empty()) return;
     EspeakEngine::Job job;
     job.Owner = this;
@@ -228,12 +228,12 @@ void TEspeakVoice::Speak(const std::u16string& text) {
     engine_.Submit(std::move(job));
 }
 
-int TEspeakVoice::Speaking() const {
+int EspeakVoice::Speaking() const {
     std::lock_guard lock(mutex_);
     return pending_ > 0 || output_->Playing() ? 1 : 0;
 }
 
-void TEspeakVoice::AudioReset() {
+void EspeakVoice::AudioReset() {
     {
         std::lock_guard lock(mutex_);
         ++generation_;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "speech/audiooutput.h"
-#include "speech/synthesizer.h"
+#include "speech/voice.h"
 
 namespace vernalo {
 
@@ -80,7 +80,7 @@ private:
 };
 
 // A synthesizer control speaking with the built-in engine through one audio output.
-class TEspeakVoice : public TDirectSS {
+class EspeakVoice : public Voice {
 public:
     // Speed is in percent of the voice's normal rate, within these bounds.
     static constexpr int kMinSpeed = 50;
@@ -88,13 +88,14 @@ public:
     static constexpr int kNormalSpeed = 100;
 
     // `mode` is the mode selected at first (1 when out of range).
-    explicit TEspeakVoice(std::unique_ptr<AudioOutput> output, int mode = 1);
-    ~TEspeakVoice() override;
+    explicit EspeakVoice(std::unique_ptr<AudioOutput> output, int mode = 1);
+    ~EspeakVoice() override;
 
     int ModeCount() const override;
     std::u16string ModeName(int mode) const override;
     std::u16string Speaker(int mode) const override;
     std::u16string ProductName(int mode) const override;
+    bool SupportsDictionaries(int) const override { return true; }
     void Select(int mode) override;
     int Speed() const override { return speed_; }
     void SetSpeed(int speed) override;

@@ -26,64 +26,68 @@ std::u16string VoiceList::SelectedName() const {
     return Names[Selected];
 }
 
-VoiceSelection::VoiceSelection(TDirectSS& ru, TDirectSS& en, TrackBar& barRU, TrackBar& barEN)
-    : ru_(ru), en_(en), barRU_(barRU), barEN_(barEN) {
-    barRU_.OnChange = [this] {
-        ru_.SetSpeed(barRU_.Position());
-        Changed();
-    };
-    barEN_.OnChange = [this] {
-        en_.SetSpeed(barEN_.Position());
-        Changed();
-    };
+VoiceSelection::VoiceSelection(PerLanguage<Voice*> voices, PerLanguage<TrackBar*> bars)
+    : voices_(voices), bars_(bars) {
+    for (Language l : kLanguages) {
+        bars_[l]->OnChange = [this, l] {
+            voices_[l]->SetSpeed(bars_[l]->Position());
+            Changed();
+        };
+    }
 }
 
 void VoiceSelection::Fill() {
-    listRU_ = {};
-    listEN_ = {};
-    // ModeCount is read again for every mode: an engine may still be finding its voices.
-    for (int n = 1; n <= ru_.ModeCount(); ++n) {
-        if (Contains(ru_.ModeName(n), u"Russian")) {
-            listRU_.Names.push_back(ru_.Speaker(n));
-            listRU_.Modes.push_back(n);
-        }
-        if (n <= en_.ModeCount() && Contains(en_.ModeName(n), u"English")) {
-            listEN_.Names.push_back(en_.Speaker(n));
-            listEN_.Modes.push_back(n);
+    lists_ = {};
+    // Both controls list the same modes; ModeCount is read again for every mode, as an engine
+    // may still be finding its voices.
+    Voice& first = *voices_[Language::Russian];
+    for (int n = 1; n <= first.ModeCount(); ++n) {
+        for (Language l : kLanguages) {
+            Voice& voice = *voices_[l];
+            if (n > voice.ModeCount()) continue;
+            const std::u16string name = voice.ModeName(n);
+            const std::string word = languageName(l);
+            if (!Contains(name, std::u16string(word.begin(), word.end()))) continue;
+            lists_[l].Names.push_back(voice.Speaker(n));
+            lists_[l].Modes.push_back(n);
         }
     }
 }
 
-void VoiceSelection::ApplyRange(const Language& lang) {
-    lang.bar->SetMax(lang.voice->MaxSpeed());
-    lang.bar->SetMin(lang.voice->MinSpeed());
+void VoiceSelection::ApplyRange(Language l) {
+    bars_[l]->SetMax(voices_[l]->MaxSpeed());
+    bars_[l]->SetMin(voices_[l]->MinSpeed());
 }
 
-void VoiceSelection::RestoreOne(const Language& lang, const std::u16string& saved,
-                                const std::string& speed, bool voiceTakesSavedSpeed,
+void VoiceSelection::RestoreOne(Language l, const std::u16string& saved, const std::string& speed,
                                 VoiceStartup& result) {
-    VoiceList& list = *lang.list;
+    VoiceList& list = lists_[l];
+    Voice& voice = *voices_[l];
+    TrackBar& bar = *bars_[l];
+    const std::string name = languageName(l);
     if (list.Names.empty()) {
-        result.Problems.push_back(std::string("no ") + lang.name + " voice is installed");
+        result.Problems.push_back("no " + name + " voice is installed");
         return;
     }
     int savedSpeed = 0;
     const bool speedOk = ParseSpeed(speed, savedSpeed);
     if (!speedOk) {
-        result.Problems.push_back(std::string("the saved ") + lang.name + " speed '" + speed +
+        result.Problems.push_back("the saved " + name + " speed '" + speed +
                                   "' is not a number; the voice's own speed is used");
     }
+    // The English voice's Speed follows the bar alone, and only when the bar moves.
+    const bool voiceTakesSavedSpeed = l == Language::Russian;
     for (std::size_t j = 0; j < list.Names.size(); ++j) {
         if (list.Names[j] == saved) {
-            lang.voice->Select(list.Modes[j]);
+            voice.Select(list.Modes[j]);
             list.Selected = static_cast<int>(j);
         }
-        ApplyRange(lang);
+        ApplyRange(l);
         if (list.Selected >= 0 && list.SelectedName() == saved && speedOk) {
-            lang.bar->SetPosition(savedSpeed);
-            if (voiceTakesSavedSpeed) lang.voice->SetSpeed(savedSpeed);
+            bar.SetPosition(savedSpeed);
+            if (voiceTakesSavedSpeed) voice.SetSpeed(savedSpeed);
         } else {
-            lang.bar->SetPosition(lang.voice->Speed());
+            bar.SetPosition(voice.Speed());
         }
     }
     if (list.Selected < 0 || !speedOk) {
@@ -91,47 +95,37 @@ void VoiceSelection::RestoreOne(const Language& lang, const std::u16string& save
         // instead of leaving the language without a voice. Selecting again also undoes the
         // speed that moving the bar into the voice's range gave it.
         if (list.Selected < 0) list.Selected = 0;
-        lang.voice->Select(list.Modes[list.Selected]);
-        ApplyRange(lang);
-        lang.bar->SetPosition(lang.voice->Speed());
+        voice.Select(list.Modes[list.Selected]);
+        ApplyRange(l);
+        bar.SetPosition(voice.Speed());
     }
 }
 
-bool VoiceSelection::IsDigalo(const Language& lang) const {
-    const VoiceList& list = *lang.list;
+bool VoiceSelection::TakesDictionaries(Language l) const {
+    const VoiceList& list = lists_[l];
     if (list.Selected < 0) return false;
-    return Contains(lang.voice->ProductName(list.Modes[list.Selected]), u"DIGALO");
+    return voices_[l]->SupportsDictionaries(list.Modes[list.Selected]);
 }
 
-VoiceStartup VoiceSelection::Restore(const std::u16string& savedRU, const std::u16string& savedEN,
-                                     const std::string& speedRU, const std::string& speedEN) {
+VoiceStartup VoiceSelection::Restore(const PerLanguage<std::u16string>& savedVoices,
+                                     const PerLanguage<std::string>& savedSpeeds) {
     VoiceStartup result;
     Fill();
-    const Language ru{&ru_, &barRU_, &listRU_, "Russian"};
-    const Language en{&en_, &barEN_, &listEN_, "English"};
-    RestoreOne(ru, savedRU, speedRU, true, result);
-    // The English voice's Speed follows the bar alone, and only when the bar moves.
-    RestoreOne(en, savedEN, speedEN, false, result);
-    result.LoadDictRU = IsDigalo(ru);
-    result.LoadDictEN = IsDigalo(en);
+    for (Language l : kLanguages)
+        RestoreOne(l, savedVoices[l], savedSpeeds[l], result);
+    for (Language l : kLanguages)
+        result.loadDictionary[l] = TakesDictionaries(l);
     return result;
 }
 
-void VoiceSelection::Change(const Language& lang, int index) {
-    VoiceList& list = *lang.list;
+void VoiceSelection::Change(Language l, int index) {
+    VoiceList& list = lists_[l];
     if (index < 0 || index >= static_cast<int>(list.Modes.size())) return;
     list.Selected = index;
-    lang.voice->Select(list.Modes[index]);
-    ApplyRange(lang);
-    lang.bar->SetPosition(lang.voice->Speed());
+    voices_[l]->Select(list.Modes[index]);
+    ApplyRange(l);
+    bars_[l]->SetPosition(voices_[l]->Speed());
     Changed();
-}
-
-void VoiceSelection::ChangeRU(int index) {
-    Change({&ru_, &barRU_, &listRU_, "Russian"}, index);
-}
-void VoiceSelection::ChangeEN(int index) {
-    Change({&en_, &barEN_, &listEN_, "English"}, index);
 }
 
 }  // namespace vernalo

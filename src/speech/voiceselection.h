@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "speech/synthesizer.h"
+#include "speech/voice.h"
 #include "speech/trackbar.h"
+#include "text/language.h"
 
 namespace vernalo {
 
@@ -22,9 +23,8 @@ struct VoiceList {
 };
 
 struct VoiceStartup {
-    // Languages whose restored voice is of the engine family the dictionaries are made for.
-    bool LoadDictRU = false;
-    bool LoadDictEN = false;
+    // Languages whose restored voice is of an engine the dictionaries are made for.
+    PerLanguage<bool> loadDictionary{{false, false}};
     // Whatever went wrong, one line each; start-up shows them together once.
     std::vector<std::string> Problems;
     bool Problem() const { return !Problems.empty(); }
@@ -34,7 +34,7 @@ class VoiceSelection {
 public:
     // The bars' change handlers are installed here: they write the position to the voice's
     // Speed and report SettingsChanged.
-    VoiceSelection(TDirectSS& ru, TDirectSS& en, TrackBar& barRU, TrackBar& barEN);
+    VoiceSelection(PerLanguage<Voice*> voices, PerLanguage<TrackBar*> bars);
 
     // Called whenever something that the settings file saves has changed.
     std::function<void()> SettingsChanged;
@@ -42,39 +42,28 @@ public:
     // Start-up: fills the lists, restores both voices and speeds from the saved values (speaker
     // names and decimal speeds as the settings file holds them) and tells which dictionaries
     // to load. A saved name that is not installed selects that language's first voice.
-    VoiceStartup Restore(const std::u16string& savedRU, const std::u16string& savedEN,
-                         const std::string& speedRU, const std::string& speedEN);
+    VoiceStartup Restore(const PerLanguage<std::u16string>& savedVoices,
+                         const PerLanguage<std::string>& savedSpeeds);
 
-    // The user picked entry `index` of a voice box. An index outside the list changes nothing.
-    void ChangeRU(int index);
-    void ChangeEN(int index);
+    // The user picked entry `index` of a language's voice box. An index outside the list
+    // changes nothing.
+    void Change(Language language, int index);
 
-    const VoiceList& ListRU() const { return listRU_; }
-    const VoiceList& ListEN() const { return listEN_; }
+    const VoiceList& List(Language language) const { return lists_[language]; }
 
 private:
-    struct Language {
-        TDirectSS* voice;
-        TrackBar* bar;
-        VoiceList* list;
-        const char* name;
-    };
     void Fill();
-    void RestoreOne(const Language& lang, const std::u16string& saved, const std::string& speed,
-                    bool voiceTakesSavedSpeed, VoiceStartup& result);
-    void Change(const Language& lang, int index);
-    void ApplyRange(const Language& lang);
-    bool IsDigalo(const Language& lang) const;
+    void RestoreOne(Language language, const std::u16string& saved, const std::string& speed,
+                    VoiceStartup& result);
+    void ApplyRange(Language language);
+    bool TakesDictionaries(Language language) const;
     void Changed() {
         if (SettingsChanged) SettingsChanged();
     }
 
-    TDirectSS& ru_;
-    TDirectSS& en_;
-    TrackBar& barRU_;
-    TrackBar& barEN_;
-    VoiceList listRU_;
-    VoiceList listEN_;
+    PerLanguage<Voice*> voices_;
+    PerLanguage<TrackBar*> bars_;
+    PerLanguage<VoiceList> lists_;
 };
 
 }  // namespace vernalo

@@ -19,11 +19,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/tformreader.h"
+#include "app/mainwindow.h"
+#include "support/accessible.h"
 #include "browser/webtest.h"
-#include "documents/browserpage.h"
-#include "documents/urlnav.h"
-#include "speech/fakevoice.h"
+#include "browser/browserpage.h"
+#include "browser/addressrules.h"
+#include "support/fakevoice.h"
 
 namespace vernalo {
 namespace {
@@ -64,8 +65,8 @@ protected:
         std::system(("rm -rf " + dir).c_str());
     }
 
-    TFormReader& Start() {
-        TFormReader::Options o;
+    MainWindow& Start() {
+        MainWindow::Options o;
         o.baseDir = dir;
         o.showMessages = false;
         o.voices = [this] {
@@ -75,12 +76,12 @@ protected:
             auto en = std::make_unique<FakeVoice>(modes);
             ruVoice = ru.get();
             enVoice = en.get();
-            return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(std::move(ru),
-                                                                                     std::move(en));
+            return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru),
+                                                                                     std::move(en)}};
         };
-        window = std::make_unique<TFormReader>(o);
+        window = std::make_unique<MainWindow>(o);
         window->onMessage = [this](const QString& m) { messages.push_back(m); };
-        window->FormCreate();
+        window->startUp();
         return *window;
     }
 
@@ -88,9 +89,9 @@ protected:
     T* Find(const char* name) {
         return window->findChild<T*>(QLatin1String(name));
     }
-    TBrowserPage& Page() { return *window->browserPage(); }
+    BrowserPage& Page() { return *window->browserPage(); }
     bool Load(const std::function<void()>& go) {
-        QSignalSpy finished(&Page(), &TBrowserPage::loadFinished);
+        QSignalSpy finished(&Page(), &BrowserPage::loadFinished);
         go();
         return finished.wait(15000);
     }
@@ -104,14 +105,14 @@ protected:
     }
 
     std::string dir;
-    std::unique_ptr<TFormReader> window;
+    std::unique_ptr<MainWindow> window;
     std::vector<QString> messages;
     FakeVoice* ruVoice = nullptr;
     FakeVoice* enVoice = nullptr;
 };
 
 TEST_F(WindowBrowser, StartUpWithoutTheBrowserPageStartsNoWebEngine) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     w.show();
     QElapsedTimer t;
     t.start();
@@ -120,24 +121,24 @@ TEST_F(WindowBrowser, StartUpWithoutTheBrowserPageStartsNoWebEngine) {
     EXPECT_FALSE(Page().browserCreated());
     EXPECT_EQ(ChildProcesses("QtWebEngine"), 0);
     // Showing the page makes the browser.
-    Find<QTabWidget>("PagesDocument")->setCurrentIndex(1);
+    window->documentPages()->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
     EXPECT_TRUE(Page().browserCreated());
 }
 
 TEST_F(WindowBrowser, AboutBlankLeavesTheEditorEmpty) {
-    TFormReader& w = Start();
-    w.memoText()->setPlainText(QStringLiteral("old text"));
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("old text"));
     Page().setAddressText(QStringLiteral("about:blank"));
-    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
-    w.GetBrowserText();
-    EXPECT_TRUE(w.memoText()->toPlainText().isEmpty());
-    w.memoText()->setPlainText(QStringLiteral("old text"));
-    w.ImportBrowserPage();
-    EXPECT_TRUE(w.memoText()->toPlainText().isEmpty());
+    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
+    w.takeBrowserPageSource();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    w.editor()->setPlainText(QStringLiteral("old text"));
+    w.importBrowserPage();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
 }
 
 TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     test::WebServer site;
     site.page(QStringLiteral("/a.html"), "<html><body>FIRST</body></html>");
     site.page(QStringLiteral("/b.html"), "<html><body>SECOND</body></html>");
@@ -145,9 +146,9 @@ TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers
               "<html><frameset rows=\"50%,50%\"><frame src=\"a.html\"><frame src=\"b.html\">"
               "</frameset></html>");
     Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
-    w.GetBrowserText();
-    const QString text = w.memoText()->toPlainText();
+    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
+    w.takeBrowserPageSource();
+    const QString text = w.editor()->toPlainText();
     const qsizetype m1 = text.indexOf(QStringLiteral("- - - Frame 1 - - -"));
     const qsizetype m2 = text.indexOf(QStringLiteral("- - - Frame 2 - - -"));
     ASSERT_GT(m1, text.indexOf(QStringLiteral("<frameset"))) << text.toStdString();
@@ -158,22 +159,22 @@ TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers
 }
 
 TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     // Say reaches the page through the window's ImportBrowserPage.
-    w.memoText()->setPlainText(QStringLiteral("probe"));
-    w.ImportBrowserPage();
-    if (w.memoText()->toPlainText() == QStringLiteral("probe"))
+    w.editor()->setPlainText(QStringLiteral("probe"));
+    w.importBrowserPage();
+    if (w.editor()->toPlainText() == QStringLiteral("probe"))
         GTEST_SKIP() << "the window's ImportBrowserPage does not take the browser page yet";
 
     test::WebServer site;
     site.page(QStringLiteral("/"),
               "<html><head><title>Skip me</title></head><body><p>Good morning.</p></body></html>");
-    w.memoText()->setPlainText(QStringLiteral("Old text."));
+    w.editor()->setPlainText(QStringLiteral("Old text."));
     Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
-    ASSERT_TRUE(w.BrowserPageActive());
-    Find<QToolButton>("SBSay")->click();
-    const QString text = w.memoText()->toPlainText();
+    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
+    ASSERT_TRUE(w.browserPageShown());
+    test::FindAccessible<QToolButton>(window.get(), "Say text/Pause")->click();
+    const QString text = w.editor()->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("Old text.")));
     EXPECT_FALSE(text.contains(QStringLiteral("<p>")));
@@ -184,17 +185,17 @@ TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
 }
 
 TEST_F(WindowBrowser, ImportTakesTheServedPageAndConvertsIt) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     test::WebServer site;
     site.page(QStringLiteral("/"),
               "<html><head><title>Skip me</title></head><body><p>Good morning.</p>"
               "<p>\xd0\x94\xd0\xbe\xd0\xb1\xd1\x80\xd0\xbe\xd0\xb5 "
               "\xd1\x83\xd1\x82\xd1\x80\xd0\xbe.</p></body></html>");
-    w.memoText()->setPlainText(QStringLiteral("Old text."));
+    w.editor()->setPlainText(QStringLiteral("Old text."));
     Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.btnGOClick(); }));
-    w.ImportBrowserPage();
-    const QString text = w.memoText()->toPlainText();
+    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
+    w.importBrowserPage();
+    const QString text = w.editor()->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8(
         "\xd0\x94\xd0\xbe\xd0\xb1\xd1\x80\xd0\xbe\xd0\xb5 \xd1\x83\xd1\x82\xd1\x80\xd0\xbe.")))
@@ -205,14 +206,14 @@ TEST_F(WindowBrowser, ImportTakesTheServedPageAndConvertsIt) {
 }
 
 TEST_F(WindowBrowser, AddressListKeepsElevenAndIsWrittenAtClose) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     for (int i = 0; i < 12; ++i) {
         Page().setAddressText(QStringLiteral("site%1.org").arg(i));
-        Find<QToolButton>("btnAddURL")->click();
+        test::FindAccessible<QToolButton>(window.get(), "Add address")->click();
     }
     Page().setAddressText(QStringLiteral("site4.org"));
-    Find<QToolButton>("btnAddURL")->click();  // now twice
-    Find<QToolButton>("BitBtn1")->click();    // removes both
+    test::FindAccessible<QToolButton>(window.get(), "Add address")->click();  // now twice
+    test::FindAccessible<QToolButton>(window.get(), "Remove address")->click();    // removes both
     // Changing the list alone is enough for it to be written.
     w.close();
     window.reset();
@@ -249,61 +250,60 @@ INSTANTIATE_TEST_SUITE_P(
                     SavedUrlsCase{"[URL]\n10=k.org\n", {}, u""}, SavedUrlsCase{"", {}, u""}));
 
 TEST_F(WindowBrowser, OpeningAnHtmlFileShowsItWithItsPathInTheAddressBox) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     Page().setUrls({u"kept.org"}, u"kept.org");
     const std::string file = dir + "/page one.html";
     WriteFile(file, "<html><body>ONE</body></html>");
     const QString path = QString::fromStdString(file);
-    ASSERT_TRUE(Load([&] { w.OpenInBrowserPage(path); }));
+    ASSERT_TRUE(Load([&] { w.openInBrowserPage(path); }));
     EXPECT_EQ(Page().addressText(), path);
     EXPECT_EQ(Page().urls(), std::vector<std::u16string>{u"kept.org"});
-    EXPECT_EQ(Page().LocationURL(), QUrl::fromLocalFile(path));
-    EXPECT_TRUE(w.BrowserPageActive());
-    EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->isEnabled());
-    EXPECT_TRUE(Find<QLineEdit>("STextFileName")->isHidden());
-    EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+    EXPECT_EQ(Page().location(), QUrl::fromLocalFile(path));
+    EXPECT_TRUE(w.browserPageShown());
+    EXPECT_FALSE(test::FindAccessible<QToolButton>(window.get(), "Font settings")->isEnabled());
+    EXPECT_TRUE(test::FindAccessible<QLineEdit>(window.get(), "Document file")->isHidden());
+    EXPECT_EQ(test::FindAccessible<QProgressBar>(window.get(), "Progress")->value(), 0);
 }
 
 TEST_F(WindowBrowser, SwitchingPagesShowsSpeechSettingsAndBackReenablesTheFontButton) {
-    TFormReader& w = Start();
-    auto* settings = Find<QStackedWidget>("PageControl1");
-    auto* pages = Find<QTabWidget>("PagesDocument");
-    auto* font = Find<QToolButton>("SpeedButton1");
-    w.SpeedButton1Click();
-    ASSERT_EQ(settings->currentIndex(), 2);
-    pages->setCurrentIndex(1);
-    EXPECT_EQ(settings->currentIndex(), 0);
+    MainWindow& w = Start();
+    DocumentPages* pages = w.documentPages();
+    auto* font = test::FindAccessible<QToolButton>(window.get(), "Font settings");
+    w.showSettingsPage(SettingsPage::Font);
+    ASSERT_EQ(w.settingsPage(), SettingsPage::Font);
+    pages->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Speech);
     EXPECT_FALSE(font->isEnabled());
-    EXPECT_TRUE(w.memoText()->isHidden());
-    EXPECT_TRUE(Find<QLineEdit>("STextFileName")->isHidden());
-    w.SpeedButton2Click();  // the settings page may change while the browser shows
-    pages->setCurrentIndex(0);
+    EXPECT_TRUE(w.editor()->isHidden());
+    EXPECT_TRUE(test::FindAccessible<QLineEdit>(window.get(), "Document file")->isHidden());
+    w.showSettingsPage(SettingsPage::Options);  // the settings page may change while the browser shows
+    pages->setCurrentIndex(static_cast<int>(DocumentPage::Text));
     EXPECT_TRUE(font->isEnabled());
-    EXPECT_EQ(settings->currentIndex(), 1);
-    EXPECT_FALSE(w.memoText()->isHidden());
-    EXPECT_FALSE(Find<QLineEdit>("STextFileName")->isHidden());
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Options);
+    EXPECT_FALSE(w.editor()->isHidden());
+    EXPECT_FALSE(test::FindAccessible<QLineEdit>(window.get(), "Document file")->isHidden());
 }
 
 TEST_F(WindowBrowser, GoFromTheTextPageBringsTheBrowserWithoutTouchingSettingsPage) {
-    TFormReader& w = Start();
-    w.SpeedButton1Click();
+    MainWindow& w = Start();
+    w.showSettingsPage(SettingsPage::Font);
     const std::string file = dir + "/p.html";
     WriteFile(file, "<p>x</p>");
     Page().setAddressText(QString::fromStdString(file));
-    ASSERT_TRUE(Load([&] { Find<QPushButton>("btnGO")->click(); }));
-    EXPECT_TRUE(w.BrowserPageActive());
-    EXPECT_EQ(Find<QStackedWidget>("PageControl1")->currentIndex(), 2);
-    EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->isEnabled());
+    ASSERT_TRUE(Load([&] { test::FindAccessible<QPushButton>(window.get(), "GO!")->click(); }));
+    EXPECT_TRUE(w.browserPageShown());
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Font);
+    EXPECT_FALSE(test::FindAccessible<QToolButton>(window.get(), "Font settings")->isEnabled());
     EXPECT_TRUE(Page().urls().empty());
 }
 
 TEST_F(WindowBrowser, RefusedAddressIsReportedAndNothingLoads) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     Page().setAddressText(QStringLiteral("javascript:alert(1)"));
-    w.btnGOClick();
+    w.browserPage()->go();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("javascript:alert(1)")));
-    EXPECT_TRUE(Page().LocationURL().isEmpty());
+    EXPECT_TRUE(Page().location().isEmpty());
 }
 
 }  // namespace

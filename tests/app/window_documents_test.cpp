@@ -14,10 +14,11 @@
 #include <fstream>
 
 #include "app/finddialog.h"
-#include "app/tformreader.h"
-#include "documents/codepage.h"
-#include "documents/fileio.h"
-#include "speech/fakevoice.h"
+#include "app/mainwindow.h"
+#include "support/accessible.h"
+#include "text/codepage.h"
+#include "text/fileio.h"
+#include "support/fakevoice.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -31,17 +32,17 @@ protected:
     void SetUp() override {
         char tmpl[] = "/tmp/vernalo_docs_XXXXXX";
         dir = mkdtemp(tmpl);
-        TFormReader::Options o;
+        MainWindow::Options o;
         o.baseDir = dir;
         o.showMessages = false;
         o.voices = [] {
             std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"}, {u"English", u"Carol"}};
-            return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(
-                std::make_unique<test::FakeVoice>(modes), std::make_unique<test::FakeVoice>(modes));
+            return PerLanguage<std::unique_ptr<Voice>>{{
+                std::make_unique<test::FakeVoice>(modes), std::make_unique<test::FakeVoice>(modes)}};
         };
-        w = std::make_unique<TFormReader>(o);
+        w = std::make_unique<MainWindow>(o);
         w->onMessage = [this](const QString& m) { messages.push_back(m); };
-        w->FormCreate();
+        w->startUp();
     }
     void TearDown() override {
         w.reset();
@@ -52,10 +53,10 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    QString Text() const { return w->memoText()->toPlainText(); }
+    QString Text() const { return w->editor()->toPlainText(); }
 
     std::string dir;
-    std::unique_ptr<TFormReader> w;
+    std::unique_ptr<MainWindow> w;
     std::vector<QString> messages;
 };
 
@@ -63,34 +64,34 @@ TEST_F(WindowDocuments, pasteWithoutTextSaysSoAndStillMarksTheText) {
     auto* data = new QMimeData;
     data->setImageData(QImage(4, 4, QImage::Format_RGB32));
     QApplication::clipboard()->setMimeData(data);
-    w->memoText()->setPlainText(QStringLiteral("kept"));
-    w->TextChanged = false;
-    w->SBClipClick();
+    w->editor()->setPlainText(QStringLiteral("kept"));
+    w->setTextChanged(false);
+    w->pasteFromClipboard();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], QStringLiteral("Clipboard does not contain text."));
     EXPECT_EQ(Text(), QStringLiteral("kept"));
-    EXPECT_TRUE(w->TextChanged);
-    EXPECT_EQ(w->panelText(2), QStringLiteral("Strings: 1"));
+    EXPECT_TRUE(w->textChanged());
+    EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: 1"));
 
     QApplication::clipboard()->setText(QStringLiteral("one\ntwo"));
-    w->SBClipClick();
+    w->pasteFromClipboard();
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(Text().contains(QStringLiteral("one\ntwo")));
-    EXPECT_EQ(w->panelText(2), QStringLiteral("Strings: 2"));
+    EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
 }
 
 TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
     const std::string txt = File("Notes.Txt", "{\\rtf1\\ansi {\\b bold} plain\\par}");
-    EXPECT_TRUE(w->OpenDocument(QString::fromStdString(txt)));
+    EXPECT_TRUE(w->openDocument(QString::fromStdString(txt)));
     EXPECT_EQ(Text(), QStringLiteral("bold plain"));  // rich text in a .txt file shows formatted
-    EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("STextFileName"))->text(),
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(w.get(), "Document file")->text(),
               QString::fromStdString(txt));
-    EXPECT_TRUE(w->TextChanged);
+    EXPECT_TRUE(w->textChanged());
     const std::string rtf =
         File("book.rtf", "just \xEF\xF0\xE8\xE2\xE5\xF2");  // plain Windows-1251
-    EXPECT_TRUE(w->OpenDocument(QString::fromStdString(rtf)));
+    EXPECT_TRUE(w->openDocument(QString::fromStdString(rtf)));
     EXPECT_EQ(Text(), QStringLiteral("just привет"));
-    EXPECT_FALSE(w->OpenDocument(QString::fromStdString(dir + "/missing.txt")));
+    EXPECT_FALSE(w->openDocument(QString::fromStdString(dir + "/missing.txt")));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot open file ")))
         << messages[0].toStdString();
@@ -98,49 +99,49 @@ TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
 }
 
 TEST_F(WindowDocuments, findContinuesAfterTheSelectionWithTheDialogsSettings) {
-    w->memoText()->setPlainText(QStringLiteral("part art Art art"));
-    w->SetSelection(6, 0);  // caret in the middle, nothing selected: from the top
-    w->SpeedButton5Click();
-    auto* dialog = w->findChild<TFindDialog*>(QStringLiteral("FindDialog1"));
+    w->editor()->setPlainText(QStringLiteral("part art Art art"));
+    w->editor()->select(6, 0);  // caret in the middle, nothing selected: from the top
+    w->findInText();
+    auto* dialog = w->findChild<FindDialog*>(QStringLiteral("FindDialog1"));
     ASSERT_NE(dialog, nullptr);
     dialog->setFindText(QStringLiteral("art"));
-    EXPECT_TRUE(w->FindDialog1Find());
-    EXPECT_EQ(w->SelectionStart(), 1);  // inside "part"
-    EXPECT_TRUE(w->FindDialog1Find());
-    EXPECT_EQ(w->SelectionStart(), 5);
-    EXPECT_TRUE(w->FindDialog1Find());
-    EXPECT_EQ(w->SelectionStart(), 13);  // "Art" does not match with case on
-    EXPECT_FALSE(w->FindDialog1Find());
-    EXPECT_EQ(w->SelectionStart(), 13);  // the last match stays selected
+    EXPECT_TRUE(w->findNext());
+    EXPECT_EQ(w->selectionStart(), 1);  // inside "part"
+    EXPECT_TRUE(w->findNext());
+    EXPECT_EQ(w->selectionStart(), 5);
+    EXPECT_TRUE(w->findNext());
+    EXPECT_EQ(w->selectionStart(), 13);  // "Art" does not match with case on
+    EXPECT_FALSE(w->findNext());
+    EXPECT_EQ(w->selectionStart(), 13);  // the last match stays selected
     FindOptions o;
     o.down = false;
     o.matchCase = false;
     o.wholeWord = true;
     dialog->setOptions(o);
-    EXPECT_TRUE(w->FindDialog1Find());
-    EXPECT_EQ(w->SelectionStart(), 9);  // upward, any case, whole words only
+    EXPECT_TRUE(w->findNext());
+    EXPECT_EQ(w->selectionStart(), 9);  // upward, any case, whole words only
 }
 
 TEST_F(WindowDocuments, htmlToTextReplacesTheEditorWithTheConvertedPage) {
-    w->memoText()->setPlainText(QStringLiteral(
+    w->editor()->setPlainText(QStringLiteral(
         "<html><head><title>T</title></head><body><h1>Big</h1><p>One two</p></body></html>"));
-    w->SBHTML2TXTClick();
+    w->htmlToText();
     EXPECT_EQ(Text(), QStringLiteral("\n Big\n\n One two\n"));
-    QTextCursor c(w->memoText()->document());
+    QTextCursor c(w->editor()->document());
     c.setPosition(2);
     EXPECT_TRUE(c.charFormat().font().bold());  // the heading is bold
-    EXPECT_EQ(w->panelText(2), QStringLiteral("Strings: %1").arg(w->editorLineCount()));
+    EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: %1").arg(w->editor()->lineCount()));
 }
 
 TEST_F(WindowDocuments, dosToWindowsRecodesLettersWithoutMarkingTheText) {
     // "Привет" written in the DOS code page and read as Windows-1251.
-    w->memoText()->setPlainText(
+    w->editor()->setPlainText(
         QString::fromStdU16String(DecodeCp1251("\x8F\xE0\xA8\xA2\xA5\xE2 ok")));
-    w->TextChanged = false;
-    w->Button2Click();
-    EXPECT_EQ(w->memoText()->toPlainText(), QStringLiteral("Привет ok"));
-    EXPECT_FALSE(w->TextChanged);
-    EXPECT_EQ(w->SelectionStart(), 0);
+    w->setTextChanged(false);
+    w->recodeDosToWindows();
+    EXPECT_EQ(w->editor()->toPlainText(), QStringLiteral("Привет ok"));
+    EXPECT_FALSE(w->textChanged());
+    EXPECT_EQ(w->selectionStart(), 0);
 }
 
 }  // namespace

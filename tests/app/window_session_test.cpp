@@ -15,12 +15,14 @@
 #include <QToolButton>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
-#include "app/tformreader.h"
-#include "documents/fileio.h"
-#include "speech/fakevoice.h"
+#include "app/mainwindow.h"
+#include "support/accessible.h"
+#include "text/fileio.h"
+#include "support/fakevoice.h"
 
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -67,8 +69,8 @@ protected:
         window.reset();
         std::system(("rm -rf " + dir).c_str());
     }
-    TFormReader& Start(bool builtIn = false) {
-        TFormReader::Options o;
+    MainWindow& Start(bool builtIn = false) {
+        MainWindow::Options o;
         o.baseDir = dir;
         o.showMessages = false;
         if (!builtIn) {
@@ -77,15 +79,15 @@ protected:
                 auto en = std::make_unique<BusyVoice>();
                 voices.ru = ru.get();
                 voices.en = en.get();
-                return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(
-                    std::move(ru), std::move(en));
+                return PerLanguage<std::unique_ptr<Voice>>{{
+                    std::move(ru), std::move(en)}};
             };
         }
-        window = std::make_unique<TFormReader>(o);
-        window->FormCreate();
+        window = std::make_unique<MainWindow>(o);
+        window->startUp();
         return *window;
     }
-    QToolButton* Say() { return window->findChild<QToolButton*>(QStringLiteral("SBSay")); }
+    QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
     // Lets the event loop run until `done` or the time is up.
     template <typename F>
     bool RunUntil(F done, int ms) {
@@ -95,20 +97,20 @@ protected:
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         return done();
     }
-    QString Selected() { return window->memoText()->textCursor().selectedText(); }
+    QString Selected() { return window->editor()->textCursor().selectedText(); }
 
     std::string dir;
-    std::unique_ptr<TFormReader> window;
+    std::unique_ptr<MainWindow> window;
     Voices voices;
 };
 
 TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
-    TFormReader& w = Start();
-    w.memoText()->setPlainText(QStringLiteral("Hello world. Привет мир."));
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("Hello world. Привет мир."));
     Say()->click();
-    EXPECT_TRUE(w.memoText()->isReadOnly());
+    EXPECT_TRUE(w.editor()->isReadOnly());
     EXPECT_EQ(Selected(), QStringLiteral("Hello world."));
-    EXPECT_EQ(w.panelText(3), QStringLiteral(" - English - "));
+    EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" - English - "));
     ASSERT_EQ(voices.en->spoken.size(), 1u);
     voices.en->busy = false;
     // The last piece is handed to its voice and the reading ends without waiting for it.
@@ -116,14 +118,14 @@ TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
     ASSERT_EQ(voices.ru->spoken.size(), 1u);
     EXPECT_EQ(voices.ru->spoken[0], u" Привет мир.");
     EXPECT_GE(voices.en->resets, 1);  // the other voice is reset after each Speak
-    EXPECT_FALSE(w.memoText()->isReadOnly());
-    EXPECT_EQ(w.memoText()->textCursor().position(), 24);
-    EXPECT_EQ(w.panelText(3), QStringLiteral(" "));
+    EXPECT_FALSE(w.editor()->isReadOnly());
+    EXPECT_EQ(w.editor()->textCursor().position(), 24);
+    EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" "));
 }
 
 TEST_F(WindowSay, releasingSayStopsAtOnceAndSayAgainResumesAtThePiece) {
-    TFormReader& w = Start();
-    w.memoText()->setPlainText(QStringLiteral("One. Two. Three."));
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("One. Two. Three."));
     Say()->click();
     voices.en->busy = false;
     ASSERT_TRUE(RunUntil([&] { return voices.en->spoken.size() == 2; }, 2000));
@@ -133,27 +135,27 @@ TEST_F(WindowSay, releasingSayStopsAtOnceAndSayAgainResumesAtThePiece) {
     EXPECT_FALSE(voices.en->busy);
     EXPECT_GT(voices.en->resets, resets);
     EXPECT_EQ(Selected(), QStringLiteral(" Two."));
-    EXPECT_TRUE(w.session()->Paused());
+    EXPECT_TRUE(w.session().paused());
     Say()->click();  // resume at the first character of that piece
     EXPECT_EQ(voices.en->spoken.back(), u" Two.");
 }
 
 TEST_F(WindowSay, closingDuringReadingSilencesBothVoices) {
-    TFormReader& w = Start();
-    w.memoText()->setPlainText(QStringLiteral("One two three."));
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("One two three."));
     Say()->click();
     EXPECT_TRUE(voices.en->busy);
     w.close();
     EXPECT_FALSE(voices.en->busy);
     EXPECT_FALSE(Say()->isChecked());
-    EXPECT_FALSE(w.session()->Running());
+    EXPECT_FALSE(w.session().running());
 }
 
 // The editor marks where a table, each of its cells and an embedded image begin and end with
 // characters of its own; they part words as line breaks and spaces do, and are never spoken.
 TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
-    TFormReader& w = Start();
-    QTextCursor c(w.memoText()->document());
+    MainWindow& w = Start();
+    QTextCursor c(w.editor()->document());
     c.insertText(QStringLiteral("Intro"));
     QTextTable* table = c.insertTable(1, 2);
     table->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("one"));
@@ -162,9 +164,9 @@ TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
     c.insertText(QStringLiteral("End"));
     c.insertImage(QImage(4, 4, QImage::Format_RGB32));
     c.insertText(QStringLiteral("tail"));
-    w.findChild<QCheckBox*>(QStringLiteral("ChBRepSent"))->setChecked(false);
-    w.findChild<QCheckBox*>(QStringLiteral("ChBRepWord"))->setChecked(true);
-    w.memoText()->setTextCursor(QTextCursor(w.memoText()->document()));
+    test::FindAccessible<QCheckBox>(&w, "Repeaing a sentences")->setChecked(false);
+    test::FindAccessible<QCheckBox>(&w, "Repeating a words")->setChecked(true);
+    w.editor()->setTextCursor(QTextCursor(w.editor()->document()));
     Say()->click();
     ASSERT_TRUE(RunUntil(
         [&] {
@@ -190,7 +192,7 @@ TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
 // new one at the old places; the reading stops instead, as releasing Say does.
 struct ReplaceCase {
     const char* name;
-    std::function<void(TFormReader&, const std::string& dir)> replace;
+    std::function<void(MainWindow&, const std::string& dir)> replace;
 };
 
 void PrintTo(const ReplaceCase& c, std::ostream* os) {
@@ -200,16 +202,16 @@ void PrintTo(const ReplaceCase& c, std::ostream* os) {
 class WindowSayReplaced : public WindowSay, public testing::WithParamInterface<ReplaceCase> {};
 
 TEST_P(WindowSayReplaced, stopsTheReading) {
-    TFormReader& w = Start();
-    w.memoText()->setPlainText(QStringLiteral("One. Two. Three. Four."));
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("One. Two. Three. Four."));
     Say()->click();
-    ASSERT_TRUE(w.session()->Running());
+    ASSERT_TRUE(w.session().running());
     ASSERT_TRUE(voices.en->busy);
     GetParam().replace(w, dir);
-    EXPECT_FALSE(w.session()->Running());
+    EXPECT_FALSE(w.session().running());
     EXPECT_FALSE(Say()->isChecked());
     EXPECT_FALSE(voices.en->busy) << "the old text is still being spoken";
-    EXPECT_FALSE(w.memoText()->isReadOnly());
+    EXPECT_FALSE(w.editor()->isReadOnly());
     const std::size_t spoken = voices.en->spoken.size();
     voices.en->busy = false;
     RunUntil([] { return false; }, 50);
@@ -220,21 +222,21 @@ INSTANTIATE_TEST_SUITE_P(
     WindowSay, WindowSayReplaced,
     testing::Values(
         ReplaceCase{"open",
-                    [](TFormReader& w, const std::string& dir) {
+                    [](MainWindow& w, const std::string& dir) {
                         std::ofstream(dir + "/other.txt") << "Other words here.";
-                        ASSERT_TRUE(w.OpenDocument(QString::fromStdString(dir + "/other.txt")));
+                        ASSERT_TRUE(w.openDocument(QString::fromStdString(dir + "/other.txt")));
                     }},
-        ReplaceCase{"clear", [](TFormReader& w, const std::string&) { w.SBNewClick(); }},
-        ReplaceCase{"dos2win", [](TFormReader& w, const std::string&) { w.Button2Click(); }},
-        ReplaceCase{"html2text", [](TFormReader& w, const std::string&) { w.SBHTML2TXTClick(); }}),
+        ReplaceCase{"clear", [](MainWindow& w, const std::string&) { w.clearText(); }},
+        ReplaceCase{"dos2win", [](MainWindow& w, const std::string&) { w.recodeDosToWindows(); }},
+        ReplaceCase{"html2text", [](MainWindow& w, const std::string&) { w.htmlToText(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowSay, aFontChosenWhileReadingLetsTheReadingGoOn) {
-    TFormReader& w = Start();
-    w.memoText()->setPlainText(QStringLiteral("One. Two. Three."));
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("One. Two. Three."));
     Say()->click();
-    w.ApplyEditorFont(QFont(QStringLiteral("Serif"), 14), clWindowText);
-    EXPECT_TRUE(w.session()->Running());
+    w.applyEditorFont(QFont(QStringLiteral("Serif"), 14), kWindowTextColor);
+    EXPECT_TRUE(w.session().running());
     EXPECT_TRUE(Say()->isChecked());
 }
 
@@ -257,8 +259,8 @@ double MonitorRms(const std::string& path, std::size_t from, std::size_t* bytes)
 TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
     const char* monitor = std::getenv("VERNALO_MONITOR");
     if (!monitor) GTEST_SKIP() << "no test sound server (run through test.sh)";
-    TFormReader& w = Start(true);
-    w.memoText()->setPlainText(QStringLiteral("Hello there. Привет. Bye."));
+    MainWindow& w = Start(true);
+    w.editor()->setPlainText(QStringLiteral("Hello there. Привет. Bye."));
     std::size_t before = 0;
     MonitorRms(monitor, 0, &before);
     std::vector<QString> highlighted;
@@ -275,9 +277,9 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
     ASSERT_GE(highlighted.size(), 2u);
     EXPECT_EQ(highlighted[0], QStringLiteral("Hello there."));
     EXPECT_EQ(highlighted[1], QStringLiteral(" Привет."));
-    EXPECT_EQ(w.memoText()->textCursor().position(), 25);
+    EXPECT_EQ(w.editor()->textCursor().position(), 25);
     // Let the last piece play out, then look at what reached the sink.
-    RunUntil([&] { return !w.DSpeaking(); }, 5000);
+    RunUntil([&] { return !w.session().speaking(); }, 5000);
     RunUntil([] { return false; }, 300);
     std::size_t after = 0;
     double rms = MonitorRms(monitor, before, &after);
@@ -292,15 +294,15 @@ protected:
     void SetUp() override {
         char tmpl[] = "/tmp/vernalo_dictwin_XXXXXX";
         dir = mkdtemp(tmpl);
-        MakeDirs(dir + "/dict");
+        std::filesystem::create_directories(dir + "/dict");
         std::ofstream(dir + "/dict/readeren.dic", std::ios::binary) << "Hello=Heh-low\r\n";
     }
     void TearDown() override {
         window.reset();
         std::system(("rm -rf " + dir).c_str());
     }
-    TFormReader& Start(const std::u16string& product) {
-        TFormReader::Options o;
+    MainWindow& Start(const std::u16string& product) {
+        MainWindow::Options o;
         o.baseDir = dir;
         o.showMessages = false;
         o.dictionaryDir = QString::fromStdString(dir + "/none");
@@ -310,47 +312,47 @@ protected:
             auto ru = std::make_unique<FakeVoice>(modes);
             auto en = std::make_unique<FakeVoice>(modes);
             english = en.get();
-            return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(std::move(ru),
-                                                                                     std::move(en));
+            return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru),
+                                                                                     std::move(en)}};
         };
-        window = std::make_unique<TFormReader>(o);
-        window->FormCreate();
+        window = std::make_unique<MainWindow>(o);
+        window->startUp();
         return *window;
     }
     // Reads the editor to its end.
     void SayAll() {
-        window->findChild<QToolButton*>(QStringLiteral("SBSay"))->click();
+        test::FindAccessible<QToolButton>(window.get(), "Say text/Pause")->click();
         QElapsedTimer t;
         t.start();
-        while (window->session()->Running() && t.elapsed() < 3000)
+        while (window->session().running() && t.elapsed() < 3000)
             QApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 
     std::string dir;
-    std::unique_ptr<TFormReader> window;
+    std::unique_ptr<MainWindow> window;
     FakeVoice* english = nullptr;
 };
 
 TEST_F(WindowDictionary, aBuiltInVoiceLoadsItsDictionaryAndReadsTheReplacement) {
-    TFormReader& w = Start(u"DIGALO Speech");
-    EXPECT_EQ(w.panelText(3), QStringLiteral("Loading data ..."));
+    MainWindow& w = Start(u"DIGALO Speech");
+    EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     QElapsedTimer t;
     t.start();
     // Both languages load; " Ready " comes with the first to finish, so wait for English.
-    while (w.dictionaries.DictEN.empty() && t.elapsed() < 5000)
+    while (w.dictionaries()[Language::English].empty() && t.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
-    EXPECT_EQ(w.panelText(3), QStringLiteral(" Ready "));
-    w.memoText()->setPlainText(QStringLiteral("Hello, world."));
+    EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" Ready "));
+    w.editor()->setPlainText(QStringLiteral("Hello, world."));
     SayAll();
     ASSERT_FALSE(english->spoken.empty());
     EXPECT_EQ(english->spoken[0], u"Heh-low world.");  // sentence mode joins the words
 }
 
 TEST_F(WindowDictionary, anotherEnginesVoiceLoadsNone) {
-    TFormReader& w = Start(u"Other Speech");
-    EXPECT_EQ(w.panelText(3), QString());
+    MainWindow& w = Start(u"Other Speech");
+    EXPECT_EQ(w.statusText(StatusPanel::Activity), QString());
     QApplication::processEvents();
-    w.memoText()->setPlainText(QStringLiteral("Hello, world."));
+    w.editor()->setPlainText(QStringLiteral("Hello, world."));
     SayAll();
     ASSERT_FALSE(english->spoken.empty());
     EXPECT_EQ(english->spoken[0], u"Hello, world.");

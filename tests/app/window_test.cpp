@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,11 +21,14 @@
 #include <QToolButton>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
-#include "app/tformreader.h"
-#include "documents/fileio.h"
-#include "speech/fakevoice.h"
+#include "app/mainwindow.h"
+#include "app/optionspage.h"
+#include "support/accessible.h"
+#include "text/fileio.h"
+#include "support/fakevoice.h"
 
 namespace vernalo {
 namespace {
@@ -59,18 +63,18 @@ protected:
         std::system(("chmod -R u+w " + dir + "; rm -rf " + dir).c_str());
     }
 
-    TFormReader& Start() {
-        TFormReader::Options o;
+    MainWindow& Start() {
+        MainWindow::Options o;
         o.baseDir = dir;
         o.showMessages = false;
         o.voices = [] {
-            return std::pair<std::unique_ptr<TDirectSS>, std::unique_ptr<TDirectSS>>(
-                std::make_unique<FakeVoice>(Modes()), std::make_unique<FakeVoice>(Modes()));
+            return PerLanguage<std::unique_ptr<Voice>>{{
+                std::make_unique<FakeVoice>(Modes()), std::make_unique<FakeVoice>(Modes())}};
         };
-        window = std::make_unique<TFormReader>(o);
+        window = std::make_unique<MainWindow>(o);
         window->onMessage = [this](const QString& m) { messages.push_back(m); };
-        window->FormCreate();
-        window->ShowStartupProblems();
+        window->startUp();
+        window->showStartupProblems();
         return *window;
     }
     void Close() {
@@ -78,7 +82,7 @@ protected:
         window.reset();
     }
     void Write(const std::string& rel, const std::string& bytes) {
-        MakeDirs(dir + "/data");
+        std::filesystem::create_directories(dir + "/data");
         std::ofstream(dir + "/" + rel, std::ios::binary) << bytes;
     }
     std::string Read(const std::string& rel) {
@@ -86,56 +90,51 @@ protected:
         ReadWholeFile(dir + "/" + rel, b);
         return b;
     }
-    template <typename T>
-    T* Find(const char* name) {
-        return window->findChild<T*>(QLatin1String(name));
-    }
-
     std::string dir;
-    std::unique_ptr<TFormReader> window;
+    std::unique_ptr<MainWindow> window;
     std::vector<QString> messages;
 };
 
 TEST_F(Window, firstStartIsQuietWithDefaultsAndAnEmptyEditor) {
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(w.memoText()->document()->isEmpty());
+    EXPECT_TRUE(w.editor()->document()->isEmpty());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vernalo 2.1"));
-    EXPECT_EQ(w.panelText(0), QStringLiteral("Column: 0"));
-    EXPECT_EQ(w.panelText(1), QStringLiteral("String: 0"));
-    EXPECT_EQ(w.panelText(2), QStringLiteral("Strings: 0"));
-    EXPECT_EQ(Find<QLineEdit>("EdFontName")->text(), QStringLiteral("MS Sans Serif"));
-    EXPECT_EQ(Find<QLineEdit>("EdFontSize")->text(), QStringLiteral("8"));
-    EXPECT_EQ(w.segmenter().ReadPos, 1);
-    EXPECT_FALSE(w.TextChanged);
+    EXPECT_EQ(w.statusText(StatusPanel::Column), QStringLiteral("Column: 0"));
+    EXPECT_EQ(w.statusText(StatusPanel::Line), QStringLiteral("String: 0"));
+    EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 0"));
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Name")->text(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(), QStringLiteral("8"));
+    EXPECT_EQ(w.segmenter().readPos, 1);
+    EXPECT_FALSE(w.textChanged());
 }
 
 TEST_F(Window, aBadSettingTakesItsDefaultAndIsReportedOnce) {
     Write("data/reader.ini", "[Interface]\r\nFontSize=huge\r\n[Text]\r\nPosY=4\r\nPosition=x\r\n");
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], QStringLiteral("You have very very big problems! :)"));
-    EXPECT_EQ(Find<QLineEdit>("EdFontSize")->text(), QStringLiteral("8"));
-    EXPECT_EQ(w.panelText(1), QStringLiteral("String: 4"));  // the steps after it still ran
-    EXPECT_EQ(w.segmenter().ReadPos, 1);
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(), QStringLiteral("8"));
+    EXPECT_EQ(w.statusText(StatusPanel::Line), QStringLiteral("String: 4"));  // the steps after it still ran
+    EXPECT_EQ(w.segmenter().readPos, 1);
 }
 
 TEST_F(Window, typedTextComesBackNextTimeWithTheCaretOneBeforeItsPlace) {
-    TFormReader& w = Start();
-    w.memoText()->setFocus();
-    Type(w.memoText(), QStringLiteral("Hello world\nПривет"));
-    EXPECT_TRUE(w.TextChanged);
-    w.SetSelection(8, 0);
-    w.SettingsChanged = true;
+    MainWindow& w = Start();
+    w.editor()->setFocus();
+    Type(w.editor(), QStringLiteral("Hello world\nПривет"));
+    EXPECT_TRUE(w.textChanged());
+    w.editor()->select(8, 0);
+    w.markSettingsChanged();
     Close();
     EXPECT_EQ(Read("data/text.txt").rfind("{\\rtf", 0), 0u) << "the last text is kept as rich text";
 
-    TFormReader& again = Start();
-    EXPECT_EQ(again.memoText()->toPlainText(), QStringLiteral("Hello world\nПривет"));
-    EXPECT_EQ(again.panelText(2), QStringLiteral("Strings: 2"));
+    MainWindow& again = Start();
+    EXPECT_EQ(again.editor()->toPlainText(), QStringLiteral("Hello world\nПривет"));
+    EXPECT_EQ(again.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&again, &activate);
-    EXPECT_EQ(again.memoText()->textCursor().position(), 7);
+    EXPECT_EQ(again.editor()->textCursor().position(), 7);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -146,17 +145,17 @@ class CaretAtActivation : public Window, public testing::WithParamInterface<std:
 
 TEST_P(CaretAtActivation, neverLandsInsideACharacterOutsideTheBasicPlane) {
     const auto [readPos, caret] = GetParam();
-    TFormReader& w = Start();
+    MainWindow& w = Start();
     // a, U+1F600 (two units), b
-    w.memoText()->setPlainText(
+    w.editor()->setPlainText(
         QString::fromUtf8("a\xF0\x9F\x98\x80"
                           "b"));
-    w.segmenter().ReadPos = readPos;
+    w.segmenter().readPos = readPos;
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&w, &activate);
-    EXPECT_EQ(w.memoText()->textCursor().position(), caret);
-    Type(w.memoText(), QStringLiteral("X"));
-    const QString text = w.memoText()->toPlainText();
+    EXPECT_EQ(w.editor()->textCursor().position(), caret);
+    Type(w.editor(), QStringLiteral("X"));
+    const QString text = w.editor()->toPlainText();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool broken =
             (text[i].isHighSurrogate() &&
@@ -172,22 +171,22 @@ INSTANTIATE_TEST_SUITE_P(Window, CaretAtActivation,
 
 TEST_F(Window, clearThenCloseWritesAnEmptyDocument) {
     Write("data/text.txt", "some old text\r\n");
-    TFormReader& w = Start();
-    EXPECT_EQ(w.panelText(2), QStringLiteral("Strings: 1"));
-    w.SBNewClick();
-    EXPECT_EQ(w.panelText(2), QStringLiteral("Strings: 0"));
+    MainWindow& w = Start();
+    EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 1"));
+    w.clearText();
+    EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 0"));
     Close();
     EXPECT_EQ(Read("data/text.txt").rfind("{\\rtf", 0), 0u);
-    TFormReader& again = Start();
-    EXPECT_TRUE(again.memoText()->document()->isEmpty());
+    MainWindow& again = Start();
+    EXPECT_TRUE(again.editor()->document()->isEmpty());
 }
 
 TEST_F(Window, closeThatCannotWriteNamesTheFailingFileAndKeepsTheOldOnes) {
     Write("data/reader.ini", "[Speech]\r\nRUSSIAN=Nicolai\r\n");
     Write("data/text.txt", "old text");
-    TFormReader& w = Start();
-    w.SBNewClick();
-    w.SettingsChanged = true;
+    MainWindow& w = Start();
+    w.clearText();
+    w.markSettingsChanged();
     chmod((dir + "/data").c_str(), 0555);
     rlimit saved{};
     bool limited = access((dir + "/data").c_str(), W_OK) == 0;  // root ignores modes
@@ -211,69 +210,67 @@ TEST_F(Window, closeThatCannotWriteNamesTheFailingFileAndKeepsTheOldOnes) {
     EXPECT_EQ(Read("data/text.txt"), "old text");
 }
 
-TEST_F(Window, everyControlIsFoundByNameWithItsHint) {
+// As a screen reader finds them: by accessible name, each with its hint.
+TEST_F(Window, everyControlIsFoundByItsAccessibleNameWithItsHint) {
     Start();
     const std::pair<const char*, const char*> controls[] = {
-        {"SBNew", "Clear"},
-        {"SBSave", "Save text "},
-        {"SBOpen", "Load text for reading"},
-        {"SBClip", "Paste text from clipboard"},
-        {"SBHTML2TXT", "Transform  HTML to text"},
-        {"SpeedButton5", "Find in text"},
-        {"SBSay", "Say text/Pause"},
-        {"SBRepeat", "Repeat text"},
-        {"SpeedButton3", "Speech settings"},
-        {"SpeedButton2", "Options"},
-        {"SpeedButton1", "Font settings"},
-        {"SBExit", "Exit"},
-        {"EdRURep", "Repeat Russian Word/Sentence"},
-        {"EdENRep", "Repeat English Word/Sentence"},
-        {"Button2", "Transformation  DOS to WIN"},
-        {"TSheetSpeech", "Settings for SpeechEngines"},
-        {"TSheetOptions", "Options"},
-        {"GroupBox3", "Font "},
+        {"Clear", "Clear"},
+        {"Save text", "Save text "},
+        {"Load text for reading", "Load text for reading"},
+        {"Paste text from clipboard", "Paste text from clipboard"},
+        {"Transform  HTML to text", "Transform  HTML to text"},
+        {"Find in text", "Find in text"},
+        {"Say text/Pause", "Say text/Pause"},
+        {"Repeat text", "Repeat text"},
+        {"Speech settings", "Speech settings"},
+        {"Font settings", "Font settings"},
+        {"Exit", "Exit"},
+        {"Repeat Russian Word/Sentence", "Repeat Russian Word/Sentence"},
+        {"Repeat English Word/Sentence", "Repeat English Word/Sentence"},
+        {"Dos2Win", "Transformation  DOS to WIN"},
+        {"Speech", "Settings for SpeechEngines"},
+        {"Repeating a words", ""},
+        {"Repeaing a sentences", ""},
+        {"Font Name", ""},
+        {"Text", ""},
+        {"Document file", ""},
+        {"Progress", ""},
+        {"Choose font", ""},
+        {"Choose Russian voice", "Choose Russian voice"},
+        {"Speed of the English speech", "Speed of the English speech"},
     };
     for (auto [name, hint] : controls) {
-        QWidget* w = Find<QWidget>(name);
+        QWidget* w = test::FindAccessible(window.get(), name);
         ASSERT_NE(w, nullptr) << name;
         EXPECT_EQ(w->toolTip(), QString::fromUtf8(hint)) << name;
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-        ASSERT_NE(a, nullptr) << name;
-        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << name;
     }
-    for (const char* name :
-         {"ToolBar5",     "ToolBar2",   "TBarExit",      "PageControl1", "PagesDocument",
-          "TabSheet1",    "TSheeHTML",  "STextFileName", "MemoText",     "StatusBar",
-          "ProgressBar1", "ChBRepWord", "ChBRepSent",    "EdFontName",   "EdFontSize",
-          "EdFontColor",  "Button1",    "GroupBox1",     "CBoxRU",       "CBoxEN",
-          "TrBarRU",      "TrBarEN"})
-        EXPECT_NE(Find<QWidget>(name), nullptr) << name;
+    EXPECT_EQ(test::FindAccessible<QGroupBox>(window.get(), "Font")->toolTip(),
+              QStringLiteral("Font "));
 }
 
 TEST_F(Window, settingsPageButtonsWorkAsOneGroupThatMayBeAllUp) {
-    Start();
-    auto* pages = Find<QStackedWidget>("PageControl1");
-    auto* speech = Find<QToolButton>("SpeedButton3");
-    auto* options = Find<QToolButton>("SpeedButton2");
+    MainWindow& w = Start();
+    auto* speech = test::FindAccessible<QToolButton>(window.get(), "Speech settings");
+    auto* options = test::FindAccessible<QToolButton>(window.get(), "Options");
     EXPECT_TRUE(speech->isChecked());
-    EXPECT_EQ(pages->currentIndex(), 0);
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Speech);
     options->click();
-    EXPECT_EQ(pages->currentIndex(), 1);
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Options);
     EXPECT_TRUE(options->isChecked());
     EXPECT_FALSE(speech->isChecked());
     options->click();  // the lowered one comes up; the page stays
     EXPECT_FALSE(options->isChecked());
-    EXPECT_EQ(pages->currentIndex(), 1);
-    Find<QToolButton>("SpeedButton1")->click();
-    EXPECT_EQ(pages->currentIndex(), 2);
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Options);
+    test::FindAccessible<QToolButton>(window.get(), "Font settings")->click();
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Font);
 }
 
 TEST_F(Window, modeBoxesSwitchByMouseButNotByKeyboard) {
-    TFormReader& w = Start();
-    auto* word = Find<QCheckBox>("ChBRepWord");
-    auto* sent = Find<QCheckBox>("ChBRepSent");
+    MainWindow& w = Start();
+    auto* word = test::FindAccessible<QCheckBox>(window.get(), "Repeating a words");
+    auto* sent = test::FindAccessible<QCheckBox>(window.get(), "Repeaing a sentences");
     w.show();
-    Find<QToolButton>("SpeedButton2")->click();
+    test::FindAccessible<QToolButton>(window.get(), "Options")->click();
     QTest::mouseClick(word, Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_TRUE(word->isChecked());
@@ -287,12 +284,12 @@ TEST_F(Window, modeBoxesSwitchByMouseButNotByKeyboard) {
     QApplication::processEvents();
     EXPECT_TRUE(word->isChecked());
     EXPECT_TRUE(sent->isChecked());  // both checked: sentence mode rules
-    EXPECT_TRUE(w.SentenceMode());
+    EXPECT_TRUE(w.options().sentenceMode);
 }
 
 TEST_F(Window, repeatCountsStayBetweenOneAndTenAndTakeNoTyping) {
     Start();
-    auto* ru = Find<QSpinBox>("EdRURep");
+    auto* ru = test::FindAccessible<QSpinBox>(window.get(), "Repeat Russian Word/Sentence");
     EXPECT_EQ(ru->value(), 1);
     ru->stepDown();
     EXPECT_EQ(ru->value(), 1);
@@ -306,10 +303,35 @@ TEST_F(Window, repeatCountsStayBetweenOneAndTenAndTakeNoTyping) {
 
 TEST_F(Window, lineCountLeavesOutALastEmptyLine) {
     Write("data/text.txt", "one\r\ntwo\r\n");
-    TFormReader& w = Start();
-    EXPECT_EQ(w.panelText(2), QStringLiteral("Strings: 2"));
-    EXPECT_EQ(w.editorLineCount(), 2);
+    MainWindow& w = Start();
+    EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
+    EXPECT_EQ(w.editor()->lineCount(), 2);
 }
+
+// A click toggles its box first; the pairing then switches the mode and keeps one box checked.
+struct BoxCase {
+    const char* name;
+    ModeBoxes before;  // after the click's own toggle
+    bool wordBox;      // otherwise the sentence box was clicked
+    ModeBoxes after;
+};
+
+class ModeBoxClick : public testing::TestWithParam<BoxCase> {};
+
+TEST_P(ModeBoxClick, switchesTheModeAndKeepsOneBoxChecked) {
+    const BoxCase& c = GetParam();
+    const ModeBoxes b = c.wordBox ? afterWordBoxClick(c.before) : afterSentenceBoxClick(c.before);
+    EXPECT_EQ(b.sentence, c.after.sentence);
+    EXPECT_EQ(b.word, c.after.word);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ModeBoxClick,
+    testing::Values(BoxCase{"wordBoxInSentenceMode", {true, true}, true, {false, true}},
+                    BoxCase{"wordBoxInWordMode", {false, false}, true, {true, false}},
+                    BoxCase{"sentenceBoxInSentenceMode", {false, false}, false, {false, true}},
+                    BoxCase{"sentenceBoxInWordMode", {true, true}, false, {true, false}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vernalo

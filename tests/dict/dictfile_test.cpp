@@ -27,7 +27,7 @@ class ParseDictionaryCases : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseDictionaryCases, storesWhatTheLinesSay) {
     const ParseCase& c = GetParam();
-    TDictionary d;
+    Dictionary d;
     DictParseResult r = ParseDictionary(c.file, d);
     EXPECT_EQ(r.entriesStored, c.stored);
     for (const auto& [key, value] : c.present)
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
 
 TEST(LoadDictionaryFile, missingFileFailsAndLeavesTheMap) {
-    TDictionary d;
+    Dictionary d;
     d.Assign(u"x", u"y");
     std::string error;
     EXPECT_FALSE(LoadDictionaryFile("/nonexistent/readerru.dic", d, nullptr, &error));
@@ -82,7 +82,7 @@ TEST(LoadDictionaryFile, readsAFileAndReportsProgressToTheEnd) {
         for (int i = 0; i < 1000; ++i)
             f << "w" << i << "=v" << i << "\r\n";
     }
-    TDictionary d;
+    Dictionary d;
     DictParseResult r;
     std::size_t lastDone = 0, total = 0;
     ASSERT_TRUE(LoadDictionaryFile(path, d, &r, nullptr, [&](std::size_t done, std::size_t all) {

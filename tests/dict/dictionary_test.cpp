@@ -7,15 +7,15 @@
 namespace vernalo {
 namespace {
 
-TEST(TDictionary, absentKeyIsEmptyAndStaysAbsent) {
-    TDictionary d;
+TEST(Dictionary, absentKeyIsEmptyAndStaysAbsent) {
+    Dictionary d;
     EXPECT_EQ(d.Lookup(u"word"), u"");
     EXPECT_EQ(d.Lookup(u"word"), u"");
     EXPECT_EQ(d.size(), 0u);  // lookups do not grow the store
 }
 
-TEST(TDictionary, assignAfterLookupAndLaterAssignWin) {
-    TDictionary d;
+TEST(Dictionary, assignAfterLookupAndLaterAssignWin) {
+    Dictionary d;
     EXPECT_EQ(d.Lookup(u"kg"), u"");
     d.Assign(u"kg", u"kilogram");
     EXPECT_EQ(d.Lookup(u"kg"), u"kilogram");
@@ -26,8 +26,8 @@ TEST(TDictionary, assignAfterLookupAndLaterAssignWin) {
     EXPECT_EQ(d.Lookup(u"kg"), u"");
 }
 
-TEST(TDictionary, keysAreExactStrings) {
-    TDictionary d;
+TEST(Dictionary, keysAreExactStrings) {
+    Dictionary d;
     d.Assign(u"Hello", u"Heh-low");
     EXPECT_EQ(d.Lookup(u"hello"), u"");
     EXPECT_EQ(d.Lookup(u"Hello "), u"");
@@ -36,8 +36,8 @@ TEST(TDictionary, keysAreExactStrings) {
     EXPECT_EQ(d.Lookup(u"Hello"), u"Heh-low");
 }
 
-TEST(TDictionary, holdsTextOutsideTheCodePage) {
-    TDictionary d;
+TEST(Dictionary, holdsTextOutsideTheCodePage) {
+    Dictionary d;
     d.Assign(u"café", u"ка фе");
     d.Assign(u"кафе", u"caf\u00E9 \U0001F600");
     d.Assign(u"\u0098", u"x");  // the unassigned byte still round-trips
@@ -47,8 +47,8 @@ TEST(TDictionary, holdsTextOutsideTheCodePage) {
     EXPECT_EQ(d.Lookup(u"\u0098"), u"x");
 }
 
-TEST(TDictionary, manyEntriesSurviveGrowth) {
-    TDictionary d;
+TEST(Dictionary, manyEntriesSurviveGrowth) {
+    Dictionary d;
     for (int i = 0; i < 50000; ++i) {
         std::u16string k = u"k";
         for (char c : std::to_string(i))
@@ -59,15 +59,6 @@ TEST(TDictionary, manyEntriesSurviveGrowth) {
     EXPECT_EQ(d.Lookup(u"k0"), u"k0v");
     EXPECT_EQ(d.Lookup(u"k49999"), u"k49999v");
     EXPECT_EQ(d.Lookup(u"k50000"), u"");
-}
-
-TEST(DictStore, languageTagPicksTheMap) {
-    DictStore s;
-    s.ForLanguage("RU").Assign(u"а", u"1");
-    s.ForLanguage("EN").Assign(u"a", u"2");
-    EXPECT_EQ(s.DictRU.Lookup(u"а"), u"1");
-    EXPECT_EQ(s.DictEN.Lookup(u"a"), u"2");
-    EXPECT_EQ(s.DictRU.Lookup(u"a"), u"");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "documents/htmltortf.h"
 #include "documents/rtfreader.h"
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 namespace {

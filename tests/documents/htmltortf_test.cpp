@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "documents/textcodec.h"
+#include "documents/htmlentities.h"
+#include "support/casename.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 namespace {
@@ -25,6 +27,10 @@ struct Case {
     const char* html;  // UTF-8, line breaks already CR LF
     const char* body;  // what stands between the header and the closing "}"
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HtmlToRtfCases : public testing::TestWithParam<Case> {};
 
@@ -69,9 +75,7 @@ const Case kCases[] = {
     // Blanks, &nbsp and line breaks.
     {"blanksAndNbspShrinkToOne", "<p>a   &nbsp;b</p>.", "\\pard  a b\\par \\par "},
     {"nbspAloneIsTrimmedAway", "<p>&nbsp;</p>.", "\\pard \\par "},
-    {"otherReferencesStayAsWritten", "<p>a&amp;b&lt;</p>.", "\\pard  a&amp;b&lt;\\par \\par "},
     {"preLineBreaksGiveOnePar", "<pre>a\r\n\r\nb</pre>.", " a\\par b"},
-    {"flowingLineBreaksAreCopied", "<p>a\r\n\r\nb</p>.", "\\pard  a\r\n\r\nb\\par \\par "},
     {"blankAfterBreakDroppedWhenBlankCameBefore", "<pre>a \r\n b</pre>.", " a \\par b"},
     // Scripts.
     {"scriptContentDisappears", "<p>x<script>if (a < b) go();</script>y</p>.",
@@ -99,8 +103,84 @@ const Case kCases[] = {
      "b\\par \\par "},
 };
 
-INSTANTIATE_TEST_SUITE_P(Scan, HtmlToRtfCases, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& i) { return i.param.name; });
+INSTANTIATE_TEST_SUITE_P(Scan, HtmlToRtfCases, testing::ValuesIn(kCases), test::CaseName);
+
+// In flowing text a source line break parts words like a blank; with flow cleared it keeps
+// its own rule.
+const Case kLineBreakCases[] = {
+    {"flowingCrLfIsABlank", "<p>under\r\nthe</p>.", "\\pard  under the\\par \\par "},
+    {"flowingBreaksShrinkToOneBlank", "<p>a\r\n\r\nb</p>.", "\\pard  a b\\par \\par "},
+    {"flowingLoneLf", "<p>a\nb</p>.", "\\pard  a b\\par \\par "},
+    {"flowingLoneCr", "<p>a\rb</p>.", "\\pard  a b\\par \\par "},
+    {"flowingBlanksAroundABreak", "<p>a \r\n b</p>.", "\\pard  a b\\par \\par "},
+    {"flowingBreakRightAfterBr", "<p>a<br>\r\nb</p>.", "\\pard  a\\par  b\\par \\par "},
+    {"flowingBreakAndNbsp", "<p>a\r\n&nbsp;b</p>.", "\\pard  a b\\par \\par "},
+    {"listLoneLfIsCopied", "<li>a\nb<p>", " -  a\nb\\pard "},
+};
+
+INSTANTIATE_TEST_SUITE_P(LineBreaks, HtmlToRtfCases, testing::ValuesIn(kLineBreakCases),
+                         test::CaseName);
+
+// Character references become their characters, written as any other; what is not a
+// reference HTML knows, with its ";", stays as written.
+const Case kReferenceCases[] = {
+    {"ampAndLt", "<p>a&amp;b&lt;</p>.", "\\pard  a&b<\\par \\par "},
+    {"escapedReferenceDecodedOnce", "<p>&amp;amp;</p>.", "\\pard  &amp;\\par \\par "},
+    {"gtQuotAposAreNoMarkup", "<p>&lt;b&gt;&quot;&apos;</p>.", "\\pard  <b>\"'\\par \\par "},
+    {"namesInWindows1251", "<p>&laquo;&raquo;&mdash;&ndash;&hellip;&copy;&euro;</p>.",
+     "\\pard  \xAB\xBB\x97\x96\x85\xA9\x88\\par \\par "},
+    {"nameOutsideCodePage", "<p>&hearts;</p>.", "\\pard  \\u9829?\\par \\par "},
+    {"nameOutsideBasicPlane", "<p>&Afr;</p>.", "\\pard  \\u-10187?\\u-8956?\\par \\par "},
+    {"namesAreCaseSensitive", "<p>&AMP;&Amp;</p>.", "\\pard  &&Amp;\\par \\par "},
+    {"nameWithoutSemicolon", "<p>a&amp b&copy</p>.", "\\pard  a&amp b&copy\\par \\par "},
+    {"unknownName", "<p>&bogus;&;</p>.", "\\pard  &bogus;&;\\par \\par "},
+    {"nameForTwoCharacters", "<p>&bne;</p>.", "\\pard  &bne;\\par \\par "},
+    {"decimal", "<p>&#187;&#0065;</p>.",
+     "\\pard  \xBB"
+     "A\\par \\par "},
+    {"hexadecimal", "<p>&#xAB;&#X41;&#x1F600;</p>.",
+     "\\pard  \xAB"
+     "A\\u-10179?\\u-8704?\\par \\par "},
+    {"decodedMarkupCharacterEscaped", "<p>&#123;&#92;</p>.", "\\pard  \\{\\\\\\par \\par "},
+    {"surrogateStaysAsWritten", "<p>&#55357;&#xDE00;</p>.", "\\pard  &#55357;&#xDE00;\\par \\par "},
+    {"zeroAndOutOfRangeStay", "<p>&#0;&#x110000;&#99999999999999;</p>.",
+     "\\pard  &#0;&#x110000;&#99999999999999;\\par \\par "},
+    {"malformedNumbersStay", "<p>&#;&#x;&#12a;&#65</p>.", "\\pard  &#;&#x;&#12a;&#65\\par \\par "},
+    {"decodedBlankResetsTheCounters", "<p>a &#32; b</p>.", "\\pard  a   b\\par \\par "},
+    {"referenceEndingTheText", "<p>a&amp;", "\\pard  a&\\par "},
+    {"nbspWithoutSemicolonKeepsNextCharacter", "<p>a&nbspX</p>.", "\\pard  a X\\par \\par "},
+    {"nbspWithSemicolon", "<p>a&nbsp;b</p>.", "\\pard  a b\\par \\par "},
+    {"nbspAtTheEnd", "<p>a&nbsp", "\\pard  a\\par "},
+};
+
+INSTANTIATE_TEST_SUITE_P(References, HtmlToRtfCases, testing::ValuesIn(kReferenceCases),
+                         test::CaseName);
+
+// A character outside the basic plane is one character: never cut in two, and the last one
+// of the text is left out whole.
+const Case kWideCharacterCases[] = {
+    {"lastCharacterWide", "<p>x\xF0\x9F\x98\x80", "\\pard  x\\par "},
+    {"wideCharacterBeforeTheLast", "<p>x\xF0\x9F\x98\x80y", "\\pard  x\\u-10179?\\u-8704?\\par "},
+    {"nbspBeforeWideCharacter",
+     "<p>a&nbsp\xF0\x9F\x98\x80"
+     "b",
+     "\\pard  a \\u-10179?\\u-8704?\\par "},
+};
+
+INSTANTIATE_TEST_SUITE_P(WideCharacters, HtmlToRtfCases, testing::ValuesIn(kWideCharacterCases),
+                         test::CaseName);
+
+TEST(HtmlEntities, areSortedForTheSearchAndFound) {
+    const auto table = HtmlEntities();
+    ASSERT_GT(table.size(), 2000u);
+    for (std::size_t i = 1; i < table.size(); ++i)
+        ASSERT_LT(table[i - 1].name, table[i].name) << i;
+    for (const HtmlEntity& e : table)
+        ASSERT_EQ(HtmlEntityCharacter(e.name), e.character) << e.name;
+    EXPECT_EQ(HtmlEntityCharacter("amp"), U'&');
+    EXPECT_EQ(HtmlEntityCharacter("am"), 0u);
+    EXPECT_EQ(HtmlEntityCharacter("zzzz"), 0u);
+}
 
 TEST(HtmlToRtfConverter, readTagNameDropsDigitsAndStopsAtBlankOrGreaterThan) {
     struct {
@@ -108,8 +188,18 @@ TEST(HtmlToRtfConverter, readTagNameDropsDigitsAndStopsAtBlankOrGreaterThan) {
         const char* name;
         std::size_t endPos;
     } const cases[] = {
-        {"h2 class=x>", "h", 3}, {"/H1>", "/H", 4},  {"br/>x", "br/", 4}, {"!-- c -->", "!--", 4},
-        {"p\tx>", "p\tx", 4},    {"tail", "tai", 4}, {"> x", "", 1},
+        {"h2 class=x>", "h", 3},
+        {"/H1>", "/H", 4},
+        {"br/>x", "br/", 4},
+        {"!-- c -->", "!--", 4},
+        {"p\tx>", "p\tx", 4},
+        {"tail", "tai", 4},
+        {"> x", "", 1},
+        {"\xF0\x9F\x98\x80"
+         "a>",
+         "\xF0\x9F\x98\x80"
+         "a",
+         3},
     };
     for (const auto& c : cases) {
         const std::u16string text = Utf8ToUtf16(c.text);

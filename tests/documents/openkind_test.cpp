@@ -6,16 +6,22 @@
 
 #include <string>
 
-#include "documents/textcodec.h"
+#include "support/casename.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 namespace {
 
 struct KeyCase {
+    const char* name;
     const char* path;
     const char* key;
     OpenRoad road;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OpenKindCases : public testing::TestWithParam<KeyCase> {};
 
@@ -28,25 +34,26 @@ TEST_P(OpenKindCases, keyAndRoad) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, OpenKindCases,
-    testing::Values(KeyCase{"/home/ann/Notes.Txt", "TXT", OpenRoad::Editor},
-                    KeyCase{"/home/ann/notes.txt", "TXT", OpenRoad::Editor},
-                    KeyCase{"/home/ann/report.docx", "DOC", OpenRoad::Editor},
-                    KeyCase{"/home/ann/book.rtf2", "RTF", OpenRoad::Editor},
-                    KeyCase{"/home/ann/old.DOC", "DOC", OpenRoad::Editor},
-                    KeyCase{"/home/ann/page.htm", "HTM", OpenRoad::Browser},
-                    KeyCase{"/home/ann/page.asp", "ASP", OpenRoad::Browser},
-                    KeyCase{"/home/ann/data.csv", "CSV", OpenRoad::Browser},
-                    KeyCase{"/home/ann/a.tx", "TX", OpenRoad::Browser},
-                    KeyCase{"/home/ann/ends.", "", OpenRoad::Browser},
+    testing::Values(KeyCase{"mixedCaseTxt", "/home/ann/Notes.Txt", "TXT", OpenRoad::Editor},
+                    KeyCase{"txt", "/home/ann/notes.txt", "TXT", OpenRoad::Editor},
+                    KeyCase{"docx", "/home/ann/report.docx", "DOC", OpenRoad::Editor},
+                    KeyCase{"rtf2", "/home/ann/book.rtf2", "RTF", OpenRoad::Editor},
+                    KeyCase{"upperCaseDoc", "/home/ann/old.DOC", "DOC", OpenRoad::Editor},
+                    KeyCase{"htm", "/home/ann/page.htm", "HTM", OpenRoad::Browser},
+                    KeyCase{"asp", "/home/ann/page.asp", "ASP", OpenRoad::Browser},
+                    KeyCase{"csv", "/home/ann/data.csv", "CSV", OpenRoad::Browser},
+                    KeyCase{"tx", "/home/ann/a.tx", "TX", OpenRoad::Browser},
+                    KeyCase{"endsWithDot", "/home/ann/ends.", "", OpenRoad::Browser},
                     // No "." anywhere: the first three characters of the path.
-                    KeyCase{"/home/ann/readme", "/HO", OpenRoad::Browser},
-                    KeyCase{"txtfile", "TXT", OpenRoad::Editor},
+                    KeyCase{"noDotTakesThePathStart", "/home/ann/readme", "/HO", OpenRoad::Browser},
+                    KeyCase{"noDotTxtFile", "txtfile", "TXT", OpenRoad::Editor},
                     // The "." of a folder name decides when the file name has none.
-                    KeyCase{"C:/old.dir/readme", "DIR", OpenRoad::Browser},
-                    KeyCase{"/srv/v1.txt/readme", "TXT", OpenRoad::Editor},
-                    KeyCase{"/home/ann/.bashrc", "BAS", OpenRoad::Browser},
+                    KeyCase{"folderDotDecides", "C:/old.dir/readme", "DIR", OpenRoad::Browser},
+                    KeyCase{"txtFolderDecides", "/srv/v1.txt/readme", "TXT", OpenRoad::Editor},
+                    KeyCase{"dotFile", "/home/ann/.bashrc", "BAS", OpenRoad::Browser},
                     // Cyrillic letters are upper-cased too, and are not the Latin key.
-                    KeyCase{"/home/ann/файл.тхт", "ТХТ", OpenRoad::Browser}));
+                    KeyCase{"cyrillicExtension", "/home/ann/файл.тхт", "ТХТ", OpenRoad::Browser}),
+    test::CaseName);
 
 TEST(OpenDialogFilter, listsFiveEntriesWithTextFilesFirst) {
     const std::string filter(kOpenDialogFilter);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "documents/textcodec.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 
@@ -23,7 +23,7 @@ struct Piece {
     std::u16string speech;  // empty: same as text
     Lang lang;
     bool sentenceEnd = false;
-    long to = 0;  // ReadPos after the piece; 0: not checked
+    long to = 0;  // readPos after the piece; 0: not checked
 };
 
 struct Case {
@@ -38,21 +38,20 @@ void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
 }
 
-Lang LangOf(bool r, bool e) {
-    return r ? ru : e ? en : none;
+Lang LangOf(std::optional<Language> l) {
+    return !l ? none : *l == Language::Russian ? ru : en;
 }
 
 struct Fixture {
-    DictStore dicts;
+    DictionaryStore dicts;
     Segmenter seg{dicts};
     explicit Fixture(const Case& c) {
         for (auto& [k, v] : c.dictRU)
-            dicts.DictRU.Assign(k, v);
+            dicts[Language::Russian].Assign(k, v);
         for (auto& [k, v] : c.dictEN)
-            dicts.DictEN.Assign(k, v);
-        seg.EnabledRU = [on = c.ruOn] { return on; };
-        seg.EnabledEN = [on = c.enOn] { return on; };
-        seg.SetText(c.text);
+            dicts[Language::English].Assign(k, v);
+        seg.enabled = {{c.ruOn, c.enOn}};
+        seg.setText(c.text);
     }
 };
 
@@ -72,13 +71,12 @@ class Words : public testing::TestWithParam<Case> {};
 TEST_P(Words, cutAsReadAloud) {
     Fixture f(GetParam());
     std::size_t i = 0;
-    while (f.seg.ReadPos <= f.seg.ReadLength) {
+    while (f.seg.readPos <= f.seg.readLength) {
         ASSERT_LT(i, GetParam().pieces.size()) << "more words than expected";
-        TResultWord w = f.seg.NextWord();
+        WordPiece w = f.seg.nextWord();
         const Piece& want = GetParam().pieces[i];
-        ExpectPiece(want, w.Text, w.Speech, LangOf(w.Russian, w.English), f.seg.ReadPos, i);
-        EXPECT_EQ(w.SentenceEnd, want.sentenceEnd) << "piece " << i;
-        EXPECT_FALSE(w.Russian && w.English);
+        ExpectPiece(want, w.text, w.speech, LangOf(w.language), f.seg.readPos, i);
+        EXPECT_EQ(w.sentenceEnd, want.sentenceEnd) << "piece " << i;
         ++i;
     }
     EXPECT_EQ(i, GetParam().pieces.size());
@@ -94,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
              {{u"Hello,", {}, en, false, 7}, {u" world.", {}, en, true, 14}}},
         Case{"scriptChangeSplits", u"мирhello", {{u"мир", {}, ru, false, 4}, {u"hello", {}, en}}},
         Case{"leadingStopAndSpaceAbsorbed", u". Hello", {{u". Hello", {}, en}}},
-        Case{"gapBeforeLetterAfterDigit", u"5кг ", {{u"5 кг", {}, ru, false, 5}}},
+        Case{"gapBeforeLetterAfterDigit", u"5кг ", {{u"5 кг ", {}, ru, false, 5}}},
         Case{"digitGroupsJoin", u"12 345 apples", {{u"12345 apples", {}, en}}},
         Case{"apostropheMakesAGap", u"don't", {{u"don' t", {}, en}}},
         Case{"tabIsNoSeparator", u"a\tb", {{u"a\t b", {}, en}}},
@@ -141,48 +139,93 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"emptyText", u"", {}}),
     Name);
 
+// A word spoken in its assembled form keeps the separator that ended it, so the next word
+// is not run on; a comma between two digits belongs to the number.
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, Words,
+    testing::Values(
+        Case{"versionNumber",
+             u"Version 2.1 is out.",
+             {{u"Version ", {}, en, false, 9},
+              {u"2.1 is ", {}, en, false, 16},
+              {u"out.", {}, en, true}}},
+        Case{"russianAgeWithComma",
+             u"Мне 25 лет, ему 30.",
+             {{u"Мне ", {}, ru},
+              {u"25 лет,", {}, ru, false, 12},
+              {u" ему ", {}, ru},
+              {u"30.", {}, none}}},
+        Case{"yearBeforeComma",
+             u"In 1999, we met.",
+             {{u"In ", {}, en}, {u"1999 we ", {}, en, false, 13}, {u"met.", {}, en, true}}},
+        Case{"lineBreakEndsAnAssembledWord",
+             u"5кг\nx",
+             {{u"5 кг\n", {}, ru, false, 5}, {u"x", {}, en}}},
+        Case{"stopEndsAnAssembledWordWithoutIt",
+             u"5кг. x",
+             {{u"5 кг", {}, ru, true, 5}, {u" x", {}, en}}},
+        Case{"keyHasNoSeparatorButTextHas",
+             u"5кг ",
+             {{u"5 кг ", u"пять кило", ru}},
+             true,
+             true,
+             {{u"5 кг", u"пять кило"}}},
+        Case{"decimalComma", u"Цена 3,5 руб.", {{u"Цена ", {}, ru}, {u"3,5 руб", {}, ru, true}}},
+        Case{"commaInsideANumberEndsNothing",
+             u"abc3,5 def",
+             {{u"abc3,5 ", {}, en}, {u"def", {}, en}}},
+        Case{"thousandsCommasAtTheEnd", u"1,000,000", {{u"1,000,000", {}, none}}},
+        Case{"commaBeforeALetterStaysASeparator", u"5,кг", {{u"5 кг", {}, ru}}},
+        Case{"commaAtTheStartStaysASeparator", u",5 a", {{u"5 a", {}, en}}},
+        Case{"commaAfterTheLastDigitStaysASeparator",
+             u"a 1, 2",
+             {{u"a ", {}, en}, {u"12", {}, none}}},
+        Case{"digitsAtTheEnd", u"Call 911!", {{u"Call ", {}, en}, {u"911!", {}, none, false, 10}}},
+        Case{"decimalCommaWithRussianOff", u"3,5", {{u"3,5", {}, none}}, false, true}),
+    Name);
+
 TEST(Segmenter, gapCarriesIntoTheNextWordsKey) {
-    DictStore d;
-    d.DictEN.Assign(u"pear", u"PLAIN");
-    d.DictEN.Assign(u" pear", u"GAPPED");
+    DictionaryStore d;
+    d[Language::English].Assign(u"pear", u"PLAIN");
+    d[Language::English].Assign(u" pear", u"GAPPED");
     Segmenter s(d);
-    s.SetText(u"apple5 pear");
-    TResultWord first = s.NextWord();
-    EXPECT_EQ(first.Text, u"apple5");
-    EXPECT_TRUE(s.NeedGap);
-    TResultWord second = s.NextWord();
-    EXPECT_EQ(second.Text, u"pear");  // raw, no other character in it
-    EXPECT_EQ(second.Replacement, u"GAPPED");
-    EXPECT_FALSE(s.NeedGap);
+    s.setText(u"apple5 pear");
+    WordPiece first = s.nextWord();
+    EXPECT_EQ(first.text, u"apple5 ");
+    EXPECT_TRUE(s.needGap);
+    WordPiece second = s.nextWord();
+    EXPECT_EQ(second.text, u"pear");  // raw, no other character in it
+    EXPECT_EQ(second.replacement, u"GAPPED");
+    EXPECT_FALSE(s.needGap);
 }
 
 TEST(Segmenter, needGapOutlivesTheText) {
-    DictStore d;
+    DictionaryStore d;
     Segmenter s(d);
-    s.SetText(u"x1");
-    s.NextWord();
-    EXPECT_TRUE(s.NeedGap);
-    s.SetText(u"5кг");
-    s.ReadPos = 1;
-    EXPECT_EQ(s.NextWord().Text, u"5 кг");
-    s.SetText(u"1");
-    s.ReadPos = 1;
-    s.NextWord();
-    s.SetText(u"ab1");  // the gap owed goes before the first letter of the next text
-    s.ReadPos = 1;
-    EXPECT_EQ(s.NextWord().Text, u" ab1");
+    s.setText(u"x1");
+    s.nextWord();
+    EXPECT_TRUE(s.needGap);
+    s.setText(u"5кг");
+    s.readPos = 1;
+    EXPECT_EQ(s.nextWord().text, u"5 кг");
+    s.setText(u"1");
+    s.readPos = 1;
+    s.nextWord();
+    s.setText(u"ab1");  // the gap owed goes before the first letter of the next text
+    s.readPos = 1;
+    EXPECT_EQ(s.nextWord().text, u" ab1");
 }
 
 TEST(Segmenter, pastTheEndReturnsAnEmptyPiece) {
-    DictStore d;
+    DictionaryStore d;
     Segmenter s(d);
-    s.SetText(u"abc");
-    s.ReadPos = 4;
-    TResultWord w = s.NextWord();
-    EXPECT_TRUE(w.Text.empty() && w.Speech.empty() && !w.Russian && !w.English);
-    EXPECT_EQ(s.ReadPos, 4);
-    TResultSentence st = s.NextSentence();
-    EXPECT_TRUE(st.Speech.empty() && !st.Russian && !st.English);
+    s.setText(u"abc");
+    s.readPos = 4;
+    WordPiece w = s.nextWord();
+    EXPECT_TRUE(w.text.empty() && w.speech.empty() && !w.language);
+    EXPECT_EQ(s.readPos, 4);
+    SentencePiece st = s.nextSentence();
+    EXPECT_TRUE(st.speech.empty() && !st.language);
 }
 
 class Sentences : public testing::TestWithParam<Case> {};
@@ -190,12 +233,11 @@ class Sentences : public testing::TestWithParam<Case> {};
 TEST_P(Sentences, cutAsReadAloud) {
     Fixture f(GetParam());
     std::size_t i = 0;
-    while (f.seg.ReadPos <= f.seg.ReadLength) {
+    while (f.seg.readPos <= f.seg.readLength) {
         ASSERT_LT(i, GetParam().pieces.size()) << "more sentences than expected";
-        TResultSentence s = f.seg.NextSentence();
-        ExpectPiece(GetParam().pieces[i], s.Text, s.Speech, LangOf(s.Russian, s.English),
-                    f.seg.ReadPos, i);
-        EXPECT_FALSE(s.Russian && s.English);
+        SentencePiece s = f.seg.nextSentence();
+        ExpectPiece(GetParam().pieces[i], s.text, s.speech, LangOf(s.language),
+                    f.seg.readPos, i);
         ++i;
     }
     EXPECT_EQ(i, GetParam().pieces.size());
@@ -228,6 +270,20 @@ INSTANTIATE_TEST_SUITE_P(
              {},
              {{u"Hello", u"Heh-low"}}},
         Case{"emptyText", u"", {}}),
+    Name);
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, Sentences,
+    testing::Values(
+        Case{"versionNumber", u"Version 2.1 is out.", {{u"Version 2.1 is out.", {}, en}}},
+        Case{"decimalComma", u"Цена 3,5 руб.", {{u"Цена 3,5 руб", {}, ru}}},
+        Case{"digitsAtTheEndHaveNoLanguage",
+             u"Мне 25 лет, ему 30.",
+             {{u"Мне 25 лет, ему ", {}, ru, false, 17}, {u"", {}, none, false, 20}}},
+        Case{"digitsAtTheEndAfterEnglish",
+             u"Call 911!",
+             {{u"Call ", {}, en, false, 6}, {u"", {}, none, false, 10}}},
+        Case{"decimalCommaWithEnglishOff", u"3,5", {{u"3,5", {}, ru}}, true, false}),
     Name);
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -47,6 +48,33 @@ std::vector<std::int16_t> MonitorSamples(std::size_t fromByte, std::size_t toByt
     return s;
 }
 
+// A sample above this is sound; the sink's monitor records silence as zeros.
+constexpr int kLoud = 300;
+
+// The recording from byte `from` on, once it ends in `quiet` of silence (after some sound, with
+// `afterSound`), cut after its last loud sample. The recorder lags behind the device by a
+// varying amount: only then is what was played before all recorded. Nothing when the recording
+// did not go quiet within `limit`.
+std::optional<std::vector<std::int16_t>> RecordingUntilQuiet(std::size_t from,
+                                                             std::chrono::milliseconds quiet,
+                                                             bool afterSound,
+                                                             Clock::duration limit = 10s) {
+    const auto deadline = Clock::now() + limit;
+    const auto quietSamples = static_cast<std::size_t>(kSampleRate * quiet.count() / 1000);
+    for (;;) {
+        std::vector<std::int16_t> s = MonitorSamples(from, MonitorSize());
+        std::size_t end = s.size();  // one past the last loud sample
+        while (end > 0 && std::abs(s[end - 1]) <= kLoud)
+            --end;
+        if ((end > 0 || !afterSound) && s.size() - end >= quietSamples) {
+            s.resize(end);
+            return s;
+        }
+        if (Clock::now() > deadline) return std::nullopt;
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
 // How long the audio is loud: 50 ms windows well above the noise floor.
 double LoudSeconds(const std::vector<std::int16_t>& s) {
     std::size_t loud = 0;
@@ -54,6 +82,10 @@ double LoudSeconds(const std::vector<std::int16_t>& s) {
         if (Rms(s.data() + i, 1102) > 300) ++loud;
     return static_cast<double>(loud) * 0.05;
 }
+
+// Longer than the recorder's lag and than a pause inside a spoken phrase, shorter than one
+// between phrases.
+constexpr auto kSpeechEnded = 300ms;
 
 class DeviceAudio : public testing::Test {
 protected:
@@ -66,13 +98,16 @@ protected:
         std::string error;
         auto out = std::make_unique<QtAudioOutput>();
         ASSERT_TRUE(out->Start(&error)) << error;
-        voice = std::make_unique<TEspeakVoice>(std::move(out));
-        // A fresh sound server starts its recorder late on the very first sound.
+        voice = std::make_unique<EspeakVoice>(std::move(out));
+        // A fresh sound server starts its recorder late on the very first sound: sound once,
+        // and go on when that sound is all in the recording.
         static bool warmedUp = false;
         if (!warmedUp) {
             warmedUp = true;
+            const std::size_t from = MonitorSize();
             SpeakAndWait(u"Ready.");
-            std::this_thread::sleep_for(500ms);
+            ASSERT_TRUE(RecordingUntilQuiet(from, kSpeechEnded, true))
+                << "the first sound never reached the recording";
         }
     }
     double SpeakAndWait(const std::u16string& text) {
@@ -86,7 +121,7 @@ protected:
         voice.reset();
         if (lock_ >= 0) close(lock_);
     }
-    std::unique_ptr<TEspeakVoice> voice;
+    std::unique_ptr<EspeakVoice> voice;
     int lock_ = -1;
 };
 
@@ -95,15 +130,20 @@ struct Phrase {
     std::u16string text;
 };
 
+void PrintTo(const Phrase& p, std::ostream* os) {
+    *os << p.speaker;
+}
+
 class DeviceAudioPhrase : public DeviceAudio, public testing::WithParamInterface<Phrase> {};
 
 TEST_P(DeviceAudioPhrase, testPhraseComesOutOfTheDevice) {
-    voice->Select(TEspeakVoice::FindSpeaker(
+    voice->Select(EspeakVoice::FindSpeaker(
         std::u16string(GetParam().speaker, GetParam().speaker + std::strlen(GetParam().speaker))));
     const std::size_t before = MonitorSize();
     const double seconds = SpeakAndWait(GetParam().text);
-    std::this_thread::sleep_for(150ms);  // the recorder's own latency
-    const auto heard = MonitorSamples(before, MonitorSize());
+    const auto recorded = RecordingUntilQuiet(before, kSpeechEnded, true);
+    ASSERT_TRUE(recorded) << "the phrase never reached the recording";
+    const std::vector<std::int16_t>& heard = *recorded;
     const double loudSeconds = LoudSeconds(heard);
     EXPECT_GT(Rms(heard.data(), heard.size()), 500.0);
     EXPECT_GT(loudSeconds, 1.0) << "a test phrase lasts over a second";
@@ -111,10 +151,11 @@ TEST_P(DeviceAudioPhrase, testPhraseComesOutOfTheDevice) {
     EXPECT_GT(seconds, loudSeconds * 0.9) << "Speaking lasted as long as the audio";
 }
 
-INSTANTIATE_TEST_SUITE_P(Phrases, DeviceAudioPhrase,
-                         testing::Values(Phrase{"Nicolai",
-                                                u"Проба синтеза речи, для русского голоса."},
-                                         Phrase{"Carol", u"Test of speech, for english voice."}));
+INSTANTIATE_TEST_SUITE_P(
+    Phrases, DeviceAudioPhrase,
+    testing::Values(Phrase{"Nicolai", u"Проба синтеза речи, для русского голоса."},
+                    Phrase{"Carol", u"Test of speech, for english voice."}),
+    [](const testing::TestParamInfo<Phrase>& info) { return std::string(info.param.speaker); });
 
 TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     const std::size_t before = MonitorSize();
@@ -136,9 +177,11 @@ TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     EXPECT_FALSE(voice->Speaking());
     EXPECT_LT(took, 50ms);
     // The recorder lags behind by a varying amount, so a little sound may still be recorded
-    // after the reset; what the voice still had to say (seconds of it) must not be.
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_LT(LoudSeconds(MonitorSamples(atReset, MonitorSize())), 0.3) << "and stopped with it";
+    // after the reset; what the voice still had to say (seconds of it) must not be. A second of
+    // quiet is longer than any pause in the speech: after one, all that followed is recorded.
+    const auto afterReset = RecordingUntilQuiet(atReset, 1s, false);
+    ASSERT_TRUE(afterReset) << "the device never went quiet after the reset";
+    EXPECT_LT(LoudSeconds(*afterReset), 0.3) << "and stopped with it";
     // And the control speaks again afterwards.
     EXPECT_GT(SpeakAndWait(u"Yes."), 0.1);
 }
@@ -172,6 +215,9 @@ protected:
     int lock_ = -1;
 };
 
+// Longer than the recorder's lag and than the gap between two bursts.
+constexpr auto kBurstsEnded = 200ms;
+
 // A 440 Hz tone of `amplitude`, `ms` long.
 std::vector<std::int16_t> Tone(int ms, double amplitude) {
     std::vector<std::int16_t> s(static_cast<std::size_t>(kSampleRate) * ms / 1000);
@@ -185,7 +231,7 @@ std::vector<std::int16_t> Tone(int ms, double amplitude) {
 std::vector<std::pair<std::size_t, std::size_t>> Bursts(const std::vector<std::int16_t>& s) {
     std::vector<std::pair<std::size_t, std::size_t>> out;
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (std::abs(s[i]) <= 300) continue;
+        if (std::abs(s[i]) <= kLoud) continue;
         if (out.empty() || i - out.back().second > 44)
             out.push_back({i, i});
         else
@@ -196,13 +242,16 @@ std::vector<std::pair<std::size_t, std::size_t>> Bursts(const std::vector<std::i
 
 TEST_P(DeviceBursts, eachBurstComesOutWholeOnceAndInTurn) {
     const BurstCase& c = GetParam();
+    const std::size_t settling = MonitorSize();
     std::vector<std::unique_ptr<QtAudioOutput>> outs;
     for (int i = 0; i < c.outputs; ++i) {
         std::string error;
         outs.push_back(std::make_unique<QtAudioOutput>());
         ASSERT_TRUE(outs.back()->Start(&error)) << error;
     }
-    std::this_thread::sleep_for(200ms);
+    // Whatever sounded before, opening the outputs included, is over.
+    ASSERT_TRUE(RecordingUntilQuiet(settling, kBurstsEnded, false))
+        << "the device never went quiet";
     const std::size_t before = MonitorSize();
     for (int k = 0; k < c.count; ++k) {
         QtAudioOutput& out = *outs[static_cast<std::size_t>(k % c.outputs)];
@@ -217,8 +266,9 @@ TEST_P(DeviceBursts, eachBurstComesOutWholeOnceAndInTurn) {
         EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(c.ms))
             << "burst " << k << ": playing as long as the sound lasts";
     }
-    std::this_thread::sleep_for(400ms);  // the recorder's own latency
-    const auto heard = MonitorSamples(before, MonitorSize());
+    const auto recorded = RecordingUntilQuiet(before, kBurstsEnded, true);
+    ASSERT_TRUE(recorded) << "no burst reached the recording";
+    const std::vector<std::int16_t>& heard = *recorded;
     const auto bursts = Bursts(heard);
     ASSERT_EQ(bursts.size(), static_cast<std::size_t>(c.count))
         << "every burst is heard once, none held back to sound with another";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "speech/trackbar.h"
+#include "support/casename.h"
 
 namespace vernalo {
 namespace {
@@ -12,12 +13,16 @@ namespace {
 enum class Op { Min, Max, Pos };
 
 struct BarCase {
-    const char* what;
+    const char* name;
     Op op;
     int value;
     int min, max, position;  // expected afterwards, from 0..10 at 5
     int changes;             // how often the change handler ran
 };
+
+void PrintTo(const BarCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class TrackBarRules : public testing::TestWithParam<BarCase> {};
 
@@ -40,10 +45,10 @@ TEST_P(TrackBarRules, followsTheRules) {
             bar.SetPosition(c.value);
             break;
     }
-    EXPECT_EQ(bar.Min(), c.min) << c.what;
-    EXPECT_EQ(bar.Max(), c.max) << c.what;
-    EXPECT_EQ(bar.Position(), c.position) << c.what;
-    EXPECT_EQ(changes, c.changes) << c.what;
+    EXPECT_EQ(bar.Min(), c.min);
+    EXPECT_EQ(bar.Max(), c.max);
+    EXPECT_EQ(bar.Position(), c.position);
+    EXPECT_EQ(changes, c.changes);
     if (c.changes) {
         EXPECT_EQ(positionSeen, c.position) << "the handler sees the new position";
     }
@@ -51,16 +56,17 @@ TEST_P(TrackBarRules, followsTheRules) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TrackBarRules,
-    testing::Values(BarCase{"max below min is ignored", Op::Max, -1, 0, 10, 5, 0},
-                    BarCase{"min above max is ignored", Op::Min, 11, 0, 10, 5, 0},
-                    BarCase{"max equal to min is taken", Op::Max, 0, 0, 0, 0, 1},
-                    BarCase{"max below position moves it down", Op::Max, 3, 0, 3, 3, 1},
-                    BarCase{"min above position moves it up", Op::Min, 8, 8, 10, 8, 1},
-                    BarCase{"range around position moves nothing", Op::Max, 7, 0, 7, 5, 0},
-                    BarCase{"position above max stops at max", Op::Pos, 99, 0, 10, 10, 1},
-                    BarCase{"position below min stops at min", Op::Pos, -4, 0, 10, 0, 1},
-                    BarCase{"same position runs nothing", Op::Pos, 5, 0, 10, 5, 0},
-                    BarCase{"new position runs the handler", Op::Pos, 6, 0, 10, 6, 1}));
+    testing::Values(BarCase{"maxBelowMinIsIgnored", Op::Max, -1, 0, 10, 5, 0},
+                    BarCase{"minAboveMaxIsIgnored", Op::Min, 11, 0, 10, 5, 0},
+                    BarCase{"maxEqualToMinIsTaken", Op::Max, 0, 0, 0, 0, 1},
+                    BarCase{"maxBelowPositionMovesItDown", Op::Max, 3, 0, 3, 3, 1},
+                    BarCase{"minAbovePositionMovesItUp", Op::Min, 8, 8, 10, 8, 1},
+                    BarCase{"rangeAroundPositionMovesNothing", Op::Max, 7, 0, 7, 5, 0},
+                    BarCase{"positionAboveMaxStopsAtMax", Op::Pos, 99, 0, 10, 10, 1},
+                    BarCase{"positionBelowMinStopsAtMin", Op::Pos, -4, 0, 10, 0, 1},
+                    BarCase{"samePositionRunsNothing", Op::Pos, 5, 0, 10, 5, 0},
+                    BarCase{"newPositionRunsTheHandler", Op::Pos, 6, 0, 10, 6, 1}),
+    test::CaseName);
 
 // Voices apply max first, then min: a range wholly above the form's range needs both steps.
 TEST(TrackBar, rangeAboveOldRangeNeedsMaxThenMin) {

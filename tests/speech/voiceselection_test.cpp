@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fakevoice.h"
 #include "speech/voiceselection.h"
+#include "support/casename.h"
+#include "support/fakevoice.h"
 
 namespace vernalo {
 namespace {
@@ -12,12 +13,13 @@ using test::FakeMode;
 using test::FakeVoice;
 
 struct Rig {
-    explicit Rig(std::vector<FakeMode> modes) : ru(modes), en(modes), sel(ru, en, barRU, barEN) {
+    explicit Rig(std::vector<FakeMode> modes)
+        : ru(modes), en(modes), sel({{&ru, &en}}, {{&barRU, &barEN}}) {
         sel.SettingsChanged = [this] { ++changed; };
     }
     VoiceStartup Restore(std::u16string r = u"Nicolai", std::u16string e = u"Carol",
                          std::string sr = "100", std::string se = "100") {
-        return sel.Restore(r, e, sr, se);
+        return sel.Restore({{r, e}}, {{sr, se}});
     }
     FakeVoice ru, en;
     TrackBar barRU, barEN;
@@ -40,10 +42,11 @@ TEST(VoiceSelection, listsByCaseSensitiveLanguageWord) {
              {u"ENGLISH upper", u"Loud"},
              {u"English", u"Carol"}});
     rig.Restore();
-    EXPECT_EQ(rig.sel.ListRU().Names, (std::vector<std::u16string>{u"Both"}));
-    EXPECT_EQ(rig.sel.ListRU().Modes, (std::vector<int>{2}));
-    EXPECT_EQ(rig.sel.ListEN().Names, (std::vector<std::u16string>{u"Both", u"Carol"}));
-    EXPECT_EQ(rig.sel.ListEN().Modes, (std::vector<int>{2, 4}));
+    EXPECT_EQ(rig.sel.List(Language::Russian).Names, (std::vector<std::u16string>{u"Both"}));
+    EXPECT_EQ(rig.sel.List(Language::Russian).Modes, (std::vector<int>{2}));
+    EXPECT_EQ(rig.sel.List(Language::English).Names,
+              (std::vector<std::u16string>{u"Both", u"Carol"}));
+    EXPECT_EQ(rig.sel.List(Language::English).Modes, (std::vector<int>{2, 4}));
 }
 
 TEST(VoiceSelection, restoresSavedVoicesAndSpeeds) {
@@ -58,24 +61,28 @@ TEST(VoiceSelection, restoresSavedVoicesAndSpeeds) {
     EXPECT_EQ(rig.ru.Speed(), 75);
     EXPECT_EQ(rig.barEN.Position(), 150);
     EXPECT_EQ(rig.en.Speed(), 150);
-    EXPECT_EQ(rig.sel.ListRU().SelectedName(), u"Elena");
-    EXPECT_EQ(rig.sel.ListEN().SelectedName(), u"Michael");
+    EXPECT_EQ(rig.sel.List(Language::Russian).SelectedName(), u"Elena");
+    EXPECT_EQ(rig.sel.List(Language::English).SelectedName(), u"Michael");
     EXPECT_GT(rig.changed, 0) << "moving the bars at start-up marks the settings changed";
 }
 
 TEST(VoiceSelection, laterOfTwoEntriesWithTheSavedNameIsSelected) {
     Rig rig({{u"Russian one", u"Twin"}, {u"English", u"Carol"}, {u"Russian two", u"Twin"}});
     rig.Restore(u"Twin");
-    EXPECT_EQ(rig.sel.ListRU().Selected, 1);
+    EXPECT_EQ(rig.sel.List(Language::Russian).Selected, 1);
     EXPECT_EQ(rig.ru.selected, 3);
 }
 
 struct SpeedCase {
-    const char* what;
+    const char* name;
     std::string saved;
     int barRU, speedRU;  // the Russian voice gets the saved number itself
     int barEN, speedEN;  // the English voice gets what the bar's move gives it
 };
+
+void PrintTo(const SpeedCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SavedSpeed : public testing::TestWithParam<SpeedCase> {};
 
@@ -85,17 +92,17 @@ TEST_P(SavedSpeed, barStopsAtNearerBound) {
     Rig rig(
         {{u"Russian", u"Nicolai", u"x", 80, 200, 120}, {u"English", u"Carol", u"x", 80, 200, 120}});
     rig.Restore(u"Nicolai", u"Carol", c.saved, c.saved);
-    EXPECT_EQ(rig.barRU.Position(), c.barRU) << c.what;
-    EXPECT_EQ(rig.ru.Speed(), c.speedRU) << c.what;
-    EXPECT_EQ(rig.barEN.Position(), c.barEN) << c.what;
-    EXPECT_EQ(rig.en.Speed(), c.speedEN) << c.what;
+    EXPECT_EQ(rig.barRU.Position(), c.barRU);
+    EXPECT_EQ(rig.ru.Speed(), c.speedRU);
+    EXPECT_EQ(rig.barEN.Position(), c.barEN);
+    EXPECT_EQ(rig.en.Speed(), c.speedEN);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SavedSpeed,
-                         testing::Values(SpeedCase{"above the range", "300", 200, 300, 200, 200},
-                                         SpeedCase{"below the range", "10", 80, 10, 80, 80},
-                                         SpeedCase{"within the range", "+150", 150, 150, 150,
-                                                   150}));
+                         testing::Values(SpeedCase{"aboveTheRange", "300", 200, 300, 200, 200},
+                                         SpeedCase{"belowTheRange", "10", 80, 10, 80, 80},
+                                         SpeedCase{"withinTheRange", "+150", 150, 150, 150, 150}),
+                         test::CaseName);
 
 TEST(VoiceSelection, englishSpeedUntouchedWhenBarDoesNotMove) {
     // The bar already sits at the saved speed after the first entry, so the English voice keeps
@@ -111,13 +118,13 @@ TEST(VoiceSelection, missingSavedVoiceSelectsFirstOfLanguage) {
     Rig rig(Standard());
     VoiceStartup s = rig.Restore(u"Gone", u"Also gone", "140", "140");
     EXPECT_FALSE(s.Problem());
-    EXPECT_EQ(rig.sel.ListRU().SelectedName(), u"Nicolai");
-    EXPECT_EQ(rig.sel.ListEN().SelectedName(), u"Carol");
+    EXPECT_EQ(rig.sel.List(Language::Russian).SelectedName(), u"Nicolai");
+    EXPECT_EQ(rig.sel.List(Language::English).SelectedName(), u"Carol");
     EXPECT_EQ(rig.ru.selected, 1);
     EXPECT_EQ(rig.en.selected, 2);
     EXPECT_EQ(rig.barRU.Position(), 100) << "the voice's own speed, not another voice's";
-    EXPECT_TRUE(s.LoadDictRU);
-    EXPECT_FALSE(s.LoadDictEN);
+    EXPECT_TRUE(s.loadDictionary[Language::Russian]);
+    EXPECT_FALSE(s.loadDictionary[Language::English]);
 }
 
 TEST(VoiceSelection, languageWithoutVoiceStaysEmptyAndIsReportedOnce) {
@@ -125,20 +132,20 @@ TEST(VoiceSelection, languageWithoutVoiceStaysEmptyAndIsReportedOnce) {
     VoiceStartup s = rig.Restore();
     ASSERT_EQ(s.Problems.size(), 1u);
     EXPECT_NE(s.Problems[0].find("Russian"), std::string::npos);
-    EXPECT_TRUE(rig.sel.ListRU().Names.empty());
-    EXPECT_EQ(rig.sel.ListRU().Selected, -1);
+    EXPECT_TRUE(rig.sel.List(Language::Russian).Names.empty());
+    EXPECT_EQ(rig.sel.List(Language::Russian).Selected, -1);
     EXPECT_EQ(rig.barRU.Min(), 0);
     EXPECT_EQ(rig.barRU.Max(), 10);
     EXPECT_EQ(rig.barRU.Position(), 5);
-    EXPECT_FALSE(s.LoadDictRU);
-    EXPECT_TRUE(s.LoadDictEN) << "the other language goes on";
+    EXPECT_FALSE(s.loadDictionary[Language::Russian]);
+    EXPECT_TRUE(s.loadDictionary[Language::English]) << "the other language goes on";
 }
 
 TEST(VoiceSelection, noVoicesAtAll) {
     Rig rig({});
     VoiceStartup s = rig.Restore();
     EXPECT_EQ(s.Problems.size(), 2u);
-    EXPECT_EQ(rig.sel.ListRU().SelectedName(), u"");
+    EXPECT_EQ(rig.sel.List(Language::Russian).SelectedName(), u"");
 }
 
 // Mend: a saved speed that is not a number used to fail the whole start-up.
@@ -147,14 +154,14 @@ TEST(VoiceSelection, unreadableSavedSpeedUsesVoiceSpeed) {
     VoiceStartup s = rig.Restore(u"Nicolai", u"Carol", "fast", "");
     EXPECT_EQ(s.Problems.size(), 2u);
     EXPECT_EQ(rig.barRU.Position(), 100);
-    EXPECT_EQ(rig.sel.ListRU().SelectedName(), u"Nicolai");
+    EXPECT_EQ(rig.sel.List(Language::Russian).SelectedName(), u"Nicolai");
 }
 
 TEST(VoiceSelection, dictionaryOnlyForDigaloProduct) {
     Rig rig(Standard());
     VoiceStartup s = rig.Restore(u"Elena", u"Michael");
-    EXPECT_FALSE(s.LoadDictRU);
-    EXPECT_TRUE(s.LoadDictEN);
+    EXPECT_FALSE(s.loadDictionary[Language::Russian]);
+    EXPECT_TRUE(s.loadDictionary[Language::English]);
 }
 
 TEST(VoiceSelection, pickingVoiceWhoseRangeExcludesBarKeepsMovedPosition) {
@@ -162,7 +169,7 @@ TEST(VoiceSelection, pickingVoiceWhoseRangeExcludesBarKeepsMovedPosition) {
     rig.Restore(u"Nicolai", u"Carol", "200", "100");
     ASSERT_EQ(rig.barRU.Position(), 200);
     rig.changed = 0;
-    rig.sel.ChangeRU(1);  // Elena: 60..90, normal 70
+    rig.sel.Change(Language::Russian, 1);  // Elena: 60..90, normal 70
     EXPECT_EQ(rig.ru.selected, 4);
     EXPECT_EQ(rig.barRU.Max(), 90);
     EXPECT_EQ(rig.barRU.Position(), 90);
@@ -173,11 +180,11 @@ TEST(VoiceSelection, pickingVoiceWhoseRangeExcludesBarKeepsMovedPosition) {
 TEST(VoiceSelection, pickingVoiceWithinRangeTakesItsSpeed) {
     Rig rig(Standard());
     rig.Restore(u"Nicolai", u"Carol", "100", "100");
-    rig.sel.ChangeEN(1);  // Michael: 80..200, normal 120
+    rig.sel.Change(Language::English, 1);  // Michael: 80..200, normal 120
     EXPECT_EQ(rig.en.selected, 3);
     EXPECT_EQ(rig.barEN.Position(), 120);
     EXPECT_EQ(rig.en.Speed(), 120);
-    EXPECT_EQ(rig.sel.ListEN().SelectedName(), u"Michael");
+    EXPECT_EQ(rig.sel.List(Language::English).SelectedName(), u"Michael");
 }
 
 TEST(VoiceSelection, changeWithoutSelectionChangesNothing) {
@@ -185,8 +192,8 @@ TEST(VoiceSelection, changeWithoutSelectionChangesNothing) {
     rig.Restore();
     const int selects = rig.ru.selects;
     rig.changed = 0;
-    rig.sel.ChangeRU(-1);
-    rig.sel.ChangeRU(7);
+    rig.sel.Change(Language::Russian, -1);
+    rig.sel.Change(Language::Russian, 7);
     EXPECT_EQ(rig.ru.selects, selects);
     EXPECT_EQ(rig.changed, 0);
 }

@@ -1,0 +1,380 @@
+#include "app/mainwindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/editorfont.h"
+#include "app/fontpage.h"
+#include "app/logging.h"
+#include "app/optionspage.h"
+#include "app/speechpage.h"
+#include "app/texteditor.h"
+#include "browser/browserpage.h"
+#include "dict/dictionaryloader.h"
+#include "settings/inifile.h"
+#include "text/fileio.h"
+#include "tray/trayicon.h"
+
+namespace vernalo {
+
+namespace {
+
+QString Q(std::u16string_view s) {
+    return QString::fromStdU16String(std::u16string(s));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Options options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vernalo.svg")));
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(central);
+
+    toolBars_ = new ToolBarRow(central);
+    settingsPages_ = new SettingsPages(options_.voices, central);
+    documentPages_ = new DocumentPages(central);
+    column->addWidget(toolBars_);
+    column->addWidget(settingsPages_);
+    column->addWidget(documentPages_, 1);
+    statusBar_ = new StatusBar(this);
+    setStatusBar(statusBar_);
+
+    connect(toolBars_, &ToolBarRow::clicked, this, &MainWindow::onCommand);
+    SpeechPage* speech = settingsPages_->speech();
+    connect(speech, &SpeechPage::settingsChanged, this, [this] { settingsChanged_ = true; });
+    connect(speech, &SpeechPage::speechProblem, this,
+            [this](const QString& text) { statusBar_->setText(StatusPanel::Activity, text); });
+    FontPage* font = settingsPages_->font();
+    connect(font, &FontPage::chooseFontClicked, this, &MainWindow::chooseFont);
+    connect(font, &FontPage::dosToWindowsClicked, this, &MainWindow::recodeDosToWindows);
+    TextEditor* ed = editor();
+    connect(ed, &TextEditor::textEdited, this, [this] {
+        textChanged_ = true;
+        // The user cannot type while reading; a change now is Open, Clear or a conversion.
+        stopReadingReplacedText();
+    });
+    connect(ed, &TextEditor::documentReplaced, this, &MainWindow::stopReadingReplacedText);
+    connect(ed, &TextEditor::caretMayHaveMoved, this, &MainWindow::caretMoved);
+    setupBrowserPage();
+    setupSession();
+
+    lastDialogFont_ = QFont(QStringLiteral("MS Sans Serif"), 8);
+
+    // Minimizing hides the window to the notification area, where the desktop has one.
+    tray_ = new TrayIcon(this);
+    tray_->SetHint(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
+    tray_->Loaded();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::onCommand(Command command) {
+    switch (command) {
+        case Command::Clear: return clearText();
+        case Command::Save: return saveAs();
+        case Command::Open: return openFile();
+        case Command::Paste: return pasteFromClipboard();
+        case Command::HtmlToText: return htmlToText();
+        case Command::Find: return findInText();
+        case Command::Say: return sayToggled();
+        case Command::RepeatText: return;  // read at the end of the text
+        case Command::SpeechPage: return showSettingsPage(SettingsPage::Speech);
+        case Command::OptionsPage: return showSettingsPage(SettingsPage::Options);
+        case Command::FontPage: return showSettingsPage(SettingsPage::Font);
+        case Command::Exit: close(); return;
+    }
+}
+
+void MainWindow::setupSession() {
+    SpeechPage* speech = settingsPages_->speech();
+    session_ = std::make_unique<ReadingSession>(
+        *this,
+        PerLanguage<Voice*>{{&speech->voice(Language::Russian), &speech->voice(Language::English)}},
+        segmenter_);
+    sessionTimer_ = new QTimer(this);
+    sessionTimer_->setInterval(5);
+    connect(sessionTimer_, &QTimer::timeout, this, [this] {
+        session_->tick();
+        if (!session_->running()) sessionTimer_->stop();
+    });
+}
+
+void MainWindow::stopReadingReplacedText() {
+    if (!session_ || !session_->running()) return;
+    toolBars_->button(Command::Say)->setChecked(false);
+    session_->sayToggled(false);
+    sessionTimer_->stop();
+}
+
+void MainWindow::showLineCount() {
+    statusBar_->showLineCount(editor()->lineCount());
+}
+
+void MainWindow::showMessage(const QString& text) {
+    if (onMessage) onMessage(text);
+    if (!options_.showMessages) return;
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+// ---- Start, activation, close ----
+
+void MainWindow::startUp() {
+    settingsChanged_ = false;
+    textChanged_ = false;
+    segmenter_.readPos = 1;
+    startupProblems_.clear();
+
+    baseDir_ = options_.baseDir.empty()
+                   ? ResolveBaseDir(QDir::currentPath().toStdString(), std::getenv("XDG_DATA_HOME"),
+                                    std::getenv("HOME"))
+                   : options_.baseDir;
+
+    IniFile ini;
+    std::string error;
+    if (!IniFile::Load(SettingsPath(baseDir_), ini, &error))
+        startupProblems_.push_back(QString::fromStdString(error));
+    std::vector<std::string> badKeys;
+    ReaderSettings s = ReadSettings(ini, &badKeys);
+    for (const auto& key : badKeys)
+        startupProblems_.push_back(QStringLiteral("Bad value for %1 in %2")
+                                       .arg(QString::fromStdString(key),
+                                            QString::fromStdString(SettingsPath(baseDir_))));
+    statusBar_->showCaret(s.posX, s.posY);
+    segmenter_.readPos = s.position;
+    QFont font(Q(s.fontName));
+    if (s.fontSize > 0) font.setPointSize(s.fontSize);
+    applyEditorFont(font, s.fontColor);
+    urls_ = s.urls;
+    browserPage()->setUrls(urls_, s.urlEditText);
+
+    // A missing last text is a first start, not a problem.
+    const std::string textPath = TextPath(baseDir_);
+    if (FileExists(textPath)) {
+        std::string bytes;
+        if (ReadWholeFile(textPath, bytes, &error))
+            setEditorDocumentFromBytes(
+                QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        else
+            startupProblems_.push_back(QString::fromStdString(error));
+    }
+    showLineCount();
+
+    PerLanguage<QString> voices, speeds;
+    for (Language l : kLanguages) {
+        voices[l] = Q(s.voice[l]);
+        speeds[l] = Q(s.speed[l]);
+    }
+    const SpeechPage::Restored restored = settingsPages_->speech()->restore(voices, speeds);
+    if (!restored.problem.isEmpty()) startupProblems_.push_back(restored.problem);
+    for (Language l : kLanguages)
+        if (restored.loadDictionary[l]) startDictionaryLoader(l);
+    for (const QString& problem : startupProblems_)
+        qCWarning(lcApp) << "start-up:" << problem;
+}
+
+void MainWindow::showStartupProblems() {
+    if (!startupProblems_.empty()) showMessage(QLatin1String(kStartupProblem));
+}
+
+void MainWindow::activate() {
+    // With the browser page showing, the editor is hidden and keeps its caret.
+    if (browserPageShown()) return;
+    editor()->setFocus(Qt::ActiveWindowFocusReason);
+    editor()->placeCaretForTyping(segmenter_.readPos - 1);
+}
+
+ReaderSettings MainWindow::collectSettings() const {
+    ReaderSettings s;
+    SpeechPage* speech = settingsPages_->speech();
+    for (Language l : kLanguages) {
+        s.voice[l] = speech->voiceName(l).toStdU16String();
+        s.speed[l] = QString::number(speech->speed(l)).toStdU16String();
+    }
+    const QFont f = editor()->document()->defaultFont();
+    s.fontName = f.family().toStdU16String();
+    s.fontSize = f.pointSize() > 0 ? f.pointSize() : 8;
+    s.fontColor = fontColor_;
+    s.position = static_cast<int>(selectionStart());
+    s.posX = static_cast<int>(editor()->caretColumn());
+    s.posY = static_cast<int>(editor()->caretLine());
+    s.urls = urls_;
+    return s;
+}
+
+void MainWindow::saveOnClose() {
+    session_->close();
+    sessionTimer_->stop();
+    const std::string dataDir = baseDir_ + "/data";
+    std::error_code ec;
+    if ((settingsChanged_ || textChanged_) && !std::filesystem::is_directory(dataDir, ec) &&
+        !std::filesystem::create_directories(dataDir, ec)) {
+        qCWarning(lcApp) << "cannot make" << dataDir.c_str() << ec.message().c_str();
+        showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(dataDir));
+        return;
+    }
+    // Each file is written whole or not at all; one failing does not keep the other from being
+    // saved.
+    std::string error;
+    if (settingsChanged_) {
+        const std::string path = SettingsPath(baseDir_);
+        IniFile ini;
+        bool ok = IniFile::Load(path, ini, &error);
+        if (ok) {
+            WriteSettings(ini, collectSettings());
+            ok = ini.Save(path, &error);
+        }
+        if (!ok) {
+            qCWarning(lcApp) << "cannot write" << path.c_str() << error.c_str();
+            showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(path));
+        }
+    }
+    if (textChanged_) {
+        const std::string path = TextPath(baseDir_);
+        if (!saveEditorDocument(path, &error)) {
+            qCWarning(lcApp) << "cannot write" << path.c_str() << error.c_str();
+            showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(path));
+        }
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        saveOnClose();
+    }
+    event->accept();
+}
+
+bool MainWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) activate();
+    return QMainWindow::event(e);
+}
+
+// ---- Settings pages, font, Clear ----
+
+void MainWindow::showSettingsPage(SettingsPage page) {
+    // One group: pressing a button lowers it and raises the others; pressing the lowered
+    // one raises it, so all three may be up.
+    const std::pair<SettingsPage, Command> buttons[] = {{SettingsPage::Speech, Command::SpeechPage},
+                                                        {SettingsPage::Options, Command::OptionsPage},
+                                                        {SettingsPage::Font, Command::FontPage}};
+    for (auto [p, command] : buttons)
+        if (p != page) toolBars_->button(command)->setChecked(false);
+    settingsPages_->show(page);
+}
+
+void MainWindow::chooseFont() {
+    settingsChanged_ = true;  // even when the dialog is cancelled
+    QFont font = lastDialogFont_;
+    ColorCode color = lastDialogColor_;
+    if (!ChooseFont(this, font, color)) return;
+    lastDialogFont_ = font;
+    lastDialogColor_ = color;
+    applyEditorFont(font, color);
+}
+
+void MainWindow::applyEditorFont(const QFont& font, ColorCode color) {
+    fontColor_ = color;
+    editor()->document()->setDefaultFont(font);
+    editor()->setFont(font);
+    QPalette p = editor()->palette();
+    p.setColor(QPalette::Text, DisplayColor(color, palette()));
+    editor()->setPalette(p);
+    settingsPages_->font()->showFont(font, color);
+}
+
+void MainWindow::clearText() {
+    textChanged_ = true;
+    editor()->clear();
+    showLineCount();
+}
+
+// ---- Reading ----
+
+void MainWindow::sayToggled() {
+    session_->sayToggled(toolBars_->button(Command::Say)->isChecked());
+    if (session_->running())
+        sessionTimer_->start();
+    else
+        sessionTimer_->stop();
+}
+
+std::u16string MainWindow::text() const {
+    return editor()->readingText();
+}
+long MainWindow::selectionStart() const {
+    return editor()->selectionStart();
+}
+
+ReadingOptions MainWindow::options() const {
+    ReadingOptions o;
+    const OptionsPage* page = settingsPages_->options();
+    o.sentenceMode = page->sentenceMode();
+    o.repeatText = toolBars_->button(Command::RepeatText)->isChecked();
+    for (Language l : kLanguages) {
+        o.repeats[l] = page->repeats(l);
+        o.voiceOn[l] = settingsPages_->speech()->voiceOn(l);
+    }
+    return o;
+}
+
+bool MainWindow::readingRequested() const {
+    return toolBars_->button(Command::Say)->isChecked();
+}
+bool MainWindow::browserPageShown() const {
+    return documentPages_->current() == DocumentPage::Browser;
+}
+void MainWindow::importBrowserPage() {
+    takeBrowserPageSource();
+    convertHtmlToRichText();
+}
+void MainWindow::readingStarted() {
+    toolBars_->showReading(true);
+    editor()->setReadOnly(true);
+}
+void MainWindow::showPiece(long start, long length) {
+    editor()->select(start, length);
+    editor()->ensureCursorVisible();
+}
+void MainWindow::placeCaret(long position) {
+    editor()->select(position, 0);
+}
+void MainWindow::speakingIn(std::optional<Language> language) {
+    statusBar_->showSpeaking(language);
+}
+void MainWindow::caretMoved() {
+    statusBar_->showCaret(editor()->caretColumn(), editor()->caretLine());
+}
+void MainWindow::readingStopped(ReadingStop why) {
+    editor()->setReadOnly(false);
+    toolBars_->showReading(false);
+    if (why != ReadingStop::Paused) toolBars_->button(Command::Say)->setChecked(false);
+}
+
+void MainWindow::startDictionaryLoader(Language language) {
+    statusBar_->setText(StatusPanel::Activity, QStringLiteral("Loading data ..."));
+    auto* loader = vernalo::startDictionaryLoader(
+        language, statusBar_->progress(), dictionaries_,
+        [this](const QString& text) { statusBar_->setText(StatusPanel::Activity, text); },
+        QString::fromStdString(baseDir_),
+        options_.dictionaryDir.isEmpty() ? InstalledDictionaryDir() : options_.dictionaryDir, this);
+    connect(loader, &DictionaryLoader::problem, this, &MainWindow::showMessage);
+}
+
+}  // namespace vernalo

@@ -1,0 +1,154 @@
+#pragma once
+// The main window: wires the tool bars, the settings pages, the document pages and the status
+// bar to the libraries that do the work (settings, documents, the reading session, speech).
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/documentpages.h"
+#include "app/settingspages.h"
+#include "app/statusbar.h"
+#include "app/texteditor.h"
+#include "app/toolbarrow.h"
+#include "dict/dictionary.h"
+#include "reading/readingsession.h"
+#include "reading/segmenter.h"
+#include "settings/colors.h"
+#include "settings/settings.h"
+
+class QTimer;
+
+namespace vernalo {
+
+class BrowserPage;
+class FindDialog;
+class TrayIcon;
+
+class MainWindow : public QMainWindow, public SessionView {
+    Q_OBJECT
+public:
+    struct Options {
+        std::string baseDir;       // empty: chosen as the program does at start
+        bool showMessages = true;  // false: messages only go to onMessage (tests)
+        // The two voices; empty: the built-in engine on the audio device.
+        SettingsPages::VoiceFactory voices;
+        // Where the shipped dictionaries are; empty: beside the installed program.
+        QString dictionaryDir;
+    };
+
+    explicit MainWindow(Options options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up after construction: settings, last text, voices, dictionaries. Problems are
+    // collected and shown once by showStartupProblems, after the window is up.
+    void startUp();
+    void showStartupProblems();
+
+    // Every message box text also goes here (tests read them).
+    std::function<void(const QString&)> onMessage;
+
+    // The commands, as the tool bar and the pages run them.
+    void clearText();
+    void saveAs();
+    void openFile();
+    void pasteFromClipboard();
+    void htmlToText();
+    void findInText();
+    void sayToggled();
+    void showSettingsPage(SettingsPage page);
+    void chooseFont();
+    void recodeDosToWindows();
+
+    // Loads a document as Open does: rich text or plain text into the editor, a web page onto
+    // the browser page. False (the editor unchanged) when it cannot be read.
+    bool openDocument(const QString& path);
+    // The editor's text, taken as HTML, becomes the formatted text it describes.
+    void convertHtmlToRichText();
+    // The page the browser shows becomes the editor's text, as its source.
+    void takeBrowserPageSource();
+    void openInBrowserPage(const QString& path);
+    // Selects the next match of the find dialog's text; false when there is none.
+    bool findNext();
+    void applyEditorFont(const QFont& font, ColorCode color);
+    // The whole editor content to an RTF file, atomically.
+    bool saveEditorDocument(const std::string& path, std::string* error);
+    void startDictionaryLoader(Language language);
+
+    bool textChanged() const { return textChanged_; }
+    void setTextChanged(bool changed) { textChanged_ = changed; }
+    void markSettingsChanged() { settingsChanged_ = true; }
+    const std::string& baseDir() const { return baseDir_; }
+    DictionaryStore& dictionaries() { return dictionaries_; }
+    Segmenter& segmenter() { return segmenter_; }
+    ReadingSession& session() { return *session_; }
+    TextEditor* editor() const { return documentPages_->editor(); }
+    BrowserPage* browserPage() const { return documentPages_->browser(); }
+    QString statusText(StatusPanel panel) const { return statusBar_->text(panel); }
+    SettingsPage settingsPage() const { return settingsPages_->current(); }
+    DocumentPages* documentPages() const { return documentPages_; }
+
+    // SessionView.
+    std::u16string text() const override;
+    long selectionStart() const override;
+    ReadingOptions options() const override;
+    bool readingRequested() const override;
+    bool browserPageShown() const override;
+    void importBrowserPage() override;
+    void readingStarted() override;
+    void showPiece(long start, long length) override;
+    void placeCaret(long position) override;
+    void speakingIn(std::optional<Language> language) override;
+    void caretMoved() override;
+    void readingStopped(ReadingStop why) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void setupSession();
+    void setupBrowserPage();
+    void onCommand(Command command);
+    void onDocumentPageChosen(DocumentPage page);
+    void activate();
+    void saveOnClose();
+    void showMessage(const QString& text);
+    void showLineCount();
+    void setEditorDocumentFromBytes(const QByteArray& bytes);
+    // The editor's text was replaced while Say is down: the reading stops, as releasing Say does.
+    void stopReadingReplacedText();
+    ReaderSettings collectSettings() const;
+
+    Options options_;
+    bool closed_ = false;
+    bool settingsChanged_ = false;
+    bool textChanged_ = false;
+    std::string baseDir_;
+    std::vector<std::u16string> urls_;  // the address list, kept for the settings file
+    std::vector<QString> startupProblems_;
+    ColorCode fontColor_ = kWindowTextColor;
+    QFont lastDialogFont_;
+    ColorCode lastDialogColor_ = kWindowTextColor;
+
+    DictionaryStore dictionaries_;
+    Segmenter segmenter_{dictionaries_};
+    std::unique_ptr<ReadingSession> session_;
+    QTimer* sessionTimer_ = nullptr;
+
+    ToolBarRow* toolBars_ = nullptr;
+    SettingsPages* settingsPages_ = nullptr;
+    DocumentPages* documentPages_ = nullptr;
+    StatusBar* statusBar_ = nullptr;
+    QPointer<FindDialog> findDialog_;
+    TrayIcon* tray_ = nullptr;
+};
+
+// Texts the program shows.
+inline const char kStartupProblem[] = "You have very very big problems! :)";
+inline const char kCloseProblem[] = "With searching comes loss And the presence of absence: ";
+
+}  // namespace vernalo

@@ -1,0 +1,186 @@
+// The window's document commands: open, paste, save, find, HTML to text, DOS to Windows, and
+// the browser page.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTextDocument>
+#include <QToolButton>
+
+#include "app/finddialog.h"
+#include "app/logging.h"
+#include "app/mainwindow.h"
+#include "app/texteditor.h"
+#include "browser/browserpage.h"
+#include "documents/documentio.h"
+#include "documents/htmltortf.h"
+#include "documents/openkind.h"
+#include "text/dos2win.h"
+#include "text/textfind.h"
+
+namespace vernalo {
+
+Q_LOGGING_CATEGORY(lcApp, "vernalo.app")
+
+void MainWindow::setEditorDocumentFromBytes(const QByteArray& bytes) {
+    editor()->replaceDocument([&](QTextDocument& doc) {
+        LoadDocumentBytes(bytes, doc);
+        return true;
+    });
+}
+
+bool MainWindow::openDocument(const QString& path) {
+    textChanged_ = true;
+    if (OpenRoadFor(path.toStdU16String()) == OpenRoad::Browser) {
+        openInBrowserPage(path);
+        return true;
+    }
+    DocumentResult r;
+    editor()->replaceDocument([&](QTextDocument& doc) {
+        r = LoadDocumentFile(path, doc);
+        return r.ok;
+    });
+    if (!r.ok) {
+        qCWarning(lcApp) << "cannot open" << path << r.error;
+        showMessage(r.error);
+        return false;
+    }
+    documentPages_->fileName()->setText(path);
+    showLineCount();
+    return true;
+}
+
+void MainWindow::openFile() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
+                                                      QString::fromUtf8(kOpenDialogFilter));
+    if (path.isEmpty()) return;
+    openDocument(path);
+}
+
+void MainWindow::pasteFromClipboard() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (data && data->hasText())
+        editor()->paste();
+    else
+        showMessage(QStringLiteral("Clipboard does not contain text."));
+    textChanged_ = true;
+    showLineCount();
+}
+
+void MainWindow::saveAs() {
+    QFileDialog dialog(this, QStringLiteral("Save"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QString::fromUtf8(kSaveDialogFilter));
+    dialog.setDefaultSuffix(QString::fromUtf8(kSaveDefaultSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    DocumentResult r = SaveDocumentFile(*editor()->document(), dialog.selectedFiles().first());
+    if (!r.ok) showMessage(r.error);
+}
+
+bool MainWindow::saveEditorDocument(const std::string& path, std::string* error) {
+    DocumentResult r = SaveDocumentFile(*editor()->document(), QString::fromStdString(path));
+    if (!r.ok && error) *error = r.error.toStdString();
+    return r.ok;
+}
+
+void MainWindow::findInText() {
+    if (!findDialog_) {
+        findDialog_ = new FindDialog(this);
+        connect(findDialog_, &FindDialog::find, this, [this] { findNext(); });
+    }
+    // Beside the text, a little in from its top left corner, so a match stays visible.
+    findDialog_->move(editor()->mapToGlobal(QPoint(300, 200)));
+    findDialog_->show();
+    findDialog_->raise();
+    findDialog_->activateWindow();
+}
+
+bool MainWindow::findNext() {
+    if (!findDialog_) return false;
+    const std::u16string what = findDialog_->findText().toStdU16String();
+    const QTextCursor c = editor()->textCursor();
+    auto at = FindInText(text(), what, static_cast<std::size_t>(c.selectionStart()),
+                         static_cast<std::size_t>(c.selectionEnd() - c.selectionStart()),
+                         findDialog_->options());
+    if (!at) return false;  // silent, the selection stays
+    editor()->setFocus();
+    editor()->select(static_cast<long>(*at), static_cast<long>(what.size()));
+    return true;
+}
+
+void MainWindow::convertHtmlToRichText() {
+    QProgressBar* progress = statusBar_->progress();
+    progress->setRange(0, 100);
+    std::string rtf = HtmlToRtf(WithCrLf(text()), [progress](int percent) { progress->setValue(percent); });
+    textChanged_ = true;  // the editor's text is replaced, as by an edit
+    setEditorDocumentFromBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())));
+    progress->setValue(0);
+    showLineCount();
+}
+
+void MainWindow::htmlToText() {
+    if (browserPageShown()) takeBrowserPageSource();
+    convertHtmlToRichText();
+}
+
+void MainWindow::recodeDosToWindows() {
+    // A whole-content replacement by plain text: formatting goes, the caret goes to the start
+    // and the text is not marked for saving.
+    std::u16string recoded = text();
+    DosToWinInPlace(recoded);
+    editor()->replaceDocument([&](QTextDocument& doc) {
+        doc.setPlainText(QString::fromStdU16String(recoded));
+        return true;
+    });
+}
+
+// ---- The browser page ----
+
+void MainWindow::setupBrowserPage() {
+    BrowserPage* page = browserPage();
+    connect(page, &BrowserPage::goRequested, this, [this] {
+        documentPages_->showPage(DocumentPage::Browser);
+        toolBars_->button(Command::FontPage)->setEnabled(false);
+    });
+    connect(page, &BrowserPage::urlsChanged, this, [this] {
+        urls_ = browserPage()->urls();
+        // The list lives only in the settings file: a change left unwritten would be lost.
+        settingsChanged_ = true;
+    });
+    connect(page, &BrowserPage::progressChange, this, [this](int progress, int maximum) {
+        statusBar_->progress()->setMaximum(maximum);
+        statusBar_->progress()->setValue(progress);
+    });
+    connect(page, &BrowserPage::navigationRefused, this, &MainWindow::showMessage);
+    connect(documentPages_, &DocumentPages::pageChosen, this, &MainWindow::onDocumentPageChosen);
+}
+
+void MainWindow::onDocumentPageChosen(DocumentPage page) {
+    const bool browser = page == DocumentPage::Browser;
+    editor()->setVisible(!browser);
+    documentPages_->fileName()->setVisible(!browser);
+    toolBars_->button(Command::FontPage)->setEnabled(!browser);
+    // The Speech page shows, whichever was showing; the buttons keep their states.
+    if (browser) settingsPages_->show(SettingsPage::Speech);
+}
+
+void MainWindow::takeBrowserPageSource() {
+    // The page's source is text, never rich text, whatever its first bytes look like; no page
+    // to take leaves the editor empty.
+    editor()->setPlainText(QString::fromStdU16String(browserPage()->pageText()));
+}
+
+void MainWindow::openInBrowserPage(const QString& path) {
+    documentPages_->fileName()->hide();
+    documentPages_->showPage(DocumentPage::Browser);
+    browserPage()->setAddressText(path);  // the list itself stays as it is
+    toolBars_->button(Command::FontPage)->setEnabled(false);
+    QString error;
+    if (!browserPage()->navigate(path, &error) && !error.isEmpty()) showMessage(error);
+}
+
+}  // namespace vernalo

@@ -1,0 +1,43 @@
+#pragma once
+// The Options page: word or sentence mode, and how often each language's pieces are said.
+
+#include <QWidget>
+
+#include "text/language.h"
+
+class QCheckBox;
+class QSpinBox;
+
+namespace vernalo {
+
+// The two mode boxes. A click first toggles the box clicked; the page then pairs them so that
+// every click switches the mode and exactly one box stays checked.
+struct ModeBoxes {
+    bool sentence = true;  // checked at start
+    bool word = false;
+};
+ModeBoxes afterSentenceBoxClick(ModeBoxes boxes);
+ModeBoxes afterWordBoxClick(ModeBoxes boxes);
+
+class OptionsPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit OptionsPage(QWidget* parent = nullptr);
+
+    // The sentence box alone decides: the keyboard toggles a box without pairing, so both may
+    // be checked (sentence mode) or both clear (word mode).
+    bool sentenceMode() const;
+    int repeats(Language language) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void pairBoxes(bool wordBoxClicked);
+
+    QCheckBox* wordBox_ = nullptr;
+    QCheckBox* sentenceBox_ = nullptr;
+    PerLanguage<QSpinBox*> repeatBoxes_{};
+};
+
+}  // namespace vernalo

@@ -1,0 +1,52 @@
+#include "app/settingspages.h"
+
+#include <QHBoxLayout>
+
+#include "app/fontpage.h"
+#include "app/optionspage.h"
+#include "app/speechpage.h"
+
+namespace vernalo {
+
+namespace {
+
+// Each page sits in a frame of its own that carries the page's caption and hint.
+QWidget* PageFrame(QStackedWidget* stack, const char* name, const QString& caption,
+                   const QString& hint, QWidget* content) {
+    auto* frame = new QWidget(stack);
+    frame->setObjectName(QLatin1String(name));
+    frame->setToolTip(hint);
+    frame->setAccessibleName(caption);
+    auto* layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(2, 0, 2, 2);
+    content->setParent(frame);
+    layout->addWidget(content);
+    stack->addWidget(frame);
+    return frame;
+}
+
+}  // namespace
+
+SettingsPages::SettingsPages(const VoiceFactory& voices, QWidget* parent)
+    : QStackedWidget(parent) {
+    setObjectName(QStringLiteral("settingsPages"));
+    if (voices) {
+        auto made = voices();
+        speech_ = new SpeechPage(std::move(made[Language::Russian]),
+                                 std::move(made[Language::English]));
+    } else {
+        speech_ = new SpeechPage;
+    }
+    options_ = new OptionsPage;
+    font_ = new FontPage;
+    // In the order of SettingsPage.
+    PageFrame(this, "speechSettingsPage", QStringLiteral("Speech"),
+              QStringLiteral("Settings for SpeechEngines"), speech_);
+    PageFrame(this, "optionsSettingsPage", QStringLiteral("Options"),
+              QStringLiteral("Options"), options_);
+    PageFrame(this, "fontSettingsPage", QStringLiteral("Font"), QString(), font_);
+    show(SettingsPage::Speech);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+}  // namespace vernalo

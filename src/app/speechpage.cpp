@@ -1,0 +1,251 @@
+#include "app/speechpage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "speech/espeakengine.h"
+#include "speech/qtaudiooutput.h"
+
+namespace vernalo {
+
+namespace {
+
+QString Q(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
+
+// The texts of one language's row.
+struct RowTexts {
+    QString voiceLabel, switchHint, boxHint, testCaption, testHint, speedHint;
+};
+
+RowTexts TextsFor(Language l) {
+    if (l == Language::Russian)
+        return {QStringLiteral("Russian Voice"),        QStringLiteral("On/Off russian voice"),
+                QStringLiteral("Choose Russian voice"), QStringLiteral("RU"),
+                QStringLiteral("Testing russian Voice"), QStringLiteral("Speed of the Russian speech")};
+    return {QStringLiteral("English Voice"),        QStringLiteral("On/Off english voice"),
+            QStringLiteral("Choose English voice"), QStringLiteral("EN"),
+            QStringLiteral("Testing english Voice"), QStringLiteral("Speed of the English speech")};
+}
+
+}  // namespace
+
+std::u16string SpeechPage::testPhrase(Language language) {
+    return language == Language::Russian ? u"Проба синтеза речи, для русского голоса."
+                                         : u"Test of speech, for english voice.";
+}
+
+SpeechPage::Voices SpeechPage::builtIn() {
+    Voices v;
+    std::string error;
+    for (Language l : kLanguages) {
+        std::string deviceError;
+        auto output = MakeDeviceOutput(&deviceError);
+        if (error.empty()) error = deviceError;
+        v.voices[l] = std::make_unique<EspeakVoice>(std::move(output));
+    }
+    if (!error.empty())
+        v.problem = QString::fromStdString(error) + QStringLiteral("; speech is not heard");
+    const std::string& engineError = EspeakEngine::Instance().Error();
+    if (!engineError.empty()) v.problem = QString::fromStdString(engineError);
+    return v;
+}
+
+SpeechPage::SpeechPage(QWidget* parent) : SpeechPage(builtIn(), parent) {}
+
+SpeechPage::SpeechPage(std::unique_ptr<Voice> russian, std::unique_ptr<Voice> english,
+                       QWidget* parent)
+    : SpeechPage(Voices{{{std::move(russian), std::move(english)}}, {}}, parent) {}
+
+SpeechPage::SpeechPage(Voices voices, QWidget* parent)
+    : QWidget(parent),
+      voices_(std::move(voices.voices)),
+      selection_({{voices_[Language::Russian].get(), voices_[Language::English].get()}},
+                 {{&bars_[Language::Russian], &bars_[Language::English]}}),
+      pendingProblem_(voices.problem) {
+    selection_.SettingsChanged = [this] { emit settingsChanged(); };
+    // A device that fails later is reported from the audio thread; say it on ours.
+    for (Language l : kLanguages) {
+        if (auto* e = dynamic_cast<EspeakVoice*>(voices_[l].get())) {
+            e->Output().OnError = [this](const std::string& message) {
+                const QString text = QString::fromStdString(message);
+                QMetaObject::invokeMethod(
+                    this, [this, text] { report(text); }, Qt::QueuedConnection);
+            };
+        }
+    }
+    setupControls();
+}
+
+SpeechPage::~SpeechPage() {
+    // The voices go first: their audio threads must not call back into a half-gone page.
+    for (Language l : kLanguages) {
+        if (auto* e = dynamic_cast<EspeakVoice*>(voices_[l].get())) e->Output().OnError = nullptr;
+        voices_[l].reset();
+    }
+}
+
+void SpeechPage::setupControls() {
+    auto* group = new QGroupBox(this);
+    group->setObjectName(QStringLiteral("speechGroup"));
+    auto* grid = new QGridLayout(group);
+    QFont bold = font();
+    bold.setBold(true);
+
+    for (Language l : kLanguages) {
+        const RowTexts t = TextsFor(l);
+        const QString lang = QString(QLatin1String(languageName(l))).toLower();
+        const int r = static_cast<int>(l);
+        Row& row = rows_[l];
+        row.on = new QCheckBox(group);
+        row.on->setObjectName(lang + QStringLiteral("VoiceSwitch"));
+        row.on->setToolTip(t.switchHint);
+        row.on->setAccessibleName(t.switchHint);
+        row.on->setChecked(true);
+
+        auto* label = new QLabel(t.voiceLabel, group);
+        label->setFont(bold);
+
+        row.voices = new QComboBox(group);
+        row.voices->setObjectName(lang + QStringLiteral("VoiceBox"));
+        row.voices->setToolTip(t.boxHint);
+        row.voices->setAccessibleName(t.boxHint);
+        row.voices->setEditable(true);
+        row.voices->setInsertPolicy(QComboBox::NoInsert);
+        row.voices->setMinimumWidth(145);
+        label->setBuddy(row.voices);
+
+        row.test = new QPushButton(t.testCaption, group);
+        row.test->setObjectName(lang + QStringLiteral("TestButton"));
+        row.test->setToolTip(t.testHint);
+        row.test->setAccessibleDescription(t.testHint);
+
+        auto* speedLabel = new QLabel(QStringLiteral("Speed "), group);
+        speedLabel->setFont(bold);
+
+        row.speed = new QSlider(Qt::Horizontal, group);
+        row.speed->setObjectName(lang + QStringLiteral("SpeedBar"));
+        row.speed->setToolTip(t.speedHint);
+        row.speed->setAccessibleName(t.speedHint);
+        row.speed->setTickInterval(20);
+        row.speed->setTickPosition(QSlider::TicksAbove);
+        row.speed->setSingleStep(1);
+        row.speed->setPageStep(2);
+        row.speed->setFocusPolicy(Qt::StrongFocus);
+        row.speed->setMinimumWidth(200);
+        speedLabel->setBuddy(row.speed);
+
+        grid->addWidget(row.on, r, 0);
+        grid->addWidget(label, r, 1);
+        grid->addWidget(row.voices, r, 2);
+        grid->addWidget(row.test, r, 3);
+        grid->addWidget(speedLabel, r, 4);
+        grid->addWidget(row.speed, r, 5);
+
+        mirror(l);
+        bars_[l].OnUpdate = [this, l] { mirror(l); };
+        connect(row.speed, &QSlider::valueChanged, this,
+                [this, l](int v) { bars_[l].SetPosition(v); });
+        connect(row.test, &QPushButton::clicked, this, [this, l] { testVoice(l); });
+        connect(row.on, &QCheckBox::toggled, this, [this, l] { voiceSwitchToggled(l); });
+        connect(row.voices, &QComboBox::currentIndexChanged, this, [this, l] { voiceChosen(l); });
+        connect(row.voices, &QComboBox::editTextChanged, this, [this, l] { editText(l); });
+    }
+    grid->setColumnStretch(5, 1);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(group);
+    outer->addStretch(1);
+}
+
+// The widget follows the model; QSlider's own rules for ranges differ from the bar's.
+void SpeechPage::mirror(Language l) {
+    QSlider* slider = rows_[l].speed;
+    const QSignalBlocker block(slider);
+    slider->setRange(bars_[l].Min(), bars_[l].Max());
+    slider->setValue(bars_[l].Position());
+}
+
+void SpeechPage::fillBox(Language l) {
+    QComboBox* box = rows_[l].voices;
+    const VoiceList& list = selection_.List(l);
+    const QSignalBlocker block(box);
+    box->clear();
+    for (const auto& name : list.Names)
+        box->addItem(Q(name));
+    box->setCurrentIndex(list.Selected);
+    if (list.Selected < 0) box->setEditText(QString());
+}
+
+// Typing a speaker's whole name picks that voice; other text changes nothing.
+void SpeechPage::editText(Language l) {
+    QComboBox* box = rows_[l].voices;
+    const VoiceList& list = selection_.List(l);
+    const QString text = box->currentText();
+    for (int j = 0; j < static_cast<int>(list.Names.size()); ++j) {
+        if (Q(list.Names[j]) == text) {
+            if (j != list.Selected && box->currentIndex() != j) box->setCurrentIndex(j);
+            return;
+        }
+    }
+}
+
+void SpeechPage::report(const QString& text) {
+    if (reported_ || text.isEmpty()) return;
+    reported_ = true;
+    emit speechProblem(text);
+}
+
+SpeechPage::Restored SpeechPage::restore(const PerLanguage<QString>& savedVoices,
+                                         const PerLanguage<QString>& savedSpeeds) {
+    PerLanguage<std::u16string> voices;
+    PerLanguage<std::string> speeds;
+    for (Language l : kLanguages) {
+        voices[l] = savedVoices[l].toStdU16String();
+        speeds[l] = savedSpeeds[l].toStdString();
+    }
+    VoiceStartup s = selection_.Restore(voices, speeds);
+    for (Language l : kLanguages)
+        fillBox(l);
+    Restored result;
+    result.loadDictionary = s.loadDictionary;
+    QStringList problems;
+    for (const auto& p : s.Problems)
+        problems << QString::fromStdString(p);
+    result.problem = problems.join(QStringLiteral("; "));
+    // A missing sound device is no start-up failure: the status bar says it, once.
+    if (!pendingProblem_.isEmpty()) problems.prepend(pendingProblem_);
+    report(problems.join(QStringLiteral("; ")));
+    return result;
+}
+
+QString SpeechPage::voiceName(Language l) const {
+    return Q(selection_.List(l).SelectedName());
+}
+
+bool SpeechPage::voiceOn(Language l) const {
+    return rows_[l].on->isChecked();
+}
+
+void SpeechPage::testVoice(Language l) {
+    voices_[l]->Speak(testPhrase(l));
+}
+
+// At least one language stays on: switching one off switches the other on.
+void SpeechPage::voiceSwitchToggled(Language l) {
+    if (!rows_[l].on->isChecked()) rows_[otherLanguage(l)].on->setChecked(true);
+}
+
+void SpeechPage::voiceChosen(Language l) {
+    selection_.Change(l, rows_[l].voices->currentIndex());
+}
+
+}  // namespace vernalo

@@ -1,0 +1,95 @@
+#pragma once
+// The Speech settings page: per language an on/off box, the voice box, a test button and
+// the speed bar. It owns the two voices and the voice selection behind them.
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "speech/trackbar.h"
+#include "speech/voice.h"
+#include "speech/voiceselection.h"
+#include "text/language.h"
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QSlider;
+
+namespace vernalo {
+
+class SpeechPage : public QWidget {
+    Q_OBJECT
+public:
+    // With the built-in engine, speaking on the default audio device (or silently in real
+    // time when there is none; speechProblem then says so).
+    explicit SpeechPage(QWidget* parent = nullptr);
+    // With the given voices (tests give scripted ones).
+    SpeechPage(std::unique_ptr<Voice> russian, std::unique_ptr<Voice> english,
+               QWidget* parent = nullptr);
+    ~SpeechPage() override;
+
+    struct Restored {
+        // The restored voice is of an engine the dictionaries are made for.
+        PerLanguage<bool> loadDictionary{{false, false}};
+        // Empty when the voices were restored; else what went wrong (a language without any
+        // voice, a saved speed that is no number). Device trouble only goes to speechProblem.
+        QString problem;
+    };
+    // Start-up: fills the voice boxes and restores voices and speeds from the saved settings
+    // (speeds as their decimal texts). Emits speechProblem once when something is wrong.
+    Restored restore(const PerLanguage<QString>& savedVoices,
+                     const PerLanguage<QString>& savedSpeeds);
+
+    // What the settings file saves: the selected speaker name and the bar position.
+    QString voiceName(Language language) const;
+    int speed(Language language) const { return bars_[language].Position(); }
+    // Whether a language is switched on for reading; at least one always is.
+    bool voiceOn(Language language) const;
+
+    Voice& voice(Language language) { return *voices_[language]; }
+    const TrackBar& speedBar(Language language) const { return bars_[language]; }
+
+    // What the controls do, public so that the window and tests can run them as a click would.
+    void testVoice(Language language);
+    void voiceSwitchToggled(Language language);
+    void voiceChosen(Language language);
+
+    // The phrase a language's test button speaks.
+    static std::u16string testPhrase(Language language);
+
+signals:
+    // A voice, a speed or the like changed: the settings are to be written at close.
+    void settingsChanged();
+    // The engine or the audio output failed; said once.
+    void speechProblem(const QString& text);
+
+private:
+    struct Voices {
+        PerLanguage<std::unique_ptr<Voice>> voices;
+        QString problem;
+    };
+    static Voices builtIn();
+    SpeechPage(Voices voices, QWidget* parent);
+    void setupControls();
+    void mirror(Language language);
+    void fillBox(Language language);
+    void editText(Language language);
+    void report(const QString& text);
+
+    PerLanguage<std::unique_ptr<Voice>> voices_;
+    PerLanguage<TrackBar> bars_;
+    VoiceSelection selection_;
+    QString pendingProblem_;
+    bool reported_ = false;
+
+    struct Row {
+        QCheckBox* on = nullptr;
+        QComboBox* voices = nullptr;
+        QPushButton* test = nullptr;
+        QSlider* speed = nullptr;
+    };
+    PerLanguage<Row> rows_;
+};
+
+}  // namespace vernalo

@@ -1,0 +1,75 @@
+#include "app/statusbar.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace vernalo {
+
+StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
+    setObjectName(QStringLiteral("statusBar"));
+    setSizeGripEnabled(false);
+    struct PanelDef {
+        StatusPanel panel;
+        int width;
+        QString text;
+        Qt::Alignment alignment;
+    };
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    const PanelDef defs[] = {
+        {StatusPanel::Column, 100, QStringLiteral("Column: 0"), left},
+        {StatusPanel::Line, 100, QStringLiteral("String: 0"), left},
+        {StatusPanel::LineCount, 100, QStringLiteral("Strings: 0"), left},
+        {StatusPanel::Activity, 200, QString(), Qt::AlignCenter},
+    };
+    for (const PanelDef& d : defs) {
+        auto* label = new QLabel(d.text, this);
+        label->setFixedWidth(d.width);
+        label->setAlignment(d.alignment);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        addWidget(label);
+        panels_[static_cast<std::size_t>(d.panel)] = label;
+    }
+    panels_[static_cast<std::size_t>(StatusPanel::Activity)]->setObjectName(
+        QStringLiteral("activityPanel"));
+    // A last, empty panel keeps its place; the progress bar takes the rest of the bar.
+    auto* spare = new QLabel(this);
+    spare->setFixedWidth(50);
+    spare->setFrameShape(QFrame::Panel);
+    spare->setFrameShadow(QFrame::Sunken);
+    addWidget(spare);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progressBar"));
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setAccessibleName(QStringLiteral("Progress"));
+    addPermanentWidget(progress_, 1);
+}
+
+QString StatusBar::text(StatusPanel panel) const {
+    return panels_[static_cast<std::size_t>(panel)]->text();
+}
+
+void StatusBar::setText(StatusPanel panel, const QString& text) {
+    panels_[static_cast<std::size_t>(panel)]->setText(text);
+}
+
+void StatusBar::showCaret(long column, long line) {
+    setText(StatusPanel::Column, QStringLiteral("Column: %1").arg(column));
+    setText(StatusPanel::Line, QStringLiteral("String: %1").arg(line));
+}
+
+void StatusBar::showLineCount(int lines) {
+    setText(StatusPanel::LineCount, QStringLiteral("Strings: %1").arg(lines));
+}
+
+void StatusBar::showSpeaking(std::optional<Language> language) {
+    const char* text = !language                         ? kSpeakingNone
+                       : *language == Language::Russian ? kSpeakingRussian
+                                                         : kSpeakingEnglish;
+    setText(StatusPanel::Activity, QLatin1String(text));
+}
+
+}  // namespace vernalo

@@ -1,0 +1,43 @@
+#pragma once
+// The window's status bar: the caret's column and line, the line count, what the program is
+// doing (the voice speaking, the dictionaries loading) and a progress bar.
+
+#include <QStatusBar>
+#include <array>
+#include <optional>
+
+#include "text/language.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace vernalo {
+
+enum class StatusPanel { Column, Line, LineCount, Activity };
+
+class StatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit StatusBar(QWidget* parent = nullptr);
+
+    QString text(StatusPanel panel) const;
+    void setText(StatusPanel panel, const QString& text);
+
+    void showCaret(long column, long line);
+    void showLineCount(int lines);
+    // The voice speaking now, or none.
+    void showSpeaking(std::optional<Language> language);
+
+    QProgressBar* progress() const { return progress_; }
+
+private:
+    std::array<QLabel*, 4> panels_{};
+    QProgressBar* progress_ = nullptr;
+};
+
+// What the activity panel says while a voice speaks, and when none does.
+inline const char kSpeakingRussian[] = " - Russian - ";
+inline const char kSpeakingEnglish[] = " - English - ";
+inline const char kSpeakingNone[] = " ";
+
+}  // namespace vernalo

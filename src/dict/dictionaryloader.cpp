@@ -1,0 +1,191 @@
+#include "dict/dictionaryloader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <climits>
+#include <exception>
+#include <string>
+
+#include "dict/dictfile.h"
+#include "text/fileio.h"
+
+namespace vernalo {
+namespace {
+
+// Thrown from the progress callback to end a parse whose loader is being destroyed.
+struct Interrupted {};
+
+// How many times each map has been replaced by a loader (GUI thread only). A loader starts
+// from a copy of its map; if another loader replaced the map meanwhile, that copy is stale
+// and the parse is done again from the current map rather than losing the other's entries.
+QHash<const Dictionary*, quint64>& Generations() {
+    static QHash<const Dictionary*, quint64> generations;
+    return generations;
+}
+
+}  // namespace
+
+QString InstalledDictionaryDir() {
+    if (QCoreApplication::instance()) {
+        const QString beside = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                               QStringLiteral("/../share/vernalo/dict"));
+        if (QFileInfo(beside).isDir()) return beside;
+    }
+#ifdef VERNALO_DICT_DIR
+    return QString::fromUtf8(VERNALO_DICT_DIR);
+#else
+    return {};
+#endif
+}
+
+QString DictionaryFilePath(Language language, const QString& baseDir, const QString& installedDir) {
+    const QString name = language == Language::Russian ? QStringLiteral("readerru.dic")
+                                                        : QStringLiteral("readeren.dic");
+    const QString base = baseDir.isEmpty() ? QDir::currentPath() : baseDir;
+    const QString own = QDir(base).filePath(QStringLiteral("dict/") + name);
+    if (QFileInfo::exists(own) || installedDir.isEmpty()) return own;
+    return QDir(installedDir).filePath(name);
+}
+
+DictionaryLoader::DictionaryLoader(QObject* parent) : QThread(parent) {
+    // Queued: the slot runs on the GUI thread, where this object lives, after run() returned.
+    connect(this, &QThread::finished, this, &DictionaryLoader::Apply, Qt::QueuedConnection);
+}
+
+DictionaryLoader::~DictionaryLoader() {
+    requestInterruption();
+    wait();
+}
+
+void DictionaryLoader::Setup(Language language, QObject* progress, DictionaryStore* dictionaries,
+                             StatusSink status) {
+    language_ = language;
+    progress_ = progress;
+    dictionaries_ = dictionaries;
+    status_ = std::move(status);
+}
+
+void DictionaryLoader::SetFolders(const QString& baseDir, const QString& installedDir) {
+    baseDir_ = baseDir;
+    installedDir_ = installedDir;
+}
+
+void DictionaryLoader::Start() {
+    if (!dictionaries_ || isRunning()) return;
+    parsed_ = Target();
+    baseGeneration_ = Generations().value(&Target());
+    start(QThread::IdlePriority);
+}
+
+void DictionaryLoader::run() {
+    Execute();
+}
+
+void DictionaryLoader::Execute() {
+    parseOk_ = false;
+    entriesStored_ = 0;
+    problem_.clear();
+    filePath_ = DictionaryFilePath(language_, baseDir_, installedDir_);
+    const std::string path = QFile::encodeName(filePath_).toStdString();
+    std::string bytes;
+    try {
+        if (!FileExists(path)) {
+            // No dictionary is a normal set-up: load nothing, say nothing.
+            filePath_.clear();
+        } else if (!QFileInfo(filePath_).isFile()) {
+            problem_ = QStringLiteral("Dictionary not loaded: %1 is not a file").arg(filePath_);
+            return;
+        } else {
+            std::string error;
+            if (!ReadWholeFile(path, bytes, &error)) {
+                problem_ =
+                    QStringLiteral("Dictionary not loaded: %1").arg(QString::fromLocal8Bit(error));
+                return;
+            }
+        }
+        SetProgressRange(bytes.size());
+        const DictParseResult r =
+            ParseDictionary(bytes, parsed_, [this](std::size_t done, std::size_t total) {
+                if (isInterruptionRequested()) throw Interrupted{};
+                ReportProgress(done, total);
+            });
+        entriesStored_ = r.entriesStored;
+        parseOk_ = true;
+    } catch (const Interrupted&) {
+    } catch (const std::exception& e) {
+        // Out of memory or a file too large for the map: keep the store as it was.
+        problem_ = QStringLiteral("Dictionary not loaded: %1: %2")
+                       .arg(filePath_, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void DictionaryLoader::SetProgressRange(std::size_t total) {
+    std::size_t scale = 1;
+    while ((total + 1) / scale > static_cast<std::size_t>(INT_MAX))
+        scale *= 2;
+    progressScale_ = static_cast<int>(scale);
+    const int maximum = static_cast<int>((total + 1) / scale);
+    progressValue_ = 0;
+    QMetaObject::invokeMethod(
+        this,
+        [this, maximum] {
+            if (!progress_) return;
+            progress_->setProperty("minimum", 0);
+            progress_->setProperty("maximum", maximum);
+            progress_->setProperty("value", 0);
+        },
+        Qt::QueuedConnection);
+}
+
+void DictionaryLoader::ReportProgress(std::size_t done, std::size_t /*total*/) {
+    progressValue_ = static_cast<int>(done / static_cast<std::size_t>(progressScale_));
+    if (progressPosted_.exchange(true)) return;  // the waiting update will show the latest value
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            progressPosted_ = false;
+            if (progress_) progress_->setProperty("value", progressValue_.load());
+        },
+        Qt::QueuedConnection);
+}
+
+void DictionaryLoader::Apply() {
+    wait();  // finished() comes just before the thread ends
+    if (isInterruptionRequested()) return;
+    if (parseOk_) {
+        quint64& generation = Generations()[&Target()];
+        if (generation != baseGeneration_) {
+            parsed_ = Target();
+            baseGeneration_ = generation;
+            start(QThread::IdlePriority);
+            return;
+        }
+        // The parse started from a copy of the map, so it holds the old entries and the file's:
+        // one swap puts them all in place, however large the file.
+        Target().swap(parsed_);
+        ++generation;
+    } else if (!problem_.isEmpty()) {
+        emit problem(problem_);
+    }
+    Dictionary().swap(parsed_);
+    if (progress_) progress_->setProperty("value", 0);
+    done_ = true;
+    if (status_) status_(QStringLiteral(" Ready "));
+    emit loaded();
+}
+
+DictionaryLoader* startDictionaryLoader(Language language, QObject* progress, DictionaryStore& store,
+                                        std::function<void(const QString&)> showStatus,
+                                          const QString& baseDir, const QString& installedDictDir,
+                                          QObject* parent) {
+    auto* loader = new DictionaryLoader(parent);
+    loader->Setup(language, progress, &store, std::move(showStatus));
+    loader->SetFolders(baseDir, installedDictDir);
+    loader->Start();
+    return loader;
+}
+
+}  // namespace vernalo

@@ -1,0 +1,207 @@
+#include "reading/readingsession.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace vernalo {
+
+namespace {
+
+// A voice that never reports speaking would let one tick run through the whole text; the
+// cap keeps each call short so the window stays responsive.
+constexpr int kMaxPassesPerTick = 64;
+
+int ClampRepeat(int n) {
+    return std::clamp(n, ReadingOptions::kMinRepeat, ReadingOptions::kMaxRepeat);
+}
+
+bool HasDigit(std::u16string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+}  // namespace
+
+ReadingSession::ReadingSession(SessionView& view, PerLanguage<Voice*> voices,
+                               Segmenter& segmenter)
+    : view_(view), voices_(voices), seg_(segmenter) {}
+
+void ReadingSession::sayToggled(bool down) {
+    if (down) {
+        if (!running_) start();
+    } else if (running_) {
+        stop(ReadingStop::Paused);
+    }
+}
+
+void ReadingSession::close() {
+    if (running_)
+        stop(ReadingStop::Closed);
+    else
+        resetVoices();  // the last piece may still be sounding after the reading reached the end
+}
+
+bool ReadingSession::speaking() const {
+    return std::any_of(kLanguages.begin(), kLanguages.end(),
+                       [this](Language l) { return voices_[l]->Speaking() != 0; });
+}
+
+void ReadingSession::resetVoices() {
+    for (Language l : kLanguages)
+        voice(l).AudioReset();
+}
+
+void ReadingSession::start() {
+    if (view_.browserPageShown()) view_.importBrowserPage();
+    view_.readingStarted();
+    resetVoices();
+    seg_.setText(view_.text());
+    running_ = true;
+    pieceSelected_ = false;
+    repeatsLeft_ = 0;
+    lastLanguage_.reset();
+    pausedAtStart_ = paused_;
+    setStartPosition();
+    roundFromStart_ = seg_.readPos == 1;
+    roundSpoke_ = false;
+    tick();
+}
+
+void ReadingSession::setStartPosition() {
+    const long s = view_.selectionStart();
+    if (s > seg_.readLength - 1 || s <= 0)
+        seg_.readPos = 1;  // a caret at the very end starts over
+    else if (paused_)
+        seg_.readPos = s + 1;  // resume with the first character of the selection
+    else
+        seg_.readPos = s;  // the character before the caret: the separator the piece begins with
+    // That character may take two units; reading starts with its first, not in its middle.
+    const std::u16string& t = seg_.readText;
+    const auto i = static_cast<std::size_t>(seg_.readPos - 1);
+    if (i > 0 && i < t.size() && IsLowSurrogate(t[i]) && IsHighSurrogate(t[i - 1])) --seg_.readPos;
+    paused_ = false;
+}
+
+void ReadingSession::tick() {
+    for (int i = 0; running_ && i < kMaxPassesPerTick; ++i) {
+        if (pass() != Outcome::Progress) break;
+    }
+}
+
+ReadingSession::Outcome ReadingSession::pass() {
+    if (!view_.readingRequested()) {  // let go without a call reaching us
+        stop(ReadingStop::Paused);
+        return Outcome::Ended;
+    }
+    const ReadingOptions options = view_.options();
+    if (repeatsLeft_ > 0) {
+        if (!speakOnce()) return Outcome::Waiting;
+        return repeatsLeft_ > 0 ? Outcome::Progress : finishPiece(options);
+    }
+    if (speaking()) return Outcome::Waiting;
+
+    const long start = seg_.readPos - 1;
+    seg_.enabled = options.voiceOn;
+    std::optional<Language> language;
+    std::u16string speech;
+    if (options.sentenceMode) {
+        SentencePiece r = seg_.nextSentence();
+        language = r.language;
+        speech = std::move(r.speech);
+    } else {
+        WordPiece r = seg_.nextWord();
+        language = r.language;
+        speech = std::move(r.speech);
+    }
+    const long length = std::max(0L, seg_.readPos - start - 1);
+    view_.showPiece(start, length);
+    pieceSelected_ = true;
+
+    if (!language) {
+        // A number with no letter of a voice beside it ("911!" after "Call ") would be lost;
+        // it is read as the editor shows it, in the voice the reading goes on in. Anything
+        // else without a language is passed over silently.
+        const std::u16string_view span =
+            std::u16string_view(seg_.readText)
+                .substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+        if (HasDigit(span)) {
+            language = numberLanguage(options);
+            speech.assign(span);
+        }
+    }
+    if (language) {
+        lastLanguage_ = language;
+        pieceLanguage_ = *language;
+        pieceSentenceMode_ = options.sentenceMode;
+        pieceSpeech_ = std::move(speech);
+        roundSpoke_ = true;
+        repeatsLeft_ = ClampRepeat(options.repeats[*language]);
+        speakOnce();
+        if (repeatsLeft_ > 0) return Outcome::Progress;
+    }
+    return finishPiece(options);
+}
+
+Language ReadingSession::numberLanguage(const ReadingOptions& options) const {
+    if (lastLanguage_ && options.voiceOn[*lastLanguage_]) return *lastLanguage_;
+    return options.voiceOn[Language::Russian] ? Language::Russian : Language::English;
+}
+
+bool ReadingSession::speakOnce() {
+    Voice& own = voice(pieceLanguage_);
+    // A sentence waits for its own voice only; a word waits until both are silent.
+    const bool busy = pieceSentenceMode_ ? own.Speaking() != 0 : speaking();
+    if (busy) return false;
+    own.Speak(pieceSpeech_);
+    voice(otherLanguage(pieceLanguage_)).AudioReset();
+    view_.speakingIn(pieceLanguage_);
+    --repeatsLeft_;
+    return true;
+}
+
+ReadingSession::Outcome ReadingSession::finishPiece(const ReadingOptions& options) {
+    view_.caretMoved();
+    if (seg_.readPos <= seg_.readLength) return Outcome::Progress;
+    // A whole round that found nothing to speak would only find nothing again, for ever.
+    if (options.repeatText && (roundSpoke_ || !roundFromStart_)) {
+        view_.placeCaret(0);
+        seg_.readPos = 1;
+        roundFromStart_ = true;
+        roundSpoke_ = false;
+        return Outcome::Progress;
+    }
+    endAtTextEnd();
+    return Outcome::Ended;
+}
+
+void ReadingSession::endAtTextEnd() {
+    // The last piece is not waited for: it goes on sounding while Say comes up.
+    view_.placeCaret(seg_.readLength);
+    view_.readingStopped(ReadingStop::TextEnd);
+    finish();
+}
+
+void ReadingSession::stop(ReadingStop why) {
+    resetVoices();
+    view_.readingStopped(why);
+    // Stopped before anything was highlighted: the selection is still the user's, so the
+    // next start follows the same rule as this one did.
+    paused_ = pieceSelected_ || pausedAtStart_;
+    finish();
+}
+
+void ReadingSession::finish() {
+    running_ = false;
+    repeatsLeft_ = 0;
+    pieceSpeech_.clear();
+    view_.speakingIn(std::nullopt);
+    view_.caretMoved();
+}
+
+}  // namespace vernalo

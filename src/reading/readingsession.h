@@ -1,0 +1,128 @@
+#pragma once
+// The reading session behind the Say button: reads the text from the caret, piece by piece,
+// each piece in the voice of its language, highlighting it and repeating it as its language's
+// repeat count says.
+//
+// It is a state machine driven from outside: the owner calls tick() from its event loop (a
+// timer of a few milliseconds while running(), and whenever a voice finishes). Each call does
+// what can be done without waiting and returns; nothing here blocks or processes events. The
+// owner is reached through SessionView, so the same logic serves the window, the command-line
+// tool and the tests.
+
+#include <optional>
+#include <string>
+
+#include "reading/segmenter.h"
+#include "speech/voice.h"
+#include "text/language.h"
+
+namespace vernalo {
+
+// How to read, as the user has set it; the session asks again before every piece.
+struct ReadingOptions {
+    static constexpr int kMinRepeat = 1;
+    static constexpr int kMaxRepeat = 10;
+
+    bool sentenceMode = true;
+    bool repeatText = false;  // the end of the text starts the reading over
+    PerLanguage<int> repeats{{1, 1}};
+    PerLanguage<bool> voiceOn{{true, true}};
+};
+
+// Why a reading stopped.
+enum class ReadingStop {
+    Paused,   // the user let go of Say
+    TextEnd,  // the end of the text was reached
+    Closed,   // the window closes
+};
+
+// What the session needs from its owner. Positions are 0-based UTF-16 units of the text (a
+// line break is one unit), the same numbers as the segmenter's readPos - 1.
+class SessionView {
+public:
+    virtual ~SessionView() = default;
+
+    // The text to read and where the user's selection (or the caret) begins.
+    virtual std::u16string text() const = 0;
+    virtual long selectionStart() const = 0;
+    virtual ReadingOptions options() const = 0;
+    // False once the user has let go of Say without the session being told.
+    virtual bool readingRequested() const { return true; }
+    // The browser page is showing: the session first takes the page in as the text.
+    virtual bool browserPageShown() const { return false; }
+    virtual void importBrowserPage() {}
+
+    // The text is locked against editing and Say shows that it reads.
+    virtual void readingStarted() {}
+    // Select the piece being read and bring it into view.
+    virtual void showPiece(long start, long length) = 0;
+    // Put the caret at a position, selecting nothing.
+    virtual void placeCaret(long position) { showPiece(position, 0); }
+    // The voice now speaking, or none.
+    virtual void speakingIn(std::optional<Language> language) { (void)language; }
+    // The caret moved with the reading; caret displays follow it.
+    virtual void caretMoved() {}
+    // The text is unlocked and Say shows that it is idle; Say is let go unless the user did.
+    virtual void readingStopped(ReadingStop why) { (void)why; }
+};
+
+class ReadingSession {
+public:
+    // All four outlive the session. The segmenter holds the text being read, its position and
+    // the word flags (needGap carries over from one session to the next).
+    ReadingSession(SessionView& view, PerLanguage<Voice*> voices, Segmenter& segmenter);
+
+    // The user pressed (down) or released (up) Say. Pressing starts a session and does its
+    // first piece at once; releasing silences both voices at once and pauses, leaving the
+    // selection on the piece being read.
+    void sayToggled(bool down);
+    // One step of the piece loop: as many passes as can go on without waiting for a voice.
+    void tick();
+    // The window closes: speech stops at once, Say is let go, a running session pauses.
+    void close();
+
+    bool running() const { return running_; }
+    // The last session was stopped by Say; the next one resumes at the selection start.
+    bool paused() const { return paused_; }
+    void setPaused(bool paused) { paused_ = paused; }
+    // Either voice still speaking.
+    bool speaking() const;
+
+private:
+    enum class Outcome { Waiting, Progress, Ended };
+
+    void start();
+    void setStartPosition();
+    Outcome pass();
+    // The voice for a piece without a language that holds a digit: the one that spoke the
+    // last piece if it is on, else Russian if on, else English.
+    Language numberLanguage(const ReadingOptions& options) const;
+    bool speakOnce();  // false: the voice (or both, in word mode) is busy
+    Outcome finishPiece(const ReadingOptions& options);
+    void endAtTextEnd();
+    void stop(ReadingStop why);
+    void finish();
+    void resetVoices();
+    Voice& voice(Language language) { return *voices_[language]; }
+
+    SessionView& view_;
+    PerLanguage<Voice*> voices_;
+    Segmenter& seg_;
+
+    bool running_ = false;
+    bool paused_ = false;
+    bool pausedAtStart_ = false;  // paused_ as it was when this session began
+    bool pieceSelected_ = false;  // this session has highlighted a piece
+    // Repeat text: the round under way began at the first character, and has spoken something.
+    bool roundFromStart_ = false;
+    bool roundSpoke_ = false;
+    std::optional<Language> lastLanguage_;  // of the piece spoken last in this session
+
+    // The piece being spoken: its repetitions still to issue.
+    int repeatsLeft_ = 0;
+    Language pieceLanguage_ = Language::Russian;
+    bool pieceSentenceMode_ = true;
+    std::u16string pieceSpeech_;
+};
+
+}  // namespace vernalo

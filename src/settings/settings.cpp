@@ -1,0 +1,83 @@
+#include "settings/settings.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+
+#include "text/textcodec.h"
+
+namespace vernalo {
+namespace {
+
+std::u16string Decimal(long v) {
+    std::string s = std::to_string(v);
+    return std::u16string(s.begin(), s.end());
+}
+
+}  // namespace
+
+ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKeys) {
+    ReaderSettings s;
+    auto bad = [&](const char* key) {
+        if (badKeys) badKeys->push_back(key);
+    };
+    auto integer = [&](const char16_t* section, const char16_t* key, const char* name, int& field) {
+        std::u16string text = ini.Read(section, key, Decimal(field));
+        if (auto v = ParseInteger(text))
+            field = *v;
+        else
+            bad(name);
+    };
+    s.voice[Language::Russian] = ini.Read(u"Speech", u"RUSSIAN", s.voice[Language::Russian]);
+    s.voice[Language::English] = ini.Read(u"Speech", u"ENGLISH", s.voice[Language::English]);
+    s.fontName = ini.Read(u"Interface", u"FontName", s.fontName);
+    integer(u"Interface", u"FontSize", "FontSize", s.fontSize);
+    if (auto c = ParseColor(ini.Read(u"Interface", u"FontColor", FormatColor(s.fontColor))))
+        s.fontColor = *c;
+    else
+        bad("FontColor");
+    integer(u"Text", u"PosX", "PosX", s.posX);
+    integer(u"Text", u"PosY", "PosY", s.posY);
+    integer(u"Text", u"Position", "Position", s.position);
+    s.speed[Language::Russian] = ini.Read(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
+    s.speed[Language::English] = ini.Read(u"Speech", u"SPEEDEN", s.speed[Language::English]);
+    // Only "0" to "9" are read. After each non-empty value the box shows the entry whose index
+    // is the key's number, which is empty once a key was missing.
+    for (int i = 0; i < 10; ++i) {
+        std::u16string url = ini.Read(u"URL", Decimal(i), u"");
+        if (url.empty()) continue;
+        s.urls.push_back(url);
+        s.urlEditText = static_cast<std::size_t>(i) < s.urls.size() ? s.urls[i] : u"";
+    }
+    return s;
+}
+
+void WriteSettings(IniFile& ini, const ReaderSettings& s) {
+    ini.Write(u"Speech", u"RUSSIAN", s.voice[Language::Russian]);
+    ini.Write(u"Speech", u"ENGLISH", s.voice[Language::English]);
+    ini.Write(u"Interface", u"FontName", s.fontName);
+    ini.Write(u"Interface", u"FontSize", Decimal(s.fontSize));
+    ini.Write(u"Interface", u"FontColor", FormatColor(s.fontColor));
+    ini.Write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
+    ini.Write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
+    ini.Write(u"Text", u"Position", Decimal(s.position));
+    ini.Write(u"Text", u"PosX", Decimal(s.posX));
+    ini.Write(u"Text", u"PosY", Decimal(s.posY));
+    for (std::size_t i = 0; i < s.urls.size(); ++i)
+        ini.Write(u"URL", Decimal(static_cast<long>(i)), s.urls[i]);
+}
+
+std::string ResolveBaseDir(const std::string& currentDir, const char* xdgDataHome,
+                           const char* home) {
+    struct stat st;
+    if (::stat((currentDir + "/data").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return currentDir;
+    if (xdgDataHome && *xdgDataHome == '/') return std::string(xdgDataHome) + "/vernalo";
+    if (home && *home) return std::string(home) + "/.local/share/vernalo";
+    // No HOME: the account's own home, not a shared folder where others could read the text.
+    const passwd* account = ::getpwuid(::getuid());
+    const std::string own = account && account->pw_dir && *account->pw_dir ? account->pw_dir : ".";
+    return own + "/.local/share/vernalo";
+}
+
+}  // namespace vernalo

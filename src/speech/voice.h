@@ -1,0 +1,59 @@
+#pragma once
+// The synthesizer control: what the reading session and the voice controls ask of a voice.
+// Two instances exist, one per language; both see the same modes under the same numbers.
+
+#include <string>
+
+#include "text/language.h"
+
+namespace vernalo {
+
+class Voice {
+public:
+    virtual ~Voice() = default;
+
+    // Installed voices ("modes"), numbered 1..ModeCount().
+    virtual int ModeCount() const = 0;
+    // Contains "Russian" or "English" for voices of that language.
+    virtual std::u16string ModeName(int mode) const = 0;
+    // The voice name shown in the voice lists and saved in the settings.
+    virtual std::u16string Speaker(int mode) const = 0;
+    // The engine behind the mode, as the user may want to know it.
+    virtual std::u16string ProductName(int mode) const = 0;
+    // The pronunciation dictionaries are made for this mode's engine: they are loaded when it
+    // speaks a language.
+    virtual bool SupportsDictionaries(int mode) const {
+        (void)mode;
+        return false;
+    }
+    // Afterwards the control speaks with that mode, and Speed/MinSpeed/MaxSpeed are its.
+    virtual void Select(int mode) = 0;
+
+    // Speaking rate in percent of the voice's normal rate; applies to what is spoken next.
+    virtual int Speed() const = 0;
+    virtual void SetSpeed(int speed) = 0;
+    virtual int MinSpeed() const = 0;
+    virtual int MaxSpeed() const = 0;
+
+    // Returns at once; the text is spoken in the background.
+    virtual void Speak(const std::u16string& text) = 0;
+    // Non-zero from Speak until the audio has finished playing.
+    virtual int Speaking() const = 0;
+    // Silences the control at once and drops what is queued.
+    virtual void AudioReset() = 0;
+
+    // A hint that `text` is likely to be spoken next with the current mode and speed, so an
+    // engine may synthesize it ahead and start it without a gap. Engines may ignore it.
+    virtual void Prepare(const std::u16string& text) { (void)text; }
+};
+
+// The first mode whose name carries the language's word ("Russian", "English"), or 0.
+inline int FirstModeOf(const Voice& voice, Language language) {
+    const std::string word = languageName(language);
+    const std::u16string name(word.begin(), word.end());
+    for (int n = 1; n <= voice.ModeCount(); ++n)
+        if (voice.ModeName(n).find(name) != std::u16string::npos) return n;
+    return 0;
+}
+
+}  // namespace vernalo

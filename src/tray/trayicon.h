@@ -1,0 +1,76 @@
+#pragma once
+// Hiding the main window to the notification area: minimizing the window hides it (and its
+// task-bar entry) and shows an icon; a double click with the left button on the icon brings
+// the window back in the state it had before (a maximized window comes back maximized).
+//
+// Where the desktop has no notification area, minimizing minimizes normally: a hidden window
+// with no icon would leave the user no way back to it. For the same reason the window comes
+// back by itself if the notification area goes away while the window is hidden.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <functional>
+
+class QTimer;
+
+namespace vernalo {
+
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    // Longest tool-tip the icon shows.
+    static constexpr int kMaxTipLength = 63;
+
+    // A child of the form it serves; inert until Loaded(). Destroying it (with the form)
+    // removes the icon.
+    explicit TrayIcon(QWidget* ownerForm);
+    ~TrayIcon() override;
+
+    // Attaches to the owner form's window changes. Does nothing when the owner is not a
+    // top-level window.
+    void Loaded();
+
+    // The icon's tool-tip; when empty, the form's caption is used. A change shows at once on an
+    // icon that is shown.
+    const QString& Hint() const { return hint_; }
+    void SetHint(const QString& hint);
+
+    QWidget* OwnerForm() const { return ownerForm_; }
+    bool Hooked() const { return hooked_; }
+    bool IconShown() const { return iconShown_; }
+    // The tool-tip the icon shows, or would show now: Hint or the caption, cut to 63 characters.
+    QString TipText() const;
+    // The notification-area icon; null until the window was first hidden to it.
+    QSystemTrayIcon* trayIcon() const { return icon_; }
+
+    // Whether the desktop has a notification area now; replaceable for tests.
+    std::function<bool()> TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+
+    // Cuts a text to `limit` UTF-16 units without splitting a surrogate pair.
+    static QString CutTip(const QString& text, int limit = kMaxTipLength);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void HideToTray();
+    void AddTrayIcon();
+    void DeleteTrayIcon();
+    void RestoreWndProc();
+    void RestoreOwner();
+    void IconActivated(QSystemTrayIcon::ActivationReason reason);
+
+    QPointer<QWidget> ownerForm_;
+    QString hint_;
+    bool hooked_ = false;
+    bool iconShown_ = false;
+    bool hidePending_ = false;
+    Qt::WindowStates previousState_ = Qt::WindowNoState;
+    QSystemTrayIcon* icon_ = nullptr;
+    QTimer* watchdog_ = nullptr;  // brings the window back if the notification area goes away
+};
+
+}  // namespace vernalo

@@ -1,0 +1,56 @@
+#pragma once
+// A synthesizer control with scripted modes, for the selection logic.
+
+#include <string>
+#include <vector>
+
+#include "speech/voice.h"
+
+namespace vernalo::test {
+
+struct FakeMode {
+    std::u16string name, speaker, product = u"Other";
+    int min = 50, max = 250, normal = 100;
+};
+
+class FakeVoice : public Voice {
+public:
+    explicit FakeVoice(std::vector<FakeMode> modes) : modes_(std::move(modes)) {
+        if (!modes_.empty()) speed_ = modes_[0].normal;
+    }
+    int ModeCount() const override { return static_cast<int>(modes_.size()); }
+    std::u16string ModeName(int n) const override { return at(n).name; }
+    std::u16string Speaker(int n) const override { return at(n).speaker; }
+    std::u16string ProductName(int n) const override { return at(n).product; }
+    // Scripted by product name: "DIGALO" stands for the built-in engine family.
+    bool SupportsDictionaries(int n) const override {
+        return at(n).product.find(u"DIGALO") != std::u16string::npos;
+    }
+    void Select(int n) override {
+        selected = n;
+        speed_ = at(n).normal;
+        ++selects;
+    }
+    int Speed() const override { return speed_; }
+    void SetSpeed(int s) override {
+        speed_ = s;
+        speeds.push_back(s);
+    }
+    int MinSpeed() const override { return modes_.empty() ? 0 : at(selected).min; }
+    int MaxSpeed() const override { return modes_.empty() ? 10 : at(selected).max; }
+    void Speak(const std::u16string& text) override { spoken.push_back(text); }
+    int Speaking() const override { return 0; }
+    void AudioReset() override {}
+
+    int selected = 1;  // the control's mode before any Select
+    int selects = 0;
+    std::vector<int> speeds;
+    std::vector<std::u16string> spoken;
+
+private:
+    const FakeMode& at(int n) const { return modes_.at(static_cast<std::size_t>(n - 1)); }
+    std::vector<FakeMode> modes_;
+    int speed_ = 100;
+};
+
+}  // namespace vernalo::test

@@ -88,7 +88,8 @@ void BM_StartupLoadMillionEntries(benchmark::State& state) {
         longest = std::max(longest, sinceTick.nsecsElapsed() / 1e6);
         ticker.stop();
         state.SetIterationTime(ready);
-        if (store[vernalo::Language::Russian].size() != kEntries) state.SkipWithError("entries missing");
+        if (store[vernalo::Language::Russian].size() != kEntries)
+            state.SkipWithError("entries missing");
         worstBlockMs = std::max(worstBlockMs, longest);
         readyMs = std::max(readyMs, ready * 1e3);
     }

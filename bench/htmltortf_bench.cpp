@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "text/fileio.h"
 #include "documents/htmltortf.h"
+#include "text/fileio.h"
 #include "text/textcodec.h"
 
 namespace {

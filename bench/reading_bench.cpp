@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "dict/dictfile.h"
-#include "text/codepage.h"
 #include "reading/segmenter.h"
+#include "text/codepage.h"
 
 namespace {
 

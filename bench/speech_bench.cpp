@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "text/textcodec.h"
 #include "speech/espeakengine.h"
+#include "text/textcodec.h"
 
 #ifdef VERNALO_WITH_QT
 #include <QCoreApplication>

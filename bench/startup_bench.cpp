@@ -14,9 +14,9 @@
 #include <fstream>
 #include <string>
 
-#include "settings/settings.h"
 #include "app/mainwindow.h"
 #include "browser/browserpage.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     std::printf("start-up to window created: %lld ms\n", static_cast<long long>(created));
     std::printf("start-up to window shown:   %lld ms  (target < 1000 ms)\n",
                 static_cast<long long>(shown));
-    std::printf("editor: %d characters, %d lines\n",
-                window.editor()->document()->characterCount(), window.editor()->lineCount());
+    std::printf("editor: %d characters, %d lines\n", window.editor()->document()->characterCount(),
+                window.editor()->lineCount());
     std::printf("browser made at start-up: %s; web engine processes: %d\n",
                 window.browserPage() && window.browserPage()->browserCreated() ? "yes" : "no",
                 EngineProcesses());

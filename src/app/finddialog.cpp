@@ -12,7 +12,7 @@
 namespace vernalo {
 
 FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("FindDialog1"));
+    setObjectName(QStringLiteral("findDialog"));
     setWindowTitle(QStringLiteral("Find"));
     setModal(false);
     auto* grid = new QGridLayout(this);

@@ -14,6 +14,7 @@
 #include "app/fontpage.h"
 #include "app/logging.h"
 #include "app/optionspage.h"
+#include "app/qtext.h"
 #include "app/speechpage.h"
 #include "app/texteditor.h"
 #include "browser/browserpage.h"
@@ -23,14 +24,6 @@
 #include "tray/trayicon.h"
 
 namespace vernalo {
-
-namespace {
-
-QString Q(std::u16string_view s) {
-    return QString::fromStdU16String(std::u16string(s));
-}
-
-}  // namespace
 
 MainWindow::MainWindow(Options options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
@@ -68,7 +61,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
         stopReadingReplacedText();
     });
     connect(ed, &TextEditor::documentReplaced, this, &MainWindow::stopReadingReplacedText);
-    connect(ed, &TextEditor::caretMayHaveMoved, this, &MainWindow::caretMoved);
+    connect(ed, &TextEditor::caretMayHaveMoved, this, [this] { readingView_->caretMoved(); });
     setupBrowserPage();
     setupSession();
 
@@ -84,25 +77,44 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::onCommand(Command command) {
     switch (command) {
-        case Command::Clear: return clearText();
-        case Command::Save: return saveAs();
-        case Command::Open: return openFile();
-        case Command::Paste: return pasteFromClipboard();
-        case Command::HtmlToText: return htmlToText();
-        case Command::Find: return findInText();
-        case Command::Say: return sayToggled();
-        case Command::RepeatText: return;  // read at the end of the text
-        case Command::SpeechPage: return showSettingsPage(SettingsPage::Speech);
-        case Command::OptionsPage: return showSettingsPage(SettingsPage::Options);
-        case Command::FontPage: return showSettingsPage(SettingsPage::Font);
-        case Command::Exit: close(); return;
+        case Command::Clear:
+            return clearText();
+        case Command::Save:
+            return saveAs();
+        case Command::Open:
+            return openFile();
+        case Command::Paste:
+            return pasteFromClipboard();
+        case Command::HtmlToText:
+            return htmlToText();
+        case Command::Find:
+            return findInText();
+        case Command::Say:
+            return sayToggled();
+        case Command::RepeatText:
+            return;  // read at the end of the text
+        case Command::SpeechPage:
+            return showSettingsPage(SettingsPage::Speech);
+        case Command::OptionsPage:
+            return showSettingsPage(SettingsPage::Options);
+        case Command::FontPage:
+            return showSettingsPage(SettingsPage::Font);
+        case Command::Exit:
+            close();
+            return;
     }
 }
 
 void MainWindow::setupSession() {
+    readingView_ =
+        std::make_unique<ReadingView>(*toolBars_, *settingsPages_, *documentPages_, *statusBar_);
+    readingView_->onImportBrowserPage = [this] {
+        takeBrowserPageSource();
+        convertHtmlToRichText();
+    };
     SpeechPage* speech = settingsPages_->speech();
     session_ = std::make_unique<ReadingSession>(
-        *this,
+        *readingView_,
         PerLanguage<Voice*>{{&speech->voice(Language::Russian), &speech->voice(Language::English)}},
         segmenter_);
     sessionTimer_ = new QTimer(this);
@@ -152,12 +164,12 @@ void MainWindow::startUp() {
     std::vector<std::string> badKeys;
     ReaderSettings s = ReadSettings(ini, &badKeys);
     for (const auto& key : badKeys)
-        startupProblems_.push_back(QStringLiteral("Bad value for %1 in %2")
-                                       .arg(QString::fromStdString(key),
-                                            QString::fromStdString(SettingsPath(baseDir_))));
+        startupProblems_.push_back(
+            QStringLiteral("Bad value for %1 in %2")
+                .arg(QString::fromStdString(key), QString::fromStdString(SettingsPath(baseDir_))));
     statusBar_->showCaret(s.posX, s.posY);
     segmenter_.readPos = s.position;
-    QFont font(Q(s.fontName));
+    QFont font(ToQString(s.fontName));
     if (s.fontSize > 0) font.setPointSize(s.fontSize);
     applyEditorFont(font, s.fontColor);
     urls_ = s.urls;
@@ -177,8 +189,8 @@ void MainWindow::startUp() {
 
     PerLanguage<QString> voices, speeds;
     for (Language l : kLanguages) {
-        voices[l] = Q(s.voice[l]);
-        speeds[l] = Q(s.speed[l]);
+        voices[l] = ToQString(s.voice[l]);
+        speeds[l] = ToQString(s.speed[l]);
     }
     const SpeechPage::Restored restored = settingsPages_->speech()->restore(voices, speeds);
     if (!restored.problem.isEmpty()) startupProblems_.push_back(restored.problem);
@@ -194,7 +206,7 @@ void MainWindow::showStartupProblems() {
 
 void MainWindow::activate() {
     // With the browser page showing, the editor is hidden and keeps its caret.
-    if (browserPageShown()) return;
+    if (documentPages_->current() == DocumentPage::Browser) return;
     editor()->setFocus(Qt::ActiveWindowFocusReason);
     editor()->placeCaretForTyping(segmenter_.readPos - 1);
 }
@@ -210,7 +222,7 @@ ReaderSettings MainWindow::collectSettings() const {
     s.fontName = f.family().toStdU16String();
     s.fontSize = f.pointSize() > 0 ? f.pointSize() : 8;
     s.fontColor = fontColor_;
-    s.position = static_cast<int>(selectionStart());
+    s.position = static_cast<int>(editor()->selectionStart());
     s.posX = static_cast<int>(editor()->caretColumn());
     s.posY = static_cast<int>(editor()->caretLine());
     s.urls = urls_;
@@ -271,9 +283,10 @@ bool MainWindow::event(QEvent* e) {
 void MainWindow::showSettingsPage(SettingsPage page) {
     // One group: pressing a button lowers it and raises the others; pressing the lowered
     // one raises it, so all three may be up.
-    const std::pair<SettingsPage, Command> buttons[] = {{SettingsPage::Speech, Command::SpeechPage},
-                                                        {SettingsPage::Options, Command::OptionsPage},
-                                                        {SettingsPage::Font, Command::FontPage}};
+    const std::pair<SettingsPage, Command> buttons[] = {
+        {SettingsPage::Speech, Command::SpeechPage},
+        {SettingsPage::Options, Command::OptionsPage},
+        {SettingsPage::Font, Command::FontPage}};
     for (auto [p, command] : buttons)
         if (p != page) toolBars_->button(command)->setChecked(false);
     settingsPages_->show(page);
@@ -313,58 +326,6 @@ void MainWindow::sayToggled() {
         sessionTimer_->start();
     else
         sessionTimer_->stop();
-}
-
-std::u16string MainWindow::text() const {
-    return editor()->readingText();
-}
-long MainWindow::selectionStart() const {
-    return editor()->selectionStart();
-}
-
-ReadingOptions MainWindow::options() const {
-    ReadingOptions o;
-    const OptionsPage* page = settingsPages_->options();
-    o.sentenceMode = page->sentenceMode();
-    o.repeatText = toolBars_->button(Command::RepeatText)->isChecked();
-    for (Language l : kLanguages) {
-        o.repeats[l] = page->repeats(l);
-        o.voiceOn[l] = settingsPages_->speech()->voiceOn(l);
-    }
-    return o;
-}
-
-bool MainWindow::readingRequested() const {
-    return toolBars_->button(Command::Say)->isChecked();
-}
-bool MainWindow::browserPageShown() const {
-    return documentPages_->current() == DocumentPage::Browser;
-}
-void MainWindow::importBrowserPage() {
-    takeBrowserPageSource();
-    convertHtmlToRichText();
-}
-void MainWindow::readingStarted() {
-    toolBars_->showReading(true);
-    editor()->setReadOnly(true);
-}
-void MainWindow::showPiece(long start, long length) {
-    editor()->select(start, length);
-    editor()->ensureCursorVisible();
-}
-void MainWindow::placeCaret(long position) {
-    editor()->select(position, 0);
-}
-void MainWindow::speakingIn(std::optional<Language> language) {
-    statusBar_->showSpeaking(language);
-}
-void MainWindow::caretMoved() {
-    statusBar_->showCaret(editor()->caretColumn(), editor()->caretLine());
-}
-void MainWindow::readingStopped(ReadingStop why) {
-    editor()->setReadOnly(false);
-    toolBars_->showReading(false);
-    if (why != ReadingStop::Paused) toolBars_->button(Command::Say)->setChecked(false);
 }
 
 void MainWindow::startDictionaryLoader(Language language) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/documentpages.h"
+#include "app/readingview.h"
 #include "app/settingspages.h"
 #include "app/statusbar.h"
 #include "app/texteditor.h"
@@ -28,7 +29,7 @@ class BrowserPage;
 class FindDialog;
 class TrayIcon;
 
-class MainWindow : public QMainWindow, public SessionView {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     struct Options {
@@ -91,19 +92,8 @@ public:
     SettingsPage settingsPage() const { return settingsPages_->current(); }
     DocumentPages* documentPages() const { return documentPages_; }
 
-    // SessionView.
-    std::u16string text() const override;
-    long selectionStart() const override;
-    ReadingOptions options() const override;
-    bool readingRequested() const override;
-    bool browserPageShown() const override;
-    void importBrowserPage() override;
-    void readingStarted() override;
-    void showPiece(long start, long length) override;
-    void placeCaret(long position) override;
-    void speakingIn(std::optional<Language> language) override;
-    void caretMoved() override;
-    void readingStopped(ReadingStop why) override;
+    // The window as the reading session sees it.
+    ReadingView& readingView() { return *readingView_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +126,7 @@ private:
 
     DictionaryStore dictionaries_;
     Segmenter segmenter_{dictionaries_};
+    std::unique_ptr<ReadingView> readingView_;
     std::unique_ptr<ReadingSession> session_;
     QTimer* sessionTimer_ = nullptr;
 

@@ -103,9 +103,9 @@ bool MainWindow::findNext() {
     if (!findDialog_) return false;
     const std::u16string what = findDialog_->findText().toStdU16String();
     const QTextCursor c = editor()->textCursor();
-    auto at = FindInText(text(), what, static_cast<std::size_t>(c.selectionStart()),
-                         static_cast<std::size_t>(c.selectionEnd() - c.selectionStart()),
-                         findDialog_->options());
+    auto at = FindInText(
+        editor()->readingText(), what, static_cast<std::size_t>(c.selectionStart()),
+        static_cast<std::size_t>(c.selectionEnd() - c.selectionStart()), findDialog_->options());
     if (!at) return false;  // silent, the selection stays
     editor()->setFocus();
     editor()->select(static_cast<long>(*at), static_cast<long>(what.size()));
@@ -115,7 +115,8 @@ bool MainWindow::findNext() {
 void MainWindow::convertHtmlToRichText() {
     QProgressBar* progress = statusBar_->progress();
     progress->setRange(0, 100);
-    std::string rtf = HtmlToRtf(WithCrLf(text()), [progress](int percent) { progress->setValue(percent); });
+    std::string rtf = HtmlToRtf(WithCrLf(editor()->readingText()),
+                                [progress](int percent) { progress->setValue(percent); });
     textChanged_ = true;  // the editor's text is replaced, as by an edit
     setEditorDocumentFromBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())));
     progress->setValue(0);
@@ -123,14 +124,14 @@ void MainWindow::convertHtmlToRichText() {
 }
 
 void MainWindow::htmlToText() {
-    if (browserPageShown()) takeBrowserPageSource();
+    if (documentPages_->current() == DocumentPage::Browser) takeBrowserPageSource();
     convertHtmlToRichText();
 }
 
 void MainWindow::recodeDosToWindows() {
     // A whole-content replacement by plain text: formatting goes, the caret goes to the start
     // and the text is not marked for saving.
-    std::u16string recoded = text();
+    std::u16string recoded = editor()->readingText();
     DosToWinInPlace(recoded);
     editor()->replaceDocument([&](QTextDocument& doc) {
         doc.setPlainText(QString::fromStdU16String(recoded));

@@ -27,13 +27,12 @@ QWidget* PageFrame(QStackedWidget* stack, const char* name, const QString& capti
 
 }  // namespace
 
-SettingsPages::SettingsPages(const VoiceFactory& voices, QWidget* parent)
-    : QStackedWidget(parent) {
+SettingsPages::SettingsPages(const VoiceFactory& voices, QWidget* parent) : QStackedWidget(parent) {
     setObjectName(QStringLiteral("settingsPages"));
     if (voices) {
         auto made = voices();
-        speech_ = new SpeechPage(std::move(made[Language::Russian]),
-                                 std::move(made[Language::English]));
+        speech_ =
+            new SpeechPage(std::move(made[Language::Russian]), std::move(made[Language::English]));
     } else {
         speech_ = new SpeechPage;
     }
@@ -42,8 +41,8 @@ SettingsPages::SettingsPages(const VoiceFactory& voices, QWidget* parent)
     // In the order of SettingsPage.
     PageFrame(this, "speechSettingsPage", QStringLiteral("Speech"),
               QStringLiteral("Settings for SpeechEngines"), speech_);
-    PageFrame(this, "optionsSettingsPage", QStringLiteral("Options"),
-              QStringLiteral("Options"), options_);
+    PageFrame(this, "optionsSettingsPage", QStringLiteral("Options"), QStringLiteral("Options"),
+              options_);
     PageFrame(this, "fontSettingsPage", QStringLiteral("Font"), QString(), font_);
     show(SettingsPage::Speech);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

@@ -11,16 +11,13 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/qtext.h"
 #include "speech/espeakengine.h"
 #include "speech/qtaudiooutput.h"
 
 namespace vernalo {
 
 namespace {
-
-QString Q(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
 
 // The texts of one language's row.
 struct RowTexts {
@@ -29,11 +26,12 @@ struct RowTexts {
 
 RowTexts TextsFor(Language l) {
     if (l == Language::Russian)
-        return {QStringLiteral("Russian Voice"),        QStringLiteral("On/Off russian voice"),
-                QStringLiteral("Choose Russian voice"), QStringLiteral("RU"),
-                QStringLiteral("Testing russian Voice"), QStringLiteral("Speed of the Russian speech")};
-    return {QStringLiteral("English Voice"),        QStringLiteral("On/Off english voice"),
-            QStringLiteral("Choose English voice"), QStringLiteral("EN"),
+        return {
+            QStringLiteral("Russian Voice"),         QStringLiteral("On/Off russian voice"),
+            QStringLiteral("Choose Russian voice"),  QStringLiteral("RU"),
+            QStringLiteral("Testing russian Voice"), QStringLiteral("Speed of the Russian speech")};
+    return {QStringLiteral("English Voice"),         QStringLiteral("On/Off english voice"),
+            QStringLiteral("Choose English voice"),  QStringLiteral("EN"),
             QStringLiteral("Testing english Voice"), QStringLiteral("Speed of the English speech")};
 }
 
@@ -180,7 +178,7 @@ void SpeechPage::fillBox(Language l) {
     const QSignalBlocker block(box);
     box->clear();
     for (const auto& name : list.Names)
-        box->addItem(Q(name));
+        box->addItem(ToQString(name));
     box->setCurrentIndex(list.Selected);
     if (list.Selected < 0) box->setEditText(QString());
 }
@@ -191,7 +189,7 @@ void SpeechPage::editText(Language l) {
     const VoiceList& list = selection_.List(l);
     const QString text = box->currentText();
     for (int j = 0; j < static_cast<int>(list.Names.size()); ++j) {
-        if (Q(list.Names[j]) == text) {
+        if (ToQString(list.Names[j]) == text) {
             if (j != list.Selected && box->currentIndex() != j) box->setCurrentIndex(j);
             return;
         }
@@ -228,7 +226,7 @@ SpeechPage::Restored SpeechPage::restore(const PerLanguage<QString>& savedVoices
 }
 
 QString SpeechPage::voiceName(Language l) const {
-    return Q(selection_.List(l).SelectedName());
+    return ToQString(selection_.List(l).SelectedName());
 }
 
 bool SpeechPage::voiceOn(Language l) const {

@@ -66,9 +66,9 @@ void StatusBar::showLineCount(int lines) {
 }
 
 void StatusBar::showSpeaking(std::optional<Language> language) {
-    const char* text = !language                         ? kSpeakingNone
+    const char* text = !language                        ? kSpeakingNone
                        : *language == Language::Russian ? kSpeakingRussian
-                                                         : kSpeakingEnglish;
+                                                        : kSpeakingEnglish;
     setText(StatusPanel::Activity, QLatin1String(text));
 }
 

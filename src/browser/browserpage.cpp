@@ -1,5 +1,6 @@
 #include "browser/browserpage.h"
 
+#include <QLoggingCategory>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -24,6 +25,8 @@
 #include "browser/addressrules.h"
 
 namespace vernalo {
+
+Q_LOGGING_CATEGORY(lcBrowser, "vernalo.browser")
 namespace {
 
 // Runs in every frame but the top one, in a script world of its own that the page's
@@ -132,7 +135,7 @@ struct TextRequest {
 }  // namespace
 
 BrowserPage::BrowserPage(QWidget* parent) : QWidget(parent), secret_(NewSecret()) {
-    setObjectName(QStringLiteral("BrowserPage"));
+    setObjectName(QStringLiteral("browserPage"));
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(2);
@@ -204,7 +207,10 @@ void BrowserPage::setAddressText(const QString& text) {
 void BrowserPage::go() {
     emit goRequested();
     QString error;
-    if (!navigate(addressText(), &error) && !error.isEmpty()) emit navigationRefused(error);
+    if (!navigate(addressText(), &error) && !error.isEmpty()) {
+        qCInfo(lcBrowser) << "address refused:" << error;
+        emit navigationRefused(error);
+    }
 }
 
 void BrowserPage::addressKeyReleased(int key) {

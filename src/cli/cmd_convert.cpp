@@ -1,9 +1,9 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#include "text/fileio.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
+#include "text/fileio.h"
 #include "text/textcodec.h"
 
 namespace vernalo::cli {

@@ -5,8 +5,8 @@
 #include "cli/json.h"
 #include "cli/readingoptions.h"
 #include "dict/dictfile.h"
-#include "text/textcodec.h"
 #include "reading/segmenter.h"
+#include "text/textcodec.h"
 
 namespace vernalo::cli {
 
@@ -47,16 +47,14 @@ int Pieces(const Args& args) {
         line = "{\"from\":" + std::to_string(start);
         if (wordMode) {
             WordPiece w = seg.nextWord();
-            line += ",\"to\":" + std::to_string(seg.readPos) +
-                    ",\"lang\":" + lang(w.language) +
+            line += ",\"to\":" + std::to_string(seg.readPos) + ",\"lang\":" + lang(w.language) +
                     ",\"text\":" + JsonString(Utf16ToUtf8(w.text)) +
                     ",\"speech\":" + JsonString(Utf16ToUtf8(w.speech)) +
                     ",\"replacement\":" + JsonString(Utf16ToUtf8(w.replacement)) +
                     ",\"sentenceEnd\":" + (w.sentenceEnd ? "true" : "false");
         } else {
             SentencePiece s = seg.nextSentence();
-            line += ",\"to\":" + std::to_string(seg.readPos) +
-                    ",\"lang\":" + lang(s.language) +
+            line += ",\"to\":" + std::to_string(seg.readPos) + ",\"lang\":" + lang(s.language) +
                     ",\"text\":" + JsonString(Utf16ToUtf8(s.text)) +
                     ",\"speech\":" + JsonString(Utf16ToUtf8(s.speech));
         }

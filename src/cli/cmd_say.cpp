@@ -12,9 +12,9 @@
 #include "cli/commands.h"
 #include "cli/readingoptions.h"
 #include "dict/dictfile.h"
-#include "text/textcodec.h"
 #include "reading/readingsession.h"
 #include "speech/espeakengine.h"
+#include "text/textcodec.h"
 
 #ifdef VERNALO_WITH_QT
 #include <QCoreApplication>
@@ -74,56 +74,109 @@ struct VoiceOptions {
     int repeat = 1;
 };
 
+struct SayArgs {
+    ReadingArgs reading;
+    PerLanguage<VoiceOptions> voices;
+    std::string wavPath;
+};
+
+// Takes a per-language option (--repeat-ru, --speed-en, --voice-ru...): 1 taken, 0 not one of
+// them, 2 bad use (the message is printed).
+int TakeVoiceOption(const Args& args, std::size_t& i, PerLanguage<VoiceOptions>& voices) {
+    const std::string& a = args[i];
+    for (Language l : kLanguages) {
+        const std::string suffix = LanguageSuffix(l);
+        VoiceOptions& opt = voices[l];
+        std::string v;
+        auto number = [&](int min, int max, int& out) {
+            if (TakeValue(args, i, v) && ParseNumber(v, min, max, out)) return 1;
+            return UsageError(a + " takes a number from " + std::to_string(min) + " to " +
+                              std::to_string(max) + (v.empty() ? "" : ": '" + v + "'"));
+        };
+        if (a == "--repeat-" + suffix)
+            return number(ReadingOptions::kMinRepeat, ReadingOptions::kMaxRepeat, opt.repeat);
+        if (a == "--speed-" + suffix)
+            return number(EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed, opt.speed);
+        if (a == "--voice-" + suffix)
+            return TakeValue(args, i, opt.name) ? 1 : UsageError(a + " needs a speaker name");
+    }
+    return 0;
+}
+
+int ParseSayArgs(const Args& args, SayArgs& out) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        int taken = out.reading.Take(args, i);
+        if (!taken) taken = TakeVoiceOption(args, i, out.voices);
+        if (taken == 2) return 2;
+        if (taken) continue;
+        if (args[i] != "--wav") return UsageError("unknown option '" + args[i] + "'");
+        if (!TakeValue(args, i, out.wavPath) || out.wavPath.empty())
+            return UsageError("--wav needs a file");
+    }
+    return 0;
+}
+
+// Where the two voices sound: one file they share, or the audio device. Empty outputs and a
+// message printed when that cannot be had.
+struct Outputs {
+    PerLanguage<std::unique_ptr<AudioOutput>> voice;
+    std::unique_ptr<WavOutput> wav;
+#ifdef VERNALO_WITH_QT
+    std::unique_ptr<QCoreApplication> app;
+#endif
+};
+
+bool OpenOutputs(const std::string& wavPath, Outputs& out) {
+    std::string error;
+    if (!wavPath.empty()) {
+        out.wav = std::make_unique<WavOutput>(wavPath);
+        if (!out.wav->Open(&error)) {
+            std::cerr << "vernalo-cli: " << error << "\n";
+            return false;
+        }
+        for (Language l : kLanguages)
+            out.voice[l] = std::make_unique<FileShare>(*out.wav);
+        return true;
+    }
+#ifdef VERNALO_WITH_QT
+    out.app = MakeQtApplication();
+    for (Language l : kLanguages) {
+        auto device = std::make_unique<QtAudioOutput>();
+        if (!device->Start(&error)) {
+            std::cerr << "vernalo-cli: " << error << " (--wav FILE writes a file)\n";
+            return false;
+        }
+        out.voice[l] = std::move(device);
+    }
+    return true;
+#else
+    std::cerr << "vernalo-cli: this build has no audio output (--wav FILE writes a file)\n";
+    return false;
+#endif
+}
+
+// Runs the reading to its end as the window's timer would; false when interrupted.
+bool RunReading(ReadingSession& session, bool toFile) {
+    auto previous = std::signal(SIGINT, OnInterrupt);
+    session.sayToggled(true);
+    // A file is written as fast as the engine goes, so it is polled more often.
+    const auto poll = toFile ? std::chrono::microseconds(200) : std::chrono::microseconds(2000);
+    while ((session.running() || session.speaking()) && !gInterrupted) {
+        session.tick();
+        std::this_thread::sleep_for(poll);
+    }
+    std::signal(SIGINT, previous);
+    return !gInterrupted;
+}
+
 }  // namespace
 
 int Say(const Args& args) {
-    ReadingArgs reading;
-    PerLanguage<VoiceOptions> voiceOptions;
-    std::string wavPath;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (int taken = reading.Take(args, i)) {
-            if (taken == 2) return 2;
-            continue;
-        }
-        const std::string& a = args[i];
-        std::string v;
-        auto number = [&](int min, int max, int& out) {
-            if (!TakeValue(args, i, v) || !ParseNumber(v, min, max, out)) {
-                UsageError(a + " takes a number from " + std::to_string(min) + " to " +
-                           std::to_string(max) + (v.empty() ? "" : ": '" + v + "'"));
-                return false;
-            }
-            return true;
-        };
-        bool known = false;
-        for (Language l : kLanguages) {
-            const std::string suffix = LanguageSuffix(l);
-            VoiceOptions& opt = voiceOptions[l];
-            if (a == "--repeat-" + suffix) {
-                if (!number(ReadingOptions::kMinRepeat, ReadingOptions::kMaxRepeat, opt.repeat))
-                    return 2;
-            } else if (a == "--speed-" + suffix) {
-                if (!number(EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed, opt.speed)) return 2;
-            } else if (a == "--voice-" + suffix) {
-                if (!TakeValue(args, i, opt.name)) return UsageError(a + " needs a speaker name");
-            } else {
-                continue;
-            }
-            known = true;
-            break;
-        }
-        if (known) continue;
-        if (a == "--wav") {
-            if (!TakeValue(args, i, wavPath) || wavPath.empty())
-                return UsageError("--wav needs a file");
-        } else {
-            return UsageError("unknown option '" + a + "'");
-        }
-    }
+    SayArgs parsed;
+    if (int status = ParseSayArgs(args, parsed)) return status;
     DictionaryStore dicts;
     std::u16string text;
-    if (int status = reading.Load(dicts, text)) return status;
-    std::string error;
+    if (int status = parsed.reading.Load(dicts, text)) return status;
 
     EspeakEngine& engine = EspeakEngine::Instance();
     if (engine.Modes().empty()) {
@@ -132,58 +185,31 @@ int Say(const Args& args) {
     }
     PerLanguage<int> modes{{0, 0}};
     for (Language l : kLanguages) {
-        const std::string& name = voiceOptions[l].name;
+        const std::string& name = parsed.voices[l].name;
         if (name.empty()) continue;
         modes[l] = EspeakVoice::FindSpeaker(DecodeBytes(name).text);
         if (modes[l] == 0) return UsageError("no voice '" + name + "' (see vernalo-cli voices)");
     }
+    Outputs outputs;
+    if (!OpenOutputs(parsed.wavPath, outputs)) return 1;
 
-    PerLanguage<std::unique_ptr<AudioOutput>> outputs;
-    std::unique_ptr<WavOutput> wav;
-#ifdef VERNALO_WITH_QT
-    std::unique_ptr<QCoreApplication> app;
-#endif
-    if (!wavPath.empty()) {
-        wav = std::make_unique<WavOutput>(wavPath);
-        if (!wav->Open(&error)) {
-            std::cerr << "vernalo-cli: " << error << "\n";
-            return 1;
-        }
-        for (Language l : kLanguages)
-            outputs[l] = std::make_unique<FileShare>(*wav);
-    } else {
-#ifdef VERNALO_WITH_QT
-        app = MakeQtApplication();
-        for (Language l : kLanguages) {
-            auto device = std::make_unique<QtAudioOutput>();
-            if (!device->Start(&error)) {
-                std::cerr << "vernalo-cli: " << error << " (--wav FILE writes a file)\n";
-                return 1;
-            }
-            outputs[l] = std::move(device);
-        }
-#else
-        std::cerr << "vernalo-cli: this build has no audio output (--wav FILE writes a file)\n";
-        return 1;
-#endif
-    }
-
-    EspeakVoice voiceRU(std::move(outputs[Language::Russian]));
-    EspeakVoice voiceEN(std::move(outputs[Language::English]));
+    EspeakVoice voiceRU(std::move(outputs.voice[Language::Russian]));
+    EspeakVoice voiceEN(std::move(outputs.voice[Language::English]));
     const PerLanguage<Voice*> voices{{&voiceRU, &voiceEN}};
     ReadingOptions options;
-    options.sentenceMode = reading.sentenceMode;
-    options.voiceOn = reading.voiceOn;
+    options.sentenceMode = parsed.reading.sentenceMode;
+    options.voiceOn = parsed.reading.voiceOn;
     for (Language l : kLanguages) {
         Voice& voice = *voices[l];
-        int mode = modes[l] == 0 ? FirstModeOf(voice, l) : modes[l];
+        const int mode = modes[l] == 0 ? FirstModeOf(voice, l) : modes[l];
         voice.Select(mode == 0 ? 1 : mode);
-        voice.SetSpeed(voiceOptions[l].speed);
-        options.repeats[l] = voiceOptions[l].repeat;
+        voice.SetSpeed(parsed.voices[l].speed);
+        options.repeats[l] = parsed.voices[l].repeat;
     }
 
     Segmenter seg(dicts);
     HeadlessView view(std::move(text), options);
+    WavOutput* wav = outputs.wav.get();
     int shownPercent = -1;
     if (wav) {
         view.onPiece = [&shownPercent](long done, long total) {
@@ -193,33 +219,22 @@ int Say(const Args& args) {
             std::cerr << "\rvernalo-cli: reading " << percent << "%" << std::flush;
         };
     }
-
     ReadingSession session(view, voices, seg);
-    auto previous = std::signal(SIGINT, OnInterrupt);
-    session.sayToggled(true);
-    // The voices are polled as the window's timer does; a file is written as fast as the
-    // engine goes, so it is polled more often.
-    const auto poll = wav ? std::chrono::microseconds(200) : std::chrono::microseconds(2000);
-    while ((session.running() || session.speaking()) && !gInterrupted) {
-        session.tick();
-        std::this_thread::sleep_for(poll);
-    }
-    std::signal(SIGINT, previous);
+    const bool finished = RunReading(session, wav != nullptr);
     if (shownPercent >= 0) std::cerr << "\n";
-    if (gInterrupted) {
+    if (!finished) {
         session.close();  // the partial file is removed with its writer
         std::cerr << "vernalo-cli: interrupted\n";
         return 1;
     }
-    if (wav) {
-        if (!wav->Finish(&error)) {
-            std::cerr << "vernalo-cli: " << error << "\n";
-            return 1;
-        }
-        if (wav->SamplesWritten() == 0)
-            std::cerr << "vernalo-cli: nothing in the text was spoken; '" << wavPath
-                      << "' holds no sound\n";
+    std::string error;
+    if (wav && !wav->Finish(&error)) {
+        std::cerr << "vernalo-cli: " << error << "\n";
+        return 1;
     }
+    if (wav && wav->SamplesWritten() == 0)
+        std::cerr << "vernalo-cli: nothing in the text was spoken; '" << parsed.wavPath
+                  << "' holds no sound\n";
     return 0;
 }
 

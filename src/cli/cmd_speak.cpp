@@ -3,8 +3,8 @@
 #include <thread>
 
 #include "cli/commands.h"
-#include "text/textcodec.h"
 #include "speech/espeakengine.h"
+#include "text/textcodec.h"
 
 #ifdef VERNALO_WITH_QT
 #include <QCoreApplication>
@@ -22,35 +22,54 @@ bool HasCyrillic(const std::u16string& text) {
     return false;
 }
 
-}  // namespace
-
-int Speak(const Args& args) {
+struct SpeakArgs {
     std::string voiceName, wavPath, text;
     int speed = EspeakVoice::kNormalSpeed;
     bool haveText = false;
+};
+
+int ParseSpeakArgs(const Args& args, SpeakArgs& out) {
+    auto addWord = [&out](const std::string& word) {
+        out.text += (out.haveText ? " " : "") + word;
+        out.haveText = true;
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        std::string v;
         if (a == "--voice") {
-            if (!TakeValue(args, i, voiceName)) return UsageError("--voice needs a speaker name");
+            if (!TakeValue(args, i, out.voiceName))
+                return UsageError("--voice needs a speaker name");
         } else if (a == "--wav") {
-            if (!TakeValue(args, i, wavPath) || wavPath.empty()) return UsageError("--wav needs a file");
+            if (!TakeValue(args, i, out.wavPath) || out.wavPath.empty())
+                return UsageError("--wav needs a file");
         } else if (a == "--speed") {
-            std::string v;
             if (!TakeValue(args, i, v)) return UsageError("--speed needs a number");
-            if (!ParseNumber(v, EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed, speed))
+            if (!ParseNumber(v, EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed, out.speed))
                 return UsageError("--speed takes a number from " +
                                   std::to_string(EspeakVoice::kMinSpeed) + " to " +
                                   std::to_string(EspeakVoice::kMaxSpeed) + ": '" + v + "'");
         } else if (a == "--") {
             for (++i; i < args.size(); ++i)
-                text += (haveText ? " " : "") + args[i], haveText = true;
+                addWord(args[i]);
         } else if (a.size() > 1 && a[0] == '-') {
             return UsageError("unknown option '" + a + "'");
         } else {
-            text += (haveText ? " " : "") + a;
-            haveText = true;
+            addWord(a);
         }
     }
+    return 0;
+}
+
+}  // namespace
+
+int Speak(const Args& args) {
+    SpeakArgs parsed;
+    if (int status = ParseSpeakArgs(args, parsed)) return status;
+    const std::string& voiceName = parsed.voiceName;
+    const std::string& wavPath = parsed.wavPath;
+    const std::string& text = parsed.text;
+    const int speed = parsed.speed;
+    const bool haveText = parsed.haveText;
     if (!haveText || text.empty()) return UsageError("speak needs a text");
     const std::u16string words = DecodeBytes(text).text;
 
@@ -95,7 +114,8 @@ int Speak(const Args& args) {
     }
 
     EspeakVoice voice(std::move(output));
-    if (mode == 0) mode = FirstModeOf(voice, HasCyrillic(words) ? Language::Russian : Language::English);
+    if (mode == 0)
+        mode = FirstModeOf(voice, HasCyrillic(words) ? Language::Russian : Language::English);
     if (mode == 0) mode = 1;
     voice.Select(mode);
     voice.SetSpeed(speed);

@@ -1,8 +1,8 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#include "text/textcodec.h"
 #include "speech/espeakengine.h"
+#include "text/textcodec.h"
 
 namespace vernalo::cli {
 

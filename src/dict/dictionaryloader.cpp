@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLoggingCategory>
 #include <climits>
 #include <exception>
 #include <string>
@@ -13,6 +14,9 @@
 #include "text/fileio.h"
 
 namespace vernalo {
+
+Q_LOGGING_CATEGORY(lcDict, "vernalo.dict")
+
 namespace {
 
 // Thrown from the progress callback to end a parse whose loader is being destroyed.
@@ -43,7 +47,7 @@ QString InstalledDictionaryDir() {
 
 QString DictionaryFilePath(Language language, const QString& baseDir, const QString& installedDir) {
     const QString name = language == Language::Russian ? QStringLiteral("readerru.dic")
-                                                        : QStringLiteral("readeren.dic");
+                                                       : QStringLiteral("readeren.dic");
     const QString base = baseDir.isEmpty() ? QDir::currentPath() : baseDir;
     const QString own = QDir(base).filePath(QStringLiteral("dict/") + name);
     if (QFileInfo::exists(own) || installedDir.isEmpty()) return own;
@@ -86,7 +90,6 @@ void DictionaryLoader::run() {
 
 void DictionaryLoader::Execute() {
     parseOk_ = false;
-    entriesStored_ = 0;
     problem_.clear();
     filePath_ = DictionaryFilePath(language_, baseDir_, installedDir_);
     const std::string path = QFile::encodeName(filePath_).toStdString();
@@ -107,12 +110,10 @@ void DictionaryLoader::Execute() {
             }
         }
         SetProgressRange(bytes.size());
-        const DictParseResult r =
-            ParseDictionary(bytes, parsed_, [this](std::size_t done, std::size_t total) {
-                if (isInterruptionRequested()) throw Interrupted{};
-                ReportProgress(done, total);
-            });
-        entriesStored_ = r.entriesStored;
+        ParseDictionary(bytes, parsed_, [this](std::size_t done, std::size_t total) {
+            if (isInterruptionRequested()) throw Interrupted{};
+            ReportProgress(done, total);
+        });
         parseOk_ = true;
     } catch (const Interrupted&) {
     } catch (const std::exception& e) {
@@ -168,19 +169,20 @@ void DictionaryLoader::Apply() {
         Target().swap(parsed_);
         ++generation;
     } else if (!problem_.isEmpty()) {
+        qCWarning(lcDict) << problem_;
         emit problem(problem_);
     }
     Dictionary().swap(parsed_);
     if (progress_) progress_->setProperty("value", 0);
-    done_ = true;
     if (status_) status_(QStringLiteral(" Ready "));
     emit loaded();
 }
 
-DictionaryLoader* startDictionaryLoader(Language language, QObject* progress, DictionaryStore& store,
+DictionaryLoader* startDictionaryLoader(Language language, QObject* progress,
+                                        DictionaryStore& store,
                                         std::function<void(const QString&)> showStatus,
-                                          const QString& baseDir, const QString& installedDictDir,
-                                          QObject* parent) {
+                                        const QString& baseDir, const QString& installedDictDir,
+                                        QObject* parent) {
     auto* loader = new DictionaryLoader(parent);
     loader->Setup(language, progress, &store, std::move(showStatus));
     loader->SetFolders(baseDir, installedDictDir);

@@ -39,18 +39,12 @@ public:
 
     // `progress` is anything with the integer properties minimum, maximum and value (a
     // QProgressBar); it may be null and may be destroyed before the loader.
-    void Setup(Language language, QObject* progress, DictionaryStore* dictionaries, StatusSink status);
+    void Setup(Language language, QObject* progress, DictionaryStore* dictionaries,
+               StatusSink status);
     // Where the file is looked for: baseDir/dict first, then installedDir.
     void SetFolders(const QString& baseDir, const QString& installedDir);
     // Starts the worker at idle priority. Call on the GUI thread, once.
     void Start();
-
-    // After loaded(): whether the entries are in the store, how many lines stored an entry,
-    // the file read (empty when there was none) and what went wrong (empty when nothing).
-    bool Done() const { return done_; }
-    std::size_t EntriesStored() const { return entriesStored_; }
-    const QString& FilePath() const { return filePath_; }
-    const QString& Problem() const { return problem_; }
 
 signals:
     // On the GUI thread, after " Ready " was written: the file's entries are in the store.
@@ -80,10 +74,8 @@ private:
     Dictionary parsed_;
     quint64 baseGeneration_ = 0;
     bool parseOk_ = false;
-    std::size_t entriesStored_ = 0;
     QString filePath_;
     QString problem_;
-    bool done_ = false;
 
     // Progress updates are coalesced: at most one is waiting in the GUI thread's queue.
     std::atomic<int> progressValue_{0};
@@ -94,9 +86,11 @@ private:
 // Sets up and starts a loader for a language. The caller has already shown "Loading data ...";
 // " Ready " follows when the entries are in the store.
 // The loader belongs to `parent` (or to the caller when null).
-DictionaryLoader* startDictionaryLoader(
-    Language language, QObject* progress, DictionaryStore& store,
-    std::function<void(const QString&)> showStatus, const QString& baseDir,
-    const QString& installedDictDir = InstalledDictionaryDir(), QObject* parent = nullptr);
+DictionaryLoader* startDictionaryLoader(Language language, QObject* progress,
+                                        DictionaryStore& store,
+                                        std::function<void(const QString&)> showStatus,
+                                        const QString& baseDir,
+                                        const QString& installedDictDir = InstalledDictionaryDir(),
+                                        QObject* parent = nullptr);
 
 }  // namespace vernalo

@@ -13,43 +13,25 @@
 namespace vernalo {
 namespace {
 
+// Pages that iconv knows by another name than "CP", "WINDOWS-" or "IBM" with the number;
+// the name takes the place of the guess at `slot`.
+struct IconvAlias {
+    int codePage;
+    int slot;
+    const char* name;
+};
+constexpr IconvAlias kIconvAliases[] = {
+    {10000, 0, "MACINTOSH"},  {10007, 0, "MAC-CYRILLIC"}, {936, 1, "GBK"},
+    {949, 1, "UHC"},          {950, 1, "BIG5"},           {1361, 1, "JOHAB"},
+    {20866, 0, "KOI8-R"},     {21866, 0, "KOI8-U"},       {28591, 0, "ISO-8859-1"},
+    {28595, 0, "ISO-8859-5"},
+};
+
 iconv_t OpenIconv(int codePage) {
     std::string names[] = {"CP" + std::to_string(codePage), "WINDOWS-" + std::to_string(codePage),
                            "IBM" + std::to_string(codePage)};
-    switch (codePage) {
-        case 10000:
-            names[0] = "MACINTOSH";
-            break;
-        case 10007:
-            names[0] = "MAC-CYRILLIC";
-            break;
-        case 936:
-            names[1] = "GBK";
-            break;
-        case 949:
-            names[1] = "UHC";
-            break;
-        case 950:
-            names[1] = "BIG5";
-            break;
-        case 1361:
-            names[1] = "JOHAB";
-            break;
-        case 20866:
-            names[0] = "KOI8-R";
-            break;
-        case 21866:
-            names[0] = "KOI8-U";
-            break;
-        case 28591:
-            names[0] = "ISO-8859-1";
-            break;
-        case 28595:
-            names[0] = "ISO-8859-5";
-            break;
-        default:
-            break;
-    }
+    for (const IconvAlias& alias : kIconvAliases)
+        if (alias.codePage == codePage) names[alias.slot] = alias.name;
     for (const std::string& n : names) {
         iconv_t cd = iconv_open("UTF-16LE", n.c_str());
         if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
@@ -145,6 +127,33 @@ const Entry& Lookup(int codePage) {
     return LookupLocked(codePage);
 }
 
+// The code page of each \fcharset value that names one.
+struct CharsetPage {
+    int charset;
+    int codePage;
+};
+constexpr CharsetPage kCharsetPages[] = {
+    {0, 1252},    // ANSI
+    {2, 1252},    // Symbol: the glyphs are the font's; keep the bytes readable
+    {77, 10000},  // Mac Roman
+    {128, 932},   // Shift JIS
+    {129, 949},   // Hangul
+    {130, 1361},  // Johab
+    {134, 936},   // GB2312
+    {136, 950},   // Big5
+    {161, 1253},  // Greek
+    {162, 1254},  // Turkish
+    {163, 1258},  // Vietnamese
+    {177, 1255},  // Hebrew
+    {178, 1256},  // Arabic
+    {186, 1257},  // Baltic
+    {204, 1251},  // Cyrillic
+    {222, 874},   // Thai
+    {238, 1250},  // Eastern European
+    {254, 437},   // PC 437
+    {255, 850},   // OEM
+};
+
 }  // namespace
 
 const RtfCodePage& CodePageTable(int codePage) {
@@ -169,48 +178,9 @@ void DecodeDoubleByte(const RtfCodePage& page, std::uint8_t lead, std::uint8_t t
 }
 
 int CharsetCodePage(int charset, int ansiCodePage) {
-    switch (charset) {
-        case 0:
-            return 1252;  // ANSI
-        case 2:
-            return 1252;  // Symbol: the glyphs are the font's; keep the bytes readable
-        case 77:
-            return 10000;  // Mac Roman
-        case 128:
-            return 932;  // Shift JIS
-        case 129:
-            return 949;  // Hangul
-        case 130:
-            return 1361;  // Johab
-        case 134:
-            return 936;  // GB2312
-        case 136:
-            return 950;  // Big5
-        case 161:
-            return 1253;  // Greek
-        case 162:
-            return 1254;  // Turkish
-        case 163:
-            return 1258;  // Vietnamese
-        case 177:
-            return 1255;  // Hebrew
-        case 178:
-            return 1256;  // Arabic
-        case 186:
-            return 1257;  // Baltic
-        case 204:
-            return 1251;  // Cyrillic
-        case 222:
-            return 874;  // Thai
-        case 238:
-            return 1250;  // Eastern European
-        case 254:
-            return 437;  // PC 437
-        case 255:
-            return 850;  // OEM
-        default:
-            return ansiCodePage;
-    }
+    for (const CharsetPage& c : kCharsetPages)
+        if (c.charset == charset) return c.codePage;
+    return ansiCodePage;
 }
 
 }  // namespace vernalo

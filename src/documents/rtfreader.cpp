@@ -3,11 +3,17 @@
 #include <climits>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "documents/rtfcodepage.h"
+#include "documents/rtfformatwords.h"
+#include "documents/rtfkeywords.h"
+#include "documents/rtftables.h"
 #include "text/textcodec.h"
+
+// The parser is one class local to this file, so that the compiler can fold the per-byte
+// path into one loop. Reading a control word and naming its keyword is rtfkeywords.cpp;
+// the format words are rtfformatwords.cpp, the font and colour tables rtftables.cpp.
 
 namespace vernalo {
 namespace {
@@ -15,9 +21,6 @@ namespace {
 // Deeper groups than this share the state of the deepest kept one, so hostile
 // nesting costs neither stack nor memory.
 constexpr std::size_t kMaxDepth = 512;
-// Control-word names longer than this are nobody's; parameters are saturated.
-constexpr std::size_t kMaxName = 32;
-constexpr std::int64_t kParamLimit = 1'000'000'000'000LL;
 
 std::size_t SkipBlanksAndMark(std::string_view bytes) {
     std::size_t i = 0;
@@ -30,95 +33,10 @@ std::size_t SkipBlanksAndMark(std::string_view bytes) {
 
 enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable, SkipUntilResult };
 
-// clang-format off
-enum class Kw : std::uint8_t {
-    Unknown,
-    // Destinations.
-    FontTable, ColorTable, SkipDest, Object, Upr, Resume, FieldResult,
-    // Document.
-    Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
-    // Font and colour tables.
-    F, FCharset, Cpg, Red, Green, Blue,
-    // Characters and breaks.
-    Par, Line, Tab, Cell, Row, NestRow, Emdash, Endash, Emspace, Enspace, Qmspace, Bullet, Lquote,
-    Rquote, Ldblquote, Rdblquote, Zwj, Zwnj, Ltrmark, Rtlmark,
-    // Character format.
-    Plain, B, I, Ul, UlNone, Strike, Fs, Cf, Cb, V,
-    // Paragraph format.
-    Pard, Intbl, Ql, Qc, Qr, Qj, Li, Ri, Fi,
-};
-
-const std::unordered_map<std::string_view, Kw>& Keywords() {
-    static const std::unordered_map<std::string_view, Kw> map = [] {
-        std::unordered_map<std::string_view, Kw> m = {
-            {"fonttbl", Kw::FontTable}, {"colortbl", Kw::ColorTable}, {"object", Kw::Object},
-            {"upr", Kw::Upr}, {"ud", Kw::Resume}, {"result", Kw::Resume},
-            {"fldrslt", Kw::FieldResult}, {"ansi", Kw::Ansi}, {"mac", Kw::Mac}, {"pc", Kw::Pc},
-            {"pca", Kw::Pca}, {"ansicpg", Kw::AnsiCpg}, {"deff", Kw::Deff}, {"uc", Kw::Uc},
-            {"u", Kw::U}, {"bin", Kw::Bin}, {"f", Kw::F}, {"fcharset", Kw::FCharset},
-            {"cpg", Kw::Cpg}, {"red", Kw::Red}, {"green", Kw::Green}, {"blue", Kw::Blue},
-            {"par", Kw::Par}, {"sect", Kw::Par}, {"page", Kw::Par}, {"line", Kw::Line},
-            {"tab", Kw::Tab}, {"cell", Kw::Cell}, {"nestcell", Kw::Cell}, {"row", Kw::Row},
-            {"nestrow", Kw::NestRow}, {"emdash", Kw::Emdash}, {"endash", Kw::Endash},
-            {"emspace", Kw::Emspace}, {"enspace", Kw::Enspace}, {"qmspace", Kw::Qmspace},
-            {"bullet", Kw::Bullet}, {"lquote", Kw::Lquote}, {"rquote", Kw::Rquote},
-            {"ldblquote", Kw::Ldblquote}, {"rdblquote", Kw::Rdblquote}, {"zwj", Kw::Zwj},
-            {"zwnj", Kw::Zwnj}, {"ltrmark", Kw::Ltrmark}, {"rtlmark", Kw::Rtlmark},
-            {"plain", Kw::Plain}, {"b", Kw::B}, {"i", Kw::I}, {"ulnone", Kw::UlNone},
-            {"strike", Kw::Strike}, {"striked", Kw::Strike}, {"fs", Kw::Fs}, {"cf", Kw::Cf},
-            {"cb", Kw::Cb}, {"highlight", Kw::Cb}, {"chcbpat", Kw::Cb}, {"v", Kw::V},
-            {"pard", Kw::Pard}, {"intbl", Kw::Intbl}, {"ql", Kw::Ql}, {"qc", Kw::Qc},
-            {"qr", Kw::Qr}, {"qj", Kw::Qj}, {"qd", Kw::Qj}, {"li", Kw::Li}, {"ri", Kw::Ri},
-            {"fi", Kw::Fi},
-        };
-        // Every underline style reads as underline.
-        for (std::string_view ul : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
-                                    "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd",
-                                    "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"})
-            m.emplace(ul, Kw::Ul);
-        // Destinations whose content is not document text.
-        for (std::string_view skip :
-             {"stylesheet", "info",         "pict",       "header",
-              "headerl",    "headerr",      "headerf",    "footer",
-              "footerl",    "footerr",      "footerf",    "footnote",
-              "fldinst",    "falt",         "themedata",  "colorschememapping",
-              "datastore",  "latentstyles", "listtable",  "listoverridetable",
-              "rsidtbl",    "generator",    "xmlnstbl",   "revtbl",
-              "pgdsctbl",   "filetbl",      "bkmkstart",  "bkmkend",
-              "shp",        "shpinst",      "nonshppict", "shppict",
-              "pntxta",     "pntxtb",       "xe",         "tc",
-              "txe",        "template",     "docvar",     "ftnsep",
-              "ftnsepc",    "ftncn",        "aftnsep",    "aftnsepc",
-              "aftncn",     "do",           "objdata",    "atnid",
-              "atnauthor",  "annotation",   "userprops",  "mmathPr",
-              "operator",   "author",       "title",      "subject",
-              "keywords",   "comment",      "doccomm",    "company",
-              "category",   "manager",      "hlinkbase",  "buptim",
-              "creatim",    "printim",      "revtim"})
-            m.emplace(skip, Kw::SkipDest);
-        return m;
-    }();
-    return map;
-}
-// clang-format on
-
-Kw Lookup(std::string_view name) {
-    if (name.size() > kMaxName) return Kw::Unknown;
-    const auto& map = Keywords();
-    auto it = map.find(name);
-    return it == map.end() ? Kw::Unknown : it->second;
-}
-
-struct CharState {
-    int font = -1;  // RTF font number; -1 for the default font
-    int halfPoints = 0;
-    int color = 0;  // colour-table indices; 0 is automatic
-    int background = 0;
-    bool bold = false, italic = false, underline = false, strike = false, hidden = false;
-};
+using Kw = RtfKeyword;
 
 struct State {
-    CharState chr;
+    RtfCharState chr;
     RtfParaFormat para;
     Dest dest = Dest::Text;
     Dest resumeDest = Dest::Text;  // where \result or \ud inside an object or \upr goes on
@@ -134,10 +52,6 @@ int HexValue(unsigned char c) {
 }
 bool IsLetter(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-int ClampInt(std::int64_t v, int lo, int hi) {
-    return v < lo ? lo : v > hi ? hi : static_cast<int>(v);
 }
 
 class Parser {
@@ -176,11 +90,6 @@ public:
     }
 
 private:
-    struct Font {
-        int modelIndex;
-        const RtfCodePage* page;
-    };
-
     // --- groups ---
 
     void Open() {
@@ -218,24 +127,22 @@ private:
     }
 
     // The run that text in the current format goes to.
-    std::u16string& Run_() {
+    std::u16string& CurrentRun() {
         if (pendingPar_) FlushParagraph();
         if (pendingTabs_) {
             int n = pendingTabs_;
             pendingTabs_ = 0;
-            Run_().append(static_cast<std::size_t>(n), u'\t');
+            CurrentRun().append(static_cast<std::size_t>(n), u'\t');
         }
         if (!runValid_) {
-            const CharState& c = st_.chr;
+            const RtfCharState& c = st_.chr;
             RtfCharFormat f;
-            int fontNum = c.font < 0 ? deff_ : c.font;
-            auto it = fonts_.find(fontNum);
-            page_ = it == fonts_.end() ? ansi_ : it->second.page;
-            if (c.font >= 0 && c.font != deff_ && it != fonts_.end())
-                f.font = it->second.modelIndex;
+            const RtfFontTable::Font* font = fonts_.Find(c.font < 0 ? deff_ : c.font);
+            page_ = font ? font->page : ansi_;
+            if (c.font >= 0 && c.font != deff_ && font) f.font = font->modelIndex;
             f.halfPoints = c.halfPoints;
-            f.color = Colour(c.color);
-            f.background = Colour(c.background);
+            f.color = colours_.Colour(c.color);
+            f.background = colours_.Colour(c.background);
             f.bold = c.bold;
             f.italic = c.italic;
             f.underline = c.underline;
@@ -246,17 +153,13 @@ private:
         return cur_.runs.back().text;
     }
 
-    std::int32_t Colour(int index) const {
-        return index > 0 && static_cast<std::size_t>(index) < colors_.size() ? colors_[index] : -1;
-    }
-
     bool TakesText() const { return st_.dest == Dest::Text && !st_.chr.hidden; }
 
     void PutUnit(char16_t u) {
         if (TakesText()) {
-            Run_().push_back(u);
+            CurrentRun().push_back(u);
         } else if (st_.dest == Dest::FontTable) {
-            fontName_.push_back(u);
+            fonts_.PutUnit(u);
         }
     }
 
@@ -274,12 +177,12 @@ private:
 
     void Byte(unsigned char b) {
         if (TakesText()) {
-            std::u16string& run = Run_();
+            std::u16string& run = CurrentRun();
             PutByte(b, run);
         } else if (st_.dest == Dest::FontTable) {
             FontTableByte(b);
         } else if (st_.dest == Dest::ColorTable && b == ';') {
-            CommitColour();
+            colours_.Commit();
         }
     }
 
@@ -291,16 +194,6 @@ private:
         } else {
             Byte(b);
         }
-    }
-
-    void FontTableByte(unsigned char b, bool escaped = false) {
-        if (b == ';' && !escaped) {
-            CommitFont();
-            return;
-        }
-        const RtfCodePage& page =
-            fontCharset_ >= 0 ? CodePageTable(CharsetCodePage(fontCharset_, ansiCp_)) : *ansi_;
-        fontName_.push_back(page.units[b]);
     }
 
     void TextBytes() {
@@ -317,7 +210,7 @@ private:
                 Byte(*s);
             return;
         }
-        std::u16string& run = Run_();
+        std::u16string& run = CurrentRun();
         run.reserve(run.size() + static_cast<std::size_t>(p_ - s));
         for (; s < p_; ++s) {
             unsigned char b = *s;
@@ -357,34 +250,6 @@ private:
         }
     }
 
-    // --- tables ---
-
-    void CommitFont() {
-        if (fontNum_ == INT_MIN) return;
-        std::size_t b = fontName_.find_first_not_of(u' ');
-        std::size_t e = fontName_.find_last_not_of(u' ');
-        std::u16string name =
-            b == fontName_.npos ? std::u16string() : fontName_.substr(b, e - b + 1);
-        int cp = fontCodePage_ > 0   ? fontCodePage_
-                 : fontCharset_ >= 0 ? CharsetCodePage(fontCharset_, ansiCp_)
-                                     : ansiCp_;
-        if (!fonts_.contains(fontNum_)) {
-            fonts_[fontNum_] = {static_cast<int>(doc_.fonts.size()), &CodePageTable(cp)};
-            doc_.fonts.push_back(std::move(name));
-        }
-        fontNum_ = INT_MIN;
-        fontCharset_ = -1;
-        fontCodePage_ = 0;
-        fontName_.clear();
-        runValid_ = false;
-    }
-
-    void CommitColour() {
-        colors_.push_back(colourSet_ ? (red_ << 16 | green_ << 8 | blue_) : -1);
-        red_ = green_ = blue_ = 0;
-        colourSet_ = false;
-    }
-
     // --- control words and symbols ---
 
     void Control() {
@@ -393,25 +258,10 @@ private:
             Symbol(*p_++);
             return;
         }
-        const unsigned char* s = p_;
-        while (p_ < end_ && IsLetter(*p_))
-            ++p_;
-        std::string_view name(reinterpret_cast<const char*>(s), static_cast<std::size_t>(p_ - s));
-        bool hasParam = false;
-        std::int64_t param = 0;
-        bool negative = false;
-        if (p_ + 1 < end_ && *p_ == '-' && p_[1] >= '0' && p_[1] <= '9') {
-            negative = true;
-            ++p_;
-        }
-        while (p_ < end_ && *p_ >= '0' && *p_ <= '9') {
-            hasParam = true;
-            if (param < kParamLimit) param = param * 10 + (*p_ - '0');
-            ++p_;
-        }
-        if (negative) param = -param;
-        if (p_ < end_ && *p_ == ' ') ++p_;
-        Word(Lookup(name), hasParam, param);
+        const RtfControlWord word = ReadRtfControlWord(std::string_view(
+            reinterpret_cast<const char*>(p_), static_cast<std::size_t>(end_ - p_)));
+        p_ += word.length;
+        Word(word.keyword, word.hasParam, word.param);
     }
 
     void Symbol(unsigned char c) {
@@ -485,6 +335,8 @@ private:
         p_ += n < left ? n : left;
     }
 
+    // --- what control words do ---
+
     void Word(Kw kw, bool hasParam, std::int64_t param) {
         bool star = star_;
         star_ = false;
@@ -512,188 +364,107 @@ private:
             --skip_;
             return;
         }
-        const int p = ClampInt(param, INT_MIN / 2, INT_MAX / 2);
-        const bool on = !hasParam || param != 0;
-        CharState& c = st_.chr;
-        RtfParaFormat& para = st_.para;
+        if (char16_t u = RtfKeywordCharacter(kw)) {
+            PutUnit(u);
+            return;
+        }
+        if (ApplyCharFormatWord(st_.chr, kw, hasParam, param)) {
+            FormatChanged();
+            return;
+        }
+        // Every other keyword belongs to one of these; the one that knows it acts.
+        if (!ApplyParaFormatWord(st_.para, st_.intbl, kw, hasParam, param) &&
+            !DestinationWord(kw, star) && !DocumentWord(kw, hasParam, param))
+            BreakWord(kw);
+    }
+
+    // \fonttbl, \colortbl and the others that say where the group's text goes.
+    bool DestinationWord(Kw kw, bool star) {
         switch (kw) {
             case Kw::Unknown:
-                if (star) st_.dest = Dest::Skip;
-                return;
+                if (star) st_.dest = Dest::Skip;  // an unknown destination
+                return true;
             case Kw::FontTable:
                 st_.dest = Dest::FontTable;
-                return;
+                return true;
             case Kw::ColorTable:
                 st_.dest = Dest::ColorTable;
-                colors_.clear();
-                return;
+                colours_.Clear();
+                return true;
             case Kw::SkipDest:
                 st_.dest = Dest::Skip;
-                return;
+                return true;
             case Kw::Object:
             case Kw::Upr:
                 st_.resumeDest = st_.dest;
                 st_.dest = Dest::SkipUntilResult;
-                return;
+                return true;
             case Kw::Resume:
             case Kw::FieldResult:
-                return;
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    // The document's code page, default font, and characters.
+    bool DocumentWord(Kw kw, bool hasParam, std::int64_t param) {
+        const int p = ClampRtfParam(param, INT_MIN / 2, INT_MAX / 2);
+        switch (kw) {
             case Kw::Ansi:
                 SetAnsi(1252);
-                return;
+                return true;
             case Kw::Mac:
                 SetAnsi(10000);
-                return;
+                return true;
             case Kw::Pc:
                 SetAnsi(437);
-                return;
+                return true;
             case Kw::Pca:
                 SetAnsi(850);
-                return;
+                return true;
             case Kw::AnsiCpg:
                 if (p > 0) SetAnsi(p);
-                return;
+                return true;
             case Kw::Deff:
                 deff_ = p;
                 FormatChanged();
-                return;
+                return true;
             case Kw::Uc:
-                st_.uc = ClampInt(param, 0, 16);
-                return;
+                st_.uc = ClampRtfParam(param, 0, 16);
+                return true;
             case Kw::U:
                 if (hasParam) Unicode(param);
-                return;
-            case Kw::F:
-                c.font = p;
-                break;
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    // Paragraph, cell and row ends.
+    bool BreakWord(Kw kw) {
+        switch (kw) {
             case Kw::Par:
                 EndParagraph();
-                return;
-            case Kw::Line:
-                PutUnit(u'\u2028');
-                return;
-            case Kw::Tab:
-                PutUnit(u'\t');
-                return;
+                return true;
             case Kw::Cell:
                 if (TakesText()) {
                     pendingPar_ = false;
                     ++pendingTabs_;
                 }
-                return;
+                return true;
             case Kw::Row:
                 if (st_.dest == Dest::Text) {
                     pendingPar_ = false;
                     pendingTabs_ = 0;
                     Break(st_.para);
                 }
-                return;
+                return true;
             case Kw::NestRow:
-                return;
-            case Kw::Emdash:
-                PutUnit(u'\u2014');
-                return;
-            case Kw::Endash:
-                PutUnit(u'\u2013');
-                return;
-            case Kw::Emspace:
-                PutUnit(u'\u2003');
-                return;
-            case Kw::Enspace:
-                PutUnit(u'\u2002');
-                return;
-            case Kw::Qmspace:
-                PutUnit(u'\u2005');
-                return;
-            case Kw::Bullet:
-                PutUnit(u'\u2022');
-                return;
-            case Kw::Lquote:
-                PutUnit(u'\u2018');
-                return;
-            case Kw::Rquote:
-                PutUnit(u'\u2019');
-                return;
-            case Kw::Ldblquote:
-                PutUnit(u'\u201C');
-                return;
-            case Kw::Rdblquote:
-                PutUnit(u'\u201D');
-                return;
-            case Kw::Zwj:
-                PutUnit(u'\u200D');
-                return;
-            case Kw::Zwnj:
-                PutUnit(u'\u200C');
-                return;
-            case Kw::Ltrmark:
-                PutUnit(u'\u200E');
-                return;
-            case Kw::Rtlmark:
-                PutUnit(u'\u200F');
-                return;
-            case Kw::Plain:
-                c = CharState();
-                break;
-            case Kw::B:
-                c.bold = on;
-                break;
-            case Kw::I:
-                c.italic = on;
-                break;
-            case Kw::Ul:
-                c.underline = on;
-                break;
-            case Kw::UlNone:
-                c.underline = false;
-                break;
-            case Kw::Strike:
-                c.strike = on;
-                break;
-            case Kw::Fs:
-                c.halfPoints = hasParam ? ClampInt(param, 0, 3276) : 24;
-                break;
-            case Kw::Cf:
-                c.color = ClampInt(param, 0, INT_MAX);
-                break;
-            case Kw::Cb:
-                c.background = ClampInt(param, 0, INT_MAX);
-                break;
-            case Kw::V:
-                c.hidden = on;
-                break;
-            case Kw::Pard:
-                para = RtfParaFormat();
-                st_.intbl = false;
-                return;
-            case Kw::Intbl:
-                st_.intbl = on;
-                return;
-            case Kw::Ql:
-                para.align = RtfAlign::Left;
-                return;
-            case Kw::Qc:
-                para.align = RtfAlign::Center;
-                return;
-            case Kw::Qr:
-                para.align = RtfAlign::Right;
-                return;
-            case Kw::Qj:
-                para.align = RtfAlign::Justify;
-                return;
-            case Kw::Li:
-                para.leftIndent = ClampInt(param, -1'000'000, 1'000'000);
-                return;
-            case Kw::Ri:
-                para.rightIndent = ClampInt(param, -1'000'000, 1'000'000);
-                return;
-            case Kw::Fi:
-                para.firstIndent = ClampInt(param, -1'000'000, 1'000'000);
-                return;
+                return true;
             default:
-                return;
+                return false;
         }
-        FormatChanged();
     }
 
     void SetAnsi(int codePage) {
@@ -702,17 +473,31 @@ private:
         FormatChanged();
     }
 
+    // --- font and colour tables ---
+
+    void FontTableByte(unsigned char b, bool escaped = false) {
+        if (b == ';' && !escaped) {
+            CommitFont();
+            return;
+        }
+        fonts_.PutByte(b, ansiCp_, *ansi_);
+    }
+
+    void CommitFont() {
+        if (fonts_.Commit(ansiCp_, doc_.fonts)) runValid_ = false;
+    }
+
     void FontTableWord(Kw kw, bool hasParam, bool star, std::int64_t param) {
         switch (kw) {
             case Kw::F:
                 CommitFont();
-                fontNum_ = ClampInt(param, INT_MIN / 2, INT_MAX / 2);
+                fonts_.Begin(ClampRtfParam(param, INT_MIN / 2, INT_MAX / 2));
                 return;
             case Kw::FCharset:
-                fontCharset_ = ClampInt(param, 0, 255);
+                fonts_.SetCharset(ClampRtfParam(param, 0, 255));
                 return;
             case Kw::Cpg:
-                fontCodePage_ = ClampInt(param, 0, 65535);
+                fonts_.SetCodePage(ClampRtfParam(param, 0, 65535));
                 return;
             case Kw::U:
                 if (hasParam) Unicode(param);
@@ -729,23 +514,7 @@ private:
     }
 
     void ColourTableWord(Kw kw, bool star, std::int64_t param) {
-        int v = ClampInt(param, 0, 255);
-        switch (kw) {
-            case Kw::Red:
-                red_ = v, colourSet_ = true;
-                return;
-            case Kw::Green:
-                green_ = v, colourSet_ = true;
-                return;
-            case Kw::Blue:
-                blue_ = v, colourSet_ = true;
-                return;
-            case Kw::Unknown:
-                if (star) st_.dest = Dest::Skip;
-                return;
-            default:
-                return;
-        }
+        if (!colours_.Word(kw, param) && kw == Kw::Unknown && star) st_.dest = Dest::Skip;
     }
 
     const unsigned char* p_;
@@ -765,14 +534,8 @@ private:
     const RtfCodePage* ansi_;
     const RtfCodePage* page_ = nullptr;
     int deff_ = 0;  // font 0 unless \deff says otherwise
-    std::unordered_map<int, Font> fonts_;
-    int fontNum_ = INT_MIN;
-    int fontCharset_ = -1;
-    int fontCodePage_ = 0;
-    std::u16string fontName_;
-    std::vector<std::int32_t> colors_;
-    int red_ = 0, green_ = 0, blue_ = 0;
-    bool colourSet_ = false;
+    RtfFontTable fonts_;
+    RtfColourTable colours_;
 
     RtfDocument doc_;
     RtfParagraph cur_;

@@ -71,47 +71,56 @@ void AppendFontName(std::string& out, std::u16string_view name) {
     }
 }
 
-}  // namespace
-
-std::string WriteRtf(const RtfDocument& doc, std::u16string_view defaultFont) {
-    // Number only the fonts and colours that runs use.
-    std::vector<int> fontNumber(doc.fonts.size(), -1);
-    std::vector<int> usedFonts;
+// The numbers the tables give fonts and colours. \f0 is the default font and colour 0
+// the automatic one, so both count from 1.
+struct Numbering {
+    std::vector<int> fontNumber;  // by RtfDocument::fonts index; -1 for an unused font
+    std::vector<int> usedFonts;   // the RtfDocument::fonts index of \f1, \f2 ...
     std::map<std::int32_t, int> colourIndex;
-    std::vector<std::int32_t> colours;
-    std::size_t textSize = 0;
+    std::vector<std::int32_t> colours;  // 0xRRGGBB of colours 1, 2 ...
+    std::size_t textSize = 0;           // UTF-16 units in all runs, to size the output
+};
+
+// Number only the fonts and colours that runs use, in order of first use.
+Numbering NumberFontsAndColours(const RtfDocument& doc) {
+    Numbering n;
+    n.fontNumber.assign(doc.fonts.size(), -1);
     auto colour = [&](std::int32_t rgb) {
         if (rgb < 0) return;
-        if (colourIndex.emplace(rgb, static_cast<int>(colours.size()) + 1).second)
-            colours.push_back(rgb);
+        if (n.colourIndex.emplace(rgb, static_cast<int>(n.colours.size()) + 1).second)
+            n.colours.push_back(rgb);
     };
     for (const RtfParagraph& para : doc.paragraphs) {
         for (const RtfRun& run : para.runs) {
-            textSize += run.text.size();
+            n.textSize += run.text.size();
             int f = run.format.font;
-            if (f >= 0 && static_cast<std::size_t>(f) < fontNumber.size() && fontNumber[f] < 0) {
-                fontNumber[f] = static_cast<int>(usedFonts.size()) + 1;
-                usedFonts.push_back(f);
+            if (f >= 0 && static_cast<std::size_t>(f) < n.fontNumber.size() &&
+                n.fontNumber[f] < 0) {
+                n.fontNumber[f] = static_cast<int>(n.usedFonts.size()) + 1;
+                n.usedFonts.push_back(f);
             }
             colour(run.format.color);
             colour(run.format.background);
         }
     }
+    return n;
+}
 
-    std::string out;
-    out.reserve(textSize * 2 + doc.paragraphs.size() * 16 + 256);
+// Everything before the first paragraph: the document settings and both tables.
+void AppendHeader(std::string& out, const RtfDocument& doc, const Numbering& numbering,
+                  std::u16string_view defaultFont) {
     out += "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset204 ";
     AppendFontName(out, defaultFont);
     out += ";}";
-    for (std::size_t i = 0; i < usedFonts.size(); ++i) {
+    for (std::size_t i = 0; i < numbering.usedFonts.size(); ++i) {
         out += "{\\f";
         AppendInt(out, static_cast<long long>(i) + 1);
         out += "\\fnil\\fcharset204 ";
-        AppendFontName(out, doc.fonts[static_cast<std::size_t>(usedFonts[i])]);
+        AppendFontName(out, doc.fonts[static_cast<std::size_t>(numbering.usedFonts[i])]);
         out += ";}";
     }
     out += "}\r\n{\\colortbl;";
-    for (std::int32_t rgb : colours) {
+    for (std::int32_t rgb : numbering.colours) {
         out += "\\red";
         AppendInt(out, rgb >> 16 & 0xFF);
         out += "\\green";
@@ -121,46 +130,60 @@ std::string WriteRtf(const RtfDocument& doc, std::u16string_view defaultFont) {
         out.push_back(';');
     }
     out += "}\r\n";
+}
 
+void AppendParaFormat(std::string& out, const RtfParaFormat& pf) {
+    out += "\\pard";
+    switch (pf.align) {
+        case RtfAlign::Left:
+            out += "\\ql";
+            break;
+        case RtfAlign::Center:
+            out += "\\qc";
+            break;
+        case RtfAlign::Right:
+            out += "\\qr";
+            break;
+        case RtfAlign::Justify:
+            out += "\\qj";
+            break;
+    }
+    if (pf.leftIndent) out += "\\li", AppendInt(out, pf.leftIndent);
+    if (pf.rightIndent) out += "\\ri", AppendInt(out, pf.rightIndent);
+    if (pf.firstIndent) out += "\\fi", AppendInt(out, pf.firstIndent);
+}
+
+// A run as a group of its own, so that its format ends with it.
+void AppendRun(std::string& out, const RtfRun& run, const Numbering& numbering) {
+    const RtfCharFormat& cf = run.format;
+    out += "{";
+    std::size_t mark = out.size();
+    if (cf.font >= 0 && static_cast<std::size_t>(cf.font) < numbering.fontNumber.size())
+        out += "\\f", AppendInt(out, numbering.fontNumber[static_cast<std::size_t>(cf.font)]);
+    if (cf.halfPoints > 0) out += "\\fs", AppendInt(out, cf.halfPoints);
+    if (cf.bold) out += "\\b";
+    if (cf.italic) out += "\\i";
+    if (cf.underline) out += "\\ul";
+    if (cf.strike) out += "\\strike";
+    if (cf.color >= 0) out += "\\cf", AppendInt(out, numbering.colourIndex.at(cf.color));
+    if (cf.background >= 0)
+        out += "\\highlight", AppendInt(out, numbering.colourIndex.at(cf.background));
+    if (out.size() != mark) out.push_back(' ');
+    AppendText(out, run.text);
+    out += "}";
+}
+
+}  // namespace
+
+std::string WriteRtf(const RtfDocument& doc, std::u16string_view defaultFont) {
+    const Numbering numbering = NumberFontsAndColours(doc);
+    std::string out;
+    out.reserve(numbering.textSize * 2 + doc.paragraphs.size() * 16 + 256);
+    AppendHeader(out, doc, numbering, defaultFont);
     for (const RtfParagraph& para : doc.paragraphs) {
-        const RtfParaFormat& pf = para.format;
-        out += "\\pard";
-        switch (pf.align) {
-            case RtfAlign::Left:
-                out += "\\ql";
-                break;
-            case RtfAlign::Center:
-                out += "\\qc";
-                break;
-            case RtfAlign::Right:
-                out += "\\qr";
-                break;
-            case RtfAlign::Justify:
-                out += "\\qj";
-                break;
-        }
-        if (pf.leftIndent) out += "\\li", AppendInt(out, pf.leftIndent);
-        if (pf.rightIndent) out += "\\ri", AppendInt(out, pf.rightIndent);
-        if (pf.firstIndent) out += "\\fi", AppendInt(out, pf.firstIndent);
-        for (const RtfRun& run : para.runs) {
-            if (run.text.empty()) continue;
-            const RtfCharFormat& cf = run.format;
-            out += "{";
-            std::size_t mark = out.size();
-            if (cf.font >= 0 && static_cast<std::size_t>(cf.font) < fontNumber.size())
-                out += "\\f", AppendInt(out, fontNumber[static_cast<std::size_t>(cf.font)]);
-            if (cf.halfPoints > 0) out += "\\fs", AppendInt(out, cf.halfPoints);
-            if (cf.bold) out += "\\b";
-            if (cf.italic) out += "\\i";
-            if (cf.underline) out += "\\ul";
-            if (cf.strike) out += "\\strike";
-            if (cf.color >= 0) out += "\\cf", AppendInt(out, colourIndex[cf.color]);
-            if (cf.background >= 0)
-                out += "\\highlight", AppendInt(out, colourIndex[cf.background]);
-            if (out.size() != mark) out.push_back(' ');
-            AppendText(out, run.text);
-            out += "}";
-        }
+        AppendParaFormat(out, para.format);
+        for (const RtfRun& run : para.runs)
+            if (!run.text.empty()) AppendRun(out, run, numbering);
         out += "\\par\r\n";
     }
     out += "}\r\n";

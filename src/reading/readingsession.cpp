@@ -28,8 +28,7 @@ bool IsHighSurrogate(char16_t c) {
 
 }  // namespace
 
-ReadingSession::ReadingSession(SessionView& view, PerLanguage<Voice*> voices,
-                               Segmenter& segmenter)
+ReadingSession::ReadingSession(SessionView& view, PerLanguage<Voice*> voices, Segmenter& segmenter)
     : view_(view), voices_(voices), seg_(segmenter) {}
 
 void ReadingSession::sayToggled(bool down) {

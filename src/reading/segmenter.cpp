@@ -10,6 +10,23 @@ bool IsDigit(char16_t c) {
 
 }  // namespace
 
+bool Segmenter::takeLetter(char16_t c, Language letter, std::u16string& assembled) {
+    const Language other = otherLanguage(letter);
+    if (inLanguage[other]) return false;
+    if (needGap) {
+        assembled.push_back(u' ');
+        needGap = false;
+    }
+    if (enabled[letter]) {
+        assembled.push_back(c);
+        inLanguage[letter] = true;
+    } else {
+        // A letter of a switched-off voice goes through the other language's dictionary.
+        assembled += (*dicts_)[other].Lookup(std::u16string_view(&c, 1));
+    }
+    return true;
+}
+
 WordPiece Segmenter::nextWord() {
     WordPiece r;
     inLanguage = {{false, false}};
@@ -28,28 +45,13 @@ WordPiece Segmenter::nextWord() {
             kind = kOtherChar;
         switch (kind) {
             case kRussianLetter:
-            case kLatinLetter: {
-                const Language letter =
-                    kind == kRussianLetter ? Language::Russian : Language::English;
-                const Language other = otherLanguage(letter);
-                if (inLanguage[other]) {  // begins the next word
-                    ended = true;
+            case kLatinLetter:
+                if (!takeLetter(c, kind == kRussianLetter ? Language::Russian : Language::English,
+                                assembled)) {
+                    ended = true;  // begins the next word
                     continue;
                 }
-                if (needGap) {
-                    assembled.push_back(u' ');
-                    needGap = false;
-                }
-                if (enabled[letter]) {
-                    assembled.push_back(c);
-                    inLanguage[letter] = true;
-                } else {
-                    // A letter of a switched-off voice goes through the other language's
-                    // dictionary.
-                    assembled += (*dicts_)[other].Lookup(std::u16string_view(&c, 1));
-                }
                 break;
-            }
             case kSeparator:
                 if (inWord()) {
                     ended = true;

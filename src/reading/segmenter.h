@@ -16,9 +16,9 @@
 namespace vernalo {
 
 struct WordPiece {
-    std::u16string speech;       // what the voice is given
-    std::u16string replacement;  // the dictionary value found for the word; empty when none
-    std::u16string text;         // the spoken form when there is no replacement
+    std::u16string speech;             // what the voice is given
+    std::u16string replacement;        // the dictionary value found for the word; empty when none
+    std::u16string text;               // the spoken form when there is no replacement
     std::optional<Language> language;  // none for a word without letters of a voice that is on
     bool sentenceEnd = false;          // the word was ended by a stop character
 };
@@ -57,6 +57,8 @@ public:
     bool needGap = false;   // a blank goes before the next letter
 
 private:
+    // Adds a letter to the word being assembled; false when it begins the next word instead.
+    bool takeLetter(char16_t c, Language letter, std::u16string& assembled);
     bool inWord() const { return inLanguage[Language::Russian] || inLanguage[Language::English]; }
 
     const DictionaryStore* dicts_;

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 #include "text/textcodec.h"
 
 namespace vernalo {

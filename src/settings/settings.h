@@ -44,5 +44,4 @@ inline std::string TextPath(const std::string& baseDir) {
     return baseDir + "/data/text.txt";
 }
 
-
 }  // namespace vernalo

@@ -5,6 +5,7 @@
 #include <QAudioSink>
 #include <QCoreApplication>
 #include <QIODevice>
+#include <QLoggingCategory>
 #include <QMediaDevices>
 #include <QThread>
 #include <QTimer>
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace vernalo {
+
+Q_LOGGING_CATEGORY(lcAudio, "vernalo.speech")
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -136,6 +139,7 @@ void QtAudioOutput::Impl::Fail(const std::string& message) {
     }
     fallback.Write(rest.data(), rest.size());
     if (timer) timer->stop();
+    qCWarning(lcAudio) << "audio output failed:" << message.c_str();
     if (!reported && owner->OnError) {
         reported = true;
         owner->OnError(message);
@@ -327,6 +331,7 @@ void QtAudioOutput::Reset() {
 std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error) {
     auto out = std::make_unique<QtAudioOutput>();
     if (out->Start(error)) return out;
+    qCWarning(lcAudio) << "no audio output:" << (error ? error->c_str() : "");
     return std::make_unique<NullOutput>();
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "speech/voice.h"
 #include "speech/trackbar.h"
+#include "speech/voice.h"
 #include "text/language.h"
 
 namespace vernalo {
@@ -27,7 +27,6 @@ struct VoiceStartup {
     PerLanguage<bool> loadDictionary{{false, false}};
     // Whatever went wrong, one line each; start-up shows them together once.
     std::vector<std::string> Problems;
-    bool Problem() const { return !Problems.empty(); }
 };
 
 class VoiceSelection {

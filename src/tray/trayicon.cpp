@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QStyle>
 #include <QTimer>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
 namespace vernalo {
+
+Q_LOGGING_CATEGORY(lcTray, "vernalo.tray")
 namespace {
 
 constexpr int kWatchdogMs = 2000;
@@ -84,7 +87,7 @@ void TrayIcon::HideToTray() {
 void TrayIcon::AddTrayIcon() {
     if (!icon_) {
         icon_ = new QSystemTrayIcon(this);
-        icon_->setObjectName(QStringLiteral("DCMinTray"));
+        icon_->setObjectName(QStringLiteral("trayIcon"));
         connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::IconActivated);
     }
     QIcon image = ownerForm_ ? ownerForm_->windowIcon() : QIcon();
@@ -98,7 +101,10 @@ void TrayIcon::AddTrayIcon() {
         watchdog_ = new QTimer(this);
         watchdog_->setInterval(kWatchdogMs);
         connect(watchdog_, &QTimer::timeout, this, [this] {
-            if (iconShown_ && !TrayAvailable()) RestoreOwner();
+            if (iconShown_ && !TrayAvailable()) {
+                qCWarning(lcTray) << "the notification area went away; the window comes back";
+                RestoreOwner();
+            }
         });
     }
     watchdog_->start();

@@ -35,27 +35,23 @@ public:
 
     // The icon's tool-tip; when empty, the form's caption is used. A change shows at once on an
     // icon that is shown.
-    const QString& Hint() const { return hint_; }
     void SetHint(const QString& hint);
 
-    QWidget* OwnerForm() const { return ownerForm_; }
-    bool Hooked() const { return hooked_; }
     bool IconShown() const { return iconShown_; }
-    // The tool-tip the icon shows, or would show now: Hint or the caption, cut to 63 characters.
-    QString TipText() const;
     // The notification-area icon; null until the window was first hidden to it.
     QSystemTrayIcon* trayIcon() const { return icon_; }
 
     // Whether the desktop has a notification area now; replaceable for tests.
     std::function<bool()> TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
-    // Cuts a text to `limit` UTF-16 units without splitting a surrogate pair.
-    static QString CutTip(const QString& text, int limit = kMaxTipLength);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The tool-tip the icon shows, or would show now: the hint or the caption, cut to 63
+    // characters without splitting a surrogate pair.
+    QString TipText() const;
+    static QString CutTip(const QString& text, int limit = kMaxTipLength);
     void HideToTray();
     void AddTrayIcon();
     void DeleteTrayIcon();

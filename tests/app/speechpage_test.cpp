@@ -59,28 +59,27 @@ TEST_P(PageControls, foundByAccessibleNameWithHintAndKeyboardFocus) {
     EXPECT_NE(w->focusPolicy() & Qt::TabFocus, 0) << "reachable by keyboard";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, PageControls,
-                         testing::Values(Control{"On/Off russian voice", "On/Off russian voice"},
-                                         Control{"On/Off english voice", "On/Off english voice"},
-                                         Control{"Choose Russian voice", "Choose Russian voice"},
-                                         Control{"Choose English voice", "Choose English voice"},
-                                         Control{"RU", "Testing russian Voice"},
-                                         Control{"EN", "Testing english Voice"},
-                                         Control{"Speed of the Russian speech",
-                                                 "Speed of the Russian speech"},
-                                         Control{"Speed of the English speech",
-                                                 "Speed of the English speech"}),
-                         [](const auto& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c; ++c)
-                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Table, PageControls,
+    testing::Values(Control{"On/Off russian voice", "On/Off russian voice"},
+                    Control{"On/Off english voice", "On/Off english voice"},
+                    Control{"Choose Russian voice", "Choose Russian voice"},
+                    Control{"Choose English voice", "Choose English voice"},
+                    Control{"RU", "Testing russian Voice"}, Control{"EN", "Testing english Voice"},
+                    Control{"Speed of the Russian speech", "Speed of the Russian speech"},
+                    Control{"Speed of the English speech", "Speed of the English speech"}),
+    [](const auto& info) {
+        std::string name;
+        for (const char* c = info.param.name; *c; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+        return name;
+    });
 
 TEST(SpeechPage, restoreFillsBoxesAndBars) {
     PageRig rig;
     QSignalSpy problems(rig.page.get(), &SpeechPage::speechProblem);
-    auto r = rig.page->restore({{QStringLiteral("Elena"), QStringLiteral("Carol")}}, {{QStringLiteral("80"), QStringLiteral("140")}});
+    auto r = rig.page->restore({{QStringLiteral("Elena"), QStringLiteral("Carol")}},
+                               {{QStringLiteral("80"), QStringLiteral("140")}});
     EXPECT_TRUE(r.problem.isEmpty());
     EXPECT_EQ(problems.count(), 0);
     EXPECT_FALSE(r.loadDictionary[Language::Russian]);
@@ -97,7 +96,8 @@ TEST(SpeechPage, restoreFillsBoxesAndBars) {
 
 TEST(SpeechPage, userPicksVoiceAndMovesBar) {
     PageRig rig;
-    rig.page->restore({{QStringLiteral("Nicolai"), QStringLiteral("Carol")}}, {{QStringLiteral("200"), QStringLiteral("100")}});
+    rig.page->restore({{QStringLiteral("Nicolai"), QStringLiteral("Carol")}},
+                      {{QStringLiteral("200"), QStringLiteral("100")}});
     QSignalSpy changed(rig.page.get(), &SpeechPage::settingsChanged);
     auto* box = rig.find<QComboBox>("Choose Russian voice");
     box->setCurrentIndex(1);  // as a pick from the list does
@@ -112,10 +112,12 @@ TEST(SpeechPage, userPicksVoiceAndMovesBar) {
 
 TEST(SpeechPage, typingAWholeNamePicksIt) {
     PageRig rig;
-    rig.page->restore({{QStringLiteral("Nicolai"), QStringLiteral("Carol")}}, {{QStringLiteral("100"), QStringLiteral("100")}});
+    rig.page->restore({{QStringLiteral("Nicolai"), QStringLiteral("Carol")}},
+                      {{QStringLiteral("100"), QStringLiteral("100")}});
     auto* box = rig.find<QComboBox>("Choose Russian voice");
     box->setEditText(QStringLiteral("Ele"));
-    EXPECT_EQ(rig.page->voiceName(Language::Russian), QStringLiteral("Nicolai")) << "a part of a name is nothing";
+    EXPECT_EQ(rig.page->voiceName(Language::Russian), QStringLiteral("Nicolai"))
+        << "a part of a name is nothing";
     box->setEditText(QStringLiteral("Elena"));
     EXPECT_EQ(rig.page->voiceName(Language::Russian), QStringLiteral("Elena"));
     EXPECT_EQ(rig.ru->selected, 3);
@@ -152,7 +154,8 @@ TEST(SpeechPage, missingLanguageIsReportedOnce) {
     auto e = std::make_unique<FakeVoice>(std::vector<FakeMode>{{u"English", u"Carol"}});
     SpeechPage page(std::move(r), std::move(e));
     QSignalSpy problems(&page, &SpeechPage::speechProblem);
-    auto result = page.restore({{QStringLiteral("Nicolai"), QStringLiteral("Carol")}}, {{QStringLiteral("100"), QStringLiteral("100")}});
+    auto result = page.restore({{QStringLiteral("Nicolai"), QStringLiteral("Carol")}},
+                               {{QStringLiteral("100"), QStringLiteral("100")}});
     EXPECT_FALSE(result.problem.isEmpty());
     EXPECT_EQ(problems.count(), 1);
     EXPECT_EQ(page.voiceName(Language::Russian), QString());

@@ -16,9 +16,9 @@
 #include "app/finddialog.h"
 #include "app/mainwindow.h"
 #include "support/accessible.h"
+#include "support/fakevoice.h"
 #include "text/codepage.h"
 #include "text/fileio.h"
-#include "support/fakevoice.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -37,8 +37,8 @@ protected:
         o.showMessages = false;
         o.voices = [] {
             std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"}, {u"English", u"Carol"}};
-            return PerLanguage<std::unique_ptr<Voice>>{{
-                std::make_unique<test::FakeVoice>(modes), std::make_unique<test::FakeVoice>(modes)}};
+            return PerLanguage<std::unique_ptr<Voice>>{{std::make_unique<test::FakeVoice>(modes),
+                                                        std::make_unique<test::FakeVoice>(modes)}};
         };
         w = std::make_unique<MainWindow>(o);
         w->onMessage = [this](const QString& m) { messages.push_back(m); };
@@ -102,24 +102,24 @@ TEST_F(WindowDocuments, findContinuesAfterTheSelectionWithTheDialogsSettings) {
     w->editor()->setPlainText(QStringLiteral("part art Art art"));
     w->editor()->select(6, 0);  // caret in the middle, nothing selected: from the top
     w->findInText();
-    auto* dialog = w->findChild<FindDialog*>(QStringLiteral("FindDialog1"));
+    auto* dialog = w->findChild<FindDialog*>();
     ASSERT_NE(dialog, nullptr);
     dialog->setFindText(QStringLiteral("art"));
     EXPECT_TRUE(w->findNext());
-    EXPECT_EQ(w->selectionStart(), 1);  // inside "part"
+    EXPECT_EQ(w->editor()->selectionStart(), 1);  // inside "part"
     EXPECT_TRUE(w->findNext());
-    EXPECT_EQ(w->selectionStart(), 5);
+    EXPECT_EQ(w->editor()->selectionStart(), 5);
     EXPECT_TRUE(w->findNext());
-    EXPECT_EQ(w->selectionStart(), 13);  // "Art" does not match with case on
+    EXPECT_EQ(w->editor()->selectionStart(), 13);  // "Art" does not match with case on
     EXPECT_FALSE(w->findNext());
-    EXPECT_EQ(w->selectionStart(), 13);  // the last match stays selected
+    EXPECT_EQ(w->editor()->selectionStart(), 13);  // the last match stays selected
     FindOptions o;
     o.down = false;
     o.matchCase = false;
     o.wholeWord = true;
     dialog->setOptions(o);
     EXPECT_TRUE(w->findNext());
-    EXPECT_EQ(w->selectionStart(), 9);  // upward, any case, whole words only
+    EXPECT_EQ(w->editor()->selectionStart(), 9);  // upward, any case, whole words only
 }
 
 TEST_F(WindowDocuments, htmlToTextReplacesTheEditorWithTheConvertedPage) {
@@ -130,7 +130,8 @@ TEST_F(WindowDocuments, htmlToTextReplacesTheEditorWithTheConvertedPage) {
     QTextCursor c(w->editor()->document());
     c.setPosition(2);
     EXPECT_TRUE(c.charFormat().font().bold());  // the heading is bold
-    EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: %1").arg(w->editor()->lineCount()));
+    EXPECT_EQ(w->statusText(StatusPanel::LineCount),
+              QStringLiteral("Strings: %1").arg(w->editor()->lineCount()));
 }
 
 TEST_F(WindowDocuments, dosToWindowsRecodesLettersWithoutMarkingTheText) {
@@ -141,7 +142,7 @@ TEST_F(WindowDocuments, dosToWindowsRecodesLettersWithoutMarkingTheText) {
     w->recodeDosToWindows();
     EXPECT_EQ(w->editor()->toPlainText(), QStringLiteral("Привет ok"));
     EXPECT_FALSE(w->textChanged());
-    EXPECT_EQ(w->selectionStart(), 0);
+    EXPECT_EQ(w->editor()->selectionStart(), 0);
 }
 
 }  // namespace

@@ -21,8 +21,8 @@
 
 #include "app/mainwindow.h"
 #include "support/accessible.h"
-#include "text/fileio.h"
 #include "support/fakevoice.h"
+#include "text/fileio.h"
 
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -79,8 +79,7 @@ protected:
                 auto en = std::make_unique<BusyVoice>();
                 voices.ru = ru.get();
                 voices.en = en.get();
-                return PerLanguage<std::unique_ptr<Voice>>{{
-                    std::move(ru), std::move(en)}};
+                return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru), std::move(en)}};
             };
         }
         window = std::make_unique<MainWindow>(o);
@@ -312,8 +311,7 @@ protected:
             auto ru = std::make_unique<FakeVoice>(modes);
             auto en = std::make_unique<FakeVoice>(modes);
             english = en.get();
-            return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru),
-                                                                                     std::move(en)}};
+            return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru), std::move(en)}};
         };
         window = std::make_unique<MainWindow>(o);
         window->startUp();

@@ -27,8 +27,8 @@
 #include "app/mainwindow.h"
 #include "app/optionspage.h"
 #include "support/accessible.h"
-#include "text/fileio.h"
 #include "support/fakevoice.h"
+#include "text/fileio.h"
 
 namespace vernalo {
 namespace {
@@ -68,8 +68,8 @@ protected:
         o.baseDir = dir;
         o.showMessages = false;
         o.voices = [] {
-            return PerLanguage<std::unique_ptr<Voice>>{{
-                std::make_unique<FakeVoice>(Modes()), std::make_unique<FakeVoice>(Modes())}};
+            return PerLanguage<std::unique_ptr<Voice>>{
+                {std::make_unique<FakeVoice>(Modes()), std::make_unique<FakeVoice>(Modes())}};
         };
         window = std::make_unique<MainWindow>(o);
         window->onMessage = [this](const QString& m) { messages.push_back(m); };
@@ -103,8 +103,10 @@ TEST_F(Window, firstStartIsQuietWithDefaultsAndAnEmptyEditor) {
     EXPECT_EQ(w.statusText(StatusPanel::Column), QStringLiteral("Column: 0"));
     EXPECT_EQ(w.statusText(StatusPanel::Line), QStringLiteral("String: 0"));
     EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 0"));
-    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Name")->text(), QStringLiteral("MS Sans Serif"));
-    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(), QStringLiteral("8"));
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Name")->text(),
+              QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(),
+              QStringLiteral("8"));
     EXPECT_EQ(w.segmenter().readPos, 1);
     EXPECT_FALSE(w.textChanged());
 }
@@ -114,8 +116,10 @@ TEST_F(Window, aBadSettingTakesItsDefaultAndIsReportedOnce) {
     MainWindow& w = Start();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], QStringLiteral("You have very very big problems! :)"));
-    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(), QStringLiteral("8"));
-    EXPECT_EQ(w.statusText(StatusPanel::Line), QStringLiteral("String: 4"));  // the steps after it still ran
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(),
+              QStringLiteral("8"));
+    EXPECT_EQ(w.statusText(StatusPanel::Line),
+              QStringLiteral("String: 4"));  // the steps after it still ran
     EXPECT_EQ(w.segmenter().readPos, 1);
 }
 
@@ -284,7 +288,7 @@ TEST_F(Window, modeBoxesSwitchByMouseButNotByKeyboard) {
     QApplication::processEvents();
     EXPECT_TRUE(word->isChecked());
     EXPECT_TRUE(sent->isChecked());  // both checked: sentence mode rules
-    EXPECT_TRUE(w.options().sentenceMode);
+    EXPECT_TRUE(w.readingView().options().sentenceMode);
 }
 
 TEST_F(Window, repeatCountsStayBetweenOneAndTenAndTakeNoTyping) {

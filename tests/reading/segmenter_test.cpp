@@ -236,8 +236,7 @@ TEST_P(Sentences, cutAsReadAloud) {
     while (f.seg.readPos <= f.seg.readLength) {
         ASSERT_LT(i, GetParam().pieces.size()) << "more sentences than expected";
         SentencePiece s = f.seg.nextSentence();
-        ExpectPiece(GetParam().pieces[i], s.text, s.speech, LangOf(s.language),
-                    f.seg.readPos, i);
+        ExpectPiece(GetParam().pieces[i], s.text, s.speech, LangOf(s.language), f.seg.readPos, i);
         ++i;
     }
     EXPECT_EQ(i, GetParam().pieces.size());

@@ -52,7 +52,7 @@ TEST(VoiceSelection, listsByCaseSensitiveLanguageWord) {
 TEST(VoiceSelection, restoresSavedVoicesAndSpeeds) {
     Rig rig(Standard());
     VoiceStartup s = rig.Restore(u"Elena", u"Michael", "75", "150");
-    EXPECT_FALSE(s.Problem());
+    EXPECT_TRUE(s.Problems.empty());
     EXPECT_EQ(rig.ru.selected, 4);
     EXPECT_EQ(rig.en.selected, 3);
     EXPECT_EQ(rig.barRU.Min(), 60);
@@ -117,7 +117,7 @@ TEST(VoiceSelection, englishSpeedUntouchedWhenBarDoesNotMove) {
 TEST(VoiceSelection, missingSavedVoiceSelectsFirstOfLanguage) {
     Rig rig(Standard());
     VoiceStartup s = rig.Restore(u"Gone", u"Also gone", "140", "140");
-    EXPECT_FALSE(s.Problem());
+    EXPECT_TRUE(s.Problems.empty());
     EXPECT_EQ(rig.sel.List(Language::Russian).SelectedName(), u"Nicolai");
     EXPECT_EQ(rig.sel.List(Language::English).SelectedName(), u"Carol");
     EXPECT_EQ(rig.ru.selected, 1);

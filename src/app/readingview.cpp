@@ -1,0 +1,79 @@
+#include "app/readingview.h"
+
+#include <QToolButton>
+
+#include "app/documentpages.h"
+#include "app/optionspage.h"
+#include "app/settingspages.h"
+#include "app/speechpage.h"
+#include "app/statusbar.h"
+#include "app/texteditor.h"
+#include "app/toolbarrow.h"
+
+namespace vernalo {
+
+ReadingView::ReadingView(ToolBarRow& toolBars, SettingsPages& settings, DocumentPages& documents,
+                         StatusBar& status)
+    : toolBars_(toolBars), settings_(settings), documents_(documents), status_(status) {}
+
+std::u16string ReadingView::text() const {
+    return documents_.editor()->readingText();
+}
+
+long ReadingView::selectionStart() const {
+    return documents_.editor()->selectionStart();
+}
+
+ReadingOptions ReadingView::options() const {
+    ReadingOptions o;
+    const OptionsPage* page = settings_.options();
+    o.sentenceMode = page->sentenceMode();
+    o.repeatText = toolBars_.button(Command::RepeatText)->isChecked();
+    for (Language l : kLanguages) {
+        o.repeats[l] = page->repeats(l);
+        o.voiceOn[l] = settings_.speech()->voiceOn(l);
+    }
+    return o;
+}
+
+bool ReadingView::readingRequested() const {
+    return toolBars_.button(Command::Say)->isChecked();
+}
+
+bool ReadingView::browserPageShown() const {
+    return documents_.current() == DocumentPage::Browser;
+}
+
+void ReadingView::importBrowserPage() {
+    if (onImportBrowserPage) onImportBrowserPage();
+}
+
+void ReadingView::readingStarted() {
+    toolBars_.showReading(true);
+    documents_.editor()->setReadOnly(true);
+}
+
+void ReadingView::showPiece(long start, long length) {
+    documents_.editor()->select(start, length);
+    documents_.editor()->ensureCursorVisible();
+}
+
+void ReadingView::placeCaret(long position) {
+    documents_.editor()->select(position, 0);
+}
+
+void ReadingView::speakingIn(std::optional<Language> language) {
+    status_.showSpeaking(language);
+}
+
+void ReadingView::caretMoved() {
+    status_.showCaret(documents_.editor()->caretColumn(), documents_.editor()->caretLine());
+}
+
+void ReadingView::readingStopped(ReadingStop why) {
+    documents_.editor()->setReadOnly(false);
+    toolBars_.showReading(false);
+    if (why != ReadingStop::Paused) toolBars_.button(Command::Say)->setChecked(false);
+}
+
+}  // namespace vernalo

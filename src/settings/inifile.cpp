@@ -124,8 +124,24 @@ std::string IniFile::ToBytes() const {
     std::u16string text;
     for (const auto& l : lines_)
         text += l + u"\r\n";
-    if (auto cp1251 = TryEncodeCp1251(text)) return *cp1251;
-    return Utf16ToUtf8(text);
+    // The first form that reads back as the same text. Windows-1251 bytes can also be valid
+    // UTF-8 ("Р°" is D0 B0, read as "а") or start like a byte-order mark ("п»ї", "яю"): such
+    // text is written as UTF-8 with a mark, as is text starting with U+FEFF, which would
+    // otherwise be read as the mark.
+    auto readsBack = [&text](const std::string& bytes) { return DecodeBytes(bytes).text == text; };
+    const auto cp1251 = TryEncodeCp1251(text);
+    if (cp1251 && readsBack(*cp1251)) return *cp1251;
+    std::string utf8 = Utf16ToUtf8(text);
+    if (!cp1251 && readsBack(utf8)) return utf8;
+    utf8.insert(0, "\xEF\xBB\xBF");
+    if (readsBack(utf8)) return utf8;
+    // Only UTF-16 holds a lone surrogate (a value read from a UTF-16 file).
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t u : text) {
+        utf16.push_back(static_cast<char>(u & 0xFF));
+        utf16.push_back(static_cast<char>(u >> 8));
+    }
+    return utf16;
 }
 
 bool IniFile::Save(const std::string& path, std::string* error) const {

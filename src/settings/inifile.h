@@ -5,8 +5,9 @@
 // not part of them; a value is read up to 2047 characters. Writing keeps an existing key in
 // its place, adds a new key at the end of its section and a new section at the end of the
 // file, and never removes a key. Comment lines (';') and unknown lines are kept as they are.
-// The file is Windows-1251 text; when a value cannot be held in it, the whole file is
-// written as UTF-8. Reading accepts both.
+// The file is Windows-1251 text; when a value cannot be held in it, or its bytes would read
+// back as something else, the whole file is written as UTF-8 (with a byte-order mark where
+// needed). Reading accepts both.
 
 #include <string>
 #include <string_view>
@@ -28,7 +29,9 @@ public:
                         std::u16string_view fallback) const;
     void Write(std::u16string_view section, std::u16string_view key, std::u16string_view value);
 
-    // The file's bytes: Windows-1251 when every character fits, else UTF-8; CR LF line ends.
+    // The file's bytes in a form that reads back unchanged: Windows-1251; else UTF-8, with a
+    // byte-order mark when Windows-1251 would misread or the text starts with U+FEFF; UTF-16
+    // only for a lone surrogate. CR LF line ends.
     std::string ToBytes() const;
     // Replaces the file atomically; false (with `error`) when that fails.
     bool Save(const std::string& path, std::string* error = nullptr) const;

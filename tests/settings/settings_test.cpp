@@ -108,6 +108,85 @@ INSTANTIATE_TEST_SUITE_P(IniFile, LineBreakInValue,
                                          BreakCase{"cr", u"\r"}),
                          test::CaseName);
 
+// A file is written in a form that reads back as the same text: the fuzzer found values that
+// came back changed ("Р°" written as Windows-1251 D0 B0 was read as UTF-8 "а").
+struct ValueCase {
+    const char* name;
+    const char16_t* value;
+    TextEncoding written;
+};
+
+void PrintTo(const ValueCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ValueWrittenAndRead : public testing::TestWithParam<ValueCase> {};
+
+TEST_P(ValueWrittenAndRead, comesBackUnchanged) {
+    const ValueCase& c = GetParam();
+    IniFile ini;
+    ini.Write(u"URL", u"0", c.value);
+    const std::string bytes = Text(ini);
+    EXPECT_EQ(DetectEncoding(bytes), c.written);
+    EXPECT_EQ(IniFile::FromBytes(bytes).Read(u"URL", u"0", u"?"), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IniFile, ValueWrittenAndRead,
+    testing::Values(ValueCase{"russian", u"Ирина", TextEncoding::Cp1251},
+                    ValueCase{"windows1251BytesThatAreUtf8", u"Р°", TextEncoding::Utf8Bom},
+                    ValueCase{"longerWindows1251ThatIsUtf8", u"РџСЂРёРІРµС‚",
+                              TextEncoding::Utf8Bom},
+                    ValueCase{"markAtValueStart", u"\uFEFFx", TextEncoding::Utf8},
+                    ValueCase{"onlyAMark", u"\uFEFF", TextEncoding::Utf8},
+                    ValueCase{"outsideWindows1251", u"日本", TextEncoding::Utf8}),
+    test::CaseName);
+
+// The first line of the file is where a byte-order mark is looked for.
+struct FirstLineCase {
+    const char* name;
+    const char16_t* line;
+    TextEncoding written;
+};
+
+void PrintTo(const FirstLineCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FirstLineWrittenAndRead : public testing::TestWithParam<FirstLineCase> {};
+
+TEST_P(FirstLineWrittenAndRead, comesBackUnchanged) {
+    const FirstLineCase& c = GetParam();
+    const std::u16string line = c.line;
+    IniFile ini = IniFile::FromBytes("\xEF\xBB\xBF" + Utf16ToUtf8(line) + "\r\n[S]\r\nk=v\r\n");
+    ini.Write(u"S", u"k", u"w");
+    const std::string bytes = Text(ini);
+    EXPECT_EQ(DetectEncoding(bytes), c.written);
+    EXPECT_EQ(DecodeTextFile(bytes).text, line + u"\n[S]\nk=w\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IniFile, FirstLineWrittenAndRead,
+    testing::Values(FirstLineCase{"plain", u"; заметка", TextEncoding::Cp1251},
+                    FirstLineCase{"mark", u"\uFEFF; note", TextEncoding::Utf8Bom},
+                    FirstLineCase{"twoMarks", u"\uFEFF\uFEFF", TextEncoding::Utf8Bom},
+                    FirstLineCase{"windows1251LikeUtf8Mark", u"п»ї; note", TextEncoding::Utf8Bom},
+                    FirstLineCase{"windows1251LikeUtf16Mark", u"яю; note", TextEncoding::Utf8Bom},
+                    FirstLineCase{"windows1251LikeUtf16BigEndianMark", u"юя; note",
+                                  TextEncoding::Utf8Bom}),
+    test::CaseName);
+
+TEST(IniFile, loneSurrogateFromAUtf16FileIsKept) {
+    const std::u16string text = u"[S]\r\nk=\xD800x\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : text) {
+        bytes.push_back(static_cast<char>(u & 0xFF));
+        bytes.push_back(static_cast<char>(u >> 8));
+    }
+    IniFile back = IniFile::FromBytes(Text(IniFile::FromBytes(bytes)));
+    EXPECT_EQ(back.Read(u"S", u"k", u""), u"\xD800x");
+}
+
 TEST(Settings, noFileGivesTheDefaults) {
     std::vector<std::string> bad;
     ReaderSettings s = ReadSettings(IniFile(), &bad);

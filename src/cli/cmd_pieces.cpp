@@ -41,25 +41,29 @@ int Pieces(const Args& args) {
     auto lang = [](std::optional<Language> l) {
         return l ? "\"" + LanguageSuffix(*l) + "\"" : std::string("null");
     };
-    std::string line;
+    // Written straight to the output: a piece's texts are never copied into a line.
+    std::ostream& out = std::cout;
     while (seg.readPos <= seg.readLength) {
         const long start = seg.readPos;
-        line = "{\"from\":" + std::to_string(start);
         if (wordMode) {
-            WordPiece w = seg.nextWord();
-            line += ",\"to\":" + std::to_string(seg.readPos) + ",\"lang\":" + lang(w.language) +
-                    ",\"text\":" + JsonString(Utf16ToUtf8(w.text)) +
-                    ",\"speech\":" + JsonString(Utf16ToUtf8(w.speech)) +
-                    ",\"replacement\":" + JsonString(Utf16ToUtf8(w.replacement)) +
-                    ",\"sentenceEnd\":" + (w.sentenceEnd ? "true" : "false");
+            const WordPiece w = seg.cutWord();
+            out << "{\"from\":" << start << ",\"to\":" << seg.readPos
+                << ",\"lang\":" << lang(w.language) << ",\"text\":";
+            WriteJsonString(out, w.text);
+            out << ",\"speech\":";
+            WriteJsonString(out, w.replacement.empty() ? w.text : w.replacement);
+            out << ",\"replacement\":";
+            WriteJsonString(out, w.replacement);
+            out << ",\"sentenceEnd\":" << (w.sentenceEnd ? "true" : "false");
         } else {
-            SentencePiece s = seg.nextSentence();
-            line += ",\"to\":" + std::to_string(seg.readPos) + ",\"lang\":" + lang(s.language) +
-                    ",\"text\":" + JsonString(Utf16ToUtf8(s.text)) +
-                    ",\"speech\":" + JsonString(Utf16ToUtf8(s.speech));
+            const SentencePiece s = seg.nextSentence();
+            out << "{\"from\":" << start << ",\"to\":" << seg.readPos
+                << ",\"lang\":" << lang(s.language) << ",\"text\":";
+            WriteJsonString(out, s.text);
+            out << ",\"speech\":";
+            WriteJsonString(out, s.speech);
         }
-        line += "}\n";
-        std::cout << line;
+        out << "}\n";
     }
     std::cout.flush();
     return std::cout ? 0 : 1;

@@ -28,12 +28,20 @@ bool Segmenter::takeLetter(char16_t c, Language letter, std::u16string& assemble
 }
 
 WordPiece Segmenter::nextWord() {
+    WordPiece r = cutWord();
+    r.speech = r.replacement.empty() ? r.text : r.replacement;
+    return r;
+}
+
+WordPiece Segmenter::cutWord() {
     WordPiece r;
     inLanguage = {{false, false}};
     hasOther = false;
     const CharClass* kinds = CharClassTable();
     std::u16string assembled;  // dictionary key and, with other characters, the spoken form
     const long start = readPos;
+    // The assembled text is still the units consumed, so it can be the raw text as it is.
+    bool verbatim = !needGap;
     bool ended = false;
     char16_t endingSeparator = 0;  // the separator that ended the word, if one did
     while (!ended && readPos <= readLength) {
@@ -45,14 +53,18 @@ WordPiece Segmenter::nextWord() {
             kind = kOtherChar;
         switch (kind) {
             case kRussianLetter:
-            case kLatinLetter:
-                if (!takeLetter(c, kind == kRussianLetter ? Language::Russian : Language::English,
-                                assembled)) {
+            case kLatinLetter: {
+                const Language letter =
+                    kind == kRussianLetter ? Language::Russian : Language::English;
+                if (!takeLetter(c, letter, assembled)) {
                     ended = true;  // begins the next word
                     continue;
                 }
+                if (!enabled[letter]) verbatim = false;
                 break;
+            }
             case kSeparator:
+                verbatim = false;
                 if (inWord()) {
                     ended = true;
                     endingSeparator = c;
@@ -67,6 +79,8 @@ WordPiece Segmenter::nextWord() {
                 if (needGap) {
                     assembled.push_back(c);
                     needGap = false;
+                } else {
+                    verbatim = false;
                 }
                 break;
             case kOtherChar:
@@ -90,12 +104,13 @@ WordPiece Segmenter::nextWord() {
         // The key is looked up without it, but the voice hears where the word ended: without
         // it, the next word would be run on ("2.1 isout").
         if (endingSeparator) r.text.push_back(endingSeparator);
+    } else if (verbatim) {
+        r.text = std::move(assembled);  // the same units: a long word is not held twice
     } else {
         // The raw text is exactly the units consumed.
         r.text.assign(readText, static_cast<std::size_t>(start - 1),
                       static_cast<std::size_t>(readPos - start));
     }
-    r.speech = r.replacement.empty() ? r.text : r.replacement;
     return r;
 }
 
@@ -108,11 +123,20 @@ SentencePiece Segmenter::nextSentence() {
     const Language only = enabled[Language::English] ? Language::English : Language::Russian;
     while (!ended && readPos <= readLength) {
         const long wordStart = readPos;
-        WordPiece w = nextWord();
-        const std::u16string& piece = w.replacement.empty() ? w.text : w.replacement;
+        WordPiece w = cutWord();
         auto take = [&](Language l) {
-            plain[l] += w.text;
-            spoken[l] += piece;
+            // The first word's texts become the sentence's own, without a copy.
+            const std::u16string& piece = w.replacement.empty() ? w.text : w.replacement;
+            if (spoken[l].empty()) {
+                spoken[l] = w.replacement.empty() ? w.text : std::move(w.replacement);
+            } else {
+                spoken[l] += piece;
+            }
+            if (plain[l].empty()) {
+                plain[l] = std::move(w.text);
+            } else {
+                plain[l] += w.text;
+            }
         };
         if (!both) {
             take(only);

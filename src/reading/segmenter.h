@@ -45,6 +45,9 @@ public:
     }
 
     WordPiece nextWord();
+    // nextWord without `speech`, which is `replacement` when not empty, else `text`: for
+    // callers that need both, so that a long word is not held once more.
+    WordPiece cutWord();
     SentencePiece nextSentence();
 
     std::u16string readText;

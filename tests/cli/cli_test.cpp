@@ -41,6 +41,20 @@ TEST(CliPieces, wordModeWithDictionaryAndStart) {
               "\"replacement\":\"\",\"sentenceEnd\":false}\n");
 }
 
+// Long texts are written a slice at a time: a character outside the basic plane at the
+// slice boundary stays whole, and an empty text is still a quoted string.
+TEST(CliPieces, longWordIsWrittenWhole) {
+    const std::string a(65535, 'a');
+    std::string text = Write("cli_long.txt", a + "\xF0\x9F\x98\x80\"b");
+    CliRun r = Cli("pieces --mode word " + text);
+    EXPECT_EQ(r.status, 0);
+    const std::string spoken = a + "\xF0\x9F\x98\x80\\\" b";
+    const std::string want = "{\"from\":1,\"to\":65540,\"lang\":\"en\",\"text\":\"" + spoken +
+                             "\",\"speech\":\"" + spoken +
+                             "\",\"replacement\":\"\",\"sentenceEnd\":false}\n";
+    EXPECT_TRUE(r.out == want) << r.out.substr(0, 80) << "..." << r.out.substr(65500);
+}
+
 TEST(CliPieces, badUseIsOneLineAndStatusTwo) {
     for (const char* args :
          {"pieces --no-ru --no-en -", "pieces /nonexistent/file.txt", "pieces --mode line",

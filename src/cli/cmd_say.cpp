@@ -42,10 +42,10 @@ public:
     long selectionStart() const override { return 0; }
     ReadingOptions options() const override { return options_; }
     void showPiece(long start, long length) override {
-        if (onPiece) onPiece(start + length, static_cast<long>(text_.size()));
+        if (onPiece) onPiece(start, length);
     }
 
-    // Called with the end of each piece and the length of the text.
+    // Called with the start and length of each piece highlighted.
     std::function<void(long, long)> onPiece;
 
 private:
@@ -78,6 +78,8 @@ struct SayArgs {
     ReadingArgs reading;
     PerLanguage<VoiceOptions> voices;
     std::string wavPath;
+    bool repeatText = false;
+    bool printPieces = false;
 };
 
 // Takes a per-language option (--repeat-ru, --speed-en, --voice-ru...): 1 taken, 0 not one of
@@ -109,10 +111,19 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         if (!taken) taken = TakeVoiceOption(args, i, out.voices);
         if (taken == 2) return 2;
         if (taken) continue;
-        if (args[i] != "--wav") return UsageError("unknown option '" + args[i] + "'");
-        if (!TakeValue(args, i, out.wavPath) || out.wavPath.empty())
+        if (args[i] == "--repeat-text") {
+            out.repeatText = true;
+        } else if (args[i] == "--print-pieces") {
+            out.printPieces = true;
+        } else if (args[i] != "--wav") {
+            return UsageError("unknown option '" + args[i] + "'");
+        } else if (!TakeValue(args, i, out.wavPath) || out.wavPath.empty()) {
             return UsageError("--wav needs a file");
+        }
     }
+    // A reading that starts over at the end never finishes its file.
+    if (out.repeatText && !out.wavPath.empty())
+        return UsageError("--repeat-text reads until interrupted: not with --wav");
     return 0;
 }
 
@@ -199,6 +210,7 @@ int Say(const Args& args) {
     ReadingOptions options;
     options.sentenceMode = parsed.reading.sentenceMode;
     options.voiceOn = parsed.reading.voiceOn;
+    options.repeatText = parsed.repeatText;
     for (Language l : kLanguages) {
         Voice& voice = *voices[l];
         const int mode = modes[l] == 0 ? FirstModeOf(voice, l) : modes[l];
@@ -211,8 +223,18 @@ int Say(const Args& args) {
     HeadlessView view(std::move(text), options);
     WavOutput* wav = outputs.wav.get();
     int shownPercent = -1;
-    if (wav) {
-        view.onPiece = [&shownPercent](long done, long total) {
+    if (parsed.printPieces) {
+        // Each highlighted piece as `pieces` numbers it, at the moment it is shown; the caret
+        // put at the end when the reading is over is no piece.
+        view.onPiece = [](long start, long length) {
+            if (length > 0)
+                std::cout << "{\"from\":" << start + 1 << ",\"to\":" << start + length + 1 << "}"
+                          << std::endl;
+        };
+    } else if (wav) {
+        const long total = static_cast<long>(view.text().size());
+        view.onPiece = [&shownPercent, total](long start, long length) {
+            const long done = start + length;
             const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
             if (percent == shownPercent) return;
             shownPercent = percent;

@@ -88,9 +88,12 @@ const Command kCommands[] = {
     {"say", Say,
      "say [--mode word|sentence] [--no-ru | --no-en] [--repeat-ru N] [--repeat-en N]\n"
      "         [--voice-ru NAME] [--voice-en NAME] [--speed-ru N] [--speed-en N]\n"
-     "         [--dict-ru FILE] [--dict-en FILE] [--wav OUT] [FILE | -]\n"
+     "         [--dict-ru FILE] [--dict-en FILE] [--repeat-text] [--print-pieces]\n"
+     "         [--wav OUT] [FILE | -]\n"
      "      read a text aloud as the Say button does (sentence mode unless told), or write\n"
-     "      the whole reading, repeats included, to one WAV file"},
+     "      the whole reading, repeats included, to one WAV file; --repeat-text starts over\n"
+     "      at the end until interrupted (Ctrl+C), --print-pieces prints each piece as it is\n"
+     "      highlighted ({\"from\":N,\"to\":M}, positions as pieces gives them)"},
 #endif
     {"html2rtf", Html2Rtf,
      "html2rtf [FILE | -]\n"

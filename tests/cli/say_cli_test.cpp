@@ -124,12 +124,39 @@ TEST(CliSay, unwritableTrackFailsWithoutLeavingAFile) {
     EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
+// The "from" and "to" of each line that holds them.
+std::vector<std::string> Spans(const std::string& out) {
+    std::vector<std::string> spans;
+    for (std::size_t at = out.find("{\"from\":"); at != std::string::npos;
+         at = out.find("{\"from\":", at + 1)) {
+        const std::size_t comma = out.find(',', out.find(",\"to\":", at) + 1);
+        const std::size_t close = out.find('}', at);
+        spans.push_back(out.substr(at, std::min(comma, close) - at));
+    }
+    return spans;
+}
+
+// What the soak script watches: the pieces said are the pieces `pieces` gives, in order.
+TEST(CliSay, printedPiecesAreThePiecesOfTheText) {
+    std::string text = Write("say_pieces.txt", std::string(kMixed) + "\n42\n");
+    for (const char* mode : {"word", "sentence"}) {
+        const std::string wav = TempPath("say_pieces.wav");
+        CliRun said =
+            Cli(std::string("say --print-pieces --mode ") + mode + " --wav " + wav + " " + text);
+        EXPECT_EQ(said.status, 0) << said.out;
+        CliRun cut = Cli(std::string("pieces --mode ") + mode + " " + text);
+        EXPECT_FALSE(Spans(cut.out).empty());
+        EXPECT_EQ(Spans(said.out), Spans(cut.out)) << mode;
+        std::filesystem::remove(wav);
+    }
+}
+
 TEST(CliSay, badUseIsOneLineAndStatusTwo) {
     for (const char* args :
          {"say --repeat-ru 0 -", "say --repeat-en 11 -", "say --repeat-en x -", "say --mode line -",
           "say --speed-ru 10 -", "say --speed-en 1000 -", "say --no-ru --no-en -",
           "say /nonexistent/file.txt", "say --voice-ru Nobody --wav /dev/null -", "say --bogus",
-          "say a.txt b.txt", "say --wav"}) {
+          "say a.txt b.txt", "say --wav", "say --repeat-text --wav /dev/null -"}) {
         CliRun r = Cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out.find("vernalo-cli: "), 0u) << args << ": " << r.out;

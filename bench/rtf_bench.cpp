@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -49,8 +53,8 @@ const std::string& Document(std::size_t bytes) {
             }
             para.runs.push_back(std::move(run));
         }
-        doc.paragraphs.push_back(std::move(para));
-        if (doc.paragraphs.size() % 1000 == 0) {
+        doc.AddParagraph(para);
+        if (doc.ParagraphCount() % 1000 == 0) {
             rtf = WriteRtf(doc);
             if (rtf.size() >= bytes) return rtf;
         }
@@ -136,6 +140,40 @@ void BM_WriteRtfModel(benchmark::State& state) {
         benchmark::DoNotOptimize(WriteRtf(doc));
 }
 
+// Resident memory now, and at most so far, in kB.
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+long PeakKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The editor's road for the file VERNALO_BENCH_FILE names, once (bench/rtf_memory.sh runs
+// it): peak memory of the load, what the loaded document keeps, and the rest, which is
+// what reading took beyond the document.
+void BM_LoadFile(benchmark::State& state, const QString& path) {
+    for (auto _ : state) {
+        const long before = ResidentKb();
+        QTextDocument doc;
+        DocumentResult r = LoadDocumentFile(path, doc);
+        if (!r.ok) state.SkipWithError(r.error.toUtf8().constData());
+        const long kept = ResidentKb() - before;
+        const long peak = PeakKb() - before;
+        state.counters["file_MB"] = static_cast<double>(QFileInfo(path).size()) / (1 << 20);
+        state.counters["peak_MB"] = peak / 1024.0;
+        state.counters["document_MB"] = kept / 1024.0;
+        state.counters["beyond_document_MB"] = (peak - kept) / 1024.0;
+    }
+}
+
 BENCHMARK(BM_ReadRtfModel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadIntoTextDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadIntoLaidOutDocument)->Unit(benchmark::kMillisecond);
@@ -149,6 +187,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    if (const QString file = qEnvironmentVariable("VERNALO_BENCH_FILE"); !file.isEmpty())
+        benchmark::RegisterBenchmark("BM_LoadFile", BM_LoadFile, file)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

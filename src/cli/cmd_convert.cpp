@@ -33,9 +33,11 @@ int Convert(const Args& args) {
     std::string bytes, error;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
 
-    // Read as the editor reads a file: rich text first, plain text otherwise.
-    const RtfDocument doc = ReadDocumentBytes(bytes);
-    const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.PlainText());
+    // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
+    // file's bytes nor the document are kept past their use: a big file is not held twice.
+    RtfDocument doc = ReadDocumentBytes(bytes);
+    std::string().swap(bytes);
+    const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.TakePlainText());
     if (!output.empty()) {
         if (!WriteFileAtomically(output, result, &error)) {
             std::cerr << "vernalo-cli: " << error << "\n";

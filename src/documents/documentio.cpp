@@ -16,11 +16,12 @@
 
 #include <cmath>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-#include "text/fileio.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
+#include "text/fileio.h"
 #include "text/textcodec.h"
 
 namespace vernalo {
@@ -33,7 +34,7 @@ std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
-QString ToQString(const std::u16string& s) {
+QString ToQString(std::u16string_view s) {
     return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
 }
 
@@ -155,29 +156,27 @@ void ModelToDocument(const RtfDocument& model, QTextDocument& doc) {
     block.beginEditBlock();
     doc.clear();
     QTextCursor cursor(&doc);
-    // Documents use few distinct formats; building each QTextCharFormat once saves
+    // The model holds each distinct format once; building each QTextCharFormat once saves
     // time when the format changes every few words.
-    std::vector<std::pair<RtfCharFormat, QTextCharFormat>> formats;
+    std::unordered_map<const RtfCharFormat*, QTextCharFormat> formats;
     auto formatOf = [&](const RtfCharFormat& f) -> const QTextCharFormat& {
-        for (const auto& [model, qt] : formats)
-            if (model == f) return qt;
-        if (formats.size() >= 64) formats.pop_back();
-        formats.insert(formats.begin(), {f, CharFormat(f, fonts)});
-        return formats.front().second;
+        auto it = formats.find(&f);
+        if (it == formats.end()) it = formats.emplace(&f, CharFormat(f, fonts)).first;
+        return it->second;
     };
     bool first = true;
-    for (const RtfParagraph& para : model.paragraphs) {
-        if (first) {
-            cursor.setBlockFormat(BlockFormat(para.format));
-            first = false;
-        } else {
-            cursor.insertBlock(BlockFormat(para.format), QTextCharFormat());
-        }
-        for (const RtfRun& run : para.runs) {
-            if (run.text.empty()) continue;
+    model.ForEach(
+        [&](const RtfDocument::ParagraphView& para) {
+            if (first) {
+                cursor.setBlockFormat(BlockFormat(para.format));
+                first = false;
+            } else {
+                cursor.insertBlock(BlockFormat(para.format), QTextCharFormat());
+            }
+        },
+        [&](const RtfDocument::RunView& run) {
             cursor.insertText(ToQString(run.text), formatOf(run.format));
-        }
-    }
+        });
     block.endEditBlock();
     doc.setUndoRedoEnabled(undo);
     doc.setModified(false);
@@ -217,32 +216,26 @@ bool ContinuesRow(const QTextBlock& block) {
 RtfDocument DocumentToModel(const QTextDocument& doc) {
     RtfDocument model;
     FontList fonts(model);
+    RtfParaFormat format;
+    bool first = true;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        RtfParagraph para;
-        bool continued = !model.paragraphs.empty() && ContinuesRow(block);
-        if (continued) {
-            para = std::move(model.paragraphs.back());
-            model.paragraphs.pop_back();
-            para.runs.push_back({{}, u"\t"});
+        if (!first && ContinuesRow(block)) {
+            model.AddText({}, u"\t");
         } else {
-            para.format = ParaFormat(block.blockFormat());
+            if (!first) model.EndParagraph(format);
+            format = ParaFormat(block.blockFormat());
         }
+        first = false;
         if (QString label = ListLabel(block); !label.isEmpty())
-            para.runs.push_back({ModelCharFormat(block.charFormat(), fonts), ToU16(label)});
+            model.AddText(ModelCharFormat(block.charFormat(), fonts), ToU16(label));
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) continue;
-            RtfCharFormat f = ModelCharFormat(fragment.charFormat(), fonts);
-            std::u16string text = ToU16(fragment.text());
-            if (!para.runs.empty() && para.runs.back().format == f) {
-                para.runs.back().text += text;
-            } else {
-                para.runs.push_back({f, std::move(text)});
-            }
+            model.AddText(ModelCharFormat(fragment.charFormat(), fonts), ToU16(fragment.text()));
         }
-        model.paragraphs.push_back(std::move(para));
     }
-    if (model.paragraphs.empty()) model.paragraphs.emplace_back();
+    if (!first) model.EndParagraph(format);
+    model.Finish(format);
     return model;
 }
 
@@ -253,7 +246,12 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
     }
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
-    doc.setPlainText(ToQString(DecodeTextFile(View(bytes)).text));
+    QString text;
+    {
+        const std::u16string decoded = DecodeTextFile(View(bytes)).text;
+        text = ToQString(decoded);
+    }  // the decoded copy goes before the document takes the text
+    doc.setPlainText(text);
     doc.setUndoRedoEnabled(undo);
     doc.setModified(false);
 }

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -102,24 +103,47 @@ std::unique_ptr<Entry> Build(int codePage) {
 }
 
 std::mutex gMutex;
+// Only the pages iconv knows are kept, and they are a fixed few hundred at most: a file that
+// names a new number in every \ansicpg cannot make the cache grow. Entries stay for the
+// life of the process, since readers hold on to them.
 std::map<int, std::unique_ptr<Entry>>& Cache() {
     static std::map<int, std::unique_ptr<Entry>> cache;
     return cache;
 }
 
+// The last unknown pages asked for, so that a file repeating one is not a trip to iconv
+// each time.
+struct UnknownPages {
+    std::array<int, 16> pages{};
+    std::size_t next = 0;
+    bool Contains(int codePage) const {
+        for (int p : pages)
+            if (p == codePage) return true;
+        return false;
+    }
+    void Add(int codePage) {
+        pages[next] = codePage;
+        next = (next + 1) % pages.size();
+    }
+};
+
 const Entry& LookupLocked(int codePage) {
+    static UnknownPages unknown;
     auto& cache = Cache();
     auto it = cache.find(codePage);
-    if (it != cache.end()) return it->second ? *it->second : LookupLocked(1252);
+    if (it != cache.end()) return *it->second;
+    if (codePage != 1252 && unknown.Contains(codePage)) return LookupLocked(1252);
     auto built = Build(codePage);
     if (!built && codePage == 1252) {  // iconv without the page at all: Latin-1 is the closest
         built = std::make_unique<Entry>();
         for (unsigned b = 0; b < 256; ++b)
             built->page.units[b] = static_cast<char16_t>(b);
     }
-    Entry* e = built.get();
-    cache.emplace(codePage, std::move(built));  // an unknown page is remembered as null
-    return e ? *e : LookupLocked(1252);
+    if (!built) {
+        unknown.Add(codePage);
+        return LookupLocked(1252);
+    }
+    return *cache.emplace(codePage, std::move(built)).first->second;
 }
 
 const Entry& Lookup(int codePage) {

@@ -3,9 +3,15 @@
 // indents, made of runs of characters that share one character format. The RTF
 // reader produces it, the writer consumes it, and the Qt bridge maps it onto a
 // QTextDocument.
+//
+// Stored compactly, so that a document of one-character runs or empty paragraphs takes
+// little more than its text: all text in one string (paragraphs apart by '\n'), each
+// distinct format once, and 8 bytes per run and per paragraph.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vernalo {
@@ -38,6 +44,7 @@ struct RtfParaFormat {
     bool operator==(const RtfParaFormat&) const = default;
 };
 
+// A run or a paragraph as a value: what documents are built from, and what tests compare.
 struct RtfRun {
     RtfCharFormat format;
     // A line break inside the paragraph is U+2028, a tab '\t'.
@@ -51,18 +58,148 @@ struct RtfParagraph {
     std::u16string Text() const;
 };
 
-struct RtfDocument {
+// Elements in blocks of a fixed size: growing never copies what is there, so a long
+// document never needs its records twice over.
+template <class T>
+class RtfBlockVector {
+public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const T& operator[](std::size_t i) const { return blocks_[i >> kShift][i & kMask]; }
+    T& back() { return blocks_[(size_ - 1) >> kShift][(size_ - 1) & kMask]; }
+    void push_back(const T& v) {
+        if ((size_ & kMask) == 0 && (size_ >> kShift) == blocks_.size()) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(kMask + 1);
+        }
+        blocks_[size_ >> kShift].push_back(v);
+        ++size_;
+    }
+    void pop_back() {
+        --size_;
+        blocks_[size_ >> kShift].pop_back();
+    }
+    void clear() {
+        blocks_.clear();
+        size_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kShift = 13;
+    static constexpr std::size_t kMask = (std::size_t{1} << kShift) - 1;
+    std::vector<std::vector<T>> blocks_;
+    std::size_t size_ = 0;
+};
+
+class RtfDocument {
+public:
     // Font family names; RtfCharFormat::font indexes this list.
     std::vector<std::u16string> fonts;
-    // Never empty once read: an empty document has one empty paragraph.
-    std::vector<RtfParagraph> paragraphs;
 
+    // --- reading ---
+
+    struct RunView {
+        const RtfCharFormat& format;
+        std::u16string_view text;  // never empty
+    };
+    struct ParagraphView {
+        const RtfParaFormat& format;
+        std::size_t firstRun;  // runs [firstRun, firstRun + runCount)
+        std::size_t runCount;
+        std::size_t textStart;  // offset of the paragraph's text in Text()
+    };
+
+    // Once read, never zero: an empty document has one empty paragraph.
+    std::size_t ParagraphCount() const { return paras_.size(); }
+    // Calls para(ParagraphView) for each paragraph in order, and run(RunView) for each of
+    // its runs after it.
+    template <class ParaFn, class RunFn>
+    void ForEach(ParaFn&& para, RunFn&& run) const {
+        std::size_t r = 0, t = 0;
+        for (std::size_t p = 0; p < paras_.size(); ++p) {
+            const Para& pr = paras_[p];
+            para(ParagraphView{paraFormats_[pr.format], r, pr.runs, t});
+            for (std::uint32_t k = 0; k < pr.runs; ++k, ++r) {
+                const Run& rr = runs_[r];
+                run(RunView{charFormats_[rr.format],
+                            std::u16string_view(text_).substr(t, rr.length)});
+                t += rr.length;
+            }
+            ++t;  // the '\n' between paragraphs
+        }
+    }
+    // The paragraphs as values; for small documents and tests.
+    std::vector<RtfParagraph> Paragraphs() const;
+
+    // Paragraphs joined by '\n'; line breaks inside a paragraph (U+2028) stay as they are.
+    const std::u16string& Text() const { return text_; }
     // Paragraphs joined by '\n'; line breaks inside a paragraph become '\n' too,
     // so each counts as one unit like the editor's.
     std::u16string PlainText() const;
+    // PlainText without a copy: the document is left empty.
+    std::u16string TakePlainText();
+
+    // --- building ---
+
+    // Appends a whole paragraph.
+    void AddParagraph(const RtfParagraph& paragraph);
+    // Appends text in `format` to the paragraph being built.
+    void AddText(const RtfCharFormat& format, std::u16string_view text);
+    // Ends the paragraph being built (an empty one when nothing was added).
+    void EndParagraph(const RtfParaFormat& format);
+    // After the last EndParagraph or AddText: ends a paragraph that holds text, and makes an
+    // empty document one empty paragraph; the paragraph being built is dropped when empty.
+    void Finish(const RtfParaFormat& format);
+
+    // The reader's fast road: BeginRun, then units pushed onto RunText() directly.
+    void BeginRun(const RtfCharFormat& format);
+    std::u16string& RunText() { return text_; }
+    // Room for this many units of text, so that the text is not copied as it grows.
+    void ReserveText(std::size_t units) { text_.reserve(units); }
+
+private:
+    friend RtfDocument PlainTextDocument(std::u16string text);
+
+    struct Run {
+        std::uint32_t length;
+        std::uint32_t format;  // index into charFormats_
+    };
+    struct Para {
+        std::uint32_t format;  // index into paraFormats_
+        std::uint32_t runs;
+    };
+    struct FormatHash {
+        std::size_t operator()(const RtfCharFormat& f) const;
+        std::size_t operator()(const RtfParaFormat& f) const;
+    };
+    // Distinct formats beyond this many (only hostile files have them) take the last one's
+    // place instead of growing the table without bound.
+    static constexpr std::size_t kMaxFormats = 1 << 16;
+
+    std::uint32_t CharFormatIndex(const RtfCharFormat& f);
+    std::uint32_t ParaFormatIndex(const RtfParaFormat& f);
+    void StartParagraph();
+    void CloseRun();
+
+    std::u16string text_;
+    RtfBlockVector<Run> runs_;
+    RtfBlockVector<Para> paras_;
+    std::vector<RtfCharFormat> charFormats_;
+    std::vector<RtfParaFormat> paraFormats_;
+    std::unordered_map<RtfCharFormat, std::uint32_t, FormatHash> charIndex_;
+    std::unordered_map<RtfParaFormat, std::uint32_t, FormatHash> paraIndex_;
+
+    // The paragraph being built: its runs so far and whether its '\n' is in the text.
+    std::uint32_t openRuns_ = 0;
+    bool openStarted_ = false;
+    // The run being built, from runStart_ in the text; none when !runOpen_.
+    bool runOpen_ = false;
+    std::uint32_t runFormat_ = 0;
+    std::size_t runStart_ = 0;
 };
 
-// A plain text as a document: one paragraph per line, no formatting.
-RtfDocument PlainTextDocument(std::u16string_view text);
+// A plain text as a document: one paragraph per line, no formatting. The text is taken
+// over, not copied.
+RtfDocument PlainTextDocument(std::u16string text);
 
 }  // namespace vernalo

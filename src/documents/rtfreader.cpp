@@ -60,6 +60,8 @@ public:
         : p_(reinterpret_cast<const unsigned char*>(bytes.data())), end_(p_ + bytes.size()) {
         p_ += SkipBlanksAndMark(bytes);
         ansi_ = &CodePageTable(1252);
+        // No more units than bytes: the text never moves as it grows.
+        doc_.ReserveText(bytes.size());
     }
 
     RtfDocument Run() {
@@ -82,10 +84,7 @@ public:
         }
         if (st_.dest == Dest::FontTable) CommitFont();
         if (pendingPar_) FlushParagraph();
-        if (!cur_.runs.empty() || doc_.paragraphs.empty()) {
-            cur_.format = st_.para;
-            doc_.paragraphs.push_back(std::move(cur_));
-        }
+        doc_.Finish(st_.para);
         return std::move(doc_);
     }
 
@@ -126,7 +125,7 @@ private:
         pendingLead_ = -1;
     }
 
-    // The run that text in the current format goes to.
+    // Where text in the current format goes: the end of the document's text.
     std::u16string& CurrentRun() {
         if (pendingPar_) FlushParagraph();
         if (pendingTabs_) {
@@ -147,10 +146,10 @@ private:
             f.italic = c.italic;
             f.underline = c.underline;
             f.strike = c.strike;
-            if (cur_.runs.empty() || !(cur_.runs.back().format == f)) cur_.runs.push_back({f, {}});
+            doc_.BeginRun(f);
             runValid_ = true;
         }
-        return cur_.runs.back().text;
+        return doc_.RunText();
     }
 
     bool TakesText() const { return st_.dest == Dest::Text && !st_.chr.hidden; }
@@ -225,9 +224,7 @@ private:
     }
 
     void Break(const RtfParaFormat& format) {
-        cur_.format = format;
-        doc_.paragraphs.push_back(std::move(cur_));
-        cur_ = RtfParagraph();
+        doc_.EndParagraph(format);
         runValid_ = false;
         pendingLead_ = -1;
     }
@@ -538,7 +535,6 @@ private:
     RtfColourTable colours_;
 
     RtfDocument doc_;
-    RtfParagraph cur_;
     bool runValid_ = false;
 };
 
@@ -554,7 +550,7 @@ RtfDocument ReadRtf(std::string_view bytes) {
 
 RtfDocument ReadDocumentBytes(std::string_view bytes) {
     if (IsRtf(bytes)) return ReadRtf(bytes);
-    return PlainTextDocument(DecodeTextFile(bytes).text);
+    return PlainTextDocument(std::move(DecodeTextFile(bytes).text));
 }
 
 }  // namespace vernalo

@@ -90,19 +90,18 @@ Numbering NumberFontsAndColours(const RtfDocument& doc) {
         if (n.colourIndex.emplace(rgb, static_cast<int>(n.colours.size()) + 1).second)
             n.colours.push_back(rgb);
     };
-    for (const RtfParagraph& para : doc.paragraphs) {
-        for (const RtfRun& run : para.runs) {
-            n.textSize += run.text.size();
-            int f = run.format.font;
-            if (f >= 0 && static_cast<std::size_t>(f) < n.fontNumber.size() &&
-                n.fontNumber[f] < 0) {
-                n.fontNumber[f] = static_cast<int>(n.usedFonts.size()) + 1;
-                n.usedFonts.push_back(f);
-            }
-            colour(run.format.color);
-            colour(run.format.background);
-        }
-    }
+    doc.ForEach([](const RtfDocument::ParagraphView&) {},
+                [&](const RtfDocument::RunView& run) {
+                    n.textSize += run.text.size();
+                    int f = run.format.font;
+                    if (f >= 0 && static_cast<std::size_t>(f) < n.fontNumber.size() &&
+                        n.fontNumber[f] < 0) {
+                        n.fontNumber[f] = static_cast<int>(n.usedFonts.size()) + 1;
+                        n.usedFonts.push_back(f);
+                    }
+                    colour(run.format.color);
+                    colour(run.format.background);
+                });
     return n;
 }
 
@@ -154,7 +153,7 @@ void AppendParaFormat(std::string& out, const RtfParaFormat& pf) {
 }
 
 // A run as a group of its own, so that its format ends with it.
-void AppendRun(std::string& out, const RtfRun& run, const Numbering& numbering) {
+void AppendRun(std::string& out, const RtfDocument::RunView& run, const Numbering& numbering) {
     const RtfCharFormat& cf = run.format;
     out += "{";
     std::size_t mark = out.size();
@@ -178,14 +177,17 @@ void AppendRun(std::string& out, const RtfRun& run, const Numbering& numbering) 
 std::string WriteRtf(const RtfDocument& doc, std::u16string_view defaultFont) {
     const Numbering numbering = NumberFontsAndColours(doc);
     std::string out;
-    out.reserve(numbering.textSize * 2 + doc.paragraphs.size() * 16 + 256);
+    out.reserve(numbering.textSize * 2 + doc.ParagraphCount() * 16 + 256);
     AppendHeader(out, doc, numbering, defaultFont);
-    for (const RtfParagraph& para : doc.paragraphs) {
-        AppendParaFormat(out, para.format);
-        for (const RtfRun& run : para.runs)
-            if (!run.text.empty()) AppendRun(out, run, numbering);
-        out += "\\par\r\n";
-    }
+    bool first = true;
+    doc.ForEach(
+        [&](const RtfDocument::ParagraphView& para) {
+            if (!first) out += "\\par\r\n";
+            first = false;
+            AppendParaFormat(out, para.format);
+        },
+        [&](const RtfDocument::RunView& run) { AppendRun(out, run, numbering); });
+    if (!first) out += "\\par\r\n";
     out += "}\r\n";
     return out;
 }

@@ -130,13 +130,14 @@ TEST(DocumentIo, richDocumentSurvivesRtfRoundTrip) {
     EXPECT_EQ(back.blockCount(), doc.blockCount());
     // The same formats, run for run and paragraph for paragraph.
     RtfDocument a = DocumentToModel(doc), b = DocumentToModel(back);
-    ASSERT_EQ(a.paragraphs.size(), b.paragraphs.size());
-    for (std::size_t i = 0; i < a.paragraphs.size(); ++i) {
-        EXPECT_EQ(a.paragraphs[i].format, b.paragraphs[i].format) << i;
-        ASSERT_EQ(a.paragraphs[i].runs.size(), b.paragraphs[i].runs.size()) << i;
-        for (std::size_t k = 0; k < a.paragraphs[i].runs.size(); ++k) {
-            const RtfRun& x = a.paragraphs[i].runs[k];
-            const RtfRun& y = b.paragraphs[i].runs[k];
+    const std::vector<RtfParagraph> pa = a.Paragraphs(), pb = b.Paragraphs();
+    ASSERT_EQ(pa.size(), pb.size());
+    for (std::size_t i = 0; i < pa.size(); ++i) {
+        EXPECT_EQ(pa[i].format, pb[i].format) << i;
+        ASSERT_EQ(pa[i].runs.size(), pb[i].runs.size()) << i;
+        for (std::size_t k = 0; k < pa[i].runs.size(); ++k) {
+            const RtfRun& x = pa[i].runs[k];
+            const RtfRun& y = pb[i].runs[k];
             EXPECT_EQ(x.text, y.text);
             RtfCharFormat fx = x.format, fy = y.format;
             // Font indices differ between the two lists; compare the names.

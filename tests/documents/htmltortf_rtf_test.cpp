@@ -26,7 +26,7 @@ TEST(HtmlToRtfReadBack, markupCharactersAndForeignLettersReachTheEditorAsWritten
 TEST(HtmlToRtfReadBack, headingIsBoldAndItalicRunIsItalic) {
     const RtfDocument doc = Shown(u"<h1>Big</h1><p>x <i>slanted</i> y</p>\n");
     bool boldBig = false, italicSlanted = false, plainY = false;
-    for (const RtfParagraph& p : doc.paragraphs) {
+    for (const RtfParagraph& p : doc.Paragraphs()) {
         for (const RtfRun& r : p.runs) {
             if (r.text.find(u"Big") != std::u16string::npos) boldBig = r.format.bold;
             if (r.text.find(u"slanted") != std::u16string::npos) italicSlanted = r.format.italic;

@@ -163,8 +163,8 @@ TEST(RtfFormat, characterFormatsFollowControlWordsAndGroups) {
         "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
         "n{\\b b{\\i bi}}{\\ul u\\ulnone n}{\\strike s}{\\f1\\fs28 t}{\\cf1\\highlight2 c}"
         "\\b x\\plain p{\\cb2 k}{\\chcbpat1 h}{\\uldb d}{\\b0 z}}");
-    ASSERT_EQ(doc.paragraphs.size(), 1u);
-    const auto& runs = doc.paragraphs[0].runs;
+    ASSERT_EQ(doc.ParagraphCount(), 1u);
+    const auto runs = doc.Paragraphs()[0].runs;
     auto fmt = [&](std::u16string_view text) {
         for (const RtfRun& r : runs)
             if (r.text == text) return r.format;
@@ -200,7 +200,7 @@ TEST(RtfFormat, richEditOutputWithCyrillicAndWesternFonts) {
         "\\'e2\\'e5\\'f2 \\f1 Hello \\'e9\\f0\\par\r\n\\'ea\\'ee\\'ed\\'e5\\'f6\\par\r\n}\r\n");
     EXPECT_EQ(Utf16ToUtf8(doc.PlainText()), "Привет Hello é\nконец");
     EXPECT_EQ(doc.fonts, (std::vector<std::u16string>{u"Arial CYR", u"Arial"}));
-    const auto& runs = doc.paragraphs.at(0).runs;
+    const auto runs = doc.Paragraphs().at(0).runs;
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].format.font, -1);  // the default font is the editor's
     EXPECT_EQ(runs[0].format.halfPoints, 20);
@@ -211,7 +211,7 @@ TEST(RtfFormat, defaultFontAndAutomaticColourLeaveTheEditorsOwn) {
     RtfDocument doc = ReadRtf(
         "{\\rtf1\\deff1{\\fonttbl{\\f0 A;}{\\f1 B;}}{\\colortbl;\\red1\\green2\\blue3;}"
         "{\\f1\\cf0 x}{\\f0\\cf9 y}}");
-    const auto& runs = doc.paragraphs.at(0).runs;
+    const auto runs = doc.Paragraphs().at(0).runs;
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].format.font, -1);
     EXPECT_EQ(runs[0].format.color, -1);
@@ -223,13 +223,13 @@ TEST(RtfFormat, paragraphFormatsApplyAtTheParagraphMark) {
     RtfDocument doc = ReadRtf(
         "{\\rtf1 \\qc c\\par \\pard\\qr r\\par \\pard\\qj\\li720\\ri360\\fi-240 j\\par "
         "\\pard l\\par {\\qc g\\par }after}");
-    ASSERT_EQ(doc.paragraphs.size(), 6u);
-    EXPECT_EQ(doc.paragraphs[0].format.align, RtfAlign::Center);
-    EXPECT_EQ(doc.paragraphs[1].format.align, RtfAlign::Right);
-    EXPECT_EQ(doc.paragraphs[2].format, (RtfParaFormat{RtfAlign::Justify, 720, 360, -240}));
-    EXPECT_EQ(doc.paragraphs[3].format, RtfParaFormat{});
-    EXPECT_EQ(doc.paragraphs[4].format.align, RtfAlign::Center);
-    EXPECT_EQ(doc.paragraphs[5].format.align, RtfAlign::Left);  // group end restores
+    ASSERT_EQ(doc.ParagraphCount(), 6u);
+    EXPECT_EQ(doc.Paragraphs()[0].format.align, RtfAlign::Center);
+    EXPECT_EQ(doc.Paragraphs()[1].format.align, RtfAlign::Right);
+    EXPECT_EQ(doc.Paragraphs()[2].format, (RtfParaFormat{RtfAlign::Justify, 720, 360, -240}));
+    EXPECT_EQ(doc.Paragraphs()[3].format, RtfParaFormat{});
+    EXPECT_EQ(doc.Paragraphs()[4].format.align, RtfAlign::Center);
+    EXPECT_EQ(doc.Paragraphs()[5].format.align, RtfAlign::Left);  // group end restores
 }
 
 TEST(RtfFormat, htmlConverterOutputRendersParagraphsAndBoldRuns) {
@@ -239,12 +239,12 @@ TEST(RtfFormat, htmlConverterOutputRendersParagraphsAndBoldRuns) {
     ASSERT_TRUE(IsRtf(rtf));
     RtfDocument doc = ReadRtf(rtf);
     std::vector<std::u16string> texts;
-    for (const RtfParagraph& p : doc.paragraphs)
+    for (const RtfParagraph& p : doc.Paragraphs())
         texts.push_back(p.Text());
     EXPECT_EQ(texts, (std::vector<std::u16string>{u"", u" Big", u"", u" Один two", u"", u" a",
                                                   u" bold", u" c", u""}));
     auto bold = [&](std::size_t i) {
-        const auto& runs = doc.paragraphs[i].runs;
+        const auto runs = doc.Paragraphs()[i].runs;
         return !runs.empty() && runs.back().format.bold;
     };
     EXPECT_TRUE(bold(1));
@@ -287,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(Starts, RtfSniff,
 TEST(RtfDocumentBytes, plainTextIsDecodedWithOneParagraphPerLine) {
     // Windows-1251 (not valid UTF-8), then UTF-8, then a UTF-16 file with its mark.
     EXPECT_EQ(Utf16ToUtf8(ReadDocumentBytes("\xCF\xF0\xE8\r\n\r\nx\r").PlainText()), "При\n\nx\n");
-    EXPECT_EQ(ReadDocumentBytes("Привет\nmir").paragraphs.size(), 2u);
+    EXPECT_EQ(ReadDocumentBytes("Привет\nmir").ParagraphCount(), 2u);
     EXPECT_EQ(
         Utf16ToUtf8(ReadDocumentBytes(std::string("\xFF\xFE\x41\x00\x1F\x04", 6)).PlainText()),
         "AП");
@@ -308,7 +308,7 @@ TEST(RtfHostile, deepNestingReadsAllTextWithoutRecursion) {
     rtf += "z}";
     RtfDocument doc = ReadRtf(rtf);
     EXPECT_EQ(Utf16ToUtf8(doc.PlainText()), "adeepz");
-    EXPECT_FALSE(doc.paragraphs[0].runs.back().format.bold);  // the groups did close
+    EXPECT_FALSE(doc.Paragraphs()[0].runs.back().format.bold);  // the groups did close
 }
 
 // Unbalanced and cut-off input keeps what was read.
@@ -357,7 +357,7 @@ TEST(RtfHostile, randomBytesAfterTheHeaderNeverCrash) {
         for (int i = 0; i < len; ++i)
             rtf.push_back(alphabet[rng() % alphabet.size()]);
         RtfDocument doc = ReadRtf(rtf);
-        ASSERT_FALSE(doc.paragraphs.empty()) << rtf;
+        ASSERT_FALSE(doc.ParagraphCount() == 0) << rtf;
     }
 }
 

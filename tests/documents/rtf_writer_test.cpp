@@ -13,7 +13,7 @@ namespace {
 // Adjacent runs of one format are one run to the reader; fonts are compared by name.
 std::vector<std::vector<std::pair<RtfCharFormat, std::u16string>>> Canonical(const RtfDocument& d) {
     std::vector<std::vector<std::pair<RtfCharFormat, std::u16string>>> out;
-    for (const RtfParagraph& p : d.paragraphs) {
+    for (const RtfParagraph& p : d.Paragraphs()) {
         auto& runs = out.emplace_back();
         for (const RtfRun& r : p.runs) {
             if (r.text.empty()) continue;
@@ -69,13 +69,14 @@ TEST(RtfWriter, randomDocumentsSurviveWriteThenRead) {
                 }
                 para.runs.push_back(std::move(run));
             }
-            doc.paragraphs.push_back(std::move(para));
+            doc.AddParagraph(para);
         }
         std::string rtf = WriteRtf(doc);
         RtfDocument back = ReadRtf(rtf);
-        ASSERT_EQ(back.paragraphs.size(), doc.paragraphs.size()) << rtf;
-        for (std::size_t i = 0; i < doc.paragraphs.size(); ++i)
-            ASSERT_EQ(back.paragraphs[i].format, doc.paragraphs[i].format) << rtf;
+        const std::vector<RtfParagraph> want = doc.Paragraphs(), got = back.Paragraphs();
+        ASSERT_EQ(got.size(), want.size()) << rtf;
+        for (std::size_t i = 0; i < want.size(); ++i)
+            ASSERT_EQ(got[i].format, want[i].format) << rtf;
         ASSERT_EQ(Canonical(back), Canonical(doc)) << rtf;
     }
 }
@@ -86,7 +87,7 @@ TEST(RtfWriter, writesACompleteDocumentWithTablesOfUsedFontsAndColours) {
     RtfRun run{{}, u"x"};
     run.format.font = 1;
     run.format.color = 0x102030;
-    doc.paragraphs.push_back({{RtfAlign::Center, 0, 0, 0}, {run}});
+    doc.AddParagraph({{RtfAlign::Center, 0, 0, 0}, {run}});
     EXPECT_EQ(WriteRtf(doc, u"Editor Font"),
               "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset204 Editor "
               "Font;}{\\f1\\fnil\\fcharset204 Courier New;}}\r\n"

@@ -1,0 +1,90 @@
+// The segmenter walks any text to its end, in word and in sentence mode, with both voices on
+// and with either off: every piece moves the read position forward and keeps it inside the
+// text, so reading never stalls on a piece or runs past the end.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzzcheck.h"
+#include "reading/segmenter.h"
+#include "text/textcodec.h"
+
+namespace vernalo {
+namespace {
+
+// A few entries of each kind the segmenter looks up: words, and single letters for a voice
+// that is off.
+const DictionaryStore& Dictionaries() {
+    static const DictionaryStore store = [] {
+        DictionaryStore d;
+        Dictionary& ru = d[Language::Russian];
+        Dictionary& en = d[Language::English];
+        ru.Assign(u"привет", u"при-вет");
+        ru.Assign(u"т", u"тэ");
+        ru.Assign(u"a", u"эй");
+        ru.Assign(u"b", u"би");
+        en.Assign(u"Mr", u"Mister");
+        en.Assign(u"etc", u"et cetera");
+        en.Assign(u"я", u"ya");
+        en.Assign(u"ж", u"zh");
+        return d;
+    }();
+    return store;
+}
+
+enum class Mode { Word, Sentence };
+
+void Walk(const std::u16string& text, Mode mode, bool russian, bool english, long from) {
+    Segmenter seg(Dictionaries());
+    seg.enabled = {{russian, english}};
+    seg.setText(text);
+    seg.readPos = from;
+    const long length = seg.readLength;
+    FUZZ_CHECK(length == static_cast<long>(text.size()), "");
+    // Built only when a check fails.
+    auto where = [&] {
+        return std::string(mode == Mode::Word ? "word" : "sentence") + " mode, voices " +
+               (russian ? "ru " : "") + (english ? "en " : "") + "from " + std::to_string(from) +
+               " in " + fuzz::Show(text);
+    };
+    long pieces = 0;
+    while (seg.readPos <= length) {
+        const long before = seg.readPos;
+        if (mode == Mode::Word) {
+            const WordPiece w = seg.nextWord();
+            if (!seg.hasOther) {
+                FUZZ_CHECK(w.text == std::u16string_view(text).substr(
+                                         static_cast<std::size_t>(before - 1),
+                                         static_cast<std::size_t>(seg.readPos - before)),
+                           "a word without other characters is the units read; " + where());
+            }
+            FUZZ_CHECK(w.speech == (w.replacement.empty() ? w.text : w.replacement), where());
+        } else {
+            seg.nextSentence();
+        }
+        FUZZ_CHECK(seg.readPos > before && seg.readPos <= length + 1,
+                   "position " + std::to_string(before) + " became " + std::to_string(seg.readPos) +
+                       "; " + where());
+        ++pieces;
+        FUZZ_CHECK(pieces <= length, "more pieces than units; " + where());
+    }
+}
+
+}  // namespace
+}  // namespace vernalo
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace vernalo;
+    const std::u16string text =
+        DecodeTextFile(std::string_view(reinterpret_cast<const char*>(data), size)).text;
+    // From the start, and from the middle as Say does from the caret.
+    const long middle = static_cast<long>(text.size() / 2) + 1;
+    for (Mode mode : {Mode::Word, Mode::Sentence}) {
+        for (auto [russian, english] : {std::pair{true, true}, {true, false}, {false, true}}) {
+            Walk(text, mode, russian, english, 1);
+            Walk(text, mode, russian, english, middle);
+        }
+    }
+    return 0;
+}

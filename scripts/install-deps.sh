@@ -7,6 +7,7 @@ packages=(
   qt6-image-formats-plugins
   libespeak-ng-dev espeak-ng-data espeak-ng
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox
   adwaita-icon-theme fonts-dejavu-core
 )

@@ -161,8 +161,10 @@ TEST(LibraryLoader, twoLoadersOfOneLanguageKeepEachOthersEntries) {
     Panel panel;
     std::unique_ptr<DictionaryLoader> a(Start("RU", f1, store, panel));
     std::unique_ptr<DictionaryLoader> b(Start("RU", f2, store, panel));
-    ASSERT_TRUE(WaitLoaded(a.get()));
-    ASSERT_TRUE(WaitLoaded(b.get()));
+    // Either may finish first, while the other is waited for.
+    QSignalSpy aLoaded(a.get(), &DictionaryLoader::loaded),
+        bLoaded(b.get(), &DictionaryLoader::loaded);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aLoaded.size() == 1 && bLoaded.size() == 1; }, 30000));
     EXPECT_EQ(store[Language::Russian].Lookup(u"one"), u"1");
     EXPECT_EQ(store[Language::Russian].Lookup(u"two"), u"2");
     EXPECT_EQ(panel.texts.size(), 2u);
@@ -177,8 +179,10 @@ TEST(LibraryLoader, bothLanguagesLoadSideBySide) {
     QProgressBar bar;
     std::unique_ptr<DictionaryLoader> ru(Start("RU", f, store, panel, &bar));
     std::unique_ptr<DictionaryLoader> en(Start("EN", f, store, panel, &bar));
-    ASSERT_TRUE(WaitLoaded(ru.get()));
-    ASSERT_TRUE(WaitLoaded(en.get()));
+    QSignalSpy ruLoaded(ru.get(), &DictionaryLoader::loaded);
+    QSignalSpy enLoaded(en.get(), &DictionaryLoader::loaded);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return ruLoaded.size() == 1 && enLoaded.size() == 1; }, 30000));
     EXPECT_EQ(store[Language::Russian].Lookup(u"ru"), u"1");
     EXPECT_EQ(store[Language::Russian].Lookup(u"en"), u"");
     EXPECT_EQ(store[Language::English].Lookup(u"en"), u"2");

@@ -19,6 +19,7 @@
 #include "app/texteditor.h"
 #include "browser/browserpage.h"
 #include "dict/dictionaryloader.h"
+#include "documents/documentio.h"
 #include "settings/inifile.h"
 #include "text/fileio.h"
 #include "tray/trayicon.h"
@@ -51,13 +52,17 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     connect(speech, &SpeechPage::settingsChanged, this, [this] { settingsChanged_ = true; });
     connect(speech, &SpeechPage::speechProblem, this,
             [this](const QString& text) { statusBar_->setText(StatusPanel::Activity, text); });
+    // The sound went away while reading: reading on in silence would tell the user nothing.
+    connect(speech, &SpeechPage::soundLost, this, [this] {
+        if (session_->running() || waitingForDictionaries_) refuseReadingWithoutSound();
+    });
     FontPage* font = settingsPages_->font();
     connect(font, &FontPage::chooseFontClicked, this, &MainWindow::chooseFont);
     connect(font, &FontPage::dosToWindowsClicked, this, &MainWindow::recodeDosToWindows);
     TextEditor* ed = editor();
     connect(ed, &TextEditor::textEdited, this, [this] {
-        textChanged_ = true;
-        // The user cannot type while reading; a change now is Open, Clear or a conversion.
+        markTextChanged();
+        // The user cannot type while reading; a change now comes from a command.
         stopReadingReplacedText();
     });
     connect(ed, &TextEditor::documentReplaced, this, &MainWindow::stopReadingReplacedText);
@@ -108,10 +113,7 @@ void MainWindow::onCommand(Command command) {
 void MainWindow::setupSession() {
     readingView_ =
         std::make_unique<ReadingView>(*toolBars_, *settingsPages_, *documentPages_, *statusBar_);
-    readingView_->onImportBrowserPage = [this] {
-        takeBrowserPageSource();
-        convertHtmlToRichText();
-    };
+    readingView_->onImportBrowserPage = [this] { importBrowserPage(); };
     SpeechPage* speech = settingsPages_->speech();
     session_ = std::make_unique<ReadingSession>(
         *readingView_,
@@ -156,6 +158,13 @@ void MainWindow::startUp() {
                    ? ResolveBaseDir(QDir::currentPath().toStdString(), std::getenv("XDG_DATA_HOME"),
                                     std::getenv("HOME"))
                    : options_.baseDir;
+    delete autosave_;
+    autosave_ =
+        new Autosave([this] { return static_cast<const QTextDocument*>(editor()->document()); },
+                     TextPath(baseDir_), options_.autosave, this);
+    connect(autosave_, &Autosave::writeFailed, this, [this](const QString& error) {
+        showMessage(QStringLiteral("The text could not be saved automatically: %1").arg(error));
+    });
 
     IniFile ini;
     std::string error;
@@ -180,8 +189,11 @@ void MainWindow::startUp() {
     if (FileExists(textPath)) {
         std::string bytes;
         if (ReadWholeFile(textPath, bytes, &error))
-            setEditorDocumentFromBytes(
-                QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            editor()->loadDocument([&](QTextDocument& doc) {
+                LoadDocumentBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                  doc);
+                return true;
+            });
         else
             startupProblems_.push_back(QString::fromStdString(error));
     }
@@ -202,6 +214,19 @@ void MainWindow::startUp() {
 
 void MainWindow::showStartupProblems() {
     if (!startupProblems_.empty()) showMessage(QLatin1String(kStartupProblem));
+}
+
+void MainWindow::bringForward() {
+    tray_->Restore();
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::markTextChanged() {
+    textChanged_ = true;
+    if (autosave_) autosave_->changed();
 }
 
 void MainWindow::activate() {
@@ -232,9 +257,14 @@ ReaderSettings MainWindow::collectSettings() const {
 void MainWindow::saveOnClose() {
     session_->close();
     sessionTimer_->stop();
+    waitingForDictionaries_ = false;
+    // A write under way ends first, so the older text never lands over the newer one.
+    if (autosave_) autosave_->stop();
+    // Autosave may have written every change already.
+    const bool writeText = textChanged_ && (!autosave_ || !autosave_->upToDate());
     const std::string dataDir = baseDir_ + "/data";
     std::error_code ec;
-    if ((settingsChanged_ || textChanged_) && !std::filesystem::is_directory(dataDir, ec) &&
+    if ((settingsChanged_ || writeText) && !std::filesystem::is_directory(dataDir, ec) &&
         !std::filesystem::create_directories(dataDir, ec)) {
         qCWarning(lcApp) << "cannot make" << dataDir.c_str() << ec.message().c_str();
         showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(dataDir));
@@ -256,9 +286,11 @@ void MainWindow::saveOnClose() {
             showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(path));
         }
     }
-    if (textChanged_) {
+    if (writeText) {
         const std::string path = TextPath(baseDir_);
-        if (!saveEditorDocument(path, &error)) {
+        if (saveEditorDocument(path, &error)) {
+            if (autosave_) autosave_->markSaved();
+        } else {
             qCWarning(lcApp) << "cannot write" << path.c_str() << error.c_str();
             showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(path));
         }
@@ -313,29 +345,66 @@ void MainWindow::applyEditorFont(const QFont& font, ColorCode color) {
 }
 
 void MainWindow::clearText() {
-    textChanged_ = true;
-    editor()->clear();
+    editor()->replaceDocument([](QTextDocument&) { return true; });
+    markTextChanged();
     showLineCount();
 }
 
 // ---- Reading ----
 
 void MainWindow::sayToggled() {
-    session_->sayToggled(toolBars_->button(Command::Say)->isChecked());
+    const bool down = toolBars_->button(Command::Say)->isChecked();
+    if (!down) {
+        waitingForDictionaries_ = false;
+    } else if (!session_->running()) {
+        if (refuseReadingWithoutSound()) return;
+        // Read with every entry or not at all: the reading begins once the loaders are done.
+        if (loadersRunning_ > 0) {
+            waitingForDictionaries_ = true;
+            statusBar_->setText(StatusPanel::Activity, QStringLiteral("Loading data ..."));
+            return;
+        }
+    }
+    session_->sayToggled(down);
     if (session_->running())
         sessionTimer_->start();
     else
         sessionTimer_->stop();
 }
 
+bool MainWindow::refuseReadingWithoutSound() {
+    const QString problem = settingsPages_->speech()->soundProblem();
+    if (problem.isEmpty()) return false;
+    toolBars_->button(Command::Say)->setChecked(false);
+    waitingForDictionaries_ = false;
+    if (session_->running()) {
+        session_->sayToggled(false);
+        sessionTimer_->stop();
+    }
+    showMessage(QStringLiteral("No sound output is available (%1), so the text cannot be read "
+                               "aloud. Check that the sound server is running (pactl info shows "
+                               "it) and has an output device, then start Vernalo again.")
+                    .arg(problem));
+    return true;
+}
+
 void MainWindow::startDictionaryLoader(Language language) {
     statusBar_->setText(StatusPanel::Activity, QStringLiteral("Loading data ..."));
+    // " Ready " is shown here once every loader is done, not by each loader.
     auto* loader = vernalo::startDictionaryLoader(
-        language, statusBar_->progress(), dictionaries_,
-        [this](const QString& text) { statusBar_->setText(StatusPanel::Activity, text); },
-        QString::fromStdString(baseDir_),
+        language, statusBar_->progress(), dictionaries_, {}, QString::fromStdString(baseDir_),
         options_.dictionaryDir.isEmpty() ? InstalledDictionaryDir() : options_.dictionaryDir, this);
+    ++loadersRunning_;
     connect(loader, &DictionaryLoader::problem, this, &MainWindow::showMessage);
+    connect(loader, &DictionaryLoader::loaded, this, &MainWindow::dictionaryLoaded);
+}
+
+void MainWindow::dictionaryLoaded() {
+    if (--loadersRunning_ > 0) return;
+    statusBar_->setText(StatusPanel::Activity, QStringLiteral(" Ready "));
+    if (!waitingForDictionaries_) return;
+    waitingForDictionaries_ = false;
+    if (!closed_ && toolBars_->button(Command::Say)->isChecked()) sayToggled();
 }
 
 }  // namespace vernalo

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/autosave.h"
 #include "app/documentpages.h"
 #include "app/readingview.h"
 #include "app/settingspages.h"
@@ -39,6 +40,8 @@ public:
         SettingsPages::VoiceFactory voices;
         // Where the shipped dictionaries are; empty: beside the installed program.
         QString dictionaryDir;
+        // When the text is written while the user works.
+        Autosave::Timing autosave;
     };
 
     explicit MainWindow(Options options, QWidget* parent = nullptr);
@@ -48,6 +51,8 @@ public:
     // collected and shown once by showStartupProblems, after the window is up.
     void startUp();
     void showStartupProblems();
+    // Another start asked for this window: out of the tray or the task bar, to the front.
+    void bringForward();
 
     // Every message box text also goes here (tests read them).
     std::function<void(const QString&)> onMessage;
@@ -69,6 +74,8 @@ public:
     bool openDocument(const QString& path);
     // The editor's text, taken as HTML, becomes the formatted text it describes.
     void convertHtmlToRichText();
+    // The page the browser shows, taken as HTML, becomes the editor's formatted text.
+    void importBrowserPage();
     // The page the browser shows becomes the editor's text, as its source.
     void takeBrowserPageSource();
     void openInBrowserPage(const QString& path);
@@ -81,6 +88,11 @@ public:
 
     bool textChanged() const { return textChanged_; }
     void setTextChanged(bool changed) { textChanged_ = changed; }
+    // Every change of the text is written (by autosave or the close).
+    bool textSaved() const { return autosave_->upToDate(); }
+    Autosave& autosave() { return *autosave_; }
+    // Say is down, waiting for dictionaries still loading before the reading starts.
+    bool readingWaitsForDictionaries() const { return waitingForDictionaries_; }
     void markSettingsChanged() { settingsChanged_ = true; }
     const std::string& baseDir() const { return baseDir_; }
     DictionaryStore& dictionaries() { return dictionaries_; }
@@ -108,7 +120,14 @@ private:
     void saveOnClose();
     void showMessage(const QString& text);
     void showLineCount();
-    void setEditorDocumentFromBytes(const QByteArray& bytes);
+    // The text changed: written at close, and by autosave meanwhile.
+    void markTextChanged();
+    // The whole text becomes `html` turned into formatted text, as one undoable step.
+    void replaceWithHtml(const std::u16string& html);
+    void dictionaryLoaded();
+    // Say was pressed with no sound output: it comes back up with a message. False when
+    // there is sound.
+    bool refuseReadingWithoutSound();
     // The editor's text was replaced while Say is down: the reading stops, as releasing Say does.
     void stopReadingReplacedText();
     ReaderSettings collectSettings() const;
@@ -129,6 +148,9 @@ private:
     std::unique_ptr<ReadingView> readingView_;
     std::unique_ptr<ReadingSession> session_;
     QTimer* sessionTimer_ = nullptr;
+    int loadersRunning_ = 0;  // dictionary loaders whose entries are not in yet
+    bool waitingForDictionaries_ = false;
+    Autosave* autosave_ = nullptr;
 
     ToolBarRow* toolBars_ = nullptr;
     SettingsPages* settingsPages_ = nullptr;

@@ -25,15 +25,8 @@ namespace vernalo {
 
 Q_LOGGING_CATEGORY(lcApp, "vernalo.app")
 
-void MainWindow::setEditorDocumentFromBytes(const QByteArray& bytes) {
-    editor()->replaceDocument([&](QTextDocument& doc) {
-        LoadDocumentBytes(bytes, doc);
-        return true;
-    });
-}
-
 bool MainWindow::openDocument(const QString& path) {
-    textChanged_ = true;
+    markTextChanged();
     if (OpenRoadFor(path.toStdU16String()) == OpenRoad::Browser) {
         openInBrowserPage(path);
         return true;
@@ -50,6 +43,7 @@ bool MainWindow::openDocument(const QString& path) {
     }
     documentPages_->fileName()->setText(path);
     showLineCount();
+    qCInfo(lcApp) << "opened" << path;
     return true;
 }
 
@@ -66,7 +60,7 @@ void MainWindow::pasteFromClipboard() {
         editor()->paste();
     else
         showMessage(QStringLiteral("Clipboard does not contain text."));
-    textChanged_ = true;
+    markTextChanged();
     showLineCount();
 }
 
@@ -112,20 +106,35 @@ bool MainWindow::findNext() {
     return true;
 }
 
-void MainWindow::convertHtmlToRichText() {
+void MainWindow::replaceWithHtml(const std::u16string& html) {
     QProgressBar* progress = statusBar_->progress();
     progress->setRange(0, 100);
-    std::string rtf = HtmlToRtf(WithCrLf(editor()->readingText()),
-                                [progress](int percent) { progress->setValue(percent); });
-    textChanged_ = true;  // the editor's text is replaced, as by an edit
-    setEditorDocumentFromBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())));
+    std::string rtf =
+        HtmlToRtf(WithCrLf(html), [progress](int percent) { progress->setValue(percent); });
+    editor()->replaceDocument([&](QTextDocument& doc) {
+        LoadDocumentBytes(QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size())), doc);
+        return true;
+    });
+    markTextChanged();  // the editor's text is replaced, as by an edit
     progress->setValue(0);
     showLineCount();
 }
 
+void MainWindow::convertHtmlToRichText() {
+    replaceWithHtml(editor()->readingText());
+}
+
+void MainWindow::importBrowserPage() {
+    // No page to take (a blank page) gives an empty text; one step all the same, so Ctrl+Z
+    // brings the text back.
+    replaceWithHtml(browserPage()->pageText());
+}
+
 void MainWindow::htmlToText() {
-    if (documentPages_->current() == DocumentPage::Browser) takeBrowserPageSource();
-    convertHtmlToRichText();
+    if (documentPages_->current() == DocumentPage::Browser)
+        importBrowserPage();
+    else
+        convertHtmlToRichText();
 }
 
 void MainWindow::recodeDosToWindows() {
@@ -157,6 +166,8 @@ void MainWindow::setupBrowserPage() {
         statusBar_->progress()->setValue(progress);
     });
     connect(page, &BrowserPage::navigationRefused, this, &MainWindow::showMessage);
+    connect(page, &BrowserPage::loadFinished, this,
+            [](bool ok) { qCInfo(lcApp) << "browser page loaded:" << (ok ? "ok" : "failed"); });
     connect(documentPages_, &DocumentPages::pageChosen, this, &MainWindow::onDocumentPageChosen);
 }
 
@@ -172,7 +183,12 @@ void MainWindow::onDocumentPageChosen(DocumentPage page) {
 void MainWindow::takeBrowserPageSource() {
     // The page's source is text, never rich text, whatever its first bytes look like; no page
     // to take leaves the editor empty.
-    editor()->setPlainText(QString::fromStdU16String(browserPage()->pageText()));
+    const QString source = QString::fromStdU16String(browserPage()->pageText());
+    editor()->replaceDocument([&](QTextDocument& doc) {
+        doc.setPlainText(source);
+        return true;
+    });
+    markTextChanged();
 }
 
 void MainWindow::openInBrowserPage(const QString& path) {

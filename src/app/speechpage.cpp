@@ -51,8 +51,10 @@ SpeechPage::Voices SpeechPage::builtIn() {
         if (error.empty()) error = deviceError;
         v.voices[l] = std::make_unique<EspeakVoice>(std::move(output));
     }
-    if (!error.empty())
-        v.problem = QString::fromStdString(error) + QStringLiteral("; speech is not heard");
+    if (!error.empty()) {
+        v.soundProblem = QString::fromStdString(error);
+        v.problem = v.soundProblem + QStringLiteral("; speech is not heard");
+    }
     const std::string& engineError = EspeakEngine::Instance().Error();
     if (!engineError.empty()) v.problem = QString::fromStdString(engineError);
     return v;
@@ -62,14 +64,15 @@ SpeechPage::SpeechPage(QWidget* parent) : SpeechPage(builtIn(), parent) {}
 
 SpeechPage::SpeechPage(std::unique_ptr<Voice> russian, std::unique_ptr<Voice> english,
                        QWidget* parent)
-    : SpeechPage(Voices{{{std::move(russian), std::move(english)}}, {}}, parent) {}
+    : SpeechPage(Voices{{{std::move(russian), std::move(english)}}, {}, {}}, parent) {}
 
 SpeechPage::SpeechPage(Voices voices, QWidget* parent)
     : QWidget(parent),
       voices_(std::move(voices.voices)),
       selection_({{voices_[Language::Russian].get(), voices_[Language::English].get()}},
                  {{&bars_[Language::Russian], &bars_[Language::English]}}),
-      pendingProblem_(voices.problem) {
+      pendingProblem_(voices.problem),
+      soundProblem_(voices.soundProblem) {
     selection_.SettingsChanged = [this] { emit settingsChanged(); };
     // A device that fails later is reported from the audio thread; say it on ours.
     for (Language l : kLanguages) {
@@ -77,7 +80,13 @@ SpeechPage::SpeechPage(Voices voices, QWidget* parent)
             e->Output().OnError = [this](const std::string& message) {
                 const QString text = QString::fromStdString(message);
                 QMetaObject::invokeMethod(
-                    this, [this, text] { report(text); }, Qt::QueuedConnection);
+                    this,
+                    [this, text] {
+                        soundProblem_ = text;
+                        report(text);
+                        emit soundLost();
+                    },
+                    Qt::QueuedConnection);
             };
         }
     }

@@ -44,6 +44,9 @@ public:
     // What the settings file saves: the selected speaker name and the bar position.
     QString voiceName(Language language) const;
     int speed(Language language) const { return bars_[language].Position(); }
+    // Why no sound can be heard (no audio device could be opened, or it failed since); empty
+    // when speech is heard. Readings are refused meanwhile; the test buttons stay.
+    QString soundProblem() const { return soundProblem_; }
     // Whether a language is switched on for reading; at least one always is.
     bool voiceOn(Language language) const;
 
@@ -63,11 +66,14 @@ signals:
     void settingsChanged();
     // The engine or the audio output failed; said once.
     void speechProblem(const QString& text);
+    // The audio device failed after it had been opened; soundProblem() says why.
+    void soundLost();
 
 private:
     struct Voices {
         PerLanguage<std::unique_ptr<Voice>> voices;
         QString problem;
+        QString soundProblem;
     };
     static Voices builtIn();
     SpeechPage(Voices voices, QWidget* parent);
@@ -81,6 +87,7 @@ private:
     PerLanguage<TrackBar> bars_;
     VoiceSelection selection_;
     QString pendingProblem_;
+    QString soundProblem_;
     bool reported_ = false;
 
     struct Row {

@@ -1,5 +1,6 @@
 #include "app/texteditor.h"
 
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -21,8 +22,36 @@ TextEditor::TextEditor(QWidget* parent) : QTextEdit(parent) {
     watchDocument();
 }
 
+TextEditor::~TextEditor() {
+    forget(before_);
+    forget(after_);
+}
+
 void TextEditor::watchDocument() {
-    connect(document(), &QTextDocument::contentsChanged, this, &TextEditor::textEdited);
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        // A new edit starts a new branch: the texts ahead of it can no longer be redone.
+        if (!undoing_) forget(after_);
+        emit textEdited();
+    });
+}
+
+void TextEditor::forget(std::vector<Kept>& texts) {
+    for (const Kept& k : texts)
+        delete k.document;
+    texts.clear();
+}
+
+void TextEditor::showDocument(QTextDocument* doc, int caret) {
+    QTextDocument* old = document();
+    disconnect(old, nullptr, this, nullptr);
+    // The editor deletes a document that is its own; this one is kept or deleted here.
+    old->setParent(this);
+    doc->setDefaultFont(old->defaultFont());
+    setDocument(doc);
+    watchDocument();
+    QTextCursor c(doc);
+    c.setPosition(std::clamp(caret, 0, doc->characterCount() - 1));
+    setTextCursor(c);
 }
 
 std::u16string TextEditor::readingText() const {
@@ -82,18 +111,79 @@ int TextEditor::lineCount() const {
 }
 
 bool TextEditor::replaceDocument(const std::function<bool(QTextDocument&)>& fill) {
-    // A document filled before the editor shows it is laid out once, not after every block:
-    // a 5 MB file opens several times faster.
+    // A document filled before the editor shows it is laid out once, as it is shown: a 5 MB
+    // file opens several times faster than when the editor's own document is refilled.
     auto* doc = new QTextDocument(this);
     doc->setDefaultFont(document()->defaultFont());
     if (!fill(*doc)) {
         delete doc;
         return false;
     }
-    setDocument(doc);  // the old document, also a child of the editor, goes
-    watchDocument();
+    QTextDocument* old = document();
+    // What was undone before the replacement stays undone: redo goes forward from here.
+    old->clearUndoRedoStacks(QTextDocument::RedoStack);
+    const int caret = textCursor().position();
+    forget(after_);
+    showDocument(doc, 0);
+    before_.push_back({old, caret});
+    if (before_.size() > kKeptTexts) {
+        delete before_.front().document;
+        before_.erase(before_.begin());
+    }
     emit documentReplaced();
     return true;
+}
+
+bool TextEditor::loadDocument(const std::function<bool(QTextDocument&)>& fill) {
+    if (!replaceDocument(fill)) return false;
+    forget(before_);
+    return true;
+}
+
+void TextEditor::undoStep() {
+    if (isReadOnly()) return;
+    if (document()->isUndoAvailable() || before_.empty()) {
+        undoing_ = true;
+        undo();
+        undoing_ = false;
+        return;
+    }
+    const Kept back = before_.back();
+    before_.pop_back();
+    after_.push_back({document(), static_cast<int>(textCursor().position())});
+    showDocument(back.document, back.caret);
+    emit textEdited();
+    emit documentReplaced();
+}
+
+void TextEditor::redoStep() {
+    if (isReadOnly()) return;
+    if (document()->isRedoAvailable() || after_.empty()) {
+        undoing_ = true;
+        redo();
+        undoing_ = false;
+        return;
+    }
+    const Kept ahead = after_.back();
+    after_.pop_back();
+    before_.push_back({document(), static_cast<int>(textCursor().position())});
+    showDocument(ahead.document, ahead.caret);
+    emit textEdited();
+    emit documentReplaced();
+}
+
+void TextEditor::keyPressEvent(QKeyEvent* event) {
+    if (event == QKeySequence::Undo) {
+        undoStep();
+        event->accept();
+        return;
+    }
+    if (event == QKeySequence::Redo) {
+        redoStep();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 void TextEditor::keyReleaseEvent(QKeyEvent* event) {

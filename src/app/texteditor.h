@@ -6,6 +6,7 @@
 #include <QTextEdit>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QTextDocument;
 
@@ -15,6 +16,7 @@ class TextEditor : public QTextEdit {
     Q_OBJECT
 public:
     explicit TextEditor(QWidget* parent = nullptr);
+    ~TextEditor() override;
 
     // One unit per editor position. Paragraph and line separators, and the marks where a
     // table and each of its cells begin and end, read as line breaks; an image as a space.
@@ -31,8 +33,16 @@ public:
     // Lines of the text, a last empty line not counted.
     int lineCount() const;
 
-    // Fills a new document and shows it; false (the editor unchanged) when `fill` fails.
+    // Fills a new document and shows it in place of the whole text, as one step that
+    // undoStep takes back; false (the editor unchanged) when `fill` fails.
     bool replaceDocument(const std::function<bool(QTextDocument&)>& fill);
+    // As replaceDocument, with nothing to go back to: the text loaded at start-up.
+    bool loadDocument(const std::function<bool(QTextDocument&)>& fill);
+
+    // Ctrl+Z and Ctrl+Shift+Z: typing is undone as the document undoes it; past the first
+    // edit of a text, the text it replaced comes back (and goes again on redo).
+    void undoStep();
+    void redoStep();
 
 signals:
     // The text changed, by typing or by a replacement of the whole document.
@@ -43,11 +53,26 @@ signals:
     void documentReplaced();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // A whole text replaced or taken back, with its own undo history and its caret.
+    struct Kept {
+        QTextDocument* document;
+        int caret;
+    };
+    // How many replaced texts are kept for undo: each may be a large document.
+    static constexpr std::size_t kKeptTexts = 10;
+
     void watchDocument();
+    void forget(std::vector<Kept>& texts);
+    void showDocument(QTextDocument* doc, int caret);
+
+    std::vector<Kept> before_;  // texts undo brings back, the last one first
+    std::vector<Kept> after_;   // texts redo brings back
+    bool undoing_ = false;      // the document changes by its own undo or redo
 };
 
 }  // namespace vernalo

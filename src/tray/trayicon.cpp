@@ -132,6 +132,10 @@ void TrayIcon::RestoreOwner() {
     ownerForm_->activateWindow();
 }
 
+void TrayIcon::Restore() {
+    if (iconShown_) RestoreOwner();
+}
+
 void TrayIcon::IconActivated(QSystemTrayIcon::ActivationReason reason) {
     // Single, middle and right clicks do nothing.
     if (reason == QSystemTrayIcon::DoubleClick && iconShown_) RestoreOwner();

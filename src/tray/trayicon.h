@@ -37,6 +37,10 @@ public:
     // icon that is shown.
     void SetHint(const QString& hint);
 
+    // Brings a window hidden to the notification area back, as a double click on the icon
+    // does; nothing when it is not hidden there.
+    void Restore();
+
     bool IconShown() const { return iconShown_; }
     // The notification-area icon; null until the window was first hidden to it.
     QSystemTrayIcon* trayIcon() const { return icon_; }

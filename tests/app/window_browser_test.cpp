@@ -135,6 +135,13 @@ TEST_F(WindowBrowser, AboutBlankLeavesTheEditorEmpty) {
     w.editor()->setPlainText(QStringLiteral("old text"));
     w.readingView().importBrowserPage();
     EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    // Transform HTML to text on the blank page empties the editor too, and Ctrl+Z undoes it.
+    w.editor()->setPlainText(QStringLiteral("old text"));
+    w.documentPages()->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
+    w.htmlToText();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    w.editor()->undoStep();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("old text"));
 }
 
 TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers) {

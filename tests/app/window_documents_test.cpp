@@ -5,16 +5,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "app/finddialog.h"
 #include "app/mainwindow.h"
+#include "app/texteditor.h"
+#include "documents/documentio.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 #include "text/codepage.h"
@@ -143,6 +148,101 @@ TEST_F(WindowDocuments, dosToWindowsRecodesLettersWithoutMarkingTheText) {
     EXPECT_EQ(w->editor()->toPlainText(), QStringLiteral("Привет ok"));
     EXPECT_FALSE(w->textChanged());
     EXPECT_EQ(w->editor()->selectionStart(), 0);
+}
+
+// Every replacement of the whole text is one step that Ctrl+Z takes back and Ctrl+Shift+Z
+// does again; the typing before it undoes as typing does.
+struct WholeTextCase {
+    const char* name;
+    std::function<void(MainWindow&, const std::string& dir)> replace;
+    QString typed = QStringLiteral(" text");  // after "Old", before the replacement
+};
+void PrintTo(const WholeTextCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WholeTextUndo : public WindowDocuments, public testing::WithParamInterface<WholeTextCase> {
+protected:
+    // Types as a keyboard would, any characters.
+    void Type(const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w->editor(), &press);
+        }
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(w->editor(), &press);
+    }
+};
+
+TEST_P(WholeTextUndo, isOneStepThatUndoesAndRedoes) {
+    TextEditor* ed = w->editor();
+    ed->setPlainText(QStringLiteral("Old"));
+    ed->moveCursor(QTextCursor::End);
+    Type(GetParam().typed);
+    const QString before = Text();
+    ASSERT_EQ(before, QStringLiteral("Old") + GetParam().typed);
+    GetParam().replace(*w, dir);
+    const QString after = Text();
+    ASSERT_NE(after, before);
+    const QByteArray afterRtf = DocumentToRtf(*ed->document());
+
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(), before);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Text(), after);
+    EXPECT_EQ(DocumentToRtf(*ed->document()), afterRtf) << "the formatting comes back too";
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);  // then the typing, as before
+    EXPECT_TRUE(QStringLiteral("Old").startsWith(Text())) << Text().toStdString();
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Text(), after);
+    EXPECT_TRUE(w->textChanged());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replacements, WholeTextUndo,
+    testing::Values(
+        WholeTextCase{"clear", [](MainWindow& w, const std::string&) { w.clearText(); }},
+        WholeTextCase{"open",
+                      [](MainWindow& w, const std::string& dir) {
+                          const std::string path = dir + "/doc.rtf";
+                          std::ofstream(path) << "{\\rtf1 {\\b Bold} and plain\\par}";
+                          ASSERT_TRUE(w.openDocument(QString::fromStdString(path)));
+                      }},
+        WholeTextCase{"paste",
+                      [](MainWindow& w, const std::string&) {
+                          w.editor()->selectAll();
+                          QApplication::clipboard()->setText(QStringLiteral("pasted"));
+                          w.pasteFromClipboard();
+                      }},
+        WholeTextCase{"htmlToText", [](MainWindow& w, const std::string&) { w.htmlToText(); },
+                      QStringLiteral("<b>bold</b>")},
+        WholeTextCase{"dosToWindows",
+                      [](MainWindow& w, const std::string&) { w.recodeDosToWindows(); },
+                      QStringLiteral(" Ёлка")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WindowDocuments, typingAfterAnUndoneReplacementDropsItsRedo) {
+    TextEditor* ed = w->editor();
+    QTest::keyClicks(ed, QStringLiteral("mine"));
+    w->clearText();
+    ed->undoStep();
+    ASSERT_EQ(Text(), QStringLiteral("mine"));
+    QTest::keyClicks(ed, QStringLiteral("!"));
+    ed->redoStep();  // nothing to redo: the clear belonged to the abandoned branch
+    EXPECT_EQ(Text(), QStringLiteral("mine!"));
+}
+
+TEST_F(WindowDocuments, undoDoesNothingWhileReading) {
+    TextEditor* ed = w->editor();
+    QTest::keyClicks(ed, QStringLiteral("mine"));
+    w->clearText();
+    ed->setReadOnly(true);
+    ed->undoStep();
+    EXPECT_TRUE(Text().isEmpty());
 }
 
 }  // namespace

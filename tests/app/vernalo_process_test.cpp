@@ -1,0 +1,187 @@
+// The vernalo program itself, started as a user starts it, with a data folder of its own:
+// signals close it as the user would, a second start hands over to the first, a lock left
+// by a crash is taken over, and root gets a working browser page.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTest>
+#include <QTextDocument>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/webengineasroot.h"
+#include "documents/documentio.h"
+#include "text/fileio.h"
+
+namespace vernalo {
+namespace {
+
+QString SavedText(const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return QStringLiteral("(no file)");
+    QTextDocument doc;
+    LoadDocumentBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), doc);
+    return doc.toPlainText();
+}
+
+// A working folder holding data/ (so it is the data folder) and a runtime folder of its own.
+class Program : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_program_XXXXXX";
+        dir = mkdtemp(tmpl);
+        std::filesystem::create_directories(dir + "/data");
+        std::filesystem::create_directories(dir + "/run");
+        std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
+        std::ofstream(dir + "/data/text.txt") << "old text\r\n";
+        std::ofstream(dir + "/new.txt") << "Новый текст from a file\r\n";
+    }
+    void TearDown() override {
+        for (auto& p : processes)
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished();
+            }
+        std::filesystem::remove_all(dir);
+    }
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString d = QString::fromStdString(dir);
+        env.insert(QStringLiteral("HOME"), d);
+        // The lock and the socket live here; the sound server stays where it was.
+        const QString pulse =
+            env.value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/pulse/native");
+        if (!env.contains(QStringLiteral("PULSE_SERVER")))
+            env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + pulse);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), d + QStringLiteral("/run"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vernalo.*=true"));
+        if (!env.contains(QStringLiteral("DISPLAY")))
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    }
+    QProcess& Start(const QStringList& args, QProcessEnvironment env = {}) {
+        processes.push_back(std::make_unique<QProcess>());
+        QProcess& p = *processes.back();
+        p.setWorkingDirectory(QString::fromStdString(dir));
+        p.setProcessEnvironment(env.isEmpty() ? Environment() : env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral(VERNALO_PROGRAM), args);
+        EXPECT_TRUE(p.waitForStarted());
+        return p;
+    }
+    // Waits until the program has logged `text`.
+    static bool Logged(QProcess& p, const char* text, int ms = 30000) {
+        return QTest::qWaitFor(
+            [&] {
+                p.waitForReadyRead(10);
+                return p.peek(1 << 20).contains(text);
+            },
+            ms);
+    }
+    static bool Ends(QProcess& p) {
+        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    }
+    QString NewFile() const { return QString::fromStdString(dir + "/new.txt"); }
+
+    std::string dir;
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+class ClosingSignal : public Program, public testing::WithParamInterface<int> {};
+
+TEST_P(ClosingSignal, closesAsTheUserWouldWritingTextAndSettings) {
+    QProcess& p = Start({NewFile()});
+    ASSERT_TRUE(Logged(p, "opened")) << p.readAll().toStdString();
+    ::kill(static_cast<pid_t>(p.processId()), GetParam());
+    ASSERT_TRUE(Ends(p)) << p.readAll().toStdString();
+    EXPECT_EQ(SavedText(dir + "/data/text.txt"), QStringLiteral("Новый текст from a file\n"));
+    EXPECT_TRUE(std::filesystem::exists(dir + "/data/reader.ini"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, ClosingSignal, testing::Values(SIGTERM, SIGHUP, SIGINT),
+                         [](const auto& info) { return std::string(strsignal(info.param)); });
+
+TEST_F(Program, aSecondStartHandsItsFileToTheFirstAndEnds) {
+    QProcess& first = Start({});
+    ASSERT_TRUE(Logged(first, "listening"));
+    QProcess& second = Start({NewFile()});
+    ASSERT_TRUE(Ends(second)) << second.readAll().toStdString();
+    ASSERT_TRUE(Logged(first, "opened"));
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(Ends(first));
+    EXPECT_EQ(SavedText(dir + "/data/text.txt"), QStringLiteral("Новый текст from a file\n"));
+}
+
+TEST_F(Program, aLockLeftByACrashIsTakenOver) {
+    QProcess& crashed = Start({});
+    ASSERT_TRUE(Logged(crashed, "listening"));
+    ::kill(static_cast<pid_t>(crashed.processId()), SIGKILL);
+    crashed.waitForFinished();
+    QProcess& next = Start({NewFile()});
+    ASSERT_TRUE(Logged(next, "opened")) << next.readAll().toStdString();
+    ::kill(static_cast<pid_t>(next.processId()), SIGTERM);
+    ASSERT_TRUE(Ends(next));
+}
+
+TEST_F(Program, asRootTheBrowserPageWorks) {
+    if (::geteuid() != 0) GTEST_SKIP() << "not root";
+    std::ofstream(dir + "/page.html") << "<html><body><p>A page</p></body></html>";
+    QProcessEnvironment env = Environment();
+    env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--disable-gpu"));
+    QProcess& p = Start({QString::fromStdString(dir + "/page.html")}, env);
+    ASSERT_TRUE(Logged(p, "browser page loaded: ok", 60000)) << p.readAll().toStdString();
+    EXPECT_EQ(p.peek(1 << 20).count("running as root"), 1);
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(Ends(p)) << p.readAll().toStdString();
+}
+
+// The web engine's flags as root: --no-sandbox joins those already set, once.
+struct FlagsCase {
+    const char* name;
+    bool root;
+    const char* before;  // null: unset
+    const char* after;   // null: unset
+};
+
+class SandboxFlags : public testing::TestWithParam<FlagsCase> {};
+
+TEST_P(SandboxFlags, areAddedOnlyAsRoot) {
+    const FlagsCase& c = GetParam();
+    const QByteArray saved = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const QByteArray savedSandbox = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    if (c.before)
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", c.before);
+    else
+        qunsetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    EXPECT_EQ(DisableWebEngineSandboxForRoot(c.root), c.root);
+    if (c.after)
+        EXPECT_EQ(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray(c.after));
+    else
+        EXPECT_FALSE(qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"));
+    EXPECT_EQ(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), c.root ? QByteArray("1") : QByteArray());
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", saved);
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", savedSandbox);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Root, SandboxFlags,
+    testing::Values(FlagsCase{"notRoot", false, "--disable-gpu", "--disable-gpu"},
+                    FlagsCase{"notRootUnset", false, nullptr, nullptr},
+                    FlagsCase{"rootUnset", true, nullptr, "--no-sandbox"},
+                    FlagsCase{"rootKeepsFlags", true, "--disable-gpu",
+                              "--disable-gpu --no-sandbox"},
+                    FlagsCase{"rootAlreadyOff", true, "--no-sandbox --disable-gpu",
+                              "--no-sandbox --disable-gpu"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vernalo

@@ -1,0 +1,148 @@
+// Autosave: the text is written once typing pauses, never in the middle of a burst, not more
+// often than its gap, and a kill -9 at any moment leaves a whole file.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/autosavetexts.h"
+#include "app/mainwindow.h"
+#include "documents/documentio.h"
+#include "support/fakevoice.h"
+#include "text/fileio.h"
+
+namespace vernalo {
+namespace {
+
+using namespace std::chrono_literals;
+
+QString SavedText(const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return QStringLiteral("(no file)");
+    QTextDocument doc;
+    LoadDocumentBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), doc);
+    return doc.toPlainText();
+}
+
+class Autosaving : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_autosave_XXXXXX";
+        dir = mkdtemp(tmpl);
+        MainWindow::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        o.autosave = {100ms, 400ms};
+        o.voices = [] {
+            std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"}, {u"English", u"Carol"}};
+            return PerLanguage<std::unique_ptr<Voice>>{{std::make_unique<test::FakeVoice>(modes),
+                                                        std::make_unique<test::FakeVoice>(modes)}};
+        };
+        w = std::make_unique<MainWindow>(o);
+        w->startUp();
+    }
+    void TearDown() override {
+        w.reset();
+        std::system(("rm -rf " + dir).c_str());
+    }
+    void Type(const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w->editor(), &press);
+        }
+    }
+    std::string TextFile() const { return dir + "/data/text.txt"; }
+
+    std::string dir;
+    std::unique_ptr<MainWindow> w;
+};
+
+TEST_F(Autosaving, writesOnlyOnceABurstOfTypingPausesThenNotBeforeItsGap) {
+    QSignalSpy written(&w->autosave(), &Autosave::written);
+    // Twenty keys, one every 30 ms: each comes before the text has been still for 100 ms.
+    int typed = 0;
+    QTimer keys;
+    keys.setInterval(30);
+    QObject::connect(&keys, &QTimer::timeout, [&] {
+        Type(QStringLiteral("a"));
+        if (++typed == 20) keys.stop();
+    });
+    keys.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return typed == 20; }));
+    EXPECT_EQ(written.size(), 0) << "written during the burst";
+    EXPECT_FALSE(w->textSaved());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 1; }));
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
+    EXPECT_TRUE(written[0][0].toBool());
+    EXPECT_EQ(SavedText(TextFile()), QString(20, u'a'));
+    EXPECT_TRUE(w->textSaved());
+
+    Type(QStringLiteral("b"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 2; }));
+    EXPECT_GE(sinceFirst.elapsed(), 400);
+    EXPECT_EQ(SavedText(TextFile()), QString(20, u'a') + u'b');
+}
+
+TEST_F(Autosaving, closeDoesNotWriteAgainWhatIsAlreadySaved) {
+    QSignalSpy written(&w->autosave(), &Autosave::written);
+    Type(QStringLiteral("saved"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 1; }));
+    struct stat before {};
+    ASSERT_EQ(stat(TextFile().c_str(), &before), 0);
+    w->close();
+    struct stat after {};
+    ASSERT_EQ(stat(TextFile().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // a new write would have renamed a new file in
+    EXPECT_EQ(SavedText(TextFile()), QStringLiteral("saved"));
+}
+
+// Kills the writer again and again at varying moments of its writes: the file is always one
+// of the two texts, whole.
+TEST(AutosaveKill, leavesTheOldOrTheNewFileNeverAMix) {
+    char tmpl[] = "/tmp/vernalo_kill_XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    const std::string path = dir + "/data/text.txt";
+    const QString texts[] = {test::AutosaveText(false), test::AutosaveText(true)};
+    QRandomGenerator random(14);
+    for (int round = 0; round < 12; ++round) {
+        QProcess writer;
+        writer.start(QStringLiteral(VERNALO_AUTOSAVE_WRITER), {QString::fromStdString(path)});
+        ASSERT_TRUE(writer.waitForStarted());
+        // Past a few writes, then a little further into the next one.
+        const int writes = 1 + round % 3;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                writer.waitForReadyRead(10);
+                return writer.peek(1 << 16).count("written 1") >= writes;
+            },
+            30000));
+        QElapsedTimer into;
+        into.start();
+        const int ms = static_cast<int>(random.bounded(40));
+        while (into.elapsed() < ms)
+            writer.waitForReadyRead(1);
+        ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
+        ASSERT_TRUE(writer.waitForFinished());
+        const QString saved = SavedText(path);
+        EXPECT_TRUE(saved == texts[0] || saved == texts[1])
+            << "round " << round << ": " << saved.size() << " characters";
+    }
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vernalo

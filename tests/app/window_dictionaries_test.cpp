@@ -1,0 +1,134 @@
+// The window and its dictionary loaders: " Ready " once every loader is done, and a reading
+// asked for meanwhile waits for the entries.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QToolButton>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/mainwindow.h"
+#include "support/accessible.h"
+#include "support/fakevoice.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace vernalo {
+namespace {
+
+using test::FakeMode;
+using test::FakeVoice;
+
+// Windows-1251: "Москва=Столица".
+constexpr char kMoscowEntry[] = "\xCC\xEE\xF1\xEA\xE2\xE0=\xD1\xF2\xEE\xEB\xE8\xF6\xE0\r\n";
+
+std::string ManyEntries(std::size_t n) {
+    std::string bytes;
+    for (std::size_t i = 0; i < n; ++i)
+        bytes += "word" + std::to_string(i) + "=spoken\r\n";
+    return bytes;
+}
+
+class WindowDictionaries : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_dicts_XXXXXX";
+        dir = mkdtemp(tmpl);
+        std::filesystem::create_directories(dir + "/dict");
+    }
+    void TearDown() override {
+        window.reset();
+        std::system(("rm -rf " + dir).c_str());
+    }
+    void Dictionary(const char* name, const std::string& bytes) {
+        std::ofstream(dir + "/dict/" + name, std::ios::binary) << bytes;
+    }
+    // The loaders start; nothing of theirs lands before the test lets events run.
+    MainWindow& Start() {
+        MainWindow::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        o.dictionaryDir = QString::fromStdString(dir + "/none");
+        o.voices = [this] {
+            const std::vector<FakeMode> modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
+                                                 {u"English voice", u"Carol", u"DIGALO"}};
+            auto ru = std::make_unique<FakeVoice>(modes);
+            russian = ru.get();
+            return PerLanguage<std::unique_ptr<Voice>>{
+                {std::move(ru), std::make_unique<FakeVoice>(modes)}};
+        };
+        window = std::make_unique<MainWindow>(o);
+        window->startUp();
+        return *window;
+    }
+    QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
+    bool Ready() {
+        return QTest::qWaitFor(
+            [&] { return window->statusText(StatusPanel::Activity) == QStringLiteral(" Ready "); },
+            60000);
+    }
+
+    std::string dir;
+    std::unique_ptr<MainWindow> window;
+    FakeVoice* russian = nullptr;
+};
+
+TEST_F(WindowDictionaries, readyShowsOnlyOnceEveryLoaderIsDone) {
+    Dictionary("readerru.dic", ManyEntries(1'000'000));
+    Dictionary("readeren.dic", "Dr=Doctor\r\n");
+    MainWindow& w = Start();
+    EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dictionaries()[Language::English].empty(); }));
+    if (w.dictionaries()[Language::Russian].empty()) {
+        EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
+    }
+    ASSERT_TRUE(Ready());
+    EXPECT_EQ(w.dictionaries()[Language::Russian].size(), 1'000'000u);
+}
+
+// Say pressed while the Russian entries are still being read: nothing is spoken until they
+// are in; then the reading starts with them, unless Say was released meanwhile.
+struct WaitCase {
+    const char* name;
+    bool releasedWhileLoading;
+};
+
+class ReadingWhileLoading : public WindowDictionaries,
+                            public testing::WithParamInterface<WaitCase> {};
+
+TEST_P(ReadingWhileLoading, waitsForTheEntries) {
+    Dictionary("readerru.dic", ManyEntries(200'000) + kMoscowEntry);
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("Москва."));
+    Say()->click();
+    EXPECT_TRUE(Say()->isChecked());
+    EXPECT_TRUE(w.readingWaitsForDictionaries());
+    EXPECT_FALSE(w.session().running());
+    EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
+    if (GetParam().releasedWhileLoading) {
+        Say()->click();
+        ASSERT_TRUE(Ready());
+        QApplication::processEvents();
+        EXPECT_TRUE(russian->spoken.empty());
+        EXPECT_FALSE(Say()->isChecked());
+        EXPECT_FALSE(w.session().running());
+    } else {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !russian->spoken.empty(); }, 60000));
+        EXPECT_EQ(russian->spoken.front().substr(0, 7), u"Столица");
+        EXPECT_EQ(w.dictionaries()[Language::Russian].size(), 200'001u);
+    }
+    EXPECT_FALSE(w.readingWaitsForDictionaries());
+}
+
+INSTANTIATE_TEST_SUITE_P(Say, ReadingWhileLoading,
+                         testing::Values(WaitCase{"keptDown", false},
+                                         WaitCase{"releasedWhileLoading", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vernalo

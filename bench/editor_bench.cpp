@@ -5,12 +5,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 #include <string>
 
+#include "app/autosave.h"
 #include "app/texteditor.h"
 #include "documents/documentio.h"
 
@@ -88,6 +90,51 @@ void BM_OpenOverTextUndoRedo(benchmark::State& state) {
     state.counters["redo_ms"] = redoMs / static_cast<double>(state.iterations());
 }
 
+// Autosave of a 10 MB document: the longest time the GUI thread does not answer (a timer
+// of 1 ms cannot fire) from the change until the file is written, and the write's whole time.
+void BM_AutosaveLongestGuiBlock(benchmark::State& state) {
+    QTemporaryDir dir;
+    QTextDocument doc;
+    LoadDocumentBytes(Document(10u << 20), doc);
+    Autosave save([&doc] { return &doc; },
+                  QFile::encodeName(dir.filePath(QStringLiteral("data/text.txt"))).toStdString(),
+                  {{}, {}});
+    double longest = 0;
+    for (auto _ : state) {
+        bool written = false;
+        const QMetaObject::Connection c = QObject::connect(&save, &Autosave::written, [&](bool ok) {
+            if (!ok) state.SkipWithError("the write failed");
+            written = true;
+        });
+        QElapsedTimer sinceTick;
+        qint64 worst = 0;
+        QTimer probe;
+        probe.setInterval(1);
+        QObject::connect(&probe, &QTimer::timeout,
+                         [&] { worst = std::max(worst, sinceTick.restart()); });
+        save.changed();
+        sinceTick.start();
+        probe.start();
+        while (!written)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        worst = std::max(worst, sinceTick.elapsed());
+        QObject::disconnect(c);
+        longest = std::max(longest, static_cast<double>(worst));
+    }
+    state.counters["longest_gui_block_ms"] = longest;
+    state.counters["chars_M"] = static_cast<double>(doc.characterCount()) / 1e6;
+}
+
+// The part autosave does on the GUI thread, on its own.
+void BM_DocumentToModel10Mb(benchmark::State& state) {
+    QTextDocument doc;
+    LoadDocumentBytes(Document(10u << 20), doc);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DocumentToModel(doc));
+}
+
+BENCHMARK(BM_AutosaveLongestGuiBlock)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_DocumentToModel10Mb)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenIntoEmptyEditor)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OpenOverTextUndoRedo)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -1,6 +1,13 @@
 #include "app/autosave.h"
 
+#include <QElapsedTimer>
+#include <QFont>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextList>
 #include <QThread>
 #include <algorithm>
 #include <cctype>
@@ -12,6 +19,17 @@
 #include "text/fileio.h"
 
 namespace vernalo {
+
+namespace {
+
+// A slice ends before a block that sits directly in the document, outside any table or list,
+// so that no table or list is cut in two by the copy.
+bool SliceMayEndBefore(const QTextBlock& block) {
+    if (block.textList()) return false;
+    return QTextCursor(block).currentFrame() == block.document()->rootFrame();
+}
+
+}  // namespace
 
 Autosave::Autosave(std::function<const QTextDocument*()> document, std::string path, Timing timing,
                    QObject* parent)
@@ -53,7 +71,8 @@ void Autosave::changed() {
 }
 
 void Autosave::onQuiet() {
-    if (stopped_ || upToDate() || worker_) return;  // a write under way looks again when it ends
+    if (stopped_ || upToDate() || worker_ || copy_)
+        return;  // a write under way looks again when it ends
     const auto since = std::chrono::steady_clock::now() - lastWrite_;
     if (since < timing_.gap) {
         gap_.start(std::chrono::duration_cast<std::chrono::milliseconds>(timing_.gap - since) +
@@ -66,20 +85,76 @@ void Autosave::onQuiet() {
 void Autosave::startWrite() {
     const QTextDocument* doc = document_();
     if (!doc) return;
-    // The model is plain data, so the worker may read it while the user goes on typing.
-    auto model = std::make_shared<RtfDocument>(DocumentToModel(*doc));
-    const std::u16string font = doc->defaultFont().family().toStdU16String();
-    writing_ = revision_;
     lastWrite_ = std::chrono::steady_clock::now();
-    worker_ = QThread::create([this, model, font] {
+    writing_ = revision_;
+    if (doc->characterCount() <= kDirectLimit) {
+        // The model is plain data, so the worker may read it while the user goes on typing.
+        auto model = std::make_shared<RtfDocument>(DocumentToModel(*doc));
+        write([model] { return model; }, doc->defaultFont());
+        return;
+    }
+    // Too long to turn into the model between two keys: copied a slice at a time instead,
+    // and the copy, which nothing else touches, becomes the model on the worker.
+    source_ = doc;
+    copy_ = std::make_unique<QTextDocument>();
+    copy_->setUndoRedoEnabled(false);
+    copy_->setDefaultFont(doc->defaultFont());
+    copied_ = 0;
+    QTimer::singleShot(0, this, &Autosave::copySlice);
+}
+
+void Autosave::copySlice() {
+    if (!copy_) return;
+    // Changed meanwhile: the copy is of no use; the change brings a new write in its turn.
+    if (stopped_ || source_ != document_() || writing_ != revision_) {
+        copy_.reset();
+        return;
+    }
+    const QTextDocument* doc = source_;
+    QElapsedTimer clock;
+    clock.start();
+    QTextCursor out(copy_.get());
+    QTextBlock block = doc->findBlock(copied_);
+    while (block.isValid() && clock.elapsed() < kSliceMs) {
+        QTextBlock end = block.next();
+        for (int n = 1; end.isValid() && (n < kSliceBlocks || !SliceMayEndBefore(end)); ++n)
+            end = end.next();
+        QTextCursor in(block);
+        const int stop = end.isValid() ? end.position() : doc->characterCount() - 1;
+        in.setPosition(stop, QTextCursor::KeepAnchor);
+        out.movePosition(QTextCursor::End);
+        out.insertFragment(QTextDocumentFragment(in));
+        copied_ = stop;
+        block = end;
+    }
+    if (block.isValid()) {
+        QTimer::singleShot(0, this, &Autosave::copySlice);
+        return;
+    }
+    auto copy = std::shared_ptr<QTextDocument>(copy_.release());
+    // The copy goes with the worker, which reads it and lets it go.
+    write(
+        [copy]() mutable {
+            auto model = std::make_shared<RtfDocument>(DocumentToModel(*copy));
+            copy.reset();
+            return model;
+        },
+        doc->defaultFont(), copy.get());
+}
+
+void Autosave::write(std::function<std::shared_ptr<RtfDocument>()> model, const QFont& font,
+                     QObject* movesAlong) {
+    const std::u16string family = font.family().toStdU16String();
+    worker_ = QThread::create([this, model = std::move(model), family] {
         error_.clear();
         const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
         std::error_code ec;
         if (!std::filesystem::is_directory(folder, ec))
             std::filesystem::create_directories(folder, ec);
-        writeOk_ = WriteFileAtomically(path_, WriteRtf(*model, font), &error_);
+        writeOk_ = WriteFileAtomically(path_, WriteRtf(*model(), family), &error_);
     });
     worker_->setObjectName(QStringLiteral("autosave"));
+    if (movesAlong) movesAlong->moveToThread(worker_);
     connect(worker_, &QThread::finished, this, &Autosave::writeDone);
     worker_->start(QThread::LowPriority);
 }
@@ -106,6 +181,7 @@ void Autosave::writeDone() {
 
 void Autosave::stop() {
     stopped_ = true;
+    copy_.reset();
     quiet_.stop();
     gap_.stop();
     if (!worker_) return;

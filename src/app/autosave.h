@@ -5,10 +5,13 @@
 // rich text, through a temporary file renamed over the old one, so a kill at any moment
 // leaves the old file or the new one.
 //
-// The document becomes the RTF model on the GUI thread (about 40 ms for 10 MB); the RTF and
-// the file are written on a worker, so typing never waits for the disk.
+// A short document becomes the RTF model on the GUI thread at once; a long one is first copied
+// a slice at a time between events (the model of 10 MB takes about 200 ms), and its copy
+// becomes the model on a worker. The RTF and the file are always written on the worker, so
+// typing never waits for the disk.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <chrono>
@@ -16,6 +19,9 @@
 #include <memory>
 #include <string>
 
+#include "documents/rtfmodel.h"
+
+class QFont;
 class QTextDocument;
 class QThread;
 
@@ -51,7 +57,17 @@ signals:
     void written(bool ok);
 
 private:
+    // Up to this many characters the model is made at once (a few milliseconds).
+    static constexpr int kDirectLimit = 300'000;
+    // A slice of the copy: this many blocks, and slices until this much time has gone.
+    static constexpr int kSliceBlocks = 200;
+    static constexpr int kSliceMs = 10;
+
     void removeLeftovers();
+    void copySlice();
+    // On a worker: the model, then the RTF and the file. `movesAlong` is used by the worker alone.
+    void write(std::function<std::shared_ptr<RtfDocument>()> model, const QFont& font,
+               QObject* movesAlong = nullptr);
     void onQuiet();
     void startWrite();
     void writeDone();
@@ -62,6 +78,11 @@ private:
     QTimer quiet_, gap_;
     std::chrono::steady_clock::time_point lastWrite_{};
     quint64 revision_ = 0, saved_ = 0;
+
+    // The long document being copied, and how far.
+    QPointer<const QTextDocument> source_;
+    std::unique_ptr<QTextDocument> copy_;
+    int copied_ = 0;
 
     QThread* worker_ = nullptr;  // the write under way
     quint64 writing_ = 0;        // the revision it writes

@@ -11,8 +11,12 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -108,6 +112,51 @@ TEST_F(Autosaving, closeDoesNotWriteAgainWhatIsAlreadySaved) {
     ASSERT_EQ(stat(TextFile().c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);  // a new write would have renamed a new file in
     EXPECT_EQ(SavedText(TextFile()), QStringLiteral("saved"));
+}
+
+// A long document is copied a slice at a time before it is written: the file is the same as
+// the one the close writes, lists and tables included.
+TEST(AutosaveLongDocument, writesWhatTheCloseWouldWrite) {
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    for (int i = 0; i < 5000; ++i) {
+        c.insertText(QStringLiteral("Paragraph %1 of a long book, ").arg(i));
+        c.insertText(QStringLiteral("with bold words, "), bold);
+        c.insertText(QStringLiteral("и русский текст.\n"), QTextCharFormat());
+        if (i == 1500) {
+            c.insertList(QTextListFormat::ListDecimal);
+            for (int item = 0; item < 600; ++item)
+                c.insertText(QStringLiteral("item %1\n").arg(item));
+            c.setBlockFormat(centred);
+        }
+        if (i == 3000) {
+            QTextTable* table = c.insertTable(300, 2);
+            for (int cell = 0; cell < 600; ++cell) {
+                table->cellAt(cell / 2, cell % 2)
+                    .firstCursorPosition()
+                    .insertText(QStringLiteral("cell %1").arg(cell));
+            }
+            c.movePosition(QTextCursor::End);
+        }
+    }
+    ASSERT_GT(doc.characterCount(), 300'000);
+    QTemporaryDir dir;
+    const std::string path =
+        QFile::encodeName(dir.filePath(QStringLiteral("data/text.txt"))).toStdString();
+    Autosave save([&doc] { return &doc; }, path, {0ms, 0ms});
+    QSignalSpy written(&save, &Autosave::written);
+    save.changed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 1; }, 30000));
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(path, bytes));
+    const QByteArray direct = DocumentToRtf(doc);
+    EXPECT_TRUE(bytes ==
+                std::string_view(direct.constData(), static_cast<std::size_t>(direct.size())))
+        << bytes.size() << " bytes written, " << direct.size() << " expected";
 }
 
 // Kills the writer again and again at varying moments of its writes: the file is always one

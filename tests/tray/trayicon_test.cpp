@@ -66,6 +66,13 @@ TEST_P(RestoredState, minimizeHidesToIconAndDoubleClickBringsBackTheSameState) {
     w.Click(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.window->isVisible());
     EXPECT_EQ(w.window->windowState() & Qt::WindowMaximized, GetParam() & Qt::WindowMaximized);
+
+    // A second start of the program brings it back the same way.
+    w.Minimize();
+    w.tray->Restore();
+    EXPECT_TRUE(w.window->isVisible());
+    EXPECT_FALSE(w.tray->IconShown());
+    EXPECT_EQ(w.window->windowState() & Qt::WindowMaximized, GetParam() & Qt::WindowMaximized);
 }
 
 INSTANTIATE_TEST_SUITE_P(States, RestoredState,

@@ -50,15 +50,18 @@ int main(int argc, char** argv) {
         window.startUp();
         // A logout, a shutdown or a signal closes the window as the user would: the reading
         // stops and the text and settings are written.
-        const auto closeAndQuit = [&window] {
+        bool closing = false;
+        const auto closeAndQuit = [&window, &closing] {
+            closing = true;
             window.close();
             QApplication::quit();
         };
         QObject::connect(&quitSignals, &vernalo::QuitSignals::received, &window, closeAndQuit);
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, closeAndQuit);
-        const auto open = [&window](const QStringList& paths) {
+        // A signal may close the window while a message box still waits: nothing opens then.
+        const auto open = [&window, &closing](const QStringList& paths) {
             for (const QString& path : paths)
-                window.openDocument(path);
+                if (!closing) window.openDocument(path);
         };
         QObject::connect(&instance, &vernalo::SingleInstance::requested, &window,
                          [&window, open](const QStringList& paths) {

@@ -1,10 +1,14 @@
 #include "app/texteditor.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <memory>
 
 namespace vernalo {
 
@@ -184,6 +188,23 @@ void TextEditor::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+void TextEditor::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu's Undo and Redo take the same steps as the keys, whole-text changes included.
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    for (QAction* action : menu->actions()) {
+        const bool undo = action->objectName() == QLatin1String("edit-undo");
+        const bool redo = action->objectName() == QLatin1String("edit-redo");
+        if (!undo && !redo) continue;
+        action->disconnect();
+        const bool any = undo ? document()->isUndoAvailable() || !before_.empty()
+                              : document()->isRedoAvailable() || !after_.empty();
+        action->setEnabled(any && !isReadOnly());
+        connect(action, &QAction::triggered, this,
+                undo ? &TextEditor::undoStep : &TextEditor::redoStep);
+    }
+    menu->exec(event->globalPos());
 }
 
 void TextEditor::keyReleaseEvent(QKeyEvent* event) {

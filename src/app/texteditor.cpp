@@ -130,7 +130,14 @@ bool TextEditor::replaceDocument(const std::function<bool(QTextDocument&)>& fill
     forget(after_);
     showDocument(doc, 0);
     before_.push_back({old, caret});
-    if (before_.size() > kKeptTexts) {
+    // The oldest go first; the last replaced text always stays, however long.
+    const auto length = [this] {
+        long n = 0;
+        for (const Kept& k : before_)
+            n += k.document->characterCount();
+        return n;
+    };
+    while (before_.size() > 1 && (before_.size() > kKeptTexts || length() > kKeptCharacters)) {
         delete before_.front().document;
         before_.erase(before_.begin());
     }

@@ -64,8 +64,10 @@ private:
         QTextDocument* document;
         int caret;
     };
-    // How many replaced texts are kept for undo: each may be a large document.
+    // How many replaced texts are kept for undo, and how long they may be together: each may
+    // be a large document.
     static constexpr std::size_t kKeptTexts = 10;
+    static constexpr long kKeptCharacters = 30'000'000;
 
     void watchDocument();
     void forget(std::vector<Kept>& texts);

@@ -23,7 +23,7 @@
 
 namespace vernalo {
 
-Q_LOGGING_CATEGORY(lcApp, "vernalo.app")
+Q_LOGGING_CATEGORY(lcApp, "vernalo.app", QtWarningMsg)
 
 bool MainWindow::openDocument(const QString& path) {
     markTextChanged();

@@ -26,7 +26,7 @@
 
 namespace vernalo {
 
-Q_LOGGING_CATEGORY(lcBrowser, "vernalo.browser")
+Q_LOGGING_CATEGORY(lcBrowser, "vernalo.browser", QtWarningMsg)
 namespace {
 
 // Runs in every frame but the top one, in a script world of its own that the page's

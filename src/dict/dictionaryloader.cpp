@@ -15,7 +15,7 @@
 
 namespace vernalo {
 
-Q_LOGGING_CATEGORY(lcDict, "vernalo.dict")
+Q_LOGGING_CATEGORY(lcDict, "vernalo.dict", QtWarningMsg)
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 namespace vernalo {
 
-Q_LOGGING_CATEGORY(lcAudio, "vernalo.speech")
+Q_LOGGING_CATEGORY(lcAudio, "vernalo.speech", QtWarningMsg)
 
 namespace {
 using Clock = std::chrono::steady_clock;

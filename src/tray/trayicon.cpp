@@ -11,7 +11,7 @@
 
 namespace vernalo {
 
-Q_LOGGING_CATEGORY(lcTray, "vernalo.tray")
+Q_LOGGING_CATEGORY(lcTray, "vernalo.tray", QtWarningMsg)
 namespace {
 
 constexpr int kWatchdogMs = 2000;

@@ -152,33 +152,29 @@ bool TextEditor::loadDocument(const std::function<bool(QTextDocument&)>& fill) {
 }
 
 void TextEditor::undoStep() {
-    if (isReadOnly()) return;
-    if (document()->isUndoAvailable() || before_.empty()) {
-        undoing_ = true;
-        undo();
-        undoing_ = false;
-        return;
-    }
-    const Kept back = before_.back();
-    before_.pop_back();
-    after_.push_back({document(), static_cast<int>(textCursor().position())});
-    showDocument(back.document, back.caret);
-    emit textEdited();
-    emit documentReplaced();
+    step(true);
 }
 
 void TextEditor::redoStep() {
+    step(false);
+}
+
+void TextEditor::step(bool back) {
     if (isReadOnly()) return;
-    if (document()->isRedoAvailable() || after_.empty()) {
+    // Typing's own undo and redo come first; past them, the documents a replacement kept.
+    std::vector<Kept>& from = back ? before_ : after_;
+    std::vector<Kept>& to = back ? after_ : before_;
+    const bool ownStep = back ? document()->isUndoAvailable() : document()->isRedoAvailable();
+    if (ownStep || from.empty()) {
         undoing_ = true;
-        redo();
+        back ? undo() : redo();
         undoing_ = false;
         return;
     }
-    const Kept ahead = after_.back();
-    after_.pop_back();
-    before_.push_back({document(), static_cast<int>(textCursor().position())});
-    showDocument(ahead.document, ahead.caret);
+    const Kept kept = from.back();
+    from.pop_back();
+    to.push_back({document(), static_cast<int>(textCursor().position())});
+    showDocument(kept.document, kept.caret);
     emit textEdited();
     emit documentReplaced();
 }

@@ -73,6 +73,7 @@ private:
     void forget(std::vector<Kept>& texts);
     void showDocument(QTextDocument* doc, int caret);
 
+    void step(bool back);
     std::vector<Kept> before_;  // texts undo brings back, the last one first
     std::vector<Kept> after_;   // texts redo brings back
     bool undoing_ = false;      // the document changes by its own undo or redo

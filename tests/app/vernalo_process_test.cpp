@@ -17,18 +17,13 @@
 
 #include "app/webengineasroot.h"
 #include "documents/documentio.h"
+#include "savedtext.h"
 #include "text/fileio.h"
 
 namespace vernalo {
 namespace {
 
-QString SavedText(const std::string& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return QStringLiteral("(no file)");
-    QTextDocument doc;
-    LoadDocumentBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), doc);
-    return doc.toPlainText();
-}
+using test::SavedText;
 
 // A working folder holding data/ (so it is the data folder) and a runtime folder of its own.
 class Program : public testing::Test {

@@ -24,6 +24,7 @@
 #include "app/autosavetexts.h"
 #include "app/mainwindow.h"
 #include "documents/documentio.h"
+#include "savedtext.h"
 #include "support/fakevoice.h"
 #include "text/fileio.h"
 
@@ -32,13 +33,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-QString SavedText(const std::string& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return QStringLiteral("(no file)");
-    QTextDocument doc;
-    LoadDocumentBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), doc);
-    return doc.toPlainText();
-}
+using test::SavedText;
 
 class Autosaving : public testing::Test {
 protected:

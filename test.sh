@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Vernalo and runs every test. Exits non-zero on any failure.
-#   ./test.sh          everything: the full build, then the Qt-free core with sanitizers, then
-#                      each fuzz target for 20 s
+#   ./test.sh          everything: the full build, each fuzz target for 20 s, then the tests of
+#                      the Qt-free core with sanitizers and of the full build
 #   ./test.sh --quick  the full build only (no sanitizer build, no fuzzing)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,17 +19,18 @@ if [ $quick -eq 0 ]; then
   cmake --build build/core -j"$jobs"
 fi
 
-source scripts/test-services.sh
-trap vernalo_stop_services EXIT
-vernalo_start_services
-
 status=0
-if [ $quick -eq 0 ]; then
-  ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/core --output-on-failure --no-tests=error -j"$jobs" || status=1
-fi
-ctest --test-dir build/release --output-on-failure --no-tests=error -j"$jobs" || status=1
 if [ $quick -eq 0 ]; then
   # Each fuzz target for 20 s on a copy of its seed corpus: a new crash fails the run.
   scripts/fuzz-smoke.sh 20 || status=1
 fi
+
+source scripts/test-services.sh
+trap vernalo_stop_services EXIT
+vernalo_start_services
+
+if [ $quick -eq 0 ]; then
+  ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/core --output-on-failure --no-tests=error -j"$jobs" || status=1
+fi
+ctest --test-dir build/release --output-on-failure --no-tests=error -j"$jobs" || status=1
 exit $status

@@ -1,0 +1,213 @@
+#include "documents/bookreader.h"
+
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "documents/xmltext.h"
+#include "documents/ziparchive.h"
+
+namespace vernalo {
+
+namespace {
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+    if (s.size() < suffix.size()) return false;
+    return std::equal(s.end() - suffix.size(), s.end(), suffix.begin(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
+    });
+}
+
+BookResult Fail(std::string error) {
+    BookResult r;
+    r.error = std::move(error);
+    return r;
+}
+
+BookResult Fb2(const std::string& bytes) {
+    BookBuilder out;
+    std::string error;
+    if (!ReadFb2Xml(XmlAsUnicode(bytes), out, error)) return Fail(error);
+    BookResult r;
+    r.ok = true;
+    r.document = out.Take();
+    return r;
+}
+
+BookResult Fb2Zip(std::string_view bytes) {
+    std::string error;
+    auto zip = ZipArchive::Open(bytes, error);
+    if (!zip) return Fail(error);
+    std::string member;
+    for (const std::string& name : zip->Names()) {
+        if (!EndsWith(name, ".fb2")) continue;
+        if (!member.empty()) return Fail("the archive holds more than one book");
+        member = name;
+    }
+    if (member.empty()) return Fail("the archive holds no .fb2 book");
+    std::string xml;
+    if (!zip->Read(member, xml, error)) return Fail(error);
+    return Fb2(xml);
+}
+
+// "a/b/../c%20d.xhtml" relative to the folder "OEBPS/" as a member name.
+std::string ResolvePath(const std::string& folder, const QString& href) {
+    QString h = href;
+    if (const qsizetype hash = h.indexOf(u'#'); hash >= 0) h.truncate(hash);
+    const QByteArray decoded = QByteArray::fromPercentEncoding(h.toUtf8());
+    std::string joined =
+        h.startsWith(u'/') ? decoded.mid(1).toStdString() : folder + decoded.toStdString();
+    std::vector<std::string> parts;
+    std::stringstream in(joined);
+    for (std::string part; std::getline(in, part, '/');) {
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string out;
+    for (const auto& p : parts)
+        out += (out.empty() ? "" : "/") + p;
+    return out;
+}
+
+// Reads a small XML part (container, package) and calls `element` for each start tag.
+template <class Fn>
+bool WalkSmallXml(const std::string& bytes, std::string& error, const char* what, Fn&& element) {
+    QXmlStreamReader r(XmlAsUnicode(bytes));
+    r.setNamespaceProcessing(true);
+    r.setEntityExpansionLimit(0);
+    int depth = 0;
+    while (!r.atEnd()) {
+        const auto token = r.readNext();
+        if (token == QXmlStreamReader::DTD && !r.entityDeclarations().isEmpty()) {
+            error = std::string(what) + " declares entities, which are not allowed";
+            return false;
+        }
+        if (token == QXmlStreamReader::StartElement) {
+            if (++depth > 64) {
+                error = std::string(what) + " is nested too deeply";
+                return false;
+            }
+            element(r);
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    if (r.hasError()) {
+        error = std::string(what) + " is malformed XML (line " + std::to_string(r.lineNumber()) +
+                ": " + r.errorString().toStdString() + ")";
+        return false;
+    }
+    return true;
+}
+
+BookResult Epub(std::string_view bytes) {
+    std::string error;
+    auto zip = ZipArchive::Open(bytes, error);
+    if (!zip) return Fail(error);
+
+    std::string container;
+    if (!zip->Contains("META-INF/container.xml"))
+        return Fail("the container (META-INF/container.xml) is missing");
+    if (!zip->Read("META-INF/container.xml", container, error)) return Fail(error);
+    QString packagePath;
+    if (!WalkSmallXml(container, error, "the container", [&](QXmlStreamReader& r) {
+            if (packagePath.isEmpty() && r.name() == u"rootfile")
+                packagePath = r.attributes().value(QStringLiteral("full-path")).toString();
+        }))
+        return Fail(error);
+    if (packagePath.isEmpty()) return Fail("the container names no package document");
+    const std::string opfName = ResolvePath("", packagePath);
+    if (!zip->Contains(opfName)) return Fail("the package document is missing");
+    std::string opf;
+    if (!zip->Read(opfName, opf, error)) return Fail(error);
+
+    struct Item {
+        QString href, type, properties;
+    };
+    std::map<QString, Item> manifest;
+    std::vector<QString> spine;
+    QString ncxId;
+    if (!WalkSmallXml(opf, error, "the package document", [&](QXmlStreamReader& r) {
+            const auto a = r.attributes();
+            if (r.name() == u"item") {
+                manifest[a.value(QStringLiteral("id")).toString()] =
+                    Item{a.value(QStringLiteral("href")).toString(),
+                         a.value(QStringLiteral("media-type")).toString(),
+                         a.value(QStringLiteral("properties")).toString()};
+            } else if (r.name() == u"itemref") {
+                spine.push_back(a.value(QStringLiteral("idref")).toString());
+            } else if (r.name() == u"spine") {
+                ncxId = a.value(QStringLiteral("toc")).toString();
+            }
+        }))
+        return Fail(error);
+    if (spine.empty()) return Fail("the package document lists nothing to read");
+
+    const std::string folder =
+        opfName.find('/') == std::string::npos ? "" : opfName.substr(0, opfName.rfind('/') + 1);
+    BookBuilder out;
+    std::string part;
+    for (const QString& id : spine) {
+        const auto it = manifest.find(id);
+        if (it == manifest.end()) continue;
+        const Item& item = it->second;
+        // The table of contents is the text again: not read twice.
+        if (id == ncxId || item.type == u"application/x-dtbncx+xml" ||
+            item.properties.split(u' ').contains(QStringLiteral("nav")))
+            continue;
+        if (item.type != u"application/xhtml+xml" && item.type != u"text/html") continue;
+        const std::string name = ResolvePath(folder, item.href);
+        if (!zip->Contains(name)) return Fail("the part " + name + " is missing");
+        if (!zip->Read(name, part, error)) return Fail(error);
+        if (!ReadXhtml(XmlAsUnicode(part), out, error)) return Fail(name + ": " + error);
+        out.EndBlock();
+    }
+    BookResult r;
+    r.ok = true;
+    r.document = out.Take();
+    return r;
+}
+
+}  // namespace
+
+BookKind BookKindOf(std::string_view path) {
+    if (EndsWith(path, ".fb2.zip")) return BookKind::Fb2Zip;
+    if (EndsWith(path, ".fb2")) return BookKind::Fb2;
+    if (EndsWith(path, ".epub")) return BookKind::Epub;
+    return BookKind::None;
+}
+
+BookResult ReadBookBytes(std::string_view bytes, BookKind kind) {
+    if (bytes.empty()) return Fail("the file is empty");
+    switch (kind) {
+        case BookKind::Fb2:
+            return Fb2(std::string(bytes));
+        case BookKind::Fb2Zip:
+            return Fb2Zip(bytes);
+        case BookKind::Epub:
+            return Epub(bytes);
+        case BookKind::None:
+            break;
+    }
+    return Fail("this is not a book");
+}
+
+BookResult ReadBook(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Fail("the file cannot be opened");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return Fail("the file cannot be read");
+    const BookKind kind = BookKindOf(path);
+    if (kind == BookKind::Fb2) return Fb2(bytes);  // no copy of a big file
+    return ReadBookBytes(bytes, kind);
+}
+
+}  // namespace vernalo

@@ -1,0 +1,31 @@
+#pragma once
+// Books as the editor's formatted text: FictionBook 2 (.fb2, and .fb2.zip holding one)
+// and EPUB 2 and 3. Headings come out bold and larger, emphasis italic, strong text
+// bold; poems keep their line breaks, list items and table rows are lines (cells apart
+// by tabs), FB2 notes come last. Images and styles are dropped.
+
+#include <string>
+#include <string_view>
+
+#include "documents/rtfmodel.h"
+
+namespace vernalo {
+
+enum class BookKind { None, Fb2, Fb2Zip, Epub };
+
+// By the file name's suffix (case ignored).
+BookKind BookKindOf(std::string_view path);
+
+struct BookResult {
+    bool ok = false;
+    RtfDocument document;
+    // When !ok, what is wrong, for "Cannot read NAME: <error>": "the archive is damaged",
+    // "the package document is missing", "malformed XML at line 3: ..."...
+    std::string error;
+};
+
+BookResult ReadBookBytes(std::string_view bytes, BookKind kind);
+// Reads the file and converts it by its suffix.
+BookResult ReadBook(const std::string& path);
+
+}  // namespace vernalo

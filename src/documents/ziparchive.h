@@ -1,0 +1,44 @@
+#pragma once
+// Reading members of a zip archive held in memory (EPUB books, zipped FB2), with caps
+// that stop a small hostile archive from inflating into gigabytes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vernalo {
+
+struct ZipLimits {
+    // All members read from one archive together.
+    std::uint64_t totalBytes = std::uint64_t{1} << 30;
+    // A member may inflate to this many times its compressed size, plus slackBytes:
+    // ordinary text compresses 3-10 times, a bomb a thousand times.
+    std::uint64_t maxRatio = 100;
+    std::uint64_t slackBytes = std::uint64_t{1} << 20;
+};
+
+class ZipArchive {
+public:
+    // The bytes must outlive the archive. On failure returns null and sets `error`.
+    static std::unique_ptr<ZipArchive> Open(std::string_view bytes, std::string& error,
+                                            ZipLimits limits = {});
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    // Member names in the archive's order.
+    std::vector<std::string> Names() const;
+    bool Contains(const std::string& name) const;
+    // Reads a whole member. False with `error` set when it is missing, damaged or
+    // inflates beyond the limits.
+    bool Read(const std::string& name, std::string& out, std::string& error);
+
+private:
+    struct Impl;
+    explicit ZipArchive(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vernalo

@@ -1,0 +1,346 @@
+// FB2 and EPUB books read into rich text: fixtures made by pandoc from one short mixed
+// text (tests/data/books/README.md), compared word for word with pandoc's own plain-text
+// export of the same files, and hostile archives and XML that must give one clear error.
+
+#include "documents/bookreader.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <QString>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "documents/ziparchive.h"
+
+namespace vernalo {
+namespace {
+
+const std::string kBooks = std::string(VERNALO_TEST_DATA) + "/books/";
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << path;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Lower-case words with at least one letter: whitespace, punctuation, list bullets and
+// note numbers (which each tool places its own way) aside.
+std::vector<QString> Words(const QString& text) {
+    std::vector<QString> words;
+    QString word;
+    bool letter = false;
+    auto flush = [&] {
+        if (letter) words.push_back(word.toLower());
+        word.clear();
+        letter = false;
+    };
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber()) {
+            word += c;
+            letter = letter || c.isLetter();
+        } else {
+            flush();
+        }
+    }
+    flush();
+    return words;
+}
+
+QString Q(const std::u16string& s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
+std::string Join(const std::vector<QString>& words) {
+    QString s;
+    for (const auto& w : words)
+        s += w + u' ';
+    return s.toStdString();
+}
+
+struct Fixture {
+    const char* file;
+    const char* pandocText;  // pandoc -t plain of the same file
+    // Whether pandoc's text starts with the title page (it does so for EPUB 2 only).
+    bool pandocShowsTitle = false;
+};
+
+class BookFidelity : public ::testing::TestWithParam<Fixture> {};
+
+TEST_P(BookFidelity, TextEqualsPandocsPlainExportWordForWord) {
+    const BookResult r = ReadBook(kBooks + GetParam().file);
+    ASSERT_TRUE(r.ok) << r.error;
+    // Both formats start with the book's title and author (the description of FB2, the
+    // title page of EPUB), which pandoc mostly keeps as metadata and leaves out of plain text.
+    std::vector<QString> expected;
+    if (!GetParam().pandocShowsTitle)
+        expected = Words(QStringLiteral("Весна в городе Anna Petrova"));
+    for (const QString& w : Words(QString::fromStdString(Slurp(kBooks + GetParam().pandocText))))
+        expected.push_back(w);
+    EXPECT_EQ(Join(Words(Q(r.document.PlainText()))), Join(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, BookFidelity,
+                         ::testing::Values(Fixture{"book.epub", "book.epub.txt"},
+                                           Fixture{"book2.epub", "book2.epub.txt", true},
+                                           Fixture{"book.fb2", "book.fb2.txt"},
+                                           Fixture{"book-1251.fb2", "book.fb2.txt"},
+                                           Fixture{"book.fb2.zip", "book.fb2.txt"}));
+
+// The first run holding `word`, and its paragraph's text.
+struct Found {
+    bool found = false;
+    RtfCharFormat format;
+    std::u16string paragraph;
+};
+Found FindRun(const RtfDocument& doc, std::u16string_view word) {
+    Found f;
+    for (const RtfParagraph& p : doc.Paragraphs()) {
+        for (const RtfRun& run : p.runs) {
+            if (!f.found && run.text.find(word) != std::u16string::npos) {
+                f.found = true;
+                f.format = run.format;
+                f.paragraph = p.Text();
+            }
+        }
+    }
+    return f;
+}
+
+class BookFormats : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BookFormats, HeadingsEmphasisPoemsAndListsComeOutAsFormats) {
+    const BookResult r = ReadBook(kBooks + GetParam());
+    ASSERT_TRUE(r.ok) << r.error;
+    const RtfDocument& doc = r.document;
+
+    const Found title = FindRun(doc, u"Весна в городе");
+    ASSERT_TRUE(title.found);
+    EXPECT_TRUE(title.format.bold);
+    const Found heading = FindRun(doc, u"Глава первая");
+    ASSERT_TRUE(heading.found);
+    EXPECT_TRUE(heading.format.bold);
+    EXPECT_GT(heading.format.halfPoints, 24);
+    EXPECT_EQ(heading.paragraph, u"Глава первая: Spring");
+    const Found sub = FindRun(doc, u"Что мы взяли");
+    ASSERT_TRUE(sub.found);
+    EXPECT_TRUE(sub.format.bold);
+    EXPECT_LT(sub.format.halfPoints, heading.format.halfPoints);
+
+    const Found quiet = FindRun(doc, u"quiet");
+    ASSERT_TRUE(quiet.found);
+    EXPECT_TRUE(quiet.format.bold);
+    EXPECT_FALSE(quiet.format.italic);
+    const Found quietly = FindRun(doc, u"тихий");
+    ASSERT_TRUE(quietly.found);
+    EXPECT_TRUE(quietly.format.italic);
+    EXPECT_FALSE(quietly.format.bold);
+    const Found plain = FindRun(doc, u"Утром");
+    ASSERT_TRUE(plain.found);
+    EXPECT_EQ(plain.format, RtfCharFormat{});
+
+    // The stanza is one paragraph whose lines are kept apart by line breaks.
+    const Found poem = FindRun(doc, u"Ветер");
+    ASSERT_TRUE(poem.found);
+    EXPECT_NE(poem.paragraph.find(u"водой,\u2028the willow"), std::u16string::npos)
+        << Q(poem.paragraph).toStdString();
+
+    // Each list item is a line of its own.
+    const Found item = FindRun(doc, u"thermos");
+    ASSERT_TRUE(item.found);
+    EXPECT_NE(item.paragraph.find(u"a thermos of "), std::u16string::npos);
+    EXPECT_EQ(item.paragraph.find(u"хлеб"), std::u16string::npos);
+
+    // The note comes last.
+    const std::u16string text = doc.PlainText();
+    EXPECT_GT(text.find(u"Это было в апреле"), text.find(u"half past eight"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, BookFormats,
+                         ::testing::Values("book.epub", "book2.epub", "book.fb2", "book-1251.fb2",
+                                           "book.fb2.zip"));
+
+TEST(BookKind, BySuffixCaseIgnored) {
+    EXPECT_EQ(BookKindOf("a/Book.FB2"), BookKind::Fb2);
+    EXPECT_EQ(BookKindOf("book.fb2.zip"), BookKind::Fb2Zip);
+    EXPECT_EQ(BookKindOf("book.EPUB"), BookKind::Epub);
+    EXPECT_EQ(BookKindOf("book.zip"), BookKind::None);
+    EXPECT_EQ(BookKindOf("fb2"), BookKind::None);
+}
+
+// --- hostile input ---
+
+// A zip archive of the given members, stored or deflated.
+std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& members) {
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &err);
+    zip_t* za = zip_open_from_source(out, ZIP_TRUNCATE, &err);
+    EXPECT_NE(za, nullptr);
+    zip_source_keep(out);
+    for (const auto& [name, data] : members) {
+        zip_source_t* s = zip_source_buffer(za, data.data(), data.size(), 0);
+        EXPECT_GE(zip_file_add(za, name.c_str(), s, ZIP_FL_ENC_UTF_8), 0);
+    }
+    EXPECT_EQ(zip_close(za), 0);
+    std::string bytes;
+    EXPECT_EQ(zip_source_open(out), 0);
+    char buf[65536];
+    for (zip_int64_t n; (n = zip_source_read(out, buf, sizeof buf)) > 0;)
+        bytes.append(buf, static_cast<std::size_t>(n));
+    zip_source_close(out);
+    zip_source_free(out);
+    zip_error_fini(&err);
+    return bytes;
+}
+
+const std::string kContainer =
+    R"(<?xml version="1.0"?><container version="1.0" xmlns="urn:oasis:names:tc:opendocument:xmlns:container"><rootfiles><rootfile full-path="OPS/book.opf" media-type="application/oebps-package+xml"/></rootfiles></container>)";
+const std::string kPackage =
+    R"(<?xml version="1.0"?><package xmlns="http://www.idpf.org/2007/opf" version="3.0"><manifest><item id="c" href="c.xhtml" media-type="application/xhtml+xml"/></manifest><spine><itemref idref="c"/></spine></package>)";
+
+std::string Epub(const std::string& chapter) {
+    return MakeZip({{"mimetype", "application/epub+zip"},
+                    {"META-INF/container.xml", kContainer},
+                    {"OPS/book.opf", kPackage},
+                    {"OPS/c.xhtml", chapter}});
+}
+
+const std::string kLaughs =
+    R"(<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lol"><!ENTITY lol2 "&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;"><!ENTITY lol3 "&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;"><!ENTITY lol4 "&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;"><!ENTITY lol5 "&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;"><!ENTITY lol6 "&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;"><!ENTITY lol7 "&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;"><!ENTITY lol8 "&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;"><!ENTITY lol9 "&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;">]>)";
+
+std::string Nested(const std::string& open, const std::string& close, int depth) {
+    std::string s;
+    for (int i = 0; i < depth; ++i)
+        s += open;
+    s += "text";
+    for (int i = 0; i < depth; ++i)
+        s += close;
+    return s;
+}
+
+struct Hostile {
+    const char* name;
+    BookKind kind;
+    std::string bytes;
+    const char* error;  // a part of the message
+};
+
+std::vector<Hostile> HostileCases() {
+    const std::string fb2Head = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+    const std::string fb2Open =
+        R"(<FictionBook xmlns="http://www.gribuser.ru/xml/fictionbook/2.0"><body>)";
+    const std::string fb2Close = "</body></FictionBook>";
+    std::vector<Hostile> cases = {
+        {"empty epub", BookKind::Epub, "", "the file is empty"},
+        {"not a zip", BookKind::Epub, "plain text, not an archive", "not a zip archive"},
+        {"no container", BookKind::Epub, MakeZip({{"mimetype", "application/epub+zip"}}),
+         "container (META-INF/container.xml) is missing"},
+        {"no package", BookKind::Epub, MakeZip({{"META-INF/container.xml", kContainer}}),
+         "the package document is missing"},
+        {"no chapter", BookKind::Epub,
+         MakeZip({{"META-INF/container.xml", kContainer}, {"OPS/book.opf", kPackage}}),
+         "the part OPS/c.xhtml is missing"},
+        {"malformed container", BookKind::Epub,
+         MakeZip({{"META-INF/container.xml", "<container><rootfiles>"}}),
+         "the container is malformed"},
+        {"malformed chapter", BookKind::Epub, Epub("<html><body><p>text</body></html>"),
+         "malformed XML"},
+        {"laughs in a chapter", BookKind::Epub,
+         Epub(kLaughs + "<html><body><p>&lol9;</p></body></html>"), "declares entities"},
+        {"laughs in the package", BookKind::Epub,
+         MakeZip({{"META-INF/container.xml", kContainer},
+                  {"OPS/book.opf", kLaughs + "<package>&lol9;</package>"}}),
+         "declares entities"},
+        {"deep chapter", BookKind::Epub,
+         Epub("<html><body>" + Nested("<div>", "</div>", 100000) + "</body></html>"),
+         "nested too deeply"},
+        // 50 MB of one letter deflates about a thousand times.
+        {"bomb", BookKind::Epub,
+         Epub("<html><body><p>" + std::string(50u << 20, 'a') + "</p></body></html>"), "zip bomb"},
+        {"fb2 laughs", BookKind::Fb2, kLaughs + fb2Open + "<p>&lol9;</p>" + fb2Close,
+         "declares entities"},
+        {"fb2 external entity", BookKind::Fb2,
+         fb2Head + R"(<!DOCTYPE x [<!ENTITY e SYSTEM "file:///etc/passwd">]>)" + fb2Open +
+             "<p>&e;</p>" + fb2Close,
+         "declares entities"},
+        {"fb2 deep", BookKind::Fb2,
+         fb2Head + fb2Open + Nested("<section>", "</section>", 100000) + fb2Close,
+         "nested too deeply"},
+        {"fb2 malformed", BookKind::Fb2, fb2Head + fb2Open + "<p>text</section>" + fb2Close,
+         "malformed XML at line 1"},
+        {"fb2 cut", BookKind::Fb2, fb2Head + fb2Open + "<p>text", "malformed XML"},
+        {"fb2 empty", BookKind::Fb2, "", "the file is empty"},
+        {"fb2.zip without a book", BookKind::Fb2Zip, MakeZip({{"a.txt", "text"}}),
+         "holds no .fb2 book"},
+        {"fb2.zip with two books", BookKind::Fb2Zip,
+         MakeZip({{"a.fb2", "<a/>"}, {"b.fb2", "<b/>"}}), "more than one book"},
+        {"fb2.zip bomb", BookKind::Fb2Zip,
+         MakeZip({{"a.fb2",
+                   fb2Head + fb2Open + "<p>" + std::string(50u << 20, ' ') + "</p>" + fb2Close}}),
+         "zip bomb"},
+    };
+    const std::string epub = Slurp(kBooks + "book.epub");
+    for (std::size_t cut = 1024; cut < epub.size(); cut += 1024)
+        cases.push_back({"epub cut", BookKind::Epub, epub.substr(0, cut), ""});
+    std::mt19937 random(15);
+    for (const BookKind kind : {BookKind::Epub, BookKind::Fb2, BookKind::Fb2Zip}) {
+        for (const std::size_t size : {1u, 100u, 5000u, 100000u}) {
+            std::string bytes(size, '\0');
+            for (char& c : bytes)
+                c = static_cast<char>(random());
+            cases.push_back({"random bytes", kind, bytes, ""});
+        }
+    }
+    return cases;
+}
+
+TEST(BookHostile, EachGivesOneClearErrorAndNoDocument) {
+    for (const Hostile& h : HostileCases()) {
+        SCOPED_TRACE(std::string(h.name) + ", " + std::to_string(h.bytes.size()) + " bytes");
+        const BookResult r = ReadBookBytes(h.bytes, h.kind);
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.error.empty());
+        EXPECT_NE(r.error.find(h.error), std::string::npos) << r.error;
+        EXPECT_TRUE(r.document.Text().empty());
+    }
+}
+
+TEST(BookHostile, MissingFileIsAnError) {
+    const BookResult r = ReadBook(kBooks + "no such book.epub");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "the file cannot be opened");
+}
+
+TEST(ZipArchive, StopsAtTheTotalInflatedLimit) {
+    const std::string zip =
+        MakeZip({{"a", std::string(600000, 'x')}, {"b", std::string(600000, 'y')}});
+    std::string error;
+    auto archive = ZipArchive::Open(zip, error, ZipLimits{1000000, 1u << 20, 1u << 20});
+    ASSERT_TRUE(archive) << error;
+    std::string out;
+    EXPECT_TRUE(archive->Read("a", out, error)) << error;
+    EXPECT_EQ(out.size(), 600000u);
+    EXPECT_FALSE(archive->Read("b", out, error));
+    EXPECT_NE(error.find("zip bomb"), std::string::npos);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(ZipArchive, ReadsMembersAndNamesTheMissingOne) {
+    const std::string zip = MakeZip({{"dir/a.txt", "Привет, world"}});
+    std::string error;
+    auto archive = ZipArchive::Open(zip, error);
+    ASSERT_TRUE(archive) << error;
+    EXPECT_EQ(archive->Names(), std::vector<std::string>{"dir/a.txt"});
+    std::string out;
+    ASSERT_TRUE(archive->Read("dir/a.txt", out, error)) << error;
+    EXPECT_EQ(out, "Привет, world");
+    EXPECT_FALSE(archive->Read("b.txt", out, error));
+    EXPECT_EQ(error, "the part b.txt is missing");
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins
-  libespeak-ng-dev espeak-ng-data espeak-ng
+  libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev
   libzip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev

@@ -10,13 +10,15 @@ namespace vernalo::cli {
 
 int Convert(const Args& args) {
     std::string input, to = "txt", output;
-    bool haveInput = false;
+    bool haveInput = false, verbose = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--to") {
             if (i + 1 >= args.size() || (args[i + 1] != "txt" && args[i + 1] != "rtf"))
                 return UsageError("--to takes txt or rtf");
             to = args[++i];
+        } else if (a == "--verbose") {
+            verbose = true;
         } else if (a == "-o") {
             if (i + 1 >= args.size() || args[i + 1].empty()) return UsageError("-o needs a file");
             output = args[++i];
@@ -35,8 +37,16 @@ int Convert(const Args& args) {
 
     // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
     // file's bytes nor the document are kept past their use: a big file is not held twice.
-    RtfDocument doc = ReadDocumentBytes(bytes);
+    const bool rich = IsRtf(bytes);
+    DocumentEncoding encoding = DocumentEncoding::Utf8;
+    RtfDocument doc = ReadDocumentBytes(bytes, &encoding);
     std::string().swap(bytes);
+    if (!rich && encoding == DocumentEncoding::NotText) return NotTextError(input);
+    if (verbose)
+        std::cerr << "vernalo-cli: " << InputName(input) << ": "
+                  << (rich ? std::string("rich text (RTF)")
+                           : "plain text, " + std::string(DocumentEncodingName(encoding)))
+                  << "\n";
     const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.TakePlainText());
     if (!output.empty()) {
         if (!WriteFileAtomically(output, result, &error)) {

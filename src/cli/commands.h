@@ -38,5 +38,9 @@ bool ParseNumber(const std::string& text, int min, int max, int& value);
 int WriteResult(std::string_view bytes);
 // Reads a file (or standard input for "-") whole; false with `error` set on failure.
 bool ReadInput(const std::string& path, std::string& bytes, std::string& error);
+// How messages name an input: the file's name, or "standard input" for "-".
+std::string InputName(const std::string& path);
+// Prints "vernalo-cli: Cannot read NAME: this is not a text document." and returns 2.
+int NotTextError(const std::string& path);
 
 }  // namespace vernalo::cli

@@ -61,6 +61,16 @@ bool ReadInput(const std::string& path, std::string& bytes, std::string& error) 
     return ReadWholeFile(path, bytes, &error);
 }
 
+std::string InputName(const std::string& path) {
+    if (path == "-") return "standard input";
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int NotTextError(const std::string& path) {
+    return UsageError("Cannot read " + InputName(path) + ": this is not a text document.");
+}
+
 namespace {
 
 struct Command {
@@ -75,9 +85,10 @@ const Command kCommands[] = {
      "         [--from N] [FILE | -]\n"
      "      print the pieces a text is read in, one JSON object per line"},
     {"convert", Convert,
-     "convert FILE [--to txt|rtf] [-o OUT]\n"
-     "      read a file as the editor does (rich text, else plain text) and write its plain\n"
-     "      text (UTF-8, LF line breaks) or rich text"},
+     "convert FILE [--to txt|rtf] [-o OUT] [--verbose]\n"
+     "      read a file as the editor does (rich text, else plain text in the encoding it is\n"
+     "      found to be in) and write its plain text (UTF-8, LF line breaks) or rich text;\n"
+     "      --verbose names the format and encoding found on standard error"},
 #ifdef VERNALO_WITH_ESPEAK
     {"voices", Voices,
      "voices\n"

@@ -1,7 +1,7 @@
 #include "cli/readingoptions.h"
 
 #include "dict/dictfile.h"
-#include "text/textcodec.h"
+#include "text/documenttext.h"
 
 namespace vernalo::cli {
 
@@ -49,7 +49,9 @@ int ReadingArgs::Load(DictionaryStore& dicts, std::u16string& text) const {
     }
     std::string bytes;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
-    text = DecodeTextFile(bytes).text;
+    DecodedDocument decoded = DecodeDocumentText(bytes);
+    if (!decoded.IsText()) return NotTextError(input);
+    text = std::move(decoded.text);
     return 0;
 }
 

@@ -21,6 +21,7 @@
 
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
+#include "text/documenttext.h"
 #include "text/fileio.h"
 #include "text/textcodec.h"
 
@@ -239,21 +240,30 @@ RtfDocument DocumentToModel(const QTextDocument& doc) {
     return model;
 }
 
+namespace {
+
+void LoadPlainText(std::u16string&& decoded, QTextDocument& doc) {
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    QString text = ToQString(decoded);
+    std::u16string().swap(decoded);  // the decoded copy goes before the document takes the text
+    doc.setPlainText(text);
+    doc.setUndoRedoEnabled(undo);
+    doc.setModified(false);
+}
+
+}  // namespace
+
 void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
     if (IsRtf(bytes)) {
         ModelToDocument(ReadRtf(View(bytes)), doc);
         return;
     }
-    const bool undo = doc.isUndoRedoEnabled();
-    doc.setUndoRedoEnabled(false);
-    QString text;
-    {
-        const std::u16string decoded = DecodeTextFile(View(bytes)).text;
-        text = ToQString(decoded);
-    }  // the decoded copy goes before the document takes the text
-    doc.setPlainText(text);
-    doc.setUndoRedoEnabled(undo);
-    doc.setModified(false);
+    DecodedDocument decoded = DecodeDocumentText(View(bytes));
+    // Text handed over whole is the program's own (the last text, a conversion): shown
+    // as it is even when it looks like no text.
+    if (!decoded.IsText()) decoded.text = DecodeTextFile(View(bytes)).text;
+    LoadPlainText(std::move(decoded.text), doc);
 }
 
 DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
@@ -263,7 +273,16 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || (file.size() > 0 && bytes.size() < file.size()))
         return {false, QStringLiteral("Failed to Load Stream")};
-    LoadDocumentBytes(bytes, doc);
+    if (IsRtf(bytes)) {
+        ModelToDocument(ReadRtf(View(bytes)), doc);
+        return {};
+    }
+    DecodedDocument decoded = DecodeDocumentText(View(bytes));
+    if (!decoded.IsText())
+        return {false, QStringLiteral("Cannot read %1: this is not a text document.")
+                           .arg(QFileInfo(path).fileName())};
+    bytes = QByteArray();  // a big file is not held three times over
+    LoadPlainText(std::move(decoded.text), doc);
     return {};
 }
 

@@ -15,20 +15,21 @@ namespace vernalo {
 struct DocumentResult {
     bool ok = true;
     // The message for the user when !ok: "Cannot open file <path>", "Failed to Load
-    // Stream", "Cannot create file <path>" or "Failed to Save Stream".
+    // Stream", "Cannot read <name>: this is not a text document.", "Cannot create file
+    // <path>" or "Failed to Save Stream".
     QString error;
 };
 
 // True when the bytes start with "{\rtf" after blanks and a UTF-8 byte-order mark.
 bool IsRtf(const QByteArray& bytes);
 
-// Replaces the document's content. Rich text is read as such; other bytes are decoded
-// (byte-order mark, valid UTF-8, else Windows-1251) with one paragraph per line.
+// Replaces the document's content. Rich text is read as such; other bytes are decoded as
+// a plain-text document (DecodeDocumentText) with one paragraph per line.
 // The document's default font is left alone: text in the file's default font shows in it.
 void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
 
-// Reads a whole file and loads it as LoadDocumentBytes does. On failure the document
-// is left as it was.
+// Reads a whole file and loads it as LoadDocumentBytes does, but refuses bytes that are
+// no text (a program, an image). On failure the document is left as it was.
 //
 // For an editor (QTextEdit) and big files: load into a new QTextDocument (give it the
 // editor's default font) and hand that to QTextEdit::setDocument. Refilling the

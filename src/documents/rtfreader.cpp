@@ -548,9 +548,11 @@ RtfDocument ReadRtf(std::string_view bytes) {
     return Parser(bytes).Run();
 }
 
-RtfDocument ReadDocumentBytes(std::string_view bytes) {
+RtfDocument ReadDocumentBytes(std::string_view bytes, DocumentEncoding* encoding) {
     if (IsRtf(bytes)) return ReadRtf(bytes);
-    return PlainTextDocument(std::move(DecodeTextFile(bytes).text));
+    DecodedDocument decoded = DecodeDocumentText(bytes);
+    if (encoding) *encoding = decoded.encoding;
+    return PlainTextDocument(std::move(decoded.text));
 }
 
 }  // namespace vernalo

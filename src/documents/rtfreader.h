@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "documents/rtfmodel.h"
+#include "text/documenttext.h"
 
 namespace vernalo {
 
@@ -16,8 +17,10 @@ bool IsRtf(std::string_view bytes);
 // formatting of the deepest kept group; their text is still read.
 RtfDocument ReadRtf(std::string_view bytes);
 
-// Rich text when IsRtf, else the bytes decoded as a text file (byte-order mark, valid
-// UTF-8, else Windows-1251) with one paragraph per line.
-RtfDocument ReadDocumentBytes(std::string_view bytes);
+// Rich text when IsRtf, else the bytes decoded as a plain-text document (DecodeDocumentText)
+// with one paragraph per line; `encoding`, when given, receives what the plain text was
+// decoded as and is left alone for rich text. Bytes that are not text give an empty
+// document with NotText.
+RtfDocument ReadDocumentBytes(std::string_view bytes, DocumentEncoding* encoding = nullptr);
 
 }  // namespace vernalo

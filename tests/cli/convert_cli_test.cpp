@@ -15,6 +15,7 @@
 namespace {
 
 using namespace vernalo::test;
+using namespace std::string_literals;
 
 const std::string kData = std::string(VERNALO_TEST_DATA) + "/rtf/";
 
@@ -48,6 +49,108 @@ TEST(CliConvert, readsStandardInput) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "A\nB");
 }
+
+// The long prose fixture in one encoding, made with the iconv program.
+std::string Encoded(const std::string& iconvName, const std::string& name) {
+    const std::string path = TempPath(name);
+    const std::string cmd = "iconv -f UTF-8 -t " + iconvName + " " +
+                            std::string(VERNALO_TEST_DATA) + "/encodings/long.txt > " + path;
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    return path;
+}
+
+struct EncodingCase {
+    const char* name;
+    const char* iconvName;
+    const char* found;  // what --verbose names
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliConvertEncodings : public testing::TestWithParam<EncodingCase> {};
+
+TEST_P(CliConvertEncodings, verboseNamesTheEncodingAndTheTextComesOutAsUtf8) {
+    const std::string path = Encoded(GetParam().iconvName, std::string(GetParam().name) + ".txt");
+    CliRun r = Cli("convert " + path + " --verbose");
+    EXPECT_EQ(r.status, 0);
+    const std::string line = "vernalo-cli: " + std::filesystem::path(path).filename().string() +
+                             ": plain text, " + GetParam().found + "\n";
+    EXPECT_EQ(r.out.rfind(line, 0), 0u) << r.out.substr(0, 200);
+    EXPECT_EQ(r.out.substr(std::min(line.size(), r.out.size())),
+              Read(std::string(VERNALO_TEST_DATA) + "/encodings/long.txt"));
+    // Without --verbose only the text is printed.
+    EXPECT_EQ(Cli("convert " + path).out, r.out.substr(std::min(line.size(), r.out.size())));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliConvertEncodings,
+    testing::Values(EncodingCase{"utf8", "UTF-8", "UTF-8"},
+                    EncodingCase{"windows1251", "WINDOWS-1251", "Windows-1251"},
+                    EncodingCase{"koi8r", "KOI8-R", "KOI8-R"},
+                    EncodingCase{"cp866", "CP866", "CP866"},
+                    EncodingCase{"iso88595", "ISO-8859-5", "ISO-8859-5"},
+                    EncodingCase{"macCyrillic", "MAC-CYRILLIC", "Mac Cyrillic"},
+                    EncodingCase{"utf16le", "UTF-16LE", "UTF-16LE"},
+                    EncodingCase{"utf16be", "UTF-16BE", "UTF-16BE"}),
+    CaseName);
+
+TEST(CliConvert, verboseNamesRichText) {
+    CliRun r = Cli("convert " + kData + "pandoc_quotes.rtf --verbose");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("vernalo-cli: pandoc_quotes.rtf: rich text (RTF)\n", 0), 0u) << r.out;
+}
+
+struct BinaryCase {
+    const char* name;
+    std::string bytes;
+};
+
+void PrintTo(const BinaryCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::string RandomControls() {
+    std::string s;
+    unsigned x = 2024;
+    for (int i = 0; i < 2048; ++i) {
+        x = x * 1103515245 + 12345;
+        s.push_back(static_cast<char>(1 + (x >> 16) % 31));
+    }
+    return s;
+}
+
+class CliRefusesBinary : public testing::TestWithParam<BinaryCase> {};
+
+// A program or an image named .txt is refused, for every command that reads a text file,
+// rather than read as pages of noise.
+TEST_P(CliRefusesBinary, withStatusTwoAndOneLine) {
+    const std::string name = std::string(GetParam().name) + ".txt";
+    const std::string path = Write(name, GetParam().bytes);
+    const std::string message = "vernalo-cli: Cannot read " +
+                                std::filesystem::path(path).filename().string() +
+                                ": this is not a text document.\n";
+    for (const std::string command : {"convert ", "convert --verbose ", "pieces "}) {
+        CliRun r = Cli(command + path);
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_EQ(r.out, message) << command;
+    }
+    CliRun r = Cli("convert -", path);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "vernalo-cli: Cannot read standard input: this is not a text document.\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliRefusesBinary,
+    testing::Values(BinaryCase{"elfHeader",
+                               "\x7F"
+                               "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0"s +
+                                   std::string(100, 'x')},
+                    BinaryCase{"pngHeader",
+                               "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\0\0\0\x01\0\x08\x06"s},
+                    BinaryCase{"randomControls", RandomControls()}),
+    CaseName);
 
 struct BadUsage {
     const char* name;

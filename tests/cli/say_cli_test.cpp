@@ -17,6 +17,7 @@
 namespace {
 
 using namespace vernalo::test;
+using namespace std::string_literals;
 
 struct Wav {
     bool valid = false;
@@ -149,6 +150,19 @@ TEST(CliSay, printedPiecesAreThePiecesOfTheText) {
         EXPECT_EQ(Spans(said.out), Spans(cut.out)) << mode;
         std::filesystem::remove(wav);
     }
+}
+
+TEST(CliSay, fileThatIsNoTextIsRefusedBeforeAnySound) {
+    const std::string wav = TempPath("say_not_text.wav");
+    std::filesystem::remove(wav);
+    const std::string in = Write("say_not_text.txt",
+                                 "\x7F"
+                                 "ELF\x02\x01\x01\0\0\0"s);
+    CliRun r = Cli("say --wav " + wav + " " + in);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "vernalo-cli: Cannot read " + std::filesystem::path(in).filename().string() +
+                         ": this is not a text document.\n");
+    EXPECT_FALSE(std::filesystem::exists(wav));
 }
 
 TEST(CliSay, badUseIsOneLineAndStatusTwo) {

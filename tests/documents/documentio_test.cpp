@@ -24,6 +24,8 @@
 namespace vernalo {
 namespace {
 
+using namespace std::string_literals;
+
 // QTextDocument needs a QGuiApplication. It is made when the tests run, not when they
 // are only listed, so that listing works without a display.
 class GuiEnvironment : public testing::Environment {
@@ -195,6 +197,80 @@ TEST(DocumentIo, loadFileErrorsLeaveTheDocumentAlone) {
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, QStringLiteral("Cannot open file ") + dir.path());
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
+}
+
+struct NotTextCase {
+    const char* name;
+    std::string bytes;
+};
+
+void PrintTo(const NotTextCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DocumentIoNotText : public testing::TestWithParam<NotTextCase> {};
+
+// A program or an image named .txt is refused by name; the document keeps its text.
+TEST_P(DocumentIoNotText, isRefusedAndTheDocumentKept) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromUtf8(GetParam().name) + QStringLiteral(".txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(GetParam().bytes.data(), static_cast<qsizetype>(GetParam().bytes.size()));
+    file.close();
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("keep"));
+    doc.setModified(true);
+    const DocumentResult r = LoadDocumentFile(path, doc);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("Cannot read ") + QString::fromUtf8(GetParam().name) +
+                           QStringLiteral(".txt: this is not a text document."));
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
+    EXPECT_TRUE(doc.isModified());
+}
+
+std::string Controls() {
+    std::string s;
+    for (int i = 0; i < 1000; ++i)
+        s.push_back(static_cast<char>(1 + (i * 7919) % 31));
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , DocumentIoNotText,
+    testing::Values(NotTextCase{"program",
+                                "\x7F"
+                                "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0"s},
+                    NotTextCase{"picture",
+                                "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\0\0\0\x01\0\x08\x06"s},
+                    NotTextCase{"controls", Controls()}),
+    [](const testing::TestParamInfo<NotTextCase>& info) { return std::string(info.param.name); });
+
+TEST(DocumentIo, plainTextInAnotherRussianEncodingIsDecoded) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("koi8.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QString text =
+        QStringLiteral("Поезд пришёл в город рано утром, и мы сразу пошли на вокзальную площадь.");
+    QByteArray koi8;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        static const char16_t kLower[] = u"юабцдефгхийклмнопярстужвьызшэщчъ";
+        static const char16_t kUpper[] = u"ЮАБЦДЕФГХИЙКЛМНОПЯРСТУЖВЬЫЗШЭЩЧЪ";
+        char byte = static_cast<char>(u);
+        for (int i = 0; i < 32; ++i) {
+            if (kLower[i] == u) byte = static_cast<char>(0xC0 + i);
+            if (kUpper[i] == u) byte = static_cast<char>(0xE0 + i);
+        }
+        if (u == u'ё') byte = static_cast<char>(0xA3);
+        koi8.append(byte);
+    }
+    file.write(koi8);
+    file.close();
+    QTextDocument doc;
+    ASSERT_TRUE(LoadDocumentFile(path, doc).ok);
+    EXPECT_EQ(doc.toPlainText(), text);
 }
 
 TEST(DocumentIo, readErrorAfterOpenIsAStreamFailure) {

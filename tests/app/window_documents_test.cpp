@@ -103,6 +103,45 @@ TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
     EXPECT_EQ(Text(), QStringLiteral("just привет"));  // the editor keeps what it had
 }
 
+// A program or an image named .txt: the loader's message, and the editor, its file name and
+// its undo history as they were.
+TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
+    const std::string text = File("story.txt", "Once upon a time");
+    ASSERT_TRUE(w->openDocument(QString::fromStdString(text)));
+    auto* fileName = test::FindAccessible<QLineEdit>(w.get(), "Document file");
+    const QTextDocument* before = w->editor()->document();
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"program.txt", std::string("\x7F"
+                                    "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0",
+                                    20)},
+        {"picture.txt", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\0", 20)},
+        {"controls.txt", std::string(300, '\x01') + "abc"},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        EXPECT_FALSE(w->openDocument(QString::fromStdString(File(c.name, c.bytes)))) << c.name;
+        ASSERT_EQ(messages.size(), 1u) << c.name;
+        EXPECT_EQ(messages[0], QStringLiteral("Cannot read ") + QString::fromUtf8(c.name) +
+                                   QStringLiteral(": this is not a text document."));
+        EXPECT_EQ(Text(), QStringLiteral("Once upon a time")) << c.name;
+        EXPECT_EQ(w->editor()->document(), before) << c.name;
+        EXPECT_EQ(fileName->text(), QString::fromStdString(text)) << c.name;
+    }
+}
+
+TEST_F(WindowDocuments, openDecodesATextInAnotherRussianEncoding) {
+    // "Поезд пришёл в город рано утром." in CP866, as DOS editors wrote it.
+    const std::string path = File("dos.txt",
+                                  "\x8F\xAE\xA5\xA7\xA4 \xAF\xE0\xA8\xE8\xF1\xAB \xA2 "
+                                  "\xA3\xAE\xE0\xAE\xA4 \xE0\xA0\xAD\xAE "
+                                  "\xE3\xE2\xE0\xAE\xAC.\r\n");
+    ASSERT_TRUE(w->openDocument(QString::fromStdString(path)));
+    EXPECT_EQ(Text(), QStringLiteral("Поезд пришёл в город рано утром.\n"));
+}
+
 TEST_F(WindowDocuments, findContinuesAfterTheSelectionWithTheDialogsSettings) {
     w->editor()->setPlainText(QStringLiteral("part art Art art"));
     w->editor()->select(6, 0);  // caret in the middle, nothing selected: from the top

@@ -336,10 +336,11 @@ TEST_F(WindowDictionary, aBuiltInVoiceLoadsItsDictionaryAndReadsTheReplacement) 
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     QElapsedTimer t;
     t.start();
-    // Both languages load; " Ready " comes with the first to finish, so wait for English.
-    while (w.dictionaries()[Language::English].empty() && t.elapsed() < 5000)
+    // Both languages load; " Ready " comes once both are done.
+    while (w.statusText(StatusPanel::Activity) != QStringLiteral(" Ready ") && t.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" Ready "));
+    EXPECT_FALSE(w.dictionaries()[Language::English].empty());
     w.editor()->setPlainText(QStringLiteral("Hello, world."));
     SayAll();
     ASSERT_FALSE(english->spoken.empty());

@@ -3,7 +3,6 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -31,7 +30,10 @@ BookResult Fail(std::string error) {
 BookResult Fb2(const std::string& bytes) {
     BookBuilder out;
     std::string error;
-    if (!ReadFb2Xml(XmlAsUnicode(bytes), out, error)) return Fail(error);
+    const QByteArray xml = XmlAsUnicode(bytes);
+    // Only UTF-8 is counted; UTF-16 files grow the text as they go.
+    if (!xml.startsWith('\xff') && !xml.startsWith('\xfe')) out.Reserve(Utf8CharCount(xml));
+    if (!ReadFb2Xml(xml, out, error)) return Fail(error);
     BookResult r;
     r.ok = true;
     r.document = out.Take();
@@ -203,8 +205,13 @@ BookResult ReadBookBytes(std::string_view bytes, BookKind kind) {
 BookResult ReadBook(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return Fail("the file cannot be opened");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Fail("the file cannot be read");
+    // Sized once: a big book is not held twice while the string grows.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0) return Fail("the file cannot be read");
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in.read(bytes.data(), size)) return Fail("the file cannot be read");
     const BookKind kind = BookKindOf(path);
     if (kind == BookKind::Fb2) return Fb2(bytes);  // no copy of a big file
     return ReadBookBytes(bytes, kind);

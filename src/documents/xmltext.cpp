@@ -1,5 +1,6 @@
 #include "documents/xmltext.h"
 
+#include <QBuffer>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <vector>
@@ -149,6 +150,13 @@ QByteArray XmlAsUnicode(const std::string& bytes) {
     return out;
 }
 
+std::size_t Utf8CharCount(const QByteArray& utf8) {
+    std::size_t n = 0;
+    for (const char c : utf8)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
 namespace {
 
 // What an element does, undone at its end.
@@ -172,7 +180,12 @@ enum Effect : unsigned {
 // element's effects; the rest is common.
 class XmlWalk {
 public:
-    explicit XmlWalk(const QByteArray& xml) : r_(xml) {
+    // Through a buffer device, so that the reader decodes the bytes a block at a time
+    // instead of holding the whole document as UTF-16 besides the text it yields.
+    explicit XmlWalk(const QByteArray& xml) {
+        buffer_.setData(xml);
+        buffer_.open(QIODevice::ReadOnly);
+        r_.setDevice(&buffer_);
         r_.setNamespaceProcessing(true);
         r_.setEntityExpansionLimit(0);
     }
@@ -258,6 +271,7 @@ public:
     }
 
 private:
+    QBuffer buffer_;
     QXmlStreamReader r_;
 };
 

@@ -28,6 +28,9 @@ public:
     // Level 1 (largest) to 6; 0 ends the heading.
     void Heading(int level) { heading_ = level; }
 
+    // Room for this many UTF-16 units of text, so that a big book's text is not copied
+    // (and held twice) as it grows.
+    void Reserve(std::size_t units) { doc_.ReserveText(units); }
     // Appends every paragraph of another document.
     void Append(const RtfDocument& other);
     RtfDocument Take();
@@ -52,6 +55,10 @@ private:
 // The bytes as UTF-8 with an encoding declaration to match: Windows-1251 (and its
 // aliases) declared in the XML header is decoded here; UTF-16 and UTF-8 pass as they are.
 QByteArray XmlAsUnicode(const std::string& bytes);
+
+// The number of characters in UTF-8 bytes: never less than the text they hold once the
+// markup is taken out.
+std::size_t Utf8CharCount(const QByteArray& utf8);
 
 // Each fills `out`; false with `error` set ("malformed XML ...", "entities are declared")
 // when the document cannot be read.

@@ -1,0 +1,53 @@
+// Reads books into the editor's rich-text model and prints the time it takes.
+//
+//   books_bench [--runs N] FILE...
+//
+// Prints one line per file: bytes, paragraphs, characters, best and median milliseconds.
+// bench/books_vs_pandoc.sh runs it beside pandoc and measures peak memory around it.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "documents/bookreader.h"
+
+int main(int argc, char** argv) {
+    int runs = 3;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else {
+            files.emplace_back(argv[i]);
+        }
+    }
+    if (files.empty()) {
+        std::fprintf(stderr, "usage: books_bench [--runs N] FILE...\n");
+        return 2;
+    }
+    for (const std::string& file : files) {
+        std::vector<double> ms;
+        std::size_t paragraphs = 0, chars = 0;
+        for (int r = 0; r < runs; ++r) {
+            const auto start = std::chrono::steady_clock::now();
+            const vernalo::BookResult book = vernalo::ReadBook(file);
+            const auto end = std::chrono::steady_clock::now();
+            if (!book.ok) {
+                std::fprintf(stderr, "%s: %s\n", file.c_str(), book.error.c_str());
+                return 1;
+            }
+            ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+            paragraphs = book.document.ParagraphCount();
+            chars = book.document.Text().size();
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("%s bytes=%ju paragraphs=%zu chars=%zu best_ms=%.1f median_ms=%.1f\n",
+                    file.c_str(), static_cast<std::uintmax_t>(std::filesystem::file_size(file)),
+                    paragraphs, chars, ms.front(), ms[ms.size() / 2]);
+    }
+    return 0;
+}

@@ -155,8 +155,7 @@ BookResult Epub(std::string_view bytes) {
 
     const std::string folder =
         opfName.find('/') == std::string::npos ? "" : opfName.substr(0, opfName.rfind('/') + 1);
-    BookBuilder out;
-    std::string part;
+    std::vector<std::string> parts;
     for (const QString& id : spine) {
         const auto it = manifest.find(id);
         if (it == manifest.end()) continue;
@@ -166,11 +165,34 @@ BookResult Epub(std::string_view bytes) {
             item.properties.split(u' ').contains(QStringLiteral("nav")))
             continue;
         if (item.type != u"application/xhtml+xml" && item.type != u"text/html") continue;
-        const std::string name = ResolvePath(folder, item.href);
+        parts.push_back(ResolvePath(folder, item.href));
+    }
+    std::uint64_t markupBytes = 0, markupRead = 0;
+    for (const std::string& name : parts)
+        markupBytes += zip->DeclaredSize(name);
+
+    BookBuilder out;
+    std::string part;
+    bool reserved = false;
+    for (const std::string& name : parts) {
         if (!zip->Contains(name)) return Fail("the part " + name + " is missing");
         if (!zip->Read(name, part, error)) return Fail(error);
-        if (!ReadXhtml(XmlAsUnicode(part), out, error)) return Fail(name + ": " + error);
+        const QByteArray xml = XmlAsUnicode(part);
+        if (!ReadXhtml(xml, out, error)) return Fail(name + ": " + error);
         out.EndBlock();
+        // Once a good part of the book is read, its text per byte of markup tells how much
+        // room the whole needs: reserved once, the text is not copied as it grows. Sizes
+        // are only what the archive declares, so an estimate far beyond what the file could
+        // hold is not trusted.
+        markupRead += part.size();
+        if (!reserved && markupRead >= std::min<std::uint64_t>(markupBytes / 8, 1u << 20)) {
+            reserved = true;
+            const double perByte = static_cast<double>(out.Units()) /
+                                   static_cast<double>(std::max<std::uint64_t>(markupRead, 1));
+            const double estimate = perByte * 1.05 * static_cast<double>(markupBytes) + 4096;
+            if (estimate < 16.0 * static_cast<double>(bytes.size()))
+                out.Reserve(static_cast<std::size_t>(estimate));
+        }
     }
     BookResult r;
     r.ok = true;

@@ -30,7 +30,11 @@ public:
 
     // Room for this many UTF-16 units of text, so that a big book's text is not copied
     // (and held twice) as it grows.
-    void Reserve(std::size_t units) { doc_.ReserveText(units); }
+    void Reserve(std::size_t units) {
+        if (units > doc_.Text().size()) doc_.ReserveText(units);
+    }
+    // Units of text so far.
+    std::size_t Units() const { return doc_.Text().size() + pending_.size(); }
     // Appends every paragraph of another document.
     void Append(const RtfDocument& other);
     RtfDocument Take();

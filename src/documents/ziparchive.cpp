@@ -55,6 +55,13 @@ bool ZipArchive::Contains(const std::string& name) const {
     return zip_name_locate(impl_->zip, name.c_str(), 0) >= 0;
 }
 
+std::uint64_t ZipArchive::DeclaredSize(const std::string& name) const {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat(impl_->zip, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
+    return st.size;
+}
+
 bool ZipArchive::Read(const std::string& name, std::string& out, std::string& error) {
     out.clear();
     const zip_int64_t index = zip_name_locate(impl_->zip, name.c_str(), 0);

@@ -31,6 +31,8 @@ public:
     // Member names in the archive's order.
     std::vector<std::string> Names() const;
     bool Contains(const std::string& name) const;
+    // The size a member declares for itself inflated (0 when missing); only a hint.
+    std::uint64_t DeclaredSize(const std::string& name) const;
     // Reads a whole member. False with `error` set when it is missing, damaged or
     // inflates beyond the limits.
     bool Read(const std::string& name, std::string& out, std::string& error);

@@ -315,6 +315,21 @@ TEST(BookHostile, MissingFileIsAnError) {
     EXPECT_EQ(r.error, "the file cannot be opened");
 }
 
+TEST(BookXhtml, EntitiesOfXhtmlAndXmlAreCharacters) {
+    // EPUB 2 chapters name the XHTML 1.1 DTD, which is never fetched; its entities are known.
+    const BookResult r = ReadBookBytes(Epub(R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.1//EN" "http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd">
+<html xmlns="http://www.w3.org/1999/xhtml"><head><title>t</title></head>
+<body><p>a&nbsp;b &mdash; c &amp; &lt;d&gt; &#1046;&#x416;</p>
+<table><tr><th>one</th><td> two </td></tr><tr><td>три</td><td>four</td></tr></table>
+<pre>line  one
+line two</pre></body></html>)"),
+                                       BookKind::Epub);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.document.Text(),
+              u"a\u00a0b \u2014 c & <d> ЖЖ\none\ttwo\nтри\tfour\nline  one\u2028line two");
+}
+
 TEST(ZipArchive, StopsAtTheTotalInflatedLimit) {
     const std::string zip =
         MakeZip({{"a", std::string(600000, 'x')}, {"b", std::string(600000, 'y')}});

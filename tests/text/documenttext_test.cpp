@@ -115,6 +115,29 @@ TEST_P(EncodingTable, shortTextIsItsEncodingOrWindows1251) {
     EXPECT_GE(right * 4, static_cast<int>(sentences.size()) * 3) << right;
 }
 
+// The shortest texts, where detectors guess most: every run of one to four words of the
+// prose, alone in a file, stays Windows-1251.
+TEST(DetectDocumentEncoding, everyFewWordsOfWindows1251StayWindows1251) {
+    std::vector<std::string> words;
+    std::istringstream in(ReadFixture("long.txt"));
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    ASSERT_GT(words.size(), 400u);
+    int runs = 0;
+    for (std::size_t n = 1; n <= 4; ++n) {
+        for (std::size_t i = 0; i + n <= words.size(); ++i) {
+            std::string run = words[i];
+            for (std::size_t j = 1; j < n; ++j)
+                run += " " + words[i + j];
+            const std::string bytes = Encode(run, "WINDOWS-1251");
+            if (IsValidUtf8(bytes)) continue;  // a dash alone is ASCII
+            EXPECT_EQ(DetectDocumentEncoding(bytes), DocumentEncoding::Windows1251) << run;
+            ++runs;
+        }
+    }
+    EXPECT_GT(runs, 1500);
+}
+
 INSTANTIATE_TEST_SUITE_P(, EncodingTable, testing::ValuesIn(kEncodings),
                          [](const testing::TestParamInfo<EncodingCase>& info) {
                              std::string name;

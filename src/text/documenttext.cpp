@@ -264,15 +264,17 @@ DecodedDocument DecodeDocumentText(std::string_view bytes) {
             return result;
         case DocumentEncoding::Utf8:
         case DocumentEncoding::Utf8Bom:
-        case DocumentEncoding::Utf16LEBom:
-        case DocumentEncoding::Utf16BEBom:
+            result.text = Utf8ToUtf16(body);
+            break;
         case DocumentEncoding::Windows1251:
-            // The fixed rule reads these the same way.
-            result.text = DecodeBytes(bytes).text;
+            result.text = DecodeCp1251(body);
             break;
         case DocumentEncoding::Utf16LE:
-        case DocumentEncoding::Utf16BE: {
-            const bool big = result.encoding == DocumentEncoding::Utf16BE;
+        case DocumentEncoding::Utf16BE:
+        case DocumentEncoding::Utf16LEBom:
+        case DocumentEncoding::Utf16BEBom: {
+            const bool big = result.encoding == DocumentEncoding::Utf16BE ||
+                             result.encoding == DocumentEncoding::Utf16BEBom;
             result.text.resize(body.size() / 2);
             for (std::size_t i = 0; i < result.text.size(); ++i)
                 result.text[i] = Unit(body, i, big);

@@ -26,8 +26,8 @@ namespace vernalo {
 Q_LOGGING_CATEGORY(lcApp, "vernalo.app", QtWarningMsg)
 
 bool MainWindow::openDocument(const QString& path) {
-    markTextChanged();
     if (OpenRoadFor(path.toStdU16String()) == OpenRoad::Browser) {
+        markTextChanged();
         openInBrowserPage(path);
         return true;
     }
@@ -39,8 +39,9 @@ bool MainWindow::openDocument(const QString& path) {
     if (!r.ok) {
         qCWarning(lcApp) << "cannot open" << path << r.error;
         showMessage(r.error);
-        return false;
+        return false;  // nothing was replaced: the text keeps its saved or unsaved state
     }
+    markTextChanged();
     documentPages_->fileName()->setText(path);
     showLineCount();
     qCInfo(lcApp) << "opened" << path;

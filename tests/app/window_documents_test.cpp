@@ -103,8 +103,8 @@ TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
     EXPECT_EQ(Text(), QStringLiteral("just привет"));  // the editor keeps what it had
 }
 
-// A program or an image named .txt: the loader's message, and the editor, its file name and
-// its undo history as they were.
+// A program or an image named .txt: the loader's message, and the editor, its file name, its
+// undo history and its unsaved state as they were.
 TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
     const std::string text = File("story.txt", "Once upon a time");
     ASSERT_TRUE(w->openDocument(QString::fromStdString(text)));
@@ -120,9 +120,11 @@ TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
         {"picture.txt", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\0", 20)},
         {"controls.txt", std::string(300, '\x01') + "abc"},
     };
+    w->setTextChanged(false);
     for (const auto& c : cases) {
         messages.clear();
         EXPECT_FALSE(w->openDocument(QString::fromStdString(File(c.name, c.bytes)))) << c.name;
+        EXPECT_FALSE(w->textChanged()) << c.name;
         ASSERT_EQ(messages.size(), 1u) << c.name;
         EXPECT_EQ(messages[0], QStringLiteral("Cannot read ") + QString::fromUtf8(c.name) +
                                    QStringLiteral(": this is not a text document."));

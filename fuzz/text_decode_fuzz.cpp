@@ -7,6 +7,7 @@
 
 #include "fuzzcheck.h"
 #include "text/codepage.h"
+#include "text/documenttext.h"
 #include "text/textcodec.h"
 
 namespace vernalo {
@@ -84,5 +85,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string again = file.text;
     NormalizeLineBreaks(again);
     FUZZ_CHECK(again == file.text, "normalising twice changes nothing");
+
+    // Documents: detection among the Russian encodings agrees with the decoding, refuses
+    // nothing that is valid UTF-8 without NUL bytes, and leaves no CR.
+    const DecodedDocument document = DecodeDocumentText(bytes);
+    FUZZ_CHECK(document.encoding == DetectDocumentEncoding(bytes), "one detection");
+    FUZZ_CHECK(document.IsText() || document.text.empty(), "no text from a refused file");
+    FUZZ_CHECK(document.text.find(u'\r') == std::u16string::npos, "no CR is left");
+    if (valid && encoding == TextEncoding::Utf8 && bytes.find('\0') == std::string_view::npos &&
+        document.IsText())
+        FUZZ_CHECK(document.text == file.text, "valid UTF-8 reads as UTF-8");
     return 0;
 }

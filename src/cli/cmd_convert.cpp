@@ -1,12 +1,55 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "documents/openkind.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
 #include "text/fileio.h"
 #include "text/textcodec.h"
 
+#ifdef VERNALO_WITH_BOOKS
+#include "documents/bookreader.h"
+#endif
+
 namespace vernalo::cli {
+
+namespace {
+
+// The document as plain text or rich text, to a file (atomically) or standard output.
+int WriteConverted(RtfDocument& doc, const std::string& to, const std::string& output) {
+    const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.TakePlainText());
+    if (output.empty()) return WriteResult(result);
+    std::string error;
+    if (!WriteFileAtomically(output, result, &error)) {
+        std::cerr << "vernalo-cli: " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int ConvertBook(const std::string& input, std::string& bytes, const std::string& to,
+                const std::string& output, bool verbose) {
+#ifdef VERNALO_WITH_BOOKS
+    const BookKind kind = BookKindOf(input);
+    BookResult book = ReadBookBytes(bytes, kind);
+    std::string().swap(bytes);
+    if (!book.ok) {
+        std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << book.error << "\n";
+        return 2;
+    }
+    if (verbose)
+        std::cerr << "vernalo-cli: " << InputName(input) << ": "
+                  << (kind == BookKind::Epub ? "EPUB book" : "FictionBook 2 book") << "\n";
+    return WriteConverted(book.document, to, output);
+#else
+    (void)bytes, (void)to, (void)output, (void)verbose;
+    std::cerr << "vernalo-cli: Cannot read " << InputName(input)
+              << ": this build reads no books (it was built without Qt)\n";
+    return 2;
+#endif
+}
+
+}  // namespace
 
 int Convert(const Args& args) {
     std::string input, to = "txt", output;
@@ -35,6 +78,7 @@ int Convert(const Args& args) {
     std::string bytes, error;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
 
+    if (IsBookName(Utf8ToUtf16(input))) return ConvertBook(input, bytes, to, output, verbose);
     // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
     // file's bytes nor the document are kept past their use: a big file is not held twice.
     const bool rich = IsRtf(bytes);
@@ -47,15 +91,7 @@ int Convert(const Args& args) {
                   << (rich ? std::string("rich text (RTF)")
                            : "plain text, " + std::string(DocumentEncodingName(encoding)))
                   << "\n";
-    const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.TakePlainText());
-    if (!output.empty()) {
-        if (!WriteFileAtomically(output, result, &error)) {
-            std::cerr << "vernalo-cli: " << error << "\n";
-            return 1;
-        }
-        return 0;
-    }
-    return WriteResult(result);
+    return WriteConverted(doc, to, output);
 }
 
 }  // namespace vernalo::cli

@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "documents/bookreader.h"
+#include "documents/openkind.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
 #include "text/documenttext.h"
@@ -273,6 +275,17 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || (file.size() > 0 && bytes.size() < file.size()))
         return {false, QStringLiteral("Failed to Load Stream")};
+    if (IsBookName(path.toStdU16String())) {
+        BookResult book =
+            ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()));
+        if (!book.ok)
+            return {false,
+                    QStringLiteral("Cannot read %1: %2")
+                        .arg(QFileInfo(path).fileName(), QString::fromStdString(book.error))};
+        bytes = QByteArray();
+        ModelToDocument(book.document, doc);
+        return {};
+    }
     if (IsRtf(bytes)) {
         ModelToDocument(ReadRtf(View(bytes)), doc);
         return {};

@@ -23,9 +23,22 @@ std::u16string OpenTypeKey(std::u16string_view path) {
     return upper;
 }
 
+bool IsBookName(std::u16string_view path) {
+    std::u16string upper(path);
+    for (char16_t& c : upper)
+        c = UpperUnit(c);
+    auto endsWith = [&upper](std::u16string_view suffix) {
+        return upper.size() >= suffix.size() &&
+               upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    return endsWith(u".FB2") || endsWith(u".FB2.ZIP") || endsWith(u".EPUB");
+}
+
 OpenRoad OpenRoadFor(std::u16string_view path) {
     const std::u16string key = OpenTypeKey(path);
-    return key == u"TXT" || key == u"RTF" || key == u"DOC" ? OpenRoad::Editor : OpenRoad::Browser;
+    if (key == u"TXT" || key == u"RTF" || key == u"DOC" || IsBookName(path))
+        return OpenRoad::Editor;
+    return OpenRoad::Browser;
 }
 
 }  // namespace vernalo

@@ -1,6 +1,6 @@
 #pragma once
-// Which road an opened file takes: text, rich-text and doc files into the editor, every
-// other file into the browser page. The choice rests on a short type key, not on content.
+// Which road an opened file takes: text, rich-text, doc files and books into the editor,
+// every other file into the browser page. The choice rests on the name, not on content.
 
 #include <string>
 #include <string_view>
@@ -10,9 +10,10 @@ namespace vernalo {
 enum class OpenRoad { Editor, Browser };
 
 // The open dialog's filters in the Qt form ("Caption (patterns);;..."), the first one
-// selected when the dialog opens. "All files" uses "*": on Linux "*.*" would hide files
-// whose names have no ".".
+// selected when the dialog opens: everything the program reads. "All files" uses "*": on
+// Linux "*.*" would hide files whose names have no ".".
 inline constexpr std::string_view kOpenDialogFilter =
+    "All readable files (*.txt *.rtf *.doc *.fb2 *.fb2.zip *.epub *.html *.htm *.asp *.jsp);;"
     "Text files (*.txt);;RTF files (*.rtf);;HTML files (*.html *.htm *.asp *.jsp);;"
     "DOC files (*.doc);;All files (*)";
 // The save dialog's single filter and the suffix added to a name typed without one.
@@ -23,8 +24,10 @@ inline constexpr std::string_view kSaveDefaultSuffix = "rtf";
 // of the path when it holds no "." at all. The "." may lie in a folder name.
 std::u16string OpenTypeKey(std::u16string_view path);
 
-// Editor for the keys "TXT", "RTF" and "DOC" (so also report.docx and book.rtf2),
-// Browser for any other key.
+// Editor for the keys "TXT", "RTF" and "DOC" (so also report.docx and book.rtf2) and for
+// books (.fb2, .fb2.zip, .epub, case ignored), Browser for anything else.
 OpenRoad OpenRoadFor(std::u16string_view path);
+// A book the editor reads: .fb2, .fb2.zip or .epub, case ignored.
+bool IsBookName(std::u16string_view path);
 
 }  // namespace vernalo

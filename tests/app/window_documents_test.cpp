@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "app/finddialog.h"
 #include "app/mainwindow.h"
@@ -132,6 +133,30 @@ TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
         EXPECT_EQ(w->editor()->document(), before) << c.name;
         EXPECT_EQ(fileName->text(), QString::fromStdString(text)) << c.name;
     }
+}
+
+TEST_F(WindowDocuments, openReadsBooksIntoTheEditorAndRefusesADamagedOne) {
+    const std::string books = std::string(VERNALO_TEST_DATA) + "/books/";
+    for (const char* name : {"book.fb2", "book.epub"}) {
+        w->setTextChanged(false);
+        ASSERT_TRUE(w->openDocument(QString::fromStdString(books + name))) << name;
+        EXPECT_TRUE(Text().contains(QStringLiteral("Маша открыла окно"))) << name;
+        EXPECT_TRUE(w->textChanged()) << name;
+        EXPECT_EQ(test::FindAccessible<QLineEdit>(w.get(), "Document file")->text(),
+                  QString::fromStdString(books + name));
+    }
+    const QString before = Text();
+    std::ifstream in(books + "book.epub", std::ios::binary);
+    const std::string epub((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string cut = File("cut.epub", epub.substr(0, epub.size() / 2));
+    messages.clear();
+    w->setTextChanged(false);
+    EXPECT_FALSE(w->openDocument(QString::fromStdString(cut)));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read cut.epub: ")))
+        << messages[0].toStdString();
+    EXPECT_EQ(Text(), before);
+    EXPECT_FALSE(w->textChanged());
 }
 
 TEST_F(WindowDocuments, openDecodesATextInAnotherRussianEncoding) {

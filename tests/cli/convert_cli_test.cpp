@@ -29,6 +29,28 @@ TEST(CliConvert, richTextToPlainTextWithTabSeparatedCells) {
               "1.\tРаз / one\n2.\tДва / two\nLeft\tRight\nжирно\titalic\n");
 }
 
+// Books read as the editor reads them; a damaged one is refused with what is wrong.
+TEST(CliConvert, booksReadAsTextAndADamagedOneIsRefused) {
+    const std::string books = std::string(VERNALO_TEST_DATA) + "/books/";
+#ifdef VERNALO_WITH_BOOKS
+    for (const char* name :
+         {"book.epub", "book2.epub", "book.fb2", "book-1251.fb2", "book.fb2.zip"}) {
+        CliRun r = Cli("convert " + books + name + " --verbose");
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_NE(r.out.find("Маша открыла окно"), std::string::npos) << name << r.out;
+        EXPECT_NE(r.out.find("the willow bends and sways"), std::string::npos) << name;
+    }
+    const std::string epub = Read(books + "book.epub");
+    const std::string cut = Write("convert_cut.epub", epub.substr(0, epub.size() / 2));
+    CliRun r = Cli("convert " + cut);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("convert_cut.epub: this is not a zip archive"), std::string::npos) << r.out;
+#else
+    CliRun r = Cli("convert " + books + "book.epub");
+    EXPECT_EQ(r.status, 2);
+#endif
+}
+
 TEST(CliConvert, plainTextToRichTextAndBack) {
     std::string text = Write("convert_1251.txt", "\xCF\xF0\xE8\xE2\xE5\xF2 {mir}\r\n\r\nend\r\n");
     std::string rtf = TempPath("convert_out.rtf");

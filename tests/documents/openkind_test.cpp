@@ -52,17 +52,26 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"txtFolderDecides", "/srv/v1.txt/readme", "TXT", OpenRoad::Editor},
                     KeyCase{"dotFile", "/home/ann/.bashrc", "BAS", OpenRoad::Browser},
                     // Cyrillic letters are upper-cased too, and are not the Latin key.
+                    KeyCase{"fb2", "/home/ann/Book.FB2", "FB2", OpenRoad::Editor},
+                    KeyCase{"fb2Zip", "/home/ann/book.fb2.zip", "ZIP", OpenRoad::Editor},
+                    KeyCase{"plainZip", "/home/ann/photos.zip", "ZIP", OpenRoad::Browser},
+                    KeyCase{"epub", "/home/ann/book.epub", "EPU", OpenRoad::Editor},
                     KeyCase{"cyrillicExtension", "/home/ann/файл.тхт", "ТХТ", OpenRoad::Browser}),
     test::CaseName);
 
-TEST(OpenDialogFilter, listsFiveEntriesWithTextFilesFirst) {
+TEST(OpenDialogFilter, listsEveryReadableFileFirstThenTheFiveKinds) {
     const std::string filter(kOpenDialogFilter);
-    EXPECT_EQ(filter.rfind("Text files (*.txt);;", 0), 0u);
+    EXPECT_EQ(filter.rfind("All readable files (", 0), 0u);
+    const std::string all = filter.substr(0, filter.find(";;"));
+    for (const char* pattern :
+         {"*.txt", "*.rtf", "*.doc", "*.fb2", "*.fb2.zip", "*.epub", "*.html"})
+        EXPECT_NE(all.find(pattern), std::string::npos) << pattern;
+    EXPECT_NE(filter.find(";;Text files (*.txt);;"), std::string::npos);
     std::size_t entries = 1;
     for (std::size_t at = filter.find(";;"); at != std::string::npos;
          at = filter.find(";;", at + 2))
         ++entries;
-    EXPECT_EQ(entries, 5u);
+    EXPECT_EQ(entries, 6u);
     EXPECT_NE(filter.find("HTML files (*.html *.htm *.asp *.jsp)"), std::string::npos);
     // On Linux "*.*" would hide names without a ".".
     EXPECT_NE(filter.find("All files (*)"), std::string::npos);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include "text/codepage.h"
@@ -208,33 +209,22 @@ DocumentEncoding DetectWithoutControlCheck(std::string_view bytes) {
 }  // namespace
 
 std::string_view DocumentEncodingName(DocumentEncoding encoding) {
-    switch (encoding) {
-        case DocumentEncoding::Utf8:
-            return "UTF-8";
-        case DocumentEncoding::Utf8Bom:
-            return "UTF-8 with a byte-order mark";
-        case DocumentEncoding::Utf16LEBom:
-            return "UTF-16LE with a byte-order mark";
-        case DocumentEncoding::Utf16BEBom:
-            return "UTF-16BE with a byte-order mark";
-        case DocumentEncoding::Utf16LE:
-            return "UTF-16LE";
-        case DocumentEncoding::Utf16BE:
-            return "UTF-16BE";
-        case DocumentEncoding::Windows1251:
-            return "Windows-1251";
-        case DocumentEncoding::Koi8R:
-            return "KOI8-R";
-        case DocumentEncoding::Cp866:
-            return "CP866";
-        case DocumentEncoding::Iso8859_5:
-            return "ISO-8859-5";
-        case DocumentEncoding::MacCyrillic:
-            return "Mac Cyrillic";
-        case DocumentEncoding::NotText:
-            return "not text";
-    }
-    return "not text";
+    // In the order of DocumentEncoding.
+    static constexpr std::string_view kNames[] = {"UTF-8",
+                                                  "UTF-8 with a byte-order mark",
+                                                  "UTF-16LE with a byte-order mark",
+                                                  "UTF-16BE with a byte-order mark",
+                                                  "UTF-16LE",
+                                                  "UTF-16BE",
+                                                  "Windows-1251",
+                                                  "KOI8-R",
+                                                  "CP866",
+                                                  "ISO-8859-5",
+                                                  "Mac Cyrillic",
+                                                  "not text"};
+    static_assert(std::size(kNames) == static_cast<std::size_t>(DocumentEncoding::NotText) + 1);
+    const auto i = static_cast<std::size_t>(encoding);
+    return i < std::size(kNames) ? kNames[i] : kNames[std::size(kNames) - 1];
 }
 
 DocumentEncoding DetectDocumentEncoding(std::string_view bytes) {

@@ -144,12 +144,3 @@ void BM_MergeMillionEntriesByAssign(benchmark::State& state) {
 BENCHMARK(BM_MergeMillionEntriesByAssign)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

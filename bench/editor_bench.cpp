@@ -139,12 +139,3 @@ BENCHMARK(BM_OpenIntoEmptyEditor)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OpenOverTextUndoRedo)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "documents/rtfcodepage.h"
 #include "documents/rtfformatwords.h"
 #include "documents/rtfkeywords.h"
 #include "documents/rtftables.h"
+#include "text/codepagetable.h"
 #include "text/textcodec.h"
 
 // The parser is one class local to this file, so that the compiler can fold the per-byte
@@ -528,8 +528,8 @@ private:
     int pendingLead_ = -1;
 
     int ansiCp_ = 1252;
-    const RtfCodePage* ansi_;
-    const RtfCodePage* page_ = nullptr;
+    const CodePageDecoder* ansi_;
+    const CodePageDecoder* page_ = nullptr;
     int deff_ = 0;  // font 0 unless \deff says otherwise
     RtfFontTable fonts_;
     RtfColourTable colours_;

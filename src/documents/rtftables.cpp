@@ -2,8 +2,8 @@
 
 namespace vernalo {
 
-void RtfFontTable::PutByte(unsigned char b, int ansiCodePage, const RtfCodePage& ansi) {
-    const RtfCodePage& page =
+void RtfFontTable::PutByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi) {
+    const CodePageDecoder& page =
         charset_ >= 0 ? CodePageTable(CharsetCodePage(charset_, ansiCodePage)) : ansi;
     name_.push_back(page.units[b]);
 }

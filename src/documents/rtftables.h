@@ -8,16 +8,16 @@
 #include <unordered_map>
 #include <vector>
 
-#include "documents/rtfcodepage.h"
 #include "documents/rtfkeywords.h"
+#include "text/codepagetable.h"
 
 namespace vernalo {
 
 class RtfFontTable {
 public:
     struct Font {
-        int modelIndex;           // index into RtfDocument::fonts
-        const RtfCodePage* page;  // the code page the font's text is written in
+        int modelIndex;               // index into RtfDocument::fonts
+        const CodePageDecoder* page;  // the code page the font's text is written in
     };
 
     // The font of an RTF font number, or null when the table has none.
@@ -33,7 +33,7 @@ public:
     void SetCodePage(int codePage) { codePage_ = codePage; }
     void PutUnit(char16_t u) { name_.push_back(u); }
     // A byte of the name, in the entry's character set or else the document's page.
-    void PutByte(unsigned char b, int ansiCodePage, const RtfCodePage& ansi);
+    void PutByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi);
 
     // Ends the entry: a number new to the table gets the font, its name going to
     // `names`; a number seen before keeps its first font. False, keeping what was read

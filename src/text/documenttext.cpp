@@ -1,6 +1,5 @@
 #include "text/documenttext.h"
 
-#include <iconv.h>
 #include <uchardet/uchardet.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <memory>
 
 #include "text/codepage.h"
+#include "text/codepagetable.h"
 #include "text/textcodec.h"
 
 namespace vernalo {
@@ -21,49 +21,19 @@ constexpr std::size_t kSampleBytes = 256 * 1024;
 
 using ByteTable = std::array<char16_t, 256>;
 
-// Unicode for each byte of a single-byte code page, from the C library's converters.
-ByteTable MakeTable(const char* name) {
-    ByteTable table;
-    table.fill(u'\uFFFD');
-    iconv_t cd = iconv_open("UTF-16LE", name);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return table;
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        unsigned char out[4] = {};
-        char* inp = &in;
-        auto* outp = reinterpret_cast<char*>(out);
-        std::size_t inLeft = 1, outLeft = sizeof out;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<std::size_t>(-1) &&
-            outLeft == 2)
-            table[b] = static_cast<char16_t>(out[0] | out[1] << 8);
-    }
-    iconv_close(cd);
-    return table;
-}
-
+// Unicode for each byte of the document's code page.
 const ByteTable& TableFor(DocumentEncoding e) {
-    static const ByteTable koi8 = MakeTable("KOI8-R");
-    static const ByteTable cp866 = MakeTable("CP866");
-    static const ByteTable iso = MakeTable("ISO-8859-5");
-    static const ByteTable mac = MakeTable("MAC-CYRILLIC");
-    static const ByteTable cp1251 = [] {
-        ByteTable t;
-        for (int b = 0; b < 256; ++b)
-            t[b] = Cp1251ToUnicode(static_cast<std::uint8_t>(b));
-        return t;
-    }();
     switch (e) {
         case DocumentEncoding::Koi8R:
-            return koi8;
+            return CodePageTable(20866).units;
         case DocumentEncoding::Cp866:
-            return cp866;
+            return CodePageTable(866).units;
         case DocumentEncoding::Iso8859_5:
-            return iso;
+            return CodePageTable(28595).units;
         case DocumentEncoding::MacCyrillic:
-            return mac;
+            return CodePageTable(10007).units;
         default:
-            return cp1251;
+            return CodePageTable(1251).units;
     }
 }
 

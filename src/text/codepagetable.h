@@ -1,6 +1,7 @@
 #pragma once
-// Windows and DOS code pages named by rich-text files (\ansicpg, \fcharset), decoded
-// through tables built once from iconv.
+// Windows, DOS and other single- and double-byte code pages (those rich-text files name in
+// \ansicpg and \fcharset, and the Russian ones plain texts come in), decoded through tables
+// built once from iconv.
 
 #include <array>
 #include <cstdint>
@@ -8,7 +9,7 @@
 
 namespace vernalo {
 
-struct RtfCodePage {
+struct CodePageDecoder {
     int codePage = 1252;
     // Unicode for each byte; a byte the page leaves undefined keeps its own value so
     // that nothing is silently dropped.
@@ -19,10 +20,10 @@ struct RtfCodePage {
 };
 
 // The decoder of a code page; an unknown page falls back to Windows-1252.
-const RtfCodePage& CodePageTable(int codePage);
+const CodePageDecoder& CodePageTable(int codePage);
 
 // Appends the character of a double-byte pair (U+FFFD when the pair is invalid).
-void DecodeDoubleByte(const RtfCodePage& page, std::uint8_t lead, std::uint8_t trail,
+void DecodeDoubleByte(const CodePageDecoder& page, std::uint8_t lead, std::uint8_t trail,
                       std::u16string& out);
 
 // The code page of an \fcharset value; `ansiCodePage` for DEFAULT_CHARSET and unknown sets.

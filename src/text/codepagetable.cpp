@@ -1,4 +1,4 @@
-#include "documents/rtfcodepage.h"
+#include "text/codepagetable.h"
 
 #include <errno.h>
 #include <iconv.h>
@@ -61,7 +61,7 @@ int Convert(iconv_t cd, const char* in, std::size_t inLen, char16_t* out, std::s
 }
 
 struct Entry {
-    RtfCodePage page;
+    CodePageDecoder page;
     // Kept open for the pairs of double-byte pages only.
     iconv_t cd = reinterpret_cast<iconv_t>(-1);
     Entry() = default;
@@ -180,11 +180,11 @@ constexpr CharsetPage kCharsetPages[] = {
 
 }  // namespace
 
-const RtfCodePage& CodePageTable(int codePage) {
+const CodePageDecoder& CodePageTable(int codePage) {
     return Lookup(codePage).page;
 }
 
-void DecodeDoubleByte(const RtfCodePage& page, std::uint8_t lead, std::uint8_t trail,
+void DecodeDoubleByte(const CodePageDecoder& page, std::uint8_t lead, std::uint8_t trail,
                       std::u16string& out) {
     const Entry& e = Lookup(page.codePage);
     char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};

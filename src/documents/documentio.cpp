@@ -306,14 +306,12 @@ QByteArray DocumentToRtf(const QTextDocument& doc) {
 
 DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path) {
     const QByteArray data = DocumentToRtf(doc);
-    // Through a link the file it points to is replaced, not the link itself.
-    const QFileInfo link(path);
-    const QString target = link.isSymLink() ? link.symLinkTarget() : path;
     // Our own atomic write: it checks every write and flushes to disk before the rename,
-    // so a full disk or a size limit never leaves a truncated file behind.
+    // so a full disk or a size limit never leaves a truncated file behind; through a link it
+    // replaces the file the link points to.
     std::string error;
     if (!WriteFileAtomically(
-            QFile::encodeName(target).toStdString(),
+            QFile::encodeName(path).toStdString(),
             std::string_view(data.constData(), static_cast<std::size_t>(data.size())), &error)) {
         const QFileInfo info(path);
         if (!QFileInfo(info.absolutePath()).isWritable() && !info.isWritable())

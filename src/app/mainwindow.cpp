@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/documentopener.h"
 #include "app/editorfont.h"
 #include "app/fontpage.h"
 #include "app/logging.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     connect(ed, &TextEditor::documentReplaced, this, &MainWindow::stopReadingReplacedText);
     connect(ed, &TextEditor::caretMayHaveMoved, this, [this] { readingView_->caretMoved(); });
     setupBrowserPage();
+    setupDocumentOpening();
     setupSession();
 
     lastDialogFont_ = QFont(QStringLiteral("MS Sans Serif"), 8);
@@ -300,6 +302,8 @@ void MainWindow::saveOnClose() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closed_) {
         closed_ = true;
+        // A file still being read would replace the text after it is written.
+        opener_->cancel();
         saveOnClose();
     }
     event->accept();

@@ -27,6 +27,7 @@ class QTimer;
 namespace vernalo {
 
 class BrowserPage;
+class DocumentOpener;
 class FindDialog;
 class TrayIcon;
 
@@ -69,9 +70,11 @@ public:
     void chooseFont();
     void recodeDosToWindows();
 
-    // Loads a document as Open does: rich text or plain text into the editor, a web page onto
-    // the browser page. False (the editor unchanged) when it cannot be read.
-    bool openDocument(const QString& path);
+    // Opens a document as Open does: a web page onto the browser page at once; anything else
+    // is read into the editor in the background (openFinished tells when), cancelling an
+    // open still running. What cannot be read leaves the editor unchanged, with a message.
+    void openDocument(const QString& path);
+    bool opening() const;
     // The editor's text, taken as HTML, becomes the formatted text it describes.
     void convertHtmlToRichText();
     // The page the browser shows, taken as HTML, becomes the editor's formatted text.
@@ -107,13 +110,23 @@ public:
     // The window as the reading session sees it.
     ReadingView& readingView() { return *readingView_; }
 
+signals:
+    // An open ended: ok is false when the file could not be read (a cancelled open says
+    // nothing).
+    void openFinished(const QString& path, bool ok);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     void setupSession();
     void setupBrowserPage();
+    void setupDocumentOpening();
+    void documentRead(const QString& path, QTextDocument* document);
+    void documentRefused(const QString& path, const QString& message);
     void onCommand(Command command);
     void onDocumentPageChosen(DocumentPage page);
     void activate();
@@ -157,6 +170,7 @@ private:
     DocumentPages* documentPages_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QPointer<FindDialog> findDialog_;
+    DocumentOpener* opener_ = nullptr;
     TrayIcon* tray_ = nullptr;
 };
 

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
@@ -10,6 +12,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include "app/documentopener.h"
 #include "app/finddialog.h"
 #include "app/logging.h"
 #include "app/mainwindow.h"
@@ -25,27 +28,62 @@ namespace vernalo {
 
 Q_LOGGING_CATEGORY(lcApp, "vernalo.app", QtWarningMsg)
 
-bool MainWindow::openDocument(const QString& path) {
+void MainWindow::setupDocumentOpening() {
+    opener_ = new DocumentOpener(this);
+    connect(opener_, &DocumentOpener::opened, this, &MainWindow::documentRead);
+    connect(opener_, &DocumentOpener::failed, this, &MainWindow::documentRefused);
+    // Files dropped on the text open as Open opens them; on the rest of the window too.
+    setAcceptDrops(true);
+    connect(editor(), &TextEditor::filesDropped, this,
+            [this](const QStringList& paths) { openDocument(paths.first()); });
+}
+
+bool MainWindow::opening() const {
+    return opener_->busy();
+}
+
+void MainWindow::openDocument(const QString& path) {
     if (OpenRoadFor(path.toStdU16String()) == OpenRoad::Browser) {
+        opener_->cancel();
         markTextChanged();
         openInBrowserPage(path);
-        return true;
+        emit openFinished(path, true);
+        return;
     }
-    DocumentResult r;
-    editor()->replaceDocument([&](QTextDocument& doc) {
-        r = LoadDocumentFile(path, doc);
-        return r.ok;
-    });
-    if (!r.ok) {
-        qCWarning(lcApp) << "cannot open" << path << r.error;
-        showMessage(r.error);
-        return false;  // nothing was replaced: the text keeps its saved or unsaved state
-    }
+    // A busy bar while the file is read; the window stays usable.
+    statusBar_->progress()->setRange(0, 0);
+    opener_->open(path, editor()->document()->defaultFont());
+}
+
+void MainWindow::documentRead(const QString& path, QTextDocument* document) {
+    statusBar_->progress()->setRange(0, 100);
+    statusBar_->progress()->setValue(0);
+    editor()->replaceDocument(document);
     markTextChanged();
     documentPages_->fileName()->setText(path);
     showLineCount();
     qCInfo(lcApp) << "opened" << path;
-    return true;
+    emit openFinished(path, true);
+}
+
+void MainWindow::documentRefused(const QString& path, const QString& message) {
+    statusBar_->progress()->setRange(0, 100);
+    statusBar_->progress()->setValue(0);
+    qCWarning(lcApp) << "cannot open" << path << message;
+    // Nothing was replaced: the text keeps its saved or unsaved state.
+    showMessage(message);
+    emit openFinished(path, false);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    openDocument(paths.first());
 }
 
 void MainWindow::openFile() {

@@ -2,11 +2,15 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 #include <algorithm>
 #include <memory>
 
@@ -123,6 +127,12 @@ bool TextEditor::replaceDocument(const std::function<bool(QTextDocument&)>& fill
         delete doc;
         return false;
     }
+    replaceDocument(doc);
+    return true;
+}
+
+void TextEditor::replaceDocument(QTextDocument* doc) {
+    doc->setParent(this);
     QTextDocument* old = document();
     // What was undone before the replacement stays undone: redo goes forward from here.
     old->clearUndoRedoStacks(QTextDocument::RedoStack);
@@ -142,7 +152,6 @@ bool TextEditor::replaceDocument(const std::function<bool(QTextDocument&)>& fill
         before_.erase(before_.begin());
     }
     emit documentReplaced();
-    return true;
 }
 
 bool TextEditor::loadDocument(const std::function<bool(QTextDocument&)>& fill) {
@@ -218,6 +227,38 @@ void TextEditor::keyReleaseEvent(QKeyEvent* event) {
 void TextEditor::mouseReleaseEvent(QMouseEvent* event) {
     QTextEdit::mouseReleaseEvent(event);
     emit caretMayHaveMoved();
+}
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile());
+    return paths;
+}
+
+void TextEditor::dragEnterEvent(QDragEnterEvent* event) {
+    if (LocalFiles(event->mimeData()).isEmpty())
+        QTextEdit::dragEnterEvent(event);
+    else
+        event->acceptProposedAction();
+}
+
+void TextEditor::dragMoveEvent(QDragMoveEvent* event) {
+    if (LocalFiles(event->mimeData()).isEmpty())
+        QTextEdit::dragMoveEvent(event);
+    else
+        event->acceptProposedAction();
+}
+
+void TextEditor::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        QTextEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    emit filesDropped(paths);
 }
 
 }  // namespace vernalo

@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+class QMimeData;
 class QTextDocument;
 
 namespace vernalo {
+
+// The local files a drag carries, in its order; empty for text and for remote addresses.
+QStringList LocalFiles(const QMimeData* data);
 
 class TextEditor : public QTextEdit {
     Q_OBJECT
@@ -36,6 +40,9 @@ public:
     // Fills a new document and shows it in place of the whole text, as one step that
     // undoStep takes back; false (the editor unchanged) when `fill` fails.
     bool replaceDocument(const std::function<bool(QTextDocument&)>& fill);
+    // As above, with a document filled elsewhere (in this thread's hands now); the editor
+    // takes it over.
+    void replaceDocument(QTextDocument* filled);
     // As replaceDocument, with nothing to go back to: the text loaded at start-up.
     bool loadDocument(const std::function<bool(QTextDocument&)>& fill);
 
@@ -51,12 +58,17 @@ signals:
     void caretMayHaveMoved();
     // The whole document was replaced.
     void documentReplaced();
+    // Files were dropped on the text: they are to be opened, not their names inserted.
+    void filesDropped(const QStringList& paths);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // A whole text replaced or taken back, with its own undo history and its caret.

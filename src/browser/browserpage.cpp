@@ -265,6 +265,9 @@ void BrowserPage::createBrowser() {
     view_ = new QWebEngineView(this);
     view_->setObjectName(QStringLiteral("browser"));
     view_->setAccessibleName(QStringLiteral("Web page"));
+    // A file dropped on the page opens as Open opens it (the window takes the drop), rather
+    // than the page navigating to it past the address rules.
+    view_->setAcceptDrops(false);
     QWebEnginePage* page = view_->page();
     // Remote pages keep the engine's defaults; local pages may read local files (their
     // frames) but never remote ones; no plug-ins.

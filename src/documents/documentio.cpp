@@ -268,13 +268,16 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
     LoadPlainText(std::move(decoded.text), doc);
 }
 
-DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
+DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
+                                const std::atomic<bool>* cancelled) {
+    const auto stop = [cancelled] { return cancelled && cancelled->load(); };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {false, QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path))};
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || (file.size() > 0 && bytes.size() < file.size()))
         return {false, QStringLiteral("Failed to Load Stream")};
+    if (stop()) return {false, {}};
     if (IsBookName(path.toStdU16String())) {
         BookResult book =
             ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()));
@@ -283,6 +286,7 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
                     QStringLiteral("Cannot read %1: %2")
                         .arg(QFileInfo(path).fileName(), QString::fromStdString(book.error))};
         bytes = QByteArray();
+        if (stop()) return {false, {}};
         ModelToDocument(book.document, doc);
         return {};
     }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 
 #include "documents/rtfmodel.h"
 
@@ -36,7 +37,11 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
 // editor's own document leaves its caret at the end, which makes the editor lay out the
 // whole text at once: about 1.5 s more for 5 MB, against a few milliseconds when the
 // editor adopts a filled document and lays it out as it shows it.
-DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc);
+//
+// `cancelled`, when given and set (from another thread), stops the work at the next step: the
+// result is then a failure with no message.
+DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
+                                const std::atomic<bool>* cancelled = nullptr);
 
 // The document as a complete RTF file.
 QByteArray DocumentToRtf(const QTextDocument& doc);

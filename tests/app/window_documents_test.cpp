@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QClipboard>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSignalSpy>
+#include <QUrl>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -23,6 +26,7 @@
 #include "documents/documentio.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
+#include "support/opendocument.h"
 #include "text/codepage.h"
 #include "text/fileio.h"
 
@@ -88,16 +92,16 @@ TEST_F(WindowDocuments, pasteWithoutTextSaysSoAndStillMarksTheText) {
 
 TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
     const std::string txt = File("Notes.Txt", "{\\rtf1\\ansi {\\b bold} plain\\par}");
-    EXPECT_TRUE(w->openDocument(QString::fromStdString(txt)));
+    EXPECT_TRUE(test::OpenAndWait(*w, txt));
     EXPECT_EQ(Text(), QStringLiteral("bold plain"));  // rich text in a .txt file shows formatted
     EXPECT_EQ(test::FindAccessible<QLineEdit>(w.get(), "Document file")->text(),
               QString::fromStdString(txt));
     EXPECT_TRUE(w->textChanged());
     const std::string rtf =
         File("book.rtf", "just \xEF\xF0\xE8\xE2\xE5\xF2");  // plain Windows-1251
-    EXPECT_TRUE(w->openDocument(QString::fromStdString(rtf)));
+    EXPECT_TRUE(test::OpenAndWait(*w, rtf));
     EXPECT_EQ(Text(), QStringLiteral("just привет"));
-    EXPECT_FALSE(w->openDocument(QString::fromStdString(dir + "/missing.txt")));
+    EXPECT_FALSE(test::OpenAndWait(*w, dir + "/missing.txt"));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot open file ")))
         << messages[0].toStdString();
@@ -108,7 +112,7 @@ TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
 // undo history and its unsaved state as they were.
 TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
     const std::string text = File("story.txt", "Once upon a time");
-    ASSERT_TRUE(w->openDocument(QString::fromStdString(text)));
+    ASSERT_TRUE(test::OpenAndWait(*w, text));
     auto* fileName = test::FindAccessible<QLineEdit>(w.get(), "Document file");
     const QTextDocument* before = w->editor()->document();
     const struct {
@@ -124,7 +128,7 @@ TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
     w->setTextChanged(false);
     for (const auto& c : cases) {
         messages.clear();
-        EXPECT_FALSE(w->openDocument(QString::fromStdString(File(c.name, c.bytes)))) << c.name;
+        EXPECT_FALSE(test::OpenAndWait(*w, File(c.name, c.bytes))) << c.name;
         EXPECT_FALSE(w->textChanged()) << c.name;
         ASSERT_EQ(messages.size(), 1u) << c.name;
         EXPECT_EQ(messages[0], QStringLiteral("Cannot read ") + QString::fromUtf8(c.name) +
@@ -139,7 +143,7 @@ TEST_F(WindowDocuments, openReadsBooksIntoTheEditorAndRefusesADamagedOne) {
     const std::string books = std::string(VERNALO_TEST_DATA) + "/books/";
     for (const char* name : {"book.fb2", "book.epub"}) {
         w->setTextChanged(false);
-        ASSERT_TRUE(w->openDocument(QString::fromStdString(books + name))) << name;
+        ASSERT_TRUE(test::OpenAndWait(*w, books + name)) << name;
         EXPECT_TRUE(Text().contains(QStringLiteral("Маша открыла окно"))) << name;
         EXPECT_TRUE(w->textChanged()) << name;
         EXPECT_EQ(test::FindAccessible<QLineEdit>(w.get(), "Document file")->text(),
@@ -151,7 +155,7 @@ TEST_F(WindowDocuments, openReadsBooksIntoTheEditorAndRefusesADamagedOne) {
     const std::string cut = File("cut.epub", epub.substr(0, epub.size() / 2));
     messages.clear();
     w->setTextChanged(false);
-    EXPECT_FALSE(w->openDocument(QString::fromStdString(cut)));
+    EXPECT_FALSE(test::OpenAndWait(*w, cut));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read cut.epub: ")))
         << messages[0].toStdString();
@@ -165,7 +169,7 @@ TEST_F(WindowDocuments, openDecodesATextInAnotherRussianEncoding) {
                                   "\x8F\xAE\xA5\xA7\xA4 \xAF\xE0\xA8\xE8\xF1\xAB \xA2 "
                                   "\xA3\xAE\xE0\xAE\xA4 \xE0\xA0\xAD\xAE "
                                   "\xE3\xE2\xE0\xAE\xAC.\r\n");
-    ASSERT_TRUE(w->openDocument(QString::fromStdString(path)));
+    ASSERT_TRUE(test::OpenAndWait(*w, path));
     EXPECT_EQ(Text(), QStringLiteral("Поезд пришёл в город рано утром.\n"));
 }
 
@@ -276,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
                       [](MainWindow& w, const std::string& dir) {
                           const std::string path = dir + "/doc.rtf";
                           std::ofstream(path) << "{\\rtf1 {\\b Bold} and plain\\par}";
-                          ASSERT_TRUE(w.openDocument(QString::fromStdString(path)));
+                          ASSERT_TRUE(test::OpenAndWait(w, path));
                       }},
         WholeTextCase{"paste",
                       [](MainWindow& w, const std::string&) {
@@ -309,6 +313,61 @@ TEST_F(WindowDocuments, undoDoesNothingWhileReading) {
     ed->setReadOnly(true);
     ed->undoStep();
     EXPECT_TRUE(Text().isEmpty());
+}
+
+// A file dropped on the text or on the rest of the window opens as Open opens it; dropped
+// text is still inserted where it falls.
+TEST_F(WindowDocuments, droppedFilesOpenAndDroppedTextIsInserted) {
+    const std::string path = File("dropped.txt", "Из файла");
+    const struct {
+        const char* name;
+        std::function<QWidget*(MainWindow&)> target;
+    } targets[] = {
+        {"text", [](MainWindow& m) -> QWidget* { return m.editor()->viewport(); }},
+        {"window", [](MainWindow& m) -> QWidget* { return &m; }},
+    };
+    // As a drag does: it enters, then drops.
+    const auto drop = [](QWidget* on, QMimeData* data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(on, &enter);
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(on, &event);
+        return enter.isAccepted() && event.isAccepted();
+    };
+    for (const auto& t : targets) {
+        w->editor()->setPlainText(QStringLiteral("before"));
+        QSignalSpy finished(w.get(), &MainWindow::openFinished);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        data.setText(QString::fromStdString(path));  // as file managers add
+        EXPECT_TRUE(drop(t.target(*w), &data)) << t.name;
+        ASSERT_TRUE(finished.wait(10000)) << t.name;
+        EXPECT_EQ(Text(), QStringLiteral("Из файла")) << t.name;
+    }
+    QMimeData words;
+    words.setText(QStringLiteral("dropped words"));
+    w->editor()->setPlainText(QString());
+    drop(w->editor()->viewport(), &words);
+    EXPECT_EQ(Text(), QStringLiteral("dropped words"));
+}
+
+// Opening runs in the background: a second Open while the first runs takes its place, and
+// only the second says it finished.
+TEST_F(WindowDocuments, aSecondOpenCancelsTheFirst) {
+    const std::string books = std::string(VERNALO_TEST_DATA) + "/books/";
+    const std::string second = File("second.txt", "the second file");
+    QSignalSpy finished(w.get(), &MainWindow::openFinished);
+    w->openDocument(QString::fromStdString(books + "book.epub"));
+    EXPECT_TRUE(w->opening());
+    w->openDocument(QString::fromStdString(second));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->opening(); }, 10000));
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished.first().at(0).toString(), QString::fromStdString(second));
+    EXPECT_EQ(Text(), QStringLiteral("the second file"));
+    // Whatever the first reader still delivers is dropped.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_EQ(Text(), QStringLiteral("the second file"));
 }
 
 }  // namespace

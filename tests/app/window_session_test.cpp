@@ -22,6 +22,7 @@
 #include "app/mainwindow.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
+#include "support/opendocument.h"
 #include "text/fileio.h"
 
 // Readable failures.
@@ -223,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"open",
                     [](MainWindow& w, const std::string& dir) {
                         std::ofstream(dir + "/other.txt") << "Other words here.";
-                        ASSERT_TRUE(w.openDocument(QString::fromStdString(dir + "/other.txt")));
+                        ASSERT_TRUE(test::OpenAndWait(w, dir + "/other.txt"));
                     }},
         ReplaceCase{"clear", [](MainWindow& w, const std::string&) { w.clearText(); }},
         ReplaceCase{"dos2win", [](MainWindow& w, const std::string&) { w.recodeDosToWindows(); }},

@@ -1,0 +1,43 @@
+#pragma once
+// Reads documents for the editor in a worker thread: a book or a large file can take seconds,
+// and the window must stay usable meanwhile. A new open cancels the one still running; its
+// result, if it comes, is dropped.
+
+#include <QFont>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class QTextDocument;
+class QThread;
+
+namespace vernalo {
+
+class DocumentOpener : public QObject {
+    Q_OBJECT
+public:
+    explicit DocumentOpener(QObject* parent = nullptr);
+    // Cancels what runs and waits a little for it; a reader that will not stop is left to
+    // finish on its own.
+    ~DocumentOpener() override;
+
+    // Reads `path` into a new document with `defaultFont` as its default font.
+    void open(const QString& path, const QFont& defaultFont);
+    void cancel();
+    bool busy() const { return current_ != nullptr; }
+
+signals:
+    // The document has no parent and lives in this object's thread; the receiver owns it.
+    void opened(const QString& path, QTextDocument* document);
+    void failed(const QString& path, const QString& message);
+
+private:
+    struct Job;
+    void finish(const std::shared_ptr<Job>& job);
+
+    std::shared_ptr<Job> current_;
+    std::vector<QThread*> threads_;
+};
+
+}  // namespace vernalo

@@ -1,0 +1,33 @@
+// The book readers on any bytes: the first byte picks the format, the rest is the file. A
+// reader either refuses with a reason or gives a document the editor bridge can use.
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string>
+
+#include "documents/bookreader.h"
+#include "fuzzcheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace vernalo;
+    static constexpr BookKind kKinds[] = {BookKind::Fb2, BookKind::Fb2Zip, BookKind::Epub};
+    if (size == 0) return 0;
+    const BookKind kind = kKinds[data[0] % std::size(kKinds)];
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const BookResult r = ReadBookBytes(bytes, kind);
+    if (!r.ok) {
+        FUZZ_CHECK(!r.error.empty(), "a refusal says why");
+        return 0;
+    }
+    std::size_t units = 0;
+    r.document.ForEach([](const RtfDocument::ParagraphView&) {},
+                       [&](const RtfDocument::RunView& run) {
+                           FUZZ_CHECK(!run.text.empty(), "a run holds text");
+                           units += run.text.size();
+                       });
+    FUZZ_CHECK(r.document.PlainText().size() == units + r.document.ParagraphCount() - 1 ||
+                   r.document.ParagraphCount() == 0,
+               "plain text length " + std::to_string(r.document.PlainText().size()));
+    return 0;
+}

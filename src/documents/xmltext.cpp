@@ -306,6 +306,16 @@ unsigned XhtmlEffect(QStringView n) {
     return 0;
 }
 
+bool IsBackLink(const QXmlStreamAttributes& a) {
+    const auto has = [&a](QStringView attribute, QStringView word) {
+        for (const QXmlStreamAttribute& at : a)
+            if (at.name() == attribute && at.value().split(u' ').contains(word)) return true;
+        return false;
+    };
+    return has(u"role", u"doc-backlink") || has(u"type", u"backlink") ||
+           has(u"class", u"footnote-back");
+}
+
 }  // namespace
 
 bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error) {
@@ -326,6 +336,8 @@ bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error) {
                 out.LineBreak();
                 return 0;
             }
+            // A note's link back to where it was called ("↩") is no text to read.
+            if (n == u"a" && IsBackLink(r.attributes())) return kSkip;
             return XhtmlEffect(n);
         },
         [&](QXmlStreamReader&, unsigned e) {

@@ -3,11 +3,15 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "app/mainwindow.h"
 #include "app/quitsignals.h"
@@ -16,7 +20,66 @@
 #include "settings/settings.h"
 #include "speech/quickexit.h"
 
+namespace {
+
+// --help and --version answer before anything needs a display. Options the parser does not
+// know are left for Qt (-platform, -style...), which reads them from the same command line.
+std::optional<int> AnswerCommandLine(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads Russian and English texts aloud, each with its own voice."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Files to open, as Open would."),
+                                 QStringLiteral("[FILE...]"));
+    parser.parse(args);
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        // Without an application object the parser cannot know the program's name.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("vernalo"));
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::puts("vernalo " VERNALO_VERSION);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+// Without a display Qt's window system plug-in aborts with a core dump and a line about
+// plug-ins; say what is missing instead.
+bool HasDisplay() {
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    if (set("QT_QPA_PLATFORM") || set("WAYLAND_DISPLAY")) return true;
+    if (!set("DISPLAY")) return false;
+    // A local X display (":N"), whose server may be gone: its socket tells.
+    const std::string display = std::getenv("DISPLAY");
+    if (display.size() > 1 && display[0] == ':') {
+        const std::string number = display.substr(1, display.find('.') - 1);
+        return access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0;
+    }
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
+    if (!HasDisplay()) {
+        std::fputs(
+            "No display found: Vernalo needs a desktop session (X11 or Wayland); the "
+            "command-line tool vernalo-cli works without one.\n",
+            stderr);
+        return 1;
+    }
     int status;
     {
         // Both must be said before the application object is made.

@@ -138,6 +138,31 @@ TEST_F(Program, asRootTheBrowserPageWorks) {
     ASSERT_TRUE(Ends(p)) << p.readAll().toStdString();
 }
 
+// Without a desktop session the program answers --help and --version, and otherwise says
+// what is missing, instead of Qt's abort.
+TEST_F(Program, withoutADisplayAnswersOrSaysWhatIsMissing) {
+    QProcessEnvironment env = Environment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    const struct {
+        QStringList args;
+        int status;
+        const char* output;
+    } cases[] = {
+        {{QStringLiteral("--help")}, 0, "Usage: vernalo [options] [FILE...]"},
+        {{QStringLiteral("--version")}, 0, "vernalo " VERNALO_VERSION},
+        {{NewFile()}, 1, "No display found: Vernalo needs a desktop session (X11 or Wayland)"},
+    };
+    for (const auto& c : cases) {
+        QProcess& p = Start(c.args, env);
+        ASSERT_TRUE(p.waitForFinished(30000)) << c.output;
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.output;
+        EXPECT_EQ(p.exitCode(), c.status) << c.output;
+        EXPECT_TRUE(p.readAll().contains(c.output)) << c.output;
+    }
+    EXPECT_EQ(SavedText(dir + "/data/text.txt"), QStringLiteral("old text\n"));
+}
+
 // The web engine's flags as root: --no-sandbox joins those already set, once.
 struct FlagsCase {
     const char* name;

@@ -215,8 +215,11 @@ void MainWindow::onDocumentPageChosen(DocumentPage page) {
     editor()->setVisible(!browser);
     documentPages_->fileName()->setVisible(!browser);
     toolBars_->button(Command::FontPage)->setEnabled(!browser);
-    // The Speech page shows, whichever was showing; the buttons keep their states.
-    if (browser) settingsPages_->show(SettingsPage::Speech);
+    // The Speech page shows, whichever was showing, and its button is the one down.
+    if (browser) {
+        showSettingsPage(SettingsPage::Speech);
+        toolBars_->button(Command::SpeechPage)->setChecked(true);
+    }
 }
 
 void MainWindow::takeBrowserPageSource() {

@@ -276,11 +276,14 @@ TEST_F(WindowBrowser, SwitchingPagesShowsSpeechSettingsAndBackReenablesTheFontBu
     MainWindow& w = Start();
     DocumentPages* pages = w.documentPages();
     auto* font = test::FindAccessible<QToolButton>(window.get(), "Font settings");
-    w.showSettingsPage(SettingsPage::Font);
+    font->click();
     ASSERT_EQ(w.settingsPage(), SettingsPage::Font);
     pages->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
     EXPECT_EQ(w.settingsPage(), SettingsPage::Speech);
     EXPECT_FALSE(font->isEnabled());
+    // The buttons show the page that shows.
+    EXPECT_FALSE(font->isChecked());
+    EXPECT_TRUE(test::FindAccessible<QToolButton>(window.get(), "Speech settings")->isChecked());
     EXPECT_TRUE(w.editor()->isHidden());
     EXPECT_TRUE(test::FindAccessible<QLineEdit>(window.get(), "Document file")->isHidden());
     w.showSettingsPage(

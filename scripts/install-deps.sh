@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox
-  adwaita-icon-theme fonts-dejavu-core
+  adwaita-icon-theme fonts-dejavu-core desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/accessibleclick.h"
 #include "app/documentopener.h"
 #include "app/editorfont.h"
 #include "app/fontpage.h"
@@ -29,6 +31,7 @@ namespace vernalo {
 
 MainWindow::MainWindow(Options options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
+    InstallAccessibleClicks();
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vernalo.svg")));
@@ -71,6 +74,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     setupBrowserPage();
     setupDocumentOpening();
     setupSession();
+    setupMenus();
 
     lastDialogFont_ = QFont(QStringLiteral("MS Sans Serif"), 8);
 
@@ -131,7 +135,7 @@ void MainWindow::setupSession() {
 
 void MainWindow::stopReadingReplacedText() {
     if (!session_ || !session_->running()) return;
-    toolBars_->button(Command::Say)->setChecked(false);
+    toolBars_->action(Command::Say)->setChecked(false);
     session_->sayToggled(false);
     sessionTimer_->stop();
 }
@@ -185,6 +189,9 @@ void MainWindow::startUp() {
     applyEditorFont(font, s.fontColor);
     urls_ = s.urls;
     browserPage()->setUrls(urls_, s.urlEditText);
+    recentFiles_ = s.recentFiles;
+    if (recentFiles_.size() > kRecentFiles) recentFiles_.resize(kRecentFiles);
+    fillRecentMenu();
 
     // A missing last text is a first start, not a problem.
     const std::string textPath = TextPath(baseDir_);
@@ -253,6 +260,7 @@ ReaderSettings MainWindow::collectSettings() const {
     s.posX = static_cast<int>(editor()->caretColumn());
     s.posY = static_cast<int>(editor()->caretLine());
     s.urls = urls_;
+    s.recentFiles = recentFiles_;
     return s;
 }
 
@@ -357,7 +365,7 @@ void MainWindow::clearText() {
 // ---- Reading ----
 
 void MainWindow::sayToggled() {
-    const bool down = toolBars_->button(Command::Say)->isChecked();
+    const bool down = toolBars_->action(Command::Say)->isChecked();
     if (!down) {
         waitingForDictionaries_ = false;
     } else if (!session_->running()) {
@@ -379,7 +387,7 @@ void MainWindow::sayToggled() {
 bool MainWindow::refuseReadingWithoutSound() {
     const QString problem = settingsPages_->speech()->soundProblem();
     if (problem.isEmpty()) return false;
-    toolBars_->button(Command::Say)->setChecked(false);
+    toolBars_->action(Command::Say)->setChecked(false);
     waitingForDictionaries_ = false;
     if (session_->running()) {
         session_->sayToggled(false);
@@ -408,7 +416,7 @@ void MainWindow::dictionaryLoaded() {
     statusBar_->setText(StatusPanel::Activity, QStringLiteral(" Ready "));
     if (!waitingForDictionaries_) return;
     waitingForDictionaries_ = false;
-    if (!closed_ && toolBars_->button(Command::Say)->isChecked()) sayToggled();
+    if (!closed_ && toolBars_->action(Command::Say)->isChecked()) sayToggled();
 }
 
 }  // namespace vernalo

@@ -22,6 +22,7 @@
 #include "settings/colors.h"
 #include "settings/settings.h"
 
+class QMenu;
 class QTimer;
 
 namespace vernalo {
@@ -125,6 +126,12 @@ private:
     void setupSession();
     void setupBrowserPage();
     void setupDocumentOpening();
+    void setupMenus();
+    // The file opened goes first in File > Open Recent (and the settings file).
+    void rememberRecentFile(const QString& path);
+    void fillRecentMenu();
+    void showShortcuts();
+    void showAbout();
     void documentRead(const QString& path, QTextDocument* document);
     void documentRefused(const QString& path, const QString& message);
     void onCommand(Command command);
@@ -151,6 +158,9 @@ private:
     bool textChanged_ = false;
     std::string baseDir_;
     std::vector<std::u16string> urls_;  // the address list, kept for the settings file
+    static constexpr std::size_t kRecentFiles = 10;
+    std::vector<std::u16string> recentFiles_;  // the last files opened, the newest first
+    QMenu* recentMenu_ = nullptr;
     std::vector<QString> startupProblems_;
     ColorCode fontColor_ = kWindowTextColor;
     QFont lastDialogFont_;

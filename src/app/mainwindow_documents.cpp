@@ -1,6 +1,7 @@
 // The window's document commands: open, paste, save, find, HTML to text, DOS to Windows, and
 // the browser page.
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
@@ -47,6 +48,7 @@ void MainWindow::openDocument(const QString& path) {
         opener_->cancel();
         markTextChanged();
         openInBrowserPage(path);
+        rememberRecentFile(path);
         emit openFinished(path, true);
         return;
     }
@@ -62,6 +64,7 @@ void MainWindow::documentRead(const QString& path, QTextDocument* document) {
     markTextChanged();
     documentPages_->fileName()->setText(path);
     showLineCount();
+    rememberRecentFile(path);
     qCInfo(lcApp) << "opened" << path;
     emit openFinished(path, true);
 }
@@ -193,7 +196,7 @@ void MainWindow::setupBrowserPage() {
     BrowserPage* page = browserPage();
     connect(page, &BrowserPage::goRequested, this, [this] {
         documentPages_->showPage(DocumentPage::Browser);
-        toolBars_->button(Command::FontPage)->setEnabled(false);
+        toolBars_->action(Command::FontPage)->setEnabled(false);
     });
     connect(page, &BrowserPage::urlsChanged, this, [this] {
         urls_ = browserPage()->urls();
@@ -214,11 +217,11 @@ void MainWindow::onDocumentPageChosen(DocumentPage page) {
     const bool browser = page == DocumentPage::Browser;
     editor()->setVisible(!browser);
     documentPages_->fileName()->setVisible(!browser);
-    toolBars_->button(Command::FontPage)->setEnabled(!browser);
+    toolBars_->action(Command::FontPage)->setEnabled(!browser);
     // The Speech page shows, whichever was showing, and its button is the one down.
     if (browser) {
         showSettingsPage(SettingsPage::Speech);
-        toolBars_->button(Command::SpeechPage)->setChecked(true);
+        toolBars_->action(Command::SpeechPage)->setChecked(true);
     }
 }
 
@@ -237,7 +240,7 @@ void MainWindow::openInBrowserPage(const QString& path) {
     documentPages_->fileName()->hide();
     documentPages_->showPage(DocumentPage::Browser);
     browserPage()->setAddressText(path);  // the list itself stays as it is
-    toolBars_->button(Command::FontPage)->setEnabled(false);
+    toolBars_->action(Command::FontPage)->setEnabled(false);
     QString error;
     if (!browserPage()->navigate(path, &error) && !error.isEmpty()) showMessage(error);
 }

@@ -91,6 +91,12 @@ bool OptionsPage::sentenceMode() const {
     return sentenceBox_->isChecked();
 }
 
+void OptionsPage::chooseMode(bool sentence) {
+    if (sentenceMode() == sentence) return;
+    (sentence ? sentenceBox_ : wordBox_)->toggle();
+    pairBoxes(!sentence);
+}
+
 int OptionsPage::repeats(Language language) const {
     return repeatBoxes_[language]->value();
 }

@@ -27,6 +27,8 @@ public:
     // The sentence box alone decides: the keyboard toggles a box without pairing, so both may
     // be checked (sentence mode) or both clear (word mode).
     bool sentenceMode() const;
+    // As a click on the box of that mode, when the page is not in it already.
+    void chooseMode(bool sentence);
     int repeats(Language language) const;
 
 protected:

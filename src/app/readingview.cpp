@@ -1,5 +1,6 @@
 #include "app/readingview.h"
 
+#include <QAction>
 #include <QToolButton>
 
 #include "app/documentpages.h"
@@ -28,7 +29,7 @@ ReadingOptions ReadingView::options() const {
     ReadingOptions o;
     const OptionsPage* page = settings_.options();
     o.sentenceMode = page->sentenceMode();
-    o.repeatText = toolBars_.button(Command::RepeatText)->isChecked();
+    o.repeatText = toolBars_.action(Command::RepeatText)->isChecked();
     for (Language l : kLanguages) {
         o.repeats[l] = page->repeats(l);
         o.voiceOn[l] = settings_.speech()->voiceOn(l);
@@ -37,7 +38,7 @@ ReadingOptions ReadingView::options() const {
 }
 
 bool ReadingView::readingRequested() const {
-    return toolBars_.button(Command::Say)->isChecked();
+    return toolBars_.action(Command::Say)->isChecked();
 }
 
 bool ReadingView::browserPageShown() const {
@@ -73,7 +74,7 @@ void ReadingView::caretMoved() {
 void ReadingView::readingStopped(ReadingStop why) {
     documents_.editor()->setReadOnly(false);
     toolBars_.showReading(false);
-    if (why != ReadingStop::Paused) toolBars_.button(Command::Say)->setChecked(false);
+    if (why != ReadingStop::Paused) toolBars_.action(Command::Say)->setChecked(false);
 }
 
 }  // namespace vernalo

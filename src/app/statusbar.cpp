@@ -1,5 +1,6 @@
 #include "app/statusbar.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -53,7 +54,15 @@ QString StatusBar::text(StatusPanel panel) const {
 }
 
 void StatusBar::setText(StatusPanel panel, const QString& text) {
-    panels_[static_cast<std::size_t>(panel)]->setText(text);
+    QLabel* label = panels_[static_cast<std::size_t>(panel)];
+    if (label->text() == text) return;
+    label->setText(text);
+    // What the program is doing is told to screen readers as it changes; the caret panels
+    // change with every key and are read on demand.
+    if (panel == StatusPanel::Activity) {
+        QAccessibleEvent changed(label, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void StatusBar::showCaret(long column, long line) {

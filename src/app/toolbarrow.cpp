@@ -1,5 +1,6 @@
 #include "app/toolbarrow.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QToolBar>
@@ -60,33 +61,50 @@ ToolBarRow::ToolBarRow(QWidget* parent) : QWidget(parent) {
         bar->setMovable(false);
         if (leadingSeparator) bar->addSeparator();
         for (const ButtonDef& d : defs) {
-            auto* b = new QToolButton(bar);
             const QString hint = QLatin1String(d.hint);
+            auto* a = new QAction(ThemeIcon(d.theme, d.icon), hint.trimmed(), this);
+            a->setObjectName(QString::fromLatin1(d.objectName)
+                                 .replace(QLatin1String("Button"), QLatin1String("Action")));
+            a->setToolTip(hint);
+            a->setCheckable(d.checkable);
+            auto* b = new QToolButton(bar);
             b->setObjectName(QLatin1String(d.objectName));
-            b->setToolTip(hint);
+            b->setDefaultAction(a);
             b->setAccessibleName(hint.trimmed());
-            b->setIcon(ThemeIcon(d.theme, d.icon));
             b->setIconSize(QSize(24, 24));
             b->setAutoRaise(true);
             b->setFocusPolicy(Qt::StrongFocus);
-            b->setCheckable(d.checkable);
             bar->addWidget(b);
             if (d.separatorAfter) bar->addSeparator();
             const Command command = d.command;
-            connect(b, &QToolButton::clicked, this, [this, command] { emit clicked(command); });
+            // Triggered by the button, its menu item or its shortcut alike; a shortcut leaves
+            // the keyboard focus where it is.
+            connect(a, &QAction::triggered, this, [this, command] { emit clicked(command); });
             buttons_[static_cast<std::size_t>(command)] = b;
+            actions_[static_cast<std::size_t>(command)] = a;
         }
         row->addWidget(bar, stretch);
     };
     addBar("editToolBar", kEditBar, false, 0);
     addBar("pagesToolBar", kPagesBar, true, 1);
     addBar("exitToolBar", kExitBar, false, 0);
-    button(Command::Say)->setShortcut(QKeySequence(Qt::Key_F5));
-    button(Command::SpeechPage)->setChecked(true);
+    setShortcut(Command::Say, QKeySequence(Qt::Key_F5));
+    action(Command::SpeechPage)->setChecked(true);
+}
+
+void ToolBarRow::setShortcut(Command command, const QKeySequence& keys) {
+    QAction* a = action(command);
+    a->setShortcut(keys);
+    const QString hint = a->toolTip();
+    const qsizetype cut = hint.lastIndexOf(QLatin1String(" ("));
+    const QString bare = cut > 0 && hint.endsWith(u')') ? hint.left(cut) : hint;
+    a->setToolTip(keys.isEmpty() ? bare
+                                 : bare.trimmed() + QStringLiteral(" (") +
+                                       keys.toString(QKeySequence::NativeText) + u')');
 }
 
 void ToolBarRow::showReading(bool reading) {
-    button(Command::Say)->setIcon(ThemeIcon("", reading ? "say-pause" : "say"));
+    action(Command::Say)->setIcon(ThemeIcon("", reading ? "say-pause" : "say"));
 }
 
 }  // namespace vernalo

@@ -1,10 +1,13 @@
 #pragma once
 // The row of tool bars at the top of the window: the text commands and reading on the left,
-// the settings page buttons, and Exit at the far right.
+// the settings page buttons, and Exit at the far right. Each button shows a QAction that the
+// menus share, so a button, its menu item and its shortcut are one command.
 
 #include <QWidget>
 #include <array>
 
+class QAction;
+class QKeySequence;
 class QToolButton;
 
 namespace vernalo {
@@ -33,6 +36,11 @@ public:
     QToolButton* button(Command command) const {
         return buttons_[static_cast<std::size_t>(command)];
     }
+    QAction* action(Command command) const {
+        return actions_[static_cast<std::size_t>(command)];
+    }
+    // The command's shortcut, shown after its hint in the tool-tip.
+    void setShortcut(Command command, const QKeySequence& keys);
     // Say shows a pause sign beside its loudspeaker while the reading runs.
     void showReading(bool reading);
 
@@ -41,6 +49,7 @@ signals:
 
 private:
     std::array<QToolButton*, kCommandCount> buttons_{};
+    std::array<QAction*, kCommandCount> actions_{};
 };
 
 }  // namespace vernalo

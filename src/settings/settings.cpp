@@ -9,6 +9,8 @@
 namespace vernalo {
 namespace {
 
+constexpr int kRecentFileKeys = 10;
+
 std::u16string Decimal(long v) {
     std::string s = std::to_string(v);
     return std::u16string(s.begin(), s.end());
@@ -49,6 +51,12 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
         s.urls.push_back(url);
         s.urlEditText = static_cast<std::size_t>(i) < s.urls.size() ? s.urls[i] : u"";
     }
+    // Up to the first empty entry: a shorter list leaves its old keys empty.
+    for (int i = 1; i <= kRecentFileKeys; ++i) {
+        std::u16string file = ini.Read(u"Recent", u"File" + Decimal(i), u"");
+        if (file.empty()) break;
+        s.recentFiles.push_back(std::move(file));
+    }
     return s;
 }
 
@@ -65,6 +73,15 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     ini.Write(u"Text", u"PosY", Decimal(s.posY));
     for (std::size_t i = 0; i < s.urls.size(); ++i)
         ini.Write(u"URL", Decimal(static_cast<long>(i)), s.urls[i]);
+    // Keys are never removed from the file: those past the list are emptied, once there.
+    for (int i = 1; i <= kRecentFileKeys; ++i) {
+        const std::size_t at = static_cast<std::size_t>(i - 1);
+        const std::u16string key = u"File" + Decimal(i);
+        if (at < s.recentFiles.size())
+            ini.Write(u"Recent", key, s.recentFiles[at]);
+        else if (!ini.Read(u"Recent", key, u"").empty())
+            ini.Write(u"Recent", key, u"");
+    }
 }
 
 std::string ResolveBaseDir(const std::string& currentDir, const char* xdgDataHome,

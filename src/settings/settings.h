@@ -23,6 +23,8 @@ struct ReaderSettings {
     int position = 1;  // the reading position, 1-based
     std::vector<std::u16string> urls;
     std::u16string urlEditText;  // what the address box shows after reading
+    // The files opened last, the newest first ([Recent] File1..File10).
+    std::vector<std::u16string> recentFiles;
 };
 
 // Reads every key in the program's order. A value that cannot be converted keeps that key's

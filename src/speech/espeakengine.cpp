@@ -243,4 +243,9 @@ void EspeakVoice::AudioReset() {
     engine_.Drop(this);
 }
 
+std::string EspeakVersion() {
+    const char* version = espeak_Info(nullptr);
+    return version ? version : "";
+}
+
 }  // namespace vernalo

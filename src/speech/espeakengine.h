@@ -20,6 +20,9 @@
 
 namespace vernalo {
 
+// The library's version, as it reports it ("1.51"); needs no engine.
+std::string EspeakVersion();
+
 struct EspeakMode {
     std::string Voice;  // the library's voice name, with a variant ("ru+f3")
     std::u16string Name;

@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <QAccessible>
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -28,6 +31,7 @@
 #include "app/optionspage.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
+#include "support/opendocument.h"
 #include "text/fileio.h"
 
 namespace vernalo {
@@ -214,21 +218,22 @@ TEST_F(Window, closeThatCannotWriteNamesTheFailingFileAndKeepsTheOldOnes) {
     EXPECT_EQ(Read("data/text.txt"), "old text");
 }
 
-// As a screen reader finds them: by accessible name, each with its hint.
+// As a screen reader finds them: by accessible name, each with its hint (and a tool bar
+// command's shortcut after it).
 TEST_F(Window, everyControlIsFoundByItsAccessibleNameWithItsHint) {
     Start();
     const std::pair<const char*, const char*> controls[] = {
         {"Clear", "Clear"},
-        {"Save text", "Save text "},
-        {"Load text for reading", "Load text for reading"},
+        {"Save text", "Save text (Ctrl+S)"},
+        {"Load text for reading", "Load text for reading (Ctrl+O)"},
         {"Paste text from clipboard", "Paste text from clipboard"},
         {"Transform  HTML to text", "Transform  HTML to text"},
-        {"Find in text", "Find in text"},
-        {"Say text/Pause", "Say text/Pause"},
+        {"Find in text", "Find in text (Ctrl+F)"},
+        {"Say text/Pause", "Say text/Pause (F5)"},
         {"Repeat text", "Repeat text"},
         {"Speech settings", "Speech settings"},
         {"Font settings", "Font settings"},
-        {"Exit", "Exit"},
+        {"Exit", "Exit (Ctrl+Q)"},
         {"Repeat Russian Word/Sentence", "Repeat Russian Word/Sentence"},
         {"Repeat English Word/Sentence", "Repeat English Word/Sentence"},
         {"Dos2Win", "Transformation  DOS to WIN"},
@@ -310,6 +315,132 @@ TEST_F(Window, lineCountLeavesOutALastEmptyLine) {
     MainWindow& w = Start();
     EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
     EXPECT_EQ(w.editor()->lineCount(), 2);
+}
+
+// Every tool bar command is also a menu item, the same action, with the desktop's keys where
+// a command has them; commands without a button are menu items of their own.
+TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
+    Start();
+    const auto item = [this](const QString& menu, const QString& text) -> QAction* {
+        for (QAction* m : window->menuBar()->actions())
+            if (m->text().remove(u'&') == menu)
+                for (QAction* a : m->menu()->actions())
+                    if (a->text().remove(u'&') == text) return a;
+        return nullptr;
+    };
+    const struct {
+        const char* menu;
+        const char* item;
+        const char* button;  // the tool bar button showing the same action, if any
+        QKeySequence keys;
+    } cases[] = {
+        {"File", "Open…", "Load text for reading", QKeySequence::Open},
+        {"File", "Save as RTF…", "Save text", QKeySequence::Save},
+        {"File", "Exit", "Exit", QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {"Edit", "Undo", nullptr, QKeySequence::Undo},
+        {"Edit", "Redo", nullptr, QKeySequence::Redo},
+        {"Edit", "Paste text from clipboard", "Paste text from clipboard", {}},
+        {"Edit", "Select all", nullptr, QKeySequence::SelectAll},
+        {"Edit", "Find…", "Find in text", QKeySequence::Find},
+        {"Edit", "Find next", nullptr, QKeySequence::FindNext},
+        {"Edit", "Clear", "Clear", {}},
+        {"Edit", "Transform HTML to text", "Transform  HTML to text", {}},
+        {"Edit", "DOS to WIN", nullptr, {}},
+        {"Reading", "Say/Pause", "Say text/Pause", QKeySequence(Qt::Key_F5)},
+        {"Reading", "Repeat text", "Repeat text", {}},
+        {"Reading", "Word mode", nullptr, {}},
+        {"View", "Speech settings", "Speech settings", {}},
+        {"View", "Options", "Options", {}},
+        {"View", "Font settings", "Font settings", {}},
+        {"View", "Browser page", nullptr, {}},
+        {"Help", "Keyboard shortcuts", nullptr, QKeySequence::HelpContents},
+        {"Help", "About Vernalo", nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        QAction* a = item(QString::fromUtf8(c.menu), QString::fromUtf8(c.item));
+        ASSERT_NE(a, nullptr) << c.menu << " > " << c.item;
+        EXPECT_EQ(a->shortcut(), c.keys) << c.item;
+        if (c.button) {
+            EXPECT_EQ(test::FindAccessible<QToolButton>(window.get(), c.button)->defaultAction(),
+                      a)
+                << c.item;
+        }
+    }
+    // The sentence and word items switch the mode as a click on their box does.
+    item(QStringLiteral("Reading"), QStringLiteral("Word mode"))->trigger();
+    EXPECT_FALSE(window->readingView().options().sentenceMode);
+    EXPECT_TRUE(test::FindAccessible<QCheckBox>(window.get(), "Repeating a words")->isChecked());
+}
+
+// F5 reads and pauses without taking the keyboard from the editor: typing goes on there.
+TEST_F(Window, aShortcutLeavesTheFocusInTheEditor) {
+    MainWindow& w = Start();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.editor()->setFocus();
+    auto* say = test::FindAccessible<QToolButton>(&w, "Say text/Pause");
+    w.editor()->setPlainText(QStringLiteral("Один. Two."));
+    QTest::keyClick(w.editor(), Qt::Key_F5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !say->isChecked(); }, 10000));  // read to the end
+    EXPECT_EQ(QApplication::focusWidget(), w.editor());
+    QTest::keyClicks(w.editor(), QStringLiteral("x"));
+    EXPECT_TRUE(w.editor()->toPlainText().contains(u'x'));
+}
+
+// A screen reader's "Toggle" and "Press" on a button or box do what a click does.
+TEST_F(Window, accessibleActionsDoWhatAClickDoes) {
+    MainWindow& w = Start();
+    w.show();
+    const auto act = [&](const char* name, const QString& action) {
+        QWidget* target = test::FindAccessible(&w, name);
+        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(target);
+        ASSERT_TRUE(ai && ai->actionInterface()) << name;
+        EXPECT_TRUE(ai->actionInterface()->actionNames().contains(action)) << name;
+        ai->actionInterface()->doAction(action);
+        QApplication::processEvents();
+    };
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    act("Options", toggle);
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Options);
+    act("Repeating a words", toggle);  // paired as by the mouse: word mode, one box checked
+    EXPECT_FALSE(test::FindAccessible<QCheckBox>(&w, "Repeaing a sentences")->isChecked());
+    act("Font settings", QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(w.settingsPage(), SettingsPage::Font);
+    act("Repeat text", toggle);
+    EXPECT_TRUE(w.readingView().options().repeatText);
+    act("Repeat text", toggle);
+    w.editor()->setPlainText(QStringLiteral("Один два. Three four."));
+    auto* say = test::FindAccessible<QToolButton>(&w, "Say text/Pause");
+    act("Say text/Pause", toggle);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !say->isChecked(); }, 10000));
+    EXPECT_EQ(w.editor()->textCursor().position(), w.editor()->toPlainText().size());
+}
+
+TEST_F(Window, recentFilesComeBackAfterARestartNewestFirst) {
+    Start();
+    std::vector<QString> paths;
+    for (int i = 0; i < 12; ++i) {
+        const std::string path = dir + "/file" + std::to_string(i) + ".txt";
+        std::ofstream(path) << "text " << i;
+        paths.push_back(QString::fromStdString(path));
+        ASSERT_TRUE(test::OpenAndWait(*window, path));
+    }
+    ASSERT_TRUE(test::OpenAndWait(*window, paths[5].toStdString()));  // again: to the top
+    Close();
+    Start();
+    QMenu* recent = nullptr;
+    for (QMenu* m : window->menuBar()->findChildren<QMenu*>())
+        if (m->title().remove(u'&') == QStringLiteral("Open Recent")) recent = m;
+    ASSERT_NE(recent, nullptr);
+    const QList<QAction*> items = recent->actions();
+    ASSERT_EQ(items.size(), 10);
+    EXPECT_TRUE(items[0]->text().endsWith(paths[5]));
+    EXPECT_TRUE(items[1]->text().endsWith(paths[11]));
+    EXPECT_TRUE(items[9]->text().endsWith(paths[2]));  // 5, 11, 10 ... 6, 4, 3, 2
+    items[2]->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->opening(); }, 10000));
+    EXPECT_EQ(window->editor()->toPlainText(), QStringLiteral("text 10"));
 }
 
 // A click toggles its box first; the pairing then switches the mode and keeps one box checked.

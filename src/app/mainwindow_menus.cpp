@@ -1,0 +1,191 @@
+// The window's menu bar. Its items share the tool bar's actions where a button exists, so a
+// command is one action whether clicked, chosen from a menu or given by its shortcut.
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/finddialog.h"
+#include "app/mainwindow.h"
+#include "app/optionspage.h"
+#include "app/qtext.h"
+#include "app/texteditor.h"
+#include "speech/espeakengine.h"
+
+namespace vernalo {
+
+namespace {
+
+// A menu item of its own, for a command without a tool bar button.
+QAction* AddItem(QMenu* menu, const QString& text, const QKeySequence& keys,
+                 std::function<void()> run) {
+    QAction* a = menu->addAction(text);
+    a->setShortcut(keys);
+    QObject::connect(a, &QAction::triggered, menu, [run = std::move(run)] { run(); });
+    return a;
+}
+
+// The desktop's keys for a standard command; where its theme has none (Quit, in some), the
+// usual ones.
+QKeySequence Keys(QKeySequence::StandardKey key, const char* usual) {
+    const QKeySequence keys(key);
+    return keys.isEmpty() ? QKeySequence(QString::fromLatin1(usual)) : keys;
+}
+
+}  // namespace
+
+void MainWindow::setupMenus() {
+    QMenuBar* bar = menuBar();
+    const auto shared = [this](QMenu* menu, Command command, const QString& text,
+                               const QKeySequence& keys = {}) {
+        QAction* a = toolBars_->action(command);
+        a->setText(text);
+        if (!keys.isEmpty()) toolBars_->setShortcut(command, keys);
+        menu->addAction(a);
+        return a;
+    };
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    shared(file, Command::Open, QStringLiteral("&Open…"), QKeySequence::Open);
+    recentMenu_ = file->addMenu(QStringLiteral("Open &Recent"));
+    fillRecentMenu();
+    file->addSeparator();
+    shared(file, Command::Save, QStringLiteral("&Save as RTF…"), QKeySequence::Save);
+    file->addSeparator();
+    shared(file, Command::Exit, QStringLiteral("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    AddItem(edit, QStringLiteral("&Undo"), QKeySequence::Undo, [this] { editor()->undoStep(); });
+    AddItem(edit, QStringLiteral("&Redo"), QKeySequence::Redo, [this] { editor()->redoStep(); });
+    edit->addSeparator();
+    AddItem(edit, QStringLiteral("Cu&t"), QKeySequence::Cut, [this] { editor()->cut(); });
+    AddItem(edit, QStringLiteral("&Copy"), QKeySequence::Copy, [this] { editor()->copy(); });
+    AddItem(edit, QStringLiteral("&Paste"), QKeySequence::Paste, [this] { editor()->paste(); });
+    shared(edit, Command::Paste, QStringLiteral("Paste &text from clipboard"));
+    AddItem(edit, QStringLiteral("Select &all"), QKeySequence::SelectAll,
+            [this] { editor()->selectAll(); });
+    edit->addSeparator();
+    shared(edit, Command::Find, QStringLiteral("&Find…"), QKeySequence::Find);
+    AddItem(edit, QStringLiteral("Find &next"), QKeySequence::FindNext, [this] {
+        if (!findDialog_) return findInText();
+        findNext();
+    });
+    edit->addSeparator();
+    shared(edit, Command::Clear, QStringLiteral("C&lear"));
+    shared(edit, Command::HtmlToText, QStringLiteral("Transform &HTML to text"));
+    AddItem(edit, QStringLiteral("&DOS to WIN"), {}, [this] { recodeDosToWindows(); });
+
+    QMenu* reading = bar->addMenu(QStringLiteral("&Reading"));
+    shared(reading, Command::Say, QStringLiteral("&Say/Pause"));
+    shared(reading, Command::RepeatText, QStringLiteral("&Repeat text"));
+    reading->addSeparator();
+    OptionsPage* options = settingsPages_->options();
+    auto* modes = new QActionGroup(reading);
+    QAction* word = AddItem(reading, QStringLiteral("&Word mode"), {},
+                            [options] { options->chooseMode(false); });
+    QAction* sentence = AddItem(reading, QStringLiteral("S&entence mode"), {},
+                                [options] { options->chooseMode(true); });
+    for (QAction* a : {word, sentence}) {
+        a->setCheckable(true);
+        modes->addAction(a);
+    }
+    connect(reading, &QMenu::aboutToShow, this, [options, word, sentence] {
+        (options->sentenceMode() ? sentence : word)->setChecked(true);
+    });
+    AddItem(reading, QStringLiteral("Repeat &counts…"), {}, [this] {
+        toolBars_->action(Command::OptionsPage)->setChecked(true);
+        showSettingsPage(SettingsPage::Options);
+    });
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    shared(view, Command::SpeechPage, QStringLiteral("&Speech settings"));
+    shared(view, Command::OptionsPage, QStringLiteral("&Options"));
+    shared(view, Command::FontPage, QStringLiteral("&Font settings"));
+    view->addSeparator();
+    AddItem(view, QStringLiteral("&Text page"), {}, [this] {
+        documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Text));
+    });
+    AddItem(view, QStringLiteral("&Browser page"), {}, [this] {
+        documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
+    });
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    AddItem(help, QStringLiteral("&Keyboard shortcuts"), QKeySequence::HelpContents,
+            [this] { showShortcuts(); });
+    AddItem(help, QStringLiteral("&About Vernalo"), {}, [this] { showAbout(); });
+
+    // Shortcuts work while the menu bar is hidden or a menu was never opened.
+    for (QMenu* menu : {file, edit, reading, view, help})
+        for (QAction* a : menu->actions())
+            if (!a->shortcut().isEmpty()) addAction(a);
+}
+
+void MainWindow::rememberRecentFile(const QString& path) {
+    const std::u16string p = QFileInfo(path).absoluteFilePath().toStdU16String();
+    std::erase(recentFiles_, p);
+    recentFiles_.insert(recentFiles_.begin(), p);
+    if (recentFiles_.size() > kRecentFiles) recentFiles_.resize(kRecentFiles);
+    settingsChanged_ = true;
+    fillRecentMenu();
+}
+
+void MainWindow::fillRecentMenu() {
+    if (!recentMenu_) return;
+    recentMenu_->clear();
+    int n = 0;
+    for (const std::u16string& p : recentFiles_) {
+        const QString path = ToQString(p);
+        QAction* a = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(++n % 10).arg(QString(path).replace(u'&', QStringLiteral("&&"))));
+        connect(a, &QAction::triggered, this, [this, path] { openDocument(path); });
+    }
+    recentMenu_->setEnabled(!recentFiles_.empty());
+}
+
+void MainWindow::showShortcuts() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Keyboard shortcuts"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* list = new QTreeWidget(&dialog);
+    list->setAccessibleName(QStringLiteral("Keyboard shortcuts"));
+    list->setHeaderLabels({QStringLiteral("Command"), QStringLiteral("Keys")});
+    list->setRootIsDecorated(false);
+    for (QAction* a : actions()) {
+        QString text = a->text();
+        text.remove(u'&');
+        text.remove(QStringLiteral("…"));
+        list->addTopLevelItem(new QTreeWidgetItem(
+            QStringList{text, a->shortcut().toString(QKeySequence::NativeText)}));
+    }
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(420, 420);
+    dialog.exec();
+}
+
+void MainWindow::showAbout() {
+    const QString espeak = QString::fromStdString(EspeakVersion());
+    QMessageBox::about(
+        this, QStringLiteral("About Vernalo"),
+        QStringLiteral("<h3>Vernalo %1</h3>"
+                       "<p>Reads Russian and English texts aloud, each with its own voice.</p>"
+                       "<p>Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).<br>"
+                       "Qt %3 (GNU LGPL version 3).<br>"
+                       "Other voices through speech-dispatcher, where it is installed.</p>")
+            .arg(QStringLiteral(VERNALO_VERSION), espeak.toHtmlEscaped(),
+                 QString::fromLatin1(qVersion())));
+}
+
+}  // namespace vernalo

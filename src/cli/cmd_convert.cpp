@@ -34,12 +34,19 @@ int ConvertBook(const std::string& input, std::string& bytes, const std::string&
     BookResult book = ReadBookBytes(bytes, kind);
     std::string().swap(bytes);
     if (!book.ok) {
-        std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << book.error << "\n";
+        if (book.wholeMessage)
+            std::cerr << "vernalo-cli: " << book.error << "\n";
+        else
+            std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << book.error
+                      << "\n";
         return 2;
     }
     if (verbose)
         std::cerr << "vernalo-cli: " << InputName(input) << ": "
-                  << (kind == BookKind::Epub ? "EPUB book" : "FictionBook 2 book") << "\n";
+                  << (kind == BookKind::Epub  ? "EPUB book"
+                      : kind == BookKind::Pdf ? "PDF document"
+                                              : "FictionBook 2 book")
+                  << "\n";
     return WriteConverted(book.document, to, output);
 #else
     (void)bytes, (void)to, (void)output, (void)verbose;

@@ -279,9 +279,10 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
         BookResult book =
             ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()));
         if (!book.ok)
-            return {false,
-                    QStringLiteral("Cannot read %1: %2")
-                        .arg(QFileInfo(path).fileName(), QString::fromStdString(book.error))};
+            return {false, book.wholeMessage ? QString::fromStdString(book.error)
+                                             : QStringLiteral("Cannot read %1: %2")
+                                                   .arg(QFileInfo(path).fileName(),
+                                                        QString::fromStdString(book.error))};
         bytes = QByteArray();
         ModelToDocument(book.document, doc);
         return {};

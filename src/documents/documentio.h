@@ -15,7 +15,8 @@ namespace vernalo {
 struct DocumentResult {
     bool ok = true;
     // The message for the user when !ok: "Cannot open file <path>", "Failed to Load
-    // Stream", "Cannot read <name>: this is not a text document.", "Cannot create file
+    // Stream", "Cannot read <name>: this is not a text document.", "Cannot read <name>:
+    // <what is wrong with the book>", "This PDF has no text to read.", "Cannot create file
     // <path>" or "Failed to Save Stream".
     QString error;
 };

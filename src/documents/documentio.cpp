@@ -23,6 +23,7 @@
 #include "documents/openkind.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
+#include "documents/wordreader.h"
 #include "text/documenttext.h"
 #include "text/fileio.h"
 #include "text/textcodec.h"
@@ -285,6 +286,16 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
                                                         QString::fromStdString(book.error))};
         bytes = QByteArray();
         ModelToDocument(book.document, doc);
+        return {};
+    }
+    if (IsCompoundFile(View(bytes))) {
+        BookResult word = ReadWordBytes(View(bytes));
+        if (!word.ok)
+            return {false,
+                    QStringLiteral("Cannot read %1: %2")
+                        .arg(QFileInfo(path).fileName(), QString::fromStdString(word.error))};
+        bytes = QByteArray();
+        ModelToDocument(word.document, doc);
         return {};
     }
     if (IsRtf(bytes)) {

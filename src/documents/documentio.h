@@ -30,7 +30,8 @@ bool IsRtf(const QByteArray& bytes);
 void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
 
 // Reads a whole file and loads it as LoadDocumentBytes does, but refuses bytes that are
-// no text (a program, an image). On failure the document is left as it was.
+// no text (a program, an image). Books and PDF files (by name) and Word 97-2003 documents
+// (by content) are read into formatted text. On failure the document is left as it was.
 //
 // For an editor (QTextEdit) and big files: load into a new QTextDocument (give it the
 // editor's default font) and hand that to QTextEdit::setDocument. Refilling the

@@ -44,7 +44,8 @@ TEST(CliConvert, booksReadAsTextAndADamagedOneIsRefused) {
     const std::string cut = Write("convert_cut.epub", epub.substr(0, epub.size() / 2));
     CliRun r = Cli("convert " + cut);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.out.find("convert_cut.epub: this is not a zip archive"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("convert_cut.epub: this is not a zip archive"), std::string::npos)
+        << r.out;
 #else
     CliRun r = Cli("convert " + books + "book.epub");
     EXPECT_EQ(r.status, 2);
@@ -74,12 +75,12 @@ TEST_P(CliConvertDocument, textOrTheMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     , CliConvertDocument,
-    testing::Values(
-        DocumentCase{"pdf", "pdf/text.pdf", 0, "\n\nВторая страница\n"},
-        DocumentCase{"scannedPdf", "pdf/scanned.pdf", 2,
-                     "vernalo-cli: This PDF has no text to read.\n"},
-        DocumentCase{"encryptedPdf", "pdf/encrypted.pdf", 2,
-                     "Cannot read encrypted.pdf: it is password-protected\n"}),
+    testing::Values(DocumentCase{"pdf", "pdf/text.pdf", 0, "\n\nВторая страница\n"},
+                    DocumentCase{"scannedPdf", "pdf/scanned.pdf", 2,
+                                 "vernalo-cli: This PDF has no text to read.\n"},
+                    DocumentCase{"encryptedPdf", "pdf/encrypted.pdf", 2,
+                                 "Cannot read encrypted.pdf: it is password-protected\n"},
+                    DocumentCase{"word", "doc/text.doc", 0, "\nСлово\tWord\nвесна\tspring\n"}),
     [](const testing::TestParamInfo<DocumentCase>& info) { return std::string(info.param.name); });
 #endif
 

@@ -247,6 +247,25 @@ INSTANTIATE_TEST_SUITE_P(
                     NotTextCase{"controls", Controls()}),
     [](const testing::TestParamInfo<NotTextCase>& info) { return std::string(info.param.name); });
 
+// A .doc file is read by what it holds: Word's own format, or rich text saved under that name.
+TEST(DocumentIo, docFilesLoadAsWordOrRichText) {
+    QTextDocument doc;
+    DocumentResult r = LoadDocumentFile(
+        QString::fromUtf8(VERNALO_TEST_DATA) + QStringLiteral("/doc/text.doc"), doc);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(doc.toPlainText().contains(u"\nСлово\tWord\n"_qs));
+    QTemporaryDir dir;
+    const QString rtf = dir.filePath(QStringLiteral("letter.doc"));
+    QFile file(rtf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1 {\\b Bold} text}");
+    file.close();
+    r = LoadDocumentFile(rtf, doc);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("Bold text"));
+    EXPECT_TRUE(doc.begin().begin().fragment().charFormat().fontWeight() >= QFont::Bold);
+}
+
 struct UnreadableCase {
     const char* file;  // under tests/data
     const char* error;

@@ -1,0 +1,253 @@
+#include "documents/wordreader.h"
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
+#include <gsf/gsf-input.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "text/codepagetable.h"
+
+namespace vernalo {
+namespace {
+
+constexpr std::string_view kCompoundMagic = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+constexpr std::string_view kNotText = "this is not a text document.";
+constexpr std::string_view kDamaged = "the Word document is damaged";
+// A stream beyond this is no real document; reading it would only exhaust memory.
+constexpr gsf_off_t kMaxStream = gsf_off_t{1} << 30;
+
+struct GObjectUnref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+template <class T>
+using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+BookResult Fail(std::string_view error) {
+    BookResult r;
+    r.error = std::string(error);
+    return r;
+}
+
+// libgsf reports a damaged file on standard error as it finds each fault; the reader's
+// own message says what matters.
+void SilenceGsf() {
+    static const bool once = [] {
+        for (const char* domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(
+                domain,
+                static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                            G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
+                                            G_LOG_LEVEL_DEBUG),
+                [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        return true;
+    }();
+    (void)once;
+}
+
+enum class Stream { Read, Missing, Bad };
+
+Stream ReadStream(GsfInfile* file, const char* name, std::string& out) {
+    GPtr<GsfInput> in(gsf_infile_child_by_name(file, name));
+    if (!in) return Stream::Missing;
+    const gsf_off_t size = gsf_input_size(in.get());
+    if (size < 0 || size > kMaxStream) return Stream::Bad;
+    out.resize(static_cast<std::size_t>(size));
+    if (size > 0 && !gsf_input_read(in.get(), static_cast<std::size_t>(size),
+                                    reinterpret_cast<guint8*>(out.data())))
+        return Stream::Bad;
+    return Stream::Read;
+}
+
+// Little-endian numbers at `at`; false when they lie past the end.
+bool U16(std::string_view s, std::size_t at, std::uint32_t& v) {
+    if (at > s.size() || s.size() - at < 2) return false;
+    v = static_cast<std::uint8_t>(s[at]) | static_cast<std::uint8_t>(s[at + 1]) << 8;
+    return true;
+}
+
+bool U32(std::string_view s, std::size_t at, std::uint32_t& v) {
+    std::uint32_t lo, hi;
+    if (!U16(s, at, lo) || !U16(s, at + 2, hi)) return false;
+    v = lo | hi << 16;
+    return true;
+}
+
+// The main document's characters, piece by piece: each piece is either 8-bit text in
+// Windows-1252 or UTF-16LE somewhere in the WordDocument stream.
+bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpText,
+               std::u16string& out) {
+    std::size_t pos = 0;
+    std::string_view plc;
+    while (true) {
+        if (pos >= clx.size()) return false;
+        std::uint32_t size;
+        if (clx[pos] == 0x01) {  // formatting that the pieces refer to: not read
+            if (!U16(clx, pos + 1, size)) return false;
+            pos += 3 + size;
+        } else if (clx[pos] == 0x02) {
+            if (!U32(clx, pos + 1, size) || size > clx.size() - pos - 5) return false;
+            plc = clx.substr(pos + 5, size);
+            break;
+        } else {
+            return false;
+        }
+    }
+    // n + 1 character positions, then n descriptors of 8 bytes.
+    if (plc.size() < 16 || (plc.size() - 4) % 12 != 0) return false;
+    const std::size_t pieces = (plc.size() - 4) / 12;
+    const CodePageDecoder& cp1252 = CodePageTable(1252);
+    out.reserve(ccpText);
+    for (std::size_t i = 0; i < pieces; ++i) {
+        std::uint32_t start, end, fc;
+        if (!U32(plc, 4 * i, start) || !U32(plc, 4 * (i + 1), end) ||
+            !U32(plc, 4 * (pieces + 1) + 8 * i + 2, fc) || end < start)
+            return false;
+        if (start >= ccpText) break;
+        const std::size_t count = std::min(end, ccpText) - start;
+        if (fc & 0x40000000u) {
+            const std::size_t at = (fc & 0x3FFFFFFFu) / 2;
+            if (at > word.size() || word.size() - at < count) return false;
+            for (std::size_t k = 0; k < count; ++k)
+                out += cp1252.units[static_cast<std::uint8_t>(word[at + k])];
+        } else {
+            const std::size_t at = fc;
+            if (at > word.size() || (word.size() - at) / 2 < count) return false;
+            for (std::size_t k = 0; k < count; ++k) {
+                std::uint32_t unit;
+                U16(word, at + 2 * k, unit);
+                out += static_cast<char16_t>(unit);
+            }
+        }
+    }
+    return true;
+}
+
+// Word's marks into paragraphs: 0x0D ends a paragraph, 0x07 a table cell (two in a row end
+// the row), 0x0B breaks the line; a field shows its result (0x14 to 0x15), not its code
+// (0x13 to 0x14); anchors of pictures, notes and comments are dropped.
+RtfDocument Paragraphs(std::u16string_view text) {
+    RtfDocument doc;
+    std::u16string para;
+    std::vector<bool> fields;  // per open field: whether its result is being read
+    auto end = [&] {
+        while (!para.empty() && para.back() == u'\t')
+            para.pop_back();
+        if (!para.empty()) doc.AddText(RtfCharFormat{}, para);
+        doc.EndParagraph(RtfParaFormat{});
+        para.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == 0x13) {
+            fields.push_back(false);
+            continue;
+        }
+        if (c == 0x14) {
+            if (!fields.empty()) fields.back() = true;
+            continue;
+        }
+        if (c == 0x15) {
+            if (!fields.empty()) fields.pop_back();
+            continue;
+        }
+        if (std::find(fields.begin(), fields.end(), false) != fields.end()) continue;
+        switch (c) {
+            case 0x0D:
+            case 0x0C:  // page or section break
+            case 0x0E:  // column break
+                end();
+                break;
+            case 0x07:
+                if (i + 1 < text.size() && text[i + 1] == 0x07) {
+                    end();
+                    ++i;
+                } else {
+                    para += u'\t';
+                }
+                break;
+            case 0x0B:
+                para += u'\u2028';
+                break;
+            case 0x09:
+                para += u'\t';
+                break;
+            case 0x1E:  // non-breaking hyphen
+                para += u'-';
+                break;
+            default:
+                if (c >= 0x20) para += c;
+                break;
+        }
+    }
+    if (!para.empty()) end();
+    doc.Finish(RtfParaFormat{});
+    return doc;
+}
+
+}  // namespace
+
+bool IsCompoundFile(std::string_view bytes) {
+    return bytes.substr(0, kCompoundMagic.size()) == kCompoundMagic;
+}
+
+BookResult ReadWordBytes(std::string_view bytes) {
+    if (!IsCompoundFile(bytes)) return Fail(kNotText);
+    SilenceGsf();
+    GPtr<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.data()),
+                                              static_cast<gsf_off_t>(bytes.size()), FALSE));
+    if (!input) return Fail(kDamaged);
+    GError* error = nullptr;
+    GPtr<GsfInfile> file(gsf_infile_msole_new(input.get(), &error));
+    if (error) g_error_free(error);
+    if (!file) return Fail(kDamaged);
+
+    std::string word;
+    switch (ReadStream(file.get(), "WordDocument", word)) {
+        case Stream::Missing:
+            return Fail(kNotText);
+        case Stream::Bad:
+            return Fail(kDamaged);
+        case Stream::Read:
+            break;
+    }
+    // The file information block: its fixed start, then counted arrays of 16-bit,
+    // 32-bit and offset-and-length values.
+    std::uint32_t ident, nFib, flags, csw, cslw, cbFcLcb, ccpText, fcClx, lcbClx;
+    if (!U16(word, 0, ident) || !U16(word, 2, nFib) || !U16(word, 0x0A, flags))
+        return Fail(kDamaged);
+    if (ident != 0xA5EC)
+        return Fail(ident == 0xA5DC ? "it was saved by Word 95 or earlier" : kDamaged);
+    if (nFib < 101) return Fail("it was saved by Word 95 or earlier");
+    if (flags & 0x0100 || flags & 0x8000) return Fail("it is password-protected");
+    const std::size_t rgW = 32;
+    if (!U16(word, rgW, csw)) return Fail(kDamaged);
+    const std::size_t rgLw = rgW + 2 + 2 * csw;
+    if (!U16(word, rgLw, cslw) || cslw < 4 || !U32(word, rgLw + 2 + 3 * 4, ccpText))
+        return Fail(kDamaged);
+    const std::size_t rgFcLcb = rgLw + 2 + 4 * cslw;
+    if (!U16(word, rgFcLcb, cbFcLcb) || cbFcLcb < 34 || !U32(word, rgFcLcb + 2 + 33 * 8, fcClx) ||
+        !U32(word, rgFcLcb + 2 + 33 * 8 + 4, lcbClx))
+        return Fail(kDamaged);
+
+    std::string table;
+    if (ReadStream(file.get(), flags & 0x0200 ? "1Table" : "0Table", table) != Stream::Read)
+        return Fail(kDamaged);
+    if (fcClx > table.size() || lcbClx > table.size() - fcClx) return Fail(kDamaged);
+    std::u16string text;
+    if (!PieceText(word, std::string_view(table).substr(fcClx, lcbClx), ccpText, text))
+        return Fail(kDamaged);
+    std::string().swap(word);
+    std::string().swap(table);
+    BookResult r;
+    r.ok = true;
+    r.document = Paragraphs(text);
+    return r;
+}
+
+}  // namespace vernalo

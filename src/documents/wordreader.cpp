@@ -78,10 +78,109 @@ bool U32(std::string_view s, std::size_t at, std::uint32_t& v) {
     return true;
 }
 
+constexpr std::uint8_t kBold = 1;
+constexpr std::uint8_t kItalic = 2;
+
+// Bold and italic set directly on a stretch of the WordDocument stream (byte offsets).
+struct CharRun {
+    std::uint32_t start, end;
+    std::uint8_t format;
+};
+
+// Bold and italic among a run's property changes. A value of 0x81 ("the opposite of the
+// style") counts as on: styles are not read, and text styles are seldom bold themselves.
+std::uint8_t RunFormat(std::string_view grpprl) {
+    std::uint8_t format = 0;
+    std::size_t pos = 0;
+    std::uint32_t op;
+    while (U16(grpprl, pos, op)) {
+        pos += 2;
+        std::size_t size;
+        switch (op >> 13) {
+            case 2:
+            case 4:
+            case 5:
+                size = 2;
+                break;
+            case 3:
+                size = 4;
+                break;
+            case 6:
+                size = pos < grpprl.size() ? 1 + static_cast<std::uint8_t>(grpprl[pos]) : 1;
+                break;
+            case 7:
+                size = 3;
+                break;
+            default:
+                size = 1;
+                break;
+        }
+        if ((op == 0x0835 || op == 0x0836) && pos < grpprl.size()) {
+            const std::uint8_t value = static_cast<std::uint8_t>(grpprl[pos]);
+            const std::uint8_t bit = op == 0x0835 ? kBold : kItalic;
+            if (value == 1 || value == 0x81)
+                format |= bit;
+            else
+                format &= static_cast<std::uint8_t>(~bit);
+        }
+        pos += size;
+    }
+    return format;
+}
+
+// The runs of the character property pages the bin table points to. Formatting is a bonus:
+// a page that makes no sense is skipped, and its text comes out plain.
+std::vector<CharRun> CharRuns(std::string_view word, std::string_view bte) {
+    std::vector<CharRun> runs;
+    if (bte.size() < 12 || (bte.size() - 4) % 8 != 0) return runs;
+    const std::size_t pages = (bte.size() - 4) / 8;
+    for (std::size_t i = 0; i < pages; ++i) {
+        std::uint32_t pn;
+        U32(bte, 4 * (pages + 1) + 4 * i, pn);
+        const std::size_t at = static_cast<std::size_t>(pn & 0x3FFFFF) * 512;
+        if (at > word.size() || word.size() - at < 512) continue;
+        const std::string_view page = word.substr(at, 512);
+        const std::size_t count = static_cast<std::uint8_t>(page[511]);
+        if (count == 0 || 5 * count + 4 > 511) continue;
+        for (std::size_t j = 0; j < count; ++j) {
+            CharRun run{0, 0, 0};
+            U32(page, 4 * j, run.start);
+            U32(page, 4 * (j + 1), run.end);
+            const std::size_t offset =
+                2 * static_cast<std::size_t>(static_cast<std::uint8_t>(page[4 * (count + 1) + j]));
+            if (offset > 0 && offset < 511) {
+                const std::size_t size = static_cast<std::uint8_t>(page[offset]);
+                run.format =
+                    RunFormat(page.substr(offset + 1, std::min<std::size_t>(size, 510 - offset)));
+            }
+            if (run.end > run.start && run.format) runs.push_back(run);
+        }
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const CharRun& a, const CharRun& b) { return a.start < b.start; });
+    return runs;
+}
+
+// The format of the character at `fc`; `hint` remembers the last run found, as
+// consecutive characters mostly share it.
+std::uint8_t FormatAt(const std::vector<CharRun>& runs, std::uint32_t fc, std::size_t& hint) {
+    if (runs.empty()) return 0;
+    if (hint < runs.size() && runs[hint].start <= fc && fc < runs[hint].end)
+        return runs[hint].format;
+    auto it = std::upper_bound(runs.begin(), runs.end(), fc,
+                               [](std::uint32_t f, const CharRun& r) { return f < r.start; });
+    if (it == runs.begin()) return 0;
+    --it;
+    if (fc >= it->end) return 0;
+    hint = static_cast<std::size_t>(it - runs.begin());
+    return it->format;
+}
+
 // The main document's characters, piece by piece: each piece is either 8-bit text in
 // Windows-1252 or UTF-16LE somewhere in the WordDocument stream.
 bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpText,
-               std::u16string& out) {
+               const std::vector<CharRun>& runs, std::u16string& out,
+               std::vector<std::uint8_t>& formats) {
     std::size_t pos = 0;
     std::string_view plc;
     while (true) {
@@ -103,6 +202,8 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
     const std::size_t pieces = (plc.size() - 4) / 12;
     const CodePageDecoder& cp1252 = CodePageTable(1252);
     out.reserve(ccpText);
+    formats.reserve(ccpText);
+    std::size_t hint = 0;
     for (std::size_t i = 0; i < pieces; ++i) {
         std::uint32_t start, end, fc;
         if (!U32(plc, 4 * i, start) || !U32(plc, 4 * (i + 1), end) ||
@@ -113,8 +214,10 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
         if (fc & 0x40000000u) {
             const std::size_t at = (fc & 0x3FFFFFFFu) / 2;
             if (at > word.size() || word.size() - at < count) return false;
-            for (std::size_t k = 0; k < count; ++k)
+            for (std::size_t k = 0; k < count; ++k) {
                 out += cp1252.units[static_cast<std::uint8_t>(word[at + k])];
+                formats.push_back(FormatAt(runs, static_cast<std::uint32_t>(at + k), hint));
+            }
         } else {
             const std::size_t at = fc;
             if (at > word.size() || (word.size() - at) / 2 < count) return false;
@@ -122,6 +225,7 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
                 std::uint32_t unit;
                 U16(word, at + 2 * k, unit);
                 out += static_cast<char16_t>(unit);
+                formats.push_back(FormatAt(runs, static_cast<std::uint32_t>(at + 2 * k), hint));
             }
         }
     }
@@ -131,16 +235,33 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
 // Word's marks into paragraphs: 0x0D ends a paragraph, 0x07 a table cell (two in a row end
 // the row), 0x0B breaks the line; a field shows its result (0x14 to 0x15), not its code
 // (0x13 to 0x14); anchors of pictures, notes and comments are dropped.
-RtfDocument Paragraphs(std::u16string_view text) {
+RtfDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t>& formats) {
     RtfDocument doc;
     std::u16string para;
+    std::vector<std::uint8_t> paraFormats;
     std::vector<bool> fields;  // per open field: whether its result is being read
     auto end = [&] {
-        while (!para.empty() && para.back() == u'\t')
+        while (!para.empty() && para.back() == u'\t') {
             para.pop_back();
-        if (!para.empty()) doc.AddText(RtfCharFormat{}, para);
+            paraFormats.pop_back();
+        }
+        for (std::size_t from = 0; from < para.size();) {
+            std::size_t to = from + 1;
+            while (to < para.size() && paraFormats[to] == paraFormats[from])
+                ++to;
+            RtfCharFormat format;
+            format.bold = paraFormats[from] & kBold;
+            format.italic = paraFormats[from] & kItalic;
+            doc.AddText(format, std::u16string_view(para).substr(from, to - from));
+            from = to;
+        }
         doc.EndParagraph(RtfParaFormat{});
         para.clear();
+        paraFormats.clear();
+    };
+    auto put = [&](char16_t c, std::size_t i) {
+        para += c;
+        paraFormats.push_back(formats[i]);
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
@@ -168,20 +289,20 @@ RtfDocument Paragraphs(std::u16string_view text) {
                     end();
                     ++i;
                 } else {
-                    para += u'\t';
+                    put(u'\t', i);
                 }
                 break;
             case 0x0B:
-                para += u'\u2028';
+                put(u'\u2028', i);
                 break;
             case 0x09:
-                para += u'\t';
+                put(u'\t', i);
                 break;
             case 0x1E:  // non-breaking hyphen
-                para += u'-';
+                put(u'-', i);
                 break;
             default:
-                if (c >= 0x20) para += c;
+                if (c >= 0x20) put(c, i);
                 break;
         }
     }
@@ -239,14 +360,23 @@ BookResult ReadWordBytes(std::string_view bytes) {
     if (ReadStream(file.get(), flags & 0x0200 ? "1Table" : "0Table", table) != Stream::Read)
         return Fail(kDamaged);
     if (fcClx > table.size() || lcbClx > table.size() - fcClx) return Fail(kDamaged);
+    // The bin table of character properties; formatting is left out when it is not there.
+    std::uint32_t fcBte = 0, lcbBte = 0;
+    U32(word, rgFcLcb + 2 + 12 * 8, fcBte);
+    U32(word, rgFcLcb + 2 + 12 * 8 + 4, lcbBte);
+    std::vector<CharRun> runs;
+    if (fcBte <= table.size() && lcbBte <= table.size() - fcBte)
+        runs = CharRuns(word, std::string_view(table).substr(fcBte, lcbBte));
     std::u16string text;
-    if (!PieceText(word, std::string_view(table).substr(fcClx, lcbClx), ccpText, text))
+    std::vector<std::uint8_t> formats;
+    if (!PieceText(word, std::string_view(table).substr(fcClx, lcbClx), ccpText, runs, text,
+                   formats))
         return Fail(kDamaged);
     std::string().swap(word);
     std::string().swap(table);
     BookResult r;
     r.ok = true;
-    r.document = Paragraphs(text);
+    r.document = Paragraphs(text, formats);
     return r;
 }
 

@@ -2,7 +2,8 @@
 // Word 97-2003 binary documents (.doc): the main text through the piece table of the
 // WordDocument stream, read from the compound file with libgsf. Paragraphs stay
 // paragraphs, table cells come out apart by tabs and each row as a paragraph, fields keep
-// their shown result, and pictures and other anchors are dropped. Formatting is not read.
+// their shown result, and pictures and other anchors are dropped. Bold and italic set on
+// the text itself are kept; styles (and so a heading's own boldness) are not read.
 
 #include <string_view>
 

@@ -137,6 +137,21 @@ TEST(WordReader, WordsEqualLibreOfficesPlainExport) {
     EXPECT_FALSE(text.contains(u"HYPERLINK"_qs));
 }
 
+// Bold and italic set on words (not through a style) come through; nothing else is marked.
+TEST(WordReader, DirectBoldAndItalicAreKept) {
+    const BookResult r = ReadWordBytes(Slurp(kDoc + "text.doc"));
+    ASSERT_TRUE(r.ok) << r.error;
+    QString bold, italic;
+    r.document.ForEach([](const RtfDocument::ParagraphView&) {},
+                       [&](const RtfDocument::RunView& run) {
+                           const QString text = Q(std::u16string(run.text));
+                           if (run.format.bold) bold += text + u'|';
+                           if (run.format.italic) italic += text + u'|';
+                       });
+    EXPECT_EQ(bold, u"громкий смех|"_qs);
+    EXPECT_EQ(italic, u"тихим шёпотом|"_qs);
+}
+
 struct TextCase {
     const char* name;
     std::vector<Piece> pieces;

@@ -35,16 +35,23 @@ BookResult Fail(std::string_view error) {
 }
 
 // libgsf reports a damaged file on standard error as it finds each fault; the reader's
-// own message says what matters.
+// own message says what matters. Its own domains are silenced whole; from the default
+// domain, shared with other libraries, only its "Unable to get child" goes.
 void SilenceGsf() {
     static const bool once = [] {
+        const auto all =
+            static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                        G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG);
         for (const char* domain : {"libgsf", "libgsf:msole"})
             g_log_set_handler(
-                domain,
-                static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
-                                            G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
-                                            G_LOG_LEVEL_DEBUG),
-                [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+                domain, all, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        g_log_set_handler(
+            nullptr, G_LOG_LEVEL_WARNING,
+            [](const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer data) {
+                if (!g_str_has_prefix(message, "Unable to get child"))
+                    g_log_default_handler(domain, level, message, data);
+            },
+            nullptr);
         return true;
     }();
     (void)once;
@@ -204,11 +211,15 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
     out.reserve(ccpText);
     formats.reserve(ccpText);
     std::size_t hint = 0;
+    std::uint32_t previousEnd = 0;
     for (std::size_t i = 0; i < pieces; ++i) {
         std::uint32_t start, end, fc;
+        // Pieces follow one another: no text is read twice, so it cannot outgrow ccpText.
         if (!U32(plc, 4 * i, start) || !U32(plc, 4 * (i + 1), end) ||
-            !U32(plc, 4 * (pieces + 1) + 8 * i + 2, fc) || end < start)
+            !U32(plc, 4 * (pieces + 1) + 8 * i + 2, fc) || end < start ||
+            start != (i == 0 ? 0 : previousEnd))
             return false;
+        previousEnd = end;
         if (start >= ccpText) break;
         const std::size_t count = std::min(end, ccpText) - start;
         if (fc & 0x40000000u) {
@@ -356,6 +367,8 @@ BookResult ReadWordBytes(std::string_view bytes) {
         !U32(word, rgFcLcb + 2 + 33 * 8 + 4, lcbClx))
         return Fail(kDamaged);
 
+    // Every character of the text takes at least a byte of the stream.
+    if (ccpText > word.size()) return Fail(kDamaged);
     std::string table;
     if (ReadStream(file.get(), flags & 0x0200 ? "1Table" : "0Table", table) != Stream::Read)
         return Fail(kDamaged);

@@ -269,7 +269,8 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
     LoadPlainText(std::move(decoded.text), doc);
 }
 
-DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
+DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
+                                const ReadControl& control) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {false, QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path))};
@@ -278,7 +279,7 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
         return {false, QStringLiteral("Failed to Load Stream")};
     if (IsBookName(path.toStdU16String())) {
         BookResult book =
-            ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()));
+            ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()), control);
         if (!book.ok)
             return {false, book.wholeMessage ? QString::fromStdString(book.error)
                                              : QStringLiteral("Cannot read %1: %2")

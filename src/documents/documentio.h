@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "documents/bookreader.h"
 #include "documents/rtfmodel.h"
 
 class QTextDocument;
@@ -38,7 +39,11 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
 // editor's own document leaves its caret at the end, which makes the editor lay out the
 // whole text at once: about 1.5 s more for 5 MB, against a few milliseconds when the
 // editor adopts a filled document and lays it out as it shows it.
-DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc);
+//
+// `control` lets a caller that loads on another thread give up on a slow PDF (see
+// ReadControl); a document filled there may then be handed over or dropped.
+DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
+                                const ReadControl& control = {});
 
 // The document as a complete RTF file.
 QByteArray DocumentToRtf(const QTextDocument& doc);

@@ -269,6 +269,7 @@ TEST(DocumentIo, docFilesLoadAsWordOrRichText) {
 struct UnreadableCase {
     const char* file;  // under tests/data
     const char* error;
+    ReadControl control = {};
 };
 
 void PrintTo(const UnreadableCase& c, std::ostream* os) {
@@ -282,7 +283,8 @@ TEST_P(DocumentIoUnreadable, isRefusedWithTheReadersMessage) {
     QTextDocument doc;
     doc.setPlainText(QStringLiteral("keep"));
     const DocumentResult r = LoadDocumentFile(
-        QString::fromUtf8(VERNALO_TEST_DATA) + u'/' + QString::fromUtf8(GetParam().file), doc);
+        QString::fromUtf8(VERNALO_TEST_DATA) + u'/' + QString::fromUtf8(GetParam().file), doc,
+        GetParam().control);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, QString::fromUtf8(GetParam().error));
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
@@ -290,9 +292,11 @@ TEST_P(DocumentIoUnreadable, isRefusedWithTheReadersMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     , DocumentIoUnreadable,
-    testing::Values(UnreadableCase{"pdf/scanned.pdf", "This PDF has no text to read."},
-                    UnreadableCase{"pdf/encrypted.pdf",
-                                   "Cannot read encrypted.pdf: it is password-protected"}),
+    testing::Values(
+        UnreadableCase{"pdf/scanned.pdf", "This PDF has no text to read."},
+        UnreadableCase{"pdf/encrypted.pdf", "Cannot read encrypted.pdf: it is password-protected"},
+        UnreadableCase{"pdf/text.pdf", "Cannot read text.pdf: it takes too long to read",
+                       ReadControl{{}, std::chrono::seconds(-1)}}),
     [](const testing::TestParamInfo<UnreadableCase>& info) {
         std::string name = info.param.file;
         for (char& c : name)

@@ -87,6 +87,7 @@ bool U32(std::string_view s, std::size_t at, std::uint32_t& v) {
 
 constexpr std::uint8_t kBold = 1;
 constexpr std::uint8_t kItalic = 2;
+constexpr std::uint8_t kRowEnd = 4;  // a paragraph mark that ends a table row
 
 // Bold and italic set directly on a stretch of the WordDocument stream (byte offsets).
 struct CharRun {
@@ -94,15 +95,15 @@ struct CharRun {
     std::uint8_t format;
 };
 
-// Bold and italic among a run's property changes. A value of 0x81 ("the opposite of the
-// style") counts as on: styles are not read, and text styles are seldom bold themselves.
-std::uint8_t RunFormat(std::string_view grpprl) {
-    std::uint8_t format = 0;
+// Calls fn(opcode, operand) for each property change in a list of them.
+template <class Fn>
+void ForEachSprm(std::string_view grpprl, Fn&& fn) {
     std::size_t pos = 0;
     std::uint32_t op;
     while (U16(grpprl, pos, op)) {
         pos += 2;
         std::size_t size;
+        std::uint32_t length;
         switch (op >> 13) {
             case 2:
             case 4:
@@ -112,8 +113,11 @@ std::uint8_t RunFormat(std::string_view grpprl) {
             case 3:
                 size = 4;
                 break;
-            case 6:
-                size = pos < grpprl.size() ? 1 + static_cast<std::uint8_t>(grpprl[pos]) : 1;
+            case 6:  // counted; a table's cell layout counts in 16 bits, plus one
+                if (op == 0xD608)
+                    size = U16(grpprl, pos, length) ? length + 1 : grpprl.size();
+                else
+                    size = pos < grpprl.size() ? 1 + static_cast<std::uint8_t>(grpprl[pos]) : 1;
                 break;
             case 7:
                 size = 3;
@@ -122,25 +126,46 @@ std::uint8_t RunFormat(std::string_view grpprl) {
                 size = 1;
                 break;
         }
-        if ((op == 0x0835 || op == 0x0836) && pos < grpprl.size()) {
-            const std::uint8_t value = static_cast<std::uint8_t>(grpprl[pos]);
-            const std::uint8_t bit = op == 0x0835 ? kBold : kItalic;
-            if (value == 1 || value == 0x81)
-                format |= bit;
-            else
-                format &= static_cast<std::uint8_t>(~bit);
-        }
+        if (pos >= grpprl.size()) return;
+        fn(op, grpprl.substr(pos, size));
         pos += size;
     }
+}
+
+// Bold and italic among a run's property changes. A value of 0x81 ("the opposite of the
+// style") counts as on: styles are not read, and text styles are seldom bold themselves.
+std::uint8_t RunFormat(std::string_view grpprl) {
+    std::uint8_t format = 0;
+    ForEachSprm(grpprl, [&](std::uint32_t op, std::string_view operand) {
+        if (op != 0x0835 && op != 0x0836) return;
+        const std::uint8_t value = static_cast<std::uint8_t>(operand[0]);
+        const std::uint8_t bit = op == 0x0835 ? kBold : kItalic;
+        if (value == 1 || value == 0x81)
+            format |= bit;
+        else
+            format &= static_cast<std::uint8_t>(~bit);
+    });
     return format;
 }
 
-// The runs of the character property pages the bin table points to. Formatting is a bonus:
-// a page that makes no sense is skipped, and its text comes out plain.
-std::vector<CharRun> CharRuns(std::string_view word, std::string_view bte) {
+// Whether a paragraph's property changes make its mark the end of a table row (at the
+// outer level or in a nested table).
+std::uint8_t RowEnd(std::string_view grpprl) {
+    std::uint8_t format = 0;
+    ForEachSprm(grpprl, [&](std::uint32_t op, std::string_view operand) {
+        if ((op == 0x2417 || op == 0x244C) && operand[0] == 1) format = kRowEnd;
+    });
+    return format;
+}
+
+// The runs of the character (or paragraph) property pages the bin table points to. They
+// are a bonus: a page that makes no sense is skipped, and its text comes out plain.
+std::vector<CharRun> PropertyRuns(std::string_view word, std::string_view bte, bool paragraphs) {
     std::vector<CharRun> runs;
     if (bte.size() < 12 || (bte.size() - 4) % 8 != 0) return runs;
     const std::size_t pages = (bte.size() - 4) / 8;
+    // Per run: one byte (characters) or a 13-byte entry led by that byte (paragraphs).
+    const std::size_t entry = paragraphs ? 13 : 1;
     for (std::size_t i = 0; i < pages; ++i) {
         std::uint32_t pn;
         U32(bte, 4 * (pages + 1) + 4 * i, pn);
@@ -148,18 +173,32 @@ std::vector<CharRun> CharRuns(std::string_view word, std::string_view bte) {
         if (at > word.size() || word.size() - at < 512) continue;
         const std::string_view page = word.substr(at, 512);
         const std::size_t count = static_cast<std::uint8_t>(page[511]);
-        if (count == 0 || 5 * count + 4 > 511) continue;
+        if (count == 0 || 4 * (count + 1) + entry * count > 511) continue;
         for (std::size_t j = 0; j < count; ++j) {
             CharRun run{0, 0, 0};
             U32(page, 4 * j, run.start);
             U32(page, 4 * (j + 1), run.end);
-            const std::size_t offset =
-                2 * static_cast<std::size_t>(static_cast<std::uint8_t>(page[4 * (count + 1) + j]));
-            if (offset > 0 && offset < 511) {
-                const std::size_t size = static_cast<std::uint8_t>(page[offset]);
-                run.format =
-                    RunFormat(page.substr(offset + 1, std::min<std::size_t>(size, 510 - offset)));
+            const std::size_t offset = 2 * static_cast<std::size_t>(static_cast<std::uint8_t>(
+                                               page[4 * (count + 1) + entry * j]));
+            if (offset == 0 || offset >= 510) continue;
+            std::size_t from = offset + 1;
+            std::size_t size = static_cast<std::uint8_t>(page[offset]);
+            if (paragraphs) {
+                // A count in words, the first word's second byte lost to the count itself;
+                // 0 means the real count follows. The style number leads the changes.
+                if (size == 0) {
+                    size = 2 * static_cast<std::uint8_t>(page[offset + 1]);
+                    ++from;
+                } else {
+                    size = 2 * size - 1;
+                }
+                from += 2;
+                size = size >= 2 ? size - 2 : 0;
             }
+            if (from > 511) continue;
+            const std::string_view grpprl =
+                page.substr(from, std::min<std::size_t>(size, 511 - from));
+            run.format = paragraphs ? RowEnd(grpprl) : RunFormat(grpprl);
             if (run.end > run.start && run.format) runs.push_back(run);
         }
     }
@@ -186,8 +225,8 @@ std::uint8_t FormatAt(const std::vector<CharRun>& runs, std::uint32_t fc, std::s
 // The main document's characters, piece by piece: each piece is either 8-bit text in
 // Windows-1252 or UTF-16LE somewhere in the WordDocument stream.
 bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpText,
-               const std::vector<CharRun>& runs, std::u16string& out,
-               std::vector<std::uint8_t>& formats) {
+               const std::vector<CharRun>& chars, const std::vector<CharRun>& rows,
+               std::u16string& out, std::vector<std::uint8_t>& formats) {
     std::size_t pos = 0;
     std::string_view plc;
     while (true) {
@@ -210,7 +249,12 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
     const CodePageDecoder& cp1252 = CodePageTable(1252);
     out.reserve(ccpText);
     formats.reserve(ccpText);
-    std::size_t hint = 0;
+    std::size_t charHint = 0, rowHint = 0;
+    auto formatAt = [&](std::size_t fc) {
+        const auto at = static_cast<std::uint32_t>(fc);
+        return static_cast<std::uint8_t>(FormatAt(chars, at, charHint) |
+                                         FormatAt(rows, at, rowHint));
+    };
     std::uint32_t previousEnd = 0;
     for (std::size_t i = 0; i < pieces; ++i) {
         std::uint32_t start, end, fc;
@@ -227,7 +271,7 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
             if (at > word.size() || word.size() - at < count) return false;
             for (std::size_t k = 0; k < count; ++k) {
                 out += cp1252.units[static_cast<std::uint8_t>(word[at + k])];
-                formats.push_back(FormatAt(runs, static_cast<std::uint32_t>(at + k), hint));
+                formats.push_back(formatAt(at + k));
             }
         } else {
             const std::size_t at = fc;
@@ -236,17 +280,18 @@ bool PieceText(std::string_view word, std::string_view clx, std::uint32_t ccpTex
                 std::uint32_t unit;
                 U16(word, at + 2 * k, unit);
                 out += static_cast<char16_t>(unit);
-                formats.push_back(FormatAt(runs, static_cast<std::uint32_t>(at + 2 * k), hint));
+                formats.push_back(formatAt(at + 2 * k));
             }
         }
     }
     return true;
 }
 
-// Word's marks into paragraphs: 0x0D ends a paragraph, 0x07 a table cell (two in a row end
-// the row), 0x0B breaks the line; a field shows its result (0x14 to 0x15), not its code
-// (0x13 to 0x14); anchors of pictures, notes and comments are dropped.
-RtfDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t>& formats) {
+// Word's marks into paragraphs: 0x0D ends a paragraph, 0x07 a table cell or, marked so in
+// its paragraph's properties, a table row; 0x0B breaks the line; a field shows its result (0x14 to
+// 0x15), not its code (0x13 to 0x14); anchors of pictures, notes and comments are dropped.
+RtfDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t>& formats,
+                       bool rowsMarked) {
     RtfDocument doc;
     std::u16string para;
     std::vector<std::uint8_t> paraFormats;
@@ -272,7 +317,7 @@ RtfDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t>
     };
     auto put = [&](char16_t c, std::size_t i) {
         para += c;
-        paraFormats.push_back(formats[i]);
+        paraFormats.push_back(formats[i] & (kBold | kItalic));
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
@@ -296,7 +341,14 @@ RtfDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t>
                 end();
                 break;
             case 0x07:
-                if (i + 1 < text.size() && text[i + 1] == 0x07) {
+                if (rowsMarked) {
+                    if (formats[i] & kRowEnd)
+                        end();
+                    else
+                        put(u'\t', i);
+                } else if (i + 1 < text.size() && text[i + 1] == 0x07) {
+                    // Without paragraph properties, a cell's mark and the row's mark side
+                    // by side end the row.
                     end();
                     ++i;
                 } else {
@@ -373,23 +425,27 @@ BookResult ReadWordBytes(std::string_view bytes) {
     if (ReadStream(file.get(), flags & 0x0200 ? "1Table" : "0Table", table) != Stream::Read)
         return Fail(kDamaged);
     if (fcClx > table.size() || lcbClx > table.size() - fcClx) return Fail(kDamaged);
-    // The bin table of character properties; formatting is left out when it is not there.
-    std::uint32_t fcBte = 0, lcbBte = 0;
-    U32(word, rgFcLcb + 2 + 12 * 8, fcBte);
-    U32(word, rgFcLcb + 2 + 12 * 8 + 4, lcbBte);
-    std::vector<CharRun> runs;
-    if (fcBte <= table.size() && lcbBte <= table.size() - fcBte)
-        runs = CharRuns(word, std::string_view(table).substr(fcBte, lcbBte));
+    // The bin tables of character and paragraph properties: bold and italic, and which
+    // marks end table rows. Either is left out when it is not there.
+    auto runsOf = [&](std::size_t pair, bool paragraphs) {
+        std::uint32_t fc = 0, lcb = 0;
+        U32(word, rgFcLcb + 2 + pair * 8, fc);
+        U32(word, rgFcLcb + 2 + pair * 8 + 4, lcb);
+        if (fc > table.size() || lcb > table.size() - fc) return std::vector<CharRun>();
+        return PropertyRuns(word, std::string_view(table).substr(fc, lcb), paragraphs);
+    };
+    const std::vector<CharRun> chars = runsOf(12, false);
+    const std::vector<CharRun> rows = runsOf(13, true);
     std::u16string text;
     std::vector<std::uint8_t> formats;
-    if (!PieceText(word, std::string_view(table).substr(fcClx, lcbClx), ccpText, runs, text,
+    if (!PieceText(word, std::string_view(table).substr(fcClx, lcbClx), ccpText, chars, rows, text,
                    formats))
         return Fail(kDamaged);
     std::string().swap(word);
     std::string().swap(table);
     BookResult r;
     r.ok = true;
-    r.document = Paragraphs(text, formats);
+    r.document = Paragraphs(text, formats, !rows.empty());
     return r;
 }
 

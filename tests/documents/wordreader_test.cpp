@@ -137,6 +137,14 @@ TEST(WordReader, WordsEqualLibreOfficesPlainExport) {
     EXPECT_FALSE(text.contains(u"HYPERLINK"_qs));
 }
 
+// Empty cells leave their tabs; each row ends where Word marks its end.
+TEST(WordReader, TableRowsWithEmptyCells) {
+    const BookResult r = ReadWordBytes(Slurp(kDoc + "table.doc"));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(Q(r.document.Text()),
+              u"Перед таблицей.\nодин\t\tтри\n\ttwo\nчетыре\tfive\tшесть\nПосле таблицы."_qs);
+}
+
 // Bold and italic set on words (not through a style) come through; nothing else is marked.
 TEST(WordReader, DirectBoldAndItalicAreKept) {
     const BookResult r = ReadWordBytes(Slurp(kDoc + "text.doc"));
@@ -185,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                    u"1\x15 = 1 \x14yes\x15!\r"}},
                  u"yes!"},
         TextCase{"fieldWithoutResult", {{u"\x13 TOC \\o \x15x\r"}}, u"x"},
-        TextCase{"tableRows",
+        TextCase{"tableRowsWithoutParagraphProperties",
                  {{u"a\x07"
                    u"b\x07\x07"
                    u"c\x07"

@@ -87,7 +87,8 @@ bool U32(std::string_view s, std::size_t at, std::uint32_t& v) {
 
 constexpr std::uint8_t kBold = 1;
 constexpr std::uint8_t kItalic = 2;
-constexpr std::uint8_t kRowEnd = 4;  // a paragraph mark that ends a table row
+constexpr std::uint8_t kRowEnd = 4;   // a paragraph mark that ends a table row
+constexpr std::uint8_t kHeading = 8;  // in a paragraph of a heading style, shown bold
 
 // Bold and italic set directly on a stretch of the WordDocument stream (byte offsets).
 struct CharRun {
@@ -133,7 +134,7 @@ void ForEachSprm(std::string_view grpprl, Fn&& fn) {
 }
 
 // Bold and italic among a run's property changes. A value of 0x81 ("the opposite of the
-// style") counts as on: styles are not read, and text styles are seldom bold themselves.
+// style") counts as on: styles' own formatting is not read, and text is seldom bold by style.
 std::uint8_t RunFormat(std::string_view grpprl) {
     std::uint8_t format = 0;
     ForEachSprm(grpprl, [&](std::uint32_t op, std::string_view operand) {
@@ -158,9 +159,27 @@ std::uint8_t RowEnd(std::string_view grpprl) {
     return format;
 }
 
+// Which styles are headings, by style number: the built-in "heading 1" to "heading 9"
+// (identifiers 1 to 9 in the style sheet), whatever their names.
+std::vector<bool> HeadingStyles(std::string_view stsh) {
+    std::vector<bool> headings;
+    std::uint32_t header, count;
+    if (!U16(stsh, 0, header) || !U16(stsh, 2, count)) return headings;
+    std::size_t pos = 2 + header;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t size, sti = 0;
+        if (!U16(stsh, pos, size)) break;
+        if (size >= 2 && U16(stsh, pos + 2, sti)) sti &= 0x0FFF;
+        headings.push_back(sti >= 1 && sti <= 9);
+        pos += 2 + size;
+    }
+    return headings;
+}
+
 // The runs of the character (or paragraph) property pages the bin table points to. They
 // are a bonus: a page that makes no sense is skipped, and its text comes out plain.
-std::vector<CharRun> PropertyRuns(std::string_view word, std::string_view bte, bool paragraphs) {
+std::vector<CharRun> PropertyRuns(std::string_view word, std::string_view bte, bool paragraphs,
+                                  const std::vector<bool>& headings = {}) {
     std::vector<CharRun> runs;
     if (bte.size() < 12 || (bte.size() - 4) % 8 != 0) return runs;
     const std::size_t pages = (bte.size() - 4) / 8;
@@ -192,13 +211,16 @@ std::vector<CharRun> PropertyRuns(std::string_view word, std::string_view bte, b
                 } else {
                     size = 2 * size - 1;
                 }
+                std::uint32_t istd = 0;
+                if (size >= 2 && U16(page, from, istd) && istd < headings.size() && headings[istd])
+                    run.format = kHeading;
                 from += 2;
                 size = size >= 2 ? size - 2 : 0;
             }
             if (from > 511) continue;
             const std::string_view grpprl =
                 page.substr(from, std::min<std::size_t>(size, 511 - from));
-            run.format = paragraphs ? RowEnd(grpprl) : RunFormat(grpprl);
+            run.format |= paragraphs ? RowEnd(grpprl) : RunFormat(grpprl);
             if (run.end > run.start && run.format) runs.push_back(run);
         }
     }
@@ -306,7 +328,7 @@ RtfDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t>
             while (to < para.size() && paraFormats[to] == paraFormats[from])
                 ++to;
             RtfCharFormat format;
-            format.bold = paraFormats[from] & kBold;
+            format.bold = paraFormats[from] & (kBold | kHeading);
             format.italic = paraFormats[from] & kItalic;
             doc.AddText(format, std::u16string_view(para).substr(from, to - from));
             from = to;
@@ -317,7 +339,7 @@ RtfDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t>
     };
     auto put = [&](char16_t c, std::size_t i) {
         para += c;
-        paraFormats.push_back(formats[i] & (kBold | kItalic));
+        paraFormats.push_back(formats[i] & (kBold | kItalic | kHeading));
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
@@ -425,17 +447,18 @@ BookResult ReadWordBytes(std::string_view bytes) {
     if (ReadStream(file.get(), flags & 0x0200 ? "1Table" : "0Table", table) != Stream::Read)
         return Fail(kDamaged);
     if (fcClx > table.size() || lcbClx > table.size() - fcClx) return Fail(kDamaged);
-    // The bin tables of character and paragraph properties: bold and italic, and which
-    // marks end table rows. Either is left out when it is not there.
-    auto runsOf = [&](std::size_t pair, bool paragraphs) {
+    // The bin tables of character and paragraph properties: bold and italic, headings, and
+    // which marks end table rows. Either is left out when it is not there.
+    // The part of the table stream an offset-and-length pair points to; empty when none.
+    auto part = [&](std::size_t pair) {
         std::uint32_t fc = 0, lcb = 0;
         U32(word, rgFcLcb + 2 + pair * 8, fc);
         U32(word, rgFcLcb + 2 + pair * 8 + 4, lcb);
-        if (fc > table.size() || lcb > table.size() - fc) return std::vector<CharRun>();
-        return PropertyRuns(word, std::string_view(table).substr(fc, lcb), paragraphs);
+        if (fc > table.size() || lcb > table.size() - fc) return std::string_view();
+        return std::string_view(table).substr(fc, lcb);
     };
-    const std::vector<CharRun> chars = runsOf(12, false);
-    const std::vector<CharRun> rows = runsOf(13, true);
+    const std::vector<CharRun> chars = PropertyRuns(word, part(12), false);
+    const std::vector<CharRun> rows = PropertyRuns(word, part(13), true, HeadingStyles(part(1)));
     std::u16string text;
     std::vector<std::uint8_t> formats;
     if (!PieceText(word, std::string_view(table).substr(fcClx, lcbClx), ccpText, chars, rows, text,
@@ -445,7 +468,9 @@ BookResult ReadWordBytes(std::string_view bytes) {
     std::string().swap(table);
     BookResult r;
     r.ok = true;
-    r.document = Paragraphs(text, formats, !rows.empty());
+    const bool rowsMarked = std::any_of(rows.begin(), rows.end(),
+                                        [](const CharRun& run) { return run.format & kRowEnd; });
+    r.document = Paragraphs(text, formats, rowsMarked);
     return r;
 }
 

@@ -3,7 +3,8 @@
 // WordDocument stream, read from the compound file with libgsf. Paragraphs stay
 // paragraphs, table cells come out apart by tabs and each row as a paragraph, fields keep
 // their shown result, and pictures and other anchors are dropped. Bold and italic set on
-// the text itself are kept; styles (and so a heading's own boldness) are not read.
+// the text itself are kept, and headings (Word's heading styles) come out bold; other
+// formatting, and what styles themselves set, is not read.
 
 #include <string_view>
 

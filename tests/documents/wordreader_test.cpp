@@ -145,8 +145,8 @@ TEST(WordReader, TableRowsWithEmptyCells) {
               u"Перед таблицей.\nодин\t\tтри\n\ttwo\nчетыре\tfive\tшесть\nПосле таблицы."_qs);
 }
 
-// Bold and italic set on words (not through a style) come through; nothing else is marked.
-TEST(WordReader, DirectBoldAndItalicAreKept) {
+// Bold and italic set on words come through, and headings are bold; nothing else is marked.
+TEST(WordReader, HeadingsAndDirectBoldAndItalicAreKept) {
     const BookResult r = ReadWordBytes(Slurp(kDoc + "text.doc"));
     ASSERT_TRUE(r.ok) << r.error;
     QString bold, italic;
@@ -156,7 +156,7 @@ TEST(WordReader, DirectBoldAndItalicAreKept) {
                            if (run.format.bold) bold += text + u'|';
                            if (run.format.italic) italic += text + u'|';
                        });
-    EXPECT_EQ(bold, u"громкий смех|"_qs);
+    EXPECT_EQ(bold, u"Весна в городе|громкий смех|Spring in the City|Вторая страница|"_qs);
     EXPECT_EQ(italic, u"тихим шёпотом|"_qs);
 }
 

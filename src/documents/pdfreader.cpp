@@ -111,7 +111,25 @@ std::vector<Line> PageLines(const std::vector<std::unique_ptr<Poppler::TextBox>>
             lines.back().text += u' ';
     }
     std::erase_if(lines, [](const Line& l) { return l.text.trimmed().isEmpty(); });
-    return lines;
+    // Poppler cuts a justified line with wide gaps into pieces; the pieces of one line, in
+    // order from left to right on one baseline, are put back together.
+    std::vector<Line> joined;
+    for (Line& line : lines) {
+        if (!joined.empty()) {
+            Line& last = joined.back();
+            const QRectF& a = last.box;
+            const QRectF& b = line.box;
+            if (std::abs(a.bottom() - b.bottom()) < 0.2 * a.height() &&
+                std::abs(a.height() - b.height()) < 0.2 * a.height() && b.left() >= a.right() - 1) {
+                last.text += u' ';
+                last.text += line.text;
+                last.box = a.united(b);
+                continue;
+            }
+        }
+        joined.push_back(std::move(line));
+    }
+    return joined;
 }
 
 // Lines into paragraphs. A new paragraph starts where the next line is not below this one,

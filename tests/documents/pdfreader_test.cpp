@@ -37,12 +37,32 @@ std::vector<QString> Words(const QString& text) {
     return words;
 }
 
-TEST(PdfReader, WordsEqualPdftotextsWords) {
-    const BookResult r = ReadPdfBytes(Slurp(kPdf + "text.pdf"));
+struct Fixture {
+    const char* file;
+    std::size_t paragraphs;
+};
+
+void PrintTo(const Fixture& f, std::ostream* os) {
+    *os << f.file;
+}
+
+class PdfFidelity : public testing::TestWithParam<Fixture> {};
+
+// justified.pdf has lines so widely spaced that poppler cuts them into pieces, which must
+// come back together as their paragraph.
+TEST_P(PdfFidelity, WordsEqualPdftotextsWordsInWholeParagraphs) {
+    const BookResult r = ReadPdfBytes(Slurp(kPdf + GetParam().file));
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(Words(Q(r.document.PlainText())),
-              Words(QString::fromStdString(Slurp(kPdf + "text.pdf.txt"))));
+              Words(QString::fromStdString(Slurp(kPdf + GetParam().file + ".txt"))));
+    EXPECT_EQ(r.document.ParagraphCount(), GetParam().paragraphs);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , PdfFidelity, testing::Values(Fixture{"text.pdf", 13}, Fixture{"justified.pdf", 4}),
+    [](const testing::TestParamInfo<Fixture>& info) {
+        return std::string(info.param.file).substr(0, std::string(info.param.file).find('.'));
+    });
 
 TEST(PdfReader, LinesJoinIntoParagraphsAndPagesAreApartByABlankLine) {
     const BookResult r = ReadPdfBytes(Slurp(kPdf + "text.pdf"));

@@ -193,8 +193,9 @@ BookResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
     SilencePoppler();
     if (!LooksWhole(bytes)) return Fail("the PDF is damaged");
     Stopper stop(control);
+    // Not copied: the document goes before the bytes do.
     std::unique_ptr<Poppler::Document> pdf = Poppler::Document::loadFromData(
-        QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (!pdf) return Fail("the PDF is damaged");
     if (pdf->isLocked()) return Fail("it is password-protected");
     const int pages = pdf->numPages();

@@ -6,7 +6,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins
   libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev
-  libzip-dev
+  libzip-dev libpoppler-qt6-dev libgsf-1-dev
+  poppler-utils libreoffice-writer-nogui
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox

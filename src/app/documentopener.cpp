@@ -49,7 +49,9 @@ void DocumentOpener::open(const QString& path, const QFont& defaultFont) {
     QThread* worker = QThread::create([job, home] {
         auto doc = std::make_unique<QTextDocument>();
         doc->setDefaultFont(job->font);
-        job->result = LoadDocumentFile(job->path, *doc, &job->cancelled);
+        ReadControl control;
+        control.cancelled = [&job] { return job->cancelled.load(); };
+        job->result = LoadDocumentFile(job->path, *doc, control);
         doc->moveToThread(home);
         job->document = std::move(doc);
     });

@@ -10,6 +10,9 @@
 #ifdef VERNALO_WITH_BOOKS
 #include "documents/bookreader.h"
 #endif
+#ifdef VERNALO_WITH_WORD
+#include "documents/wordreader.h"
+#endif
 
 namespace vernalo::cli {
 
@@ -34,12 +37,19 @@ int ConvertBook(const std::string& input, std::string& bytes, const std::string&
     BookResult book = ReadBookBytes(bytes, kind);
     std::string().swap(bytes);
     if (!book.ok) {
-        std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << book.error << "\n";
+        if (book.wholeMessage)
+            std::cerr << "vernalo-cli: " << book.error << "\n";
+        else
+            std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << book.error
+                      << "\n";
         return 2;
     }
     if (verbose)
         std::cerr << "vernalo-cli: " << InputName(input) << ": "
-                  << (kind == BookKind::Epub ? "EPUB book" : "FictionBook 2 book") << "\n";
+                  << (kind == BookKind::Epub  ? "EPUB book"
+                      : kind == BookKind::Pdf ? "PDF document"
+                                              : "FictionBook 2 book")
+                  << "\n";
     return WriteConverted(book.document, to, output);
 #else
     (void)bytes, (void)to, (void)output, (void)verbose;
@@ -79,8 +89,22 @@ int Convert(const Args& args) {
     if (!ReadInput(input, bytes, error)) return UsageError(error);
 
     if (IsBookName(Utf8ToUtf16(input))) return ConvertBook(input, bytes, to, output, verbose);
-    // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
-    // file's bytes nor the document are kept past their use: a big file is not held twice.
+        // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
+        // file's bytes nor the document are kept past their use: a big file is not held twice.
+#ifdef VERNALO_WITH_WORD
+    if (IsCompoundFile(bytes)) {
+        BookResult word = ReadWordBytes(bytes);
+        std::string().swap(bytes);
+        if (!word.ok) {
+            std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << word.error
+                      << "\n";
+            return 2;
+        }
+        if (verbose)
+            std::cerr << "vernalo-cli: " << InputName(input) << ": Word 97-2003 document\n";
+        return WriteConverted(word.document, to, output);
+    }
+#endif
     const bool rich = IsRtf(bytes);
     DocumentEncoding encoding = DocumentEncoding::Utf8;
     RtfDocument doc = ReadDocumentBytes(bytes, &encoding);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "documents/pdfreader.h"
 #include "documents/xmltext.h"
 #include "documents/ziparchive.h"
 
@@ -206,10 +207,11 @@ BookKind BookKindOf(std::string_view path) {
     if (EndsWith(path, ".fb2.zip")) return BookKind::Fb2Zip;
     if (EndsWith(path, ".fb2")) return BookKind::Fb2;
     if (EndsWith(path, ".epub")) return BookKind::Epub;
+    if (EndsWith(path, ".pdf")) return BookKind::Pdf;
     return BookKind::None;
 }
 
-BookResult ReadBookBytes(std::string_view bytes, BookKind kind) {
+BookResult ReadBookBytes(std::string_view bytes, BookKind kind, const ReadControl& control) {
     if (bytes.empty()) return Fail("the file is empty");
     switch (kind) {
         case BookKind::Fb2:
@@ -218,13 +220,15 @@ BookResult ReadBookBytes(std::string_view bytes, BookKind kind) {
             return Fb2Zip(bytes);
         case BookKind::Epub:
             return Epub(bytes);
+        case BookKind::Pdf:
+            return ReadPdfBytes(bytes, control);
         case BookKind::None:
             break;
     }
     return Fail("this is not a book");
 }
 
-BookResult ReadBook(const std::string& path) {
+BookResult ReadBook(const std::string& path, const ReadControl& control) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return Fail("the file cannot be opened");
     // Sized once: a big book is not held twice while the string grows.
@@ -236,7 +240,7 @@ BookResult ReadBook(const std::string& path) {
     if (!in.read(bytes.data(), size)) return Fail("the file cannot be read");
     const BookKind kind = BookKindOf(path);
     if (kind == BookKind::Fb2) return Fb2(bytes);  // no copy of a big file
-    return ReadBookBytes(bytes, kind);
+    return ReadBookBytes(bytes, kind, control);
 }
 
 }  // namespace vernalo

@@ -1,9 +1,11 @@
 #pragma once
-// Books as the editor's formatted text: FictionBook 2 (.fb2, and .fb2.zip holding one)
-// and EPUB 2 and 3. Headings come out bold and larger, emphasis italic, strong text
-// bold; poems keep their line breaks, list items and table rows are lines (cells apart
-// by tabs), FB2 notes come last. Images and styles are dropped.
+// Books as the editor's formatted text: FictionBook 2 (.fb2, and .fb2.zip holding one),
+// EPUB 2 and 3, and the text layer of PDF files. Headings come out bold and larger, emphasis
+// italic, strong text bold; poems keep their line breaks, list items and table rows are lines
+// (cells apart by tabs), FB2 notes come last. Images and styles are dropped.
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,7 +13,7 @@
 
 namespace vernalo {
 
-enum class BookKind { None, Fb2, Fb2Zip, Epub };
+enum class BookKind { None, Fb2, Fb2Zip, Epub, Pdf };
 
 // By the file name's suffix (case ignored).
 BookKind BookKindOf(std::string_view path);
@@ -22,10 +24,22 @@ struct BookResult {
     // When !ok, what is wrong, for "Cannot read NAME: <error>": "the archive is damaged",
     // "the package document is missing", "malformed XML at line 3: ..."...
     std::string error;
+    // The error is the user's whole message ("This PDF has no text to read."), not a
+    // reason to follow "Cannot read NAME: ".
+    bool wholeMessage = false;
 };
 
-BookResult ReadBookBytes(std::string_view bytes, BookKind kind);
+// Lets a caller that reads on another thread give up on a slow file. Formats read in one
+// go (FB2, EPUB) ignore it; PDF asks between pages and while a page's text is gathered.
+struct ReadControl {
+    // True when the caller no longer wants the result.
+    std::function<bool()> cancelled;
+    // Past this the read stops with "it takes too long to read".
+    std::chrono::steady_clock::duration timeLimit = std::chrono::seconds(30);
+};
+
+BookResult ReadBookBytes(std::string_view bytes, BookKind kind, const ReadControl& control = {});
 // Reads the file and converts it by its suffix.
-BookResult ReadBook(const std::string& path);
+BookResult ReadBook(const std::string& path, const ReadControl& control = {});
 
 }  // namespace vernalo

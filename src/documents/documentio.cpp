@@ -23,6 +23,7 @@
 #include "documents/openkind.h"
 #include "documents/rtfreader.h"
 #include "documents/rtfwriter.h"
+#include "documents/wordreader.h"
 #include "text/documenttext.h"
 #include "text/fileio.h"
 #include "text/textcodec.h"
@@ -269,8 +270,8 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
 }
 
 DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
-                                const std::atomic<bool>* cancelled) {
-    const auto stop = [cancelled] { return cancelled && cancelled->load(); };
+                                const ReadControl& control) {
+    const auto stop = [&control] { return control.cancelled && control.cancelled(); };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {false, QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path))};
@@ -278,18 +279,22 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
     if (file.error() != QFileDevice::NoError || (file.size() > 0 && bytes.size() < file.size()))
         return {false, QStringLiteral("Failed to Load Stream")};
     if (stop()) return {false, {}};
-    if (IsBookName(path.toStdU16String())) {
-        BookResult book =
-            ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()));
-        if (!book.ok)
-            return {false,
-                    QStringLiteral("Cannot read %1: %2")
-                        .arg(QFileInfo(path).fileName(), QString::fromStdString(book.error))};
-        bytes = QByteArray();
+    // A book or a Word file converted into the document, or refused with what is wrong.
+    const auto converted = [&](const BookResult& r) -> DocumentResult {
+        if (!r.ok)
+            return {false, r.wholeMessage ? QString::fromStdString(r.error)
+                                          : QStringLiteral("Cannot read %1: %2")
+                                                .arg(QFileInfo(path).fileName(),
+                                                     QString::fromStdString(r.error))};
+        bytes = QByteArray();  // the file is not held beside its text
         if (stop()) return {false, {}};
-        ModelToDocument(book.document, doc);
+        ModelToDocument(r.document, doc);
         return {};
-    }
+    };
+    if (IsBookName(path.toStdU16String()))
+        return converted(
+            ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()), control));
+    if (IsCompoundFile(View(bytes))) return converted(ReadWordBytes(View(bytes)));
     if (IsRtf(bytes)) {
         ModelToDocument(ReadRtf(View(bytes)), doc);
         return {};

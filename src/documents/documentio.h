@@ -5,8 +5,8 @@
 
 #include <QByteArray>
 #include <QString>
-#include <atomic>
 
+#include "documents/bookreader.h"
 #include "documents/rtfmodel.h"
 
 class QTextDocument;
@@ -16,7 +16,8 @@ namespace vernalo {
 struct DocumentResult {
     bool ok = true;
     // The message for the user when !ok: "Cannot open file <path>", "Failed to Load
-    // Stream", "Cannot read <name>: this is not a text document.", "Cannot create file
+    // Stream", "Cannot read <name>: this is not a text document.", "Cannot read <name>:
+    // <what is wrong with the book>", "This PDF has no text to read.", "Cannot create file
     // <path>" or "Failed to Save Stream".
     QString error;
 };
@@ -30,7 +31,8 @@ bool IsRtf(const QByteArray& bytes);
 void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
 
 // Reads a whole file and loads it as LoadDocumentBytes does, but refuses bytes that are
-// no text (a program, an image). On failure the document is left as it was.
+// no text (a program, an image). Books and PDF files (by name) and Word 97-2003 documents
+// (by content) are read into formatted text. On failure the document is left as it was.
 //
 // For an editor (QTextEdit) and big files: load into a new QTextDocument (give it the
 // editor's default font) and hand that to QTextEdit::setDocument. Refilling the
@@ -38,10 +40,10 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc);
 // whole text at once: about 1.5 s more for 5 MB, against a few milliseconds when the
 // editor adopts a filled document and lays it out as it shows it.
 //
-// `cancelled`, when given and set (from another thread), stops the work at the next step: the
-// result is then a failure with no message.
+// `control` lets a caller that loads on another thread give up on a slow PDF (see
+// ReadControl); a document filled there may then be handed over or dropped.
 DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
-                                const std::atomic<bool>* cancelled = nullptr);
+                                const ReadControl& control = {});
 
 // The document as a complete RTF file.
 QByteArray DocumentToRtf(const QTextDocument& doc);

@@ -44,12 +44,45 @@ TEST(CliConvert, booksReadAsTextAndADamagedOneIsRefused) {
     const std::string cut = Write("convert_cut.epub", epub.substr(0, epub.size() / 2));
     CliRun r = Cli("convert " + cut);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.out.find("convert_cut.epub: this is not a zip archive"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("convert_cut.epub: this is not a zip archive"), std::string::npos)
+        << r.out;
 #else
     CliRun r = Cli("convert " + books + "book.epub");
     EXPECT_EQ(r.status, 2);
 #endif
 }
+
+#ifdef VERNALO_WITH_BOOKS
+struct DocumentCase {
+    const char* name;
+    const char* file;  // under tests/data
+    int status;
+    const char* output;  // found in standard output and error together
+};
+
+void PrintTo(const DocumentCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliConvertDocument : public testing::TestWithParam<DocumentCase> {};
+
+// Other readers' documents: their text, or the message the window shows.
+TEST_P(CliConvertDocument, textOrTheMessage) {
+    CliRun r = Cli("convert " + std::string(VERNALO_TEST_DATA) + "/" + GetParam().file);
+    EXPECT_EQ(r.status, GetParam().status) << r.out;
+    EXPECT_NE(r.out.find(GetParam().output), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CliConvertDocument,
+    testing::Values(DocumentCase{"pdf", "pdf/text.pdf", 0, "\n\nВторая страница\n"},
+                    DocumentCase{"scannedPdf", "pdf/scanned.pdf", 2,
+                                 "vernalo-cli: This PDF has no text to read.\n"},
+                    DocumentCase{"encryptedPdf", "pdf/encrypted.pdf", 2,
+                                 "Cannot read encrypted.pdf: it is password-protected\n"},
+                    DocumentCase{"word", "doc/text.doc", 0, "\nСлово\tWord\nвесна\tspring\n"}),
+    [](const testing::TestParamInfo<DocumentCase>& info) { return std::string(info.param.name); });
+#endif
 
 TEST(CliConvert, plainTextToRichTextAndBack) {
     std::string text = Write("convert_1251.txt", "\xCF\xF0\xE8\xE2\xE5\xF2 {mir}\r\n\r\nend\r\n");

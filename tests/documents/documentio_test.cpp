@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
 
 #include <QDir>
@@ -245,6 +246,63 @@ INSTANTIATE_TEST_SUITE_P(
                                 "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\0\0\0\x01\0\x08\x06"s},
                     NotTextCase{"controls", Controls()}),
     [](const testing::TestParamInfo<NotTextCase>& info) { return std::string(info.param.name); });
+
+// A .doc file is read by what it holds: Word's own format, or rich text saved under that name.
+TEST(DocumentIo, docFilesLoadAsWordOrRichText) {
+    QTextDocument doc;
+    DocumentResult r = LoadDocumentFile(
+        QString::fromUtf8(VERNALO_TEST_DATA) + QStringLiteral("/doc/text.doc"), doc);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(doc.toPlainText().contains(u"\nСлово\tWord\n"_qs));
+    QTemporaryDir dir;
+    const QString rtf = dir.filePath(QStringLiteral("letter.doc"));
+    QFile file(rtf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1 {\\b Bold} text}");
+    file.close();
+    r = LoadDocumentFile(rtf, doc);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("Bold text"));
+    EXPECT_TRUE(doc.begin().begin().fragment().charFormat().fontWeight() >= QFont::Bold);
+}
+
+struct UnreadableCase {
+    const char* file;  // under tests/data
+    const char* error;
+    ReadControl control = {};
+};
+
+void PrintTo(const UnreadableCase& c, std::ostream* os) {
+    *os << c.file;
+}
+
+class DocumentIoUnreadable : public testing::TestWithParam<UnreadableCase> {};
+
+// The message reaches the window as the reader words it; the document keeps its text.
+TEST_P(DocumentIoUnreadable, isRefusedWithTheReadersMessage) {
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("keep"));
+    const DocumentResult r = LoadDocumentFile(
+        QString::fromUtf8(VERNALO_TEST_DATA) + u'/' + QString::fromUtf8(GetParam().file), doc,
+        GetParam().control);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QString::fromUtf8(GetParam().error));
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , DocumentIoUnreadable,
+    testing::Values(
+        UnreadableCase{"pdf/scanned.pdf", "This PDF has no text to read."},
+        UnreadableCase{"pdf/encrypted.pdf", "Cannot read encrypted.pdf: it is password-protected"},
+        UnreadableCase{"pdf/text.pdf", "Cannot read text.pdf: it takes too long to read",
+                       ReadControl{{}, std::chrono::seconds(-1)}}),
+    [](const testing::TestParamInfo<UnreadableCase>& info) {
+        std::string name = info.param.file;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return name;
+    });
 
 TEST(DocumentIo, plainTextInAnotherRussianEncodingIsDecoded) {
     QTemporaryDir dir;

@@ -56,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"fb2Zip", "/home/ann/book.fb2.zip", "ZIP", OpenRoad::Editor},
                     KeyCase{"plainZip", "/home/ann/photos.zip", "ZIP", OpenRoad::Browser},
                     KeyCase{"epub", "/home/ann/book.epub", "EPU", OpenRoad::Editor},
+                    KeyCase{"pdf", "/home/ann/Paper.PDF", "PDF", OpenRoad::Editor},
                     KeyCase{"cyrillicExtension", "/home/ann/файл.тхт", "ТХТ", OpenRoad::Browser}),
     test::CaseName);
 
@@ -64,7 +65,7 @@ TEST(OpenDialogFilter, listsEveryReadableFileFirstThenTheFiveKinds) {
     EXPECT_EQ(filter.rfind("All readable files (", 0), 0u);
     const std::string all = filter.substr(0, filter.find(";;"));
     for (const char* pattern :
-         {"*.txt", "*.rtf", "*.doc", "*.fb2", "*.fb2.zip", "*.epub", "*.html"})
+         {"*.txt", "*.rtf", "*.doc", "*.pdf", "*.fb2", "*.fb2.zip", "*.epub", "*.html"})
         EXPECT_NE(all.find(pattern), std::string::npos) << pattern;
     EXPECT_NE(filter.find(";;Text files (*.txt);;"), std::string::npos);
     std::size_t entries = 1;

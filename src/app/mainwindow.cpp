@@ -222,7 +222,12 @@ void MainWindow::startUp() {
 }
 
 void MainWindow::showStartupProblems() {
-    if (!startupProblems_.empty()) showMessage(QLatin1String(kStartupProblem));
+    // The first line as it always was; below it, what went wrong and where.
+    if (startupProblems_.empty()) return;
+    QStringList details(startupProblems_.begin(), startupProblems_.end());
+    details.removeDuplicates();
+    showMessage(QLatin1String(kStartupProblem) + QStringLiteral("\n\n") +
+                details.join(u'\n'));
 }
 
 void MainWindow::bringForward() {
@@ -277,7 +282,7 @@ void MainWindow::saveOnClose() {
     if ((settingsChanged_ || writeText) && !std::filesystem::is_directory(dataDir, ec) &&
         !std::filesystem::create_directories(dataDir, ec)) {
         qCWarning(lcApp) << "cannot make" << dataDir.c_str() << ec.message().c_str();
-        showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(dataDir));
+        showCloseProblem(dataDir, ec.message());
         return;
     }
     // Each file is written whole or not at all; one failing does not keep the other from being
@@ -293,7 +298,7 @@ void MainWindow::saveOnClose() {
         }
         if (!ok) {
             qCWarning(lcApp) << "cannot write" << path.c_str() << error.c_str();
-            showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(path));
+            showCloseProblem(path, error);
         }
     }
     if (writeText) {
@@ -302,9 +307,15 @@ void MainWindow::saveOnClose() {
             if (autosave_) autosave_->markSaved();
         } else {
             qCWarning(lcApp) << "cannot write" << path.c_str() << error.c_str();
-            showMessage(QLatin1String(kCloseProblem) + QString::fromStdString(path));
+            showCloseProblem(path, error);
         }
     }
+}
+
+void MainWindow::showCloseProblem(const std::string& path, const std::string& reason) {
+    QString text = QLatin1String(kCloseProblem) + QString::fromStdString(path);
+    if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(reason);
+    showMessage(text);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -139,6 +139,8 @@ private:
     void activate();
     void saveOnClose();
     void showMessage(const QString& text);
+    // A file the close could not write: its path, then what the system said.
+    void showCloseProblem(const std::string& path, const std::string& reason);
     void showLineCount();
     // The text changed: written at close, and by autosave meanwhile.
     void markTextChanged();

@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox
   adwaita-icon-theme fonts-dejavu-core desktop-file-utils
+  python3-pyatspi at-spi2-core dbus-x11
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,139 @@
+#!/usr/bin/python3
+"""The window as a screen reader drives it, over the accessibility bus (AT-SPI).
+
+Starts its own session bus and accessibility bus, then the program on the test display with a
+short mixed text; finds Say by its name, activates it through its "Toggle" action (as Orca
+does) and expects the reading to run to the end, the activity panel's changes ("- Russian -",
+"- English -") announced as name changes, and the menu bar exposed.
+
+    screenreader_test.py PROGRAM
+"""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def wait_for(condition, seconds, pump):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        pump()
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.02)
+    return None
+
+
+def main():
+    program = os.path.abspath(sys.argv[1])
+    if not os.environ.get("DISPLAY"):
+        print("SKIP: no display")
+        return 77
+    home = tempfile.mkdtemp(prefix="vernalo_a11y_")
+    text = os.path.join(home, "mixed.txt")
+    with open(text, "w", encoding="utf-8") as f:
+        f.write("Один два. Three four.\n")
+
+    bus = subprocess.run(["dbus-launch", "--sh-syntax"], capture_output=True, text=True,
+                         check=True).stdout
+    env = dict(os.environ)
+    for line in bus.splitlines():
+        if line.startswith("DBUS_SESSION_BUS_ADDRESS=") or line.startswith("DBUS_SESSION_BUS_PID="):
+            key, value = line.rstrip(";").split("=", 1)
+            env[key] = value.strip("'")
+    os.environ.update(env)
+    children = []
+    try:
+        children.append(subprocess.Popen(
+            ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        import gi
+        gi.require_version("Atspi", "2.0")
+        from gi.repository import GLib
+        import pyatspi
+
+        def pump():
+            ctx = GLib.MainContext.default()
+            while ctx.iteration(False):
+                pass
+
+        app_env = dict(env, HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                       XDG_RUNTIME_DIR=os.environ.get("XDG_RUNTIME_DIR", home))
+        app_env.pop("QT_QPA_PLATFORM", None)
+        vernalo = subprocess.Popen([program, text], env=app_env, cwd=home,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        children.append(vernalo)
+
+        def application():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                a = desktop.getChildAtIndex(i)
+                if a is not None and a.name == "vernalo":
+                    return a
+            return None
+
+        app = wait_for(application, 30, pump)
+        if app is None:
+            fail("the program does not show on the accessibility bus")
+
+        def find(role, name):
+            return pyatspi.findDescendant(app, lambda o: o is not None and o.getRole() == role
+                                          and o.name == name)
+
+        say = wait_for(lambda: find(pyatspi.ROLE_PUSH_BUTTON, "Say text/Pause"), 30, pump)
+        if say is None:
+            fail("no button named 'Say text/Pause'")
+        # The text is in once the line count shows two lines.
+        if not wait_for(lambda: find(pyatspi.ROLE_LABEL, "Strings: 1"), 30, pump):
+            fail("the file given at start did not open")
+        bar = find(pyatspi.ROLE_MENU_BAR, "") or pyatspi.findDescendant(
+            app, lambda o: o is not None and o.getRole() == pyatspi.ROLE_MENU_BAR)
+        if bar is None or not any(bar.getChildAtIndex(i).name.replace("&", "") == "File"
+                                  for i in range(bar.childCount)):
+            fail("no menu bar with File")
+
+        announced = []
+
+        def on_name(event):
+            if event.source is not None and event.source.getRole() == pyatspi.ROLE_LABEL:
+                announced.append(event.source.name)
+
+        pyatspi.Registry.registerEventListener(on_name, "object:property-change:accessible-name")
+        actions = say.queryAction()
+        names = [actions.getName(i) for i in range(actions.nActions)]
+        if "Toggle" not in names:
+            fail("Say has no Toggle action: %s" % names)
+        actions.doAction(names.index("Toggle"))
+        checked = lambda: say.getState().contains(pyatspi.STATE_CHECKED)
+        if not wait_for(checked, 10, pump):
+            fail("Toggle did not press Say")
+        if not wait_for(lambda: not checked(), 60, pump):
+            fail("the reading did not come to its end")
+        for expected in (" - Russian - ", " - English - "):
+            if expected not in announced:
+                fail("%r was not announced; heard %r" % (expected, announced))
+        print("ok: Say toggled over AT-SPI read to the end; announced", announced)
+        return 0
+    finally:
+        for child in reversed(children):
+            child.send_signal(signal.SIGTERM)
+            try:
+                child.wait(20)
+            except subprocess.TimeoutExpired:
+                child.kill()
+        pid = env.get("DBUS_SESSION_BUS_PID")
+        if pid:
+            os.kill(int(pid), signal.SIGTERM)
+        subprocess.run(["rm", "-rf", home])
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "app/icons.h"
 #include "app/mainwindow.h"
 #include "app/quitsignals.h"
 #include "app/singleinstance.h"
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
         QApplication::setApplicationDisplayName(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
         QApplication::setApplicationVersion(QStringLiteral(VERNALO_VERSION));
         QApplication::setDesktopFileName(QStringLiteral("vernalo"));
-        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vernalo.svg")));
+        QApplication::setWindowIcon(vernalo::ThemeIcon("vernalo", "vernalo"));
         const QStringList files = QApplication::arguments().mid(1);
 
         const std::string baseDir = vernalo::ResolveBaseDir(

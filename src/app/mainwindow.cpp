@@ -13,6 +13,7 @@
 
 #include "app/accessibleclick.h"
 #include "app/documentopener.h"
+#include "app/icons.h"
 #include "app/editorfont.h"
 #include "app/fontpage.h"
 #include "app/logging.h"
@@ -34,7 +35,8 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     InstallAccessibleClicks();
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/vernalo.svg")));
+    // The installed theme's icon (hicolor), so window, task bar and tray match the menu entry.
+    setWindowIcon(ThemeIcon("vernalo", "vernalo"));
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins
   libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev
+  libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   libzip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev

@@ -15,6 +15,13 @@ namespace {
 #ifdef VERNALO_WITH_SPEECHD
 // Long enough for a service that is started on demand.
 constexpr std::chrono::milliseconds kListingWait{10000};
+
+// Whether the service has listed its voices; a service too slow for the first wait is not
+// waited for again.
+bool Listed() {
+    static const bool listed = SpeechdCatalog().Wait(kListingWait);
+    return listed || SpeechdCatalog().Wait(std::chrono::milliseconds(0));
+}
 #endif
 
 }  // namespace
@@ -24,7 +31,7 @@ std::unique_ptr<CombinedVoice> MakeVoice(std::unique_ptr<AudioOutput> output, bo
     engines.push_back(std::make_unique<EspeakVoice>(std::move(output)));
 #ifdef VERNALO_WITH_SPEECHD
     if (withService) {
-        SpeechdCatalog().Wait(kListingWait);
+        Listed();
         engines.push_back(std::make_unique<DispatcherVoice>(SpeechdCatalog()));
     }
 #else
@@ -45,7 +52,7 @@ bool WritesFiles(CombinedVoice& voice, int mode) {
 
 std::string ServiceProblem() {
 #ifdef VERNALO_WITH_SPEECHD
-    if (!SpeechdCatalog().Wait(kListingWait))
+    if (!Listed())
         return "it did not list its voices within " + std::to_string(kListingWait.count()) + " ms";
     return SpeechdCatalog().Error();
 #else

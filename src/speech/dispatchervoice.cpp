@@ -75,6 +75,27 @@ std::vector<DispatcherMode> DispatcherModes(
     return modes;
 }
 
+std::vector<ListedVoice> ParseVoiceList(const std::string& reply) {
+    std::vector<ListedVoice> voices;
+    std::size_t at = 0;
+    while (at < reply.size()) {
+        std::size_t end = reply.find('\n', at);
+        if (end == std::string::npos) end = reply.size();
+        std::string line = reply.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A data line is a three-digit code, a dash and three fields.
+        if (line.size() < 4 || line[3] != '-') continue;
+        const std::string fields = line.substr(4);
+        const auto tab1 = fields.find('\t');
+        const auto tab2 = tab1 == std::string::npos ? tab1 : fields.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos || tab1 == 0) continue;
+        voices.push_back({fields.substr(0, tab1), fields.substr(tab1 + 1, tab2 - tab1 - 1),
+                          fields.substr(tab2 + 1)});
+    }
+    return voices;
+}
+
 int DispatcherRate(int speedPercent) {
     const int speed =
         std::clamp(speedPercent, DispatcherVoice::kMinSpeed, DispatcherVoice::kMaxSpeed);

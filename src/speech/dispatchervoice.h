@@ -42,6 +42,10 @@ struct DispatcherMode {
 std::vector<DispatcherMode> DispatcherModes(
     const std::vector<std::pair<std::string, std::vector<ListedVoice>>>& modules);
 
+// The voices in the service's reply to LIST SYNTHESIS_VOICES: lines "249-NAME\tLANGUAGE\tVARIANT"
+// up to the closing "249 OK ...". Malformed lines are skipped.
+std::vector<ListedVoice> ParseVoiceList(const std::string& reply);
+
 // The service's rate (-100..100, 0 = the module's normal rate) for a speed in percent of the
 // normal rate (50..250, as the built-in voices have it).
 int DispatcherRate(int speedPercent);

@@ -74,6 +74,22 @@ TEST(DispatcherModes, sameNameFromOneModuleTwiceStaysApart) {
     EXPECT_NE(modes[0].Speaker, modes[1].Speaker);
 }
 
+TEST(ParseVoiceList, readsDataLinesUpToTheClosingOne) {
+    const std::string reply =
+        "249-Russian\tru\tnone\r\n"
+        "249-English (America)\ten-US\tnone\r\n"
+        "249-Russian+Anika\tru\tAnika\r\n"
+        "249-no fields\r\n"
+        "249-\tde\tnone\r\n"
+        "249 OK VOICE LIST SENT\r\n";
+    const auto voices = ParseVoiceList(reply);
+    ASSERT_EQ(voices.size(), 3u);
+    EXPECT_EQ(voices[1].Name, "English (America)");
+    EXPECT_EQ(voices[1].Language, "en-US");
+    EXPECT_EQ(voices[2].Variant, "Anika");
+    EXPECT_TRUE(ParseVoiceList("").empty());
+}
+
 TEST(DispatcherRate, speedBarMapsOntoServiceRate) {
     const std::pair<int, int> cases[] = {{50, -100}, {75, -50},  {100, 0},  {175, 50},
                                          {250, 100}, {10, -100}, {400, 100}};

@@ -100,6 +100,7 @@ SpeechPage::SpeechPage(Voices voices, QWidget* parent)
     // A device that fails later is reported from the audio thread; say it on ours.
     for (Language l : kLanguages) {
         if (!builtIn_[l]) builtIn_[l] = dynamic_cast<EspeakVoice*>(voices_[l].get());
+        if (!service_[l]) service_[l] = dynamic_cast<DispatcherVoice*>(voices_[l].get());
         if (EspeakVoice* e = builtIn_[l]) {
             e->Output().OnError = [this](const std::string& message) {
                 const QString text = QString::fromStdString(message);

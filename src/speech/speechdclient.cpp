@@ -3,7 +3,9 @@
 #include <poll.h>
 #include <speech-dispatcher/libspeechd.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <string>
 #include <map>
 #include <mutex>
 
@@ -12,6 +14,14 @@ namespace vernalo {
 namespace {
 
 class SpeechdClient;
+
+// The library's messages end in line breaks.
+std::string Message(const char* text, const char* otherwise) {
+    std::string message = text ? text : otherwise;
+    while (!message.empty() && std::isspace(static_cast<unsigned char>(message.back())))
+        message.pop_back();
+    return message;
+}
 
 // The library's callbacks carry no user pointer, only the connection's client id.
 std::mutex gClientsMutex;
@@ -36,14 +46,14 @@ public:
         // installed and not running, as every desktop client of it does.
         SPDConnectionAddress* address = spd_get_default_address(&why);
         if (!address) {
-            *error = why ? why : "no address";
+            *error = Message(why, "no address");
             std::free(why);
             return false;
         }
         connection_ = spd_open2("vernalo", "reading", nullptr, SPD_MODE_THREADED, address, 1, &why);
         SPDConnectionAddress__free(address);
         if (!connection_) {
-            *error = why ? why : "cannot connect";
+            *error = Message(why, "cannot connect");
             std::free(why);
             return false;
         }

@@ -236,6 +236,9 @@ int DispatcherVoice::Speaking() const {
 void DispatcherVoice::AudioReset() {
     {
         std::lock_guard lock(mutex_);
+        // The reading resets the other language's voice after every piece: a voice with
+        // nothing to say sends the service nothing.
+        if (unsaid_ == 0 && playing_.empty()) return;
         ++generation_;
         queue_.clear();
         unsaid_ = 0;

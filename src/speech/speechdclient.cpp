@@ -5,9 +5,9 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <string>
 #include <map>
 #include <mutex>
+#include <string>
 
 namespace vernalo {
 

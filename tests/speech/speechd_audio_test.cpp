@@ -121,11 +121,11 @@ TEST_P(ServiceAudioPhrase, heardAndSpeakingEndsWithTheSound) {
 INSTANTIATE_TEST_SUITE_P(
     Phrases, ServiceAudioPhrase,
     testing::Values(Phrase{"Russian (espeak-ng)", u"Проба синтеза речи, для русского голоса.",
-                           "russianEspeak", 0.45},
+                           "russianEspeak", 0.5},
                     Phrase{"kal16 (flite)", u"Test of speech, for english voice.", "englishFlite",
                            0.15},
                     Phrase{"English (Great Britain) (espeak-ng)",
-                           u"Test of speech, for english voice.", "englishEspeak", 0.45}),
+                           u"Test of speech, for english voice.", "englishEspeak", 0.5}),
     test::CaseName);
 
 TEST_F(ServiceAudio, audioResetSilencesWithin100ms) {

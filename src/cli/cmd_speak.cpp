@@ -99,6 +99,9 @@ int Speak(const Args& args) {
         }
         wav = file.get();
         output = std::move(file);
+    } else if (withService) {
+        // The service plays on the desktop's sound device itself.
+        output = std::make_unique<NullOutput>();
     } else {
 #ifdef VERNALO_WITH_QT
         app = MakeQtApplication();

@@ -54,24 +54,33 @@ def first_loud(s, frm=0):
             return i
     return None
 
-def last_loud(s, to):
-    for i in range(min(to, len(s)) - 1, -1, -1):
-        if abs(s[i]) > LOUD:
-            return i
-    return None
+def quiet_runs(s, shortest):
+    runs, start = [], None
+    for i, v in enumerate(s):
+        if abs(v) <= LOUD:
+            if start is None:
+                start = i
+        elif start is not None:
+            if i - start >= shortest:
+                runs.append((start, i))
+            start = None
+    return runs
 
 def measure(marks, end):
-    # marks: recording positions (bytes) at which each word was handed over.
+    # marks: recording positions (bytes) at which each word was handed over. The gap is the
+    # quiet stretch around the mark; the recorder lags the device a little, so a mark that
+    # still falls in the last sound of the word before takes the stretch just after it.
     base = marks[0]
     s = samples(base, end)
     pos = [(m - base) // 2 for m in marks]
     first = first_loud(s, pos[0])
     start_ms = None if first is None else (first - pos[0]) * 1000 / RATE
+    runs = quiet_runs(s, RATE // 100)
     gaps = []
     for p in pos[1:]:
-        before, after = last_loud(s, p), first_loud(s, p)
-        if before is not None and after is not None:
-            gaps.append((after - before) * 1000 / RATE)
+        run = next((r for r in runs if r[0] <= p < r[1]), None) or \
+            next((r for r in runs if p <= r[0] < p + RATE // 10), None)
+        gaps.append(0 if run is None else (run[1] - run[0]) * 1000 / RATE)
     return start_ms, gaps
 
 def via_cli(extra, text):

@@ -243,6 +243,7 @@ void DispatcherVoice::AudioReset() {
         queue_.clear();
         unsaid_ = 0;
         playing_.clear();
+        tail_ = -1;
         cancel_ = true;
     }
     wake_.notify_all();
@@ -254,6 +255,19 @@ void DispatcherVoice::Done(long id) {
     if (!playing_.erase(id) && id > lastSaid_) endedEarly_.insert(id);
 }
 
+void DispatcherVoice::Spoken(long id) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!playing_.erase(id)) {
+            if (id > lastSaid_) endedEarly_.insert(id);
+            return;
+        }
+        // The next message would wait for the tail: silence that reads as a pause.
+        tail_ = id;
+    }
+    wake_.notify_all();
+}
+
 bool DispatcherVoice::Connect(std::string* error) {
     if (client_) return true;
     auto client = catalog_.Factory() ? catalog_.Factory()() : nullptr;
@@ -262,6 +276,7 @@ bool DispatcherVoice::Connect(std::string* error) {
         return false;
     }
     client->MessageDone = [this](long id) { Done(id); };
+    client->MessageSpoken = [this](long id) { Spoken(id); };
     if (!client->Open(error)) return false;
     client_ = std::move(client);
     module_.clear();
@@ -320,11 +335,24 @@ void DispatcherVoice::Run() {
         // While something plays, look every so often whether the service is still there: a
         // service that died sends no end of message.
         if (playing_.empty()) {
-            wake_.wait(lock, [this] { return stop_ || cancel_ || !queue_.empty(); });
+            wake_.wait(lock, [this] { return stop_ || cancel_ || tail_ >= 0 || !queue_.empty(); });
         } else {
-            wake_.wait_for(lock, 200ms, [this] { return stop_ || cancel_ || !queue_.empty(); });
+            wake_.wait_for(lock, 200ms,
+                           [this] { return stop_ || cancel_ || tail_ >= 0 || !queue_.empty(); });
         }
         if (stop_) break;
+        if (tail_ >= 0) {
+            // Only while nothing newer has been said: a cancel drops all of the connection's
+            // messages.
+            const bool cut = tail_ == lastSaid_ && !cancel_;
+            tail_ = -1;
+            if (cut && client_) {
+                lock.unlock();
+                client_->Cancel();
+                lock.lock();
+            }
+            continue;
+        }
         if (cancel_) {
             cancel_ = false;
             lock.unlock();

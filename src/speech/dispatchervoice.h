@@ -68,6 +68,9 @@ public:
     virtual bool Alive() = 0;
     // Called on any thread when a message has ended or was cancelled.
     std::function<void(long id)> MessageDone;
+    // Called on any thread when the last word of a message has been played; a module may go on
+    // playing a quiet tail of it until MessageDone.
+    std::function<void(long id)> MessageSpoken;
 };
 
 using DispatcherClientFactory = std::function<std::unique_ptr<DispatcherClient>()>;
@@ -139,6 +142,7 @@ private:
     void SayJob(const Job& job);
     void Fail(const std::string& error);
     void Done(long id);
+    void Spoken(long id);
 
     const DispatcherCatalog& catalog_;
     int mode_ = 1;
@@ -154,6 +158,7 @@ private:
     std::set<long> playing_;     // said and not yet ended
     std::set<long> endedEarly_;  // ended before Say returned their id
     long lastSaid_ = -1;
+    long tail_ = -1;  // a message whose quiet tail is to be cut, unless another follows it
 
     // Only the worker touches these.
     std::unique_ptr<DispatcherClient> client_;

@@ -28,6 +28,31 @@ std::mutex gClientsMutex;
 std::map<std::size_t, SpeechdClient*> gClients;
 
 void MessageEnded(std::size_t msgId, std::size_t clientId, SPDNotificationType);
+void MarkReached(std::size_t msgId, std::size_t clientId, SPDNotificationType, char* mark);
+
+// Closes every message: reached when the last word has been played, before the quiet tail
+// that some modules play until they report the end.
+constexpr const char* kEndMark = "vernalo-end";
+
+std::string Ssml(const std::string& text) {
+    std::string out = "<speak>";
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out + "<mark name=\"" + kEndMark + "\"/></speak>";
+}
 
 class SpeechdClient : public DispatcherClient {
 public:
@@ -65,8 +90,11 @@ public:
         }
         connection_->callback_end = MessageEnded;
         connection_->callback_cancel = MessageEnded;
+        connection_->callback_im = MarkReached;
         spd_set_notification_on(connection_, SPD_END);
         spd_set_notification_on(connection_, SPD_CANCEL);
+        spd_set_notification_on(connection_, SPD_INDEX_MARKS);
+        spd_set_data_mode(connection_, SPD_DATA_SSML);
         return true;
     }
 
@@ -101,7 +129,7 @@ public:
     bool SetRate(int rate) override { return spd_set_voice_rate(connection_, rate) == 0; }
 
     long Say(const std::string& utf8) override {
-        const int id = spd_say(connection_, SPD_MESSAGE, utf8.c_str());
+        const int id = spd_say(connection_, SPD_MESSAGE, Ssml(utf8).c_str());
         return id > 0 ? id : -1;
     }
 
@@ -118,6 +146,9 @@ public:
     void Ended(std::size_t msgId) {
         if (MessageDone) MessageDone(static_cast<long>(msgId));
     }
+    void Spoken(std::size_t msgId) {
+        if (MessageSpoken) MessageSpoken(static_cast<long>(msgId));
+    }
 
 private:
     SPDConnection* connection_ = nullptr;
@@ -128,6 +159,13 @@ void MessageEnded(std::size_t msgId, std::size_t clientId, SPDNotificationType) 
     std::lock_guard lock(gClientsMutex);
     auto it = gClients.find(clientId);
     if (it != gClients.end()) it->second->Ended(msgId);
+}
+
+void MarkReached(std::size_t msgId, std::size_t clientId, SPDNotificationType, char* mark) {
+    if (!mark || std::string(mark) != kEndMark) return;
+    std::lock_guard lock(gClientsMutex);
+    auto it = gClients.find(clientId);
+    if (it != gClients.end()) it->second->Spoken(msgId);
 }
 
 }  // namespace

@@ -135,6 +135,25 @@ TEST_F(DispatcherVoiceTest, speakingLastsUntilTheServiceEndsTheMessage) {
     EXPECT_EQ(script.opened, 2) << "the listing's connection, then the voice's own";
 }
 
+// A module that plays a quiet tail after the last word: Speaking ends with the word, and the
+// tail is cut so that the next message does not wait behind it.
+TEST_F(DispatcherVoiceTest, lastWordPlayedEndsSpeakingAndCutsTheTail) {
+    DispatcherVoice voice(catalog);
+    voice.Speak(u"One.");
+    ASSERT_TRUE(WaitFor([&] { return Said() == 1; }));
+    {
+        std::lock_guard lock(script.mutex);
+        script.spoken(script.nextId - 1);
+    }
+    EXPECT_EQ(voice.Speaking(), 0);
+    EXPECT_TRUE(WaitFor([&] { return script.cancels == 1; }));
+    EndNewest();  // the end of the cut message changes nothing
+    voice.Speak(u"Two.");
+    ASSERT_TRUE(WaitFor([&] { return Said() == 2; }));
+    EXPECT_NE(voice.Speaking(), 0);
+    EXPECT_EQ(script.cancels, 1);
+}
+
 TEST_F(DispatcherVoiceTest, endArrivingBeforeSayReturnsEndsSpeaking) {
     script.endInsideSay = true;
     DispatcherVoice voice(catalog);

@@ -22,7 +22,7 @@ struct Script {
     std::mutex mutex;
     std::vector<std::string> said, voices;
     std::vector<int> rates;
-    std::function<void(long)> done;  // of the newest client
+    std::function<void(long)> done, spoken;  // of the newest client
     long nextId = 100;
     std::vector<std::pair<std::string, std::vector<ListedVoice>>> modules{
         {"flite", {{"kal16", "en", "none"}}}, {"espeak-ng", {{"Russian", "ru", "none"}}}};
@@ -40,6 +40,7 @@ public:
         s_.alive = true;
         std::lock_guard lock(s_.mutex);
         s_.done = MessageDone;
+        s_.spoken = MessageSpoken;
         return true;
     }
     std::vector<std::string> Modules() override {

@@ -41,4 +41,31 @@ vernalo_start_services() {
   sox -q -n -t raw -r 22050 -e signed -b 16 -c 1 - synth 0.3 sine 440 vol 0.1 2>/dev/null |
     pacat --rate=22050 --format=s16le --channels=1 -d vernalo_null 2>/dev/null || true
   sleep 0.5
+  vernalo_start_speech_service
+}
+
+# A speech-dispatcher of the tests' own on a private socket, its sound on the null sink; the
+# tests find it through SPEECHD_ADDRESS. Skipped when it is not installed.
+vernalo_start_speech_service() {
+  command -v speech-dispatcher >/dev/null 2>&1 || return 0
+  local conf="$VERNALO_RUNTIME_DIR/speech-dispatcher"
+  mkdir -p "$conf"
+  cat >"$conf/speechd.conf" <<'CONF'
+AudioOutputMethod "pulse"
+AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"
+AddModule "flite" "sd_flite" "flite.conf"
+DefaultModule espeak-ng
+CONF
+  # The modules' own settings come from the system's configuration folder.
+  local f
+  for f in /etc/speech-dispatcher/modules /etc/speech-dispatcher/clients; do
+    [ -d "$f" ] && ln -s "$f" "$conf/"
+  done
+  local socket="$VERNALO_RUNTIME_DIR/speechd.sock"
+  speech-dispatcher -s -t 0 -l 1 -S "$socket" -C "$conf" -L "$VERNALO_RUNTIME_DIR" \
+    -P "$VERNALO_RUNTIME_DIR/speechd.pid" >"$VERNALO_RUNTIME_DIR/speechd.log" 2>&1 &
+  _vernalo_pids+=($!)
+  local i
+  for i in $(seq 50); do [ -S "$socket" ] && break; sleep 0.1; done
+  export SPEECHD_ADDRESS="unix_socket:$socket"
 }

@@ -62,6 +62,16 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     connect(speech, &SpeechPage::soundLost, this, [this] {
         if (session_->running() || waitingForDictionaries_) refuseReadingWithoutSound();
     });
+    // A service voice that cannot speak would otherwise let the reading skip on in silence.
+    connect(speech, &SpeechPage::voiceFailed, this, [this](const QString& text) {
+        if (session_->running()) {
+            stopReadingReplacedText();  // as releasing Say does
+            statusBar_->setText(StatusPanel::Activity,
+                                QStringLiteral("Reading paused: %1").arg(text));
+        } else {
+            statusBar_->setText(StatusPanel::Activity, text);
+        }
+    });
     FontPage* font = settingsPages_->font();
     connect(font, &FontPage::chooseFontClicked, this, &MainWindow::chooseFont);
     connect(font, &FontPage::dosToWindowsClicked, this, &MainWindow::recodeDosToWindows);

@@ -10,10 +10,17 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <mutex>
 
+#include "app/logging.h"
 #include "app/qtext.h"
+#include "speech/combinedvoice.h"
+#include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"
 #include "speech/qtaudiooutput.h"
+#ifdef VERNALO_WITH_SPEECHD
+#include "speech/speechdclient.h"
+#endif
 
 namespace vernalo {
 
@@ -44,12 +51,26 @@ std::u16string SpeechPage::testPhrase(Language language) {
 
 SpeechPage::Voices SpeechPage::builtIn() {
     Voices v;
+#ifdef VERNALO_WITH_SPEECHD
+    // The service lists its voices while the window is built and shown; they join the voice
+    // boxes when it is done.
+    const DispatcherCatalog& catalog = SpeechdCatalog();
+#endif
     std::string error;
     for (Language l : kLanguages) {
         std::string deviceError;
         auto output = MakeDeviceOutput(&deviceError);
         if (error.empty()) error = deviceError;
-        v.voices[l] = std::make_unique<EspeakVoice>(std::move(output));
+        std::vector<std::unique_ptr<Voice>> engines;
+        auto builtInVoice = std::make_unique<EspeakVoice>(std::move(output));
+        v.builtIn[l] = builtInVoice.get();
+        engines.push_back(std::move(builtInVoice));
+#ifdef VERNALO_WITH_SPEECHD
+        auto serviceVoice = std::make_unique<DispatcherVoice>(catalog);
+        v.service[l] = serviceVoice.get();
+        engines.push_back(std::move(serviceVoice));
+#endif
+        v.voices[l] = std::make_unique<CombinedVoice>(std::move(engines));
     }
     if (!error.empty()) {
         v.soundProblem = QString::fromStdString(error);
@@ -69,6 +90,8 @@ SpeechPage::SpeechPage(std::unique_ptr<Voice> russian, std::unique_ptr<Voice> en
 SpeechPage::SpeechPage(Voices voices, QWidget* parent)
     : QWidget(parent),
       voices_(std::move(voices.voices)),
+      builtIn_(voices.builtIn),
+      service_(voices.service),
       selection_({{voices_[Language::Russian].get(), voices_[Language::English].get()}},
                  {{&bars_[Language::Russian], &bars_[Language::English]}}),
       pendingProblem_(voices.problem),
@@ -76,7 +99,9 @@ SpeechPage::SpeechPage(Voices voices, QWidget* parent)
     selection_.SettingsChanged = [this] { emit settingsChanged(); };
     // A device that fails later is reported from the audio thread; say it on ours.
     for (Language l : kLanguages) {
-        if (auto* e = dynamic_cast<EspeakVoice*>(voices_[l].get())) {
+        if (!builtIn_[l]) builtIn_[l] = dynamic_cast<EspeakVoice*>(voices_[l].get());
+        if (!service_[l]) service_[l] = dynamic_cast<DispatcherVoice*>(voices_[l].get());
+        if (EspeakVoice* e = builtIn_[l]) {
             e->Output().OnError = [this](const std::string& message) {
                 const QString text = QString::fromStdString(message);
                 QMetaObject::invokeMethod(
@@ -89,14 +114,54 @@ SpeechPage::SpeechPage(Voices voices, QWidget* parent)
                     Qt::QueuedConnection);
             };
         }
+        // The service's voice reports from its own thread.
+        if (DispatcherVoice* d = service_[l]) {
+            d->OnError = [this](const std::string& message) {
+                const QString text = QString::fromStdString(message);
+                QMetaObject::invokeMethod(
+                    this, [this, text] { emit voiceFailed(text); }, Qt::QueuedConnection);
+            };
+        }
     }
     setupControls();
+#ifdef VERNALO_WITH_SPEECHD
+    if (service_[Language::Russian]) {
+        // The listing thread may finish after the page is gone: it reaches the page only
+        // through this link, which the destructor cuts.
+        listedLink_->page = this;
+        auto link = listedLink_;
+        SpeechdCatalog().OnListed([link] {
+            std::lock_guard lock(link->mutex);
+            if (link->page)
+                QMetaObject::invokeMethod(
+                    link->page, [page = link->page] { page->serviceVoicesListed(); },
+                    Qt::QueuedConnection);
+        });
+    }
+#endif
+}
+
+void SpeechPage::serviceVoicesListed() {
+#ifdef VERNALO_WITH_SPEECHD
+    // A desktop without the service is no problem to show: only the log says why its voices
+    // are missing.
+    const std::string why = SpeechdCatalog().Error();
+    if (!why.empty()) qCInfo(lcApp) << "no speech-dispatcher voices:" << why.c_str();
+#endif
+    if (!restored_) return;  // restore fills the boxes with them
+    selection_.Refill();
+    for (Language l : kLanguages)
+        fillBox(l);
 }
 
 SpeechPage::~SpeechPage() {
+    {
+        std::lock_guard lock(listedLink_->mutex);
+        listedLink_->page = nullptr;
+    }
     // The voices go first: their audio threads must not call back into a half-gone page.
     for (Language l : kLanguages) {
-        if (auto* e = dynamic_cast<EspeakVoice*>(voices_[l].get())) e->Output().OnError = nullptr;
+        if (builtIn_[l]) builtIn_[l]->Output().OnError = nullptr;
         voices_[l].reset();
     }
 }
@@ -220,6 +285,7 @@ SpeechPage::Restored SpeechPage::restore(const PerLanguage<QString>& savedVoices
         speeds[l] = savedSpeeds[l].toStdString();
     }
     VoiceStartup s = selection_.Restore(voices, speeds);
+    restored_ = true;
     for (Language l : kLanguages)
         fillBox(l);
     Restored result;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <mutex>
 
 #include "speech/trackbar.h"
 #include "speech/voice.h"
@@ -17,6 +18,9 @@ class QPushButton;
 class QSlider;
 
 namespace vernalo {
+
+class DispatcherVoice;
+class EspeakVoice;
 
 class SpeechPage : public QWidget {
     Q_OBJECT
@@ -68,12 +72,18 @@ signals:
     void speechProblem(const QString& text);
     // The audio device failed after it had been opened; soundProblem() says why.
     void soundLost();
+    // A voice of the speech service could not speak (the service is gone); the other voices
+    // go on working.
+    void voiceFailed(const QString& text);
 
 private:
     struct Voices {
         PerLanguage<std::unique_ptr<Voice>> voices;
         QString problem;
         QString soundProblem;
+        // Inside `voices`, when they are the program's own engines.
+        PerLanguage<EspeakVoice*> builtIn{{nullptr, nullptr}};
+        PerLanguage<DispatcherVoice*> service{{nullptr, nullptr}};
     };
     static Voices builtIn();
     SpeechPage(Voices voices, QWidget* parent);
@@ -84,6 +94,8 @@ private:
     void report(const QString& text);
 
     PerLanguage<std::unique_ptr<Voice>> voices_;
+    PerLanguage<EspeakVoice*> builtIn_;
+    PerLanguage<DispatcherVoice*> service_;
     PerLanguage<TrackBar> bars_;
     VoiceSelection selection_;
     QString pendingProblem_;
@@ -97,6 +109,15 @@ private:
         QSlider* speed = nullptr;
     };
     PerLanguage<Row> rows_;
+
+    // The service's voices are listed: they join the boxes.
+    void serviceVoicesListed();
+    struct ListedLink {
+        std::mutex mutex;
+        SpeechPage* page = nullptr;
+    };
+    std::shared_ptr<ListedLink> listedLink_ = std::make_shared<ListedLink>();
+    bool restored_ = false;
 };
 
 }  // namespace vernalo

@@ -7,12 +7,15 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "cli/commands.h"
 #include "cli/readingoptions.h"
+#include "cli/voicechoice.h"
 #include "dict/dictfile.h"
 #include "reading/readingsession.h"
+#include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
@@ -167,12 +170,12 @@ bool OpenOutputs(const std::string& wavPath, Outputs& out) {
 }
 
 // Runs the reading to its end as the window's timer would; false when interrupted.
-bool RunReading(ReadingSession& session, bool toFile) {
+bool RunReading(ReadingSession& session, bool toFile, const std::atomic<bool>& failed) {
     auto previous = std::signal(SIGINT, OnInterrupt);
     session.sayToggled(true);
     // A file is written as fast as the engine goes, so it is polled more often.
     const auto poll = toFile ? std::chrono::microseconds(200) : std::chrono::microseconds(2000);
-    while ((session.running() || session.speaking()) && !gInterrupted) {
+    while ((session.running() || session.speaking()) && !gInterrupted && !failed) {
         session.tick();
         std::this_thread::sleep_for(poll);
     }
@@ -194,29 +197,62 @@ int Say(const Args& args) {
         std::cerr << "vernalo-cli: " << engine.Error() << "\n";
         return 1;
     }
-    PerLanguage<int> modes{{0, 0}};
+    // The service is asked only for a voice the built-in engine does not have.
+    bool withService = false;
     for (Language l : kLanguages) {
         const std::string& name = parsed.voices[l].name;
-        if (name.empty()) continue;
-        modes[l] = EspeakVoice::FindSpeaker(DecodeBytes(name).text);
-        if (modes[l] == 0) return UsageError("no voice '" + name + "' (see vernalo-cli voices)");
+        if (!name.empty() && EspeakVoice::FindSpeaker(DecodeBytes(name).text) == 0)
+            withService = true;
     }
     Outputs outputs;
     if (!OpenOutputs(parsed.wavPath, outputs)) return 1;
 
-    EspeakVoice voiceRU(std::move(outputs.voice[Language::Russian]));
-    EspeakVoice voiceEN(std::move(outputs.voice[Language::English]));
-    const PerLanguage<Voice*> voices{{&voiceRU, &voiceEN}};
+    PerLanguage<std::unique_ptr<CombinedVoice>> made;
+    for (Language l : kLanguages)
+        made[l] = MakeVoice(std::move(outputs.voice[l]), withService);
+    const PerLanguage<Voice*> voices{
+        {made[Language::Russian].get(), made[Language::English].get()}};
     ReadingOptions options;
     options.sentenceMode = parsed.reading.sentenceMode;
     options.voiceOn = parsed.reading.voiceOn;
     options.repeatText = parsed.repeatText;
+    // A service voice that cannot speak stops the reading instead of letting it skip on.
+    std::atomic<bool> serviceFailed{false};
+    std::mutex serviceErrorMutex;
+    std::string serviceError;
     for (Language l : kLanguages) {
-        Voice& voice = *voices[l];
-        const int mode = modes[l] == 0 ? FirstModeOf(voice, l) : modes[l];
+        CombinedVoice& voice = *made[l];
+        const std::string& name = parsed.voices[l].name;
+        int mode = 0;
+        if (!name.empty()) {
+            mode = FindSpeaker(voice, DecodeBytes(name).text);
+            if (mode == 0) {
+                std::string why;
+                if (withService && !ServiceProblem().empty())
+                    why = "; speech-dispatcher lists nothing: " + ServiceProblem();
+                return UsageError("no voice '" + name + "' (see vernalo-cli voices)" + why);
+            }
+            if (outputs.wav && !WritesFiles(voice, mode)) {
+                const int builtIn = FirstModeOf(voice, l);
+                std::cerr << "vernalo-cli: '" << name
+                          << "' is a speech-dispatcher voice, which cannot write files; "
+                          << Utf16ToUtf8(voice.Speaker(builtIn)) << " reads the " << languageName(l)
+                          << " text instead\n";
+                mode = builtIn;
+            }
+        }
+        if (mode == 0) mode = FirstModeOf(voice, l);
         voice.Select(mode == 0 ? 1 : mode);
         voice.SetSpeed(parsed.voices[l].speed);
         options.repeats[l] = parsed.voices[l].repeat;
+        if (withService) {
+            static_cast<DispatcherVoice&>(voice.Engine(1)).OnError =
+                [&](const std::string& message) {
+                    std::lock_guard lock(serviceErrorMutex);
+                    if (serviceError.empty()) serviceError = message;
+                    serviceFailed = true;
+                };
+        }
     }
 
     Segmenter seg(dicts);
@@ -242,8 +278,14 @@ int Say(const Args& args) {
         };
     }
     ReadingSession session(view, voices, seg);
-    const bool finished = RunReading(session, wav != nullptr);
+    const bool finished = RunReading(session, wav != nullptr, serviceFailed);
     if (shownPercent >= 0) std::cerr << "\n";
+    if (serviceFailed) {
+        session.close();
+        std::lock_guard lock(serviceErrorMutex);
+        std::cerr << "vernalo-cli: " << serviceError << "; the reading stopped\n";
+        return 1;
+    }
     if (!finished) {
         session.close();  // the partial file is removed with its writer
         std::cerr << "vernalo-cli: interrupted\n";

@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/voicechoice.h"
+#include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
@@ -78,11 +80,9 @@ int Speak(const Args& args) {
         std::cerr << "vernalo-cli: " << engine.Error() << "\n";
         return 1;
     }
-    int mode = 0;
-    if (!voiceName.empty()) {
-        mode = EspeakVoice::FindSpeaker(DecodeBytes(voiceName).text);
-        if (mode == 0) return UsageError("no voice '" + voiceName + "' (see vernalo-cli voices)");
-    }
+    const std::u16string speaker = DecodeBytes(voiceName).text;
+    // The service is asked only for a voice the built-in engine does not have.
+    const bool withService = !voiceName.empty() && EspeakVoice::FindSpeaker(speaker) == 0;
 
     bool deviceMissing = false;
     std::unique_ptr<AudioOutput> output;
@@ -99,6 +99,9 @@ int Speak(const Args& args) {
         }
         wav = file.get();
         output = std::move(file);
+    } else if (withService) {
+        // The service plays on the desktop's sound device itself.
+        output = std::make_unique<NullOutput>();
     } else {
 #ifdef VERNALO_WITH_QT
         app = MakeQtApplication();
@@ -113,15 +116,46 @@ int Speak(const Args& args) {
         }
     }
 
-    EspeakVoice voice(std::move(output));
-    if (mode == 0)
-        mode = FirstModeOf(voice, HasCyrillic(words) ? Language::Russian : Language::English);
+    auto voice = MakeVoice(std::move(output), withService);
+    const Language language = HasCyrillic(words) ? Language::Russian : Language::English;
+    int mode = 0;
+    if (!voiceName.empty()) {
+        mode = FindSpeaker(*voice, speaker);
+        if (mode == 0) {
+            std::string why;
+            if (withService && !ServiceProblem().empty())
+                why = "; speech-dispatcher lists nothing: " + ServiceProblem();
+            return UsageError("no voice '" + voiceName + "' (see vernalo-cli voices)" + why);
+        }
+        if (wav && !WritesFiles(*voice, mode)) {
+            const int builtIn = FirstModeOf(*voice, language);
+            std::cerr << "vernalo-cli: '" << voiceName
+                      << "' is a speech-dispatcher voice, which cannot write files; "
+                      << Utf16ToUtf8(voice->Speaker(builtIn)) << " speaks instead\n";
+            mode = builtIn;
+        }
+    }
+    if (mode == 0) mode = FirstModeOf(*voice, language);
     if (mode == 0) mode = 1;
-    voice.Select(mode);
-    voice.SetSpeed(speed);
-    voice.Speak(words);
-    while (voice.Speaking())
+    voice->Select(mode);
+    voice->SetSpeed(speed);
+    // A voice that cannot speak says so once and leaves Speaking at 0.
+    std::string failure;
+    bool failed = false;
+    if (!WritesFiles(*voice, mode)) {
+        static_cast<DispatcherVoice&>(voice->Engine(1)).OnError =
+            [&failure, &failed](const std::string& message) {
+                failure = message;
+                failed = true;
+            };
+    }
+    voice->Speak(words);
+    while (voice->Speaking())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (failed) {
+        std::cerr << "vernalo-cli: " << failure << "\n";
+        return 1;
+    }
 
     if (wav && !wav->Finish(&error)) {
         std::cerr << "vernalo-cli: " << error << "\n";

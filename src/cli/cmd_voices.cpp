@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/voicechoice.h"
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
@@ -13,14 +14,20 @@ int Voices(const Args& args) {
         std::cerr << "vernalo-cli: " << engine.Error() << "\n";
         return 1;
     }
-    EspeakVoice voice(std::make_unique<NullOutput>());
-    for (int n = 1; n <= voice.ModeCount(); ++n) {
-        voice.Select(n);
-        std::cout << n << "\t" << Utf16ToUtf8(voice.ModeName(n)) << "\t"
-                  << Utf16ToUtf8(voice.Speaker(n)) << "\t" << Utf16ToUtf8(voice.ProductName(n))
-                  << "\t" << voice.MinSpeed() << "-" << voice.MaxSpeed() << "\t" << voice.Speed()
-                  << "\n";
+    auto voice = MakeVoice(std::make_unique<NullOutput>(), true);
+    for (int n = 1; n <= voice->ModeCount(); ++n) {
+        voice->Select(n);
+        const bool builtIn = WritesFiles(*voice, n);
+        std::cout << n << "\t" << Utf16ToUtf8(voice->ModeName(n)) << "\t"
+                  << Utf16ToUtf8(voice->Speaker(n)) << "\t" << Utf16ToUtf8(voice->ProductName(n))
+                  << "\t" << voice->MinSpeed() << "-" << voice->MaxSpeed() << "\t" << voice->Speed()
+                  << "\t" << (builtIn ? "built-in" : "speech-dispatcher") << "\t"
+                  << (builtIn ? "writes files" : "sound only") << "\n";
     }
+    // Not an error: the built-in voices are all there is then.
+    const std::string problem = ServiceProblem();
+    if (!problem.empty())
+        std::cerr << "vernalo-cli: no speech-dispatcher voices: " << problem << "\n";
     return 0;
 }
 

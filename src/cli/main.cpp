@@ -92,7 +92,8 @@ const Command kCommands[] = {
 #ifdef VERNALO_WITH_ESPEAK
     {"voices", Voices,
      "voices\n"
-     "      list the voices: number, mode name, speaker, product, speed range, normal speed"},
+     "      list the voices: number, mode name, speaker, product, speed range, normal speed,\n"
+     "      engine (built-in or speech-dispatcher), whether it writes files"},
     {"speak", Speak,
      "speak [--voice NAME] [--speed N] [--wav OUT] TEXT\n"
      "      speak a text with one voice (by speaker name), or write it to a WAV file"},

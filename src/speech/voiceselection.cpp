@@ -1,5 +1,6 @@
 #include "speech/voiceselection.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace vernalo {
@@ -111,16 +112,43 @@ VoiceStartup VoiceSelection::Restore(const PerLanguage<std::u16string>& savedVoi
                                      const PerLanguage<std::string>& savedSpeeds) {
     VoiceStartup result;
     Fill();
-    for (Language l : kLanguages)
+    savedVoices_ = savedVoices;
+    savedSpeeds_ = savedSpeeds;
+    for (Language l : kLanguages) {
         RestoreOne(l, savedVoices[l], savedSpeeds[l], result);
+        waitingForSaved_[l] = lists_[l].SelectedName() != savedVoices[l];
+    }
     for (Language l : kLanguages)
         result.loadDictionary[l] = TakesDictionaries(l);
     return result;
 }
 
+void VoiceSelection::Refill() {
+    PerLanguage<std::u16string> current;
+    for (Language l : kLanguages)
+        current[l] = lists_[l].SelectedName();
+    Fill();
+    for (Language l : kLanguages) {
+        VoiceList& list = lists_[l];
+        const auto has = [&list](const std::u16string& name) {
+            return std::find(list.Names.begin(), list.Names.end(), name) != list.Names.end();
+        };
+        if (waitingForSaved_[l] && has(savedVoices_[l])) {
+            waitingForSaved_[l] = false;
+            VoiceStartup ignored;
+            RestoreOne(l, savedVoices_[l], savedSpeeds_[l], ignored);
+            continue;
+        }
+        // The modes already listed keep their numbers: only the index is found again.
+        for (std::size_t j = 0; j < list.Names.size(); ++j)
+            if (list.Names[j] == current[l]) list.Selected = static_cast<int>(j);
+    }
+}
+
 void VoiceSelection::Change(Language l, int index) {
     VoiceList& list = lists_[l];
     if (index < 0 || index >= static_cast<int>(list.Modes.size())) return;
+    waitingForSaved_[l] = false;
     list.Selected = index;
     voices_[l]->Select(list.Modes[index]);
     ApplyRange(l);

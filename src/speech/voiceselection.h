@@ -44,6 +44,11 @@ public:
     VoiceStartup Restore(const PerLanguage<std::u16string>& savedVoices,
                          const PerLanguage<std::string>& savedSpeeds);
 
+    // An engine has found more voices since Restore: the lists are filled anew. Each language
+    // keeps its voice, unless its saved voice was missing at start-up, has come now and the
+    // user has not picked another since: then that one is restored, with its saved speed.
+    void Refill();
+
     // The user picked entry `index` of a language's voice box. An index outside the list
     // changes nothing.
     void Change(Language language, int index);
@@ -63,6 +68,10 @@ private:
     PerLanguage<Voice*> voices_;
     PerLanguage<TrackBar*> bars_;
     PerLanguage<VoiceList> lists_;
+    // What Restore was given, for a saved voice that comes late.
+    PerLanguage<std::u16string> savedVoices_;
+    PerLanguage<std::string> savedSpeeds_;
+    PerLanguage<bool> waitingForSaved_{{false, false}};
 };
 
 }  // namespace vernalo

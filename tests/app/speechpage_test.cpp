@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTest>
 #include <cctype>
+#include <cstdlib>
 
 #include "app/speechpage.h"
 #include "support/accessible.h"
@@ -160,6 +166,36 @@ TEST(SpeechPage, missingLanguageIsReportedOnce) {
     EXPECT_EQ(problems.count(), 1);
     EXPECT_EQ(page.voiceName(Language::Russian), QString());
     EXPECT_EQ(page.voiceName(Language::English), QStringLiteral("Carol"));
+}
+
+// The program's own engines with the test services' speech-dispatcher: its voices join the
+// boxes once listed, a saved one is restored then, and its test button speaks through it.
+TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
+    if (!std::getenv("SPEECHD_ADDRESS") || !std::getenv("VERNALO_MONITOR"))
+        GTEST_SKIP() << "no test speech-dispatcher (SPEECHD_ADDRESS, VERNALO_MONITOR)";
+    // One sink is shared by every test process: one test at a time may sound on it.
+    const int lock = open((std::string(std::getenv("VERNALO_MONITOR")) + ".lock").c_str(),
+                          O_CREAT | O_RDWR, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    {
+        SpeechPage page;
+        page.restore({{QStringLiteral("Russian (espeak-ng)"), QStringLiteral("kal16 (flite)")}},
+                     {{QStringLiteral("100"), QStringLiteral("120")}});
+        auto* box = page.findChild<QComboBox*>(QStringLiteral("russianVoiceBox"));
+        ASSERT_NE(box, nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(box->findText(QStringLiteral("Russian (espeak-ng)")) >= 0, 20000);
+        EXPECT_EQ(box->currentText(), QStringLiteral("Russian (espeak-ng)"));
+        EXPECT_EQ(page.voiceName(Language::Russian), QStringLiteral("Russian (espeak-ng)"));
+        EXPECT_EQ(page.voiceName(Language::English), QStringLiteral("kal16 (flite)"));
+        EXPECT_EQ(page.speed(Language::English), 120);
+        EXPECT_FALSE(page.voice(Language::Russian)
+                         .SupportsDictionaries(page.voice(Language::Russian).ModeCount()));
+        page.testVoice(Language::English);
+        EXPECT_NE(page.voice(Language::English).Speaking(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(page.voice(Language::English).Speaking() == 0, 15000);
+    }
+    close(lock);
 }
 
 }  // namespace

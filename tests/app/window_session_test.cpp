@@ -23,6 +23,7 @@
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 #include "support/opendocument.h"
+#include "support/scriptedservice.h"
 #include "text/fileio.h"
 
 // Readable failures.
@@ -121,6 +122,39 @@ TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
     EXPECT_FALSE(w.editor()->isReadOnly());
     EXPECT_EQ(w.editor()->textCursor().position(), 24);
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" "));
+}
+
+// A speech-dispatcher voice whose service dies mid-reading: the reading pauses and says why,
+// instead of skipping on in silence or waiting for an end that never comes.
+TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
+    test::Script script;
+    DispatcherCatalog catalog([&script] { return std::make_unique<test::ScriptedClient>(script); });
+    ASSERT_TRUE(catalog.Wait(std::chrono::seconds(5)));
+    MainWindow::Options o;
+    o.baseDir = dir;
+    o.showMessages = false;
+    o.voices = [&catalog] {
+        return PerLanguage<std::unique_ptr<Voice>>{
+            {std::make_unique<BusyVoice>(), std::make_unique<DispatcherVoice>(catalog)}};
+    };
+    window = std::make_unique<MainWindow>(o);
+    window->startUp();
+    window->editor()->setPlainText(QStringLiteral("One. Two. Three."));
+    Say()->click();
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            std::lock_guard lock(script.mutex);
+            return script.said.size() == 1;
+        },
+        3000));
+    script.reachable = false;
+    script.alive = false;
+    ASSERT_TRUE(RunUntil([&] { return !Say()->isChecked(); }, 3000)) << "the reading went on";
+    EXPECT_TRUE(window->session().paused());
+    EXPECT_TRUE(window->statusText(StatusPanel::Activity)
+                    .startsWith(QStringLiteral("Reading paused: speech-dispatcher")))
+        << window->statusText(StatusPanel::Activity).toStdString();
+    window.reset();  // before the catalog its voice lists from
 }
 
 TEST_F(WindowSay, releasingSayStopsAtOnceAndSayAgainResumesAtThePiece) {

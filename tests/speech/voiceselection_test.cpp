@@ -207,5 +207,46 @@ TEST(VoiceSelection, barMoveSetsVoiceSpeed) {
     EXPECT_EQ(rig.changed, 1);
 }
 
+// Voices listed late (by a service) join the lists; a saved one among them is restored unless
+// the user has chosen another meanwhile.
+struct LateCase {
+    const char* name;
+    bool userChoseFirst;
+    const char16_t* russianAfter;
+    int speedAfter;  // -1: whatever the user's choice gave
+};
+
+void PrintTo(const LateCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class VoiceSelectionLate : public testing::TestWithParam<LateCase> {};
+
+TEST_P(VoiceSelectionLate, savedVoiceListedLate) {
+    const LateCase& c = GetParam();
+    Rig rig(Standard());
+    rig.Restore(u"Irina (service)", u"Carol", "90", "100");
+    EXPECT_EQ(rig.sel.List(Language::Russian).SelectedName(), u"Nicolai");
+    if (c.userChoseFirst) rig.sel.Change(Language::Russian, 1);  // Elena
+    const FakeMode late{u"Russian (service: Irina)", u"Irina (service)", u"service"};
+    rig.ru.Add(late);
+    rig.en.Add(late);
+    rig.sel.Refill();
+    const VoiceList& ru = rig.sel.List(Language::Russian);
+    EXPECT_EQ(ru.Names, (std::vector<std::u16string>{u"Nicolai", u"Elena", u"Irina (service)"}));
+    EXPECT_EQ(ru.SelectedName(), c.russianAfter);
+    EXPECT_EQ(rig.ru.selected, ru.Modes[ru.Selected]);
+    if (c.speedAfter >= 0) {
+        EXPECT_EQ(rig.barRU.Position(), c.speedAfter);
+    }
+    EXPECT_EQ(rig.sel.List(Language::English).SelectedName(), u"Carol");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VoiceSelectionLate,
+                         testing::Values(LateCase{"restoredWithSavedSpeed", false,
+                                                  u"Irina (service)", 90},
+                                         LateCase{"userChoiceKept", true, u"Elena", -1}),
+                         test::CaseName);
+
 }  // namespace
 }  // namespace vernalo

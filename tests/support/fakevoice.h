@@ -42,6 +42,9 @@ public:
     int Speaking() const override { return 0; }
     void AudioReset() override {}
 
+    // An engine that finds a voice late.
+    void Add(FakeMode mode) { modes_.push_back(std::move(mode)); }
+
     int selected = 1;  // the control's mode before any Select
     int selects = 0;
     std::vector<int> speeds;

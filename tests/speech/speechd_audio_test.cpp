@@ -1,0 +1,157 @@
+// speech-dispatcher's voices through the test services' own speech-dispatcher, checked on the
+// recording of the sink it plays on.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+
+#include "speech/dispatchervoice.h"
+#include "speech/speechdclient.h"
+#include "support/casename.h"
+#include "support/monitor.h"
+
+namespace vernalo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Clock;
+using test::LoudSeconds;
+using test::MonitorSamples;
+using test::MonitorSize;
+using test::RecordingUntilQuiet;
+
+constexpr auto kSpeechEnded = 300ms;
+
+double Seconds(std::size_t samples) {
+    return static_cast<double>(samples) / kSampleRate;
+}
+
+class ServiceAudio : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::Monitor() || !std::getenv("SPEECHD_ADDRESS"))
+            GTEST_SKIP() << "no test speech-dispatcher (VERNALO_MONITOR, SPEECHD_ADDRESS)";
+        // One sink is shared by every test process: one test at a time may sound on it.
+        lock_ = open((std::string(test::Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
+        ASSERT_GE(lock_, 0);
+        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+        const DispatcherCatalog& catalog = SpeechdCatalog();
+        ASSERT_TRUE(catalog.Wait(20s)) << "speech-dispatcher never listed its voices";
+        ASSERT_FALSE(catalog.Modes().empty()) << catalog.Error();
+        voice = std::make_unique<DispatcherVoice>(catalog);
+        voice->OnError = [this](const std::string&) { ++errors; };
+        static bool warmedUp = false;
+        if (!warmedUp) {
+            warmedUp = true;
+            Use("kal16 (flite)");
+            const std::size_t from = MonitorSize();
+            SpeakAndWait(u"Ready.");
+            ASSERT_TRUE(RecordingUntilQuiet(from, kSpeechEnded, true))
+                << "the first sound never reached the recording";
+        }
+    }
+    void TearDown() override {
+        voice.reset();
+        if (lock_ >= 0) close(lock_);
+    }
+    void Use(const char* speaker) {
+        const std::u16string name(speaker, speaker + std::char_traits<char>::length(speaker));
+        for (int n = 1; n <= voice->ModeCount(); ++n) {
+            if (voice->Speaker(n) == name) {
+                voice->Select(n);
+                return;
+            }
+        }
+        FAIL() << "speech-dispatcher lists no " << speaker;
+    }
+    // Seconds from Speak until Speaking ended; `recordedAtEnd` gets the recording's size then.
+    double SpeakAndWait(const std::u16string& text, std::size_t* recordedAtEnd = nullptr) {
+        const auto start = Clock::now();
+        voice->Speak(text);
+        while (voice->Speaking() && Clock::now() - start < 20s)
+            std::this_thread::sleep_for(1ms);
+        if (recordedAtEnd) *recordedAtEnd = MonitorSize();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    std::unique_ptr<DispatcherVoice> voice;
+    std::atomic<int> errors{0};
+    int lock_ = -1;
+};
+
+struct Phrase {
+    const char* speaker;
+    std::u16string text;
+    const char* name;
+};
+
+void PrintTo(const Phrase& p, std::ostream* os) {
+    *os << p.speaker;
+}
+
+class ServiceAudioPhrase : public ServiceAudio, public testing::WithParamInterface<Phrase> {};
+
+TEST_P(ServiceAudioPhrase, heardAndSpeakingEndsWithTheSound) {
+    Use(GetParam().speaker);
+    const std::size_t before = MonitorSize();
+    std::size_t atEnd = 0;
+    const double seconds = SpeakAndWait(GetParam().text, &atEnd);
+    const auto recorded = RecordingUntilQuiet(before, kSpeechEnded, true);
+    ASSERT_TRUE(recorded) << "the phrase never reached the recording";
+    EXPECT_EQ(errors, 0);
+    EXPECT_GT(Rms(recorded->data(), recorded->size()), 500.0);
+    EXPECT_GT(LoudSeconds(*recorded), 1.0) << "a test phrase lasts over a second";
+    EXPECT_LT(seconds, 10.0);
+    // Where the recording stood when Speaking ended, against where the sound ended in it: the
+    // recorder lags a little, so this is what Speaking lasted beyond the sound, less that lag.
+    const double late = Seconds((atEnd - before) / 2) - Seconds(recorded->size());
+    EXPECT_LT(late, 0.15) << "Speaking ended " << late << " s after the sound";
+    EXPECT_GT(late, -0.15) << "Speaking ended " << -late << " s before the sound";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Phrases, ServiceAudioPhrase,
+    testing::Values(Phrase{"Russian (espeak-ng)", u"Проба синтеза речи, для русского голоса.",
+                           "russianEspeak"},
+                    Phrase{"kal16 (flite)", u"Test of speech, for english voice.", "englishFlite"},
+                    Phrase{"English (Great Britain) (espeak-ng)",
+                           u"Test of speech, for english voice.", "englishEspeak"}),
+    test::CaseName);
+
+TEST_F(ServiceAudio, audioResetSilencesWithin100ms) {
+    Use("kal16 (flite)");
+    const std::size_t before = MonitorSize();
+    voice->Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
+    const auto start = Clock::now();
+    double heardBefore = 0;
+    while (heardBefore < 0.5 && Clock::now() - start < 8s) {
+        std::this_thread::sleep_for(10ms);
+        heardBefore = LoudSeconds(MonitorSamples(before, MonitorSize()));
+    }
+    ASSERT_GE(heardBefore, 0.5) << "speech came out before the reset";
+    ASSERT_TRUE(voice->Speaking());
+    const std::size_t atReset = MonitorSize();
+    const auto reset = Clock::now();
+    voice->AudioReset();
+    EXPECT_LT(Clock::now() - reset, 20ms);
+    EXPECT_FALSE(voice->Speaking());
+    const auto afterReset = RecordingUntilQuiet(atReset, 1s, false);
+    ASSERT_TRUE(afterReset) << "the sound never stopped after the reset";
+    // The recording is cut after its last loud sample: that is when the sound stopped.
+    EXPECT_LT(Seconds(afterReset->size()), 0.1);
+    EXPECT_EQ(errors, 0);
+    // And the voice speaks again afterwards.
+    const std::size_t again = MonitorSize();
+    SpeakAndWait(u"Yes.");
+    const auto yes = RecordingUntilQuiet(again, kSpeechEnded, true);
+    ASSERT_TRUE(yes);
+    EXPECT_GT(LoudSeconds(*yes), 0.1);
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -38,8 +38,7 @@ int ConvertBook(const std::string& input, std::string& bytes, const std::string&
         return 2;
     }
     if (verbose)
-        std::cerr << "vernalo-cli: " << InputName(input) << ": "
-                  << (kind == BookKind::Epub ? "EPUB book" : "FictionBook 2 book") << "\n";
+        std::cerr << "vernalo-cli: " << InputName(input) << ": " << BookKindName(kind) << "\n";
     return WriteConverted(book.document, to, output);
 #else
     (void)bytes, (void)to, (void)output, (void)verbose;

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "documents/officereader.h"
 #include "documents/xmltext.h"
 #include "documents/ziparchive.h"
 
@@ -206,7 +207,26 @@ BookKind BookKindOf(std::string_view path) {
     if (EndsWith(path, ".fb2.zip")) return BookKind::Fb2Zip;
     if (EndsWith(path, ".fb2")) return BookKind::Fb2;
     if (EndsWith(path, ".epub")) return BookKind::Epub;
+    if (EndsWith(path, ".docx")) return BookKind::Docx;
+    if (EndsWith(path, ".odt")) return BookKind::Odt;
     return BookKind::None;
+}
+
+const char* BookKindName(BookKind kind) {
+    switch (kind) {
+        case BookKind::Fb2:
+        case BookKind::Fb2Zip:
+            return "FictionBook 2 book";
+        case BookKind::Epub:
+            return "EPUB book";
+        case BookKind::Docx:
+            return "Word document (DOCX)";
+        case BookKind::Odt:
+            return "OpenDocument text (ODT)";
+        case BookKind::None:
+            break;
+    }
+    return "not a book";
 }
 
 BookResult ReadBookBytes(std::string_view bytes, BookKind kind) {
@@ -218,6 +238,10 @@ BookResult ReadBookBytes(std::string_view bytes, BookKind kind) {
             return Fb2Zip(bytes);
         case BookKind::Epub:
             return Epub(bytes);
+        case BookKind::Docx:
+            return ReadDocxBytes(bytes);
+        case BookKind::Odt:
+            return ReadOdtBytes(bytes);
         case BookKind::None:
             break;
     }

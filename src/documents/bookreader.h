@@ -11,16 +11,20 @@
 
 namespace vernalo {
 
-enum class BookKind { None, Fb2, Fb2Zip, Epub };
+// Docx and Odt are office documents (officereader.h), read the same way.
+enum class BookKind { None, Fb2, Fb2Zip, Epub, Docx, Odt };
 
 // By the file name's suffix (case ignored).
 BookKind BookKindOf(std::string_view path);
+// What the kind is, for --verbose: "EPUB book", "Word document (DOCX)"...
+const char* BookKindName(BookKind kind);
 
 struct BookResult {
     bool ok = false;
     RtfDocument document;
     // When !ok, what is wrong, for "Cannot read NAME: <error>": "the archive is damaged",
-    // "the package document is missing", "malformed XML at line 3: ..."...
+    // "the package document is missing", "word/document.xml: malformed XML at line 3: ...",
+    // "it is password-protected"...
     std::string error;
 };
 

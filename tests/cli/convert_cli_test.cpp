@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+
 #include "support/casename.h"
 #include "support/cli_runner.h"
 
@@ -47,6 +49,31 @@ TEST(CliConvert, booksReadAsTextAndADamagedOneIsRefused) {
     EXPECT_NE(r.out.find("convert_cut.epub: this is not a zip archive"), std::string::npos) << r.out;
 #else
     CliRun r = Cli("convert " + books + "book.epub");
+    EXPECT_EQ(r.status, 2);
+#endif
+}
+
+// Office documents too; --verbose names the format.
+TEST(CliConvert, officeDocumentsReadAsTextAndADamagedOneIsRefused) {
+    const std::string office = std::string(VERNALO_TEST_DATA) + "/office/";
+#ifdef VERNALO_WITH_BOOKS
+    for (const auto& [name, kind] : {std::pair{"office.docx", "Word document (DOCX)"},
+                                     std::pair{"office-lo.docx", "Word document (DOCX)"},
+                                     std::pair{"office.odt", "OpenDocument text (ODT)"},
+                                     std::pair{"office-lo.odt", "OpenDocument text (ODT)"}}) {
+        CliRun r = Cli("convert " + office + name + " --verbose");
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_NE(r.out.find(std::string(name) + ": " + kind), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Бензин\tFuel\t3200\n"), std::string::npos) << name << r.out;
+        EXPECT_NE(r.out.find("Новости были о погоде"), std::string::npos) << name;
+    }
+    const std::string cut = Write("convert_cut.docx", "PK\x03\x04 a cut file");
+    CliRun r = Cli("convert " + cut);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("convert_cut.docx: this is not a zip archive"), std::string::npos)
+        << r.out;
+#else
+    CliRun r = Cli("convert " + office + "office.docx");
     EXPECT_EQ(r.status, 2);
 #endif
 }

@@ -5,6 +5,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "documents/xmltext.h"
@@ -203,7 +204,7 @@ enum class W {
 
 W WordTag(QStringView n) {
     static const struct {
-        const char16_t* name;
+        std::u16string_view name;  // sized once, not measured at each element
         W tag;
     } kTable[] = {
         {u"r", W::R},
@@ -243,7 +244,7 @@ W WordTag(QStringView n) {
         {u"basedOn", W::BasedOn},
     };
     for (const auto& t : kTable)
-        if (n == QStringView(t.name)) return t.tag;
+        if (n == QStringView(t.name.data(), static_cast<qsizetype>(t.name.size()))) return t.tag;
     return W::Other;
 }
 

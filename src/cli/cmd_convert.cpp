@@ -48,6 +48,18 @@ int ConvertBook(const std::string& input, std::string& bytes, const std::string&
 #endif
 }
 
+// Whether the book reader takes the file: a book, or an office document that is one (not a
+// rich text saved as report.docx).
+bool ForTheBookReader(const std::string& input, const std::string& bytes) {
+    if (!IsBookName(Utf8ToUtf16(input))) return false;
+#ifdef VERNALO_WITH_BOOKS
+    return ReadsAsBook(bytes, BookKindOf(input));
+#else
+    (void)bytes;
+    return true;
+#endif
+}
+
 }  // namespace
 
 int Convert(const Args& args) {
@@ -77,7 +89,7 @@ int Convert(const Args& args) {
     std::string bytes, error;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
 
-    if (IsBookName(Utf8ToUtf16(input))) return ConvertBook(input, bytes, to, output, verbose);
+    if (ForTheBookReader(input, bytes)) return ConvertBook(input, bytes, to, output, verbose);
     // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
     // file's bytes nor the document are kept past their use: a big file is not held twice.
     const bool rich = IsRtf(bytes);

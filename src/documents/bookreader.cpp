@@ -229,6 +229,12 @@ const char* BookKindName(BookKind kind) {
     return "not a book";
 }
 
+bool ReadsAsBook(std::string_view bytes, BookKind kind) {
+    if (kind != BookKind::Docx && kind != BookKind::Odt) return true;
+    if (bytes.starts_with("PK")) return true;
+    return kind == BookKind::Docx && bytes.starts_with("\xD0\xCF\x11\xE0");
+}
+
 BookResult ReadBookBytes(std::string_view bytes, BookKind kind) {
     if (bytes.empty()) return Fail("the file is empty");
     switch (kind) {

@@ -28,6 +28,11 @@ struct BookResult {
     std::string error;
 };
 
+// Whether a file of this kind is for the book reader. An office document is when it is a
+// zip archive (or, DOCX, an OLE file: a password-protected one); a rich or plain text that
+// merely bears the name (report.docx saved as RTF) is not, and is read as it was before.
+bool ReadsAsBook(std::string_view bytes, BookKind kind);
+
 BookResult ReadBookBytes(std::string_view bytes, BookKind kind);
 // Reads the file and converts it by its suffix.
 BookResult ReadBook(const std::string& path);

@@ -275,9 +275,9 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc) {
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || (file.size() > 0 && bytes.size() < file.size()))
         return {false, QStringLiteral("Failed to Load Stream")};
-    if (IsBookName(path.toStdU16String())) {
-        BookResult book =
-            ReadBookBytes(View(bytes), BookKindOf(QFile::encodeName(path).toStdString()));
+    const BookKind kind = BookKindOf(QFile::encodeName(path).toStdString());
+    if (IsBookName(path.toStdU16String()) && ReadsAsBook(View(bytes), kind)) {
+        BookResult book = ReadBookBytes(View(bytes), kind);
         if (!book.ok)
             return {false,
                     QStringLiteral("Cannot read %1: %2")

@@ -176,6 +176,9 @@ TEST_F(WindowDocuments, openReadsOfficeDocumentsIntoTheEditorAndRefusesADamagedO
         << messages[0].toStdString();
     EXPECT_EQ(Text(), before);
     EXPECT_FALSE(w->textChanged());
+    // A rich text saved under the name opens as rich text, as before.
+    ASSERT_TRUE(w->openDocument(QString::fromStdString(File("rtf.docx", "{\\rtf1 Hello}"))));
+    EXPECT_EQ(Text(), QStringLiteral("Hello"));
 }
 
 TEST_F(WindowDocuments, openDecodesATextInAnotherRussianEncoding) {

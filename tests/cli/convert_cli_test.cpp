@@ -72,6 +72,11 @@ TEST(CliConvert, officeDocumentsReadAsTextAndADamagedOneIsRefused) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("convert_cut.docx: this is not a zip archive"), std::string::npos)
         << r.out;
+    // A rich text saved under the name is read as rich text, as before.
+    r = Cli("convert " + Write("convert_rtf.docx", "{\\rtf1 Hello {\\b world}}") + " --verbose");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("rich text (RTF)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Hello world"), std::string::npos) << r.out;
 #else
     CliRun r = Cli("convert " + office + "office.docx");
     EXPECT_EQ(r.status, 2);

@@ -136,6 +136,19 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, OfficeFormats,
                          ::testing::Values("office.docx", "office-lo.docx", "office.odt",
                                            "office-lo.odt"));
 
+TEST(OfficeKind, OnlyAnArchiveOrAnOleFileGoesToTheReader) {
+    EXPECT_TRUE(ReadsAsBook("PK\x03\x04...", BookKind::Docx));
+    EXPECT_TRUE(ReadsAsBook("PK\x03\x04...", BookKind::Odt));
+    EXPECT_TRUE(ReadsAsBook("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", BookKind::Docx));
+    EXPECT_FALSE(ReadsAsBook("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", BookKind::Odt));
+    EXPECT_FALSE(ReadsAsBook("{\\rtf1 text}", BookKind::Docx));
+    EXPECT_FALSE(ReadsAsBook("plain text", BookKind::Odt));
+    EXPECT_FALSE(ReadsAsBook("", BookKind::Docx));
+    // Books are the book reader's whatever they hold.
+    EXPECT_TRUE(ReadsAsBook("plain text", BookKind::Epub));
+    EXPECT_TRUE(ReadsAsBook("", BookKind::Fb2));
+}
+
 TEST(OfficeKind, BySuffixCaseIgnored) {
     EXPECT_EQ(BookKindOf("a/Report.DOCX"), BookKind::Docx);
     EXPECT_EQ(BookKindOf("report.odt"), BookKind::Odt);

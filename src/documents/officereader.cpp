@@ -219,6 +219,7 @@ W WordTag(QStringView n) {
         {u"pStyle", W::PStyle},
         {u"outlineLvl", W::OutlineLvl},
         {u"tab", W::Tab},
+        {u"ptab", W::Tab},  // an absolute position tab: a tab all the same
         {u"br", W::Br},
         {u"cr", W::Cr},
         {u"sym", W::Sym},

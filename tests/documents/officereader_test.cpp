@@ -216,14 +216,14 @@ TEST(DocxParts, BreaksTabsHyphensSymbolsAndEquations) {
     EXPECT_EQ(
         DocxText(Docx(
             R"(<w:p><w:pPr><w:tabs><w:tab w:val="left" w:pos="720"/></w:tabs></w:pPr>)"
-            R"(<w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:br/><w:t>c</w:t><w:cr/>)"
-            R"(<w:t>d</w:t><w:noBreakHyphen/><w:t>e</w:t><w:softHyphen/><w:t xml:space="preserve">f </w:t>)"
+            R"(<w:r><w:t>a</w:t><w:ptab w:relativeTo="margin" w:alignment="right" w:leader="none"/><w:t>b</w:t><w:br/><w:t>c</w:t><w:cr/>)"
+            R"(<w:t>d</w:t><w:tab/><w:t>d</w:t><w:noBreakHyphen/><w:t>e</w:t><w:softHyphen/><w:t xml:space="preserve">f </w:t>)"
             R"(<w:sym w:font="Symbol" w:char="F061"/><w:sym w:font="Symbol" w:char="B3"/>)"
             R"(<w:sym w:font="Wingdings" w:char="F04A"/><w:sym w:font="Arial" w:char="2014"/>)"
             R"(<w:br w:type="page"/><w:t>g</w:t></w:r>)"
             R"(<m:oMath xmlns:m="http://schemas.openxmlformats.org/officeDocument/2006/math">)"
             R"(<m:r><m:t xml:space="preserve"> x=2</m:t></m:r></m:oMath></w:p>)")),
-        u"a\tb\u2028c\u2028d\u2011e\u00ADf α≥—\u2028g x=2");
+        u"a\tb\u2028c\u2028d\td\u2011e\u00ADf α≥—\u2028g x=2");
 }
 
 TEST(DocxParts, RunsAndStylesSetBoldItalicAndHeadings) {
@@ -530,11 +530,18 @@ std::vector<Hostile> HostileCases() {
                 if (name != part || data.empty()) continue;
                 for (int n = 0; n < 1 + round % 8; ++n) {
                     const std::size_t at = random() % data.size();
-                    const std::size_t len = std::min<std::size_t>(1 + random() % 40, data.size() - at);
+                    const std::size_t len =
+                        std::min<std::size_t>(1 + random() % 40, data.size() - at);
                     switch (random() % 3) {
-                        case 0: data.erase(at, len); break;
-                        case 1: data.insert(at, data.substr(at, len)); break;
-                        default: data[at] = "<>/\"=&"[random() % 6]; break;
+                        case 0:
+                            data.erase(at, len);
+                            break;
+                        case 1:
+                            data.insert(at, data.substr(at, len));
+                            break;
+                        default:
+                            data[at] = "<>/\"=&"[random() % 6];
+                            break;
                     }
                     if (data.empty()) data = "<";
                 }

@@ -841,7 +841,7 @@ private:
 class OdtText {
 public:
     OdtText(Target& body, Target& notes, OdtStyles& styles)
-        : body_(body), notes_(notes), styles_(styles), t_(&body) {}
+        : notes_(notes), styles_(styles), t_(&body) {}
 
     bool Read(const std::string& bytes, std::string& error) {
         return WalkPart(
@@ -998,7 +998,6 @@ private:
         t_->out.Text(text);
     }
 
-    Target& body_;
     Target& notes_;
     OdtStyles& styles_;
     Target* t_;

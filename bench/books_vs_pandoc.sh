@@ -84,12 +84,7 @@ z.writestr("EPUB/content.opf", "".join(opf))
 z.close()
 PY
 
-calc() { awk "BEGIN { print $1 }"; }  # floating point without bc
-# Peak resident memory in KiB of a command (GNU time).
-peak_kib() {
-  /usr/bin/time -f '%M' -o "$work/time" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; return 1; }
-  tail -1 "$work/time"
-}
+source "$here/bench/compare_lib.sh"  # calc, peak_kib, timed_run
 
 [ "$have_pandoc" = 0 ] || command -v pandoc >/dev/null || { have_pandoc=0; echo "pandoc not installed: apt-get install pandoc for the comparison"; }
 base_kib=$(peak_kib "$bench" --runs 1 "$here/tests/data/books/book.fb2")
@@ -106,10 +101,8 @@ for f in big.fb2 big.epub; do
       "$ours_ms" "$(calc "$ours_kib / 1024")" "$(calc "$ours_kib * 1024 / $bytes")" \
       "$(calc "($ours_kib - $base_kib) * 1024 / $bytes")"
   [ "$have_pandoc" = 1 ] || continue
-  start=$(date +%s%N)
-  pandoc_kib=$(peak_kib pandoc -t plain --wrap=none "$file" -o "$work/out.txt")
-  end=$(date +%s%N)
-  pandoc_ms=$(calc "($end - $start) / 1000000")
+  timed_run pandoc -t plain --wrap=none "$file" -o "$work/out.txt"
+  pandoc_ms=$run_ms pandoc_kib=$run_kib
   printf '  pandoc: %8.1f ms (one run)    peak %6.1f MiB = %.2fx the file\n' \
       "$pandoc_ms" "$(calc "$pandoc_kib / 1024")" "$(calc "$pandoc_kib * 1024 / $bytes")"
   printf '  pandoc/ours: %.1fx the time\n' "$(calc "$pandoc_ms / $ours_ms")"

@@ -1,5 +1,6 @@
-// The book readers on any bytes: the first byte picks the format, the rest is the file. A
-// reader either refuses with a reason or gives a document the editor bridge can use.
+// The book and office document readers on any bytes: the first byte picks the format, the
+// rest is the file. A reader either refuses with a reason or gives a document the editor
+// bridge can use.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vernalo;
-    static constexpr BookKind kKinds[] = {BookKind::Fb2, BookKind::Fb2Zip, BookKind::Epub};
+    static constexpr BookKind kKinds[] = {BookKind::Fb2, BookKind::Fb2Zip, BookKind::Epub,
+                                          BookKind::Docx, BookKind::Odt};
     if (size == 0) return 0;
     const BookKind kind = kKinds[data[0] % std::size(kKinds)];
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);

@@ -30,32 +30,47 @@ int WriteConverted(RtfDocument& doc, const std::string& to, const std::string& o
     return 0;
 }
 
+#ifdef VERNALO_WITH_BOOKS
+// What a document reader gave: refused with what is wrong (status 2), or written.
+int WriteRead(const std::string& input, BookResult& read, const char* kindName,
+              const std::string& to, const std::string& output, bool verbose) {
+    if (!read.ok) {
+        if (read.wholeMessage)
+            std::cerr << "vernalo-cli: " << read.error << "\n";
+        else
+            std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << read.error
+                      << "\n";
+        return 2;
+    }
+    if (verbose) std::cerr << "vernalo-cli: " << InputName(input) << ": " << kindName << "\n";
+    return WriteConverted(read.document, to, output);
+}
+#endif
+
 int ConvertBook(const std::string& input, std::string& bytes, const std::string& to,
                 const std::string& output, bool verbose) {
 #ifdef VERNALO_WITH_BOOKS
     const BookKind kind = BookKindOf(input);
     BookResult book = ReadBookBytes(bytes, kind);
     std::string().swap(bytes);
-    if (!book.ok) {
-        if (book.wholeMessage)
-            std::cerr << "vernalo-cli: " << book.error << "\n";
-        else
-            std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << book.error
-                      << "\n";
-        return 2;
-    }
-    if (verbose)
-        std::cerr << "vernalo-cli: " << InputName(input) << ": "
-                  << (kind == BookKind::Epub  ? "EPUB book"
-                      : kind == BookKind::Pdf ? "PDF document"
-                                              : "FictionBook 2 book")
-                  << "\n";
-    return WriteConverted(book.document, to, output);
+    return WriteRead(input, book, BookKindName(kind), to, output, verbose);
 #else
     (void)bytes, (void)to, (void)output, (void)verbose;
     std::cerr << "vernalo-cli: Cannot read " << InputName(input)
               << ": this build reads no books (it was built without Qt)\n";
     return 2;
+#endif
+}
+
+// Whether the book reader takes the file: a book, or an office document that is one (not a
+// rich text saved as report.docx).
+bool ForTheBookReader(const std::string& input, const std::string& bytes) {
+    if (!IsBookName(Utf8ToUtf16(input))) return false;
+#ifdef VERNALO_WITH_BOOKS
+    return ReadsAsBook(bytes, BookKindOf(input));
+#else
+    (void)bytes;
+    return true;
 #endif
 }
 
@@ -88,23 +103,16 @@ int Convert(const Args& args) {
     std::string bytes, error;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
 
-    if (IsBookName(Utf8ToUtf16(input))) return ConvertBook(input, bytes, to, output, verbose);
-        // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
-        // file's bytes nor the document are kept past their use: a big file is not held twice.
+    if (ForTheBookReader(input, bytes)) return ConvertBook(input, bytes, to, output, verbose);
 #ifdef VERNALO_WITH_WORD
     if (IsCompoundFile(bytes)) {
         BookResult word = ReadWordBytes(bytes);
         std::string().swap(bytes);
-        if (!word.ok) {
-            std::cerr << "vernalo-cli: Cannot read " << InputName(input) << ": " << word.error
-                      << "\n";
-            return 2;
-        }
-        if (verbose)
-            std::cerr << "vernalo-cli: " << InputName(input) << ": Word 97-2003 document\n";
-        return WriteConverted(word.document, to, output);
+        return WriteRead(input, word, "Word 97-2003 document", to, output, verbose);
     }
 #endif
+    // Read as the editor reads a file: rich text first, plain text otherwise. Neither the
+    // file's bytes nor the document are kept past their use: a big file is not held twice.
     const bool rich = IsRtf(bytes);
     DocumentEncoding encoding = DocumentEncoding::Utf8;
     RtfDocument doc = ReadDocumentBytes(bytes, &encoding);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "documents/officereader.h"
 #include "documents/pdfreader.h"
 #include "documents/xmltext.h"
 #include "documents/ziparchive.h"
@@ -208,7 +209,34 @@ BookKind BookKindOf(std::string_view path) {
     if (EndsWith(path, ".fb2")) return BookKind::Fb2;
     if (EndsWith(path, ".epub")) return BookKind::Epub;
     if (EndsWith(path, ".pdf")) return BookKind::Pdf;
+    if (EndsWith(path, ".docx")) return BookKind::Docx;
+    if (EndsWith(path, ".odt")) return BookKind::Odt;
     return BookKind::None;
+}
+
+const char* BookKindName(BookKind kind) {
+    switch (kind) {
+        case BookKind::Fb2:
+        case BookKind::Fb2Zip:
+            return "FictionBook 2 book";
+        case BookKind::Epub:
+            return "EPUB book";
+        case BookKind::Docx:
+            return "Word document (DOCX)";
+        case BookKind::Odt:
+            return "OpenDocument text (ODT)";
+        case BookKind::Pdf:
+            return "PDF document";
+        case BookKind::None:
+            break;
+    }
+    return "not a book";
+}
+
+bool ReadsAsBook(std::string_view bytes, BookKind kind) {
+    if (kind != BookKind::Docx && kind != BookKind::Odt) return true;
+    if (bytes.starts_with("PK")) return true;
+    return kind == BookKind::Docx && bytes.starts_with("\xD0\xCF\x11\xE0");
 }
 
 BookResult ReadBookBytes(std::string_view bytes, BookKind kind, const ReadControl& control) {
@@ -220,6 +248,10 @@ BookResult ReadBookBytes(std::string_view bytes, BookKind kind, const ReadContro
             return Fb2Zip(bytes);
         case BookKind::Epub:
             return Epub(bytes);
+        case BookKind::Docx:
+            return ReadDocxBytes(bytes);
+        case BookKind::Odt:
+            return ReadOdtBytes(bytes);
         case BookKind::Pdf:
             return ReadPdfBytes(bytes, control);
         case BookKind::None:

@@ -13,16 +13,21 @@
 
 namespace vernalo {
 
-enum class BookKind { None, Fb2, Fb2Zip, Epub, Pdf };
+// Docx and Odt are office documents (officereader.h), Pdf a PDF's text layer (pdfreader.h),
+// read the same way.
+enum class BookKind { None, Fb2, Fb2Zip, Epub, Docx, Odt, Pdf };
 
 // By the file name's suffix (case ignored).
 BookKind BookKindOf(std::string_view path);
+// What the kind is, for --verbose: "EPUB book", "Word document (DOCX)"...
+const char* BookKindName(BookKind kind);
 
 struct BookResult {
     bool ok = false;
     RtfDocument document;
     // When !ok, what is wrong, for "Cannot read NAME: <error>": "the archive is damaged",
-    // "the package document is missing", "malformed XML at line 3: ..."...
+    // "the package document is missing", "word/document.xml: malformed XML at line 3: ...",
+    // "it is password-protected"...
     std::string error;
     // The error is the user's whole message ("This PDF has no text to read."), not a
     // reason to follow "Cannot read NAME: ".
@@ -37,6 +42,11 @@ struct ReadControl {
     // Past this the read stops with "it takes too long to read".
     std::chrono::steady_clock::duration timeLimit = std::chrono::seconds(30);
 };
+
+// Whether a file of this kind is for the book reader. An office document is when it is a
+// zip archive (or, DOCX, an OLE file: a password-protected one); a rich or plain text that
+// merely bears the name (report.docx saved as RTF) is not, and is read as it was before.
+bool ReadsAsBook(std::string_view bytes, BookKind kind);
 
 BookResult ReadBookBytes(std::string_view bytes, BookKind kind, const ReadControl& control = {});
 // Reads the file and converts it by its suffix.

@@ -31,7 +31,8 @@ bool IsBookName(std::u16string_view path) {
         return upper.size() >= suffix.size() &&
                upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) == 0;
     };
-    return endsWith(u".FB2") || endsWith(u".FB2.ZIP") || endsWith(u".EPUB") || endsWith(u".PDF");
+    return endsWith(u".FB2") || endsWith(u".FB2.ZIP") || endsWith(u".EPUB") || endsWith(u".DOCX") ||
+           endsWith(u".ODT") || endsWith(u".PDF");
 }
 
 OpenRoad OpenRoadFor(std::u16string_view path) {

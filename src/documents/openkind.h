@@ -13,7 +13,8 @@ enum class OpenRoad { Editor, Browser };
 // selected when the dialog opens: everything the program reads. "All files" uses "*": on
 // Linux "*.*" would hide files whose names have no ".".
 inline constexpr std::string_view kOpenDialogFilter =
-    "All readable files (*.txt *.rtf *.doc *.pdf *.fb2 *.fb2.zip *.epub *.html *.htm *.asp *.jsp);;"
+    "All readable files (*.txt *.rtf *.doc *.docx *.odt *.pdf *.fb2 *.fb2.zip *.epub *.html "
+    "*.htm *.asp *.jsp);;"
     "Text files (*.txt);;RTF files (*.rtf);;HTML files (*.html *.htm *.asp *.jsp);;"
     "DOC files (*.doc);;All files (*)";
 // The save dialog's single filter and the suffix added to a name typed without one.
@@ -24,10 +25,12 @@ inline constexpr std::string_view kSaveDefaultSuffix = "rtf";
 // of the path when it holds no "." at all. The "." may lie in a folder name.
 std::u16string OpenTypeKey(std::u16string_view path);
 
-// Editor for the keys "TXT", "RTF" and "DOC" (so also report.docx and book.rtf2) and for
-// books (.fb2, .fb2.zip, .epub, .pdf, case ignored), Browser for anything else.
+// Editor for the keys "TXT", "RTF" and "DOC" (so also book.rtf2) and for books and
+// documents (.fb2, .fb2.zip, .epub, .docx, .odt, .pdf, case ignored), Browser for anything
+// else.
 OpenRoad OpenRoadFor(std::u16string_view path);
-// A book the editor reads: .fb2, .fb2.zip, .epub or .pdf, case ignored.
+// What the editor reads through the book reader (bookreader.h): .fb2, .fb2.zip, .epub, the
+// office documents .docx and .odt, and .pdf, case ignored.
 bool IsBookName(std::u16string_view path);
 
 }  // namespace vernalo

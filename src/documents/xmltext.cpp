@@ -77,6 +77,13 @@ void BookBuilder::RawText(QStringView text) {
     }
 }
 
+void BookBuilder::KeptText(QStringView text) {
+    if (text.isEmpty()) return;
+    if (space_ && !lineStart_) Put(u' ');
+    space_ = false;
+    RawText(text);
+}
+
 void BookBuilder::Tab() {
     space_ = false;
     lineStart_ = true;  // no space right after the tab

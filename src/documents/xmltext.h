@@ -18,6 +18,9 @@ public:
     void Text(QStringView text);
     // Text kept as it is (preformatted): '\n' breaks the line.
     void RawText(QStringView text);
+    // Text kept as it is after the one space that whitespace given to Text() before it
+    // stands for: the runs of office documents (DOCX w:t, ODT text:s), whose spaces count.
+    void KeptText(QStringView text);
     void Tab();
     void LineBreak();
     // Ends the paragraph being built, when it holds anything.

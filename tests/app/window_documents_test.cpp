@@ -163,6 +163,28 @@ TEST_F(WindowDocuments, openReadsBooksIntoTheEditorAndRefusesADamagedOne) {
     EXPECT_FALSE(w->textChanged());
 }
 
+TEST_F(WindowDocuments, openReadsOfficeDocumentsIntoTheEditorAndRefusesADamagedOne) {
+    const std::string office = std::string(VERNALO_TEST_DATA) + "/office/";
+    for (const char* name : {"office.docx", "office.odt"}) {
+        w->setTextChanged(false);
+        ASSERT_TRUE(test::OpenAndWait(*w, office + name)) << name;
+        EXPECT_TRUE(Text().contains(QStringLiteral("Водитель включил радио"))) << name;
+        EXPECT_TRUE(Text().contains(QStringLiteral("Бензин\tFuel\t3200"))) << name;
+    }
+    const QString before = Text();
+    messages.clear();
+    w->setTextChanged(false);
+    EXPECT_FALSE(test::OpenAndWait(*w, File("cut.docx", "PK\x03\x04 cut")));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read cut.docx: ")))
+        << messages[0].toStdString();
+    EXPECT_EQ(Text(), before);
+    EXPECT_FALSE(w->textChanged());
+    // A rich text saved under the name opens as rich text, as before.
+    ASSERT_TRUE(test::OpenAndWait(*w, File("rtf.docx", "{\\rtf1 Hello}")));
+    EXPECT_EQ(Text(), QStringLiteral("Hello"));
+}
+
 TEST_F(WindowDocuments, openDecodesATextInAnotherRussianEncoding) {
     // "Поезд пришёл в город рано утром." in CP866, as DOS editors wrote it.
     const std::string path = File("dos.txt",

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+
 #include "support/casename.h"
 #include "support/cli_runner.h"
 
@@ -83,6 +85,35 @@ INSTANTIATE_TEST_SUITE_P(
                     DocumentCase{"word", "doc/text.doc", 0, "\nСлово\tWord\nвесна\tspring\n"}),
     [](const testing::TestParamInfo<DocumentCase>& info) { return std::string(info.param.name); });
 #endif
+// Office documents too; --verbose names the format.
+TEST(CliConvert, officeDocumentsReadAsTextAndADamagedOneIsRefused) {
+    const std::string office = std::string(VERNALO_TEST_DATA) + "/office/";
+#ifdef VERNALO_WITH_BOOKS
+    for (const auto& [name, kind] : {std::pair{"office.docx", "Word document (DOCX)"},
+                                     std::pair{"office-lo.docx", "Word document (DOCX)"},
+                                     std::pair{"office.odt", "OpenDocument text (ODT)"},
+                                     std::pair{"office-lo.odt", "OpenDocument text (ODT)"}}) {
+        CliRun r = Cli("convert " + office + name + " --verbose");
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_NE(r.out.find(std::string(name) + ": " + kind), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Бензин\tFuel\t3200\n"), std::string::npos) << name << r.out;
+        EXPECT_NE(r.out.find("Новости были о погоде"), std::string::npos) << name;
+    }
+    const std::string cut = Write("convert_cut.docx", "PK\x03\x04 a cut file");
+    CliRun r = Cli("convert " + cut);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("convert_cut.docx: this is not a zip archive"), std::string::npos)
+        << r.out;
+    // A rich text saved under the name is read as rich text, as before.
+    r = Cli("convert " + Write("convert_rtf.docx", "{\\rtf1 Hello {\\b world}}") + " --verbose");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("rich text (RTF)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Hello world"), std::string::npos) << r.out;
+#else
+    CliRun r = Cli("convert " + office + "office.docx");
+    EXPECT_EQ(r.status, 2);
+#endif
+}
 
 TEST(CliConvert, plainTextToRichTextAndBack) {
     std::string text = Write("convert_1251.txt", "\xCF\xF0\xE8\xE2\xE5\xF2 {mir}\r\n\r\nend\r\n");

@@ -5,61 +5,27 @@
 #include "documents/bookreader.h"
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <QString>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "documents/ziparchive.h"
+#include "support/booktext.h"
 
 namespace vernalo {
 namespace {
 
+using test::FindRun;
+using test::Found;
+using test::Join;
+using test::MakeZip;
+using test::Q;
+using test::Slurp;
+using test::Words;
+
 const std::string kBooks = std::string(VERNALO_TEST_DATA) + "/books/";
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Lower-case words with at least one letter: whitespace, punctuation, list bullets and
-// note numbers (which each tool places its own way) aside.
-std::vector<QString> Words(const QString& text) {
-    std::vector<QString> words;
-    QString word;
-    bool letter = false;
-    auto flush = [&] {
-        if (letter) words.push_back(word.toLower());
-        word.clear();
-        letter = false;
-    };
-    for (const QChar c : text) {
-        if (c.isLetterOrNumber()) {
-            word += c;
-            letter = letter || c.isLetter();
-        } else {
-            flush();
-        }
-    }
-    flush();
-    return words;
-}
-
-QString Q(const std::u16string& s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
-
-std::string Join(const std::vector<QString>& words) {
-    QString s;
-    for (const auto& w : words)
-        s += w + u' ';
-    return s.toStdString();
-}
 
 struct Fixture {
     const char* file;
@@ -91,26 +57,6 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, BookFidelity,
                                            Fixture{"book.fb2", "book.fb2.txt"},
                                            Fixture{"book-1251.fb2", "book.fb2.txt"},
                                            Fixture{"book.fb2.zip", "book.fb2.txt"}));
-
-// The first run holding `word`, and its paragraph's text.
-struct Found {
-    bool found = false;
-    RtfCharFormat format;
-    std::u16string paragraph;
-};
-Found FindRun(const RtfDocument& doc, std::u16string_view word) {
-    Found f;
-    for (const RtfParagraph& p : doc.Paragraphs()) {
-        for (const RtfRun& run : p.runs) {
-            if (!f.found && run.text.find(word) != std::u16string::npos) {
-                f.found = true;
-                f.format = run.format;
-                f.paragraph = p.Text();
-            }
-        }
-    }
-    return f;
-}
 
 class BookFormats : public ::testing::TestWithParam<const char*> {};
 
@@ -174,30 +120,6 @@ TEST(BookKind, BySuffixCaseIgnored) {
 }
 
 // --- hostile input ---
-
-// A zip archive of the given members, stored or deflated.
-std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& members) {
-    zip_error_t err;
-    zip_error_init(&err);
-    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &err);
-    zip_t* za = zip_open_from_source(out, ZIP_TRUNCATE, &err);
-    EXPECT_NE(za, nullptr);
-    zip_source_keep(out);
-    for (const auto& [name, data] : members) {
-        zip_source_t* s = zip_source_buffer(za, data.data(), data.size(), 0);
-        EXPECT_GE(zip_file_add(za, name.c_str(), s, ZIP_FL_ENC_UTF_8), 0);
-    }
-    EXPECT_EQ(zip_close(za), 0);
-    std::string bytes;
-    EXPECT_EQ(zip_source_open(out), 0);
-    char buf[65536];
-    for (zip_int64_t n; (n = zip_source_read(out, buf, sizeof buf)) > 0;)
-        bytes.append(buf, static_cast<std::size_t>(n));
-    zip_source_close(out);
-    zip_source_free(out);
-    zip_error_fini(&err);
-    return bytes;
-}
 
 const std::string kContainer =
     R"(<?xml version="1.0"?><container version="1.0" xmlns="urn:oasis:names:tc:opendocument:xmlns:container"><rootfiles><rootfile full-path="OPS/book.opf" media-type="application/oebps-package+xml"/></rootfiles></container>)";

@@ -57,15 +57,26 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"plainZip", "/home/ann/photos.zip", "ZIP", OpenRoad::Browser},
                     KeyCase{"epub", "/home/ann/book.epub", "EPU", OpenRoad::Editor},
                     KeyCase{"pdf", "/home/ann/Paper.PDF", "PDF", OpenRoad::Editor},
+                    KeyCase{"odt", "/home/ann/Report.ODT", "ODT", OpenRoad::Editor},
                     KeyCase{"cyrillicExtension", "/home/ann/файл.тхт", "ТХТ", OpenRoad::Browser}),
     test::CaseName);
+
+// Office documents go through the book reader; a binary .doc does not.
+TEST(OpenKind, officeDocumentsAreReadLikeBooks) {
+    EXPECT_TRUE(IsBookName(u"/home/ann/report.docx"));
+    EXPECT_TRUE(IsBookName(u"/home/ann/REPORT.DOCX"));
+    EXPECT_TRUE(IsBookName(u"/home/ann/report.odt"));
+    EXPECT_FALSE(IsBookName(u"/home/ann/report.doc"));
+    EXPECT_FALSE(IsBookName(u"/home/ann/report.docm"));
+}
 
 TEST(OpenDialogFilter, listsEveryReadableFileFirstThenTheFiveKinds) {
     const std::string filter(kOpenDialogFilter);
     EXPECT_EQ(filter.rfind("All readable files (", 0), 0u);
     const std::string all = filter.substr(0, filter.find(";;"));
     for (const char* pattern :
-         {"*.txt", "*.rtf", "*.doc", "*.pdf", "*.fb2", "*.fb2.zip", "*.epub", "*.html"})
+         {"*.txt", "*.rtf", "*.doc", "*.docx", "*.odt", "*.pdf", "*.fb2", "*.fb2.zip", "*.epub",
+          "*.html"})
         EXPECT_NE(all.find(pattern), std::string::npos) << pattern;
     EXPECT_NE(filter.find(";;Text files (*.txt);;"), std::string::npos);
     std::size_t entries = 1;

@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox
   adwaita-icon-theme fonts-dejavu-core desktop-file-utils
-  python3-pyatspi at-spi2-core dbus-x11
+  python3-pyatspi at-spi2-core dbus-x11 dbus-daemon dbus-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
         options.baseDir = baseDir;
         vernalo::MainWindow window(options);
         window.startUp();
+        window.registerMediaControls();
         // A logout, a shutdown or a signal closes the window as the user would: the reading
         // stops and the text and settings are written.
         bool closing = false;

@@ -87,6 +87,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     setupDocumentOpening();
     setupSession();
     setupMenus();
+    setupMediaControls();
 
     lastDialogFont_ = QFont(QStringLiteral("MS Sans Serif"), 8);
 

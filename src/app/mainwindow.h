@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ namespace vernalo {
 
 class BrowserPage;
 class DocumentOpener;
+class MediaPlayerService;
 class FindDialog;
 class TrayIcon;
 
@@ -53,6 +55,8 @@ public:
     // collected and shown once by showStartupProblems, after the window is up.
     void startUp();
     void showStartupProblems();
+    // The desktop's media controls reach the reading (false without a session bus).
+    bool registerMediaControls();
     // Another start asked for this window: out of the tray or the task bar, to the front.
     void bringForward();
 
@@ -132,6 +136,10 @@ private:
     void fillRecentMenu();
     void showShortcuts();
     void showAbout();
+    void setupMediaControls();
+    void showMediaTitles();
+    // Next and Previous of the media controls: the reading moves by one piece and goes on.
+    void skipPiece(bool forward);
     void documentRead(const QString& path, QTextDocument* document);
     void documentRefused(const QString& path, const QString& message);
     void onCommand(Command command);
@@ -183,6 +191,8 @@ private:
     StatusBar* statusBar_ = nullptr;
     QPointer<FindDialog> findDialog_;
     DocumentOpener* opener_ = nullptr;
+    MediaPlayerService* media_ = nullptr;
+    std::set<long> pieceStarts_;  // where the pieces read since the text last changed begin
     TrayIcon* tray_ = nullptr;
 };
 

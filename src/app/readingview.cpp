@@ -52,11 +52,13 @@ void ReadingView::importBrowserPage() {
 void ReadingView::readingStarted() {
     toolBars_.showReading(true);
     documents_.editor()->setReadOnly(true);
+    if (onReadingStarted) onReadingStarted();
 }
 
 void ReadingView::showPiece(long start, long length) {
     documents_.editor()->select(start, length);
     documents_.editor()->ensureCursorVisible();
+    if (onPieceShown) onPieceShown(start, length);
 }
 
 void ReadingView::placeCaret(long position) {
@@ -75,6 +77,7 @@ void ReadingView::readingStopped(ReadingStop why) {
     documents_.editor()->setReadOnly(false);
     toolBars_.showReading(false);
     if (why != ReadingStop::Paused) toolBars_.action(Command::Say)->setChecked(false);
+    if (onReadingStopped) onReadingStopped(why);
 }
 
 }  // namespace vernalo

@@ -20,6 +20,11 @@ public:
 
     // Takes the browser page into the editor as formatted text.
     std::function<void()> onImportBrowserPage;
+    // A piece is highlighted; the reading started or stopped (for the desktop's media
+    // controls).
+    std::function<void(long start, long length)> onPieceShown;
+    std::function<void()> onReadingStarted;
+    std::function<void(ReadingStop why)> onReadingStopped;
 
     std::u16string text() const override;
     long selectionStart() const override;

@@ -1,0 +1,182 @@
+// The reading as a media player on a private session bus: each MPRIS method and property, as
+// the desktop's media controls and media keys use them.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QTest>
+#include <QToolButton>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/mainwindow.h"
+#include "app/texteditor.h"
+#include "support/accessible.h"
+#include "support/fakevoice.h"
+
+namespace vernalo {
+namespace {
+
+// A voice that keeps speaking until told to stop, so a reading stays on its piece.
+class HoldingVoice : public test::FakeVoice {
+public:
+    using FakeVoice::FakeVoice;
+    void Speak(const std::u16string& text) override {
+        FakeVoice::Speak(text);
+        speaking_ = true;
+    }
+    int Speaking() const override { return speaking_ && holding ? 1 : 0; }
+    void AudioReset() override { speaking_ = false; }
+    static inline bool holding = true;
+
+private:
+    bool speaking_ = false;
+};
+
+class WindowMedia : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        bus = new QProcess;
+        bus->start(QStringLiteral("dbus-daemon"),
+                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                    QStringLiteral("--print-address=1")});
+        ASSERT_TRUE(bus->waitForReadyRead(10000)) << "dbus-daemon did not start";
+        address = QString::fromUtf8(bus->readLine().trimmed());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    }
+    static void TearDownTestSuite() {
+        bus->kill();
+        bus->waitForFinished();
+        delete bus;
+    }
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_media_XXXXXX";
+        dir = mkdtemp(tmpl);
+        MainWindow::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        o.voices = [] {
+            const std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"},
+                                                       {u"English", u"Carol"}};
+            return PerLanguage<std::unique_ptr<Voice>>{
+                {std::make_unique<HoldingVoice>(modes), std::make_unique<HoldingVoice>(modes)}};
+        };
+        HoldingVoice::holding = true;
+        w = std::make_unique<MainWindow>(o);
+        w->startUp();
+        ASSERT_TRUE(w->registerMediaControls());
+        client = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("client")));
+        ASSERT_TRUE(client->isConnected());
+    }
+    void TearDown() override {
+        w.reset();
+        client.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        std::filesystem::remove_all(dir);
+    }
+
+    // A call as another program makes it; the window answers from this event loop.
+    QVariant Call(const QString& interface, const QString& method, const QVariantList& args = {}) {
+        QDBusMessage m = QDBusMessage::createMethodCall(
+            QStringLiteral("org.mpris.MediaPlayer2.vernalo"),
+            QStringLiteral("/org/mpris/MediaPlayer2"), interface, method);
+        m.setArguments(args);
+        QDBusPendingCall pending = client->asyncCall(m);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 10000))
+            << method.toStdString();
+        EXPECT_FALSE(pending.isError()) << pending.error().message().toStdString();
+        const QList<QVariant> reply = pending.reply().arguments();
+        return reply.isEmpty() ? QVariant() : reply.first();
+    }
+    QVariant Player(const QString& method) {
+        return Call(QStringLiteral("org.mpris.MediaPlayer2.Player"), method);
+    }
+    QVariant Property(const QString& interface, const QString& name) {
+        return Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                    {interface, name})
+            .value<QDBusVariant>()
+            .variant();
+    }
+    QVariant PlayerProperty(const QString& name) {
+        return Property(QStringLiteral("org.mpris.MediaPlayer2.Player"), name);
+    }
+    QString PieceTitle() {
+        const auto meta = qdbus_cast<QVariantMap>(PlayerProperty(QStringLiteral("Metadata")));
+        return meta.value(QStringLiteral("xesam:title")).toString();
+    }
+    bool Say() const {
+        return w->findChild<QToolButton*>(QStringLiteral("sayButton"))->isChecked();
+    }
+
+    static inline QProcess* bus = nullptr;
+    static inline QString address;
+    std::string dir;
+    std::unique_ptr<MainWindow> w;
+    std::unique_ptr<QDBusConnection> client;
+};
+
+TEST_F(WindowMedia, describesItselfAndFollowsTheText) {
+    const QString root = QStringLiteral("org.mpris.MediaPlayer2");
+    EXPECT_EQ(Property(root, QStringLiteral("Identity")).toString(), QStringLiteral("Vernalo"));
+    EXPECT_EQ(Property(root, QStringLiteral("DesktopEntry")).toString(), QStringLiteral("vernalo"));
+    EXPECT_TRUE(Property(root, QStringLiteral("CanRaise")).toBool());
+    EXPECT_TRUE(Property(root, QStringLiteral("CanQuit")).toBool());
+    EXPECT_EQ(PlayerProperty(QStringLiteral("PlaybackStatus")).toString(),
+              QStringLiteral("Stopped"));
+    EXPECT_FALSE(PlayerProperty(QStringLiteral("CanGoNext")).toBool());  // no text
+    w->editor()->setPlainText(QStringLiteral("Один два. Three four."));
+    emit w->editor()->textEdited();
+    EXPECT_TRUE(PlayerProperty(QStringLiteral("CanGoNext")).toBool());
+    EXPECT_TRUE(PlayerProperty(QStringLiteral("CanGoPrevious")).toBool());
+}
+
+// Play, Next, Previous, Pause, PlayPause and Stop drive Say and the reading position.
+TEST_F(WindowMedia, controlsTheReadingAsSayDoes) {
+    // The last piece is not waited for: four, so that Next never reaches it.
+    w->editor()->setPlainText(QStringLiteral("Один два. Three four. Пять. Six."));
+    emit w->editor()->textEdited();
+    w->editor()->select(0, 0);
+    const struct {
+        const char* method;
+        bool say;
+        const char* status;
+        const char* piece;  // the piece being read after it, when reading
+    } steps[] = {
+        {"Play", true, "Playing", "Один два."}, {"Next", true, "Playing", " Three four."},
+        {"Next", true, "Playing", " Пять."},    {"Previous", true, "Playing", " Three four."},
+        {"Pause", false, "Paused", nullptr},    {"PlayPause", true, "Playing", " Three four."},
+        {"Stop", false, "Paused", nullptr},     {"PlayPause", true, "Playing", " Three four."},
+    };
+    for (const auto& s : steps) {
+        Player(QString::fromLatin1(s.method));
+        EXPECT_EQ(Say(), s.say) << s.method;
+        EXPECT_EQ(PlayerProperty(QStringLiteral("PlaybackStatus")).toString(),
+                  QString::fromLatin1(s.status))
+            << s.method;
+        if (s.piece) {
+            EXPECT_EQ(PieceTitle(), QString::fromUtf8(s.piece).simplified()) << s.method;
+        }
+    }
+    HoldingVoice::holding = false;  // the voices go quiet: the reading runs to its end
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Say(); }, 10000));
+    EXPECT_EQ(PlayerProperty(QStringLiteral("PlaybackStatus")).toString(),
+              QStringLiteral("Stopped"));
+}
+
+TEST_F(WindowMedia, raiseShowsTheWindowAndQuitClosesIt) {
+    w->hide();
+    Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
+    EXPECT_TRUE(w->isVisible());
+    Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"));
+    EXPECT_FALSE(w->isVisible());
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -8,7 +8,6 @@ packages=(
   libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   libzip-dev libpoppler-qt6-dev libgsf-1-dev
-  poppler-utils libreoffice-writer-nogui
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox

@@ -142,6 +142,70 @@
         <source>&amp;Color:</source>
         <translation>&amp;Цвет:</translation>
     </message>
+    <message>
+        <source>Black</source>
+        <translation>Чёрный</translation>
+    </message>
+    <message>
+        <source>Maroon</source>
+        <translation>Бордовый</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Зелёный</translation>
+    </message>
+    <message>
+        <source>Olive</source>
+        <translation>Оливковый</translation>
+    </message>
+    <message>
+        <source>Navy</source>
+        <translation>Тёмно-синий</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Пурпурный</translation>
+    </message>
+    <message>
+        <source>Teal</source>
+        <translation>Сине-зелёный</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>Серый</translation>
+    </message>
+    <message>
+        <source>Silver</source>
+        <translation>Серебристый</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Красный</translation>
+    </message>
+    <message>
+        <source>Lime</source>
+        <translation>Ярко-зелёный</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Жёлтый</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Синий</translation>
+    </message>
+    <message>
+        <source>Fuchsia</source>
+        <translation>Фуксия</translation>
+    </message>
+    <message>
+        <source>Aqua</source>
+        <translation>Голубой</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>Белый</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::FontPage</name>

@@ -11,6 +11,30 @@
 
 namespace vernalo {
 
+namespace {
+
+// The basic colours' names as the colour list shows them, translated by their English name.
+[[maybe_unused]] const char* const kBasicColorNames[] = {
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Black"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Maroon"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Green"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Olive"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Navy"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Purple"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Teal"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Gray"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Silver"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Red"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Lime"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Yellow"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Blue"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Fuchsia"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Aqua"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "White"),
+};
+
+}  // namespace
+
 QColor DisplayColor(ColorCode color, const QPalette& pal) {
     if (color == kNoColor) return pal.color(QPalette::Text);
     if (!IsSystemColor(color))
@@ -72,8 +96,11 @@ bool ChooseFont(QWidget* parent, QFont& font, ColorCode& color) {
         colors->addItem(QIcon(swatch), name, QVariant::fromValue<quint32>(value));
     };
     add(QCoreApplication::translate("vernalo::FontDialog", "Window text"), kWindowTextColor);
-    for (std::size_t i = 0; i < 16; ++i)
-        add(QString::fromStdU16String(std::u16string(ColorName(i).substr(2))), ColorValue(i));
+    for (std::size_t i = 0; i < 16; ++i) {
+        const QByteArray name =
+            QString::fromStdU16String(std::u16string(ColorName(i).substr(2))).toUtf8();
+        add(QCoreApplication::translate("vernalo::FontDialog", name.constData()), ColorValue(i));
+    }
     int current = colors->findData(QVariant::fromValue<quint32>(color));
     if (current < 0) {
         add(QString::fromStdU16String(FormatColor(color)), color);

@@ -75,6 +75,14 @@ const Caption kCaptions[] = {
      "Speech", "Речь"},
     {"speech page hint", [](MainWindow& w) { return PageFrame(w, "speechSettingsPage", true); },
      "Settings for SpeechEngines", "Настройки синтезаторов речи"},
+    {"font page caption", [](MainWindow& w) { return PageFrame(w, "fontSettingsPage", false); },
+     "Font", "Шрифт"},
+    {"sentence mode box",
+     [](MainWindow& w) {
+         auto* box = w.findChild<QWidget*>(QStringLiteral("sentenceModeBox"));
+         return box ? box->accessibleName() : QStringLiteral("?");
+     },
+     "Repeaing a sentences", "Повтор предложений"},
     {"column panel", [](MainWindow& w) { return w.statusText(StatusPanel::Column); }, "Column: 0",
      "Столбец: 0"},
     {"line panel", [](MainWindow& w) { return w.statusText(StatusPanel::Line); }, "String: 0",

@@ -21,7 +21,7 @@ DocumentPages::DocumentPages(QWidget* parent) : QTabWidget(parent) {
     fileName_->setObjectName(QStringLiteral("fileName"));
     fileName_->setReadOnly(true);
     fileName_->setFrame(false);
-    fileName_->setAccessibleName(QStringLiteral("Document file"));
+    fileName_->setAccessibleName(tr("Document file"));
     fileName_->setFocusPolicy(Qt::ClickFocus);
     QPalette pal = fileName_->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Window));
@@ -33,7 +33,7 @@ DocumentPages::DocumentPages(QWidget* parent) : QTabWidget(parent) {
     v->addWidget(fileName_);
     editor_ = new TextEditor(textPage);
     v->addWidget(editor_, 1);
-    addTab(textPage, QStringLiteral("Text1"));
+    addTab(textPage, tr("Text1"));
 
     // The address bar is there from the start; the browser itself comes on first use.
     auto* browserTab = new QWidget(this);
@@ -42,7 +42,7 @@ DocumentPages::DocumentPages(QWidget* parent) : QTabWidget(parent) {
     auto* b = new QVBoxLayout(browserTab);
     b->setContentsMargins(0, 0, 0, 0);
     b->addWidget(browser_);
-    addTab(browserTab, QStringLiteral("Browser"));
+    addTab(browserTab, tr("Browser"));
 
     connect(this, &QTabWidget::currentChanged, this, [this](int index) {
         if (!changingFromCode_) emit pageChosen(static_cast<DocumentPage>(index));

@@ -1,6 +1,7 @@
 #include "app/editorfont.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -9,6 +10,30 @@
 #include <QVBoxLayout>
 
 namespace vernalo {
+
+namespace {
+
+// The basic colours' names as the colour list shows them, translated by their English name.
+[[maybe_unused]] const char* const kBasicColorNames[] = {
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Black"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Maroon"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Green"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Olive"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Navy"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Purple"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Teal"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Gray"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Silver"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Red"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Lime"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Yellow"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Blue"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Fuchsia"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "Aqua"),
+    QT_TRANSLATE_NOOP("vernalo::FontDialog", "White"),
+};
+
+}  // namespace
 
 QColor DisplayColor(ColorCode color, const QPalette& pal) {
     if (color == kNoColor) return pal.color(QPalette::Text);
@@ -54,7 +79,7 @@ ColorCode StoredColor(const QColor& c) {
 bool ChooseFont(QWidget* parent, QFont& font, ColorCode& color) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("FontDialog1"));
-    dialog.setWindowTitle(QStringLiteral("Font"));
+    dialog.setWindowTitle(QCoreApplication::translate("vernalo::FontDialog", "Font"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* fonts = new QFontDialog(font, &dialog);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
@@ -63,16 +88,19 @@ bool ChooseFont(QWidget* parent, QFont& font, ColorCode& color) {
     // The colour list offers the text colour of the desktop and the sixteen basic colours.
     auto* colors = new QComboBox(&dialog);
     colors->setObjectName(QStringLiteral("FontColor"));
-    colors->setAccessibleName(QStringLiteral("Color"));
+    colors->setAccessibleName(QCoreApplication::translate("vernalo::FontDialog", "Color"));
     const QPalette pal = dialog.palette();
     auto add = [&](const QString& name, ColorCode value) {
         QPixmap swatch(16, 16);
         swatch.fill(DisplayColor(value, pal));
         colors->addItem(QIcon(swatch), name, QVariant::fromValue<quint32>(value));
     };
-    add(QStringLiteral("Window text"), kWindowTextColor);
-    for (std::size_t i = 0; i < 16; ++i)
-        add(QString::fromStdU16String(std::u16string(ColorName(i).substr(2))), ColorValue(i));
+    add(QCoreApplication::translate("vernalo::FontDialog", "Window text"), kWindowTextColor);
+    for (std::size_t i = 0; i < 16; ++i) {
+        const QByteArray name =
+            QString::fromStdU16String(std::u16string(ColorName(i).substr(2))).toUtf8();
+        add(QCoreApplication::translate("vernalo::FontDialog", name.constData()), ColorValue(i));
+    }
     int current = colors->findData(QVariant::fromValue<quint32>(color));
     if (current < 0) {
         add(QString::fromStdU16String(FormatColor(color)), color);
@@ -80,7 +108,7 @@ bool ChooseFont(QWidget* parent, QFont& font, ColorCode& color) {
     }
     colors->setCurrentIndex(current);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Color:"), colors);
+    form->addRow(QCoreApplication::translate("vernalo::FontDialog", "&Color:"), colors);
     layout->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

@@ -13,25 +13,25 @@ namespace vernalo {
 
 FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("findDialog"));
-    setWindowTitle(QStringLiteral("Find"));
+    setWindowTitle(tr("Find"));
     setModal(false);
     auto* grid = new QGridLayout(this);
-    auto* label = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    auto* label = new QLabel(tr("Fi&nd what:"), this);
     what_ = new QLineEdit(this);
     what_->setObjectName(QStringLiteral("FindWhat"));
     label->setBuddy(what_);
-    matchCase_ = new QCheckBox(QStringLiteral("Match &case"), this);
-    wholeWord_ = new QCheckBox(QStringLiteral("Match &whole word only"), this);
-    auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
+    matchCase_ = new QCheckBox(tr("Match &case"), this);
+    wholeWord_ = new QCheckBox(tr("Match &whole word only"), this);
+    auto* direction = new QGroupBox(tr("Direction"), this);
     auto* dl = new QHBoxLayout(direction);
-    up_ = new QRadioButton(QStringLiteral("&Up"), direction);
-    down_ = new QRadioButton(QStringLiteral("&Down"), direction);
+    up_ = new QRadioButton(tr("&Up"), direction);
+    down_ = new QRadioButton(tr("&Down"), direction);
     dl->addWidget(up_);
     dl->addWidget(down_);
-    auto* next = new QPushButton(QStringLiteral("&Find Next"), this);
+    auto* next = new QPushButton(tr("&Find Next"), this);
     next->setObjectName(QStringLiteral("FindNext"));
     next->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     grid->addWidget(label, 0, 0);
     grid->addWidget(what_, 0, 1, 1, 2);
     grid->addWidget(next, 0, 3);

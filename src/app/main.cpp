@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <QLocale>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "app/mainwindow.h"
 #include "app/quitsignals.h"
 #include "app/singleinstance.h"
+#include "app/translation.h"
 #include "app/webengineasroot.h"
 #include "settings/settings.h"
 #include "speech/quickexit.h"
@@ -93,6 +95,8 @@ int main(int argc, char** argv) {
         QApplication::setApplicationVersion(QStringLiteral(VERNALO_VERSION));
         QApplication::setDesktopFileName(QStringLiteral("vernalo"));
         QApplication::setWindowIcon(vernalo::ThemeIcon("vernalo", "vernalo"));
+        // The desktop's language (LANGUAGE, LC_ALL, LANG); English needs no translation.
+        vernalo::InstallTranslations(QLocale::system());
         const QStringList files = QApplication::arguments().mid(1);
 
         const std::string baseDir = vernalo::ResolveBaseDir(

@@ -13,9 +13,9 @@
 
 #include "app/accessibleclick.h"
 #include "app/documentopener.h"
-#include "app/icons.h"
 #include "app/editorfont.h"
 #include "app/fontpage.h"
+#include "app/icons.h"
 #include "app/logging.h"
 #include "app/optionspage.h"
 #include "app/qtext.h"
@@ -66,8 +66,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     connect(speech, &SpeechPage::voiceFailed, this, [this](const QString& text) {
         if (session_->running()) {
             stopReadingReplacedText();  // as releasing Say does
-            statusBar_->setText(StatusPanel::Activity,
-                                QStringLiteral("Reading paused: %1").arg(text));
+            statusBar_->setText(StatusPanel::Activity, tr("Reading paused: %1").arg(text));
         } else {
             statusBar_->setText(StatusPanel::Activity, text);
         }
@@ -182,7 +181,7 @@ void MainWindow::startUp() {
         new Autosave([this] { return static_cast<const QTextDocument*>(editor()->document()); },
                      TextPath(baseDir_), options_.autosave, this);
     connect(autosave_, &Autosave::writeFailed, this, [this](const QString& error) {
-        showMessage(QStringLiteral("The text could not be saved automatically: %1").arg(error));
+        showMessage(tr("The text could not be saved automatically: %1").arg(error));
     });
 
     IniFile ini;
@@ -193,7 +192,7 @@ void MainWindow::startUp() {
     ReaderSettings s = ReadSettings(ini, &badKeys);
     for (const auto& key : badKeys)
         startupProblems_.push_back(
-            QStringLiteral("Bad value for %1 in %2")
+            tr("Bad value for %1 in %2")
                 .arg(QString::fromStdString(key), QString::fromStdString(SettingsPath(baseDir_))));
     statusBar_->showCaret(s.posX, s.posY);
     segmenter_.readPos = s.position;
@@ -239,8 +238,7 @@ void MainWindow::showStartupProblems() {
     if (startupProblems_.empty()) return;
     QStringList details(startupProblems_.begin(), startupProblems_.end());
     details.removeDuplicates();
-    showMessage(QLatin1String(kStartupProblem) + QStringLiteral("\n\n") +
-                details.join(u'\n'));
+    showMessage(tr(kStartupProblem) + QStringLiteral("\n\n") + details.join(u'\n'));
 }
 
 void MainWindow::bringForward() {
@@ -326,7 +324,7 @@ void MainWindow::saveOnClose() {
 }
 
 void MainWindow::showCloseProblem(const std::string& path, const std::string& reason) {
-    QString text = QLatin1String(kCloseProblem) + QString::fromStdString(path);
+    QString text = tr(kCloseProblem) + QString::fromStdString(path);
     if (!reason.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(reason);
     showMessage(text);
 }
@@ -397,7 +395,7 @@ void MainWindow::sayToggled() {
         // Read with every entry or not at all: the reading begins once the loaders are done.
         if (loadersRunning_ > 0) {
             waitingForDictionaries_ = true;
-            statusBar_->setText(StatusPanel::Activity, QStringLiteral("Loading data ..."));
+            statusBar_->setText(StatusPanel::Activity, tr("Loading data ..."));
             return;
         }
     }
@@ -417,15 +415,15 @@ bool MainWindow::refuseReadingWithoutSound() {
         session_->sayToggled(false);
         sessionTimer_->stop();
     }
-    showMessage(QStringLiteral("No sound output is available (%1), so the text cannot be read "
-                               "aloud. Check that the sound server is running (pactl info shows "
-                               "it) and has an output device, then start Vernalo again.")
+    showMessage(tr("No sound output is available (%1), so the text cannot be read "
+                   "aloud. Check that the sound server is running (pactl info shows "
+                   "it) and has an output device, then start Vernalo again.")
                     .arg(problem));
     return true;
 }
 
 void MainWindow::startDictionaryLoader(Language language) {
-    statusBar_->setText(StatusPanel::Activity, QStringLiteral("Loading data ..."));
+    statusBar_->setText(StatusPanel::Activity, tr("Loading data ..."));
     // " Ready " is shown here once every loader is done, not by each loader.
     auto* loader = vernalo::startDictionaryLoader(
         language, statusBar_->progress(), dictionaries_, {}, QString::fromStdString(baseDir_),
@@ -437,7 +435,7 @@ void MainWindow::startDictionaryLoader(Language language) {
 
 void MainWindow::dictionaryLoaded() {
     if (--loadersRunning_ > 0) return;
-    statusBar_->setText(StatusPanel::Activity, QStringLiteral(" Ready "));
+    statusBar_->setText(StatusPanel::Activity, tr(" Ready "));
     if (!waitingForDictionaries_) return;
     waitingForDictionaries_ = false;
     if (!closed_ && toolBars_->action(Command::Say)->isChecked()) sayToggled();

@@ -197,7 +197,9 @@ private:
 };
 
 // Texts the program shows.
-inline const char kStartupProblem[] = "You have very very big problems! :)";
-inline const char kCloseProblem[] = "With searching comes loss And the presence of absence: ";
+inline const char kStartupProblem[] =
+    QT_TRANSLATE_NOOP("vernalo::MainWindow", "You have very very big problems! :)");
+inline const char kCloseProblem[] = QT_TRANSLATE_NOOP(
+    "vernalo::MainWindow", "With searching comes loss And the presence of absence: ");
 
 }  // namespace vernalo

@@ -29,6 +29,33 @@ namespace vernalo {
 
 Q_LOGGING_CATEGORY(lcApp, "vernalo.app", QtWarningMsg)
 
+namespace {
+
+// The file dialogs' captions, translated; the patterns after them stay as they are.
+[[maybe_unused]] const char* const kFilterCaptions[] = {
+    QT_TRANSLATE_NOOP("vernalo::MainWindow", "All readable files"),
+    QT_TRANSLATE_NOOP("vernalo::MainWindow", "Text files"),
+    QT_TRANSLATE_NOOP("vernalo::MainWindow", "RTF files"),
+    QT_TRANSLATE_NOOP("vernalo::MainWindow", "HTML files"),
+    QT_TRANSLATE_NOOP("vernalo::MainWindow", "DOC files"),
+    QT_TRANSLATE_NOOP("vernalo::MainWindow", "All files"),
+};
+
+QString TranslatedFilter(std::string_view filter) {
+    QStringList items = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
+                            .split(QStringLiteral(";;"));
+    for (QString& item : items) {
+        const qsizetype cut = item.indexOf(QStringLiteral(" ("));
+        if (cut <= 0) continue;
+        const QByteArray caption = item.left(cut).toUtf8();
+        item =
+            QCoreApplication::translate("vernalo::MainWindow", caption.constData()) + item.mid(cut);
+    }
+    return items.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
 void MainWindow::setupDocumentOpening() {
     opener_ = new DocumentOpener(this);
     connect(opener_, &DocumentOpener::opened, this, &MainWindow::documentRead);
@@ -90,8 +117,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::openFile() {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
-                                                      QString::fromUtf8(kOpenDialogFilter));
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open"), QString(),
+                                                      TranslatedFilter(kOpenDialogFilter));
     if (path.isEmpty()) return;
     openDocument(path);
 }
@@ -101,16 +128,16 @@ void MainWindow::pasteFromClipboard() {
     if (data && data->hasText())
         editor()->paste();
     else
-        showMessage(QStringLiteral("Clipboard does not contain text."));
+        showMessage(tr("Clipboard does not contain text."));
     markTextChanged();
     showLineCount();
 }
 
 void MainWindow::saveAs() {
-    QFileDialog dialog(this, QStringLiteral("Save"));
+    QFileDialog dialog(this, tr("Save"));
     dialog.setObjectName(QStringLiteral("saveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QString::fromUtf8(kSaveDialogFilter));
+    dialog.setNameFilter(TranslatedFilter(kSaveDialogFilter));
     dialog.setDefaultSuffix(QString::fromUtf8(kSaveDefaultSuffix));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     DocumentResult r = SaveDocumentFile(*editor()->document(), dialog.selectedFiles().first());

@@ -54,46 +54,45 @@ void MainWindow::setupMenus() {
         return a;
     };
 
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    shared(file, Command::Open, QStringLiteral("&Open…"), QKeySequence::Open);
-    recentMenu_ = file->addMenu(QStringLiteral("Open &Recent"));
+    QMenu* file = bar->addMenu(tr("&File"));
+    shared(file, Command::Open, tr("&Open…"), QKeySequence::Open);
+    recentMenu_ = file->addMenu(tr("Open &Recent"));
     fillRecentMenu();
     file->addSeparator();
-    shared(file, Command::Save, QStringLiteral("&Save as RTF…"), QKeySequence::Save);
+    shared(file, Command::Save, tr("&Save as RTF…"), QKeySequence::Save);
     file->addSeparator();
-    shared(file, Command::Exit, QStringLiteral("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
+    shared(file, Command::Exit, tr("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
 
-    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
-    AddItem(edit, QStringLiteral("&Undo"), QKeySequence::Undo, [this] { editor()->undoStep(); });
-    AddItem(edit, QStringLiteral("&Redo"), QKeySequence::Redo, [this] { editor()->redoStep(); });
+    QMenu* edit = bar->addMenu(tr("&Edit"));
+    AddItem(edit, tr("&Undo"), QKeySequence::Undo, [this] { editor()->undoStep(); });
+    AddItem(edit, tr("&Redo"), QKeySequence::Redo, [this] { editor()->redoStep(); });
     edit->addSeparator();
-    AddItem(edit, QStringLiteral("Cu&t"), QKeySequence::Cut, [this] { editor()->cut(); });
-    AddItem(edit, QStringLiteral("&Copy"), QKeySequence::Copy, [this] { editor()->copy(); });
-    AddItem(edit, QStringLiteral("&Paste"), QKeySequence::Paste, [this] { editor()->paste(); });
-    shared(edit, Command::Paste, QStringLiteral("Paste &text from clipboard"));
-    AddItem(edit, QStringLiteral("Select &all"), QKeySequence::SelectAll,
-            [this] { editor()->selectAll(); });
+    AddItem(edit, tr("Cu&t"), QKeySequence::Cut, [this] { editor()->cut(); });
+    AddItem(edit, tr("&Copy"), QKeySequence::Copy, [this] { editor()->copy(); });
+    AddItem(edit, tr("&Paste"), QKeySequence::Paste, [this] { editor()->paste(); });
+    shared(edit, Command::Paste, tr("Paste &text from clipboard"));
+    AddItem(edit, tr("Select &all"), QKeySequence::SelectAll, [this] { editor()->selectAll(); });
     edit->addSeparator();
-    shared(edit, Command::Find, QStringLiteral("&Find…"), QKeySequence::Find);
-    AddItem(edit, QStringLiteral("Find &next"), QKeySequence::FindNext, [this] {
+    shared(edit, Command::Find, tr("&Find…"), QKeySequence::Find);
+    AddItem(edit, tr("Find &next"), QKeySequence::FindNext, [this] {
         if (!findDialog_) return findInText();
         findNext();
     });
     edit->addSeparator();
-    shared(edit, Command::Clear, QStringLiteral("C&lear"));
-    shared(edit, Command::HtmlToText, QStringLiteral("Transform &HTML to text"));
-    AddItem(edit, QStringLiteral("&DOS to WIN"), {}, [this] { recodeDosToWindows(); });
+    shared(edit, Command::Clear, tr("C&lear"));
+    shared(edit, Command::HtmlToText, tr("Transform &HTML to text"));
+    AddItem(edit, tr("&DOS to WIN"), {}, [this] { recodeDosToWindows(); });
 
-    QMenu* reading = bar->addMenu(QStringLiteral("&Reading"));
-    shared(reading, Command::Say, QStringLiteral("&Say/Pause"));
-    shared(reading, Command::RepeatText, QStringLiteral("&Repeat text"));
+    QMenu* reading = bar->addMenu(tr("&Reading"));
+    shared(reading, Command::Say, tr("&Say/Pause"));
+    shared(reading, Command::RepeatText, tr("&Repeat text"));
     reading->addSeparator();
     OptionsPage* options = settingsPages_->options();
     auto* modes = new QActionGroup(reading);
-    QAction* word = AddItem(reading, QStringLiteral("&Word mode"), {},
-                            [options] { options->chooseMode(false); });
-    QAction* sentence = AddItem(reading, QStringLiteral("S&entence mode"), {},
-                                [options] { options->chooseMode(true); });
+    QAction* word =
+        AddItem(reading, tr("&Word mode"), {}, [options] { options->chooseMode(false); });
+    QAction* sentence =
+        AddItem(reading, tr("S&entence mode"), {}, [options] { options->chooseMode(true); });
     for (QAction* a : {word, sentence}) {
         a->setCheckable(true);
         modes->addAction(a);
@@ -101,27 +100,25 @@ void MainWindow::setupMenus() {
     connect(reading, &QMenu::aboutToShow, this, [options, word, sentence] {
         (options->sentenceMode() ? sentence : word)->setChecked(true);
     });
-    AddItem(reading, QStringLiteral("Repeat &counts…"), {}, [this] {
+    AddItem(reading, tr("Repeat &counts…"), {}, [this] {
         toolBars_->action(Command::OptionsPage)->setChecked(true);
         showSettingsPage(SettingsPage::Options);
     });
 
-    QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    shared(view, Command::SpeechPage, QStringLiteral("&Speech settings"));
-    shared(view, Command::OptionsPage, QStringLiteral("&Options"));
-    shared(view, Command::FontPage, QStringLiteral("&Font settings"));
+    QMenu* view = bar->addMenu(tr("&View"));
+    shared(view, Command::SpeechPage, tr("&Speech settings"));
+    shared(view, Command::OptionsPage, tr("&Options"));
+    shared(view, Command::FontPage, tr("&Font settings"));
     view->addSeparator();
-    AddItem(view, QStringLiteral("&Text page"), {}, [this] {
-        documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Text));
-    });
-    AddItem(view, QStringLiteral("&Browser page"), {}, [this] {
-        documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
-    });
+    AddItem(view, tr("&Text page"), {},
+            [this] { documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Text)); });
+    AddItem(view, tr("&Browser page"), {},
+            [this] { documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Browser)); });
 
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    AddItem(help, QStringLiteral("&Keyboard shortcuts"), QKeySequence::HelpContents,
+    QMenu* help = bar->addMenu(tr("&Help"));
+    AddItem(help, tr("&Keyboard shortcuts"), QKeySequence::HelpContents,
             [this] { showShortcuts(); });
-    AddItem(help, QStringLiteral("&About Vernalo"), {}, [this] { showAbout(); });
+    AddItem(help, tr("&About Vernalo"), {}, [this] { showAbout(); });
 
     // Shortcuts work while the menu bar is hidden or a menu was never opened.
     for (QMenu* menu : {file, edit, reading, view, help})
@@ -144,8 +141,8 @@ void MainWindow::fillRecentMenu() {
     int n = 0;
     for (const std::u16string& p : recentFiles_) {
         const QString path = ToQString(p);
-        QAction* a = recentMenu_->addAction(
-            QStringLiteral("&%1 %2").arg(++n % 10).arg(QString(path).replace(u'&', QStringLiteral("&&"))));
+        QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(++n % 10).arg(
+            QString(path).replace(u'&', QStringLiteral("&&"))));
         connect(a, &QAction::triggered, this, [this, path] { openDocument(path); });
     }
     recentMenu_->setEnabled(!recentFiles_.empty());
@@ -153,11 +150,11 @@ void MainWindow::fillRecentMenu() {
 
 void MainWindow::showShortcuts() {
     QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Keyboard shortcuts"));
+    dialog.setWindowTitle(tr("Keyboard shortcuts"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* list = new QTreeWidget(&dialog);
-    list->setAccessibleName(QStringLiteral("Keyboard shortcuts"));
-    list->setHeaderLabels({QStringLiteral("Command"), QStringLiteral("Keys")});
+    list->setAccessibleName(tr("Keyboard shortcuts"));
+    list->setHeaderLabels({tr("Command"), tr("Keys")});
     list->setRootIsDecorated(false);
     for (QAction* a : actions()) {
         QString text = a->text();
@@ -177,15 +174,14 @@ void MainWindow::showShortcuts() {
 
 void MainWindow::showAbout() {
     const QString espeak = QString::fromStdString(EspeakVersion());
-    QMessageBox::about(
-        this, QStringLiteral("About Vernalo"),
-        QStringLiteral("<h3>Vernalo %1</h3>"
-                       "<p>Reads Russian and English texts aloud, each with its own voice.</p>"
-                       "<p>Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).<br>"
-                       "Qt %3 (GNU LGPL version 3).<br>"
-                       "Other voices through speech-dispatcher, where it is installed.</p>")
-            .arg(QStringLiteral(VERNALO_VERSION), espeak.toHtmlEscaped(),
-                 QString::fromLatin1(qVersion())));
+    QMessageBox::about(this, tr("About Vernalo"),
+                       tr("<h3>Vernalo %1</h3>"
+                          "<p>Reads Russian and English texts aloud, each with its own voice.</p>"
+                          "<p>Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).<br>"
+                          "Qt %3 (GNU LGPL version 3).<br>"
+                          "Other voices through speech-dispatcher, where it is installed.</p>")
+                           .arg(QStringLiteral(VERNALO_VERSION), espeak.toHtmlEscaped(),
+                                QString::fromLatin1(qVersion())));
 }
 
 }  // namespace vernalo

@@ -52,13 +52,13 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     // The labels beside the boxes say what they do, and are their accessible names.
     wordBox_ = new QCheckBox(modeGroup);
     wordBox_->setObjectName(QStringLiteral("wordModeBox"));
-    wordBox_->setAccessibleName(QStringLiteral("Repeating a words"));
+    wordBox_->setAccessibleName(tr("Repeating a words"));
     sentenceBox_ = new QCheckBox(modeGroup);
     sentenceBox_->setObjectName(QStringLiteral("sentenceModeBox"));
-    sentenceBox_->setAccessibleName(QStringLiteral("Repeaing a sentences"));
+    sentenceBox_->setAccessibleName(tr("Repeaing a sentences"));
     sentenceBox_->setChecked(true);
-    auto* wordLabel = BoldLabel(QStringLiteral("Repeating a words"), modeGroup);
-    auto* sentenceLabel = BoldLabel(QStringLiteral("Repeaing a sentences"), modeGroup);
+    auto* wordLabel = BoldLabel(tr("Repeating a words"), modeGroup);
+    auto* sentenceLabel = BoldLabel(tr("Repeaing a sentences"), modeGroup);
     wordLabel->setBuddy(wordBox_);
     sentenceLabel->setBuddy(sentenceBox_);
     modeGrid->addWidget(wordBox_, 0, 0);
@@ -73,8 +73,11 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     auto* repeatGrid = new QGridLayout(repeatGroup);
     repeatGrid->setContentsMargins(8, 4, 8, 4);
     for (Language l : kLanguages) {
-        const QString name = QLatin1String(languageName(l));
-        QSpinBox* box = RepeatBox(QStringLiteral("Repeat %1 Word/Sentence").arg(name), repeatGroup);
+        const bool russian = l == Language::Russian;
+        const QString name = russian ? tr("Russian") : tr("English");
+        QSpinBox* box = RepeatBox(
+            russian ? tr("Repeat Russian Word/Sentence") : tr("Repeat English Word/Sentence"),
+            repeatGroup);
         auto* label = BoldLabel(name, repeatGroup);
         label->setBuddy(box);
         const int r = static_cast<int>(l);

@@ -39,11 +39,9 @@ SettingsPages::SettingsPages(const VoiceFactory& voices, QWidget* parent) : QSta
     options_ = new OptionsPage;
     font_ = new FontPage;
     // In the order of SettingsPage.
-    PageFrame(this, "speechSettingsPage", QStringLiteral("Speech"),
-              QStringLiteral("Settings for SpeechEngines"), speech_);
-    PageFrame(this, "optionsSettingsPage", QStringLiteral("Options"), QStringLiteral("Options"),
-              options_);
-    PageFrame(this, "fontSettingsPage", QStringLiteral("Font"), QString(), font_);
+    PageFrame(this, "speechSettingsPage", tr("Speech"), tr("Settings for SpeechEngines"), speech_);
+    PageFrame(this, "optionsSettingsPage", tr("Options"), tr("Options"), options_);
+    PageFrame(this, "fontSettingsPage", tr("Font"), QString(), font_);
     show(SettingsPage::Speech);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }

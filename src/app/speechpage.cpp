@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -33,13 +34,18 @@ struct RowTexts {
 
 RowTexts TextsFor(Language l) {
     if (l == Language::Russian)
-        return {
-            QStringLiteral("Russian Voice"),         QStringLiteral("On/Off russian voice"),
-            QStringLiteral("Choose Russian voice"),  QStringLiteral("RU"),
-            QStringLiteral("Testing russian Voice"), QStringLiteral("Speed of the Russian speech")};
-    return {QStringLiteral("English Voice"),         QStringLiteral("On/Off english voice"),
-            QStringLiteral("Choose English voice"),  QStringLiteral("EN"),
-            QStringLiteral("Testing english Voice"), QStringLiteral("Speed of the English speech")};
+        return {QCoreApplication::translate("vernalo::SpeechPage", "Russian Voice"),
+                QCoreApplication::translate("vernalo::SpeechPage", "On/Off russian voice"),
+                QCoreApplication::translate("vernalo::SpeechPage", "Choose Russian voice"),
+                QCoreApplication::translate("vernalo::SpeechPage", "RU"),
+                QCoreApplication::translate("vernalo::SpeechPage", "Testing russian Voice"),
+                QCoreApplication::translate("vernalo::SpeechPage", "Speed of the Russian speech")};
+    return {QCoreApplication::translate("vernalo::SpeechPage", "English Voice"),
+            QCoreApplication::translate("vernalo::SpeechPage", "On/Off english voice"),
+            QCoreApplication::translate("vernalo::SpeechPage", "Choose English voice"),
+            QCoreApplication::translate("vernalo::SpeechPage", "EN"),
+            QCoreApplication::translate("vernalo::SpeechPage", "Testing english Voice"),
+            QCoreApplication::translate("vernalo::SpeechPage", "Speed of the English speech")};
 }
 
 }  // namespace
@@ -74,7 +80,8 @@ SpeechPage::Voices SpeechPage::builtIn() {
     }
     if (!error.empty()) {
         v.soundProblem = QString::fromStdString(error);
-        v.problem = v.soundProblem + QStringLiteral("; speech is not heard");
+        v.problem = v.soundProblem +
+                    QCoreApplication::translate("vernalo::SpeechPage", "; speech is not heard");
     }
     const std::string& engineError = EspeakEngine::Instance().Error();
     if (!engineError.empty()) v.problem = QString::fromStdString(engineError);
@@ -201,7 +208,7 @@ void SpeechPage::setupControls() {
         row.test->setToolTip(t.testHint);
         row.test->setAccessibleDescription(t.testHint);
 
-        auto* speedLabel = new QLabel(QStringLiteral("Speed "), group);
+        auto* speedLabel = new QLabel(tr("Speed "), group);
         speedLabel->setFont(bold);
 
         row.speed = new QSlider(Qt::Horizontal, group);

@@ -17,9 +17,9 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     };
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     const PanelDef defs[] = {
-        {StatusPanel::Column, 100, QStringLiteral("Column: 0"), left},
-        {StatusPanel::Line, 100, QStringLiteral("String: 0"), left},
-        {StatusPanel::LineCount, 100, QStringLiteral("Strings: 0"), left},
+        {StatusPanel::Column, 100, tr("Column: %1").arg(0), left},
+        {StatusPanel::Line, 100, tr("String: %1").arg(0), left},
+        {StatusPanel::LineCount, 100, tr("Strings: %1").arg(0), left},
         {StatusPanel::Activity, 200, QString(), Qt::AlignCenter},
     };
     for (const PanelDef& d : defs) {
@@ -45,7 +45,7 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setTextVisible(false);
-    progress_->setAccessibleName(QStringLiteral("Progress"));
+    progress_->setAccessibleName(tr("Progress"));
     addPermanentWidget(progress_, 1);
 }
 
@@ -66,19 +66,19 @@ void StatusBar::setText(StatusPanel panel, const QString& text) {
 }
 
 void StatusBar::showCaret(long column, long line) {
-    setText(StatusPanel::Column, QStringLiteral("Column: %1").arg(column));
-    setText(StatusPanel::Line, QStringLiteral("String: %1").arg(line));
+    setText(StatusPanel::Column, tr("Column: %1").arg(column));
+    setText(StatusPanel::Line, tr("String: %1").arg(line));
 }
 
 void StatusBar::showLineCount(int lines) {
-    setText(StatusPanel::LineCount, QStringLiteral("Strings: %1").arg(lines));
+    setText(StatusPanel::LineCount, tr("Strings: %1").arg(lines));
 }
 
 void StatusBar::showSpeaking(std::optional<Language> language) {
     const char* text = !language                        ? kSpeakingNone
                        : *language == Language::Russian ? kSpeakingRussian
                                                         : kSpeakingEnglish;
-    setText(StatusPanel::Activity, QLatin1String(text));
+    setText(StatusPanel::Activity, tr(text));
 }
 
 }  // namespace vernalo

@@ -35,9 +35,9 @@ private:
     QProgressBar* progress_ = nullptr;
 };
 
-// What the activity panel says while a voice speaks, and when none does.
-inline const char kSpeakingRussian[] = " - Russian - ";
-inline const char kSpeakingEnglish[] = " - English - ";
+// What the activity panel says while a voice speaks, and when none does (shown translated).
+inline const char kSpeakingRussian[] = QT_TRANSLATE_NOOP("vernalo::StatusBar", " - Russian - ");
+inline const char kSpeakingEnglish[] = QT_TRANSLATE_NOOP("vernalo::StatusBar", " - English - ");
 inline const char kSpeakingNone[] = " ";
 
 }  // namespace vernalo

@@ -18,7 +18,7 @@ namespace vernalo {
 
 TextEditor::TextEditor(QWidget* parent) : QTextEdit(parent) {
     setObjectName(QStringLiteral("textEditor"));
-    setAccessibleName(QStringLiteral("Text"));
+    setAccessibleName(tr("Text"));
     setAcceptRichText(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(false);

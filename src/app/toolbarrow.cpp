@@ -1,6 +1,7 @@
 #include "app/toolbarrow.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QToolBar>
@@ -24,29 +25,38 @@ struct ButtonDef {
 
 // The three bars, left to right, with their buttons in order.
 const ButtonDef kEditBar[] = {
-    {Command::Clear, "clearButton", "Clear", "edit-clear", "clear", false, false},
-    {Command::Save, "saveButton", "Save text ", "document-save", "save", false, true},
-    {Command::Open, "openButton", "Load text for reading", "document-open", "open", false, false},
-    {Command::Paste, "pasteButton", "Paste text from clipboard", "edit-paste", "paste", false,
-     false},
-    {Command::HtmlToText, "htmlToTextButton", "Transform  HTML to text", "text-html", "html2text",
+    {Command::Clear, "clearButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Clear"), "edit-clear",
+     "clear", false, false},
+    {Command::Save, "saveButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Save text "),
+     "document-save", "save", false, true},
+    {Command::Open, "openButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Load text for reading"),
+     "document-open", "open", false, false},
+    {Command::Paste, "pasteButton",
+     QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Paste text from clipboard"), "edit-paste", "paste",
+     false, false},
+    {Command::HtmlToText, "htmlToTextButton",
+     QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Transform  HTML to text"), "text-html", "html2text",
      false, true},
-    {Command::Find, "findButton", "Find in text", "edit-find", "find", false, true},
+    {Command::Find, "findButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Find in text"),
+     "edit-find", "find", false, true},
     // Say has its own two images; the desktop theme has none that says "pause reading".
-    {Command::Say, "sayButton", "Say text/Pause", "", "say", true, false},
-    {Command::RepeatText, "repeatButton", "Repeat text", "media-playlist-repeat", "repeat", true,
-     true},
+    {Command::Say, "sayButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Say text/Pause"), "",
+     "say", true, false},
+    {Command::RepeatText, "repeatButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Repeat text"),
+     "media-playlist-repeat", "repeat", true, true},
 };
 const ButtonDef kPagesBar[] = {
-    {Command::SpeechPage, "speechPageButton", "Speech settings", "audio-speakers",
+    {Command::SpeechPage, "speechPageButton",
+     QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Speech settings"), "audio-speakers",
      "speech-settings", true, false},
-    {Command::OptionsPage, "optionsPageButton", "Options", "preferences-system", "options", true,
-     false},
-    {Command::FontPage, "fontPageButton", "Font settings", "preferences-desktop-font", "font", true,
-     false},
+    {Command::OptionsPage, "optionsPageButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Options"),
+     "preferences-system", "options", true, false},
+    {Command::FontPage, "fontPageButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Font settings"),
+     "preferences-desktop-font", "font", true, false},
 };
 const ButtonDef kExitBar[] = {
-    {Command::Exit, "exitButton", "Exit", "application-exit", "exit", false, false},
+    {Command::Exit, "exitButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Exit"),
+     "application-exit", "exit", false, false},
 };
 
 }  // namespace
@@ -61,7 +71,7 @@ ToolBarRow::ToolBarRow(QWidget* parent) : QWidget(parent) {
         bar->setMovable(false);
         if (leadingSeparator) bar->addSeparator();
         for (const ButtonDef& d : defs) {
-            const QString hint = QLatin1String(d.hint);
+            const QString hint = tr(d.hint);
             auto* a = new QAction(ThemeIcon(d.theme, d.icon), hint.trimmed(), this);
             a->setObjectName(QString::fromLatin1(d.objectName)
                                  .replace(QLatin1String("Button"), QLatin1String("Action")));

@@ -1,6 +1,5 @@
 #include "browser/browserpage.h"
 
-#include <QLoggingCategory>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -8,6 +7,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTimer>
@@ -143,18 +143,18 @@ BrowserPage::BrowserPage(QWidget* parent) : QWidget(parent), secret_(NewSecret()
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setSpacing(2);
 
-    removeButton_ = IconButton("removeAddressButton", QStringLiteral("Remove address"),
-                               "list-remove", QStringLiteral("-"), this);
-    addButton_ = IconButton("addAddressButton", QStringLiteral("Add address"), "list-add",
-                            QStringLiteral("+"), this);
+    removeButton_ = IconButton("removeAddressButton", tr("Remove address"), "list-remove",
+                               QStringLiteral("-"), this);
+    addButton_ =
+        IconButton("addAddressButton", tr("Add address"), "list-add", QStringLiteral("+"), this);
     addressBox_ = new QComboBox(this);
     addressBox_->setObjectName(QStringLiteral("addressBox"));
     addressBox_->setEditable(true);
     // The list changes only through add and remove, never by Enter.
     addressBox_->setInsertPolicy(QComboBox::NoInsert);
     addressBox_->setDuplicatesEnabled(true);
-    addressBox_->setAccessibleName(QStringLiteral("Address"));
-    addressBox_->setToolTip(QStringLiteral("Address"));
+    addressBox_->setAccessibleName(tr("Address"));
+    addressBox_->setToolTip(tr("Address"));
     addressBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     addressBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     addressBox_->setMinimumContentsLength(20);
@@ -162,7 +162,7 @@ BrowserPage::BrowserPage(QWidget* parent) : QWidget(parent), secret_(NewSecret()
     // filter); events sent to the line edit itself come the usual way. Watch both.
     addressBox_->installEventFilter(this);
     addressBox_->lineEdit()->installEventFilter(this);
-    goButton_ = new QPushButton(QStringLiteral("GO!"), this);
+    goButton_ = new QPushButton(tr("GO!"), this);
     goButton_->setObjectName(QStringLiteral("goButton"));
     goButton_->setAutoDefault(false);
 
@@ -246,9 +246,8 @@ bool BrowserPage::navigate(const QString& typed, QString* error) {
         if (error)
             *error = a.kind == AddressKind::Empty
                          ? QString()
-                         : QStringLiteral(
-                               "Cannot open the address \"%1\": it is neither a web "
-                               "address nor a file path.")
+                         : tr("Cannot open the address \"%1\": it is neither a web "
+                              "address nor a file path.")
                                .arg(typed.trimmed());
         return false;
     }
@@ -264,7 +263,7 @@ QWebEngineView* BrowserPage::browser() {
 void BrowserPage::createBrowser() {
     view_ = new QWebEngineView(this);
     view_->setObjectName(QStringLiteral("browser"));
-    view_->setAccessibleName(QStringLiteral("Web page"));
+    view_->setAccessibleName(tr("Web page"));
     // A file dropped on the page opens as Open opens it (the window takes the drop), rather
     // than the page navigating to it past the address rules.
     view_->setAcceptDrops(false);

@@ -99,13 +99,12 @@ void DictionaryLoader::Execute() {
             // No dictionary is a normal set-up: load nothing, say nothing.
             filePath_.clear();
         } else if (!QFileInfo(filePath_).isFile()) {
-            problem_ = QStringLiteral("Dictionary not loaded: %1 is not a file").arg(filePath_);
+            problem_ = tr("Dictionary not loaded: %1 is not a file").arg(filePath_);
             return;
         } else {
             std::string error;
             if (!ReadWholeFile(path, bytes, &error)) {
-                problem_ =
-                    QStringLiteral("Dictionary not loaded: %1").arg(QString::fromLocal8Bit(error));
+                problem_ = tr("Dictionary not loaded: %1").arg(QString::fromLocal8Bit(error));
                 return;
             }
         }
@@ -118,8 +117,8 @@ void DictionaryLoader::Execute() {
     } catch (const Interrupted&) {
     } catch (const std::exception& e) {
         // Out of memory or a file too large for the map: keep the store as it was.
-        problem_ = QStringLiteral("Dictionary not loaded: %1: %2")
-                       .arg(filePath_, QString::fromLocal8Bit(e.what()));
+        problem_ =
+            tr("Dictionary not loaded: %1: %2").arg(filePath_, QString::fromLocal8Bit(e.what()));
     }
 }
 

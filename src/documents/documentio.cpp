@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -274,18 +275,21 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
     const auto stop = [&control] { return control.cancelled && control.cancelled(); };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path))};
+        return {false, QCoreApplication::translate("vernalo::DocumentFile", "Cannot open file %1")
+                           .arg(QDir::toNativeSeparators(path))};
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || (file.size() > 0 && bytes.size() < file.size()))
-        return {false, QStringLiteral("Failed to Load Stream")};
+        return {false,
+                QCoreApplication::translate("vernalo::DocumentFile", "Failed to Load Stream")};
     if (stop()) return {false, {}};
     // A book or a Word file converted into the document, or refused with what is wrong.
     const auto converted = [&](const BookResult& r) -> DocumentResult {
         if (!r.ok)
-            return {false, r.wholeMessage ? QString::fromStdString(r.error)
-                                          : QStringLiteral("Cannot read %1: %2")
-                                                .arg(QFileInfo(path).fileName(),
-                                                     QString::fromStdString(r.error))};
+            return {false,
+                    r.wholeMessage
+                        ? QString::fromStdString(r.error)
+                        : QCoreApplication::translate("vernalo::DocumentFile", "Cannot read %1: %2")
+                              .arg(QFileInfo(path).fileName(), QString::fromStdString(r.error))};
         bytes = QByteArray();  // the file is not held beside its text
         if (stop()) return {false, {}};
         ModelToDocument(r.document, doc);
@@ -301,7 +305,8 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
     }
     DecodedDocument decoded = DecodeDocumentText(View(bytes));
     if (!decoded.IsText())
-        return {false, QStringLiteral("Cannot read %1: this is not a text document.")
+        return {false, QCoreApplication::translate("vernalo::DocumentFile",
+                                                   "Cannot read %1: this is not a text document.")
                            .arg(QFileInfo(path).fileName())};
     bytes = QByteArray();  // a big file is not held three times over
     LoadPlainText(std::move(decoded.text), doc);
@@ -325,8 +330,10 @@ DocumentResult SaveDocumentFile(const QTextDocument& doc, const QString& path) {
         const QFileInfo info(path);
         if (!QFileInfo(info.absolutePath()).isWritable() && !info.isWritable())
             return {false,
-                    QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path))};
-        return {false, QStringLiteral("Failed to Save Stream")};
+                    QCoreApplication::translate("vernalo::DocumentFile", "Cannot create file %1")
+                        .arg(QDir::toNativeSeparators(path))};
+        return {false,
+                QCoreApplication::translate("vernalo::DocumentFile", "Failed to Save Stream")};
     }
     return {};
 }

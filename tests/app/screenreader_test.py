@@ -68,6 +68,9 @@ def main():
         app_env = dict(env, HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                        XDG_RUNTIME_DIR=os.environ.get("XDG_RUNTIME_DIR", home))
         app_env.pop("QT_QPA_PLATFORM", None)
+        # The names looked for are the English ones, whatever the desktop's language.
+        app_env["LC_ALL"] = "C.UTF-8"
+        app_env.pop("LANGUAGE", None)
         vernalo = subprocess.Popen([program, text], env=app_env, cwd=home,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         children.append(vernalo)

@@ -56,6 +56,9 @@ protected:
             env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + pulse);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), d + QStringLiteral("/run"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vernalo.*=true"));
+        // The texts looked for are the English ones, whatever the desktop's language.
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.remove(QStringLiteral("LANGUAGE"));
         if (!env.contains(QStringLiteral("DISPLAY")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         return env;

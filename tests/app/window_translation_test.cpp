@@ -1,0 +1,173 @@
+// The window in Russian when the locale asks for it, and in its own English otherwise.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLocale>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolButton>
+#include <cstdlib>
+#include <functional>
+
+#include "app/mainwindow.h"
+#include "app/statusbar.h"
+#include "app/toolbarrow.h"
+#include "app/translation.h"
+#include "support/fakevoice.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace vernalo {
+namespace {
+
+using test::FakeMode;
+using test::FakeVoice;
+
+// One shown text: where it is, and what it says in each language.
+struct Caption {
+    const char* what;
+    std::function<QString(MainWindow&)> read;
+    const char* english;
+    const char* russian;
+};
+
+ToolBarRow* Bars(MainWindow& w) {
+    return w.findChild<ToolBarRow*>();
+}
+
+QString MenuTitle(MainWindow& w, int i) {
+    return w.menuBar()->actions().value(i)->text();
+}
+
+QString PageFrame(MainWindow& w, const char* name, bool hint) {
+    auto* frame = w.findChild<QWidget*>(QLatin1String(name));
+    return frame ? (hint ? frame->toolTip() : frame->accessibleName()) : QStringLiteral("?");
+}
+
+QString Speaking(MainWindow& w, Language l) {
+    auto* bar = w.findChild<StatusBar*>();
+    bar->showSpeaking(l);
+    return w.statusText(StatusPanel::Activity);
+}
+
+const Caption kCaptions[] = {
+    {"File menu", [](MainWindow& w) { return MenuTitle(w, 0); }, "&File", "&Файл"},
+    {"Edit menu", [](MainWindow& w) { return MenuTitle(w, 1); }, "&Edit", "&Правка"},
+    {"Reading menu", [](MainWindow& w) { return MenuTitle(w, 2); }, "&Reading", "&Чтение"},
+    {"View menu", [](MainWindow& w) { return MenuTitle(w, 3); }, "&View", "&Вид"},
+    {"Help menu", [](MainWindow& w) { return MenuTitle(w, 4); }, "&Help", "&Справка"},
+    {"Open item", [](MainWindow& w) { return Bars(w)->action(Command::Open)->text(); }, "&Open…",
+     "&Открыть…"},
+    {"Say button's name",
+     [](MainWindow& w) { return Bars(w)->button(Command::Say)->accessibleName(); },
+     "Say text/Pause", "Произнести текст/Пауза"},
+    {"Say button's hint with its key",
+     [](MainWindow& w) { return Bars(w)->action(Command::Say)->toolTip(); }, "Say text/Pause (F5)",
+     "Произнести текст/Пауза (F5)"},
+    {"HTML button's hint",
+     [](MainWindow& w) { return Bars(w)->action(Command::HtmlToText)->toolTip(); },
+     "Transform  HTML to text", "Преобразовать HTML в текст"},
+    {"speech page caption", [](MainWindow& w) { return PageFrame(w, "speechSettingsPage", false); },
+     "Speech", "Речь"},
+    {"speech page hint", [](MainWindow& w) { return PageFrame(w, "speechSettingsPage", true); },
+     "Settings for SpeechEngines", "Настройки синтезаторов речи"},
+    {"font page caption", [](MainWindow& w) { return PageFrame(w, "fontSettingsPage", false); },
+     "Font", "Шрифт"},
+    {"sentence mode box",
+     [](MainWindow& w) {
+         auto* box = w.findChild<QWidget*>(QStringLiteral("sentenceModeBox"));
+         return box ? box->accessibleName() : QStringLiteral("?");
+     },
+     "Repeaing a sentences", "Повтор предложений"},
+    {"column panel", [](MainWindow& w) { return w.statusText(StatusPanel::Column); }, "Column: 0",
+     "Столбец: 0"},
+    {"line panel", [](MainWindow& w) { return w.statusText(StatusPanel::Line); }, "String: 0",
+     "Строка: 0"},
+    {"line count panel", [](MainWindow& w) { return w.statusText(StatusPanel::LineCount); },
+     "Strings: 0", "Строк: 0"},
+    {"loading", [](MainWindow& w) { return w.statusText(StatusPanel::Activity); },
+     "Loading data ...", "Загрузка данных..."},
+    {"ready",
+     [](MainWindow& w) {
+         const bool done = QTest::qWaitFor(
+             [&] { return !w.statusText(StatusPanel::Activity).contains(u'.'); }, 60000);
+         if (!done) return QStringLiteral("(still loading)");
+         return w.statusText(StatusPanel::Activity);
+     },
+     " Ready ", " Готово "},
+    {"Russian speaking", [](MainWindow& w) { return Speaking(w, Language::Russian); },
+     " - Russian - ", " - Русский - "},
+    {"English speaking", [](MainWindow& w) { return Speaking(w, Language::English); },
+     " - English - ", " - Английский - "},
+};
+
+// The window made under each language: English with no translation, Russian with it.
+class WindowLanguage : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_language_XXXXXX";
+        dir = mkdtemp(tmpl);
+        russian = GetParam();
+        if (russian) {
+            ASSERT_TRUE(InstallTranslations(QLocale(QLocale::Russian, QLocale::Russia)));
+        } else {
+            EXPECT_FALSE(InstallTranslations(QLocale(QLocale::English, QLocale::UnitedStates)));
+        }
+        MainWindow::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        o.dictionaryDir = QString::fromStdString(dir + "/none");
+        o.voices = [] {
+            const std::vector<FakeMode> modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
+                                                 {u"English voice", u"Carol", u"DIGALO"}};
+            return PerLanguage<std::unique_ptr<Voice>>{
+                {std::make_unique<FakeVoice>(modes), std::make_unique<FakeVoice>(modes)}};
+        };
+        window = std::make_unique<MainWindow>(o);
+        window->startUp();
+    }
+    void TearDown() override {
+        window.reset();
+        RemoveTranslations();
+        std::system(("rm -rf " + dir).c_str());
+    }
+    std::string dir;
+    bool russian = false;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_P(WindowLanguage, showsEachCaptionInItsLanguage) {
+    // In table order: "loading" is read before the loaders finish, "ready" waits for them.
+    for (const Caption& c : kCaptions)
+        EXPECT_EQ(c.read(*window), QString::fromUtf8(russian ? c.russian : c.english)) << c.what;
+}
+
+TEST_P(WindowLanguage, theWindowTitleStaysTheProgramsName) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Vernalo 2.1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, WindowLanguage, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& p) {
+                             return p.param ? "Russian" : "English";
+                         });
+
+// A locale without a translation of ours gets the English window, Qt's buttons included.
+TEST(Translation, aLocaleWithoutOursInstallsNothing) {
+    EXPECT_FALSE(InstallTranslations(QLocale(QLocale::German, QLocale::Germany)));
+    EXPECT_EQ(QCoreApplication::translate("QDialogButtonBox", "Cancel"), QStringLiteral("Cancel"));
+}
+
+TEST(Translation, russianTranslatesQtsOwnButtonsToo) {
+    ASSERT_TRUE(InstallTranslations(QLocale(QLocale::Russian, QLocale::Russia)));
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    RemoveTranslations();
+    EXPECT_EQ(cancel, QStringLiteral("Отмена"));
+    EXPECT_EQ(QCoreApplication::translate("vernalo::ToolBarRow", "Exit"), QStringLiteral("Exit"));
+}
+
+}  // namespace
+}  // namespace vernalo

@@ -1,0 +1,658 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru" sourcelanguage="en">
+<context>
+    <name>vernalo::BrowserPage</name>
+    <message>
+        <source>Remove address</source>
+        <translation>Удалить адрес</translation>
+    </message>
+    <message>
+        <source>Add address</source>
+        <translation>Добавить адрес</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>GO!</source>
+        <translation>Перейти</translation>
+    </message>
+    <message>
+        <source>Cannot open the address &quot;%1&quot;: it is neither a web address nor a file path.</source>
+        <translation>Не удаётся открыть адрес «%1»: это не веб-адрес и не путь к файлу.</translation>
+    </message>
+    <message>
+        <source>Web page</source>
+        <translation>Веб-страница</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::DictionaryLoader</name>
+    <message>
+        <source>Dictionary not loaded: %1 is not a file</source>
+        <translation>Словарь не загружен: %1 — не файл</translation>
+    </message>
+    <message>
+        <source>Dictionary not loaded: %1</source>
+        <translation>Словарь не загружен: %1</translation>
+    </message>
+    <message>
+        <source>Dictionary not loaded: %1: %2</source>
+        <translation>Словарь не загружен: %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::DocumentFile</name>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Не удаётся открыть файл %1</translation>
+    </message>
+    <message>
+        <source>Failed to Load Stream</source>
+        <translation>Не удалось прочитать файл</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удаётся прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: this is not a text document.</source>
+        <translation>Не удаётся прочитать %1: это не текстовый документ.</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Не удаётся создать файл %1</translation>
+    </message>
+    <message>
+        <source>Failed to Save Stream</source>
+        <translation>Не удалось записать файл</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::DocumentPages</name>
+    <message>
+        <source>Document file</source>
+        <translation>Файл документа</translation>
+    </message>
+    <message>
+        <source>Text1</source>
+        <translation>Текст</translation>
+    </message>
+    <message>
+        <source>Browser</source>
+        <translation>Браузер</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::FindDialog</name>
+    <message>
+        <source>Find</source>
+        <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>Fi&amp;nd what:</source>
+        <translation>&amp;Найти:</translation>
+    </message>
+    <message>
+        <source>Match &amp;case</source>
+        <translation>С учётом &amp;регистра</translation>
+    </message>
+    <message>
+        <source>Match &amp;whole word only</source>
+        <translation>Только слово &amp;целиком</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Направление</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>Вв&amp;ерх</translation>
+    </message>
+    <message>
+        <source>&amp;Down</source>
+        <translation>&amp;Вниз</translation>
+    </message>
+    <message>
+        <source>&amp;Find Next</source>
+        <translation>Найти &amp;далее</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::FontDialog</name>
+    <message>
+        <source>Font</source>
+        <translation>Шрифт</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Цвет</translation>
+    </message>
+    <message>
+        <source>Window text</source>
+        <translation>Цвет текста окна</translation>
+    </message>
+    <message>
+        <source>&amp;Color:</source>
+        <translation>&amp;Цвет:</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Чёрный</translation>
+    </message>
+    <message>
+        <source>Maroon</source>
+        <translation>Бордовый</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Зелёный</translation>
+    </message>
+    <message>
+        <source>Olive</source>
+        <translation>Оливковый</translation>
+    </message>
+    <message>
+        <source>Navy</source>
+        <translation>Тёмно-синий</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Пурпурный</translation>
+    </message>
+    <message>
+        <source>Teal</source>
+        <translation>Сине-зелёный</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>Серый</translation>
+    </message>
+    <message>
+        <source>Silver</source>
+        <translation>Серебристый</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Красный</translation>
+    </message>
+    <message>
+        <source>Lime</source>
+        <translation>Ярко-зелёный</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Жёлтый</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Синий</translation>
+    </message>
+    <message>
+        <source>Fuchsia</source>
+        <translation>Фуксия</translation>
+    </message>
+    <message>
+        <source>Aqua</source>
+        <translation>Голубой</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>Белый</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::FontPage</name>
+    <message>
+        <source>Font </source>
+        <translation>Шрифт</translation>
+    </message>
+    <message>
+        <source>Font</source>
+        <translation>Шрифт</translation>
+    </message>
+    <message>
+        <source>Font Name</source>
+        <translation>Название шрифта</translation>
+    </message>
+    <message>
+        <source>Font Size</source>
+        <translation>Размер шрифта</translation>
+    </message>
+    <message>
+        <source>Font Color</source>
+        <translation>Цвет шрифта</translation>
+    </message>
+    <message>
+        <source>Choose font</source>
+        <translation>Выбрать шрифт</translation>
+    </message>
+    <message>
+        <source>Dos2Win</source>
+        <translation>DOS→WIN</translation>
+    </message>
+    <message>
+        <source>Transformation  DOS to WIN</source>
+        <translation>Перекодировать из DOS в WIN</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::MainWindow</name>
+    <message>
+        <source>Reading paused: %1</source>
+        <translation>Чтение приостановлено: %1</translation>
+    </message>
+    <message>
+        <source>The text could not be saved automatically: %1</source>
+        <translation>Не удалось автоматически сохранить текст: %1</translation>
+    </message>
+    <message>
+        <source>Bad value for %1 in %2</source>
+        <translation>Неверное значение %1 в %2</translation>
+    </message>
+    <message>
+        <source>Loading data ...</source>
+        <translation>Загрузка данных...</translation>
+    </message>
+    <message>
+        <source>No sound output is available (%1), so the text cannot be read aloud. Check that the sound server is running (pactl info shows it) and has an output device, then start Vernalo again.</source>
+        <translation>Вывод звука недоступен (%1), поэтому текст нельзя прочитать вслух. Проверьте, что звуковой сервер запущен (это покажет pactl info) и у него есть устройство вывода, затем снова запустите Vernalo.</translation>
+    </message>
+    <message>
+        <source> Ready </source>
+        <translation> Готово </translation>
+    </message>
+    <message>
+        <source>You have very very big problems! :)</source>
+        <translation>У вас очень-очень большие проблемы! :)</translation>
+    </message>
+    <message>
+        <source>With searching comes loss And the presence of absence: </source>
+        <translation>С поиском приходит утрата, И присутствие отсутствия: </translation>
+    </message>
+    <message>
+        <source>All readable files</source>
+        <translation>Все поддерживаемые файлы</translation>
+    </message>
+    <message>
+        <source>Text files</source>
+        <translation>Текстовые файлы</translation>
+    </message>
+    <message>
+        <source>RTF files</source>
+        <translation>Файлы RTF</translation>
+    </message>
+    <message>
+        <source>HTML files</source>
+        <translation>Файлы HTML</translation>
+    </message>
+    <message>
+        <source>DOC files</source>
+        <translation>Файлы DOC</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>Все файлы</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>Clipboard does not contain text.</source>
+        <translation>В буфере обмена нет текста.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Сохранить</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>&amp;Open…</source>
+        <translation>&amp;Открыть…</translation>
+    </message>
+    <message>
+        <source>Open &amp;Recent</source>
+        <translation>&amp;Недавние файлы</translation>
+    </message>
+    <message>
+        <source>&amp;Save as RTF…</source>
+        <translation>&amp;Сохранить как RTF…</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>В&amp;ыход</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Правка</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Отменить</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Повторить</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Вырезать</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Копировать</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>Вст&amp;авить</translation>
+    </message>
+    <message>
+        <source>Paste &amp;text from clipboard</source>
+        <translation>Вставить &amp;текст из буфера обмена</translation>
+    </message>
+    <message>
+        <source>Select &amp;all</source>
+        <translation>Выделить в&amp;сё</translation>
+    </message>
+    <message>
+        <source>&amp;Find…</source>
+        <translation>&amp;Найти…</translation>
+    </message>
+    <message>
+        <source>Find &amp;next</source>
+        <translation>Найти &amp;далее</translation>
+    </message>
+    <message>
+        <source>C&amp;lear</source>
+        <translation>О&amp;чистить</translation>
+    </message>
+    <message>
+        <source>Transform &amp;HTML to text</source>
+        <translation>Преобразовать &amp;HTML в текст</translation>
+    </message>
+    <message>
+        <source>&amp;DOS to WIN</source>
+        <translation>Из &amp;DOS в WIN</translation>
+    </message>
+    <message>
+        <source>&amp;Reading</source>
+        <translation>&amp;Чтение</translation>
+    </message>
+    <message>
+        <source>&amp;Say/Pause</source>
+        <translation>&amp;Произнести/Пауза</translation>
+    </message>
+    <message>
+        <source>&amp;Repeat text</source>
+        <translation>По&amp;втор текста</translation>
+    </message>
+    <message>
+        <source>&amp;Word mode</source>
+        <translation>Режим по &amp;словам</translation>
+    </message>
+    <message>
+        <source>S&amp;entence mode</source>
+        <translation>Режим по п&amp;редложениям</translation>
+    </message>
+    <message>
+        <source>Repeat &amp;counts…</source>
+        <translation>&amp;Число повторов…</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Вид</translation>
+    </message>
+    <message>
+        <source>&amp;Speech settings</source>
+        <translation>&amp;Настройки речи</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Параметры</translation>
+    </message>
+    <message>
+        <source>&amp;Font settings</source>
+        <translation>Настройки &amp;шрифта</translation>
+    </message>
+    <message>
+        <source>&amp;Text page</source>
+        <translation>Страница &amp;текста</translation>
+    </message>
+    <message>
+        <source>&amp;Browser page</source>
+        <translation>Страница &amp;браузера</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
+    </message>
+    <message>
+        <source>&amp;Keyboard shortcuts</source>
+        <translation>&amp;Сочетания клавиш</translation>
+    </message>
+    <message>
+        <source>&amp;About Vernalo</source>
+        <translation>&amp;О программе Vernalo</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcuts</source>
+        <translation>Сочетания клавиш</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Команда</translation>
+    </message>
+    <message>
+        <source>Keys</source>
+        <translation>Клавиши</translation>
+    </message>
+    <message>
+        <source>About Vernalo</source>
+        <translation>О программе Vernalo</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Reads Russian and English texts aloud, each with its own voice.&lt;/p&gt;&lt;p&gt;Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).&lt;br&gt;Qt %3 (GNU LGPL version 3).&lt;br&gt;Other voices through speech-dispatcher, where it is installed.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Читает вслух русские и английские тексты, каждый своим голосом.&lt;/p&gt;&lt;p&gt;Встроенный синтез речи: eSpeak NG %2 (GNU GPL версии 3 или более поздней).&lt;br&gt;Qt %3 (GNU LGPL версии 3).&lt;br&gt;Другие голоса — через speech-dispatcher, если он установлен.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::OptionsPage</name>
+    <message>
+        <source>Repeating a words</source>
+        <translation>Повтор слов</translation>
+    </message>
+    <message>
+        <source>Repeaing a sentences</source>
+        <translation>Повтор предложений</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>Русский</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Английский</translation>
+    </message>
+    <message>
+        <source>Repeat Russian Word/Sentence</source>
+        <translation>Повторы русского слова/предложения</translation>
+    </message>
+    <message>
+        <source>Repeat English Word/Sentence</source>
+        <translation>Повторы английского слова/предложения</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::SettingsPages</name>
+    <message>
+        <source>Speech</source>
+        <translation>Речь</translation>
+    </message>
+    <message>
+        <source>Settings for SpeechEngines</source>
+        <translation>Настройки синтезаторов речи</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Параметры</translation>
+    </message>
+    <message>
+        <source>Font</source>
+        <translation>Шрифт</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::SpeechPage</name>
+    <message>
+        <source>Russian Voice</source>
+        <translation>Русский голос</translation>
+    </message>
+    <message>
+        <source>On/Off russian voice</source>
+        <translation>Включить/выключить русский голос</translation>
+    </message>
+    <message>
+        <source>Choose Russian voice</source>
+        <translation>Выбор русского голоса</translation>
+    </message>
+    <message>
+        <source>RU</source>
+        <translation>RU</translation>
+    </message>
+    <message>
+        <source>Testing russian Voice</source>
+        <translation>Проверить русский голос</translation>
+    </message>
+    <message>
+        <source>Speed of the Russian speech</source>
+        <translation>Скорость русской речи</translation>
+    </message>
+    <message>
+        <source>English Voice</source>
+        <translation>Английский голос</translation>
+    </message>
+    <message>
+        <source>On/Off english voice</source>
+        <translation>Включить/выключить английский голос</translation>
+    </message>
+    <message>
+        <source>Choose English voice</source>
+        <translation>Выбор английского голоса</translation>
+    </message>
+    <message>
+        <source>EN</source>
+        <translation>EN</translation>
+    </message>
+    <message>
+        <source>Testing english Voice</source>
+        <translation>Проверить английский голос</translation>
+    </message>
+    <message>
+        <source>Speed of the English speech</source>
+        <translation>Скорость английской речи</translation>
+    </message>
+    <message>
+        <source>; speech is not heard</source>
+        <translation>; речь не слышна</translation>
+    </message>
+    <message>
+        <source>Speed </source>
+        <translation>Скорость </translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::StatusBar</name>
+    <message>
+        <source>Column: %1</source>
+        <translation>Столбец: %1</translation>
+    </message>
+    <message>
+        <source>String: %1</source>
+        <translation>Строка: %1</translation>
+    </message>
+    <message>
+        <source>Strings: %1</source>
+        <translation>Строк: %1</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Ход выполнения</translation>
+    </message>
+    <message>
+        <source> - Russian - </source>
+        <translation> - Русский - </translation>
+    </message>
+    <message>
+        <source> - English - </source>
+        <translation> - Английский - </translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::TextEditor</name>
+    <message>
+        <source>Text</source>
+        <translation>Текст</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::ToolBarRow</name>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Save text </source>
+        <translation>Сохранить текст</translation>
+    </message>
+    <message>
+        <source>Load text for reading</source>
+        <translation>Загрузить текст для чтения</translation>
+    </message>
+    <message>
+        <source>Paste text from clipboard</source>
+        <translation>Вставить текст из буфера обмена</translation>
+    </message>
+    <message>
+        <source>Transform  HTML to text</source>
+        <translation>Преобразовать HTML в текст</translation>
+    </message>
+    <message>
+        <source>Find in text</source>
+        <translation>Найти в тексте</translation>
+    </message>
+    <message>
+        <source>Say text/Pause</source>
+        <translation>Произнести текст/Пауза</translation>
+    </message>
+    <message>
+        <source>Repeat text</source>
+        <translation>Повтор текста</translation>
+    </message>
+    <message>
+        <source>Speech settings</source>
+        <translation>Настройки речи</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Параметры</translation>
+    </message>
+    <message>
+        <source>Font settings</source>
+        <translation>Настройки шрифта</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,110 @@
+#pragma once
+// Sound files written through libsndfile: mono, in the format the file's suffix names. Every
+// file is written under a temporary name in its own folder and only takes its name when the
+// whole export succeeded, so a cancelled or failed export leaves nothing behind.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "speech/audiooutput.h"
+
+namespace vernalo {
+
+enum class AudioFormat { Wav, Flac, Vorbis, Opus, Mp3 };
+
+// The format for a file name's suffix (.wav, .flac, .ogg/.oga, .opus, .mp3), or none.
+std::optional<AudioFormat> FormatForPath(const std::string& path);
+// The suffixes FormatForPath knows, for messages.
+const char* KnownSuffixes();
+
+// One file being written. Write is called from the synthesis thread; the first failure is
+// kept and every later write is dropped.
+class AudioFile {
+public:
+    // `path` is the name the file takes at the end; `title` goes into the tags.
+    AudioFile(std::string path, AudioFormat format, std::string title);
+    ~AudioFile();  // removes the temporary file unless Commit ran
+    AudioFile(const AudioFile&) = delete;
+    AudioFile& operator=(const AudioFile&) = delete;
+
+    // False with `error` (naming the file and the system's reason) when it cannot be made.
+    bool Open(std::string* error);
+    void Write(const std::int16_t* samples, std::size_t count);
+    // Completes the encoding; false with `error` when any write failed.
+    bool Close(std::string* error);
+    // Moves the closed file to its name; false with `error` on failure.
+    bool Commit(std::string* error);
+
+    const std::string& path() const { return path_; }
+    double Seconds() const;
+
+private:
+    bool Fail(const std::string& reason);
+    bool WriteResampled(const std::int16_t* samples, std::size_t count, bool last);
+
+    std::string path_;
+    std::string tempPath_;
+    AudioFormat format_;
+    std::string title_;
+    void* sndfile_ = nullptr;    // SNDFILE*
+    void* resampler_ = nullptr;  // SRC_STATE*, for formats that cannot take the engine's rate
+    int fileRate_ = kSampleRate;
+    std::vector<float> in_, out_;
+    mutable std::mutex mutex_;
+    std::size_t samples_ = 0;
+    std::string error_;
+    bool committed_ = false;
+};
+
+// Where both voices of an export write: the file of the part under way. A voice is busy only
+// while it synthesizes, since the file takes the audio as fast as it comes.
+class FileShare : public AudioOutput {
+public:
+    explicit FileShare(AudioOutput& file) : file_(file) {}
+    void Write(const std::int16_t* samples, std::size_t count) override {
+        file_.Write(samples, count);
+    }
+    bool Playing() const override { return false; }
+    void Reset() override {}
+
+private:
+    AudioOutput& file_;
+};
+
+// An export's files: one, or numbered parts ("book-01.mp3", "book-02.mp3"...) when split.
+class AudioFileSet : public AudioOutput {
+public:
+    AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered);
+
+    bool Open(std::string* error);
+    // Ends the part under way and starts the next one.
+    bool NextPart(std::string* error);
+    // Closes the last part and gives every part its name; on failure none keeps it.
+    bool Finish(std::string* error);
+    // Removes everything written.
+    void Abort() { parts_.clear(); }
+
+    void Write(const std::int16_t* samples, std::size_t count) override;
+    bool Playing() const override { return false; }
+    void Reset() override {}
+
+    double PartSeconds() const { return parts_.empty() ? 0 : parts_.back()->Seconds(); }
+    double TotalSeconds() const;
+    std::vector<std::string> Paths() const;
+
+private:
+    std::string PartPath(std::size_t number) const;
+
+    std::string path_;
+    AudioFormat format_;
+    std::string title_;
+    bool numbered_;
+    std::vector<std::unique_ptr<AudioFile>> parts_;
+};
+
+}  // namespace vernalo

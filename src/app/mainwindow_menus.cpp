@@ -60,6 +60,7 @@ void MainWindow::setupMenus() {
     fillRecentMenu();
     file->addSeparator();
     shared(file, Command::Save, QStringLiteral("&Save as RTF…"), QKeySequence::Save);
+    shared(file, Command::Export, tr("&Export audio…"), QKeySequence(Qt::CTRL | Qt::Key_E));
     file->addSeparator();
     shared(file, Command::Exit, QStringLiteral("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
 

@@ -25,7 +25,9 @@ struct ButtonDef {
 // The three bars, left to right, with their buttons in order.
 const ButtonDef kEditBar[] = {
     {Command::Clear, "clearButton", "Clear", "edit-clear", "clear", false, false},
-    {Command::Save, "saveButton", "Save text ", "document-save", "save", false, true},
+    {Command::Save, "saveButton", "Save text ", "document-save", "save", false, false},
+    {Command::Export, "exportButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Export audio"),
+     "document-export", "export", false, true},
     {Command::Open, "openButton", "Load text for reading", "document-open", "open", false, false},
     {Command::Paste, "pasteButton", "Paste text from clipboard", "edit-paste", "paste", false,
      false},

@@ -170,7 +170,7 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
     std::vector<double> lengths;
     for (int n = 1; fs::exists(dir + "/book-0" + std::to_string(n) + ".wav"); ++n)
         lengths.push_back(Decode(dir + "/book-0" + std::to_string(n) + ".wav").Seconds());
-    ASSERT_EQ(lengths.size(), std::size_t(total / 60.0) + 1);
+    ASSERT_GE(lengths.size(), 3u);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()),
               long(lengths.size()));
     double sum = 0;
@@ -182,6 +182,7 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
         // Every part but the last runs to the first sentence end after its minute.
         if (i + 1 < lengths.size()) {
             EXPECT_GE(lengths[i], 60.0) << "part " << i + 1;
+            EXPECT_LT(lengths[i], 60.0 + sentence) << "part " << i + 1;
         }
     }
     EXPECT_NEAR(sum, total, 0.01 * total);

@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins
-  libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev libsndfile1-dev libsamplerate0-dev
+  libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev libsndfile1-dev libsamplerate0-dev libmp3lame-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   libzip-dev libpoppler-qt6-dev libgsf-1-dev
   poppler-utils libreoffice-writer-nogui

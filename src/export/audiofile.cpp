@@ -1,5 +1,6 @@
 #include "export/audiofile.h"
 
+#include <lame/lame.h>
 #include <samplerate.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -18,8 +19,8 @@ namespace {
 
 // Speech needs no more: a mono voice at the engine's rate sounds the same at higher rates.
 constexpr int kMp3KilobitsPerSecond = 48;
-// libsndfile's MPEG-2 layer III rates run from 160 kbit/s (level 0) down to 8 (level 1).
-constexpr double kMp3CompressionLevel = (160.0 - kMp3KilobitsPerSecond) / (160.0 - 8.0);
+// The encoder's speed against care (0 best, 9 fastest): speech at this rate sounds the same.
+constexpr int kMp3Quality = 7;
 // Opus takes only a few rates; the nearest one above the engine's keeps all of its sound.
 constexpr int kOpusRate = 24000;
 
@@ -28,6 +29,9 @@ SNDFILE* Sf(void* p) {
 }
 SRC_STATE* Src(void* p) {
     return static_cast<SRC_STATE*>(p);
+}
+lame_global_flags* Lame(void* p) {
+    return static_cast<lame_global_flags*>(p);
 }
 
 std::string Lower(std::string s) {
@@ -78,6 +82,8 @@ AudioFile::AudioFile(std::string path, AudioFormat format, std::string title)
 AudioFile::~AudioFile() {
     if (sndfile_) sf_close(Sf(sndfile_));
     if (resampler_) src_delete(Src(resampler_));
+    if (lame_) lame_close(Lame(lame_));
+    if (mp3File_) std::fclose(mp3File_);
     if (!committed_ && !tempPath_.empty()) std::remove(tempPath_.c_str());
 }
 
@@ -102,6 +108,12 @@ bool AudioFile::Open(std::string* error) {
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
 
+    if (format_ == AudioFormat::Mp3) {
+        if (OpenMp3(fd)) return true;
+        if (!mp3File_) ::close(fd);
+        if (error) *error = error_;
+        return false;
+    }
     if (format_ == AudioFormat::Opus) {
         int status = 0;
         resampler_ = src_new(SRC_SINC_FASTEST, 1, &status);
@@ -118,16 +130,58 @@ bool AudioFile::Open(std::string* error) {
         if (error) *error = error_;
         return false;
     }
-    if (format_ == AudioFormat::Mp3) {
-        int mode = SF_BITRATE_MODE_CONSTANT;
-        sf_command(Sf(sndfile_), SFC_SET_BITRATE_MODE, &mode, sizeof mode);
-        double level = kMp3CompressionLevel;
-        sf_command(Sf(sndfile_), SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
-    }
     // Formats without tags refuse them; the sound is what matters.
     sf_set_string(Sf(sndfile_), SF_STR_TITLE, title_.c_str());
     sf_set_string(Sf(sndfile_), SF_STR_ARTIST, "Vernalo");
     return true;
+}
+
+bool AudioFile::OpenMp3(int fd) {
+    lame_ = lame_init();
+    if (!lame_) return Fail(std::strerror(ENOMEM));
+    lame_global_flags* l = Lame(lame_);
+    lame_set_in_samplerate(l, kSampleRate);
+    lame_set_out_samplerate(l, kSampleRate);
+    lame_set_num_channels(l, 1);
+    lame_set_mode(l, MONO);
+    lame_set_VBR(l, vbr_off);
+    lame_set_brate(l, kMp3KilobitsPerSecond);
+    lame_set_quality(l, kMp3Quality);
+    lame_set_bWriteVbrTag(l, 0);  // the file is written in one pass
+    id3tag_init(l);
+    id3tag_add_v2(l);
+    id3tag_set_title(l, title_.c_str());
+    id3tag_set_artist(l, "Vernalo");
+    if (lame_init_params(l) < 0) return Fail("the MP3 encoder refused its settings");
+    mp3File_ = ::fdopen(fd, "wb");
+    if (!mp3File_) return Fail(std::strerror(errno));
+    return true;
+}
+
+bool AudioFile::WriteMp3(const std::int16_t* samples, std::size_t count) {
+    mp3_.resize(count * 5 / 4 + 7200);  // the encoder's own bound
+    // Mono: the right channel is not read.
+    const int made = lame_encode_buffer(Lame(lame_), samples, samples, static_cast<int>(count),
+                                        mp3_.data(), static_cast<int>(mp3_.size()));
+    if (made < 0) return Fail("the MP3 encoder failed (" + std::to_string(made) + ")");
+    if (made > 0 && std::fwrite(mp3_.data(), 1, std::size_t(made), mp3File_) != std::size_t(made))
+        return Fail(std::strerror(errno));
+    return true;
+}
+
+bool AudioFile::CloseMp3() {
+    mp3_.resize(7200);
+    const int made = lame_encode_flush(Lame(lame_), mp3_.data(), static_cast<int>(mp3_.size()));
+    if (error_.empty() && made > 0 &&
+        std::fwrite(mp3_.data(), 1, std::size_t(made), mp3File_) != std::size_t(made))
+        Fail(std::strerror(errno));
+    if (error_.empty() && (std::fflush(mp3File_) != 0 || ::fsync(::fileno(mp3File_)) != 0))
+        Fail(std::strerror(errno));
+    if (std::fclose(mp3File_) != 0 && error_.empty()) Fail(std::strerror(errno));
+    mp3File_ = nullptr;
+    lame_close(Lame(lame_));
+    lame_ = nullptr;
+    return error_.empty();
 }
 
 bool AudioFile::WriteResampled(const std::int16_t* samples, std::size_t count, bool last) {
@@ -156,9 +210,11 @@ bool AudioFile::WriteResampled(const std::int16_t* samples, std::size_t count, b
 
 void AudioFile::Write(const std::int16_t* samples, std::size_t count) {
     std::lock_guard lock(mutex_);
-    if (!sndfile_ || !error_.empty() || count == 0) return;
+    if ((!sndfile_ && !lame_) || !error_.empty() || count == 0) return;
     errno = 0;
-    if (resampler_) {
+    if (lame_) {
+        if (!WriteMp3(samples, count)) return;
+    } else if (resampler_) {
         if (!WriteResampled(samples, count, false)) return;
     } else if (sf_write_short(Sf(sndfile_), samples, static_cast<sf_count_t>(count)) !=
                static_cast<sf_count_t>(count)) {
@@ -175,6 +231,7 @@ double AudioFile::Seconds() const {
 
 bool AudioFile::Close(std::string* error) {
     std::lock_guard lock(mutex_);
+    if (lame_) CloseMp3();
     if (sndfile_) {
         errno = 0;
         if (resampler_ && error_.empty()) WriteResampled(nullptr, 0, true);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,9 @@ public:
 private:
     bool Fail(const std::string& reason);
     bool WriteResampled(const std::int16_t* samples, std::size_t count, bool last);
+    bool OpenMp3(int fd);
+    bool WriteMp3(const std::int16_t* samples, std::size_t count);
+    bool CloseMp3();
 
     std::string path_;
     std::string tempPath_;
@@ -53,6 +57,11 @@ private:
     std::string title_;
     void* sndfile_ = nullptr;    // SNDFILE*
     void* resampler_ = nullptr;  // SRC_STATE*, for formats that cannot take the engine's rate
+    // MP3 goes through the encoder library itself: libsndfile fixes it at its slowest
+    // quality setting, which takes several times as long as the synthesis.
+    void* lame_ = nullptr;  // lame_global_flags*
+    std::FILE* mp3File_ = nullptr;
+    std::vector<unsigned char> mp3_;
     int fileRate_ = kSampleRate;
     std::vector<float> in_, out_;
     mutable std::mutex mutex_;

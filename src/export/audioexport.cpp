@@ -68,7 +68,6 @@ struct Pipeline {
     std::mutex mutex;
     std::condition_variable changed;
     int pending = 0;  // pieces handed to the engine and not yet synthesized
-    std::string error;
 
     // Set for the piece shown last, taken by its first Speak.
     long pieceEnd = 0;
@@ -116,14 +115,8 @@ public:
             if (p.cancel) return false;
             // Everything before this piece is in the files: a part may end here.
             if (cut && std::exchange(*first, false) && p.request.splitMinutes > 0 &&
-                p.files.PartSeconds() >= p.request.splitMinutes * 60) {
-                std::string error;
-                if (!p.files.NextPart(&error)) {
-                    std::lock_guard lock(p.mutex);
-                    if (p.error.empty()) p.error = error;
-                    return false;
-                }
-            }
+                p.files.PartSeconds() >= p.request.splitMinutes * 60)
+                p.files.NextPart();
             p.files.Write(samples, count);
             return true;
         };
@@ -190,10 +183,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         pipeline.cutBefore = split && EndsSentence(request.text, start);
     };
     Segmenter segmenter(dictionaries);
-    const auto failed = [&pipeline] {
-        std::lock_guard lock(pipeline.mutex);
-        return !pipeline.error.empty();
-    };
+    const auto failed = [&files] { return files.Failed(); };
     {
         ReadingSession session(
             view, {{voices[Language::Russian].get(), voices[Language::English].get()}}, segmenter);
@@ -211,14 +201,13 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     // The last pieces are synthesized; cancel is looked at now and then, as nobody signals it.
     {
         std::unique_lock lock(pipeline.mutex);
-        while (pipeline.pending > 0 && !cancel && pipeline.error.empty())
+        while (pipeline.pending > 0 && !cancel && !files.Failed())
             pipeline.changed.wait_for(lock, std::chrono::milliseconds(20));
     }
     engine.Drain(&pipeline);  // no piece writes after this
-    if (!pipeline.error.empty() || cancel) {
+    if (cancel) {
         files.Abort();
-        result.error = pipeline.error;
-        result.cancelled = result.error.empty();
+        result.cancelled = true;
         return result;
     }
     result.seconds = files.TotalSeconds();

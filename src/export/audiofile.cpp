@@ -267,12 +267,25 @@ std::string AudioFileSet::PartPath(std::size_t number) const {
     return (p.parent_path() / (p.stem().string() + digits + p.extension().string())).string();
 }
 
-bool AudioFileSet::Open(std::string* error) {
-    parts_.clear();
-    return NextPart(error);
+// Sound waiting for the encoder, in samples: a few seconds, so that a slower encoder holds
+// the synthesis back instead of filling the memory.
+constexpr std::size_t kQueuedSamples = std::size_t(kSampleRate) * 8;
+
+AudioFileSet::~AudioFileSet() {
+    Abort();
 }
 
-bool AudioFileSet::NextPart(std::string* error) {
+bool AudioFileSet::Open(std::string* error) {
+    Abort();
+    stop_ = false;
+    error_.clear();
+    partSamples_ = totalSamples_ = 0;
+    if (!StartPart(error)) return false;
+    encoder_ = std::thread([this] { Encode(); });
+    return true;
+}
+
+bool AudioFileSet::StartPart(std::string* error) {
     if (!parts_.empty() && !parts_.back()->Close(error)) return false;
     const std::size_t number = parts_.size() + 1;
     const std::string title = numbered_ ? title_ + " " + std::to_string(number) : title_;
@@ -280,13 +293,84 @@ bool AudioFileSet::NextPart(std::string* error) {
     return parts_.back()->Open(error);
 }
 
+void AudioFileSet::Encode() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        if (queue_.empty()) return;  // stopped with everything encoded
+        Block block = std::move(queue_.front());
+        queue_.pop_front();
+        queued_ -= block.samples.size();
+        changed_.notify_all();
+        const bool failed = !error_.empty();
+        lock.unlock();
+        std::string error;
+        if (failed) {
+            // Nothing more is encoded; the queue only drains.
+        } else if (block.samples.empty()) {
+            StartPart(&error);
+        } else {
+            parts_.back()->Write(block.samples.data(), block.samples.size());
+        }
+        lock.lock();
+        if (error_.empty() && !error.empty()) error_ = error;
+    }
+}
+
 void AudioFileSet::Write(const std::int16_t* samples, std::size_t count) {
-    if (!parts_.empty()) parts_.back()->Write(samples, count);
+    if (count == 0) return;
+    std::unique_lock lock(mutex_);
+    if (!encoder_.joinable() || stop_) return;
+    changed_.wait(lock, [this] { return stop_ || queued_ < kQueuedSamples; });
+    if (stop_) return;
+    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count)});
+    queued_ += count;
+    partSamples_ += count;
+    totalSamples_ += count;
+    changed_.notify_all();
+}
+
+void AudioFileSet::NextPart() {
+    std::lock_guard lock(mutex_);
+    if (!encoder_.joinable() || stop_) return;
+    queue_.push_back(Block{});
+    partSamples_ = 0;
+    changed_.notify_all();
+}
+
+void AudioFileSet::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    if (encoder_.joinable()) encoder_.join();
+}
+
+void AudioFileSet::Abort() {
+    {
+        std::lock_guard lock(mutex_);
+        queue_.clear();
+        queued_ = 0;
+    }
+    Stop();
+    parts_.clear();
+}
+
+bool AudioFileSet::Failed() const {
+    std::lock_guard lock(mutex_);
+    return !error_.empty();
 }
 
 bool AudioFileSet::Finish(std::string* error) {
+    Stop();
     if (parts_.empty()) {
         if (error) *error = "cannot write '" + path_ + "': it was not opened";
+        return false;
+    }
+    if (!error_.empty()) {
+        if (error) *error = error_;
+        Abort();
         return false;
     }
     if (!parts_.back()->Close(error)) {
@@ -305,11 +389,14 @@ bool AudioFileSet::Finish(std::string* error) {
     return true;
 }
 
+double AudioFileSet::PartSeconds() const {
+    std::lock_guard lock(mutex_);
+    return double(partSamples_) / kSampleRate;
+}
+
 double AudioFileSet::TotalSeconds() const {
-    double total = 0;
-    for (const auto& part : parts_)
-        total += part->Seconds();
-    return total;
+    std::lock_guard lock(mutex_);
+    return double(totalSamples_) / kSampleRate;
 }
 
 std::vector<std::string> AudioFileSet::Paths() const {

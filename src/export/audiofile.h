@@ -3,13 +3,16 @@
 // file is written under a temporary name in its own folder and only takes its name when the
 // whole export succeeded, so a cancelled or failed export leaves nothing behind.
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "speech/audiooutput.h"
@@ -86,34 +89,56 @@ private:
 };
 
 // An export's files: one, or numbered parts ("book-01.mp3", "book-02.mp3"...) when split.
+// Encoding runs on a thread of its own, beside the synthesis that writes here.
 class AudioFileSet : public AudioOutput {
 public:
     AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered);
+    ~AudioFileSet() override;  // as Abort unless Finish ran
 
+    // Makes the first file and starts the encoding thread.
     bool Open(std::string* error);
-    // Ends the part under way and starts the next one.
-    bool NextPart(std::string* error);
-    // Closes the last part and gives every part its name; on failure none keeps it.
+    // The part under way ends after what was written so far; the next one follows.
+    void NextPart();
+    // Encodes what is left, closes the last part and gives every part its name; on failure
+    // none keeps it, and `error` names the file and the reason.
     bool Finish(std::string* error);
-    // Removes everything written.
-    void Abort() { parts_.clear(); }
+    // Stops and removes everything written.
+    void Abort();
+    // A file could not be written: Finish will fail.
+    bool Failed() const;
 
     void Write(const std::int16_t* samples, std::size_t count) override;
     bool Playing() const override { return false; }
     void Reset() override {}
 
-    double PartSeconds() const { return parts_.empty() ? 0 : parts_.back()->Seconds(); }
+    // Of the sound written so far, queued for encoding or not.
+    double PartSeconds() const;
     double TotalSeconds() const;
     std::vector<std::string> Paths() const;
 
 private:
+    struct Block {
+        std::vector<std::int16_t> samples;  // empty: the next part begins here
+    };
     std::string PartPath(std::size_t number) const;
+    bool StartPart(std::string* error);
+    void Encode();
+    void Stop();
 
     std::string path_;
     AudioFormat format_;
     std::string title_;
     bool numbered_;
-    std::vector<std::unique_ptr<AudioFile>> parts_;
+    std::vector<std::unique_ptr<AudioFile>> parts_;  // the encoding thread's while it runs
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Block> queue_;
+    bool stop_ = false;
+    std::string error_;       // the encoding thread's first failure
+    std::size_t queued_ = 0;  // samples in the queue
+    std::size_t partSamples_ = 0, totalSamples_ = 0;
+    std::thread encoder_;
 };
 
 }  // namespace vernalo

@@ -5,10 +5,13 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -133,6 +136,33 @@ TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
     EXPECT_FALSE(cancel->isVisibleTo(window.get()));
     EXPECT_GE(values.size(), 3u);
     EXPECT_TRUE(fs::is_empty(out));
+}
+
+// The dialog offers the formats and the split; a name without a suffix takes the chosen one.
+TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->editor()->setPlainText(Book(40));
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("exportDialog"));
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        dialog->selectNameFilter(filters[3]);
+        emit dialog->filterSelected(filters[3]);
+        dialog->findChild<QSpinBox*>(QStringLiteral("splitMinutes"))->setValue(1);
+        dialog->selectFile(QString::fromStdString(out + "/book"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::keySequence(window.get(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(filters,
+              QStringList({QStringLiteral("MP3 (*.mp3)"), QStringLiteral("Ogg Opus (*.opus)"),
+                           QStringLiteral("Ogg Vorbis (*.ogg)"), QStringLiteral("FLAC (*.flac)"),
+                           QStringLiteral("WAV (*.wav)")}));
+    ASSERT_TRUE(RunUntil([&] { return !window->exporting(); }));
+    EXPECT_GT(Seconds(out + "/book-01.flac"), 60.0);
+    EXPECT_GT(Seconds(out + "/book-02.flac"), 1.0);
+    EXPECT_TRUE(Activity().startsWith(QStringLiteral("Exported to "))) << Activity().toStdString();
 }
 
 TEST_F(WindowExport, unwritableFileGivesAMessageNamingIt) {

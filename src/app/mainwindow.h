@@ -164,6 +164,7 @@ private:
     void stopReadingReplacedText();
     ReaderSettings collectSettings() const;
     void exportFinished(const ExportResult& result);
+    void showExporting(bool running);
 
     Options options_;
     bool closed_ = false;

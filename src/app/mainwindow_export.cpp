@@ -38,6 +38,11 @@ void MainWindow::exportAudio() {
     startExport(choice->path, choice->splitMinutes);
 }
 
+void MainWindow::showExporting(bool running) {
+    toolBars_->action(Command::Export)->setEnabled(!running);
+    findChild<QShortcut*>(QStringLiteral("cancelExportShortcut"))->setEnabled(running);
+}
+
 bool MainWindow::exporting() const {
     return exportRun_ && exportRun_->running();
 }
@@ -54,7 +59,9 @@ bool MainWindow::startExport(const QString& path, int splitMinutes) {
         exportCancel_->setObjectName(QStringLiteral("cancelExportButton"));
         exportCancel_->hide();
         statusBar_->addPermanentWidget(exportCancel_);
+        // Esc is the window's only while an export runs.
         auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+        esc->setObjectName(QStringLiteral("cancelExportShortcut"));
         esc->setContext(Qt::WindowShortcut);
         connect(esc, &QShortcut::activated, this, &MainWindow::cancelExport);
         connect(exportCancel_, &QPushButton::clicked, this, &MainWindow::cancelExport);
@@ -97,11 +104,13 @@ bool MainWindow::startExport(const QString& path, int splitMinutes) {
     statusBar_->setText(StatusPanel::Activity,
                         tr("Exporting %1...").arg(QFileInfo(path).fileName()));
     exportCancel_->show();
+    showExporting(true);
     return true;
 }
 
 void MainWindow::exportFinished(const ExportResult& result) {
     exportCancel_->hide();
+    showExporting(false);
     statusBar_->progress()->setValue(0);
     if (result.cancelled) {
         statusBar_->setText(StatusPanel::Activity, tr("Export cancelled"));

@@ -224,6 +224,11 @@ void AudioFile::Write(const std::int16_t* samples, std::size_t count) {
     samples_ += count;
 }
 
+bool AudioFile::Failed() const {
+    std::lock_guard lock(mutex_);
+    return !error_.empty();
+}
+
 double AudioFile::Seconds() const {
     std::lock_guard lock(mutex_);
     return double(samples_) / kSampleRate;
@@ -311,6 +316,8 @@ void AudioFileSet::Encode() {
             StartPart(&error);
         } else {
             parts_.back()->Write(block.samples.data(), block.samples.size());
+            // A full disk stops the export now rather than after the whole text.
+            if (parts_.back()->Failed()) parts_.back()->Close(&error);
         }
         lock.lock();
         if (error_.empty() && !error.empty()) error_ = error;

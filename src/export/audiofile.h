@@ -46,6 +46,8 @@ public:
 
     const std::string& path() const { return path_; }
     double Seconds() const;
+    // A write failed: Close will say why.
+    bool Failed() const;
 
 private:
     bool Fail(const std::string& reason);

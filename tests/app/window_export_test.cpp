@@ -124,6 +124,7 @@ TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
     auto* cancel = window->findChild<QPushButton*>(QStringLiteral("cancelExportButton"));
     ASSERT_NE(cancel, nullptr);
     EXPECT_TRUE(cancel->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->startExport(QString::fromStdString(out + "/second.mp3"), 0));
     ASSERT_TRUE(RunUntil([&] { return values.size() >= 3 || !window->exporting(); }));
     // Typing goes on while the copy is exported.
     window->editor()->moveCursor(QTextCursor::Start);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -144,6 +145,30 @@ TEST(CliExport, unwritableFolderGivesTheReasonAndNoFile) {
          {"--out a.txt -", "--split-minutes 5 -", "--out", "--out a.mp3 --split-minutes 0 -"}) {
         CliRun r = Cli(std::string("say ") + bad);
         EXPECT_EQ(r.status, 2) << bad << ": " << r.out;
+    }
+}
+
+// A full disk, made by a small memory file system where the test may mount one.
+TEST(CliExport, fullDiskGivesTheReasonAndNoFile) {
+    const std::string dir = TempPath("full");
+    fs::create_directories(dir);
+    if (std::system(("mount -t tmpfs -o size=128k tmpfs " + dir + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { EXPECT_EQ(std::system(("umount " + dir).c_str()), 0); }
+    } unmount{dir};
+    std::string book;
+    for (int i = 0; i < 100; ++i)
+        book += "A sentence that fills the disk. ";
+    const std::string text = Write("full.txt", book);
+    for (const char* name : {"/out.mp3", "/out.flac"}) {
+        CliRun r = Cli(std::string("say --out ") + dir + name + " " + text);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.out.find("cannot write '" + dir + name + "': No space left on device"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_TRUE(fs::is_empty(dir)) << name;
     }
 }
 

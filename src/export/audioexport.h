@@ -1,7 +1,8 @@
 #pragma once
 // A reading written to sound files instead of the audio device: the reading session runs over
-// a copy of the text with both languages' built-in voices writing into the files, as fast as
-// the engine synthesizes. Runs on the calling thread; progress and cancel reach across threads.
+// a copy of the text and hands its pieces to the built-in engine as fast as it cuts them; the
+// engine synthesizes them in order and the files encode on a thread of their own. Runs on the
+// calling thread; progress (reported from the engine's thread) and cancel cross threads.
 
 #include <atomic>
 #include <functional>

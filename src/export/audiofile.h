@@ -1,7 +1,8 @@
 #pragma once
-// Sound files written through libsndfile: mono, in the format the file's suffix names. Every
-// file is written under a temporary name in its own folder and only takes its name when the
-// whole export succeeded, so a cancelled or failed export leaves nothing behind.
+// Sound files: mono, in the format the file's suffix names, written through libsndfile (MP3
+// through the encoder library itself). Every file is written under a temporary name in its own
+// folder and only takes its name when the whole export succeeded, so a cancelled or failed
+// export leaves nothing behind.
 
 #include <condition_variable>
 #include <cstddef>

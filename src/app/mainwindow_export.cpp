@@ -129,7 +129,9 @@ void MainWindow::exportFinished(const ExportResult& result) {
                                             : tr("Exported to %1 files: %2 ... %3")
                                                   .arg(files.size())
                                                   .arg(files.first(), files.last());
-    statusBar_->setText(StatusPanel::Activity, where + exportNote_);
+    const QString empty =
+        result.seconds > 0 ? QString() : tr(" Nothing in the text was spoken: it holds no sound.");
+    statusBar_->setText(StatusPanel::Activity, where + empty + exportNote_);
 }
 
 }  // namespace vernalo

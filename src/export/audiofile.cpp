@@ -275,6 +275,7 @@ std::string AudioFileSet::PartPath(std::size_t number) const {
 // Sound waiting for the encoder, in samples: a few seconds, so that a slower encoder holds
 // the synthesis back instead of filling the memory.
 constexpr std::size_t kQueuedSamples = std::size_t(kSampleRate) * 8;
+constexpr std::size_t kBlockSamples = kSampleRate / 2;
 
 AudioFileSet::~AudioFileSet() {
     Abort();
@@ -301,7 +302,8 @@ bool AudioFileSet::StartPart(std::string* error) {
 void AudioFileSet::Encode() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        // The last block fills while the ones before it wait to be encoded.
+        changed_.wait(lock, [this] { return stop_ || queue_.size() > 1; });
         if (queue_.empty()) return;  // stopped with everything encoded
         Block block = std::move(queue_.front());
         queue_.pop_front();
@@ -330,11 +332,19 @@ void AudioFileSet::Write(const std::int16_t* samples, std::size_t count) {
     if (!encoder_.joinable() || stop_) return;
     changed_.wait(lock, [this] { return stop_ || queued_ < kQueuedSamples; });
     if (stop_) return;
-    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count)});
     queued_ += count;
     partSamples_ += count;
     totalSamples_ += count;
-    changed_.notify_all();
+    // The engine hands over a few hundredths of a second at a time: gathered into blocks, they
+    // cost the encoder one wake-up and one write each.
+    if (!queue_.empty() && !queue_.back().samples.empty() &&
+        queue_.back().samples.size() < kBlockSamples) {
+        queue_.back().samples.insert(queue_.back().samples.end(), samples, samples + count);
+        return;
+    }
+    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count)});
+    queue_.back().samples.reserve(kBlockSamples + count);
+    if (queue_.size() > 1) changed_.notify_all();
 }
 
 void AudioFileSet::NextPart() {

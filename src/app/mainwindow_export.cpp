@@ -85,16 +85,15 @@ bool MainWindow::startExport(const QString& path, int splitMinutes) {
     for (Language l : kLanguages) {
         const QString name = speech->voiceName(l);
         int mode = EspeakVoice::FindSpeaker(name.toStdU16String());
-        if (mode == 0) {
+        const auto& modes = EspeakEngine::Instance().Modes();
+        if (mode == 0 && !modes.empty()) {
             mode = FirstBuiltInMode(l);
             if (request.options.voiceOn[l] && !name.isEmpty())
                 exportNote_ += tr(" %1 cannot write files; %2 read the %3 text instead.")
-                                   .arg(name,
-                                        QString::fromStdU16String(
-                                            EspeakEngine::Instance().Modes()[mode - 1].Speaker),
+                                   .arg(name, QString::fromStdU16String(modes[mode - 1].Speaker),
                                         tr(languageName(l)));
         }
-        request.voices[l].mode = mode;
+        request.voices[l].mode = std::max(mode, 1);
         request.voices[l].speed =
             std::clamp(speech->voice(l).Speed(), EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed);
     }

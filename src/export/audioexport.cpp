@@ -161,7 +161,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     }
     EspeakEngine& engine = EspeakEngine::Instance();
     if (engine.Modes().empty()) {
-        result.error = engine.Error();
+        result.error = "cannot write '" + request.path + "': " + engine.Error();
         return result;
     }
     const bool split = request.splitMinutes > 0;

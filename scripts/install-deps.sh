@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev
+  libsndfile1-dev libsamplerate0-dev libmp3lame-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   libzip-dev libpoppler-qt6-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru" sourcelanguage="en">
 <context>
+    <name>ExportDialog</name>
+    <message>
+        <source>MP3</source>
+        <translation>MP3</translation>
+    </message>
+    <message>
+        <source>Ogg Opus</source>
+        <translation>Ogg Opus</translation>
+    </message>
+    <message>
+        <source>Ogg Vorbis</source>
+        <translation>Ogg Vorbis</translation>
+    </message>
+    <message>
+        <source>FLAC</source>
+        <translation>FLAC</translation>
+    </message>
+    <message>
+        <source>WAV</source>
+        <translation>WAV</translation>
+    </message>
+</context>
+<context>
     <name>vernalo::BrowserPage</name>
     <message>
         <source>Remove address</source>
@@ -464,6 +487,46 @@
         <source>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Reads Russian and English texts aloud, each with its own voice.&lt;/p&gt;&lt;p&gt;Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).&lt;br&gt;Qt %3 (GNU LGPL version 3).&lt;br&gt;Other voices through speech-dispatcher, where it is installed.&lt;/p&gt;</source>
         <translation>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Читает вслух русские и английские тексты, каждый своим голосом.&lt;/p&gt;&lt;p&gt;Встроенный синтез речи: eSpeak NG %2 (GNU GPL версии 3 или более поздней).&lt;br&gt;Qt %3 (GNU LGPL версии 3).&lt;br&gt;Другие голоса — через speech-dispatcher, если он установлен.&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>Cancel export</source>
+        <translation>Отменить экспорт</translation>
+    </message>
+    <message>
+        <source> %1 cannot write files; %2 read the %3 text instead.</source>
+        <translation> %1 не может записывать файлы; текст на языке «%3» вместо него прочитал голос %2.</translation>
+    </message>
+    <message>
+        <source>Exporting %1...</source>
+        <translation>Экспорт %1...</translation>
+    </message>
+    <message>
+        <source>Export cancelled</source>
+        <translation>Экспорт отменён</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Экспорт не удался</translation>
+    </message>
+    <message>
+        <source>The audio could not be exported: %1</source>
+        <translation>Не удалось экспортировать звук: %1</translation>
+    </message>
+    <message>
+        <source>Exported to %1</source>
+        <translation>Экспортировано в %1</translation>
+    </message>
+    <message>
+        <source>Exported to %1 files: %2 ... %3</source>
+        <translation>Экспортировано в %1 файлов: %2 ... %3</translation>
+    </message>
+    <message>
+        <source> Nothing in the text was spoken: it holds no sound.</source>
+        <translation> В тексте нечего произносить: звука не получилось.</translation>
+    </message>
+    <message>
+        <source>&amp;Export audio…</source>
+        <translation>&amp;Экспорт звука…</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::OptionsPage</name>
@@ -653,6 +716,10 @@
     <message>
         <source>Exit</source>
         <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Export audio</source>
+        <translation>Экспорт звука</translation>
     </message>
 </context>
 </TS>

@@ -104,6 +104,8 @@ void MainWindow::onCommand(Command command) {
             return clearText();
         case Command::Save:
             return saveAs();
+        case Command::Export:
+            return exportAudio();
         case Command::Open:
             return openFile();
         case Command::Paste:

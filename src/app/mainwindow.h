@@ -24,12 +24,15 @@
 #include "settings/settings.h"
 
 class QMenu;
+class QPushButton;
 class QTimer;
 
 namespace vernalo {
 
 class BrowserPage;
 class DocumentOpener;
+class ExportRun;
+struct ExportResult;
 class MediaPlayerService;
 class FindDialog;
 class TrayIcon;
@@ -74,6 +77,13 @@ public:
     void showSettingsPage(SettingsPage page);
     void chooseFont();
     void recodeDosToWindows();
+    // Export audio: asks for the file and the split, then starts as startExport does.
+    void exportAudio();
+    // Exports the selection, or else the whole text, as Say would read it, on another
+    // thread; false while an export runs.
+    bool startExport(const QString& path, int splitMinutes);
+    void cancelExport();
+    bool exporting() const;
 
     // Opens a document as Open does: a web page onto the browser page at once; anything else
     // is read into the editor in the background (openFinished tells when), cancelling an
@@ -161,6 +171,8 @@ private:
     // The editor's text was replaced while Say is down: the reading stops, as releasing Say does.
     void stopReadingReplacedText();
     ReaderSettings collectSettings() const;
+    void exportFinished(const ExportResult& result);
+    void showExporting(bool running);
 
     Options options_;
     bool closed_ = false;
@@ -194,6 +206,10 @@ private:
     MediaPlayerService* media_ = nullptr;
     std::set<long> pieceStarts_;  // where the pieces read since the text last changed begin
     TrayIcon* tray_ = nullptr;
+    ExportRun* exportRun_ = nullptr;
+    QPushButton* exportCancel_ = nullptr;
+    QString exportNote_;  // which voices were replaced, told at the end
+    QString lastExportFolder_;
 };
 
 // Texts the program shows.

@@ -60,6 +60,7 @@ void MainWindow::setupMenus() {
     fillRecentMenu();
     file->addSeparator();
     shared(file, Command::Save, tr("&Save as RTF…"), QKeySequence::Save);
+    shared(file, Command::Export, tr("&Export audio…"), QKeySequence(Qt::CTRL | Qt::Key_E));
     file->addSeparator();
     shared(file, Command::Exit, tr("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
 

@@ -15,6 +15,7 @@ namespace vernalo {
 enum class Command {
     Clear,
     Save,
+    Export,
     Open,
     Paste,
     HtmlToText,

@@ -1,5 +1,5 @@
-// vernalo-cli say: reads a text the way the Say button does, on the audio device or into one
-// WAV file (a listening track).
+// vernalo-cli say: reads a text the way the Say button does, on the audio device, into one
+// WAV file (a listening track) or into sound files of the format their suffix names.
 
 #include <atomic>
 #include <chrono>
@@ -14,6 +14,7 @@
 #include "cli/readingoptions.h"
 #include "cli/voicechoice.h"
 #include "dict/dictfile.h"
+#include "export/audioexport.h"
 #include "reading/readingsession.h"
 #include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"
@@ -35,42 +36,6 @@ extern "C" void OnInterrupt(int) {
     gInterrupted = true;
 }
 
-// The text of a window nobody sees: the reading goes on until the end of the text.
-class HeadlessView : public SessionView {
-public:
-    HeadlessView(std::u16string text, ReadingOptions options)
-        : text_(std::move(text)), options_(options) {}
-
-    std::u16string text() const override { return text_; }
-    long selectionStart() const override { return 0; }
-    ReadingOptions options() const override { return options_; }
-    void showPiece(long start, long length) override {
-        if (onPiece) onPiece(start, length);
-    }
-
-    // Called with the start and length of each piece highlighted.
-    std::function<void(long, long)> onPiece;
-
-private:
-    std::u16string text_;
-    ReadingOptions options_;
-};
-
-// Both voices write into one file. The file takes the audio as fast as it is made, so a
-// voice is busy only while it synthesizes; a reset has nothing left to drop.
-class FileShare : public AudioOutput {
-public:
-    explicit FileShare(AudioOutput& file) : file_(file) {}
-    void Write(const std::int16_t* samples, std::size_t count) override {
-        file_.Write(samples, count);
-    }
-    bool Playing() const override { return false; }
-    void Reset() override {}
-
-private:
-    AudioOutput& file_;
-};
-
 struct VoiceOptions {
     std::string name;
     int speed = EspeakVoice::kNormalSpeed;
@@ -81,6 +46,8 @@ struct SayArgs {
     ReadingArgs reading;
     PerLanguage<VoiceOptions> voices;
     std::string wavPath;
+    std::string outPath;
+    int splitMinutes = 0;
     bool repeatText = false;
     bool printPieces = false;
 };
@@ -118,6 +85,17 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
             out.repeatText = true;
         } else if (args[i] == "--print-pieces") {
             out.printPieces = true;
+        } else if (args[i] == "--out") {
+            if (!TakeValue(args, i, out.outPath) || out.outPath.empty())
+                return UsageError("--out needs a file");
+            if (!FormatForPath(out.outPath))
+                return UsageError("--out names a file ending in " + std::string(KnownSuffixes()) +
+                                  ": '" + out.outPath + "'");
+        } else if (args[i] == "--split-minutes") {
+            std::string v;
+            if (!TakeValue(args, i, v) || !ParseNumber(v, 1, 1000, out.splitMinutes))
+                return UsageError("--split-minutes takes a number from 1 to 1000" +
+                                  (v.empty() ? std::string() : ": '" + v + "'"));
         } else if (args[i] != "--wav") {
             return UsageError("unknown option '" + args[i] + "'");
         } else if (!TakeValue(args, i, out.wavPath) || out.wavPath.empty()) {
@@ -127,6 +105,12 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
     // A reading that starts over at the end never finishes its file.
     if (out.repeatText && !out.wavPath.empty())
         return UsageError("--repeat-text reads until interrupted: not with --wav");
+    if (out.repeatText && !out.outPath.empty())
+        return UsageError("--repeat-text reads until interrupted: not with --out");
+    if (!out.wavPath.empty() && !out.outPath.empty())
+        return UsageError("--wav and --out: one file at a time");
+    if (out.splitMinutes > 0 && out.outPath.empty())
+        return UsageError("--split-minutes splits what --out writes");
     return 0;
 }
 
@@ -140,8 +124,13 @@ struct Outputs {
 #endif
 };
 
-bool OpenOutputs(const std::string& wavPath, Outputs& out) {
+bool OpenOutputs(const std::string& wavPath, bool toFiles, Outputs& out) {
     std::string error;
+    if (toFiles) {  // the export makes its own voices; these only choose
+        for (Language l : kLanguages)
+            out.voice[l] = std::make_unique<NullOutput>();
+        return true;
+    }
     if (!wavPath.empty()) {
         out.wav = std::make_unique<WavOutput>(wavPath);
         if (!out.wav->Open(&error)) {
@@ -183,6 +172,42 @@ bool RunReading(ReadingSession& session, bool toFile, const std::atomic<bool>& f
     return !gInterrupted;
 }
 
+// The reading into the sound files of --out, split when asked.
+int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16string text,
+               const ReadingOptions& options, const PerLanguage<ExportVoice>& voices) {
+    ExportRequest request;
+    request.text = std::move(text);
+    request.options = options;
+    request.voices = voices;
+    request.path = parsed.outPath;
+    request.splitMinutes = parsed.splitMinutes;
+    int shownPercent = -1;
+    auto previous = std::signal(SIGINT, OnInterrupt);
+    const ExportResult result = ExportAudio(
+        request, dicts,
+        [&shownPercent](double share) {
+            const int percent = static_cast<int>(share * 100);
+            if (percent == shownPercent) return;
+            shownPercent = percent;
+            std::cerr << "\rvernalo-cli: reading " << percent << "%" << std::flush;
+        },
+        gInterrupted);
+    std::signal(SIGINT, previous);
+    if (shownPercent >= 0) std::cerr << "\n";
+    if (result.cancelled) {
+        std::cerr << "vernalo-cli: interrupted\n";
+        return 1;
+    }
+    if (!result.ok) {
+        std::cerr << "vernalo-cli: " << result.error << "\n";
+        return 1;
+    }
+    if (result.seconds == 0)
+        std::cerr << "vernalo-cli: nothing in the text was spoken; '" << parsed.outPath
+                  << "' holds no sound\n";
+    return 0;
+}
+
 }  // namespace
 
 int Say(const Args& args) {
@@ -205,7 +230,8 @@ int Say(const Args& args) {
             withService = true;
     }
     Outputs outputs;
-    if (!OpenOutputs(parsed.wavPath, outputs)) return 1;
+    const bool toFiles = !parsed.outPath.empty();
+    if (!OpenOutputs(parsed.wavPath, toFiles, outputs)) return 1;
 
     PerLanguage<std::unique_ptr<CombinedVoice>> made;
     for (Language l : kLanguages)
@@ -220,6 +246,7 @@ int Say(const Args& args) {
     std::atomic<bool> serviceFailed{false};
     std::mutex serviceErrorMutex;
     std::string serviceError;
+    PerLanguage<ExportVoice> chosen;
     for (Language l : kLanguages) {
         CombinedVoice& voice = *made[l];
         const std::string& name = parsed.voices[l].name;
@@ -232,7 +259,7 @@ int Say(const Args& args) {
                     why = "; speech-dispatcher lists nothing: " + ServiceProblem();
                 return UsageError("no voice '" + name + "' (see vernalo-cli voices)" + why);
             }
-            if (outputs.wav && !WritesFiles(voice, mode)) {
+            if ((outputs.wav || toFiles) && !WritesFiles(voice, mode)) {
                 const int builtIn = FirstModeOf(voice, l);
                 std::cerr << "vernalo-cli: '" << name
                           << "' is a speech-dispatcher voice, which cannot write files; "
@@ -244,6 +271,7 @@ int Say(const Args& args) {
         if (mode == 0) mode = FirstModeOf(voice, l);
         voice.Select(mode == 0 ? 1 : mode);
         voice.SetSpeed(parsed.voices[l].speed);
+        chosen[l] = {mode == 0 ? 1 : mode, parsed.voices[l].speed};
         options.repeats[l] = parsed.voices[l].repeat;
         if (withService) {
             static_cast<DispatcherVoice&>(voice.Engine(1)).OnError =
@@ -254,6 +282,8 @@ int Say(const Args& args) {
                 };
         }
     }
+
+    if (toFiles) return SayToFiles(parsed, dicts, std::move(text), options, chosen);
 
     Segmenter seg(dicts);
     HeadlessView view(std::move(text), options);

@@ -235,6 +235,7 @@ TEST_F(Window, everyControlIsFoundByItsAccessibleNameWithItsHint) {
     const std::pair<const char*, const char*> controls[] = {
         {"Clear", "Clear"},
         {"Save text", "Save text (Ctrl+S)"},
+        {"Export audio", "Export audio (Ctrl+E)"},
         {"Load text for reading", "Load text for reading (Ctrl+O)"},
         {"Paste text from clipboard", "Paste text from clipboard"},
         {"Transform  HTML to text", "Transform  HTML to text"},
@@ -346,6 +347,7 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
     } cases[] = {
         {"File", "Open…", "Load text for reading", QKeySequence::Open},
         {"File", "Save as RTF…", "Save text", QKeySequence::Save},
+        {"File", "Export audio…", "Export audio", QKeySequence(QStringLiteral("Ctrl+E"))},
         {"File", "Exit", "Exit", QKeySequence(QStringLiteral("Ctrl+Q"))},
         {"Edit", "Undo", nullptr, QKeySequence::Undo},
         {"Edit", "Redo", nullptr, QKeySequence::Redo},

@@ -1,0 +1,220 @@
+#include "export/audioexport.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "reading/segmenter.h"
+#include "speech/espeakengine.h"
+#include "text/textcodec.h"
+
+namespace vernalo {
+
+namespace {
+
+bool IsWordCharacter(char16_t c) {
+    if (c < 0x80)
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    return c >= 0xC0 && !(c >= 0x2000 && c <= 0x206F);  // not the general punctuation block
+}
+
+bool IsStop(char16_t c) {
+    return c == u'.' || c == u'!' || c == u'?' || c == u'\u2026';
+}
+
+// How long the session waits at most for the engine to take a piece.
+constexpr std::chrono::milliseconds kPoll{5};
+
+}  // namespace
+
+bool EndsSentence(const std::u16string& text, long position) {
+    const long size = static_cast<long>(text.size());
+    long from = std::clamp(position, 0L, size);
+    long to = from;
+    while (from > 0 && !IsWordCharacter(text[static_cast<std::size_t>(from - 1)]))
+        --from;
+    while (to < size && !IsWordCharacter(text[static_cast<std::size_t>(to)]))
+        ++to;
+    bool stop = false;
+    for (long i = from; i < to; ++i) {
+        const char16_t c = text[static_cast<std::size_t>(i)];
+        if (c == u'\n' || c == u'\r' || c == u'\u2029') return true;
+        if (IsStop(c)) stop = true;
+        if (stop && (c == u' ' || c == u'\t' || c == u'\u00A0')) return true;
+    }
+    return from == 0 || to == size;
+}
+
+namespace {
+
+// What both voices of an export share: the files, the engine's queue of pieces and the
+// progress. The engine's worker writes and reports; the export's thread feeds the pieces.
+struct Pipeline {
+    Pipeline(AudioFileSet& f, const ExportRequest& r, const std::function<void(double)>& p,
+             const std::atomic<bool>& c)
+        : files(f), request(r), progress(p), cancel(c) {}
+
+    AudioFileSet& files;
+    const ExportRequest& request;
+    const std::function<void(double)>& progress;
+    const std::atomic<bool>& cancel;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    int pending = 0;  // pieces handed to the engine and not yet synthesized
+
+    // Set for the piece shown last, taken by its first Speak.
+    long pieceEnd = 0;
+    bool cutBefore = false;
+};
+
+// Pieces the engine may have queued ahead of the one it synthesizes: enough that it never
+// waits for the next, few enough that progress and cancel stay close to the sound.
+constexpr int kPiecesAhead = 16;
+
+// A voice that hands each piece to the engine and reports itself silent at once, so that the
+// session cuts the next piece while the engine synthesizes this one; the engine's queue keeps
+// the order of the pieces, whichever language they are in.
+class QueuedVoice : public Voice {
+public:
+    QueuedVoice(Pipeline& pipeline, ExportVoice voice)
+        : pipeline_(pipeline), engine_(EspeakEngine::Instance()), voice_(voice) {}
+
+    int ModeCount() const override { return static_cast<int>(engine_.Modes().size()); }
+    std::u16string ModeName(int mode) const override { return mode_(mode).Name; }
+    std::u16string Speaker(int mode) const override { return mode_(mode).Speaker; }
+    std::u16string ProductName(int) const override { return engine_.ProductName(); }
+    void Select(int mode) override { voice_.mode = mode; }
+    int Speed() const override { return voice_.speed; }
+    void SetSpeed(int speed) override { voice_.speed = speed; }
+    int MinSpeed() const override { return EspeakVoice::kMinSpeed; }
+    int MaxSpeed() const override { return EspeakVoice::kMaxSpeed; }
+
+    void Speak(const std::u16string& text) override {
+        if (text.empty() || ModeCount() == 0) return;
+        Pipeline& p = pipeline_;
+        EspeakEngine::Job job;
+        job.Owner = &p;
+        job.Voice = mode_(voice_.mode).Voice;
+        job.Rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * voice_.speed / 100.0));
+        job.Text = Utf16ToUtf8(text);
+        const bool cut = std::exchange(p.cutBefore, false);
+        const long end = p.pieceEnd;
+        {
+            std::lock_guard lock(p.mutex);
+            ++p.pending;
+        }
+        auto first = std::make_shared<bool>(true);
+        job.Chunk = [&p, cut, first](const std::int16_t* samples, std::size_t count) {
+            if (p.cancel) return false;
+            // Everything before this piece is in the files: a part may end here.
+            if (cut && std::exchange(*first, false) && p.request.splitMinutes > 0 &&
+                p.files.PartSeconds() >= p.request.splitMinutes * 60)
+                p.files.NextPart();
+            p.files.Write(samples, count);
+            return true;
+        };
+        job.Done = [&p, end] {
+            const double total = static_cast<double>(p.request.text.size());
+            if (p.progress && total > 0) p.progress(double(end) / total);
+            std::lock_guard lock(p.mutex);
+            --p.pending;
+            p.changed.notify_all();
+        };
+        engine_.Submit(std::move(job));
+    }
+    // Busy only while the engine has enough queued: the session then waits.
+    int Speaking() const override {
+        std::lock_guard lock(pipeline_.mutex);
+        return pipeline_.pending >= kPiecesAhead ? 1 : 0;
+    }
+    // The pieces queued are the export: the session's reset of the other voice drops nothing.
+    void AudioReset() override {}
+
+private:
+    const EspeakMode& mode_(int mode) const {
+        const auto& modes = engine_.Modes();
+        return modes[static_cast<std::size_t>(std::clamp(mode, 1, ModeCount()) - 1)];
+    }
+
+    Pipeline& pipeline_;
+    EspeakEngine& engine_;
+    ExportVoice voice_;
+};
+
+}  // namespace
+
+ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& dictionaries,
+                         const std::function<void(double)>& progress,
+                         const std::atomic<bool>& cancel) {
+    ExportResult result;
+    const auto format = FormatForPath(request.path);
+    if (!format) {
+        result.error = "cannot write '" + request.path + "': the name should end in " +
+                       std::string(KnownSuffixes());
+        return result;
+    }
+    EspeakEngine& engine = EspeakEngine::Instance();
+    if (engine.Modes().empty()) {
+        result.error = "cannot write '" + request.path + "': " + engine.Error();
+        return result;
+    }
+    const bool split = request.splitMinutes > 0;
+    AudioFileSet files(request.path, *format, std::filesystem::path(request.path).stem().string(),
+                       split);
+    if (!files.Open(&result.error)) return result;
+
+    Pipeline pipeline(files, request, progress, cancel);
+    PerLanguage<std::unique_ptr<QueuedVoice>> voices;
+    for (Language l : kLanguages)
+        voices[l] = std::make_unique<QueuedVoice>(pipeline, request.voices[l]);
+    ReadingOptions options = request.options;
+    options.repeatText = false;
+    HeadlessView view(request.text, options);
+    view.onPiece = [&](long start, long length) {
+        if (length <= 0) return;
+        pipeline.pieceEnd = start + length;
+        pipeline.cutBefore = split && EndsSentence(request.text, start);
+    };
+    Segmenter segmenter(dictionaries);
+    const auto failed = [&files] { return files.Failed(); };
+    {
+        ReadingSession session(
+            view, {{voices[Language::Russian].get(), voices[Language::English].get()}}, segmenter);
+        session.sayToggled(true);
+        while (session.running() && !cancel && !failed()) {
+            session.tick();
+            if (session.speaking()) {  // the engine has enough to do
+                std::unique_lock lock(pipeline.mutex);
+                pipeline.changed.wait_for(lock, kPoll,
+                                          [&] { return pipeline.pending < kPiecesAhead; });
+            }
+        }
+        session.close();
+    }
+    // The last pieces are synthesized; cancel is looked at now and then, as nobody signals it.
+    {
+        std::unique_lock lock(pipeline.mutex);
+        while (pipeline.pending > 0 && !cancel && !files.Failed())
+            pipeline.changed.wait_for(lock, std::chrono::milliseconds(20));
+    }
+    engine.Drain(&pipeline);  // no piece writes after this
+    if (cancel) {
+        files.Abort();
+        result.cancelled = true;
+        return result;
+    }
+    result.seconds = files.TotalSeconds();
+    if (!files.Finish(&result.error)) return result;
+    result.files = files.Paths();
+    result.ok = true;
+    if (progress) progress(1.0);
+    return result;
+}
+
+}  // namespace vernalo

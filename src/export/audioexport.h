@@ -1,0 +1,72 @@
+#pragma once
+// A reading written to sound files instead of the audio device: the reading session runs over
+// a copy of the text and hands its pieces to the built-in engine as fast as it cuts them; the
+// engine synthesizes them in order and the files encode on a thread of their own. Runs on the
+// calling thread; progress (reported from the engine's thread) and cancel cross threads.
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dict/dictionary.h"
+#include "export/audiofile.h"
+#include "reading/readingsession.h"
+#include "text/language.h"
+
+namespace vernalo {
+
+struct ExportVoice {
+    int mode = 1;  // a mode of the built-in engine
+    int speed = 100;
+};
+
+struct ExportRequest {
+    std::u16string text;
+    ReadingOptions options;  // Repeat text is ignored: an export ends with its text
+    PerLanguage<ExportVoice> voices;
+    std::string path;  // the format follows its suffix
+    // Above 0: numbered files of about this many minutes each, cut at sentence ends.
+    double splitMinutes = 0;
+};
+
+struct ExportResult {
+    bool ok = false;
+    bool cancelled = false;
+    std::string error;  // names the file and the system's reason
+    std::vector<std::string> files;
+    double seconds = 0;  // of sound, all files together
+};
+
+// Writes the reading of `request`. `progress` gets the share of the text done (0 to 1) on this
+// thread; `cancel` set from any thread stops it, leaving no file.
+ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& dictionaries,
+                         const std::function<void(double)>& progress,
+                         const std::atomic<bool>& cancel);
+
+// Whether a sentence ends between the letters before `position` and those from it: a stop
+// character followed by a blank, or a line break.
+bool EndsSentence(const std::u16string& text, long position);
+
+// The text of a window nobody sees: the reading goes on from the start to the end.
+class HeadlessView : public SessionView {
+public:
+    HeadlessView(std::u16string text, ReadingOptions options)
+        : text_(std::move(text)), options_(options) {}
+
+    std::u16string text() const override { return text_; }
+    long selectionStart() const override { return 0; }
+    ReadingOptions options() const override { return options_; }
+    void showPiece(long start, long length) override {
+        if (onPiece) onPiece(start, length);
+    }
+
+    // Called with the start and length of each piece highlighted.
+    std::function<void(long, long)> onPiece;
+
+private:
+    std::u16string text_;
+    ReadingOptions options_;
+};
+
+}  // namespace vernalo

@@ -1,0 +1,426 @@
+#include "export/audiofile.h"
+
+#include <lame/lame.h>
+#include <samplerate.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace vernalo {
+
+namespace {
+
+// Speech needs no more: a mono voice at the engine's rate sounds the same at higher rates.
+constexpr int kMp3KilobitsPerSecond = 48;
+// The encoder's speed against care (0 best, 9 fastest): speech at this rate sounds the same.
+constexpr int kMp3Quality = 7;
+// Opus takes only a few rates; the nearest one above the engine's keeps all of its sound.
+constexpr int kOpusRate = 24000;
+
+SNDFILE* Sf(void* p) {
+    return static_cast<SNDFILE*>(p);
+}
+SRC_STATE* Src(void* p) {
+    return static_cast<SRC_STATE*>(p);
+}
+lame_global_flags* Lame(void* p) {
+    return static_cast<lame_global_flags*>(p);
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+int SfFormat(AudioFormat format) {
+    switch (format) {
+        case AudioFormat::Wav:
+            return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        case AudioFormat::Flac:
+            return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+        case AudioFormat::Vorbis:
+            return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        case AudioFormat::Opus:
+            return SF_FORMAT_OGG | SF_FORMAT_OPUS;
+        case AudioFormat::Mp3:
+            return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    }
+    return 0;
+}
+
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+}  // namespace
+
+std::optional<AudioFormat> FormatForPath(const std::string& path) {
+    const std::string suffix = Lower(std::filesystem::path(path).extension().string());
+    if (suffix == ".wav") return AudioFormat::Wav;
+    if (suffix == ".flac") return AudioFormat::Flac;
+    if (suffix == ".ogg" || suffix == ".oga") return AudioFormat::Vorbis;
+    if (suffix == ".opus") return AudioFormat::Opus;
+    if (suffix == ".mp3") return AudioFormat::Mp3;
+    return std::nullopt;
+}
+
+const char* KnownSuffixes() {
+    return ".mp3, .opus, .ogg, .flac or .wav";
+}
+
+AudioFile::AudioFile(std::string path, AudioFormat format, std::string title)
+    : path_(std::move(path)), format_(format), title_(std::move(title)) {}
+
+AudioFile::~AudioFile() {
+    if (sndfile_) sf_close(Sf(sndfile_));
+    if (resampler_) src_delete(Src(resampler_));
+    if (lame_) lame_close(Lame(lame_));
+    if (mp3File_) std::fclose(mp3File_);
+    if (!committed_ && !tempPath_.empty()) std::remove(tempPath_.c_str());
+}
+
+bool AudioFile::Fail(const std::string& reason) {
+    if (error_.empty()) error_ = "cannot write " + Quoted(path_) + ": " + reason;
+    return false;
+}
+
+bool AudioFile::Open(std::string* error) {
+    const std::filesystem::path target(path_);
+    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
+    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        Fail(std::strerror(errno));
+        if (error) *error = error_;
+        return false;
+    }
+    tempPath_ = pattern;
+    // mkstemp makes the file private; the export is an ordinary file of the user's.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+
+    if (format_ == AudioFormat::Mp3) {
+        if (OpenMp3(fd)) return true;
+        if (!mp3File_) ::close(fd);
+        if (error) *error = error_;
+        return false;
+    }
+    if (format_ == AudioFormat::Opus) {
+        int status = 0;
+        resampler_ = src_new(SRC_SINC_FASTEST, 1, &status);
+        fileRate_ = kOpusRate;
+    }
+    SF_INFO info{};
+    info.samplerate = fileRate_;
+    info.channels = 1;
+    info.format = SfFormat(format_);
+    sndfile_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    if (!sndfile_) {
+        ::close(fd);
+        Fail(sf_strerror(nullptr));
+        if (error) *error = error_;
+        return false;
+    }
+    // Formats without tags refuse them; the sound is what matters.
+    sf_set_string(Sf(sndfile_), SF_STR_TITLE, title_.c_str());
+    sf_set_string(Sf(sndfile_), SF_STR_ARTIST, "Vernalo");
+    return true;
+}
+
+bool AudioFile::OpenMp3(int fd) {
+    lame_ = lame_init();
+    if (!lame_) return Fail(std::strerror(ENOMEM));
+    lame_global_flags* l = Lame(lame_);
+    lame_set_in_samplerate(l, kSampleRate);
+    lame_set_out_samplerate(l, kSampleRate);
+    lame_set_num_channels(l, 1);
+    lame_set_mode(l, MONO);
+    lame_set_VBR(l, vbr_off);
+    lame_set_brate(l, kMp3KilobitsPerSecond);
+    lame_set_quality(l, kMp3Quality);
+    lame_set_bWriteVbrTag(l, 0);  // the file is written in one pass
+    id3tag_init(l);
+    id3tag_add_v2(l);
+    id3tag_set_title(l, title_.c_str());
+    id3tag_set_artist(l, "Vernalo");
+    if (lame_init_params(l) < 0) return Fail("the MP3 encoder refused its settings");
+    mp3File_ = ::fdopen(fd, "wb");
+    if (!mp3File_) return Fail(std::strerror(errno));
+    return true;
+}
+
+bool AudioFile::WriteMp3(const std::int16_t* samples, std::size_t count) {
+    mp3_.resize(count * 5 / 4 + 7200);  // the encoder's own bound
+    // Mono: the right channel is not read.
+    const int made = lame_encode_buffer(Lame(lame_), samples, samples, static_cast<int>(count),
+                                        mp3_.data(), static_cast<int>(mp3_.size()));
+    if (made < 0) return Fail("the MP3 encoder failed (" + std::to_string(made) + ")");
+    if (made > 0 && std::fwrite(mp3_.data(), 1, std::size_t(made), mp3File_) != std::size_t(made))
+        return Fail(std::strerror(errno));
+    return true;
+}
+
+bool AudioFile::CloseMp3() {
+    mp3_.resize(7200);
+    const int made = lame_encode_flush(Lame(lame_), mp3_.data(), static_cast<int>(mp3_.size()));
+    if (error_.empty() && made > 0 &&
+        std::fwrite(mp3_.data(), 1, std::size_t(made), mp3File_) != std::size_t(made))
+        Fail(std::strerror(errno));
+    if (error_.empty() && (std::fflush(mp3File_) != 0 || ::fsync(::fileno(mp3File_)) != 0))
+        Fail(std::strerror(errno));
+    if (std::fclose(mp3File_) != 0 && error_.empty()) Fail(std::strerror(errno));
+    mp3File_ = nullptr;
+    lame_close(Lame(lame_));
+    lame_ = nullptr;
+    return error_.empty();
+}
+
+bool AudioFile::WriteResampled(const std::int16_t* samples, std::size_t count, bool last) {
+    in_.resize(count);
+    src_short_to_float_array(samples, in_.data(), static_cast<int>(count));
+    const double ratio = double(fileRate_) / kSampleRate;
+    out_.resize(static_cast<std::size_t>(double(count) * ratio) + 256);
+    SRC_DATA data{};
+    data.data_in = in_.data();
+    data.input_frames = static_cast<long>(count);
+    data.src_ratio = ratio;
+    data.end_of_input = last ? 1 : 0;
+    // The converter holds some input back; the last call drains it.
+    for (;;) {
+        data.data_out = out_.data();
+        data.output_frames = static_cast<long>(out_.size());
+        if (int status = src_process(Src(resampler_), &data)) return Fail(src_strerror(status));
+        const auto made = static_cast<sf_count_t>(data.output_frames_gen);
+        if (made > 0 && sf_write_float(Sf(sndfile_), out_.data(), made) != made)
+            return Fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
+        data.data_in += data.input_frames_used;
+        data.input_frames -= data.input_frames_used;
+        if (data.input_frames == 0 && (!last || made == 0)) return true;
+    }
+}
+
+void AudioFile::Write(const std::int16_t* samples, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    if ((!sndfile_ && !lame_) || !error_.empty() || count == 0) return;
+    errno = 0;
+    if (lame_) {
+        if (!WriteMp3(samples, count)) return;
+    } else if (resampler_) {
+        if (!WriteResampled(samples, count, false)) return;
+    } else if (sf_write_short(Sf(sndfile_), samples, static_cast<sf_count_t>(count)) !=
+               static_cast<sf_count_t>(count)) {
+        Fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
+        return;
+    }
+    samples_ += count;
+}
+
+bool AudioFile::Failed() const {
+    std::lock_guard lock(mutex_);
+    return !error_.empty();
+}
+
+double AudioFile::Seconds() const {
+    std::lock_guard lock(mutex_);
+    return double(samples_) / kSampleRate;
+}
+
+bool AudioFile::Close(std::string* error) {
+    std::lock_guard lock(mutex_);
+    if (lame_) CloseMp3();
+    if (sndfile_) {
+        errno = 0;
+        if (resampler_ && error_.empty()) WriteResampled(nullptr, 0, true);
+        if (error_.empty()) sf_write_sync(Sf(sndfile_));
+        const int status = sf_close(Sf(sndfile_));
+        sndfile_ = nullptr;
+        if (status != 0) Fail(errno ? std::strerror(errno) : sf_error_number(status));
+    }
+    if (error_.empty() && tempPath_.empty()) Fail("it was not opened");
+    if (!error_.empty() && error) *error = error_;
+    return error_.empty();
+}
+
+bool AudioFile::Commit(std::string* error) {
+    if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        std::lock_guard lock(mutex_);
+        Fail(std::strerror(errno));
+        if (error) *error = error_;
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
+
+AudioFileSet::AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered)
+    : path_(std::move(path)), format_(format), title_(std::move(title)), numbered_(numbered) {}
+
+std::string AudioFileSet::PartPath(std::size_t number) const {
+    if (!numbered_) return path_;
+    const std::filesystem::path p(path_);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "-%02zu", number);
+    return (p.parent_path() / (p.stem().string() + digits + p.extension().string())).string();
+}
+
+// Sound waiting for the encoder, in samples: a few seconds, so that a slower encoder holds
+// the synthesis back instead of filling the memory.
+constexpr std::size_t kQueuedSamples = std::size_t(kSampleRate) * 8;
+constexpr std::size_t kBlockSamples = kSampleRate / 2;
+
+AudioFileSet::~AudioFileSet() {
+    Abort();
+}
+
+bool AudioFileSet::Open(std::string* error) {
+    Abort();
+    stop_ = false;
+    error_.clear();
+    partSamples_ = totalSamples_ = 0;
+    if (!StartPart(error)) return false;
+    encoder_ = std::thread([this] { Encode(); });
+    return true;
+}
+
+bool AudioFileSet::StartPart(std::string* error) {
+    if (!parts_.empty() && !parts_.back()->Close(error)) return false;
+    const std::size_t number = parts_.size() + 1;
+    const std::string title = numbered_ ? title_ + " " + std::to_string(number) : title_;
+    parts_.push_back(std::make_unique<AudioFile>(PartPath(number), format_, title));
+    return parts_.back()->Open(error);
+}
+
+void AudioFileSet::Encode() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        // The last block fills while the ones before it wait to be encoded.
+        changed_.wait(lock, [this] { return stop_ || queue_.size() > 1; });
+        if (queue_.empty()) return;  // stopped with everything encoded
+        Block block = std::move(queue_.front());
+        queue_.pop_front();
+        queued_ -= block.samples.size();
+        changed_.notify_all();
+        const bool failed = !error_.empty();
+        lock.unlock();
+        std::string error;
+        if (failed) {
+            // Nothing more is encoded; the queue only drains.
+        } else if (block.samples.empty()) {
+            StartPart(&error);
+        } else {
+            parts_.back()->Write(block.samples.data(), block.samples.size());
+            // A full disk stops the export now rather than after the whole text.
+            if (parts_.back()->Failed()) parts_.back()->Close(&error);
+        }
+        lock.lock();
+        if (error_.empty() && !error.empty()) error_ = error;
+    }
+}
+
+void AudioFileSet::Write(const std::int16_t* samples, std::size_t count) {
+    if (count == 0) return;
+    std::unique_lock lock(mutex_);
+    if (!encoder_.joinable() || stop_) return;
+    changed_.wait(lock, [this] { return stop_ || queued_ < kQueuedSamples; });
+    if (stop_) return;
+    queued_ += count;
+    partSamples_ += count;
+    totalSamples_ += count;
+    // The engine hands over a few hundredths of a second at a time: gathered into blocks, they
+    // cost the encoder one wake-up and one write each.
+    if (!queue_.empty() && !queue_.back().samples.empty() &&
+        queue_.back().samples.size() < kBlockSamples) {
+        queue_.back().samples.insert(queue_.back().samples.end(), samples, samples + count);
+        return;
+    }
+    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count)});
+    queue_.back().samples.reserve(kBlockSamples + count);
+    if (queue_.size() > 1) changed_.notify_all();
+}
+
+void AudioFileSet::NextPart() {
+    std::lock_guard lock(mutex_);
+    if (!encoder_.joinable() || stop_) return;
+    queue_.push_back(Block{});
+    partSamples_ = 0;
+    changed_.notify_all();
+}
+
+void AudioFileSet::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    if (encoder_.joinable()) encoder_.join();
+}
+
+void AudioFileSet::Abort() {
+    {
+        std::lock_guard lock(mutex_);
+        queue_.clear();
+        queued_ = 0;
+    }
+    Stop();
+    parts_.clear();
+}
+
+bool AudioFileSet::Failed() const {
+    std::lock_guard lock(mutex_);
+    return !error_.empty();
+}
+
+bool AudioFileSet::Finish(std::string* error) {
+    Stop();
+    if (parts_.empty()) {
+        if (error) *error = "cannot write '" + path_ + "': it was not opened";
+        return false;
+    }
+    if (!error_.empty()) {
+        if (error) *error = error_;
+        Abort();
+        return false;
+    }
+    if (!parts_.back()->Close(error)) {
+        Abort();
+        return false;
+    }
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
+        if (!parts_[i]->Commit(error)) {
+            // The parts already renamed go too: an export is whole or absent.
+            for (std::size_t j = 0; j < i; ++j)
+                std::remove(parts_[j]->path().c_str());
+            Abort();
+            return false;
+        }
+    }
+    return true;
+}
+
+double AudioFileSet::PartSeconds() const {
+    std::lock_guard lock(mutex_);
+    return double(partSamples_) / kSampleRate;
+}
+
+double AudioFileSet::TotalSeconds() const {
+    std::lock_guard lock(mutex_);
+    return double(totalSamples_) / kSampleRate;
+}
+
+std::vector<std::string> AudioFileSet::Paths() const {
+    std::vector<std::string> paths;
+    for (const auto& part : parts_)
+        paths.push_back(part->path());
+    return paths;
+}
+
+}  // namespace vernalo

@@ -1,0 +1,147 @@
+#pragma once
+// Sound files: mono, in the format the file's suffix names, written through libsndfile (MP3
+// through the encoder library itself). Every file is written under a temporary name in its own
+// folder and only takes its name when the whole export succeeded, so a cancelled or failed
+// export leaves nothing behind.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "speech/audiooutput.h"
+
+namespace vernalo {
+
+enum class AudioFormat { Wav, Flac, Vorbis, Opus, Mp3 };
+
+// The format for a file name's suffix (.wav, .flac, .ogg/.oga, .opus, .mp3), or none.
+std::optional<AudioFormat> FormatForPath(const std::string& path);
+// The suffixes FormatForPath knows, for messages.
+const char* KnownSuffixes();
+
+// One file being written. Write is called from the synthesis thread; the first failure is
+// kept and every later write is dropped.
+class AudioFile {
+public:
+    // `path` is the name the file takes at the end; `title` goes into the tags.
+    AudioFile(std::string path, AudioFormat format, std::string title);
+    ~AudioFile();  // removes the temporary file unless Commit ran
+    AudioFile(const AudioFile&) = delete;
+    AudioFile& operator=(const AudioFile&) = delete;
+
+    // False with `error` (naming the file and the system's reason) when it cannot be made.
+    bool Open(std::string* error);
+    void Write(const std::int16_t* samples, std::size_t count);
+    // Completes the encoding; false with `error` when any write failed.
+    bool Close(std::string* error);
+    // Moves the closed file to its name; false with `error` on failure.
+    bool Commit(std::string* error);
+
+    const std::string& path() const { return path_; }
+    double Seconds() const;
+    // A write failed: Close will say why.
+    bool Failed() const;
+
+private:
+    bool Fail(const std::string& reason);
+    bool WriteResampled(const std::int16_t* samples, std::size_t count, bool last);
+    bool OpenMp3(int fd);
+    bool WriteMp3(const std::int16_t* samples, std::size_t count);
+    bool CloseMp3();
+
+    std::string path_;
+    std::string tempPath_;
+    AudioFormat format_;
+    std::string title_;
+    void* sndfile_ = nullptr;    // SNDFILE*
+    void* resampler_ = nullptr;  // SRC_STATE*, for formats that cannot take the engine's rate
+    // MP3 goes through the encoder library itself: libsndfile fixes it at its slowest
+    // quality setting, which takes several times as long as the synthesis.
+    void* lame_ = nullptr;  // lame_global_flags*
+    std::FILE* mp3File_ = nullptr;
+    std::vector<unsigned char> mp3_;
+    int fileRate_ = kSampleRate;
+    std::vector<float> in_, out_;
+    mutable std::mutex mutex_;
+    std::size_t samples_ = 0;
+    std::string error_;
+    bool committed_ = false;
+};
+
+// Where both voices of an export write: the file of the part under way. A voice is busy only
+// while it synthesizes, since the file takes the audio as fast as it comes.
+class FileShare : public AudioOutput {
+public:
+    explicit FileShare(AudioOutput& file) : file_(file) {}
+    void Write(const std::int16_t* samples, std::size_t count) override {
+        file_.Write(samples, count);
+    }
+    bool Playing() const override { return false; }
+    void Reset() override {}
+
+private:
+    AudioOutput& file_;
+};
+
+// An export's files: one, or numbered parts ("book-01.mp3", "book-02.mp3"...) when split.
+// Encoding runs on a thread of its own, beside the synthesis that writes here.
+class AudioFileSet : public AudioOutput {
+public:
+    AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered);
+    ~AudioFileSet() override;  // as Abort unless Finish ran
+
+    // Makes the first file and starts the encoding thread.
+    bool Open(std::string* error);
+    // The part under way ends after what was written so far; the next one follows.
+    void NextPart();
+    // Encodes what is left, closes the last part and gives every part its name; on failure
+    // none keeps it, and `error` names the file and the reason.
+    bool Finish(std::string* error);
+    // Stops and removes everything written.
+    void Abort();
+    // A file could not be written: Finish will fail.
+    bool Failed() const;
+
+    void Write(const std::int16_t* samples, std::size_t count) override;
+    bool Playing() const override { return false; }
+    void Reset() override {}
+
+    // Of the sound written so far, queued for encoding or not.
+    double PartSeconds() const;
+    double TotalSeconds() const;
+    std::vector<std::string> Paths() const;
+
+private:
+    struct Block {
+        std::vector<std::int16_t> samples;  // empty: the next part begins here
+    };
+    std::string PartPath(std::size_t number) const;
+    bool StartPart(std::string* error);
+    void Encode();
+    void Stop();
+
+    std::string path_;
+    AudioFormat format_;
+    std::string title_;
+    bool numbered_;
+    std::vector<std::unique_ptr<AudioFile>> parts_;  // the encoding thread's while it runs
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Block> queue_;
+    bool stop_ = false;
+    std::string error_;       // the encoding thread's first failure
+    std::size_t queued_ = 0;  // samples in the queue
+    std::size_t partSamples_ = 0, totalSamples_ = 0;
+    std::thread encoder_;
+};
+
+}  // namespace vernalo

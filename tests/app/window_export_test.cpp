@@ -1,0 +1,181 @@
+// Export audio in the window: what it exports, and that the window goes on meanwhile.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTextCursor>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "app/mainwindow.h"
+#include "support/fakevoice.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace vernalo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Seconds of sound in a file, 0 when it does not decode.
+double Seconds(const std::string& path) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f) return 0;
+    sf_close(f);
+    return info.samplerate ? double(info.frames) / info.samplerate : 0;
+}
+
+class WindowExport : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vernalo_export_XXXXXX";
+        dir = mkdtemp(tmpl);
+        out = dir + "/out";
+        fs::create_directory(out);
+        MainWindow::Options o;
+        o.baseDir = dir;
+        o.showMessages = false;
+        // Voices that cannot write files: the built-in ones read instead.
+        o.voices = [] {
+            const std::vector<test::FakeMode> modes{{u"Russian", u"Service Anna"},
+                                                    {u"English", u"Service Bob"}};
+            return PerLanguage<std::unique_ptr<Voice>>{{std::make_unique<test::FakeVoice>(modes),
+                                                        std::make_unique<test::FakeVoice>(modes)}};
+        };
+        window = std::make_unique<MainWindow>(o);
+        window->startUp();
+        window->onMessage = [this](const QString& m) { messages << m; };
+    }
+    void TearDown() override {
+        window.reset();
+        std::system(("rm -rf " + dir).c_str());
+    }
+    template <typename F>
+    bool RunUntil(F done, int ms = 20000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    }
+    double Export(const QString& text, long selectFrom, long selectLength, const char* name) {
+        window->editor()->setPlainText(text);
+        window->editor()->select(selectFrom, selectLength);
+        const std::string path = out + "/" + name;
+        EXPECT_TRUE(window->startExport(QString::fromStdString(path), 0));
+        EXPECT_TRUE(RunUntil([&] { return !window->exporting(); }));
+        return Seconds(path);
+    }
+    QString Activity() { return window->statusText(StatusPanel::Activity); }
+
+    std::string dir, out;
+    std::unique_ptr<MainWindow> window;
+    QStringList messages;
+};
+
+// A text long enough to export for a while.
+QString Book(int sentences) {
+    QString book;
+    for (int i = 0; i < sentences; ++i)
+        book += QStringLiteral("This sentence is one of many in a long book. ");
+    return book;
+}
+
+TEST_F(WindowExport, selectionAloneIsExported) {
+    const QString first = QStringLiteral("Hello there, my friend.");
+    const double alone = Export(first, 0, 0, "alone.wav");
+    const double selected =
+        Export(first + QStringLiteral(" Привет, друг. And a third sentence after it."), 0,
+               first.size(), "selected.wav");
+    const double whole =
+        Export(first + QStringLiteral(" Привет, друг. And a third sentence."), 0, 0, "whole.wav");
+    ASSERT_GT(alone, 1.0);
+    EXPECT_NEAR(selected, alone, 0.02 * alone);
+    EXPECT_GT(whole, 2 * alone);
+    EXPECT_TRUE(Activity().startsWith(QStringLiteral("Exported to ") +
+                                      QString::fromStdString(out + "/whole.wav")))
+        << Activity().toStdString();
+    EXPECT_TRUE(Activity().contains(QStringLiteral("Service Bob cannot write files")))
+        << Activity().toStdString();
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->editor()->setPlainText(Book(400));
+    std::set<int> values;
+    QObject::connect(window->findChild<QProgressBar*>(QStringLiteral("progressBar")),
+                     &QProgressBar::valueChanged, [&](int v) { values.insert(v); });
+    ASSERT_TRUE(window->startExport(QString::fromStdString(out + "/book.mp3"), 0));
+    EXPECT_EQ(Activity(), QStringLiteral("Exporting book.mp3..."));
+    auto* cancel = window->findChild<QPushButton*>(QStringLiteral("cancelExportButton"));
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_TRUE(cancel->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->startExport(QString::fromStdString(out + "/second.mp3"), 0));
+    ASSERT_TRUE(RunUntil([&] { return values.size() >= 3 || !window->exporting(); }));
+    // Typing goes on while the copy is exported.
+    window->editor()->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(window->editor(), QStringLiteral("Typed "));
+    EXPECT_TRUE(window->editor()->toPlainText().startsWith(QStringLiteral("Typed ")));
+    ASSERT_TRUE(window->exporting()) << "the export ended before it could be cancelled";
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    ASSERT_TRUE(RunUntil([&] { return !window->exporting(); }));
+    EXPECT_EQ(Activity(), QStringLiteral("Export cancelled"));
+    EXPECT_FALSE(cancel->isVisibleTo(window.get()));
+    EXPECT_GE(values.size(), 3u);
+    EXPECT_TRUE(fs::is_empty(out));
+}
+
+// The dialog offers the formats and the split; a name without a suffix takes the chosen one.
+TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->editor()->setPlainText(Book(40));
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("exportDialog"));
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        dialog->selectNameFilter(filters[3]);
+        emit dialog->filterSelected(filters[3]);
+        dialog->findChild<QSpinBox*>(QStringLiteral("splitMinutes"))->setValue(1);
+        dialog->selectFile(QString::fromStdString(out + "/book"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::keySequence(window.get(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(filters,
+              QStringList({QStringLiteral("MP3 (*.mp3)"), QStringLiteral("Ogg Opus (*.opus)"),
+                           QStringLiteral("Ogg Vorbis (*.ogg)"), QStringLiteral("FLAC (*.flac)"),
+                           QStringLiteral("WAV (*.wav)")}));
+    ASSERT_TRUE(RunUntil([&] { return !window->exporting(); }));
+    EXPECT_GT(Seconds(out + "/book-01.flac"), 60.0);
+    EXPECT_GT(Seconds(out + "/book-02.flac"), 1.0);
+    EXPECT_TRUE(Activity().startsWith(QStringLiteral("Exported to "))) << Activity().toStdString();
+}
+
+TEST_F(WindowExport, unwritableFileGivesAMessageNamingIt) {
+    const std::string path = out + "/missing/book.flac";
+    window->editor()->setPlainText(QStringLiteral("Hello."));
+    ASSERT_TRUE(window->startExport(QString::fromStdString(path), 0));
+    ASSERT_TRUE(RunUntil([&] { return !window->exporting(); }));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QString::fromStdString(path) +
+                                     QStringLiteral("': No such file or directory")))
+        << messages[0].toStdString();
+}
+
+}  // namespace
+}  // namespace vernalo

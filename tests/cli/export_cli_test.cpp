@@ -1,0 +1,216 @@
+// vernalo-cli say --out: the reading written in each format, read back with libsndfile.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/cli_runner.h"
+
+namespace {
+
+using namespace vernalo::test;
+namespace fs = std::filesystem;
+
+struct Sound {
+    bool valid = false;
+    int rate = 0;
+    std::vector<float> samples;
+    double Seconds() const { return rate ? double(samples.size()) / rate : 0; }
+    // Loudness in windows of 10 ms: the shape of the speech.
+    std::vector<double> Envelope(std::size_t from, std::size_t to) const {
+        std::vector<double> e;
+        const std::size_t w = static_cast<std::size_t>(rate / 100);
+        for (std::size_t i = from; i + w <= to; i += w) {
+            double sum = 0;
+            for (std::size_t k = i; k < i + w; ++k)
+                sum += double(samples[k]) * samples[k];
+            e.push_back(std::sqrt(sum / double(w)));
+        }
+        return e;
+    }
+    double Rms() const {
+        const auto e = Envelope(0, samples.size());
+        double sum = 0;
+        for (double v : e)
+            sum += v * v;
+        return e.empty() ? 0 : std::sqrt(sum / double(e.size()));
+    }
+};
+
+Sound Decode(const std::string& path) {
+    Sound s;
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f) return s;
+    s.rate = info.samplerate;
+    s.valid = info.channels == 1;
+    std::vector<float> buf(4096);
+    sf_count_t n;
+    while ((n = sf_readf_float(f, buf.data(), static_cast<sf_count_t>(buf.size()))) > 0)
+        s.samples.insert(s.samples.end(), buf.begin(), buf.begin() + n);
+    sf_close(f);
+    return s;
+}
+
+const char kText[] =
+    "Привет, мир. Hello, world. This is how a text sounds when it is exported. "
+    "Пока, друзья, до встречи. The end of the text comes here.";
+
+const char* const kFormats[] = {"wav", "mp3", "opus", "ogg", "flac"};
+
+TEST(CliExport, everyFormatDecodesToTheSameReading) {
+    const std::string text = Write("export.txt", kText);
+    double wavSeconds = 0;
+    for (const char* suffix : kFormats) {
+        const std::string out = TempPath(std::string("export.") + suffix);
+        CliRun r = Cli("say --out " + out + " " + text);
+        ASSERT_EQ(r.status, 0) << suffix << ": " << r.out;
+        EXPECT_NE(r.out.find("reading 100%"), std::string::npos) << r.out;
+        const Sound s = Decode(out);
+        ASSERT_TRUE(s.valid) << out;
+        if (wavSeconds == 0) wavSeconds = s.Seconds();
+        EXPECT_GT(s.Seconds(), 4.0) << suffix;
+        EXPECT_NEAR(s.Seconds(), wavSeconds, 0.02 * wavSeconds) << suffix;
+        EXPECT_GT(s.Rms(), 0.02) << suffix << " is silent";
+    }
+}
+
+// How far apart two loudness shapes are, compared over the shorter one.
+double Distance(const std::vector<double>& a, const std::vector<double>& b) {
+    double sum = 0;
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i)
+        sum += std::abs(a[i] - b[i]);
+    return n ? sum / double(n) : 1e9;
+}
+
+TEST(CliExport, wordsFollowEachOtherWithTheirRepeats) {
+    std::vector<Sound> words;
+    for (const char* word : {"one", "two"}) {
+        const std::string out = TempPath(std::string(word) + ".wav");
+        ASSERT_EQ(Cli("say --mode word --out " + out + " " + Write("w.txt", word)).status, 0);
+        words.push_back(Decode(out));
+    }
+    const std::string out = TempPath("one-two.flac");
+    ASSERT_EQ(
+        Cli("say --mode word --repeat-en 2 --out " + out + " " + Write("w.txt", "one two")).status,
+        0);
+    const Sound all = Decode(out);
+    const std::size_t one = words[0].samples.size(), two = words[1].samples.size();
+    ASSERT_NEAR(double(all.samples.size()), double(2 * one + 2 * two),
+                0.02 * double(all.samples.size()));
+    // Each stretch sounds like its own word, not the other: one, one, two, two.
+    const std::size_t starts[] = {0, one, 2 * one, 2 * one + two};
+    const int expected[] = {0, 0, 1, 1};
+    for (int k = 0; k < 4; ++k) {
+        const std::size_t len = expected[k] == 0 ? one : two;
+        const auto shape = all.Envelope(starts[k], std::min(starts[k] + len, all.samples.size()));
+        const double own = Distance(shape, words[expected[k]].Envelope(0, len));
+        const double other = Distance(
+            shape, words[1 - expected[k]].Envelope(0, words[1 - expected[k]].samples.size()));
+        EXPECT_LT(own, other) << "stretch " << k;
+    }
+}
+
+TEST(CliExport, unwritableFolderGivesTheReasonAndNoFile) {
+    const std::string text = Write("short.txt", "Hello.");
+    const std::string dir = TempPath("read_only");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    // The superuser writes anywhere: the program then runs as nobody.
+    const std::string as =
+        ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string cmd = as + VERNALO_CLI " say --out " + dir + "/out.mp3 " + text + " 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[512];
+    while (std::size_t n = fread(buf, 1, sizeof buf, p))
+        out.append(buf, n);
+    EXPECT_NE(pclose(p), 0);
+    EXPECT_NE(out.find("cannot write '" + dir + "/out.mp3': Permission denied"), std::string::npos)
+        << out;
+    EXPECT_TRUE(fs::is_empty(dir));
+    for (const char* bad :
+         {"--out a.txt -", "--split-minutes 5 -", "--out", "--out a.mp3 --split-minutes 0 -"}) {
+        CliRun r = Cli(std::string("say ") + bad);
+        EXPECT_EQ(r.status, 2) << bad << ": " << r.out;
+    }
+}
+
+// A full disk, made by a small memory file system where the test may mount one.
+TEST(CliExport, fullDiskGivesTheReasonAndNoFile) {
+    const std::string dir = TempPath("full");
+    fs::create_directories(dir);
+    if (std::system(("mount -t tmpfs -o size=128k tmpfs " + dir + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { EXPECT_EQ(std::system(("umount " + dir).c_str()), 0); }
+    } unmount{dir};
+    std::string book;
+    for (int i = 0; i < 100; ++i)
+        book += "A sentence that fills the disk. ";
+    const std::string text = Write("full.txt", book);
+    for (const char* name : {"/out.mp3", "/out.flac"}) {
+        CliRun r = Cli(std::string("say --out ") + dir + name + " " + text);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.out.find("cannot write '" + dir + name + "': No space left on device"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_TRUE(fs::is_empty(dir)) << name;
+    }
+}
+
+TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
+    // One sentence of a few seconds over and over, read word by word: a part could end after
+    // any word, and a part cut at sentence ends holds a whole number of sentences.
+    constexpr int kSentences = 40;
+    std::string sentences = "Intro. ";
+    for (int i = 0; i < kSentences; ++i)
+        sentences += "This is a sentence of the book, and it says a little more than it needs to. ";
+    const std::string text = Write("book.txt", sentences);
+    const std::string whole = TempPath("book.wav"), intro = TempPath("intro.wav");
+    ASSERT_EQ(Cli("say --mode word --out " + whole + " " + text).status, 0);
+    ASSERT_EQ(Cli("say --mode word --out " + intro + " " + Write("intro.txt", "Intro.")).status, 0);
+    const double total = Decode(whole).Seconds(), lead = Decode(intro).Seconds();
+    const double sentence = (total - lead) / kSentences;
+    ASSERT_GT(total, 150.0);
+
+    const std::string dir = TempPath("split");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    CliRun r = Cli("say --mode word --split-minutes 1 --out " + dir + "/book.wav " + text);
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<double> lengths;
+    for (int n = 1; fs::exists(dir + "/book-0" + std::to_string(n) + ".wav"); ++n)
+        lengths.push_back(Decode(dir + "/book-0" + std::to_string(n) + ".wav").Seconds());
+    ASSERT_GE(lengths.size(), 3u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()),
+              long(lengths.size()));
+    double sum = 0;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        sum += lengths[i];
+        const double held = (lengths[i] - (i == 0 ? lead : 0)) / sentence;
+        EXPECT_NEAR(held, std::round(held), 0.02)
+            << "part " << i + 1 << " of " << lengths[i] << " s";
+        // Every part but the last runs to the first sentence end after its minute.
+        if (i + 1 < lengths.size()) {
+            EXPECT_GE(lengths[i], 60.0) << "part " << i + 1;
+            EXPECT_LT(lengths[i], 60.0 + sentence) << "part " << i + 1;
+        }
+    }
+    EXPECT_NEAR(sum, total, 0.01 * total);
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// The export library: where files may be cut, and that a stopped export leaves nothing.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+
+#include "export/audioexport.h"
+
+namespace {
+
+using namespace vernalo;
+namespace fs = std::filesystem;
+
+TEST(EndsSentence, onlyBetweenSentences) {
+    const struct {
+        const char16_t* text;
+        long position;
+        bool ends;
+    } cases[] = {
+        {u"One. Two", 5, true},          // after the blank
+        {u"One. Two", 3, true},          // before the stop: the same gap
+        {u"One two", 4, false},          // between words
+        {u"Pi is 3.14 here", 8, false},  // a decimal point is no stop
+        {u"Да! Нет", 4, true},
+        {u"Что? «Так»", 5, true},   // quotes between
+        {u"Title\nText", 6, true},  // a line break ends a paragraph
+        {u"Wait\u2026 more", 6, true},
+        {u"e.g.", 2, false},
+        {u"Start", 0, true},  // the ends of the text
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EndsSentence(c.text, c.position), c.ends)
+            << fs::path(std::u16string(c.text)).string() << " at " << c.position;
+}
+
+std::string FreshDir(const std::string& name) {
+    const fs::path dir = fs::path(testing::TempDir()) / ("vernalo-export-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+TEST(ExportAudio, stoppedOrRefusedLeavesTheFolderEmpty) {
+    DictionaryStore dicts;
+    for (const char* name : {"cancel.mp3", "cancel.opus", "split.flac", "bad.xyz"}) {
+        const std::string dir = FreshDir(name);
+        ExportRequest request;
+        request.text = u"Hello there. This is a longer text. It goes on for a while. The end.";
+        request.path = dir + "/" + name;
+        request.splitMinutes = std::string(name).starts_with("split") ? 0.01 : 0;
+        std::atomic<bool> cancel{false};
+        double seen = 0;
+        // Cancelled once half of the text is done, with a part already finished when split.
+        const ExportResult r = ExportAudio(
+            request, dicts,
+            [&](double share) {
+                seen = share;
+                if (share > 0.5) cancel = true;
+            },
+            cancel);
+        EXPECT_FALSE(r.ok) << name;
+        EXPECT_TRUE(fs::is_empty(dir)) << name;
+        if (std::string(name) == "bad.xyz") {
+            EXPECT_NE(r.error.find(request.path), std::string::npos) << r.error;
+        } else {
+            EXPECT_TRUE(r.cancelled) << name;
+            EXPECT_GT(seen, 0.5) << name;
+        }
+    }
+}
+
+}  // namespace

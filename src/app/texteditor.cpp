@@ -89,6 +89,32 @@ void TextEditor::select(long start, long length) {
     setTextCursor(c);
 }
 
+void TextEditor::markWord(long start, long length) {
+    const long last = document()->characterCount() - 1;
+    start = std::clamp(start, 0L, last);
+    const long end = std::clamp(start + std::max(length, 0L), start, last);
+    QList<ExtraSelection> marks;
+    if (end > start) {
+        ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(static_cast<int>(start));
+        mark.cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+        // The selection's colours are drawn over it: the mark shows by its weight and line.
+        mark.format.setFontWeight(QFont::Bold);
+        mark.format.setFontUnderline(true);
+        mark.format.setUnderlineColor(palette().color(QPalette::HighlightedText));
+        marks.push_back(mark);
+    }
+    setExtraSelections(marks);
+}
+
+std::pair<long, long> TextEditor::markedWord() const {
+    const QList<ExtraSelection> marks = extraSelections();
+    if (marks.isEmpty()) return {0, 0};
+    const QTextCursor& c = marks.front().cursor;
+    return {c.selectionStart(), c.selectionEnd() - c.selectionStart()};
+}
+
 void TextEditor::placeCaretForTyping(long position) {
     const QTextDocument* doc = document();
     const long last = doc->characterCount() - 1;

@@ -29,6 +29,11 @@ public:
     long selectionStart() const;
     // Selects [start, start + length), clamped to the text.
     void select(long start, long length);
+    // Marks [start, start + length) over whatever is selected, outside the document and its
+    // undo history; an empty range removes the mark.
+    void markWord(long start, long length);
+    // The marked range, or an empty one.
+    std::pair<long, long> markedWord() const;
     // Puts the caret at `position` for typing, never between the halves of a character
     // outside the basic plane.
     void placeCaretForTyping(long position);

@@ -56,6 +56,8 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     connect(toolBars_, &ToolBarRow::clicked, this, &MainWindow::onCommand);
     SpeechPage* speech = settingsPages_->speech();
     connect(speech, &SpeechPage::settingsChanged, this, [this] { settingsChanged_ = true; });
+    connect(settingsPages_->options(), &OptionsPage::markWordChanged, this,
+            [this] { settingsChanged_ = true; });
     connect(speech, &SpeechPage::speechProblem, this,
             [this](const QString& text) { statusBar_->setText(StatusPanel::Activity, text); });
     // The sound went away while reading: reading on in silence would tell the user nothing.
@@ -143,7 +145,7 @@ void MainWindow::setupSession() {
     sessionTimer_->setInterval(5);
     connect(sessionTimer_, &QTimer::timeout, this, [this] {
         session_->tick();
-        if (!session_->running()) sessionTimer_->stop();
+        if (!session_->running() && !session_->followingVoice()) sessionTimer_->stop();
     });
 }
 
@@ -197,6 +199,7 @@ void MainWindow::startUp() {
             tr("Bad value for %1 in %2")
                 .arg(QString::fromStdString(key), QString::fromStdString(SettingsPath(baseDir_))));
     statusBar_->showCaret(s.posX, s.posY);
+    settingsPages_->options()->setMarkWord(s.markWord);
     segmenter_.readPos = s.position;
     QFont font(ToQString(s.fontName));
     if (s.fontSize > 0) font.setPointSize(s.fontSize);
@@ -274,6 +277,7 @@ ReaderSettings MainWindow::collectSettings() const {
     s.fontName = f.family().toStdU16String();
     s.fontSize = f.pointSize() > 0 ? f.pointSize() : 8;
     s.fontColor = fontColor_;
+    s.markWord = settingsPages_->options()->markWord();
     s.position = static_cast<int>(editor()->selectionStart());
     s.posX = static_cast<int>(editor()->caretColumn());
     s.posY = static_cast<int>(editor()->caretLine());

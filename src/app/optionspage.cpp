@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -85,7 +86,12 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
         repeatGrid->addWidget(box, r, 1);
         repeatBoxes_[l] = box;
     }
-    repeatGrid->setColumnStretch(2, 1);
+    markWordBox_ = new QCheckBox(tr("Mark the spoken word"), repeatGroup);
+    markWordBox_->setObjectName(QStringLiteral("markWordBox"));
+    markWordBox_->setChecked(true);
+    connect(markWordBox_, &QCheckBox::toggled, this, &OptionsPage::markWordChanged);
+    repeatGrid->addWidget(markWordBox_, 0, 2);
+    repeatGrid->setColumnStretch(3, 1);
     row->addWidget(modeGroup);
     row->addWidget(repeatGroup, 1);
 }
@@ -102,6 +108,16 @@ void OptionsPage::chooseMode(bool sentence) {
 
 int OptionsPage::repeats(Language language) const {
     return repeatBoxes_[language]->value();
+}
+
+bool OptionsPage::markWord() const {
+    return markWordBox_->isChecked();
+}
+
+void OptionsPage::setMarkWord(bool on) {
+    // As it was saved: not a change of the settings.
+    const QSignalBlocker quiet(markWordBox_);
+    markWordBox_->setChecked(on);
 }
 
 bool OptionsPage::eventFilter(QObject* watched, QEvent* event) {

@@ -30,6 +30,12 @@ public:
     // As a click on the box of that mode, when the page is not in it already.
     void chooseMode(bool sentence);
     int repeats(Language language) const;
+    // The word being heard is marked inside the piece being read.
+    bool markWord() const;
+    void setMarkWord(bool on);
+
+signals:
+    void markWordChanged(bool on);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,6 +46,7 @@ private:
     QCheckBox* wordBox_ = nullptr;
     QCheckBox* sentenceBox_ = nullptr;
     PerLanguage<QSpinBox*> repeatBoxes_{};
+    QCheckBox* markWordBox_ = nullptr;
 };
 
 }  // namespace vernalo

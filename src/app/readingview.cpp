@@ -34,6 +34,7 @@ ReadingOptions ReadingView::options() const {
         o.repeats[l] = page->repeats(l);
         o.voiceOn[l] = settings_.speech()->voiceOn(l);
     }
+    o.markWord = page->markWord();
     return o;
 }
 
@@ -59,6 +60,13 @@ void ReadingView::showPiece(long start, long length) {
     documents_.editor()->select(start, length);
     documents_.editor()->ensureCursorVisible();
     if (onPieceShown) onPieceShown(start, length);
+}
+
+void ReadingView::markWord(std::optional<TextSpan> word) {
+    if (word)
+        documents_.editor()->markWord(word->start, word->length);
+    else
+        documents_.editor()->markWord(0, 0);
 }
 
 void ReadingView::placeCaret(long position) {

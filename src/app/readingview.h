@@ -34,6 +34,7 @@ public:
     void importBrowserPage() override;
     void readingStarted() override;
     void showPiece(long start, long length) override;
+    void markWord(std::optional<TextSpan> word) override;
     void placeCaret(long position) override;
     void speakingIn(std::optional<Language> language) override;
     void caretMoved() override;

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -87,6 +88,60 @@ void TextEditor::select(long start, long length) {
     c.setPosition(static_cast<int>(start));
     c.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
     setTextCursor(c);
+}
+
+void TextEditor::markWord(long start, long length) {
+    const long last = document()->characterCount() - 1;
+    start = std::clamp(start, 0L, last);
+    const long end = std::clamp(start + std::max(length, 0L), start, last);
+    if (end > start) {
+        mark_ = QTextCursor(document());
+        mark_.setPosition(static_cast<int>(start));
+        mark_.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+    } else if (mark_.isNull()) {
+        return;
+    } else {
+        mark_ = QTextCursor();
+    }
+    viewport()->update();
+}
+
+std::pair<long, long> TextEditor::markedWord() const {
+    if (mark_.isNull() || mark_.document() != document() || !mark_.hasSelection()) return {0, 0};
+    return {mark_.selectionStart(), mark_.selectionEnd() - mark_.selectionStart()};
+}
+
+void TextEditor::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    const auto [start, length] = markedWord();
+    if (length == 0) return;
+    // Drawn over the text: the selection's colours would cover any format of the word's own.
+    // A frame around each line's part of the word, in the selection's text colour inside it.
+    const QTextCursor sel = textCursor();
+    const bool inside = sel.selectionStart() <= start && start + length <= sel.selectionEnd();
+    QPainter p(viewport());
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(palette().color(inside ? QPalette::HighlightedText : QPalette::Highlight), 2));
+    QTextCursor c(document());
+    QRect line;
+    auto flush = [&] {
+        if (line.width() > 0) p.drawRoundedRect(QRectF(line).adjusted(-1, 0, 1, 0), 3, 3);
+        line = QRect();
+    };
+    for (long i = start; i < start + length; ++i) {
+        c.setPosition(static_cast<int>(i));
+        const QRect a = cursorRect(c);
+        c.setPosition(static_cast<int>(i + 1));
+        const QRect b = cursorRect(c);
+        // A character at a line's end: the next position is on the line below.
+        const bool sameLine = b.left() > a.left() && b.top() <= a.bottom();
+        const int right = sameLine ? b.left() : a.left() + fontMetrics().averageCharWidth();
+        if (!line.isNull() && (a.top() > line.bottom() || a.left() < line.left())) flush();
+        const QRect piece(QPoint(a.left(), a.top()),
+                          QPoint(std::max(right, a.left() + 1), a.bottom()));
+        line = line.isNull() ? piece : line.united(piece);
+    }
+    flush();
 }
 
 void TextEditor::placeCaretForTyping(long position) {

@@ -3,6 +3,7 @@
 // reading sees it, selections by position, the caret's line and column, the line count, and
 // whole-document replacement.
 
+#include <QTextCursor>
 #include <QTextEdit>
 #include <functional>
 #include <string>
@@ -29,6 +30,11 @@ public:
     long selectionStart() const;
     // Selects [start, start + length), clamped to the text.
     void select(long start, long length);
+    // Marks [start, start + length) over whatever is selected, outside the document and its
+    // undo history; an empty range removes the mark.
+    void markWord(long start, long length);
+    // The marked range, or an empty one.
+    std::pair<long, long> markedWord() const;
     // Puts the caret at `position` for typing, never between the halves of a character
     // outside the basic plane.
     void placeCaretForTyping(long position);
@@ -69,6 +75,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // A whole text replaced or taken back, with its own undo history and its caret.
@@ -89,6 +96,8 @@ private:
     std::vector<Kept> before_;  // texts undo brings back, the last one first
     std::vector<Kept> after_;   // texts redo brings back
     bool undoing_ = false;      // the document changes by its own undo or redo
+    // The word mark; it follows edits of the text as any cursor does.
+    QTextCursor mark_;
 };
 
 }  // namespace vernalo

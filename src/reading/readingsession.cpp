@@ -19,6 +19,15 @@ bool HasDigit(std::u16string_view text) {
     return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
+// Blanks between the words of a text, not around it.
+bool HasInnerBlank(std::u16string_view text) {
+    const auto first = text.find_first_not_of(u" \t\r\n");
+    const auto last = text.find_last_not_of(u" \t\r\n");
+    return first != std::u16string_view::npos &&
+           text.substr(first, last - first + 1).find_first_of(u" \t\r\n") !=
+               std::u16string_view::npos;
+}
+
 bool IsLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
@@ -40,6 +49,7 @@ void ReadingSession::sayToggled(bool down) {
 }
 
 void ReadingSession::close() {
+    stopTrailing();
     if (running_)
         stop(ReadingStop::Closed);
     else
@@ -56,7 +66,14 @@ void ReadingSession::resetVoices() {
         voice(l).AudioReset();
 }
 
+void ReadingSession::stopTrailing() {
+    trailing_ = false;
+    pieceMap_.clear();
+    showMark(std::nullopt);
+}
+
 void ReadingSession::start() {
+    stopTrailing();
     if (view_.browserPageShown()) view_.importBrowserPage();
     view_.readingStarted();
     resetVoices();
@@ -91,6 +108,26 @@ void ReadingSession::tick() {
     for (int i = 0; running_ && i < kMaxPassesPerTick; ++i) {
         if (pass() != Outcome::Progress) break;
     }
+    if (running_ || trailing_) followVoice();
+}
+
+void ReadingSession::followVoice() {
+    if (trailing_ && !voice(pieceLanguage_).Speaking()) {
+        trailing_ = false;
+        pieceMap_.clear();
+    }
+    std::optional<TextSpan> word;
+    if (markWord_ && !pieceMap_.empty()) {
+        if (auto heard = voice(pieceLanguage_).HeardWord())
+            word = pieceMap_.textOf(heard->offset, heard->length);
+    }
+    showMark(word);
+}
+
+void ReadingSession::showMark(std::optional<TextSpan> word) {
+    if (word == marked_) return;
+    marked_ = word;
+    view_.markWord(word);
 }
 
 ReadingSession::Outcome ReadingSession::pass() {
@@ -99,6 +136,7 @@ ReadingSession::Outcome ReadingSession::pass() {
         return Outcome::Ended;
     }
     const ReadingOptions options = view_.options();
+    markWord_ = options.markWord;
     if (repeatsLeft_ > 0) {
         if (!speakOnce()) return Outcome::Waiting;
         return repeatsLeft_ > 0 ? Outcome::Progress : finishPiece(options);
@@ -109,16 +147,23 @@ ReadingSession::Outcome ReadingSession::pass() {
     seg_.enabled = options.voiceOn;
     std::optional<Language> language;
     std::u16string speech;
+    SpeechMap map;
     if (options.sentenceMode) {
         SentencePiece r = seg_.nextSentence();
         language = r.language;
         speech = std::move(r.speech);
+        map = std::move(r.map);
     } else {
         WordPiece r = seg_.nextWord();
         language = r.language;
         speech = std::move(r.speech);
+        // A word piece holds one word, which the selection already shows, unless a switched-off
+        // voice's letters were spelled out beside it.
+        if (HasInnerBlank(speech)) map = std::move(r.map);
     }
     const long length = std::max(0L, seg_.readPos - start - 1);
+    showMark(std::nullopt);
+    pieceMap_.clear();
     view_.showPiece(start, length);
     pieceSelected_ = true;
 
@@ -132,9 +177,12 @@ ReadingSession::Outcome ReadingSession::pass() {
         if (HasDigit(span)) {
             language = numberLanguage(options);
             speech.assign(span);
+            map.clear();
+            if (options.sentenceMode || HasInnerBlank(speech)) map.addCopy(length, start);
         }
     }
     if (language) {
+        pieceMap_ = std::move(map);
         lastLanguage_ = language;
         pieceLanguage_ = *language;
         pieceSentenceMode_ = options.sentenceMode;
@@ -180,10 +228,14 @@ ReadingSession::Outcome ReadingSession::finishPiece(const ReadingOptions& option
 }
 
 void ReadingSession::endAtTextEnd() {
-    // The last piece is not waited for: it goes on sounding while Say comes up.
+    // The last piece is not waited for: it goes on sounding while Say comes up, and its words
+    // are still marked as they are heard.
     view_.placeCaret(seg_.readLength);
     view_.readingStopped(ReadingStop::TextEnd);
+    SpeechMap last = std::move(pieceMap_);
     finish();
+    pieceMap_ = std::move(last);
+    trailing_ = !pieceMap_.empty();
 }
 
 void ReadingSession::stop(ReadingStop why) {
@@ -196,6 +248,8 @@ void ReadingSession::stop(ReadingStop why) {
 }
 
 void ReadingSession::finish() {
+    showMark(std::nullopt);
+    pieceMap_.clear();
     running_ = false;
     repeatsLeft_ = 0;
     pieceSpeech_.clear();

@@ -27,6 +27,7 @@ struct ReadingOptions {
     bool repeatText = false;  // the end of the text starts the reading over
     PerLanguage<int> repeats{{1, 1}};
     PerLanguage<bool> voiceOn{{true, true}};
+    bool markWord = true;  // the word being heard is marked inside the piece
 };
 
 // Why a reading stopped.
@@ -56,6 +57,8 @@ public:
     virtual void readingStarted() {}
     // Select the piece being read and bring it into view.
     virtual void showPiece(long start, long length) = 0;
+    // Mark the word being heard inside the piece, or no word.
+    virtual void markWord(std::optional<TextSpan> word) { (void)word; }
     // Put the caret at a position, selecting nothing.
     virtual void placeCaret(long position) { showPiece(position, 0); }
     // The voice now speaking, or none.
@@ -87,6 +90,9 @@ public:
     void setPaused(bool paused) { paused_ = paused; }
     // Either voice still speaking.
     bool speaking() const;
+    // The reading reached the end of the text, and the words of its last piece are still
+    // marked as they are heard: tick() goes on being wanted.
+    bool followingVoice() const { return trailing_; }
 
 private:
     enum class Outcome { Waiting, Progress, Ended };
@@ -103,6 +109,10 @@ private:
     void stop(ReadingStop why);
     void finish();
     void resetVoices();
+    // Marks the word the piece's voice is saying now, when it changed.
+    void followVoice();
+    void showMark(std::optional<TextSpan> word);
+    void stopTrailing();
     Voice& voice(Language language) { return *voices_[language]; }
 
     SessionView& view_;
@@ -123,6 +133,11 @@ private:
     Language pieceLanguage_ = Language::Russian;
     bool pieceSentenceMode_ = true;
     std::u16string pieceSpeech_;
+    // Where the piece's speech comes from, while its words may be marked.
+    SpeechMap pieceMap_;
+    bool markWord_ = true;
+    bool trailing_ = false;  // the last piece sounds on after the end of the text
+    std::optional<TextSpan> marked_;
 };
 
 }  // namespace vernalo

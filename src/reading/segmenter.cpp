@@ -28,9 +28,31 @@ bool Segmenter::takeLetter(char16_t c, Language letter, std::u16string& assemble
 }
 
 WordPiece Segmenter::nextWord() {
+    const long start = readPos;
     WordPiece r = cutWord();
     r.speech = r.replacement.empty() ? r.text : r.replacement;
+    mapWord(r, start, static_cast<long>(r.speech.size()), r.map);
     return r;
+}
+
+void Segmenter::mapWord(const WordPiece& word, long start, long length, SpeechMap& map) const {
+    if (word.replacement.empty() && !hasOther) {
+        map.addCopy(length, start - 1);
+        return;
+    }
+    // The word without the blanks and stops around it: the dictionary key, as the editor shows it.
+    const CharClass* kinds = CharClassTable();
+    auto edge = [&](long at) {
+        const CharClass k = kinds[readText[static_cast<std::size_t>(at - 1)]];
+        return k == kSeparator || k == kSentenceStop;
+    };
+    long from = start, to = readPos;  // 1-based, `to` past the word
+    while (from < to && edge(from))
+        ++from;
+    while (to > from && edge(to - 1))
+        --to;
+    if (from == to) from = start, to = readPos;
+    map.addWhole(length, {from - 1, to - from});
 }
 
 WordPiece Segmenter::cutWord() {
@@ -117,6 +139,7 @@ WordPiece Segmenter::cutWord() {
 SentencePiece Segmenter::nextSentence() {
     std::optional<Language> lang;
     PerLanguage<std::u16string> plain, spoken;
+    SpeechMap map;  // the speech is built in one language only
     bool ended = false;
     const bool both = enabled[Language::Russian] && enabled[Language::English];
     // With one voice off, everything read goes to the one that is on.
@@ -127,6 +150,7 @@ SentencePiece Segmenter::nextSentence() {
         auto take = [&](Language l) {
             // The first word's texts become the sentence's own, without a copy.
             const std::u16string& piece = w.replacement.empty() ? w.text : w.replacement;
+            mapWord(w, wordStart, static_cast<long>(piece.size()), map);
             if (spoken[l].empty()) {
                 spoken[l] = w.replacement.empty() ? w.text : std::move(w.replacement);
             } else {
@@ -161,6 +185,7 @@ SentencePiece Segmenter::nextSentence() {
     if (r.language) {
         r.text = std::move(plain[*r.language]);
         r.speech = std::move(spoken[*r.language]);
+        r.map = std::move(map);
     }
     return r;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "dict/dictionary.h"
+#include "reading/speechmap.h"
 #include "text/codepage.h"
 #include "text/language.h"
 
@@ -21,12 +22,14 @@ struct WordPiece {
     std::u16string text;               // the spoken form when there is no replacement
     std::optional<Language> language;  // none for a word without letters of a voice that is on
     bool sentenceEnd = false;          // the word was ended by a stop character
+    SpeechMap map;                     // where `speech` comes from in the text (nextWord only)
 };
 
 struct SentencePiece {
     std::u16string speech;
     std::u16string text;  // joined from the words' text, without replacements
     std::optional<Language> language;
+    SpeechMap map;  // where `speech` comes from in the text
 };
 
 // The reading state of one window: the text, the read position and the word flags.
@@ -63,6 +66,9 @@ private:
     // Adds a letter to the word being assembled; false when it begins the next word instead.
     bool takeLetter(char16_t c, Language letter, std::u16string& assembled);
     bool inWord() const { return inLanguage[Language::Russian] || inLanguage[Language::English]; }
+    // Maps `length` units of speech given for the word just cut from `start` (a 1-based
+    // position): unit for unit when it is the text as it stands, else to the word as a whole.
+    void mapWord(const WordPiece& word, long start, long length, SpeechMap& map) const;
 
     const DictionaryStore* dicts_;
 };

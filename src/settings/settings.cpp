@@ -38,6 +38,9 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
         s.fontColor = *c;
     else
         bad("FontColor");
+    int markWord = s.markWord ? 1 : 0;
+    integer(u"Interface", u"MarkWord", "MarkWord", markWord);
+    s.markWord = markWord != 0;
     integer(u"Text", u"PosX", "PosX", s.posX);
     integer(u"Text", u"PosY", "PosY", s.posY);
     integer(u"Text", u"Position", "Position", s.position);
@@ -66,6 +69,7 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     ini.Write(u"Interface", u"FontName", s.fontName);
     ini.Write(u"Interface", u"FontSize", Decimal(s.fontSize));
     ini.Write(u"Interface", u"FontColor", FormatColor(s.fontColor));
+    ini.Write(u"Interface", u"MarkWord", s.markWord ? u"1" : u"0");
     ini.Write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
     ini.Write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     ini.Write(u"Text", u"Position", Decimal(s.position));

@@ -18,6 +18,7 @@ struct ReaderSettings {
     std::u16string fontName = u"MS Sans Serif";
     int fontSize = 8;
     ColorCode fontColor = kWindowTextColor;
+    bool markWord = true;  // the word being heard is marked while reading ([Interface] MarkWord)
     int posX = 0;
     int posY = 0;
     int position = 1;  // the reading position, 1-based

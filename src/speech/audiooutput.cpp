@@ -11,11 +11,24 @@ void NullOutput::Write(const std::int16_t*, std::size_t count) {
         std::chrono::duration<double>(static_cast<double>(count) / kSampleRate));
     std::lock_guard lock(mutex_);
     end_ = std::max(end_, Clock::now()) + duration;
+    written_ += static_cast<std::int64_t>(count);
 }
 
 bool NullOutput::Playing() const {
     std::lock_guard lock(mutex_);
     return Clock::now() < end_;
+}
+
+std::int64_t NullOutput::Unheard() const {
+    std::lock_guard lock(mutex_);
+    const double left = std::chrono::duration<double>(end_ - Clock::now()).count();
+    return left <= 0 ? 0 : std::min(written_, static_cast<std::int64_t>(left * kSampleRate));
+}
+
+std::optional<std::int64_t> NullOutput::Heard() const {
+    const std::int64_t unheard = Unheard();
+    std::lock_guard lock(mutex_);
+    return written_ - unheard;
 }
 
 void NullOutput::Reset() {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace vernalo {
@@ -26,6 +27,9 @@ public:
     // No more samples follow for now: an output that holds back a short stretch, hoping for
     // more of it, plays it at once.
     virtual void Flush() {}
+    // How many of the samples ever written have been heard by now or dropped by Reset; none
+    // from an output that cannot tell.
+    virtual std::optional<std::int64_t> Heard() const { return std::nullopt; }
     // Called (at most once, on any thread) when the output fails after it was made.
     std::function<void(const std::string&)> OnError;
 };
@@ -37,11 +41,15 @@ public:
     void Write(const std::int16_t* samples, std::size_t count) override;
     bool Playing() const override;
     void Reset() override;
+    std::optional<std::int64_t> Heard() const override;
+    // How many written samples are still to be played.
+    std::int64_t Unheard() const;
 
 protected:
     using Clock = std::chrono::steady_clock;
     mutable std::mutex mutex_;
     Clock::time_point end_{};  // when the last written sample will have been played
+    std::int64_t written_ = 0;
 };
 
 // Records the audio to a WAV file, consuming it in real time like a device. The file is

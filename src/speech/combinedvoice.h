@@ -30,6 +30,7 @@ public:
     int Speaking() const override;
     void AudioReset() override;
     void Prepare(const std::u16string& text) override { current().Prepare(text); }
+    std::optional<WordSpan> HeardWord() const override { return current().HeardWord(); }
 
     Voice& Engine(std::size_t index) { return *engines_[index]; }
     // The engine that speaks `mode`, or nullptr.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "text/textcodec.h"
 
@@ -34,7 +35,12 @@ const Candidate kCandidates[] = {
 
 int SynthCallback(short* wav, int count, espeak_EVENT* events) {
     auto* job = events ? static_cast<EspeakEngine::Job*>(events->user_data) : nullptr;
-    if (!job || !wav || count <= 0) return 0;
+    if (!job) return 0;
+    if (job->Word) {
+        for (const espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e)
+            if (e->type == espeakEVENT_WORD) job->Word(e->text_position - 1, e->length, e->sample);
+    }
+    if (!wav || count <= 0) return 0;
     return job->Chunk(reinterpret_cast<const std::int16_t*>(wav), static_cast<std::size_t>(count))
                ? 0
                : 1;
@@ -200,6 +206,24 @@ int EspeakVoice::FindSpeaker(const std::u16string& name) {
     return 0;
 }
 
+namespace {
+
+// The UTF-16 offset of each code point of `text`, and one for its end.
+std::vector<long> CodePointOffsets(const std::u16string& text) {
+    std::vector<long> offsets;
+    offsets.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        offsets.push_back(static_cast<long>(i));
+        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            ++i;
+    }
+    offsets.push_back(static_cast<long>(text.size()));
+    return offsets;
+}
+
+}  // namespace
+
 void EspeakVoice::Speak(const std::u16string& text) {
     if (ModeCount() == 0 || text.empty()) return;
     EspeakEngine::Job job;
@@ -207,25 +231,61 @@ void EspeakVoice::Speak(const std::u16string& text) {
     job.Voice = engine_.Modes()[mode_ - 1].Voice;
     job.Rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * speed_ / 100.0));
     job.Text = Utf16ToUtf8(text);
-    unsigned generation;
+    unsigned generation, id;
     {
         std::lock_guard lock(mutex_);
         generation = generation_;
+        id = ++jobs_;
         ++pending_;
+        // Words already heard to their text's end are of no more use.
+        if (auto heard = output_->Heard())
+            std::erase_if(words_, [&](const TimedWord& w) { return w.end <= *heard; });
     }
-    job.Chunk = [this, generation](const std::int16_t* samples, std::size_t count) {
+    // Where the job's audio begins among the output's samples: known at its first event.
+    auto base = std::make_shared<std::int64_t>(-1);
+    job.Chunk = [this, generation, base](const std::int16_t* samples, std::size_t count) {
         std::lock_guard lock(mutex_);
         if (generation != generation_) return false;
+        if (*base < 0) *base = written_;
         output_->Write(samples, count);
+        written_ += static_cast<std::int64_t>(count);
         return true;
     };
-    job.Done = [this, generation] {
+    job.Word = [this, generation, base, id, offsets = CodePointOffsets(text)](
+                   int position, int length, std::int64_t sample) {
+        const auto last = static_cast<int>(offsets.size()) - 1;
+        const int from = std::clamp(position, 0, last);
+        const int to = std::clamp(position + length, from, last);
+        std::lock_guard lock(mutex_);
+        if (generation != generation_) return;
+        if (*base < 0) *base = written_;
+        words_.push_back({*base + sample,
+                          std::numeric_limits<std::int64_t>::max(),
+                          id,
+                          {offsets[from], offsets[to] - offsets[from]}});
+    };
+    job.Done = [this, generation, id] {
         std::lock_guard lock(mutex_);
         if (generation != generation_) return;
         --pending_;
+        for (TimedWord& w : words_)
+            if (w.job == id) w.end = written_;
         output_->Flush();
     };
     engine_.Submit(std::move(job));
+}
+
+std::optional<Voice::WordSpan> EspeakVoice::HeardWord() const {
+    std::lock_guard lock(mutex_);
+    const std::optional<std::int64_t> heard = output_->Heard();
+    if (!heard) return std::nullopt;
+    // The last word begun by now, while its text still sounds.
+    auto after = std::upper_bound(words_.begin(), words_.end(), *heard,
+                                  [](std::int64_t h, const TimedWord& w) { return h < w.sample; });
+    if (after == words_.begin()) return std::nullopt;
+    const TimedWord& w = *std::prev(after);
+    if (*heard >= w.end) return std::nullopt;
+    return w.span;
 }
 
 int EspeakVoice::Speaking() const {
@@ -239,6 +299,7 @@ void EspeakVoice::AudioReset() {
         ++generation_;
         pending_ = 0;
         output_->Reset();
+        words_.clear();
     }
     engine_.Drop(this);
 }

@@ -11,6 +11,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +49,10 @@ public:
         std::string Text;  // UTF-8
         // Gets each synthesized chunk on the worker; returning false abandons the job.
         std::function<bool(const std::int16_t*, std::size_t)> Chunk;
+        // Gets each word as the library reaches it, on the worker: its first character and
+        // length in characters (code points) of Text, 0-based, and the sample of the job's
+        // audio where its sound begins.
+        std::function<void(int position, int length, std::int64_t sample)> Word;
         // Runs on the worker after the last chunk unless the job was dropped or abandoned.
         std::function<void()> Done;
     };
@@ -107,6 +112,7 @@ public:
     void Speak(const std::u16string& text) override;
     int Speaking() const override;
     void AudioReset() override;
+    std::optional<WordSpan> HeardWord() const override;
 
     int Mode() const { return mode_; }
     AudioOutput& Output() { return *output_; }
@@ -124,6 +130,18 @@ private:
     mutable std::mutex mutex_;
     unsigned generation_ = 0;
     int pending_ = 0;  // jobs of this generation not yet fully synthesized
+
+    // Where each word of the text last spoken begins in the output's samples, in the order
+    // spoken; kept until a new text is spoken or a reset.
+    struct TimedWord {
+        std::int64_t sample;  // where its sound begins among the samples given to the output
+        std::int64_t end;     // where its text's sound ends; unknown (the largest) until then
+        unsigned job;
+        WordSpan span;
+    };
+    std::vector<TimedWord> words_;  // in the order spoken; pruned as they are heard
+    std::int64_t written_ = 0;      // samples ever given to the output
+    unsigned jobs_ = 0;             // numbers the texts spoken
 };
 
 }  // namespace vernalo

@@ -67,6 +67,14 @@ struct QtAudioOutput::Impl {
     Clock::time_point realEnd{};      // when the last real sample handed over has played
     std::int64_t written = 0;         // samples, silence included, written since the stream began
     std::int64_t realWritten = 0;     // `written` after the last real sample
+    // The real audio handed to the sink and when each stretch starts playing, for what is
+    // heard; a stretch leaves once it has played.
+    struct Stretch {
+        Clock::time_point from;
+        std::int64_t count;
+    };
+    std::deque<Stretch> stretches;
+    std::int64_t total = 0;  // samples ever given to Write
     std::atomic<bool> failed{false};
     std::atomic<bool> pumpPosted{false};
     NullOutput fallback;
@@ -192,6 +200,12 @@ void QtAudioOutput::Impl::Pump() {
             const auto from = dry ? now : std::max(streamEnd, now);
             realEnd = from + SamplesDuration(n);
             streamEnd = realEnd + SamplesDuration(pad);
+            while (!stretches.empty() && stretches.front().from +
+                                                 SamplesDuration(stretches.front().count) +
+                                                 kDeviceLatency <
+                                             now)
+                stretches.pop_front();
+            stretches.push_back({from + kDeviceLatency, static_cast<std::int64_t>(n)});
         } else if (padded && played >= realWritten) {
             taken = true;
         }
@@ -274,6 +288,7 @@ void QtAudioOutput::Write(const std::int16_t* samples, std::size_t count) {
     if (count == 0) return;
     {
         std::lock_guard lock(d_->mutex);
+        d_->total += static_cast<std::int64_t>(count);
         if (!d_->failed) {
             if (d_->queued.empty()) d_->firstQueued = Clock::now();
             d_->queued.insert(d_->queued.end(), samples, samples + count);
@@ -285,6 +300,20 @@ void QtAudioOutput::Write(const std::int16_t* samples, std::size_t count) {
         return;
     }
     d_->PostPump();
+}
+
+std::optional<std::int64_t> QtAudioOutput::Heard() const {
+    std::lock_guard lock(d_->mutex);
+    if (d_->failed) return d_->total - d_->fallback.Unheard();
+    // The sink plays in real time from each stretch's start, as Pump reckons it.
+    const auto now = Clock::now();
+    std::int64_t unheard = static_cast<std::int64_t>(d_->queued.size());
+    for (const Impl::Stretch& s : d_->stretches) {
+        const double played = std::chrono::duration<double>(now - s.from).count() * kSampleRate;
+        unheard +=
+            s.count - std::clamp(static_cast<std::int64_t>(played), std::int64_t{0}, s.count);
+    }
+    return d_->total - unheard;
 }
 
 void QtAudioOutput::Flush() {
@@ -309,6 +338,7 @@ void QtAudioOutput::Reset() {
         std::lock_guard lock(d_->mutex);
         wasPlaying = !d_->queued.empty() || d_->busy;
         d_->queued.clear();
+        d_->stretches.clear();
         d_->busy = false;
     }
     // A silent voice is reset after every piece of the other language; restarting an idle

@@ -22,6 +22,7 @@ public:
     bool Playing() const override;
     void Reset() override;
     void Flush() override;
+    std::optional<std::int64_t> Heard() const override;
 
 private:
     struct Impl;

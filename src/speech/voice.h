@@ -2,6 +2,7 @@
 // The synthesizer control: what the reading session and the voice controls ask of a voice.
 // Two instances exist, one per language; both see the same modes under the same numbers.
 
+#include <optional>
 #include <string>
 
 #include "text/language.h"
@@ -45,6 +46,16 @@ public:
     // A hint that `text` is likely to be spoken next with the current mode and speed, so an
     // engine may synthesize it ahead and start it without a gap. Engines may ignore it.
     virtual void Prepare(const std::u16string& text) { (void)text; }
+
+    // A word within the text last given to Speak, in UTF-16 units.
+    struct WordSpan {
+        long offset = 0;
+        long length = 0;
+        bool operator==(const WordSpan&) const = default;
+    };
+    // The word whose sound is being heard at this moment, or none: between words, when
+    // silent, and always for a voice that learns nothing of its words' timing.
+    virtual std::optional<WordSpan> HeardWord() const { return std::nullopt; }
 };
 
 // The first mode whose name carries the language's word ("Russian", "English"), or 0.

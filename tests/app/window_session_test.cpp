@@ -52,8 +52,10 @@ public:
         busy = false;
         ++resets;
     }
+    std::optional<WordSpan> HeardWord() const override { return busy ? heard : std::nullopt; }
     bool busy = false;
     int resets = 0;
+    std::optional<WordSpan> heard;  // the word the test says is being heard
 };
 
 struct Voices {
@@ -122,6 +124,29 @@ TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
     EXPECT_FALSE(w.editor()->isReadOnly());
     EXPECT_EQ(w.editor()->textCursor().position(), 24);
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" "));
+}
+
+TEST_F(WindowSay, theWordHeardIsMarkedOverTheSelectionOutsideTheDocument) {
+    MainWindow& w = Start();
+    w.editor()->setPlainText(QStringLiteral("Hello big world. Bye."));
+    const int undoSteps = w.editor()->document()->availableUndoSteps();
+    auto marked = [&] { return w.editor()->markedWord(); };
+    Say()->click();
+    voices.en->heard = Voice::WordSpan{6, 3};
+    ASSERT_TRUE(RunUntil([&] { return marked() == std::pair(6L, 3L); }, 2000));
+    EXPECT_EQ(Selected(), QStringLiteral("Hello big world."));
+    EXPECT_EQ(w.editor()->document()->availableUndoSteps(), undoSteps);
+    EXPECT_FALSE(w.editor()->document()->isModified());
+    // Let go of Say: the mark goes with the reading.
+    Say()->click();
+    EXPECT_EQ(marked(), std::pair(0L, 0L));
+    // Turned off on the Options page: none while reading.
+    w.findChild<QCheckBox*>(QStringLiteral("markWordBox"))->setChecked(false);
+    Say()->click();
+    ASSERT_TRUE(voices.en->busy);
+    RunUntil([] { return false; }, 50);
+    EXPECT_EQ(marked(), std::pair(0L, 0L));
+    Say()->click();
 }
 
 // A speech-dispatcher voice whose service dies mid-reading: the reading pauses and says why,
@@ -297,13 +322,19 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
     w.editor()->setPlainText(QStringLiteral("Hello there. Привет. Bye."));
     std::size_t before = 0;
     MonitorRms(monitor, 0, &before);
-    std::vector<QString> highlighted;
+    std::vector<QString> highlighted, marked;
+    auto follow = [&] {
+        const auto [start, length] = w.editor()->markedWord();
+        const QString word = w.editor()->toPlainText().mid(start, length);
+        if (!word.isEmpty() && (marked.empty() || marked.back() != word)) marked.push_back(word);
+    };
     Say()->click();
     ASSERT_TRUE(RunUntil(
         [&] {
             QString s = Selected();
             if (!s.isEmpty() && (highlighted.empty() || highlighted.back() != s))
                 highlighted.push_back(s);
+            follow();
             return !Say()->isChecked();
         },
         20000));
@@ -313,7 +344,16 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
     EXPECT_EQ(highlighted[1], QStringLiteral(" Привет."));
     EXPECT_EQ(w.editor()->textCursor().position(), 25);
     // Let the last piece play out, then look at what reached the sink.
-    RunUntil([&] { return !w.session().speaking(); }, 5000);
+    RunUntil(
+        [&] {
+            follow();
+            return !w.session().speaking();
+        },
+        5000);
+    // Each word is marked as it is heard, the last piece's too.
+    EXPECT_EQ(marked, (std::vector<QString>{QStringLiteral("Hello"), QStringLiteral("there"),
+                                            QStringLiteral("Привет"), QStringLiteral("Bye")}));
+    EXPECT_EQ(w.editor()->markedWord(), std::pair(0L, 0L));
     RunUntil([] { return false; }, 300);
     std::size_t after = 0;
     double rms = MonitorRms(monitor, before, &after);

@@ -151,6 +151,19 @@ TEST_F(Window, typedTextComesBackNextTimeWithTheCaretOneBeforeItsPlace) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(Window, wordMarkingOptionIsOnAtFirstAndKeptBetweenRuns) {
+    Start();
+    auto box = [this] { return window->findChild<QCheckBox*>(QStringLiteral("markWordBox")); };
+    ASSERT_NE(box(), nullptr);
+    EXPECT_EQ(box()->text(), QStringLiteral("Mark the spoken word"));
+    EXPECT_TRUE(box()->isChecked());
+    box()->setChecked(false);
+    Close();
+    EXPECT_NE(Read("data/reader.ini").find("MarkWord=0"), std::string::npos);
+    Start();
+    EXPECT_FALSE(box()->isChecked());
+}
+
 // The stored reading position may fall just after a character that takes two units (the
 // text changed, or the caret stood after an emoji); activation must not put the caret between
 // its halves, where typing would break the character apart.

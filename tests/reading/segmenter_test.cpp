@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/casename.h"
 #include "text/textcodec.h"
 
 namespace vernalo {
@@ -284,6 +285,61 @@ INSTANTIATE_TEST_SUITE_P(
              {{u"Call ", {}, en, false, 6}, {u"", {}, none, false, 10}}},
         Case{"decimalCommaWithEnglishOff", u"3,5", {{u"3,5", {}, ru}}, true, false}),
     Name);
+
+// --- Where a sentence's speech comes from ------------------------------------------------------
+
+struct MapCase {
+    const char* name;
+    std::u16string text;
+    std::u16string spoken;  // a stretch of the first sentence's speech
+    std::u16string marked;  // the text it stands for
+    std::vector<std::pair<std::u16string, std::u16string>> dictRU{}, dictEN{};
+};
+
+void PrintTo(const MapCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SpeechMaps : public testing::TestWithParam<MapCase> {};
+
+TEST_P(SpeechMaps, leadBackToTheText) {
+    const MapCase& c = GetParam();
+    Fixture f(Case{c.name, c.text, {}, true, true, c.dictRU, c.dictEN});
+    const SentencePiece s = f.seg.nextSentence();
+    const auto at = s.speech.find(c.spoken);
+    ASSERT_NE(at, std::u16string::npos) << Utf16ToUtf8(s.speech);
+    const auto span = s.map.textOf(static_cast<long>(at), static_cast<long>(c.spoken.size()));
+    ASSERT_TRUE(span);
+    EXPECT_EQ(c.text.substr(static_cast<std::size_t>(span->start),
+                            static_cast<std::size_t>(span->length)),
+              c.marked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Segmenter, SpeechMaps,
+    testing::Values(MapCase{"copiedUnitForUnit", u"Hello, big world.", u"big", u"big"},
+                    MapCase{"partOfAWord", u"Hello, big world.", u"wor", u"wor"},
+                    MapCase{"replacementToItsKey",
+                            u"The USA won.",
+                            u"States",
+                            u"USA",
+                            {},
+                            {{u"USA", u"United States"}}},
+                    MapCase{"keyWithoutTheStopAfterIt",
+                            u"We won, USA.",
+                            u"United",
+                            u"USA",
+                            {},
+                            {{u"USA", u"United States"}}},
+                    MapCase{"wordsAfterAReplacementKeepTheirPlace",
+                            u"The USA won.",
+                            u"won",
+                            u"won",
+                            {},
+                            {{u"USA", u"United States"}}},
+                    MapCase{"respelledNumberAsAWhole", u"Это 5кг.", u"кг", u"5кг"},
+                    MapCase{"acrossTwoWords", u"One two three.", u"e tw", u"e tw"}),
+    test::CaseName);
 
 }  // namespace
 }  // namespace vernalo

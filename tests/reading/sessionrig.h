@@ -42,6 +42,13 @@ public:
     void Speak(const std::u16string& text) override;
     int Speaking() const override { return remaining != 0; }
     void AudioReset() override;
+    // With word events: the text's words (cut at blanks) are heard one per turn, and the
+    // voice speaks for as many turns as there are words.
+    std::optional<WordSpan> HeardWord() const override {
+        if (!wordEvents || remaining <= 0) return std::nullopt;
+        const std::size_t at = words_.size() - static_cast<std::size_t>(remaining);
+        return words_[std::min(at, words_.size() - 1)];
+    }
 
     void Advance() {
         if (remaining > 0) --remaining;
@@ -49,8 +56,10 @@ public:
 
     int duration = 2;   // turns a Speak keeps the voice busy; kForever: until reset
     int remaining = 0;  // turns left of the current speech
+    bool wordEvents = false;
 
 private:
+    std::vector<WordSpan> words_;
     std::string name_;
     Voices& all_;
 };
@@ -84,6 +93,15 @@ void FakeVoice::Speak(const std::u16string& text) {
     all_.busyAtSpeak.push_back(all_.ru.remaining != 0 || all_.en.remaining != 0);
     all_.log.push_back(name_ + " speak " + Utf16ToUtf8(text));
     remaining = duration;
+    if (!wordEvents) return;
+    words_.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t end = std::min(text.find(u' ', i), text.size());
+        if (end > i) words_.push_back({static_cast<long>(i), static_cast<long>(end - i)});
+        i = end + 1;
+    }
+    if (words_.empty()) words_.push_back({0, 0});
+    remaining = static_cast<int>(words_.size());
 }
 
 void FakeVoice::AudioReset() {
@@ -105,6 +123,7 @@ public:
         o.repeatText = repeatDown;
         o.repeats = {{repRU, repEN}};
         o.voiceOn = {{ruOn, enOn}};
+        o.markWord = markWordOn;
         return o;
     }
     bool readingRequested() const override { return sayDown; }
@@ -122,6 +141,12 @@ public:
     void showPiece(long start, long length) override {
         select(start, length);
         scrolledTo.emplace_back(selStart, selLength);
+    }
+    void markWord(std::optional<TextSpan> word) override {
+        marks.push_back(
+            !word ? "-"
+                  : Utf16ToUtf8(editorText.substr(static_cast<std::size_t>(word->start),
+                                                  static_cast<std::size_t>(word->length))));
     }
     void placeCaret(long position) override { select(position, 0); }
     void speakingIn(std::optional<Language> language) override {
@@ -155,6 +180,8 @@ public:
     bool sentenceMode = false;
     int repRU = 1, repEN = 1;
     bool ruOn = true, enOn = true;
+    bool markWordOn = true;
+    std::vector<std::string> marks;  // the text under each word mark shown, "-" for none
     long column = 0, line = 0;
     std::vector<std::string> panel3History;
     std::vector<std::pair<long, long>> selections, scrolledTo;

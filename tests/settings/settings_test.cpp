@@ -33,6 +33,7 @@ TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
         Text(ini),
         "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
         "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=kWindowTextColor\r\n"
+        "MarkWord=1\r\n"
         "[Text]\r\nPosition=1\r\nPosX=0\r\nPosY=0\r\n"
         "[URL]\r\n0=http://a/\r\n1=file:///b.html\r\n");
 }
@@ -51,7 +52,8 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
         "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
         "[Other]\r\nx = 1\r\n"
         "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
-        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=kWindowTextColor\r\n");
+        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=kWindowTextColor\r\n"
+        "MarkWord=1\r\n");
     EXPECT_EQ(ini.Read(u"other", u"X", u"?"),
               u"1");  // blanks around names and values are not theirs
 }
@@ -197,6 +199,7 @@ TEST(Settings, noFileGivesTheDefaults) {
     EXPECT_EQ(s.fontName, u"MS Sans Serif");
     EXPECT_EQ(s.fontSize, 8);
     EXPECT_EQ(s.fontColor, kWindowTextColor);
+    EXPECT_TRUE(s.markWord);
     EXPECT_EQ(s.position, 1);
     EXPECT_TRUE(s.urls.empty());
 }
@@ -205,14 +208,25 @@ TEST(Settings, aBadValueTakesItsDefaultAndSpoilsNothingElse) {
     std::vector<std::string> bad;
     ReaderSettings s = ReadSettings(
         IniFile::FromBytes(
-            "[Interface]\nFontSize=big\nFontColor=clred\n[Text]\nPosX=$10\nPosition=12x\nPosY=3\n"),
+            "[Interface]\nFontSize=big\nFontColor=clred\nMarkWord=yes\n[Text]\nPosX=$10\n"
+            "Position=12x\nPosY=3\n"),
         &bad);
-    EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "Position"}));
+    EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "MarkWord", "Position"}));
+    EXPECT_TRUE(s.markWord);
     EXPECT_EQ(s.fontSize, 8);
     EXPECT_EQ(s.fontColor, Rgb(255, 0, 0));
     EXPECT_EQ(s.posX, 16);
     EXPECT_EQ(s.posY, 3);
     EXPECT_EQ(s.position, 1);
+}
+
+TEST(Settings, wordMarkingOffIsReadBack) {
+    IniFile ini;
+    ReaderSettings s;
+    s.markWord = false;
+    WriteSettings(ini, s);
+    EXPECT_EQ(ini.Read(u"Interface", u"MarkWord", u""), u"0");
+    EXPECT_FALSE(ReadSettings(ini).markWord);
 }
 
 TEST(Settings, urlKeysZeroOneThree) {

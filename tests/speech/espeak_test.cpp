@@ -210,6 +210,36 @@ TEST(Espeak, twoControlsSpeakTheirOwnVoices) {
     EXPECT_GT(enCount.samples, 0u);
 }
 
+// The words heard, each once, while the voice speaks `text` through an output that plays in
+// real time.
+std::vector<std::u16string> WordsHeard(EspeakVoice& voice, const std::u16string& text) {
+    std::vector<std::u16string> heard;
+    voice.Speak(text);
+    EXPECT_TRUE(WaitFor([&] {
+        if (auto w = voice.HeardWord()) {
+            std::u16string word = text.substr(static_cast<std::size_t>(w->offset),
+                                              static_cast<std::size_t>(w->length));
+            if (heard.empty() || heard.back() != word) heard.push_back(word);
+        }
+        return !voice.Speaking();
+    }));
+    EXPECT_FALSE(voice.HeardWord()) << "a word is still heard after the sound";
+    return heard;
+}
+
+TEST(Espeak, wordsAreHeardInOrderAsTheyArePlayed) {
+    EspeakVoice voice(std::make_unique<NullOutput>(), EspeakVoice::FindSpeaker(u"Carol"));
+    // A character outside the basic plane counts as one for the engine, two units here.
+    EXPECT_EQ(WordsHeard(voice, u"\U0001D400 One, two three."),
+              (std::vector<std::u16string>{u"\U0001D400", u"One", u"two", u"three"}));
+    // Again from the first word; a reset drops the words with the sound.
+    EXPECT_EQ(WordsHeard(voice, u"One, two three.").front(), u"One");
+    voice.Speak(u"One, two three.");
+    ASSERT_TRUE(WaitFor([&] { return voice.HeardWord().has_value(); }));
+    voice.AudioReset();
+    EXPECT_FALSE(voice.HeardWord());
+}
+
 TEST(Espeak, emptyTextIsNotSpeaking) {
     EspeakVoice voice(std::make_unique<NullOutput>());
     voice.Speak(u"");

@@ -554,6 +554,10 @@
         <source>Repeat English Word/Sentence</source>
         <translation>Повторы английского слова/предложения</translation>
     </message>
+    <message>
+        <source>Mark the spoken word</source>
+        <translation>Отмечать произносимое слово</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::SettingsPages</name>

@@ -37,7 +37,8 @@ public:
     }
 
     void doAction(const QString& name) override {
-        if (name != pressAction() && name != toggleAction()) return QAccessibleWidget::doAction(name);
+        if (name != pressAction() && name != toggleAction())
+            return QAccessibleWidget::doAction(name);
         if (!button()->isEnabled()) return;
         // What the mouse gives, so every handler of a click runs, filters included.
         const QPointF at = QRectF(button()->rect()).center();
@@ -45,8 +46,8 @@ public:
         QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
                           Qt::NoModifier);
         QApplication::sendEvent(button(), &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
         QApplication::sendEvent(button(), &release);
     }
 
@@ -57,7 +58,8 @@ private:
 };
 
 QAccessibleInterface* Factory(const QString&, QObject* object) {
-    if (auto* box = qobject_cast<QCheckBox*>(object)) return new ClickedButton(box, QAccessible::CheckBox);
+    if (auto* box = qobject_cast<QCheckBox*>(object))
+        return new ClickedButton(box, QAccessible::CheckBox);
     // Made while the button is built, before it may become checkable: every tool button.
     if (auto* tool = qobject_cast<QToolButton*>(object))
         return new ClickedButton(tool, QAccessible::PushButton);

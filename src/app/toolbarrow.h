@@ -37,9 +37,7 @@ public:
     QToolButton* button(Command command) const {
         return buttons_[static_cast<std::size_t>(command)];
     }
-    QAction* action(Command command) const {
-        return actions_[static_cast<std::size_t>(command)];
-    }
+    QAction* action(Command command) const { return actions_[static_cast<std::size_t>(command)]; }
     // The command's shortcut, shown after its hint in the tool-tip.
     void setShortcut(Command command, const QKeySequence& keys);
     // Say shows a pause sign beside its loudspeaker while the reading runs.

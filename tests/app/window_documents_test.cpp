@@ -3,18 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDragEnterEvent>
 #include <QClipboard>
+#include <QDragEnterEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QUrl>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QUrl>
 #include <cstdlib>
 #include <fstream>
 #include <functional>

@@ -6,14 +6,14 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTest>
@@ -386,8 +386,7 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
         ASSERT_NE(a, nullptr) << c.menu << " > " << c.item;
         EXPECT_EQ(a->shortcut(), c.keys) << c.item;
         if (c.button) {
-            EXPECT_EQ(test::FindAccessible<QToolButton>(window.get(), c.button)->defaultAction(),
-                      a)
+            EXPECT_EQ(test::FindAccessible<QToolButton>(window.get(), c.button)->defaultAction(), a)
                 << c.item;
         }
     }

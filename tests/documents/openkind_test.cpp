@@ -74,9 +74,8 @@ TEST(OpenDialogFilter, listsEveryReadableFileFirstThenTheFiveKinds) {
     const std::string filter(kOpenDialogFilter);
     EXPECT_EQ(filter.rfind("All readable files (", 0), 0u);
     const std::string all = filter.substr(0, filter.find(";;"));
-    for (const char* pattern :
-         {"*.txt", "*.rtf", "*.doc", "*.docx", "*.odt", "*.pdf", "*.fb2", "*.fb2.zip", "*.epub",
-          "*.html"})
+    for (const char* pattern : {"*.txt", "*.rtf", "*.doc", "*.docx", "*.odt", "*.pdf", "*.fb2",
+                                "*.fb2.zip", "*.epub", "*.html"})
         EXPECT_NE(all.find(pattern), std::string::npos) << pattern;
     EXPECT_NE(filter.find(";;Text files (*.txt);;"), std::string::npos);
     std::size_t entries = 1;

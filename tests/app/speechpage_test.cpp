@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <QCheckBox>
@@ -19,6 +17,7 @@
 #include "app/speechpage.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
+#include "support/monitor.h"
 
 namespace vernalo {
 namespace {
@@ -173,11 +172,8 @@ TEST(SpeechPage, missingLanguageIsReportedOnce) {
 TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
     if (!std::getenv("SPEECHD_ADDRESS") || !std::getenv("VERNALO_MONITOR"))
         GTEST_SKIP() << "no test speech-dispatcher (SPEECHD_ADDRESS, VERNALO_MONITOR)";
-    // One sink is shared by every test process: one test at a time may sound on it.
-    const int lock = open((std::string(std::getenv("VERNALO_MONITOR")) + ".lock").c_str(),
-                          O_CREAT | O_RDWR, 0600);
-    ASSERT_GE(lock, 0);
-    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const test::SinkLock sink;
+    ASSERT_TRUE(sink.held());
     {
         SpeechPage page;
         page.restore({{QStringLiteral("Russian (espeak-ng)"), QStringLiteral("kal16 (flite)")}},
@@ -195,7 +191,6 @@ TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
         EXPECT_NE(page.voice(Language::English).Speaking(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(page.voice(Language::English).Speaking() == 0, 15000);
     }
-    close(lock);
 }
 
 }  // namespace

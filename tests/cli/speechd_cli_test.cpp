@@ -24,15 +24,11 @@ protected:
     void SetUp() override {
         if (!Monitor() || !std::getenv("SPEECHD_ADDRESS"))
             GTEST_SKIP() << "no test speech-dispatcher (VERNALO_MONITOR, SPEECHD_ADDRESS)";
-        // One sink is shared by every test process: one test at a time may sound on it.
-        lock_ = open((std::string(Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
-        ASSERT_GE(lock_, 0);
-        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+        sinkLock_.emplace();
+        ASSERT_TRUE(sinkLock_->held());
     }
-    void TearDown() override {
-        if (lock_ >= 0) close(lock_);
-    }
-    int lock_ = -1;
+    void TearDown() override { sinkLock_.reset(); }
+    std::optional<SinkLock> sinkLock_;
 };
 
 TEST_F(CliService, voicesListsServiceVoicesAsSoundOnly) {

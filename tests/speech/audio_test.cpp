@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -43,10 +41,8 @@ class DeviceAudio : public testing::Test {
 protected:
     void SetUp() override {
         if (!Monitor()) GTEST_SKIP() << "VERNALO_MONITOR is not set: no audio services";
-        // One sink is shared by every test process: one test at a time may sound on it.
-        lock_ = open((std::string(Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
-        ASSERT_GE(lock_, 0);
-        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+        sinkLock_.emplace();
+        ASSERT_TRUE(sinkLock_->held());
         std::string error;
         auto out = std::make_unique<QtAudioOutput>();
         ASSERT_TRUE(out->Start(&error)) << error;
@@ -71,10 +67,10 @@ protected:
     }
     void TearDown() override {
         voice.reset();
-        if (lock_ >= 0) close(lock_);
+        sinkLock_.reset();
     }
     std::unique_ptr<EspeakVoice> voice;
-    int lock_ = -1;
+    std::optional<test::SinkLock> sinkLock_;
 };
 
 struct Phrase {
@@ -157,14 +153,11 @@ class DeviceBursts : public testing::TestWithParam<BurstCase> {
 protected:
     void SetUp() override {
         if (!Monitor()) GTEST_SKIP() << "VERNALO_MONITOR is not set: no audio services";
-        lock_ = open((std::string(Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
-        ASSERT_GE(lock_, 0);
-        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+        sinkLock_.emplace();
+        ASSERT_TRUE(sinkLock_->held());
     }
-    void TearDown() override {
-        if (lock_ >= 0) close(lock_);
-    }
-    int lock_ = -1;
+    void TearDown() override { sinkLock_.reset(); }
+    std::optional<test::SinkLock> sinkLock_;
 };
 
 // Longer than the recorder's lag and than the gap between two bursts.

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -37,10 +35,8 @@ protected:
     void SetUp() override {
         if (!test::Monitor() || !std::getenv("SPEECHD_ADDRESS"))
             GTEST_SKIP() << "no test speech-dispatcher (VERNALO_MONITOR, SPEECHD_ADDRESS)";
-        // One sink is shared by every test process: one test at a time may sound on it.
-        lock_ = open((std::string(test::Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
-        ASSERT_GE(lock_, 0);
-        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+        sinkLock_.emplace();
+        ASSERT_TRUE(sinkLock_->held());
         const DispatcherCatalog& catalog = SpeechdCatalog();
         ASSERT_TRUE(catalog.Wait(20s)) << "speech-dispatcher never listed its voices";
         ASSERT_FALSE(catalog.Modes().empty()) << catalog.Error();
@@ -58,7 +54,7 @@ protected:
     }
     void TearDown() override {
         voice.reset();
-        if (lock_ >= 0) close(lock_);
+        sinkLock_.reset();
     }
     void Use(const char* speaker) {
         const std::u16string name(speaker, speaker + std::char_traits<char>::length(speaker));
@@ -81,7 +77,7 @@ protected:
     }
     std::unique_ptr<DispatcherVoice> voice;
     std::atomic<int> errors{0};
-    int lock_ = -1;
+    std::optional<test::SinkLock> sinkLock_;
 };
 
 struct Phrase {

@@ -2,11 +2,16 @@
 // The recording of the test sound server's sink ($VERNALO_MONITOR, s16le 22050 Hz mono, made
 // by the test services): what actually came out of the speakers.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -20,6 +25,27 @@ using namespace std::chrono_literals;
 inline const char* Monitor() {
     return std::getenv("VERNALO_MONITOR");
 }
+
+// One sink is shared by every test process: one test at a time may sound on it. Held from
+// construction to destruction, through a lock on a file beside the recording.
+class SinkLock {
+public:
+    SinkLock() : fd_(open((std::string(Monitor()) + ".lock").c_str(), O_CREAT | O_RDWR, 0600)) {
+        if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~SinkLock() {
+        if (fd_ >= 0) close(fd_);
+    }
+    SinkLock(const SinkLock&) = delete;
+    SinkLock& operator=(const SinkLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
 
 inline std::size_t MonitorSize() {
     std::error_code ec;

@@ -110,12 +110,7 @@ TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     // About five seconds of speech, cut once some of it has been heard. Waiting for the
     // recording rather than a fixed time keeps a busy machine from failing the test.
     voice->Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
-    const auto start = Clock::now();
-    double heardBefore = 0;
-    while (heardBefore < 0.5 && Clock::now() - start < 4s) {
-        std::this_thread::sleep_for(20ms);
-        heardBefore = LoudSeconds(MonitorSamples(before, MonitorSize()));
-    }
+    const double heardBefore = test::WaitHeard(before, 0.5, 4s);
     ASSERT_GE(heardBefore, 0.5) << "speech came out before the reset";
     ASSERT_TRUE(voice->Speaking());
     const std::size_t atReset = MonitorSize();

@@ -123,12 +123,7 @@ TEST_F(ServiceAudio, audioResetSilencesWithin100ms) {
     Use("kal16 (flite)");
     const std::size_t before = MonitorSize();
     voice->Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
-    const auto start = Clock::now();
-    double heardBefore = 0;
-    while (heardBefore < 0.5 && Clock::now() - start < 8s) {
-        std::this_thread::sleep_for(10ms);
-        heardBefore = LoudSeconds(MonitorSamples(before, MonitorSize()));
-    }
+    const double heardBefore = test::WaitHeard(before, 0.5, 8s);
     ASSERT_GE(heardBefore, 0.5) << "speech came out before the reset";
     ASSERT_TRUE(voice->Speaking());
     const std::size_t atReset = MonitorSize();

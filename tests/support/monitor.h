@@ -98,6 +98,18 @@ inline double LoudSeconds(const std::vector<std::int16_t>& s) {
     return static_cast<double>(loud) * 0.05;
 }
 
+// Waits until `seconds` of sound recorded after byte `from` are loud, or `limit` passes; how
+// many loud seconds there were.
+inline double WaitHeard(std::size_t from, double seconds, Clock::duration limit) {
+    const auto start = Clock::now();
+    double heard = LoudSeconds(MonitorSamples(from, MonitorSize()));
+    while (heard < seconds && Clock::now() - start < limit) {
+        std::this_thread::sleep_for(10ms);
+        heard = LoudSeconds(MonitorSamples(from, MonitorSize()));
+    }
+    return heard;
+}
+
 // The index of the first loud sample, or the size when there is none.
 inline std::size_t FirstLoud(const std::vector<std::int16_t>& s) {
     std::size_t i = 0;

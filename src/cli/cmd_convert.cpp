@@ -50,7 +50,7 @@ int WriteRead(const std::string& input, BookResult& read, const char* kindName,
 int ConvertBook(const std::string& input, std::string& bytes, const std::string& to,
                 const std::string& output, bool verbose) {
 #ifdef VERNALO_WITH_BOOKS
-    const BookKind kind = BookKindOf(input);
+    const BookKind kind = BookKindOf(Utf8ToUtf16(input));
     BookResult book = ReadBookBytes(bytes, kind);
     std::string().swap(bytes);
     return WriteRead(input, book, BookKindName(kind), to, output, verbose);
@@ -65,10 +65,10 @@ int ConvertBook(const std::string& input, std::string& bytes, const std::string&
 // Whether the book reader takes the file: a book, or an office document that is one (not a
 // rich text saved as report.docx).
 bool ForTheBookReader(const std::string& input, const std::string& bytes) {
-    if (!IsBookName(Utf8ToUtf16(input))) return false;
 #ifdef VERNALO_WITH_BOOKS
-    return ReadsAsBook(bytes, BookKindOf(input));
+    return ReadsAsBook(bytes, BookKindOf(Utf8ToUtf16(input)));
 #else
+    if (!IsBookName(Utf8ToUtf16(input))) return false;
     (void)bytes;
     return true;
 #endif

@@ -11,6 +11,7 @@
 #include "documents/pdfreader.h"
 #include "documents/xmltext.h"
 #include "documents/ziparchive.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 
@@ -204,16 +205,6 @@ BookResult Epub(std::string_view bytes) {
 
 }  // namespace
 
-BookKind BookKindOf(std::string_view path) {
-    if (EndsWith(path, ".fb2.zip")) return BookKind::Fb2Zip;
-    if (EndsWith(path, ".fb2")) return BookKind::Fb2;
-    if (EndsWith(path, ".epub")) return BookKind::Epub;
-    if (EndsWith(path, ".pdf")) return BookKind::Pdf;
-    if (EndsWith(path, ".docx")) return BookKind::Docx;
-    if (EndsWith(path, ".odt")) return BookKind::Odt;
-    return BookKind::None;
-}
-
 const char* BookKindName(BookKind kind) {
     switch (kind) {
         case BookKind::Fb2:
@@ -234,6 +225,7 @@ const char* BookKindName(BookKind kind) {
 }
 
 bool ReadsAsBook(std::string_view bytes, BookKind kind) {
+    if (kind == BookKind::None) return false;
     if (kind != BookKind::Docx && kind != BookKind::Odt) return true;
     if (bytes.starts_with("PK")) return true;
     return kind == BookKind::Docx && bytes.starts_with("\xD0\xCF\x11\xE0");
@@ -270,7 +262,7 @@ BookResult ReadBook(const std::string& path, const ReadControl& control) {
     if (size < 0) return Fail("the file cannot be read");
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (!in.read(bytes.data(), size)) return Fail("the file cannot be read");
-    const BookKind kind = BookKindOf(path);
+    const BookKind kind = BookKindOf(Utf8ToUtf16(path));
     if (kind == BookKind::Fb2) return Fb2(bytes);  // no copy of a big file
     return ReadBookBytes(bytes, kind, control);
 }

@@ -9,16 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "documents/openkind.h"
 #include "documents/rtfmodel.h"
 
 namespace vernalo {
 
-// Docx and Odt are office documents (officereader.h), Pdf a PDF's text layer (pdfreader.h),
-// read the same way.
-enum class BookKind { None, Fb2, Fb2Zip, Epub, Docx, Odt, Pdf };
-
-// By the file name's suffix (case ignored).
-BookKind BookKindOf(std::string_view path);
 // What the kind is, for --verbose: "EPUB book", "Word document (DOCX)"...
 const char* BookKindName(BookKind kind);
 
@@ -43,9 +38,10 @@ struct ReadControl {
     std::chrono::steady_clock::duration timeLimit = std::chrono::seconds(30);
 };
 
-// Whether a file of this kind is for the book reader. An office document is when it is a
-// zip archive (or, DOCX, an OLE file: a password-protected one); a rich or plain text that
-// merely bears the name (report.docx saved as RTF) is not, and is read as it was before.
+// Whether a file of this kind is for the book reader: never for BookKind::None. An office
+// document is when it is a zip archive (or, DOCX, an OLE file: a password-protected one); a
+// rich or plain text that merely bears the name (report.docx saved as RTF) is not, and is read
+// as it was before.
 bool ReadsAsBook(std::string_view bytes, BookKind kind);
 
 BookResult ReadBookBytes(std::string_view bytes, BookKind kind, const ReadControl& control = {});

@@ -295,9 +295,8 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
         ModelToDocument(r.document, doc);
         return {};
     };
-    const BookKind kind = BookKindOf(QFile::encodeName(path).toStdString());
-    if (IsBookName(path.toStdU16String()) && ReadsAsBook(View(bytes), kind))
-        return converted(ReadBookBytes(View(bytes), kind, control));
+    const BookKind kind = BookKindOf(path.toStdU16String());
+    if (ReadsAsBook(View(bytes), kind)) return converted(ReadBookBytes(View(bytes), kind, control));
     if (IsCompoundFile(View(bytes))) return converted(ReadWordBytes(View(bytes)));
     if (IsRtf(bytes)) {
         ModelToDocument(ReadRtf(View(bytes)), doc);

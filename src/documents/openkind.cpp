@@ -1,5 +1,7 @@
 #include "documents/openkind.h"
 
+#include <utility>
+
 namespace vernalo {
 namespace {
 
@@ -23,16 +25,21 @@ std::u16string OpenTypeKey(std::u16string_view path) {
     return upper;
 }
 
-bool IsBookName(std::u16string_view path) {
-    std::u16string upper(path);
+BookKind BookKindOf(std::u16string_view path) {
+    std::u16string upper(path.substr(path.size() > 16 ? path.size() - 16 : 0));
     for (char16_t& c : upper)
         c = UpperUnit(c);
-    auto endsWith = [&upper](std::u16string_view suffix) {
+    const auto endsWith = [&upper](std::u16string_view suffix) {
         return upper.size() >= suffix.size() &&
                upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) == 0;
     };
-    return endsWith(u".FB2") || endsWith(u".FB2.ZIP") || endsWith(u".EPUB") || endsWith(u".DOCX") ||
-           endsWith(u".ODT") || endsWith(u".PDF");
+    static constexpr std::pair<std::u16string_view, BookKind> kSuffixes[] = {
+        {u".FB2.ZIP", BookKind::Fb2Zip}, {u".FB2", BookKind::Fb2}, {u".EPUB", BookKind::Epub},
+        {u".DOCX", BookKind::Docx},      {u".ODT", BookKind::Odt}, {u".PDF", BookKind::Pdf},
+    };
+    for (const auto& [suffix, kind] : kSuffixes)
+        if (endsWith(suffix)) return kind;
+    return BookKind::None;
 }
 
 OpenRoad OpenRoadFor(std::u16string_view path) {

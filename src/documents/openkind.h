@@ -9,6 +9,10 @@ namespace vernalo {
 
 enum class OpenRoad { Editor, Browser };
 
+// The documents read through the book readers (bookreader.h), by the name's suffix: FictionBook
+// 2 (also in a zip), EPUB, the office documents DOCX and ODT, and PDF's text layer.
+enum class BookKind { None, Fb2, Fb2Zip, Epub, Docx, Odt, Pdf };
+
 // The open dialog's filters in the Qt form ("Caption (patterns);;..."), the first one
 // selected when the dialog opens: everything the program reads. "All files" uses "*": on
 // Linux "*.*" would hide files whose names have no ".".
@@ -29,8 +33,10 @@ std::u16string OpenTypeKey(std::u16string_view path);
 // documents (.fb2, .fb2.zip, .epub, .docx, .odt, .pdf, case ignored), Browser for anything
 // else.
 OpenRoad OpenRoadFor(std::u16string_view path);
-// What the editor reads through the book reader (bookreader.h): .fb2, .fb2.zip, .epub, the
-// office documents .docx and .odt, and .pdf, case ignored.
-bool IsBookName(std::u16string_view path);
+// By the suffix, case ignored.
+BookKind BookKindOf(std::u16string_view path);
+inline bool IsBookName(std::u16string_view path) {
+    return BookKindOf(path) != BookKind::None;
+}
 
 }  // namespace vernalo

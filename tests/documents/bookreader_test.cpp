@@ -112,11 +112,11 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, BookFormats,
                                            "book.fb2.zip"));
 
 TEST(BookKind, BySuffixCaseIgnored) {
-    EXPECT_EQ(BookKindOf("a/Book.FB2"), BookKind::Fb2);
-    EXPECT_EQ(BookKindOf("book.fb2.zip"), BookKind::Fb2Zip);
-    EXPECT_EQ(BookKindOf("book.EPUB"), BookKind::Epub);
-    EXPECT_EQ(BookKindOf("book.zip"), BookKind::None);
-    EXPECT_EQ(BookKindOf("fb2"), BookKind::None);
+    EXPECT_EQ(BookKindOf(u"a/Book.FB2"), BookKind::Fb2);
+    EXPECT_EQ(BookKindOf(u"book.fb2.zip"), BookKind::Fb2Zip);
+    EXPECT_EQ(BookKindOf(u"book.EPUB"), BookKind::Epub);
+    EXPECT_EQ(BookKindOf(u"book.zip"), BookKind::None);
+    EXPECT_EQ(BookKindOf(u"fb2"), BookKind::None);
 }
 
 // --- hostile input ---

@@ -152,10 +152,10 @@ TEST(OfficeKind, OnlyAnArchiveOrAnOleFileGoesToTheReader) {
 }
 
 TEST(OfficeKind, BySuffixCaseIgnored) {
-    EXPECT_EQ(BookKindOf("a/Report.DOCX"), BookKind::Docx);
-    EXPECT_EQ(BookKindOf("report.odt"), BookKind::Odt);
-    EXPECT_EQ(BookKindOf("report.doc"), BookKind::None);
-    EXPECT_EQ(BookKindOf("report.docx.txt"), BookKind::None);
+    EXPECT_EQ(BookKindOf(u"a/Report.DOCX"), BookKind::Docx);
+    EXPECT_EQ(BookKindOf(u"report.odt"), BookKind::Odt);
+    EXPECT_EQ(BookKindOf(u"report.doc"), BookKind::None);
+    EXPECT_EQ(BookKindOf(u"report.docx.txt"), BookKind::None);
     EXPECT_STREQ(BookKindName(BookKind::Docx), "Word document (DOCX)");
     EXPECT_STREQ(BookKindName(BookKind::Odt), "OpenDocument text (ODT)");
 }

@@ -4,9 +4,9 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "app/mainwindow.h"
 #include "app/texteditor.h"
@@ -16,12 +16,21 @@ namespace vernalo {
 
 namespace {
 
-// A title for the media widget: the first words of a text, on one line.
+// A title for the media widget: the first words of a text, on one line. Only the text's start
+// is looked at: this runs on every key typed, and a text may be one long paragraph.
 QString FirstWords(QString text, int words) {
+    text.truncate(words * 30);
     text.replace(QChar::ParagraphSeparator, u' ');
     text.replace(QChar::LineSeparator, u' ');
     const QStringList parts = text.simplified().split(u' ', Qt::SkipEmptyParts);
     return parts.mid(0, words).join(u' ');
+}
+
+// The first `length` characters of a document, without copying the rest.
+QString TextStart(QTextDocument* doc, int length) {
+    QTextCursor c(doc);
+    c.setPosition(std::min(length, doc->characterCount() - 1), QTextCursor::KeepAnchor);
+    return c.selectedText();
 }
 
 }  // namespace
@@ -72,7 +81,7 @@ bool MainWindow::registerMediaControls() {
 void MainWindow::showMediaTitles() {
     const QString file = documentPages_->fileName()->text();
     const QString document = file.isEmpty()
-                                 ? FirstWords(editor()->document()->firstBlock().text(), 6)
+                                 ? FirstWords(TextStart(editor()->document(), 6 * 30), 6)
                                  : QFileInfo(file).fileName();
     media_->setTitles(document, FirstWords(editor()->textCursor().selectedText(), 40));
 }

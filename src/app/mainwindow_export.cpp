@@ -15,20 +15,6 @@
 
 namespace vernalo {
 
-namespace {
-
-// The built-in voice that reads a language when the chosen one cannot write files.
-int FirstBuiltInMode(Language language) {
-    const std::string word = languageName(language);
-    const std::u16string name(word.begin(), word.end());
-    const auto& modes = EspeakEngine::Instance().Modes();
-    for (std::size_t i = 0; i < modes.size(); ++i)
-        if (modes[i].Name.find(name) != std::u16string::npos) return static_cast<int>(i) + 1;
-    return 1;
-}
-
-}  // namespace
-
 void MainWindow::exportAudio() {
     if (exportRun_ && exportRun_->running()) return;
     const QString folder = lastExportFolder_.isEmpty() ? QDir::homePath() : lastExportFolder_;
@@ -87,7 +73,10 @@ bool MainWindow::startExport(const QString& path, int splitMinutes) {
         int mode = EspeakVoice::FindSpeaker(name.toStdU16String());
         const auto& modes = EspeakEngine::Instance().Modes();
         if (mode == 0 && !modes.empty()) {
-            mode = FirstBuiltInMode(l);
+            // The language's first built-in voice reads instead.
+            mode = std::max(1, FirstModeOf(
+                                   static_cast<int>(modes.size()),
+                                   [&modes](int n) { return modes[n - 1].Name; }, l));
             if (request.options.voiceOn[l] && !name.isEmpty())
                 exportNote_ += tr(" %1 cannot write files; %2 read the %3 text instead.")
                                    .arg(name, QString::fromStdU16String(modes[mode - 1].Speaker),

@@ -58,13 +58,20 @@ public:
     virtual std::optional<WordSpan> HeardWord() const { return std::nullopt; }
 };
 
-// The first mode whose name carries the language's word ("Russian", "English"), or 0.
-inline int FirstModeOf(const Voice& voice, Language language) {
+// The first of `count` modes (named by `name(n)`, n from 1) whose name carries the
+// language's word ("Russian", "English"), or 0.
+template <class NameOf>
+int FirstModeOf(int count, NameOf name, Language language) {
     const std::string word = languageName(language);
-    const std::u16string name(word.begin(), word.end());
-    for (int n = 1; n <= voice.ModeCount(); ++n)
-        if (voice.ModeName(n).find(name) != std::u16string::npos) return n;
+    const std::u16string wanted(word.begin(), word.end());
+    for (int n = 1; n <= count; ++n)
+        if (name(n).find(wanted) != std::u16string::npos) return n;
     return 0;
+}
+
+inline int FirstModeOf(const Voice& voice, Language language) {
+    return FirstModeOf(
+        voice.ModeCount(), [&voice](int n) { return voice.ModeName(n); }, language);
 }
 
 }  // namespace vernalo

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Exporting a long English text (well over 1,000 s of speech) with one voice to WAV and to MP3,
 # beside espeak-ng -w writing the same text with the same voice, in the same run. Prints the
-# seconds of each, the seconds of sound, and the ratios to espeak-ng.
+# median seconds of each over ROUNDS rounds (default 3), the seconds of sound, and the ratios to
+# espeak-ng.
 #
 #   bench/export_vs_espeak.sh [BUILD_DIR]     (default build/release; target vernalo-cli)
 set -euo pipefail
@@ -38,27 +39,35 @@ PY
 espeak_voice=en+f3
 
 seconds() { python3 -c "import sys; print(f'{(int(sys.argv[2]) - int(sys.argv[1])) / 1e9:.2f}')" "$@"; }
-run() {  # label, command...
-  local label=$1; shift
+run() {  # command...: prints its wall-clock seconds
   local start end
   start=$(date +%s%N)
   "$@" >/dev/null 2>&1
   end=$(date +%s%N)
-  echo "$(seconds "$start" "$end")"
+  seconds "$start" "$end"
 }
 
-t_espeak=$(run espeak espeak-ng -v "$espeak_voice" -w "$work/espeak.wav" -f "$work/text.txt")
-t_wav=$(run wav "$cli" say --no-ru --out "$work/export.wav" "$work/text.txt")
-t_mp3=$(run mp3 "$cli" say --no-ru --out "$work/export.mp3" "$work/text.txt")
+# Rounds taken in turn, so that a slow spell of a shared machine falls on all three alike;
+# the medians are compared.
+rounds=${ROUNDS:-3}
+times=()
+for ((i = 0; i < rounds; i++)); do
+  times+=("$(run espeak-ng -v "$espeak_voice" -w "$work/espeak.wav" -f "$work/text.txt")")
+  times+=("$(run "$cli" say --no-ru --out "$work/export.wav" "$work/text.txt")")
+  times+=("$(run "$cli" say --no-ru --out "$work/export.mp3" "$work/text.txt")")
+done
 
-python3 - "$work" "$t_espeak" "$t_wav" "$t_mp3" <<'PY'
-import sys, wave
-work, te, tw, tm = sys.argv[1], *map(float, sys.argv[2:])
+python3 - "$work" "${times[@]}" <<'PY'
+import statistics, sys, wave
+work, t = sys.argv[1], list(map(float, sys.argv[2:]))
+espeak, wav, mp3 = t[0::3], t[1::3], t[2::3]
 def length(p):
     w = wave.open(p)
     return w.getnframes() / w.getframerate()
 print(f"sound: espeak-ng {length(work + '/espeak.wav'):.0f} s, export {length(work + '/export.wav'):.0f} s")
-print(f"espeak-ng -w      {te:7.2f} s")
-print(f"export to WAV     {tw:7.2f} s  ({tw / te:.2f}x espeak-ng)")
-print(f"export to MP3     {tm:7.2f} s  ({tm / te:.2f}x espeak-ng)")
+te = statistics.median(espeak)
+for label, runs in (("espeak-ng -w", espeak), ("export to WAV", wav), ("export to MP3", mp3)):
+    m = statistics.median(runs)
+    each = " ".join(f"{x:.2f}" for x in runs)
+    print(f"{label:14} median {m:6.2f} s  ({m / te:.2f}x espeak-ng)   runs: {each}")
 PY

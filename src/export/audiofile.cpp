@@ -1,6 +1,5 @@
 #include "export/audiofile.h"
 
-#include <lame/lame.h>
 #include <samplerate.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -29,9 +28,6 @@ SNDFILE* Sf(void* p) {
 }
 SRC_STATE* Src(void* p) {
     return static_cast<SRC_STATE*>(p);
-}
-lame_global_flags* Lame(void* p) {
-    return static_cast<lame_global_flags*>(p);
 }
 
 std::string Lower(std::string s) {
@@ -82,7 +78,7 @@ AudioFile::AudioFile(std::string path, AudioFormat format, std::string title)
 AudioFile::~AudioFile() {
     if (sndfile_) sf_close(Sf(sndfile_));
     if (resampler_) src_delete(Src(resampler_));
-    if (lame_) lame_close(Lame(lame_));
+    mp3_.reset();
     if (mp3File_) std::fclose(mp3File_);
     if (!committed_ && !tempPath_.empty()) std::remove(tempPath_.c_str());
 }
@@ -137,50 +133,25 @@ bool AudioFile::Open(std::string* error) {
 }
 
 bool AudioFile::OpenMp3(int fd) {
-    lame_ = lame_init();
-    if (!lame_) return Fail(std::strerror(ENOMEM));
-    lame_global_flags* l = Lame(lame_);
-    lame_set_in_samplerate(l, kSampleRate);
-    lame_set_out_samplerate(l, kSampleRate);
-    lame_set_num_channels(l, 1);
-    lame_set_mode(l, MONO);
-    lame_set_VBR(l, vbr_off);
-    lame_set_brate(l, kMp3KilobitsPerSecond);
-    lame_set_quality(l, kMp3Quality);
-    lame_set_bWriteVbrTag(l, 0);  // the file is written in one pass
-    id3tag_init(l);
-    id3tag_add_v2(l);
-    id3tag_set_title(l, title_.c_str());
-    id3tag_set_artist(l, "Vernalo");
-    if (lame_init_params(l) < 0) return Fail("the MP3 encoder refused its settings");
     mp3File_ = ::fdopen(fd, "wb");
     if (!mp3File_) return Fail(std::strerror(errno));
-    return true;
-}
-
-bool AudioFile::WriteMp3(const std::int16_t* samples, std::size_t count) {
-    mp3_.resize(count * 5 / 4 + 7200);  // the encoder's own bound
-    // Mono: the right channel is not read.
-    const int made = lame_encode_buffer(Lame(lame_), samples, samples, static_cast<int>(count),
-                                        mp3_.data(), static_cast<int>(mp3_.size()));
-    if (made < 0) return Fail("the MP3 encoder failed (" + std::to_string(made) + ")");
-    if (made > 0 && std::fwrite(mp3_.data(), 1, std::size_t(made), mp3File_) != std::size_t(made))
-        return Fail(std::strerror(errno));
-    return true;
+    Mp3Settings settings;
+    settings.rate = kSampleRate;
+    settings.kilobitsPerSecond = kMp3KilobitsPerSecond;
+    settings.quality = kMp3Quality;
+    settings.title = title_;
+    settings.artist = "Vernalo";
+    mp3_ = std::make_unique<Mp3Encoder>(mp3File_, std::move(settings));
+    return mp3_->Start() || Fail(mp3_->reason());
 }
 
 bool AudioFile::CloseMp3() {
-    mp3_.resize(7200);
-    const int made = lame_encode_flush(Lame(lame_), mp3_.data(), static_cast<int>(mp3_.size()));
-    if (error_.empty() && made > 0 &&
-        std::fwrite(mp3_.data(), 1, std::size_t(made), mp3File_) != std::size_t(made))
-        Fail(std::strerror(errno));
+    if (error_.empty() && !mp3_->Finish()) Fail(mp3_->reason());
+    mp3_.reset();
     if (error_.empty() && (std::fflush(mp3File_) != 0 || ::fsync(::fileno(mp3File_)) != 0))
         Fail(std::strerror(errno));
     if (std::fclose(mp3File_) != 0 && error_.empty()) Fail(std::strerror(errno));
     mp3File_ = nullptr;
-    lame_close(Lame(lame_));
-    lame_ = nullptr;
     return error_.empty();
 }
 
@@ -210,10 +181,13 @@ bool AudioFile::WriteResampled(const std::int16_t* samples, std::size_t count, b
 
 void AudioFile::Write(const std::int16_t* samples, std::size_t count) {
     std::lock_guard lock(mutex_);
-    if ((!sndfile_ && !lame_) || !error_.empty() || count == 0) return;
+    if ((!sndfile_ && !mp3_) || !error_.empty() || count == 0) return;
     errno = 0;
-    if (lame_) {
-        if (!WriteMp3(samples, count)) return;
+    if (mp3_) {
+        if (!mp3_->Write(samples, count)) {
+            Fail(mp3_->reason());
+            return;
+        }
     } else if (resampler_) {
         if (!WriteResampled(samples, count, false)) return;
     } else if (sf_write_short(Sf(sndfile_), samples, static_cast<sf_count_t>(count)) !=
@@ -236,7 +210,7 @@ double AudioFile::Seconds() const {
 
 bool AudioFile::Close(std::string* error) {
     std::lock_guard lock(mutex_);
-    if (lame_) CloseMp3();
+    if (mp3_) CloseMp3();
     if (sndfile_) {
         errno = 0;
         if (resampler_ && error_.empty()) WriteResampled(nullptr, 0, true);

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "export/mp3encoder.h"
 #include "speech/audiooutput.h"
 
 namespace vernalo {
@@ -54,7 +55,6 @@ private:
     bool Fail(const std::string& reason);
     bool WriteResampled(const std::int16_t* samples, std::size_t count, bool last);
     bool OpenMp3(int fd);
-    bool WriteMp3(const std::int16_t* samples, std::size_t count);
     bool CloseMp3();
 
     std::string path_;
@@ -65,9 +65,8 @@ private:
     void* resampler_ = nullptr;  // SRC_STATE*, for formats that cannot take the engine's rate
     // MP3 goes through the encoder library itself: libsndfile fixes it at its slowest
     // quality setting, which takes several times as long as the synthesis.
-    void* lame_ = nullptr;  // lame_global_flags*
+    std::unique_ptr<Mp3Encoder> mp3_;
     std::FILE* mp3File_ = nullptr;
-    std::vector<unsigned char> mp3_;
     int fileRate_ = kSampleRate;
     std::vector<float> in_, out_;
     mutable std::mutex mutex_;

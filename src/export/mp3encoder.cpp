@@ -1,0 +1,279 @@
+#include "export/mp3encoder.h"
+
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace vernalo {
+
+namespace {
+
+lame_global_flags* Lame(void* p) {
+    return static_cast<lame_global_flags*>(p);
+}
+
+// Samples this close to zero are a pause: the voices breathe at a low level between words.
+constexpr int kQuiet = 1024;
+// The encoder's output per channel in bytes for `samples` samples: its own bound.
+std::size_t Mp3Bound(std::size_t samples) {
+    return samples * 5 / 4 + 7200;
+}
+
+bool IsAscii(const std::string& s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (unsigned char)c < 0x80; });
+}
+
+// UTF-8 to the byte-order-marked UTF-16 the tag's text frames take; invalid bytes are dropped.
+std::vector<unsigned short> MarkedUtf16(const std::string& s) {
+    std::vector<unsigned short> out{0xFEFF};
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + std::size_t(length) > s.size()) {
+            ++i;
+            continue;
+        }
+        char32_t code = length == 1 ? c : c & (0x7F >> length);
+        for (int k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(s[i + std::size_t(k)]) & 0x3F);
+        i += std::size_t(length);
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out.push_back(static_cast<unsigned short>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<unsigned short>(0xDC00 + (code & 0x3FF)));
+        } else {
+            out.push_back(static_cast<unsigned short>(code));
+        }
+    }
+    out.push_back(0);
+    return out;
+}
+
+}  // namespace
+
+Mp3Encoder::Mp3Encoder(std::FILE* out, Mp3Settings settings)
+    : out_(out), settings_(std::move(settings)) {
+    if (settings_.workers == 0)
+        settings_.workers = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+}
+
+Mp3Encoder::~Mp3Encoder() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    for (auto& worker : workers_)
+        worker.join();
+}
+
+bool Mp3Encoder::Fail(std::string reason) {
+    if (reason_.empty()) reason_ = std::move(reason);
+    return false;
+}
+
+void* Mp3Encoder::NewEncoder(std::string* error) const {
+    lame_global_flags* l = lame_init();
+    if (!l) {
+        *error = std::strerror(ENOMEM);
+        return nullptr;
+    }
+    lame_set_in_samplerate(l, settings_.rate);
+    lame_set_out_samplerate(l, settings_.rate);
+    lame_set_num_channels(l, 1);
+    lame_set_mode(l, MONO);
+    lame_set_VBR(l, vbr_off);
+    lame_set_brate(l, settings_.kilobitsPerSecond);
+    lame_set_quality(l, settings_.quality);
+    lame_set_bWriteVbrTag(l, 0);  // the file is written in one pass
+    lame_set_write_id3tag_automatic(l, 0);  // one tag for the file, not one per stretch
+    if (lame_init_params(l) < 0) {
+        lame_close(l);
+        *error = "the MP3 encoder refused its settings";
+        return nullptr;
+    }
+    return l;
+}
+
+bool Mp3Encoder::Put(const std::vector<unsigned char>& bytes) {
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size())
+        return Fail(std::strerror(errno));
+    return true;
+}
+
+bool Mp3Encoder::Start() {
+    lame_global_flags* tags = lame_init();
+    if (!tags) return Fail(std::strerror(ENOMEM));
+    lame_set_in_samplerate(tags, settings_.rate);
+    lame_set_num_channels(tags, 1);
+    lame_set_mode(tags, MONO);
+    lame_set_brate(tags, settings_.kilobitsPerSecond);
+    lame_set_write_id3tag_automatic(tags, 0);
+    id3tag_init(tags);
+    id3tag_add_v2(tags);
+    // The short closing tag knows only Latin letters; a title in any other script goes into
+    // the leading tag alone, as UTF-16, so that players show it as written.
+    if (IsAscii(settings_.title))
+        id3tag_set_title(tags, settings_.title.c_str());
+    else
+        id3tag_set_textinfo_utf16(tags, "TIT2", MarkedUtf16(settings_.title).data());
+    id3tag_set_artist(tags, settings_.artist.c_str());
+    bool ok = lame_init_params(tags) >= 0;
+    if (ok) {
+        std::vector<unsigned char> leading(lame_get_id3v2_tag(tags, nullptr, 0));
+        lame_get_id3v2_tag(tags, leading.data(), leading.size());
+        closingTag_.resize(128);
+        closingTag_.resize(lame_get_id3v1_tag(tags, closingTag_.data(), closingTag_.size()));
+        ok = Put(leading);
+    } else {
+        Fail("the MP3 encoder refused its settings");
+    }
+    lame_close(tags);
+    if (!ok) return false;
+
+    std::string error;
+    lame_global_flags* probe = Lame(NewEncoder(&error));
+    if (!probe) return Fail(error);
+    delay_ = std::size_t(lame_get_encoder_delay(probe));
+    frameSize_ = std::size_t(lame_get_framesize(probe));
+    lame_close(probe);
+    for (unsigned i = 0; i < settings_.workers; ++i)
+        workers_.emplace_back([this] { Work(); });
+    return true;
+}
+
+void Mp3Encoder::Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        std::shared_ptr<Stretch> stretch;
+        changed_.wait(lock, [&] {
+            if (stop_) return true;
+            for (auto& s : stretches_)
+                if (!s->taken) {
+                    stretch = s;
+                    return true;
+                }
+            return false;
+        });
+        if (!stretch) return;
+        stretch->taken = true;
+        lock.unlock();
+        std::string error;
+        if (lame_global_flags* l = Lame(NewEncoder(&error))) {
+            const std::vector<std::int16_t>& sound = stretch->sound;
+            stretch->mp3.resize(Mp3Bound(sound.size()));
+            // Mono: the right channel is not read.
+            int made = lame_encode_buffer(l, sound.data(), sound.data(),
+                                          static_cast<int>(sound.size()), stretch->mp3.data(),
+                                          static_cast<int>(stretch->mp3.size()));
+            int flushed = 0;
+            if (made >= 0)
+                flushed = lame_encode_flush(l, stretch->mp3.data() + made,
+                                            static_cast<int>(stretch->mp3.size()) - made);
+            if (made < 0 || flushed < 0)
+                error = "the MP3 encoder failed (" + std::to_string(std::min(made, flushed)) + ")";
+            else
+                stretch->mp3.resize(std::size_t(made + flushed));
+            lame_close(l);
+        }
+        std::vector<std::int16_t>().swap(stretch->sound);
+        lock.lock();
+        stretch->error = std::move(error);
+        stretch->done = true;
+        changed_.notify_all();
+    }
+}
+
+std::size_t Mp3Encoder::JoinSamples(std::size_t samples) const {
+    // The encoder pads its last frame and adds at least a granule more, as it does at the end
+    // of any file; the next stretch starts with the encoder's delay.
+    std::size_t padding = frameSize_ - (samples + delay_) % frameSize_;
+    if (padding < 576) padding += frameSize_;
+    return padding + delay_;
+}
+
+void Mp3Encoder::Submit() {
+    auto stretch = std::make_shared<Stretch>();
+    ++stretchCount_;
+    stretch->sound.swap(gathering_);
+    {
+        std::lock_guard lock(mutex_);
+        stretches_.push_back(std::move(stretch));
+    }
+    changed_.notify_all();
+}
+
+bool Mp3Encoder::Drain(bool all) {
+    // Stretches waiting or under way: enough to keep every worker busy, few enough to bound
+    // the memory.
+    const std::size_t most = std::size_t(settings_.workers) * 2;
+    std::unique_lock lock(mutex_);
+    while (!stretches_.empty()) {
+        std::shared_ptr<Stretch> front = stretches_.front();
+        if (!front->done) {
+            if (!all && stretches_.size() < most) return true;
+            changed_.wait(lock, [&] { return front->done; });
+            continue;
+        }
+        stretches_.pop_front();
+        lock.unlock();
+        if (!front->error.empty()) return Fail(front->error);
+        if (!Put(front->mp3)) return false;
+        lock.lock();
+    }
+    return true;
+}
+
+bool Mp3Encoder::Write(const std::int16_t* samples, std::size_t count) {
+    if (!reason_.empty()) return false;
+    const std::size_t rate = std::size_t(settings_.rate);
+    const std::size_t decay = rate / 200;  // 5 ms of the pause stay with the sound before it
+    // A pause that takes the whole join (up to two frames), sought for a while; then any
+    // pause of 20 ms will do.
+    const std::size_t longPause = decay + delay_ + 2 * frameSize_;
+    const std::size_t shortPause = rate / 50;
+    const std::size_t seek = rate * 10;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int16_t s = samples[i];
+        const bool quiet = s <= kQuiet && s >= -kQuiet;
+        if (toSkip_ > 0) {
+            if (quiet) {
+                --toSkip_;
+                continue;
+            }
+            toSkip_ = 0;
+        }
+        gathering_.push_back(s);
+        quietRun_ = quiet ? quietRun_ + 1 : 0;
+        const std::size_t size = gathering_.size();
+        if (size < settings_.stretchSamples ||
+            quietRun_ < (size < settings_.stretchSamples + seek ? longPause : shortPause))
+            continue;
+        // Cut only inside a pause, so that the join is never heard; the join's own silence
+        // takes the place of as much of the pause as it can.
+        const std::size_t cut = size - quietRun_ + decay;
+        const std::size_t join = JoinSamples(cut);
+        const std::size_t dropped = std::min(join, size - cut);
+        std::vector<std::int16_t> rest(gathering_.begin() + std::ptrdiff_t(cut + dropped),
+                                       gathering_.end());
+        gathering_.resize(cut);
+        Submit();
+        gathering_ = std::move(rest);
+        quietRun_ = gathering_.size();
+        toSkip_ = join - dropped;
+        if (!Drain(false)) return false;
+    }
+    return true;
+}
+
+bool Mp3Encoder::Finish() {
+    if (!reason_.empty()) return false;
+    if (!gathering_.empty()) Submit();
+    if (!Drain(true)) return false;
+    return Put(closingTag_);
+}
+
+}  // namespace vernalo

@@ -17,6 +17,8 @@ lame_global_flags* Lame(void* p) {
 
 // Samples this close to zero are a pause: the voices breathe at a low level between words.
 constexpr int kQuiet = 1024;
+// Of a pause, what stays with the sound before it: 5 ms at the engine's rate.
+constexpr std::size_t kDecay = 110;
 // The encoder's output per channel in bytes for `samples` samples: its own bound.
 std::size_t Mp3Bound(std::size_t samples) {
     return samples * 5 / 4 + 7200;
@@ -230,12 +232,11 @@ bool Mp3Encoder::Drain(bool all) {
 bool Mp3Encoder::Write(const std::int16_t* samples, std::size_t count) {
     if (!reason_.empty()) return false;
     const std::size_t rate = std::size_t(settings_.rate);
-    const std::size_t decay = rate / 200;  // 5 ms of the pause stay with the sound before it
-    // A pause that takes the whole join (up to two frames), sought for a while; then any
-    // pause of 20 ms will do.
-    const std::size_t longPause = decay + delay_ + 2 * frameSize_;
+    // A pause that takes the whole join (up to two frames) is cut at once; otherwise the
+    // longest one sought, if it lasts 20 ms, which a word's stop consonants rarely do.
+    const std::size_t longPause = kDecay + delay_ + 2 * frameSize_;
     const std::size_t shortPause = rate / 50;
-    const std::size_t seek = rate * 10;
+    const std::size_t deadline = settings_.stretchSamples + settings_.seekSamples;
     for (std::size_t i = 0; i < count; ++i) {
         const std::int16_t s = samples[i];
         const bool quiet = s <= kQuiet && s >= -kQuiet;
@@ -249,24 +250,34 @@ bool Mp3Encoder::Write(const std::int16_t* samples, std::size_t count) {
         gathering_.push_back(s);
         quietRun_ = quiet ? quietRun_ + 1 : 0;
         const std::size_t size = gathering_.size();
-        if (size < settings_.stretchSamples ||
-            quietRun_ < (size < settings_.stretchSamples + seek ? longPause : shortPause))
-            continue;
-        // Cut only inside a pause, so that the join is never heard; the join's own silence
-        // takes the place of as much of the pause as it can.
-        const std::size_t cut = size - quietRun_ + decay;
-        const std::size_t join = JoinSamples(cut);
-        const std::size_t dropped = std::min(join, size - cut);
-        std::vector<std::int16_t> rest(gathering_.begin() + std::ptrdiff_t(cut + dropped),
-                                       gathering_.end());
-        gathering_.resize(cut);
-        Submit();
-        gathering_ = std::move(rest);
-        quietRun_ = gathering_.size();
-        toSkip_ = join - dropped;
-        if (!Drain(false)) return false;
+        if (size < settings_.stretchSamples) continue;
+        if (quietRun_ > bestPause_) {
+            bestPause_ = quietRun_;
+            bestPauseEnd_ = size;
+        }
+        if (quietRun_ >= longPause || (size >= deadline && bestPause_ >= shortPause)) {
+            if (!Cut(bestPauseEnd_, bestPause_)) return false;
+        }
     }
     return true;
+}
+
+bool Mp3Encoder::Cut(std::size_t pauseEnd, std::size_t pause) {
+    // The stretch keeps the pause's first moments; the join's own silence takes the place of
+    // as much of the rest as it can, and what follows opens the next stretch.
+    const std::size_t cut = pauseEnd - pause + std::min(pause, kDecay);
+    const std::size_t join = JoinSamples(cut);
+    const std::size_t dropped = std::min(join, pauseEnd - cut);
+    std::vector<std::int16_t> rest(gathering_.begin() + std::ptrdiff_t(cut + dropped),
+                                   gathering_.end());
+    const bool pauseGoesOn = pauseEnd == gathering_.size();
+    gathering_.resize(cut);
+    Submit();
+    gathering_ = std::move(rest);
+    quietRun_ = std::min(quietRun_, gathering_.size());
+    toSkip_ = pauseGoesOn ? join - dropped : 0;
+    bestPause_ = bestPauseEnd_ = 0;
+    return Drain(false);
 }
 
 bool Mp3Encoder::Finish() {

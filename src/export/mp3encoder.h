@@ -23,8 +23,10 @@ struct Mp3Settings {
     int quality = 7;  // the encoder's speed against care, 0 (best) to 9 (fastest)
     std::string title;
     std::string artist;
-    // A stretch is cut at the first pause after this many samples.
+    // A stretch is cut in a pause after this many samples: at once in one long enough to take
+    // the join, else in the longest pause of the next `seekSamples`.
     std::size_t stretchSamples = 22050 * 30;
+    std::size_t seekSamples = 22050 * 30;
     unsigned workers = 0;  // 0: one per processor, at most four
 };
 
@@ -58,6 +60,8 @@ private:
     // What a stretch of this many samples and the start of the next add to the sound: that
     // much of the pause at the cut is left out, so the reading keeps its length.
     std::size_t JoinSamples(std::size_t samples) const;
+    // Ends the stretch in the pause of `pause` samples that ends `pauseEnd` samples into it.
+    bool Cut(std::size_t pauseEnd, std::size_t pause);
     void Submit();
     // Writes the stretches done at the front; with `all`, waits for every one.
     bool Drain(bool all);
@@ -72,6 +76,7 @@ private:
     // The stretch being gathered, and how it may be cut.
     std::vector<std::int16_t> gathering_;
     std::size_t quietRun_ = 0;  // quiet samples at its end
+    std::size_t bestPause_ = 0, bestPauseEnd_ = 0;  // its longest pause past the length sought
     std::size_t toSkip_ = 0;    // quiet samples still to drop from its start
     std::size_t delay_ = 0, frameSize_ = 576;  // the encoder's, in samples
     std::size_t stretchCount_ = 0;

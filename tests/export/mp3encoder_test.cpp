@@ -88,7 +88,7 @@ class Mp3Joins : public testing::TestWithParam<JoinCase> {};
 
 TEST_P(Mp3Joins, fallInPausesAndKeepTheTiming) {
     const Tones tones = MakeTones(GetParam().pausesMs);
-    const std::string path = testing::TempDir() + "/stretches.mp3";
+    const std::string path = testing::TempDir() + "/stretches-" + GetParam().name + ".mp3";
     std::FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     Mp3Settings settings;

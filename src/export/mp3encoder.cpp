@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "text/textcodec.h"
+
 namespace vernalo {
 
 namespace {
@@ -28,28 +30,11 @@ bool IsAscii(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return (unsigned char)c < 0x80; });
 }
 
-// UTF-8 to the byte-order-marked UTF-16 the tag's text frames take; invalid bytes are dropped.
-std::vector<unsigned short> MarkedUtf16(const std::string& s) {
+// The byte-order-marked UTF-16 the tag's text frames take.
+std::vector<unsigned short> MarkedUtf16(const std::string& utf8) {
+    const std::u16string text = Utf8ToUtf16(utf8);
     std::vector<unsigned short> out{0xFEFF};
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + std::size_t(length) > s.size()) {
-            ++i;
-            continue;
-        }
-        char32_t code = length == 1 ? c : c & (0x7F >> length);
-        for (int k = 1; k < length; ++k)
-            code = (code << 6) | (static_cast<unsigned char>(s[i + std::size_t(k)]) & 0x3F);
-        i += std::size_t(length);
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(static_cast<unsigned short>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<unsigned short>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(static_cast<unsigned short>(code));
-        }
-    }
+    out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
     return out;
 }

@@ -5,7 +5,7 @@ namespace vernalo {
 void RtfFontTable::PutByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi) {
     const CodePageDecoder& page =
         charset_ >= 0 ? CodePageTable(CharsetCodePage(charset_, ansiCodePage)) : ansi;
-    name_.push_back(page.units[b]);
+    PutUnit(page.units[b]);
 }
 
 bool RtfFontTable::Commit(int ansiCodePage, std::vector<std::u16string>& names) {
@@ -16,7 +16,7 @@ bool RtfFontTable::Commit(int ansiCodePage, std::vector<std::u16string>& names) 
     int cp = codePage_ > 0   ? codePage_
              : charset_ >= 0 ? CharsetCodePage(charset_, ansiCodePage)
                              : ansiCodePage;
-    if (!fonts_.contains(number_)) {
+    if (!fonts_.contains(number_) && fonts_.size() < kMostFonts) {
         fonts_[number_] = {static_cast<int>(names.size()), &CodePageTable(cp)};
         names.push_back(std::move(name));
     }

@@ -31,7 +31,9 @@ public:
     void Begin(int number) { number_ = number; }
     void SetCharset(int charset) { charset_ = charset; }
     void SetCodePage(int codePage) { codePage_ = codePage; }
-    void PutUnit(char16_t u) { name_.push_back(u); }
+    void PutUnit(char16_t u) {
+        if (name_.size() < kLongestName) name_.push_back(u);
+    }
     // A byte of the name, in the entry's character set or else the document's page.
     void PutByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi);
 
@@ -39,6 +41,12 @@ public:
     // `names`; a number seen before keeps its first font. False, keeping what was read
     // of the name, when no \f has started an entry.
     bool Commit(int ansiCodePage, std::vector<std::u16string>& names);
+
+    // Real tables hold some hundreds of fonts with short names; a forged one could hold
+    // millions, each costing far more memory than its few bytes in the file. Fonts past the
+    // limit are left out (their text takes the default font), and so is the end of a long name.
+    static constexpr std::size_t kMostFonts = 32768;
+    static constexpr std::size_t kLongestName = 256;
 
 private:
     std::unordered_map<int, Font> fonts_;

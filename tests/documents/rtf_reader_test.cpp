@@ -337,6 +337,17 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"controlWordLength", "{\\rtf1 \\" + std::string(100000, 'a') + " ok}", "ok"}),
     test::CaseName);
 
+TEST(RtfHostile, aForgedFontTableStaysSmall) {
+    std::string rtf = "{\\rtf1{\\fonttbl{\\f0 " + std::string(1000000, 'N') + ";}";
+    for (int i = 1; i < 200000; ++i)
+        rtf += "{\\f" + std::to_string(i) + " F;}";
+    rtf += "}\\f0 a\\f199999 b}";
+    const RtfDocument doc = ReadRtf(rtf);
+    EXPECT_EQ(Utf16ToUtf8(doc.PlainText()), "ab");
+    EXPECT_LE(doc.fonts.size(), 32768u);
+    EXPECT_LE(doc.fonts[0].size(), 256u);
+}
+
 TEST(RtfHostile, everyPrefixOfARealFileLoads) {
     std::string rtf = ReadData("libreoffice_formats.rtf");
     ASSERT_FALSE(rtf.empty());

@@ -55,6 +55,19 @@ W WordTag(QStringView n) {
         {u"style", W::Style},
         {u"name", W::Name},
         {u"basedOn", W::BasedOn},
+        {u"numPr", W::NumPr},
+        {u"ilvl", W::Ilvl},
+        {u"numId", W::NumId},
+        {u"abstractNum", W::AbstractNum},
+        {u"abstractNumId", W::AbstractNumId},
+        {u"num", W::Num},
+        {u"lvl", W::Lvl},
+        {u"start", W::Start},
+        {u"numFmt", W::NumFmt},
+        {u"lvlText", W::LvlText},
+        {u"lvlRestart", W::LvlRestart},
+        {u"lvlOverride", W::LvlOverride},
+        {u"startOverride", W::StartOverride},
     };
     for (const auto& t : kTable)
         if (n == QStringView(t.name.data(), static_cast<qsizetype>(t.name.size()))) return t.tag;
@@ -122,17 +135,12 @@ int LevelOfOutline(QStringView val) {
 }
 
 bool DocxStyles::Read(const std::string& bytes, const std::string& part, std::string& error) {
-    std::vector<W> stack;
     QString id, type;
     DocxStyle style;
     bool isDefault = false;
-    return WalkPart(
+    return WalkWordPart(
         bytes, part, error,
-        [&](QXmlStreamReader& r) {
-            const W tag = WordTagOf(r);
-            const W parent = stack.empty() ? W::Other : stack.back();
-            const auto a = r.attributes();
-            stack.push_back(tag);
+        [&](W tag, W parent, const QXmlStreamAttributes& a) {
             if (tag == W::Style) {
                 id = Attr(a, u"styleId").toString();
                 type = Attr(a, u"type").toString();
@@ -156,20 +164,21 @@ bool DocxStyles::Read(const std::string& bytes, const std::string& part, std::st
                 style.bold = OnOff(a);
             } else if (tag == W::I && parent == W::RPr) {
                 style.italic = OnOff(a);
+            } else if (tag == W::NumId && parent == W::NumPr) {
+                style.numId = Attr(a, u"val").toString();
+            } else if (tag == W::Ilvl && parent == W::NumPr) {
+                style.numLevel = Attr(a, u"val").toInt();
             }
-            return true;
         },
-        [&](QXmlStreamReader&) {
+        [&](W tag) {
             // Table and numbering styles say nothing about a run's letters.
-            if (!stack.empty() && stack.back() == W::Style && !id.isEmpty() &&
+            if (tag == W::Style && !id.isEmpty() &&
                 (type == u"paragraph" || type == u"character")) {
                 const bool paragraph = type == u"paragraph";
                 styles_.insert((paragraph ? u'p' : u'c') + id, style);
                 if (paragraph && isDefault) defaultParagraph_ = id;
             }
-            if (!stack.empty()) stack.pop_back();
-        },
-        [](QStringView) {});
+        });
 }
 
 // The text of w:sym: a Symbol font character as its Unicode one; a character of another

@@ -6,6 +6,9 @@
 #include <QXmlStreamReader>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "documents/officexml.h"
 
 namespace vernalo::office {
 
@@ -45,10 +48,46 @@ enum class W {
     Style,
     Name,
     BasedOn,
+    NumPr,
+    Ilvl,
+    NumId,
+    AbstractNum,
+    AbstractNumId,
+    Num,
+    Lvl,
+    Start,
+    NumFmt,
+    LvlText,
+    LvlRestart,
+    LvlOverride,
+    StartOverride,
 };
 
 // The tag of the element the reader is at; Other for what is not in Word's namespaces.
 W WordTagOf(const QXmlStreamReader& r);
+
+// Walks a part of Word's (styles, numbering): `start(tag, parent, attributes)` at each
+// element, `end(tag)` at its end.
+template <class Start, class End>
+bool WalkWordPart(const std::string& bytes, const std::string& part, std::string& error,
+                  Start&& start, End&& end) {
+    std::vector<W> stack;
+    return WalkPart(
+        bytes, part, error,
+        [&](QXmlStreamReader& r) {
+            const W tag = WordTagOf(r);
+            const W parent = stack.empty() ? W::Other : stack.back();
+            stack.push_back(tag);
+            start(tag, parent, r.attributes());
+            return true;
+        },
+        [&](QXmlStreamReader&) {
+            if (stack.empty()) return;
+            end(stack.back());
+            stack.pop_back();
+        },
+        [](QStringView) {});
+}
 
 // ST_OnOff: absent or "1", "true", "on" switch on; "0", "false", "off" switch off.
 bool OnOff(const QXmlStreamAttributes& a);
@@ -64,11 +103,15 @@ struct DocxStyle {
     QString basedOn;
     std::optional<int> level;
     std::optional<bool> bold, italic;
+    std::optional<QString> numId;  // the list its paragraphs are items of
+    std::optional<int> numLevel;
 };
 
 struct DocxFormat {
     int level = 0;
     bool bold = false, italic = false;
+    QString numId;
+    int numLevel = 0;
 };
 
 class DocxStyles {
@@ -108,6 +151,8 @@ private:
         f.level = Find(family, id, &DocxStyle::level).value_or(0);
         f.bold = Find(family, id, &DocxStyle::bold).value_or(false);
         f.italic = Find(family, id, &DocxStyle::italic).value_or(false);
+        f.numId = Find(family, id, &DocxStyle::numId).value_or(QString());
+        f.numLevel = Find(family, id, &DocxStyle::numLevel).value_or(0);
         cache_.insert(key, f);
         return f;
     }

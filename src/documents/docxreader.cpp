@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "documents/docxnumbering.h"
 #include "documents/docxparts.h"
 #include "documents/officexml.h"
 #include "documents/ziparchive.h"
@@ -30,8 +31,8 @@ struct NoteNumbers {
 // Reads the body of word/document.xml, or of the notes parts, into one target.
 class DocxText {
 public:
-    DocxText(Target& out, DocxStyles& styles, NoteNumbers& notes)
-        : t_(out), styles_(styles), notes_(notes) {}
+    DocxText(Target& out, DocxStyles& styles, DocxNumbering& numbering, NoteNumbers& notes)
+        : t_(out), styles_(styles), numbering_(numbering), notes_(notes) {}
 
     bool Read(const std::string& bytes, const std::string& part, std::string& error) {
         return WalkPart(
@@ -49,6 +50,8 @@ private:
     struct Para {
         QString style;
         std::optional<int> outline;
+        std::optional<QString> numId;
+        std::optional<int> numLevel;
         bool applied = false;
     };
     struct Run {
@@ -61,6 +64,12 @@ private:
     W GrandParent() const {
         return frames_.size() < 2 ? W::Other : frames_[frames_.size() - 2].tag;
     }
+    // In w:p/w:pPr/w:numPr itself, not in the old properties of a tracked change.
+    bool InParagraphNumbering() const {
+        const std::size_t n = frames_.size();
+        return n >= 3 && frames_[n - 1].tag == W::NumPr && frames_[n - 2].tag == W::PPr &&
+               frames_[n - 3].tag == W::P && !paras_.empty();
+    }
 
     // The paragraph's style takes effect before its first character.
     void ApplyParagraph() {
@@ -72,6 +81,10 @@ private:
         if (level > 0) t_.SetHeading(level);
         t_.SetBold(f.bold);
         t_.SetItalic(f.italic);
+        // A list item's number, in the paragraph's own format, before its first run.
+        const QString label =
+            numbering_.Next(p.numId.value_or(f.numId), p.numLevel.value_or(f.numLevel));
+        if (!label.isEmpty()) t_.out.KeptText(label + u' ');
     }
     bool Emitting() {
         if (hidden_ > 0) return false;
@@ -125,6 +138,14 @@ private:
             case W::OutlineLvl:
                 if (parent == W::PPr && !paras_.empty())
                     paras_.back().outline = LevelOfOutline(Attr(r.attributes(), u"val"));
+                break;
+            case W::NumId:
+                if (InParagraphNumbering())
+                    paras_.back().numId = Attr(r.attributes(), u"val").toString();
+                break;
+            case W::Ilvl:
+                if (InParagraphNumbering())
+                    paras_.back().numLevel = Attr(r.attributes(), u"val").toInt();
                 break;
             case W::R:
                 // The paragraph's format first: the run puts back what it found.
@@ -268,6 +289,7 @@ private:
 
     Target& t_;
     DocxStyles& styles_;
+    DocxNumbering& numbering_;
     NoteNumbers& notes_;
     std::vector<Frame> frames_;
     std::vector<Para> paras_;
@@ -285,6 +307,23 @@ std::string MemberName(QStringView target) {
     return QByteArray::fromPercentEncoding(t.toUtf8()).toStdString();
 }
 
+// The member that the first relationship of this type in `rels` points to, relative to
+// `folder` unless it starts at the root; empty when there is none.
+bool FindRelationship(const std::string& rels, const std::string& name, const std::string& folder,
+                      QStringView type, std::string& target, std::string& error) {
+    return WalkPart(
+        rels, name, error,
+        [&](QXmlStreamReader& r) {
+            const auto a = r.attributes();
+            if (target.empty() && r.name() == u"Relationship" && Attr(a, u"Type").endsWith(type)) {
+                const QStringView to = Attr(a, u"Target");
+                target = (to.startsWith(u'/') ? "" : folder) + MemberName(to);
+            }
+            return true;
+        },
+        [](QXmlStreamReader&) {}, [](QStringView) {});
+}
+
 bool IsOleCompoundFile(std::string_view bytes) {
     return bytes.size() >= 8 &&
            bytes.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
@@ -298,6 +337,17 @@ bool HoldsStreamName(std::string_view bytes, std::string_view name) {
         utf16 += '\0';
     }
     return bytes.find(utf16) != std::string_view::npos;
+}
+
+// The numbering part, named by the main part's relationships; Word calls it
+// word/numbering.xml. Empty when there is none.
+std::string NumberingPart(ZipArchive& zip, const std::string& main, const std::string& folder) {
+    const std::string relsName = folder + "_rels/" + main.substr(folder.size()) + ".rels";
+    std::string rels, error, target;
+    if (zip.Contains(relsName) && zip.Read(relsName, rels, error))
+        FindRelationship(rels, relsName, folder, u"/numbering", target, error);
+    if (target.empty() || !zip.Contains(target)) target = folder + "numbering.xml";
+    return zip.Contains(target) ? target : std::string();
 }
 
 }  // namespace
@@ -320,16 +370,7 @@ BookResult ReadDocxBytes(std::string_view bytes) {
     if (zip->Contains("_rels/.rels")) {
         std::string rels;
         if (!zip->Read("_rels/.rels", rels, error)) return Fail(error);
-        if (!WalkPart(
-                rels, "_rels/.rels", error,
-                [&](QXmlStreamReader& r) {
-                    const auto a = r.attributes();
-                    if (main.empty() && r.name() == u"Relationship" &&
-                        Attr(a, u"Type").endsWith(u"/officeDocument"))
-                        main = MemberName(Attr(a, u"Target"));
-                    return true;
-                },
-                [](QXmlStreamReader&) {}, [](QStringView) {}))
+        if (!FindRelationship(rels, "_rels/.rels", "", u"/officeDocument", main, error))
             return Fail(error);
     }
     if (main.empty() || !zip->Contains(main)) main = "word/document.xml";
@@ -343,11 +384,20 @@ BookResult ReadDocxBytes(std::string_view bytes) {
         if (!zip->Read(folder + "styles.xml", part, error)) return Fail(error);
         if (!styles.Read(part, folder + "styles.xml", error)) return Fail(error);
     }
+    // Without its numbering, or with damaged numbering, a list is read without numbers.
+    DocxNumbering numbering;
+    const std::string numberingPart = NumberingPart(*zip, main, folder);
+    if (!numberingPart.empty()) {
+        std::string ignored;
+        if (!zip->Read(numberingPart, part, ignored) ||
+            !numbering.Read(part, numberingPart, ignored))
+            numbering = DocxNumbering();
+    }
 
     Target out;
     NoteNumbers notes;
     if (!zip->Read(main, part, error)) return Fail(error);
-    if (!DocxText(out, styles, notes).Read(part, main, error)) return Fail(error);
+    if (!DocxText(out, styles, numbering, notes).Read(part, main, error)) return Fail(error);
     std::string().swap(part);
     out.out.EndBlock();
     // Footnotes, then endnotes, each in the order the text refers to them.
@@ -356,7 +406,8 @@ BookResult ReadDocxBytes(std::string_view bytes) {
         if (!zip->Contains(name)) continue;
         if (!zip->Read(name, part, error)) return Fail(error);
         Target notesOut;
-        if (!DocxText(notesOut, styles, notes).Read(part, name, error)) return Fail(error);
+        if (!DocxText(notesOut, styles, numbering, notes).Read(part, name, error))
+            return Fail(error);
         out.out.Append(notesOut.out.Take());
     }
     return Done(out.out);

@@ -2,8 +2,9 @@
 // Word (DOCX, Office Open XML) and OpenDocument (ODT) text documents as the editor's
 // formatted text, the way books are read (bookreader.h): headings bold and larger, bold
 // and italic runs (set directly or by a style), line breaks and tabs kept, each list item
-// and each table row a line (cells apart by tabs), footnotes and endnotes last. Deleted
-// revisions, field codes, comments and annotations are dropped; images and layout too.
+// a line that starts with its number or bullet, each table row a line (cells apart by
+// tabs), footnotes and endnotes last. Deleted revisions, field codes, comments and
+// annotations are dropped; images and layout too.
 
 #include <string_view>
 

@@ -17,6 +17,7 @@
 #include "documents/bookreader.h"
 #include "documents/ziparchive.h"
 #include "support/booktext.h"
+#include "support/officeparts.h"
 
 namespace vernalo {
 namespace {
@@ -28,6 +29,7 @@ using test::MakeZip;
 using test::Q;
 using test::Slurp;
 using test::Words;
+using namespace test::office;
 
 const std::string kOffice = std::string(VERNALO_TEST_DATA) + "/office/";
 
@@ -117,9 +119,14 @@ TEST_P(OfficeFormats, HeadingsEmphasisListsTablesAndNotesComeOutAsFormats) {
     ASSERT_TRUE(plain.found);
     EXPECT_EQ(plain.format, RtfCharFormat{});
 
-    // Each list item and each table row is a line; cells are apart by tabs.
-    EXPECT_EQ(FindRun(doc, u"зонт").paragraph, u"зонт;");
-    EXPECT_EQ(FindRun(doc, u"старый монастырь").paragraph, u"старый монастырь на холме;");
+    // Each list item and each table row is a line, an item with its number or bullet as
+    // plain text; cells are apart by tabs.
+    EXPECT_EQ(FindRun(doc, u"зонт").paragraph, u"• зонт;");
+    EXPECT_EQ(FindRun(doc, u"spare").paragraph, u"• the spare charger.");
+    EXPECT_EQ(FindRun(doc, u"старый монастырь").paragraph, u"1. старый монастырь на холме;");
+    EXPECT_EQ(FindRun(doc, u"wooden").paragraph.substr(0, 10), u"2. a woode");
+    EXPECT_EQ(FindRun(doc, u"рынок").paragraph.substr(0, 8), u"3. рынок");
+    EXPECT_EQ(FindRun(doc, u"3. ").format, RtfCharFormat{});
     EXPECT_EQ(FindRun(doc, u"Статья").paragraph, u"Статья\tItem\tСумма");
     EXPECT_EQ(FindRun(doc, u"Бензин").paragraph, u"Бензин\tFuel\t3200");
     // The hard line break stays in its paragraph.
@@ -161,40 +168,6 @@ TEST(OfficeKind, BySuffixCaseIgnored) {
 }
 
 // --- hand-made DOCX parts ---
-
-const std::string kW = R"(xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main" )"
-                       R"(xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006")";
-
-std::string Document(const std::string& body) {
-    return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?><w:document )" + kW +
-           "><w:body>" + body + "</w:body></w:document>";
-}
-
-std::string Docx(const std::string& body, const std::string& styles = "",
-                 const std::string& footnotes = "", const std::string& endnotes = "") {
-    std::vector<std::pair<std::string, std::string>> members = {
-        {"word/document.xml", Document(body)}};
-    if (!styles.empty())
-        members.push_back({"word/styles.xml", "<w:styles " + kW + ">" + styles + "</w:styles>"});
-    if (!footnotes.empty())
-        members.push_back(
-            {"word/footnotes.xml", "<w:footnotes " + kW + ">" + footnotes + "</w:footnotes>"});
-    if (!endnotes.empty())
-        members.push_back(
-            {"word/endnotes.xml", "<w:endnotes " + kW + ">" + endnotes + "</w:endnotes>"});
-    return MakeZip(members);
-}
-
-std::u16string DocxText(const std::string& bytes) {
-    const BookResult r = ReadDocxBytes(bytes);
-    EXPECT_TRUE(r.ok) << r.error;
-    return r.document.Text();
-}
-
-std::string WRun(const std::string& text, const std::string& props = "") {
-    return "<w:r>" + (props.empty() ? "" : "<w:rPr>" + props + "</w:rPr>") +
-           R"(<w:t xml:space="preserve">)" + text + "</w:t></w:r>";
-}
 
 TEST(DocxParts, DeletedTextAndFieldCodesAreDroppedInsertionsAndFieldResultsKept) {
     EXPECT_EQ(
@@ -321,30 +294,6 @@ TEST(DocxParts, TheMainPartIsFoundThroughThePackageRelationships) {
 }
 
 // --- hand-made ODT parts ---
-
-const std::string kOdfNs =
-    R"(xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" )"
-    R"(xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" )"
-    R"(xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" )"
-    R"(xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" )"
-    R"(xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" )"
-    R"(xmlns:dc="http://purl.org/dc/elements/1.1/")";
-
-std::string Content(const std::string& text, const std::string& automatic = "") {
-    return R"(<?xml version="1.0" encoding="UTF-8"?><office:document-content )" + kOdfNs +
-           "><office:automatic-styles>" + automatic +
-           "</office:automatic-styles><office:body><office:text>" + text +
-           "</office:text></office:body></office:document-content>";
-}
-
-std::string Odt(const std::string& content, const std::string& styles = "") {
-    std::vector<std::pair<std::string, std::string>> members = {
-        {"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", content}};
-    if (!styles.empty())
-        members.push_back({"styles.xml", "<office:document-styles " + kOdfNs + "><office:styles>" +
-                                             styles + "</office:styles></office:document-styles>"});
-    return MakeZip(members);
-}
 
 TEST(OdtParts, SpacesTabsBreaksNotesAndWhatIsDropped) {
     const BookResult r = ReadOdtBytes(Odt(Content(

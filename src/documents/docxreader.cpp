@@ -131,12 +131,13 @@ private:
                 t_.ParagraphStart();
                 paras_.push_back({});
                 break;
+            // In w:p/w:pPr itself: a tracked change's old properties come after the new.
             case W::PStyle:
-                if (parent == W::PPr && !paras_.empty())
+                if (parent == W::PPr && GrandParent() == W::P && !paras_.empty())
                     paras_.back().style = Attr(r.attributes(), u"val").toString();
                 break;
             case W::OutlineLvl:
-                if (parent == W::PPr && !paras_.empty())
+                if (parent == W::PPr && GrandParent() == W::P && !paras_.empty())
                     paras_.back().outline = LevelOfOutline(Attr(r.attributes(), u"val"));
                 break;
             case W::NumId:

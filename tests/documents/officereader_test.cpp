@@ -213,7 +213,10 @@ TEST(DocxParts, RunsAndStylesSetBoldItalicAndHeadings) {
             WRun("bold ", "<w:b/>") + WRun("plain", R"(<w:b w:val="0"/><w:i w:val="false"/>)") +
             WRun(" strong", R"(<w:rStyle w:val="Strong"/>)") + WRun(" quoted") + "</w:p>" +
             R"(<w:p><w:pPr><w:outlineLvl w:val="1"/></w:pPr>)" + WRun("Outline") + "</w:p>" +
-            R"(<w:p><w:pPr><w:pStyle w:val="1"/></w:pPr>)" + WRun("Russian") + "</w:p>" +
+            // A tracked change keeps the old properties after the new: they are history.
+            R"(<w:p><w:pPr><w:pStyle w:val="1"/><w:pPrChange w:id="1" w:author="a"><w:pPr>)"
+            R"(<w:pStyle w:val="Normal"/><w:outlineLvl w:val="5"/></w:pPr></w:pPrChange></w:pPr>)" +
+            WRun("Russian") + "</w:p>" +
             R"(<w:p><w:pPr><w:pStyle w:val="Mine"/></w:pPr>)" + WRun("Based") + "</w:p>" + "<w:p>" +
             WRun("Body") + WRun("hidden", "<w:vanish/>") + "</w:p>",
         styles));

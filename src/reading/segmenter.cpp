@@ -1,11 +1,17 @@
 #include "reading/segmenter.h"
 
+#include <vector>
+
 namespace vernalo {
 
 namespace {
 
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
+}
+
+bool IsApostrophe(char16_t c) {
+    return c == u'\'' || c == u'\u2019';
 }
 
 }  // namespace
@@ -66,13 +72,29 @@ WordPiece Segmenter::cutWord() {
     bool verbatim = !needGap;
     bool ended = false;
     char16_t endingSeparator = 0;  // the separator that ended the word, if one did
+    bool stopKept = false;         // the assembled text ends with a stop kept after a number
+    std::vector<std::size_t> gaps;  // where a blank after such a stop is owed to the voice
     while (!ended && readPos <= readLength) {
         const char16_t c = readText[readPos - 1];
         CharClass kind = kinds[c];
+        const bool inside = readPos > 1 && readPos < readLength;
         // A comma inside a number ("3,5", "1,000") is part of it, like the point in "3.5".
-        if (c == u',' && readPos > 1 && readPos < readLength && IsDigit(readText[readPos - 2]) &&
-            IsDigit(readText[readPos]))
+        if (c == u',' && inside && IsDigit(readText[readPos - 2]) && IsDigit(readText[readPos]))
             kind = kOtherChar;
+        // An apostrophe between two letters of a voice that is on belongs to the word: as an
+        // other character it would make "don't" into "don' t", which the voice reads "don tee".
+        if (IsApostrophe(c) && inside) {
+            const CharClass before = kinds[readText[readPos - 2]];
+            if ((before == kRussianLetter || before == kLatinLetter) &&
+                kinds[readText[readPos]] == before &&
+                enabled[before == kRussianLetter ? Language::Russian : Language::English] &&
+                inWord()) {
+                assembled.push_back(c);
+                ++readPos;
+                continue;
+            }
+        }
+        if (kind != kSeparator) stopKept = stopKept && kind == kSentenceStop;
         switch (kind) {
             case kRussianLetter:
             case kLatinLetter: {
@@ -90,6 +112,10 @@ WordPiece Segmenter::cutWord() {
                 if (inWord()) {
                     ended = true;
                     endingSeparator = c;
+                } else if (stopKept && (gaps.empty() || gaps.back() != assembled.size())) {
+                    // "1. Open", "глава 5. Потом": the stop ends a number, not a decimal; run
+                    // on to the next word, the voice would read the point ("one dot open").
+                    gaps.push_back(assembled.size());
                 }
                 r.sentenceEnd = false;
                 break;
@@ -101,6 +127,7 @@ WordPiece Segmenter::cutWord() {
                 if (needGap) {
                     assembled.push_back(c);
                     needGap = false;
+                    stopKept = true;
                 } else {
                     verbatim = false;
                 }
@@ -123,6 +150,8 @@ WordPiece Segmenter::cutWord() {
     }
     if (hasOther) {
         r.text = std::move(assembled);
+        for (auto at = gaps.rbegin(); at != gaps.rend(); ++at)
+            r.text.insert(*at, 1, u' ');
         // The key is looked up without it, but the voice hears where the word ended: without
         // it, the next word would be run on ("2.1 isout").
         if (endingSeparator) r.text.push_back(endingSeparator);

@@ -25,7 +25,9 @@ constexpr std::array<char16_t, 128> kHigh = {
 };
 
 constexpr CharClass ByteKind(unsigned b) {
-    if (b >= 0xC0) return kRussianLetter;
+    // Ё and ё stand apart from the rest of the alphabet in the code page, but they are
+    // letters: as other characters they split "мёд" for the voice into "мё" and a spelled "д".
+    if (b >= 0xC0 || b == 0xA8 || b == 0xB8) return kRussianLetter;
     if ((b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A)) return kLatinLetter;
     if (b == 0x20 || b == 0x2C || b == 0x0A || b == 0x0D) return kSeparator;
     if (b == 0x2E || b == 0x21 || b == 0x3F || b == 0x3A || b == 0x3B || b == 0x28 || b == 0x29)

@@ -95,10 +95,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"leadingStopAndSpaceAbsorbed", u". Hello", {{u". Hello", {}, en}}},
         Case{"gapBeforeLetterAfterDigit", u"5кг ", {{u"5 кг ", {}, ru, false, 5}}},
         Case{"digitGroupsJoin", u"12 345 apples", {{u"12345 apples", {}, en}}},
-        Case{"apostropheMakesAGap", u"don't", {{u"don' t", {}, en}}},
+        // An apostrophe inside a word is part of it, typed or typographic; at a word's edge
+        // it is still an other character.
+        Case{"apostropheInsideAWord", u"don't", {{u"don't", {}, en}}},
+        Case{"typographicApostrophe", u"It\u2019s ok", {{u"It\u2019s ", {}, en}, {u"ok", {}, en}}},
+        Case{"apostropheAtAnEdge", u"'quoted' x", {{u"' quoted' ", {}, en}, {u"x", {}, en}}},
         Case{"tabIsNoSeparator", u"a\tb", {{u"a\t b", {}, en}}},
-        Case{"yoIsNotARussianLetter", u"Ёлка", {{u"Ё лка", {}, ru}}},
+        Case{"yoIsARussianLetter", u"Ёлка, мёд.", {{u"Ёлка,", {}, ru}, {u" мёд.", {}, ru, true}}},
         Case{"stopKeptOnlyAfterOther", u"3.5 kg", {{u"3.5 kg", {}, en}}},
+        // A stop after a number and before a blank ends the number: the voice hears the blank.
+        Case{"blankAfterANumbersStop", u"1. Open", {{u"1. Open", {}, en}}},
+        Case{"blankAfterANumbersStopOnce", u"глава 5.  Потом", {{u"глава ", {}, ru}, {u"5. Потом", {}, ru}}},
         Case{"trailingDigitsHaveNoLanguage",
              u"text 123",
              {{u"text ", {}, en, false, 6}, {u"123", {}, none}}},

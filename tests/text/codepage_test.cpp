@@ -92,13 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{';', kSentenceStop}, KindCase{'(', kSentenceStop}, KindCase{')', kSentenceStop},
         KindCase{'0', kOtherChar}, KindCase{'9', kOtherChar}, KindCase{'\t', kOtherChar},
         KindCase{'-', kOtherChar}, KindCase{'\'', kOtherChar}, KindCase{'"', kOtherChar},
-        KindCase{0x00, kOtherChar}, KindCase{0x80, kOtherChar}, KindCase{0xA8, kOtherChar},
-        KindCase{0xB8, kOtherChar}, KindCase{0xBF, kOtherChar}, KindCase{0x98, kOtherChar}),
+        KindCase{0x00, kOtherChar}, KindCase{0x80, kOtherChar}, KindCase{0xA8, kRussianLetter},
+        KindCase{0xB8, kRussianLetter}, KindCase{0xA7, kOtherChar}, KindCase{0xBF, kOtherChar}, KindCase{0x98, kOtherChar}),
     [](const testing::TestParamInfo<KindCase>& info) { return ByteName(info.param.byte); });
 
 TEST(CharKindOfUnit, lettersOutsideTheCodePageAreOther) {
-    EXPECT_EQ(ClassifyChar(u'Ё'), kOtherChar);
-    EXPECT_EQ(ClassifyChar(u'ё'), kOtherChar);
+    EXPECT_EQ(ClassifyChar(u'Ё'), kRussianLetter);
+    EXPECT_EQ(ClassifyChar(u'ё'), kRussianLetter);
     EXPECT_EQ(ClassifyChar(u'ж'), kRussianLetter);
     EXPECT_EQ(ClassifyChar(u'é'), kOtherChar);       // Latin, but not in Windows-1251
     EXPECT_EQ(ClassifyChar(u'\u0456'), kOtherChar);  // Ukrainian i is 0xB3

@@ -49,6 +49,10 @@ struct Tables {
         kind.fill(kOtherChar);
         for (unsigned u = 0; u < toByte.size(); ++u)
             if (toByte[u] >= 0) kind[u] = ByteKind(static_cast<unsigned>(toByte[u]));
+        // Accented Latin letters are letters of the English voice's words ("café", "naïve"),
+        // not breaks in them.
+        for (unsigned u = 0xC0; u <= 0x24F; ++u)
+            if (kind[u] == kOtherChar && u != 0xD7 && u != 0xF7) kind[u] = kLatinLetter;
     }
 };
 

@@ -96,11 +96,12 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{0xB8, kRussianLetter}, KindCase{0xA7, kOtherChar}, KindCase{0xBF, kOtherChar}, KindCase{0x98, kOtherChar}),
     [](const testing::TestParamInfo<KindCase>& info) { return ByteName(info.param.byte); });
 
-TEST(CharKindOfUnit, lettersOutsideTheCodePageAreOther) {
+TEST(CharKindOfUnit, yoAndAccentedLatinAreLettersOtherUnitsOutsideTheCodePageAreNot) {
     EXPECT_EQ(ClassifyChar(u'Ё'), kRussianLetter);
     EXPECT_EQ(ClassifyChar(u'ё'), kRussianLetter);
     EXPECT_EQ(ClassifyChar(u'ж'), kRussianLetter);
-    EXPECT_EQ(ClassifyChar(u'é'), kOtherChar);       // Latin, but not in Windows-1251
+    EXPECT_EQ(ClassifyChar(u'é'), kLatinLetter);     // Latin, though not in Windows-1251
+    EXPECT_EQ(ClassifyChar(u'\u00D7'), kOtherChar);  // the multiplication sign is no letter
     EXPECT_EQ(ClassifyChar(u'\u0456'), kOtherChar);  // Ukrainian i is 0xB3
     EXPECT_EQ(ClassifyChar(u'\u3002'), kOtherChar);  // ideographic full stop is no stop
     EXPECT_EQ(ClassifyChar(u'\u2029'), kOtherChar);

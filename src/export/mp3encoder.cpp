@@ -62,7 +62,7 @@ bool Mp3Encoder::Fail(std::string reason) {
     return false;
 }
 
-void* Mp3Encoder::NewEncoder(std::string* error) const {
+void* Mp3Encoder::NewEncoder(std::string* error, bool tagged) const {
     lame_global_flags* l = lame_init();
     if (!l) {
         *error = std::strerror(ENOMEM);
@@ -77,6 +77,17 @@ void* Mp3Encoder::NewEncoder(std::string* error) const {
     lame_set_quality(l, settings_.quality);
     lame_set_bWriteVbrTag(l, 0);  // the file is written in one pass
     lame_set_write_id3tag_automatic(l, 0);  // one tag for the file, not one per stretch
+    if (tagged) {
+        id3tag_init(l);
+        id3tag_add_v2(l);
+        // The short closing tag knows only Latin letters; a title in any other script goes
+        // into the leading tag alone, as UTF-16, so that players show it as written.
+        if (IsAscii(settings_.title))
+            id3tag_set_title(l, settings_.title.c_str());
+        else
+            id3tag_set_textinfo_utf16(l, "TIT2", MarkedUtf16(settings_.title).data());
+        id3tag_set_artist(l, settings_.artist.c_str());
+    }
     if (lame_init_params(l) < 0) {
         lame_close(l);
         *error = "the MP3 encoder refused its settings";
@@ -92,41 +103,19 @@ bool Mp3Encoder::Put(const std::vector<unsigned char>& bytes) {
 }
 
 bool Mp3Encoder::Start() {
-    lame_global_flags* tags = lame_init();
-    if (!tags) return Fail(std::strerror(ENOMEM));
-    lame_set_in_samplerate(tags, settings_.rate);
-    lame_set_num_channels(tags, 1);
-    lame_set_mode(tags, MONO);
-    lame_set_brate(tags, settings_.kilobitsPerSecond);
-    lame_set_write_id3tag_automatic(tags, 0);
-    id3tag_init(tags);
-    id3tag_add_v2(tags);
-    // The short closing tag knows only Latin letters; a title in any other script goes into
-    // the leading tag alone, as UTF-16, so that players show it as written.
-    if (IsAscii(settings_.title))
-        id3tag_set_title(tags, settings_.title.c_str());
-    else
-        id3tag_set_textinfo_utf16(tags, "TIT2", MarkedUtf16(settings_.title).data());
-    id3tag_set_artist(tags, settings_.artist.c_str());
-    bool ok = lame_init_params(tags) >= 0;
-    if (ok) {
-        std::vector<unsigned char> leading(lame_get_id3v2_tag(tags, nullptr, 0));
-        lame_get_id3v2_tag(tags, leading.data(), leading.size());
-        closingTag_.resize(128);
-        closingTag_.resize(lame_get_id3v1_tag(tags, closingTag_.data(), closingTag_.size()));
-        ok = Put(leading);
-    } else {
-        Fail("the MP3 encoder refused its settings");
-    }
-    lame_close(tags);
-    if (!ok) return false;
-
+    // An encoder set up as the stretches' are, with the file's tags: it gives both tags and
+    // the delay and frame size every stretch will have.
     std::string error;
-    lame_global_flags* probe = Lame(NewEncoder(&error));
-    if (!probe) return Fail(error);
-    delay_ = std::size_t(lame_get_encoder_delay(probe));
-    frameSize_ = std::size_t(lame_get_framesize(probe));
-    lame_close(probe);
+    lame_global_flags* l = Lame(NewEncoder(&error, true));
+    if (!l) return Fail(error);
+    std::vector<unsigned char> leading(lame_get_id3v2_tag(l, nullptr, 0));
+    lame_get_id3v2_tag(l, leading.data(), leading.size());
+    closingTag_.resize(128);
+    closingTag_.resize(lame_get_id3v1_tag(l, closingTag_.data(), closingTag_.size()));
+    delay_ = std::size_t(lame_get_encoder_delay(l));
+    frameSize_ = std::size_t(lame_get_framesize(l));
+    lame_close(l);
+    if (!Put(leading)) return false;
     for (unsigned i = 0; i < settings_.workers; ++i)
         workers_.emplace_back([this] { Work(); });
     return true;
@@ -149,7 +138,7 @@ void Mp3Encoder::Work() {
         stretch->taken = true;
         lock.unlock();
         std::string error;
-        if (lame_global_flags* l = Lame(NewEncoder(&error))) {
+        if (lame_global_flags* l = Lame(NewEncoder(&error, false))) {
             const std::vector<std::int16_t>& sound = stretch->sound;
             stretch->mp3.resize(Mp3Bound(sound.size()));
             // Mono: the right channel is not read.

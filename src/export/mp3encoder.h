@@ -55,7 +55,8 @@ private:
         bool taken = false, done = false;
         std::string error;
     };
-    void* NewEncoder(std::string* error) const;  // lame_global_flags*
+    // A lame_global_flags* set up for a stretch, with the file's tags when `tagged`.
+    void* NewEncoder(std::string* error, bool tagged) const;
     void Work();
     // What a stretch of this many samples and the start of the next add to the sound: that
     // much of the pause at the cut is left out, so the reading keeps its length.

@@ -71,9 +71,8 @@ WordPiece Segmenter::cutWord() {
     // The assembled text is still the units consumed, so it can be the raw text as it is.
     bool verbatim = !needGap;
     bool ended = false;
-    char16_t endingSeparator = 0;  // the separator that ended the word, if one did
-    bool stopKept = false;         // the assembled text ends with a stop kept after a number
-    std::vector<std::size_t> gaps;  // where a blank after such a stop is owed to the voice
+    char16_t endingSeparator = 0;   // the separator that ended the word, if one did
+    std::vector<std::size_t> gaps;  // where a blank after a number's stop is owed to the voice
     while (!ended && readPos <= readLength) {
         const char16_t c = readText[readPos - 1];
         CharClass kind = kinds[c];
@@ -81,20 +80,13 @@ WordPiece Segmenter::cutWord() {
         // A comma inside a number ("3,5", "1,000") is part of it, like the point in "3.5".
         if (c == u',' && inside && IsDigit(readText[readPos - 2]) && IsDigit(readText[readPos]))
             kind = kOtherChar;
-        // An apostrophe between two letters of a voice that is on belongs to the word: as an
-        // other character it would make "don't" into "don' t", which the voice reads "don tee".
-        if (IsApostrophe(c) && inside) {
-            const CharClass before = kinds[readText[readPos - 2]];
-            if ((before == kRussianLetter || before == kLatinLetter) &&
-                kinds[readText[readPos]] == before &&
-                enabled[before == kRussianLetter ? Language::Russian : Language::English] &&
-                inWord()) {
-                assembled.push_back(c);
-                ++readPos;
-                continue;
-            }
+        // An apostrophe between two letters of the word is a letter of it: as an other
+        // character it would make "don't" into "don' t", which the voice reads "don tee".
+        if (IsApostrophe(c) && inside && inWord() &&
+            kinds[readText[readPos - 2]] == kinds[readText[readPos]]) {
+            const CharClass letters = kinds[readText[readPos]];
+            if (letters == kRussianLetter || letters == kLatinLetter) kind = letters;
         }
-        if (kind != kSeparator) stopKept = stopKept && kind == kSentenceStop;
         switch (kind) {
             case kRussianLetter:
             case kLatinLetter: {
@@ -112,7 +104,8 @@ WordPiece Segmenter::cutWord() {
                 if (inWord()) {
                     ended = true;
                     endingSeparator = c;
-                } else if (stopKept && (gaps.empty() || gaps.back() != assembled.size())) {
+                } else if (!assembled.empty() && kinds[assembled.back()] == kSentenceStop &&
+                           (gaps.empty() || gaps.back() != assembled.size())) {
                     // "1. Open", "глава 5. Потом": the stop ends a number, not a decimal; run
                     // on to the next word, the voice would read the point ("one dot open").
                     gaps.push_back(assembled.size());
@@ -127,7 +120,6 @@ WordPiece Segmenter::cutWord() {
                 if (needGap) {
                     assembled.push_back(c);
                     needGap = false;
-                    stopKept = true;
                 } else {
                     verbatim = false;
                 }

@@ -280,7 +280,7 @@ struct Rig {
                     break;
                 }
             }
-            voice->SetSpeed(EspeakVoice::kMaxSpeed);  // short words: more gaps per second
+            voice->SetSpeed(kMaxSpeed);  // short words: more gaps per second
         }
         if (device) std::this_thread::sleep_for(300ms);  // the streams settle
     }

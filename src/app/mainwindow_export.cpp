@@ -84,7 +84,7 @@ bool MainWindow::startExport(const QString& path, int splitMinutes) {
         }
         request.voices[l].mode = std::max(mode, 1);
         request.voices[l].speed =
-            std::clamp(speech->voice(l).Speed(), EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed);
+            std::clamp(speech->voice(l).Speed(), kMinSpeed, kMaxSpeed);
     }
     if (!exportRun_->start(std::move(request), dictionaries_)) return false;
     statusBar_->progress()->setRange(0, 100);

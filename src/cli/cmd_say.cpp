@@ -38,7 +38,7 @@ extern "C" void OnInterrupt(int) {
 
 struct VoiceOptions {
     std::string name;
-    int speed = EspeakVoice::kNormalSpeed;
+    int speed = kNormalSpeed;
     int repeat = 1;
 };
 
@@ -68,7 +68,7 @@ int TakeVoiceOption(const Args& args, std::size_t& i, PerLanguage<VoiceOptions>&
         if (a == "--repeat-" + suffix)
             return number(ReadingOptions::kMinRepeat, ReadingOptions::kMaxRepeat, opt.repeat);
         if (a == "--speed-" + suffix)
-            return number(EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed, opt.speed);
+            return number(kMinSpeed, kMaxSpeed, opt.speed);
         if (a == "--voice-" + suffix)
             return TakeValue(args, i, opt.name) ? 1 : UsageError(a + " needs a speaker name");
     }

@@ -26,7 +26,7 @@ bool HasCyrillic(const std::u16string& text) {
 
 struct SpeakArgs {
     std::string voiceName, wavPath, text;
-    int speed = EspeakVoice::kNormalSpeed;
+    int speed = kNormalSpeed;
     bool haveText = false;
 };
 
@@ -46,10 +46,10 @@ int ParseSpeakArgs(const Args& args, SpeakArgs& out) {
                 return UsageError("--wav needs a file");
         } else if (a == "--speed") {
             if (!TakeValue(args, i, v)) return UsageError("--speed needs a number");
-            if (!ParseNumber(v, EspeakVoice::kMinSpeed, EspeakVoice::kMaxSpeed, out.speed))
+            if (!ParseNumber(v, kMinSpeed, kMaxSpeed, out.speed))
                 return UsageError("--speed takes a number from " +
-                                  std::to_string(EspeakVoice::kMinSpeed) + " to " +
-                                  std::to_string(EspeakVoice::kMaxSpeed) + ": '" + v + "'");
+                                  std::to_string(kMinSpeed) + " to " +
+                                  std::to_string(kMaxSpeed) + ": '" + v + "'");
         } else if (a == "--") {
             for (++i; i < args.size(); ++i)
                 addWord(args[i]);

@@ -92,8 +92,8 @@ public:
     void Select(int mode) override { voice_.mode = mode; }
     int Speed() const override { return voice_.speed; }
     void SetSpeed(int speed) override { voice_.speed = speed; }
-    int MinSpeed() const override { return EspeakVoice::kMinSpeed; }
-    int MaxSpeed() const override { return EspeakVoice::kMaxSpeed; }
+    int MinSpeed() const override { return kMinSpeed; }
+    int MaxSpeed() const override { return kMaxSpeed; }
 
     void Speak(const std::u16string& text) override {
         if (text.empty() || ModeCount() == 0) return;

@@ -98,15 +98,15 @@ std::vector<ListedVoice> ParseVoiceList(const std::string& reply) {
 
 int DispatcherRate(int speedPercent) {
     const int speed =
-        std::clamp(speedPercent, DispatcherVoice::kMinSpeed, DispatcherVoice::kMaxSpeed);
-    const int normal = DispatcherVoice::kNormalSpeed;
+        std::clamp(speedPercent, kMinSpeed, kMaxSpeed);
+    const int normal = kNormalSpeed;
     // Linear on each side of the normal rate, so that both ends of the bar reach the
     // service's ends.
     if (speed <= normal)
         return static_cast<int>(
-            std::lround(100.0 * (speed - normal) / (normal - DispatcherVoice::kMinSpeed)));
+            std::lround(100.0 * (speed - normal) / (normal - kMinSpeed)));
     return static_cast<int>(
-        std::lround(100.0 * (speed - normal) / (DispatcherVoice::kMaxSpeed - normal)));
+        std::lround(100.0 * (speed - normal) / (kMaxSpeed - normal)));
 }
 
 DispatcherCatalog::DispatcherCatalog(DispatcherClientFactory factory)

@@ -107,10 +107,6 @@ private:
 // A synthesizer control speaking with the service's voices.
 class DispatcherVoice : public Voice {
 public:
-    static constexpr int kMinSpeed = 50;
-    static constexpr int kMaxSpeed = 250;
-    static constexpr int kNormalSpeed = 100;
-
     explicit DispatcherVoice(const DispatcherCatalog& catalog);
     ~DispatcherVoice() override;
 

@@ -90,11 +90,6 @@ private:
 // A synthesizer control speaking with the built-in engine through one audio output.
 class EspeakVoice : public Voice {
 public:
-    // Speed is in percent of the voice's normal rate, within these bounds.
-    static constexpr int kMinSpeed = 50;
-    static constexpr int kMaxSpeed = 250;
-    static constexpr int kNormalSpeed = 100;
-
     // `mode` is the mode selected at first (1 when out of range).
     explicit EspeakVoice(std::unique_ptr<AudioOutput> output, int mode = 1);
     ~EspeakVoice() override;

@@ -9,6 +9,12 @@
 
 namespace vernalo {
 
+// Speeds are in percent of a voice's normal rate, within these bounds, for the voices of every
+// engine: a speed means the same whichever voice takes it.
+inline constexpr int kMinSpeed = 50;
+inline constexpr int kMaxSpeed = 250;
+inline constexpr int kNormalSpeed = 100;
+
 class Voice {
 public:
     virtual ~Voice() = default;

@@ -10,9 +10,10 @@
 #include <QString>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "support/hostile.h"
 
 namespace vernalo {
 namespace {
@@ -127,21 +128,13 @@ TEST_P(PdfFailure, GivesOneClearMessage) {
     EXPECT_EQ(r.wholeMessage, GetParam().wholeMessage);
 }
 
-std::string Noise(std::size_t size) {
-    std::mt19937 gen(7);
-    std::string s(size, '\0');
-    for (char& c : s)
-        c = static_cast<char>(gen());
-    return s;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     , PdfFailure,
     testing::Values(
         FailureCase{"scanned", Slurp(kPdf + "scanned.pdf"), "This PDF has no text to read.", true},
         FailureCase{"encrypted", Slurp(kPdf + "encrypted.pdf"), "it is password-protected"},
-        FailureCase{"noise", Noise(8192), "the PDF is damaged"},
-        FailureCase{"noiseBetweenHeaderAndEnd", "%PDF-1.7\n" + Noise(8192) + "\n%%EOF\n",
+        FailureCase{"noise", test::Noise(8192, 7), "the PDF is damaged"},
+        FailureCase{"noiseBetweenHeaderAndEnd", "%PDF-1.7\n" + test::Noise(8192, 7) + "\n%%EOF\n",
                     "the PDF is damaged"},
         FailureCase{"cancelled", Slurp(kPdf + "text.pdf"), "the reading was cancelled", false,
                     ReadControl{[] { return true; }}},

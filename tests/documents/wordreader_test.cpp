@@ -13,10 +13,11 @@
 #include <QString>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "support/hostile.h"
 
 namespace vernalo {
 namespace {
@@ -223,14 +224,6 @@ TEST_P(WordFailure, GivesOneClearMessage) {
     EXPECT_EQ(r.error, GetParam().error);
 }
 
-std::string Noise(std::size_t size) {
-    std::mt19937 gen(11);
-    std::string s(size, '\0');
-    for (char& c : s)
-        c = static_cast<char>(gen());
-    return s;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     , WordFailure,
     testing::Values(
@@ -246,9 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "the Word document is damaged"},
         FailureCase{"noTable", Compound({{"WordDocument", std::string(1024, '\0')}}),
                     "the Word document is damaged"},
-        FailureCase{"noiseAfterMagic", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"s + Noise(4096),
+        FailureCase{"noiseAfterMagic", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"s + test::Noise(4096, 11),
                     "the Word document is damaged"},
-        FailureCase{"noise", Noise(4096), "this is not a text document."}),
+        FailureCase{"noise", test::Noise(4096, 11), "this is not a text document."}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 // Cut at every kilobyte, the file is refused as damaged or, when what was cut is not needed,

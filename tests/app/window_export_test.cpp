@@ -1,7 +1,6 @@
 // Export audio in the window: what it exports, and that the window goes on meanwhile.
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,6 +17,7 @@
 
 #include "app/mainwindow.h"
 #include "support/fakevoice.h"
+#include "support/soundfile.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -30,11 +30,7 @@ namespace fs = std::filesystem;
 
 // Seconds of sound in a file, 0 when it does not decode.
 double Seconds(const std::string& path) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f) return 0;
-    sf_close(f);
-    return info.samplerate ? double(info.frames) / info.samplerate : 0;
+    return test::Decode(path).Seconds();
 }
 
 class WindowExport : public testing::Test {

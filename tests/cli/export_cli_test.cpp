@@ -1,7 +1,6 @@
 // vernalo-cli say --out: the reading written in each format, read back with libsndfile.
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,52 +11,12 @@
 #include <vector>
 
 #include "support/cli_runner.h"
+#include "support/soundfile.h"
 
 namespace {
 
 using namespace vernalo::test;
 namespace fs = std::filesystem;
-
-struct Sound {
-    bool valid = false;
-    int rate = 0;
-    std::vector<float> samples;
-    double Seconds() const { return rate ? double(samples.size()) / rate : 0; }
-    // Loudness in windows of 10 ms: the shape of the speech.
-    std::vector<double> Envelope(std::size_t from, std::size_t to) const {
-        std::vector<double> e;
-        const std::size_t w = static_cast<std::size_t>(rate / 100);
-        for (std::size_t i = from; i + w <= to; i += w) {
-            double sum = 0;
-            for (std::size_t k = i; k < i + w; ++k)
-                sum += double(samples[k]) * samples[k];
-            e.push_back(std::sqrt(sum / double(w)));
-        }
-        return e;
-    }
-    double Rms() const {
-        const auto e = Envelope(0, samples.size());
-        double sum = 0;
-        for (double v : e)
-            sum += v * v;
-        return e.empty() ? 0 : std::sqrt(sum / double(e.size()));
-    }
-};
-
-Sound Decode(const std::string& path) {
-    Sound s;
-    SF_INFO info{};
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f) return s;
-    s.rate = info.samplerate;
-    s.valid = info.channels == 1;
-    std::vector<float> buf(4096);
-    sf_count_t n;
-    while ((n = sf_readf_float(f, buf.data(), static_cast<sf_count_t>(buf.size()))) > 0)
-        s.samples.insert(s.samples.end(), buf.begin(), buf.begin() + n);
-    sf_close(f);
-    return s;
-}
 
 const char kText[] =
     "Привет, мир. Hello, world. This is how a text sounds when it is exported. "

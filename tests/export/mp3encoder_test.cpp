@@ -2,7 +2,6 @@
 // timing, and the tag names the file in any script.
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "export/mp3encoder.h"
+#include "support/soundfile.h"
 
 namespace {
 
@@ -37,23 +37,6 @@ Tones MakeTones(const std::vector<int>& pausesMs) {
             t.sound.push_back(std::int16_t((k * 7919 % 601) - 300));
     }
     return t;
-}
-
-struct Decoded {
-    std::vector<float> samples;
-    std::string title;
-};
-
-Decoded Decode(const std::string& path) {
-    Decoded d;
-    SF_INFO info{};
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f) return d;
-    if (const char* title = sf_get_string(f, SF_STR_TITLE)) d.title = title;
-    d.samples.resize(std::size_t(info.frames));
-    d.samples.resize(std::size_t(sf_readf_float(f, d.samples.data(), info.frames)));
-    sf_close(f);
-    return d;
 }
 
 // Where loud stretches begin, from the loudness of 5 ms windows.
@@ -111,7 +94,7 @@ TEST_P(Mp3Joins, fallInPausesAndKeepTheTiming) {
     std::fclose(out);
     EXPECT_GE(stretches, 8u);
 
-    const Decoded d = Decode(path);
+    const test::Sound d = test::Decode(path);
     EXPECT_EQ(d.title, "Урок 1");
     const std::vector<double> heard = Onsets(d.samples);
     // No join split a tone, and every tone starts where it did, give or take the decoder's

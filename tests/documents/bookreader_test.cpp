@@ -14,6 +14,7 @@
 #include "documents/ziparchive.h"
 #include "support/booktext.h"
 #include "support/hostile.h"
+#include "support/makezip.h"
 
 namespace vernalo {
 namespace {

@@ -18,6 +18,7 @@
 #include "documents/ziparchive.h"
 #include "support/booktext.h"
 #include "support/hostile.h"
+#include "support/makezip.h"
 #include "support/officeparts.h"
 
 namespace vernalo {

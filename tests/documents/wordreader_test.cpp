@@ -11,30 +11,22 @@
 
 #include <QRegularExpression>
 #include <QString>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/booktext.h"
 #include "support/hostile.h"
 
 namespace vernalo {
 namespace {
 
+using test::Q;
+using test::Slurp;
+
 using namespace std::string_literals;
 
 const std::string kDoc = std::string(VERNALO_TEST_DATA) + "/doc/";
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-QString Q(const std::u16string& s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
 
 std::vector<QString> Words(QString text) {
     text.remove(QChar(0x00AD));  // soft hyphens: LibreOffice's export keeps them

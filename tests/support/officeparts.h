@@ -9,6 +9,7 @@
 
 #include "documents/officereader.h"
 #include "support/booktext.h"
+#include "support/makezip.h"
 
 namespace vernalo::test::office {
 

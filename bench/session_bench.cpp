@@ -28,11 +28,7 @@
 #include "reading/readingsession.h"
 #include "speech/espeakengine.h"
 
-#ifdef VERNALO_WITH_QT
-#include <QCoreApplication>
-
-#include "speech/qtaudiooutput.h"
-#endif
+#include "speech/sounddevice.h"
 
 namespace vernalo {
 namespace {
@@ -214,13 +210,7 @@ std::vector<double> Locate(const std::vector<Timeline::Piece>& pieces,
 
 // The default device, or null (and `error` set) when it cannot be opened or this build has none.
 std::unique_ptr<AudioOutput> OpenDevice(std::string& error) {
-#ifdef VERNALO_WITH_QT
-    auto device = std::make_unique<QtAudioOutput>();
-    if (device->Start(&error)) return device;
-#else
-    error = "this build has no audio device output";
-#endif
-    return nullptr;
+    return OpenSoundDevice(&error);
 }
 
 class BenchView : public SessionView {
@@ -433,10 +423,7 @@ BENCHMARK(BM_SoundAfterReset)->Iterations(20)->Unit(benchmark::kMillisecond);
 }  // namespace vernalo
 
 int main(int argc, char** argv) {
-#ifdef VERNALO_WITH_QT
-    QCoreApplication app(argc,
-                         argv);  // the device output needs one; its sink runs on its own thread
-#endif
+    vernalo::SoundDeviceHost host;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -13,11 +13,7 @@
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
-#ifdef VERNALO_WITH_QT
-#include <QCoreApplication>
-
-#include "speech/qtaudiooutput.h"
-#endif
+#include "speech/sounddevice.h"
 
 namespace {
 
@@ -116,15 +112,9 @@ BENCHMARK(EspeakCommand)->Unit(benchmark::kMillisecond)->Iterations(10);
 // AudioReset in the middle of speech until the control is silent, on the device when there
 // is one (the device output drops what the sound server still holds before returning).
 void ResetToSilence(benchmark::State& state) {
-    std::unique_ptr<AudioOutput> out;
-#ifdef VERNALO_WITH_QT
     std::string error;
-    out = MakeDeviceOutput(&error);
+    std::unique_ptr<AudioOutput> out = MakeDeviceOutput(&error);
     state.SetLabel(error.empty() ? "device" : "null output: " + error);
-#else
-    out = std::make_unique<NullOutput>();
-    state.SetLabel("null output");
-#endif
     EspeakVoice voice(std::move(out), EspeakVoice::FindSpeaker(u"Carol"));
     for (auto _ : state) {
         voice.Speak(kSentence);
@@ -140,9 +130,7 @@ BENCHMARK(ResetToSilence)->UseManualTime()->Unit(benchmark::kMillisecond)->Itera
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef VERNALO_WITH_QT
-    QCoreApplication app(argc, argv);
-#endif
+    vernalo::SoundDeviceHost host;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
 }

@@ -5,6 +5,8 @@
 #include "app/fontpage.h"
 #include "app/optionspage.h"
 #include "app/speechpage.h"
+#include "speech/sounddevice.h"
+#include "speech/voicebuilder.h"
 
 namespace vernalo {
 
@@ -31,10 +33,12 @@ SettingsPages::SettingsPages(const VoiceFactory& voices, QWidget* parent) : QSta
     setObjectName(QStringLiteral("settingsPages"));
     if (voices) {
         auto made = voices();
-        speech_ =
-            new SpeechPage(std::move(made[Language::Russian]), std::move(made[Language::English]));
+        speech_ = new SpeechPage(
+            GivenVoices(std::move(made[Language::Russian]), std::move(made[Language::English])));
     } else {
-        speech_ = new SpeechPage;
+        // The program's own voices, on the default sound device or silently in real time when
+        // there is none (the page then says so).
+        speech_ = new SpeechPage(BuildVoices(MakeDeviceOutput));
     }
     options_ = new OptionsPage;
     font_ = new FontPage;

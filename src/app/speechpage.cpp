@@ -15,13 +15,8 @@
 
 #include "app/logging.h"
 #include "app/qtext.h"
-#include "speech/combinedvoice.h"
 #include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"
-#include "speech/qtaudiooutput.h"
-#ifdef VERNALO_WITH_SPEECHD
-#include "speech/speechdclient.h"
-#endif
 
 namespace vernalo {
 
@@ -55,54 +50,21 @@ std::u16string SpeechPage::testPhrase(Language language) {
                                          : u"Test of speech, for english voice.";
 }
 
-SpeechPage::Voices SpeechPage::builtIn() {
-    Voices v;
-#ifdef VERNALO_WITH_SPEECHD
-    // The service lists its voices while the window is built and shown; they join the voice
-    // boxes when it is done.
-    const DispatcherCatalog& catalog = SpeechdCatalog();
-#endif
-    std::string error;
-    for (Language l : kLanguages) {
-        std::string deviceError;
-        auto output = MakeDeviceOutput(&deviceError);
-        if (error.empty()) error = deviceError;
-        std::vector<std::unique_ptr<Voice>> engines;
-        auto builtInVoice = std::make_unique<EspeakVoice>(std::move(output));
-        v.builtIn[l] = builtInVoice.get();
-        engines.push_back(std::move(builtInVoice));
-#ifdef VERNALO_WITH_SPEECHD
-        auto serviceVoice = std::make_unique<DispatcherVoice>(catalog);
-        v.service[l] = serviceVoice.get();
-        engines.push_back(std::move(serviceVoice));
-#endif
-        v.voices[l] = std::make_unique<CombinedVoice>(std::move(engines));
-    }
-    if (!error.empty()) {
-        v.soundProblem = QString::fromStdString(error);
-        v.problem = v.soundProblem +
-                    QCoreApplication::translate("vernalo::SpeechPage", "; speech is not heard");
-    }
-    const std::string& engineError = EspeakEngine::Instance().Error();
-    if (!engineError.empty()) v.problem = QString::fromStdString(engineError);
-    return v;
-}
-
-SpeechPage::SpeechPage(QWidget* parent) : SpeechPage(builtIn(), parent) {}
-
-SpeechPage::SpeechPage(std::unique_ptr<Voice> russian, std::unique_ptr<Voice> english,
-                       QWidget* parent)
-    : SpeechPage(Voices{{{std::move(russian), std::move(english)}}, {}, {}}, parent) {}
-
-SpeechPage::SpeechPage(Voices voices, QWidget* parent)
+SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
     : QWidget(parent),
-      voices_(std::move(voices.voices)),
-      builtIn_(voices.builtIn),
-      service_(voices.service),
+      voices_({{std::move(voices.languages[Language::Russian].voice),
+                std::move(voices.languages[Language::English].voice)}}),
+      builtIn_({{voices.languages[Language::Russian].builtIn,
+                 voices.languages[Language::English].builtIn}}),
+      service_({{voices.languages[Language::Russian].service,
+                 voices.languages[Language::English].service}}),
       selection_({{voices_[Language::Russian].get(), voices_[Language::English].get()}},
                  {{&bars_[Language::Russian], &bars_[Language::English]}}),
-      pendingProblem_(voices.problem),
-      soundProblem_(voices.soundProblem) {
+      soundProblem_(QString::fromStdString(voices.soundProblem)) {
+    if (!voices.engineProblem.empty())
+        pendingProblem_ = QString::fromStdString(voices.engineProblem);
+    else if (!soundProblem_.isEmpty())
+        pendingProblem_ = soundProblem_ + tr("; speech is not heard");
     selection_.SettingsChanged = [this] { emit settingsChanged(); };
     // A device that fails later is reported from the audio thread; say it on ours.
     for (Language l : kLanguages) {
@@ -131,13 +93,12 @@ SpeechPage::SpeechPage(Voices voices, QWidget* parent)
         }
     }
     setupControls();
-#ifdef VERNALO_WITH_SPEECHD
     if (service_[Language::Russian]) {
         // The listing thread may finish after the page is gone: it reaches the page only
         // through this link, which the destructor cuts.
         listedLink_->page = this;
         auto link = listedLink_;
-        SpeechdCatalog().OnListed([link] {
+        WhenServiceVoicesListed([link] {
             std::lock_guard lock(link->mutex);
             if (link->page)
                 QMetaObject::invokeMethod(
@@ -145,16 +106,13 @@ SpeechPage::SpeechPage(Voices voices, QWidget* parent)
                     Qt::QueuedConnection);
         });
     }
-#endif
 }
 
 void SpeechPage::serviceVoicesListed() {
-#ifdef VERNALO_WITH_SPEECHD
     // A desktop without the service is no problem to show: only the log says why its voices
     // are missing.
-    const std::string why = SpeechdCatalog().Error();
+    const std::string why = ServiceError();
     if (!why.empty()) qCInfo(lcApp) << "no speech-dispatcher voices:" << why.c_str();
-#endif
     if (!restored_) return;  // restore fills the boxes with them
     selection_.Refill();
     for (Language l : kLanguages)

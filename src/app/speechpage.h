@@ -1,6 +1,7 @@
 #pragma once
 // The Speech settings page: per language an on/off box, the voice box, a test button and
-// the speed bar. It owns the two voices and the voice selection behind them.
+// the speed bar. It is given the two voices (speech/voicebuilder.h builds the program's own)
+// and owns them and the voice selection behind them.
 
 #include <QString>
 #include <QWidget>
@@ -9,6 +10,7 @@
 
 #include "speech/trackbar.h"
 #include "speech/voice.h"
+#include "speech/voicebuilder.h"
 #include "speech/voiceselection.h"
 #include "text/language.h"
 
@@ -25,12 +27,9 @@ class EspeakVoice;
 class SpeechPage : public QWidget {
     Q_OBJECT
 public:
-    // With the built-in engine, speaking on the default audio device (or silently in real
-    // time when there is none; speechProblem then says so).
-    explicit SpeechPage(QWidget* parent = nullptr);
-    // With the given voices (tests give scripted ones).
-    SpeechPage(std::unique_ptr<Voice> russian, std::unique_ptr<Voice> english,
-               QWidget* parent = nullptr);
+    // A voice set's problems (no sound device, the engine did not start) are said once, by
+    // speechProblem, at restore.
+    explicit SpeechPage(VoiceSet voices, QWidget* parent = nullptr);
     ~SpeechPage() override;
 
     struct Restored {
@@ -77,16 +76,6 @@ signals:
     void voiceFailed(const QString& text);
 
 private:
-    struct Voices {
-        PerLanguage<std::unique_ptr<Voice>> voices;
-        QString problem;
-        QString soundProblem;
-        // Inside `voices`, when they are the program's own engines.
-        PerLanguage<EspeakVoice*> builtIn{{nullptr, nullptr}};
-        PerLanguage<DispatcherVoice*> service{{nullptr, nullptr}};
-    };
-    static Voices builtIn();
-    SpeechPage(Voices voices, QWidget* parent);
     void setupControls();
     void mirror(Language language);
     void fillBox(Language language);

@@ -20,11 +20,7 @@
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
-#ifdef VERNALO_WITH_QT
-#include <QCoreApplication>
-
-#include "speech/qtaudiooutput.h"
-#endif
+#include "speech/sounddevice.h"
 
 namespace vernalo::cli {
 
@@ -119,9 +115,7 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
 struct Outputs {
     PerLanguage<std::unique_ptr<AudioOutput>> voice;
     std::unique_ptr<WavOutput> wav;
-#ifdef VERNALO_WITH_QT
-    std::unique_ptr<QCoreApplication> app;
-#endif
+    std::unique_ptr<SoundDeviceHost> device;
 };
 
 bool OpenOutputs(const std::string& wavPath, bool toFiles, Outputs& out) {
@@ -141,21 +135,15 @@ bool OpenOutputs(const std::string& wavPath, bool toFiles, Outputs& out) {
             out.voice[l] = std::make_unique<FileShare>(*out.wav);
         return true;
     }
-#ifdef VERNALO_WITH_QT
-    out.app = MakeQtApplication();
+    out.device = std::make_unique<SoundDeviceHost>();
     for (Language l : kLanguages) {
-        auto device = std::make_unique<QtAudioOutput>();
-        if (!device->Start(&error)) {
+        out.voice[l] = OpenSoundDevice(&error);
+        if (!out.voice[l]) {
             std::cerr << "vernalo-cli: " << error << " (--wav FILE writes a file)\n";
             return false;
         }
-        out.voice[l] = std::move(device);
     }
     return true;
-#else
-    std::cerr << "vernalo-cli: this build has no audio output (--wav FILE writes a file)\n";
-    return false;
-#endif
 }
 
 // Runs the reading to its end as the window's timer would; false when interrupted.
@@ -233,11 +221,11 @@ int Say(const Args& args) {
     const bool toFiles = !parsed.outPath.empty();
     if (!OpenOutputs(parsed.wavPath, toFiles, outputs)) return 1;
 
-    PerLanguage<std::unique_ptr<CombinedVoice>> made;
+    PerLanguage<LanguageVoice> made;
     for (Language l : kLanguages)
         made[l] = MakeVoice(std::move(outputs.voice[l]), withService);
     const PerLanguage<Voice*> voices{
-        {made[Language::Russian].get(), made[Language::English].get()}};
+        {made[Language::Russian].voice.get(), made[Language::English].voice.get()}};
     ReadingOptions options;
     options.sentenceMode = parsed.reading.sentenceMode;
     options.voiceOn = parsed.reading.voiceOn;
@@ -248,7 +236,7 @@ int Say(const Args& args) {
     std::string serviceError;
     PerLanguage<ExportVoice> chosen;
     for (Language l : kLanguages) {
-        CombinedVoice& voice = *made[l];
+        Voice& voice = *made[l].voice;
         const std::string& name = parsed.voices[l].name;
         int mode = 0;
         if (!name.empty()) {
@@ -259,7 +247,7 @@ int Say(const Args& args) {
                     why = "; speech-dispatcher lists nothing: " + ServiceProblem();
                 return UsageError("no voice '" + name + "' (see vernalo-cli voices)" + why);
             }
-            if ((outputs.wav || toFiles) && !WritesFiles(voice, mode)) {
+            if ((outputs.wav || toFiles) && !WritesFiles(made[l], mode)) {
                 const int builtIn = FirstModeOf(voice, l);
                 std::cerr << "vernalo-cli: '" << name
                           << "' is a speech-dispatcher voice, which cannot write files; "
@@ -273,8 +261,8 @@ int Say(const Args& args) {
         voice.SetSpeed(parsed.voices[l].speed);
         chosen[l] = {mode == 0 ? 1 : mode, parsed.voices[l].speed};
         options.repeats[l] = parsed.voices[l].repeat;
-        if (withService) {
-            static_cast<DispatcherVoice&>(voice.Engine(1)).OnError =
+        if (DispatcherVoice* service = made[l].service) {
+            service->OnError =
                 [&](const std::string& message) {
                     std::lock_guard lock(serviceErrorMutex);
                     if (serviceError.empty()) serviceError = message;

@@ -8,11 +8,7 @@
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
-#ifdef VERNALO_WITH_QT
-#include <QCoreApplication>
-
-#include "speech/qtaudiooutput.h"
-#endif
+#include "speech/sounddevice.h"
 
 namespace vernalo::cli {
 
@@ -87,9 +83,7 @@ int Speak(const Args& args) {
     bool deviceMissing = false;
     std::unique_ptr<AudioOutput> output;
     WavOutput* wav = nullptr;
-#ifdef VERNALO_WITH_QT
-    std::unique_ptr<QCoreApplication> app;
-#endif
+    std::unique_ptr<SoundDeviceHost> device;
     std::string error;
     if (!wavPath.empty()) {
         auto file = std::make_unique<WavOutput>(wavPath);
@@ -103,20 +97,16 @@ int Speak(const Args& args) {
         // The service plays on the desktop's sound device itself.
         output = std::make_unique<NullOutput>();
     } else {
-#ifdef VERNALO_WITH_QT
-        app = MakeQtApplication();
+        device = std::make_unique<SoundDeviceHost>();
         output = MakeDeviceOutput(&error);
-#else
-        error = "this build has no audio output";
-        output = std::make_unique<NullOutput>();
-#endif
         if (!error.empty()) {
             std::cerr << "vernalo-cli: " << error << "; nothing is heard\n";
             deviceMissing = true;
         }
     }
 
-    auto voice = MakeVoice(std::move(output), withService);
+    LanguageVoice built = MakeVoice(std::move(output), withService);
+    Voice* voice = built.voice.get();
     const Language language = HasCyrillic(words) ? Language::Russian : Language::English;
     int mode = 0;
     if (!voiceName.empty()) {
@@ -127,7 +117,7 @@ int Speak(const Args& args) {
                 why = "; speech-dispatcher lists nothing: " + ServiceProblem();
             return UsageError("no voice '" + voiceName + "' (see vernalo-cli voices)" + why);
         }
-        if (wav && !WritesFiles(*voice, mode)) {
+        if (wav && !WritesFiles(built, mode)) {
             const int builtIn = FirstModeOf(*voice, language);
             std::cerr << "vernalo-cli: '" << voiceName
                       << "' is a speech-dispatcher voice, which cannot write files; "
@@ -142,8 +132,8 @@ int Speak(const Args& args) {
     // A voice that cannot speak says so once and leaves Speaking at 0.
     std::string failure;
     bool failed = false;
-    if (!WritesFiles(*voice, mode)) {
-        static_cast<DispatcherVoice&>(voice->Engine(1)).OnError =
+    if (!WritesFiles(built, mode)) {
+        built.service->OnError =
             [&failure, &failed](const std::string& message) {
                 failure = message;
                 failed = true;

@@ -14,10 +14,11 @@ int Voices(const Args& args) {
         std::cerr << "vernalo-cli: " << engine.Error() << "\n";
         return 1;
     }
-    auto voice = MakeVoice(std::make_unique<NullOutput>(), true);
+    LanguageVoice built = MakeVoice(std::make_unique<NullOutput>(), true);
+    Voice* voice = built.voice.get();
     for (int n = 1; n <= voice->ModeCount(); ++n) {
         voice->Select(n);
-        const bool builtIn = WritesFiles(*voice, n);
+        const bool builtIn = WritesFiles(built, n);
         std::cout << n << "\t" << Utf16ToUtf8(voice->ModeName(n)) << "\t"
                   << Utf16ToUtf8(voice->Speaker(n)) << "\t" << Utf16ToUtf8(voice->ProductName(n))
                   << "\t" << voice->MinSpeed() << "-" << voice->MaxSpeed() << "\t" << voice->Speed()

@@ -7,10 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#ifdef VERNALO_WITH_QT
-#include <QCoreApplication>
-#endif
-
 namespace vernalo::cli {
 
 using Args = std::vector<std::string>;
@@ -24,10 +20,6 @@ int Html2Rtf(const Args& args);
 
 // Prints "vernalo-cli: message" on standard error and returns 2.
 int UsageError(const std::string& message);
-#ifdef VERNALO_WITH_QT
-// The sound device needs a Qt application object; commands that play sound make one.
-std::unique_ptr<QCoreApplication> MakeQtApplication();
-#endif
 
 // Takes the value after the option at args[i], moving i onto it; false when there is none.
 bool TakeValue(const Args& args, std::size_t& i, std::string& value);

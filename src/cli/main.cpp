@@ -9,9 +9,7 @@
 
 #include "cli/commands.h"
 #include "dict/dictfile.h"
-#ifdef VERNALO_WITH_QT
-#include "speech/quickexit.h"
-#endif
+#include "speech/sounddevice.h"
 
 namespace vernalo::cli {
 
@@ -31,15 +29,6 @@ bool ParseNumber(const std::string& text, int min, int max, int& value) {
     return ec == std::errc() && p == text.data() + text.size() && value >= min && value <= max;
 }
 
-#ifdef VERNALO_WITH_QT
-std::unique_ptr<QCoreApplication> MakeQtApplication() {
-    // The application keeps referring to these for its whole life.
-    static int argc = 1;
-    static char name[] = "vernalo-cli";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QCoreApplication>(argc, argv);
-}
-#endif
 
 int WriteResult(std::string_view bytes) {
     std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -89,7 +78,6 @@ const Command kCommands[] = {
      "      read a file as the editor does (rich text, else plain text in the encoding it is\n"
      "      found to be in) and write its plain text (UTF-8, LF line breaks) or rich text;\n"
      "      --verbose names the format and encoding found on standard error"},
-#ifdef VERNALO_WITH_ESPEAK
     {"voices", Voices,
      "voices\n"
      "      list the voices: number, mode name, speaker, product, speed range, normal speed,\n"
@@ -109,7 +97,6 @@ const Command kCommands[] = {
      "      --repeat-text starts over\n"
      "      at the end until interrupted (Ctrl+C), --print-pieces prints each piece as it is\n"
      "      highlighted ({\"from\":N,\"to\":M}, positions as pieces gives them)"},
-#endif
     {"html2rtf", Html2Rtf,
      "html2rtf [FILE | -]\n"
      "      convert an HTML page's text to rich text (Windows-1251 bytes) on standard output"},
@@ -157,12 +144,8 @@ int main(int argc, char** argv) {
             std::cerr << "vernalo-cli: " << e.what() << "\n";
             status = 1;
         }
-#ifdef VERNALO_WITH_QT
-        // The command is done and its files are closed; skip the sound backend's teardown.
-        vernalo::ExitSkippingAudioTeardown(status);
-#else
-        return status;
-#endif
+        // The command is done and its files are closed.
+        return vernalo::ExitAfterSound(status);
     }
     return UsageError("unknown command '" + cmd + "' (try --help)");
 }

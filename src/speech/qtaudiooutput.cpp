@@ -358,11 +358,4 @@ void QtAudioOutput::Reset() {
     d_->PostPump();
 }
 
-std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error) {
-    auto out = std::make_unique<QtAudioOutput>();
-    if (out->Start(error)) return out;
-    qCWarning(lcAudio) << "no audio output:" << (error ? error->c_str() : "");
-    return std::make_unique<NullOutput>();
-}
-
 }  // namespace vernalo

@@ -29,7 +29,4 @@ private:
     std::unique_ptr<Impl> d_;
 };
 
-// The default device's output, or a NullOutput when none can be opened; `error` tells why.
-std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error);
-
 }  // namespace vernalo

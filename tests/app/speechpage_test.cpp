@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "app/speechpage.h"
+#include "speech/sounddevice.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 #include "support/monitor.h"
@@ -37,7 +38,7 @@ struct PageRig {
         auto e = std::make_unique<FakeVoice>(Modes());
         ru = r.get();
         en = e.get();
-        page = std::make_unique<SpeechPage>(std::move(r), std::move(e));
+        page = std::make_unique<SpeechPage>(GivenVoices(std::move(r), std::move(e)));
     }
     // By accessible name, as a screen reader finds it.
     template <class T>
@@ -157,7 +158,7 @@ TEST(SpeechPage, testButtonsSpeakTheTestPhrases) {
 TEST(SpeechPage, missingLanguageIsReportedOnce) {
     auto r = std::make_unique<FakeVoice>(std::vector<FakeMode>{{u"English", u"Carol"}});
     auto e = std::make_unique<FakeVoice>(std::vector<FakeMode>{{u"English", u"Carol"}});
-    SpeechPage page(std::move(r), std::move(e));
+    SpeechPage page(GivenVoices(std::move(r), std::move(e)));
     QSignalSpy problems(&page, &SpeechPage::speechProblem);
     auto result = page.restore({{QStringLiteral("Nicolai"), QStringLiteral("Carol")}},
                                {{QStringLiteral("100"), QStringLiteral("100")}});
@@ -175,7 +176,7 @@ TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
     const test::SinkLock sink;
     ASSERT_TRUE(sink.held());
     {
-        SpeechPage page;
+        SpeechPage page(BuildVoices(MakeDeviceOutput));
         page.restore({{QStringLiteral("Russian (espeak-ng)"), QStringLiteral("kal16 (flite)")}},
                      {{QStringLiteral("100"), QStringLiteral("120")}});
         auto* box = page.findChild<QComboBox*>(QStringLiteral("russianVoiceBox"));

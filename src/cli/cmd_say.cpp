@@ -114,7 +114,7 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
 // message printed when that cannot be had.
 struct Outputs {
     PerLanguage<std::unique_ptr<AudioOutput>> voice;
-    std::unique_ptr<WavOutput> wav;
+    std::unique_ptr<AudioFileSet> wav;
     std::unique_ptr<SoundDeviceHost> device;
 };
 
@@ -126,7 +126,7 @@ bool OpenOutputs(const std::string& wavPath, bool toFiles, Outputs& out) {
         return true;
     }
     if (!wavPath.empty()) {
-        out.wav = std::make_unique<WavOutput>(wavPath);
+        out.wav = std::make_unique<AudioFileSet>(wavPath, AudioFormat::Wav, std::string(), false);
         if (!out.wav->Open(&error)) {
             std::cerr << "vernalo-cli: " << error << "\n";
             return false;
@@ -275,7 +275,7 @@ int Say(const Args& args) {
 
     Segmenter seg(dicts);
     HeadlessView view(std::move(text), options);
-    WavOutput* wav = outputs.wav.get();
+    AudioFileSet* wav = outputs.wav.get();
     int shownPercent = -1;
     if (parsed.printPieces) {
         // Each highlighted piece as `pieces` numbers it, at the moment it is shown; the caret
@@ -314,7 +314,7 @@ int Say(const Args& args) {
         std::cerr << "vernalo-cli: " << error << "\n";
         return 1;
     }
-    if (wav && wav->SamplesWritten() == 0)
+    if (wav && wav->TotalSeconds() == 0)
         std::cerr << "vernalo-cli: nothing in the text was spoken; '" << parsed.wavPath
                   << "' holds no sound\n";
     return 0;

@@ -4,15 +4,29 @@
 
 #include "cli/commands.h"
 #include "cli/voicechoice.h"
+#include "export/audiofile.h"
 #include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"
-#include "text/textcodec.h"
-
 #include "speech/sounddevice.h"
+#include "text/textcodec.h"
 
 namespace vernalo::cli {
 
 namespace {
+
+// The file takes the sound as a device would, in real time: the command ends when what it
+// spoke has been heard, whether it went to the device or to a file.
+class PacedFile : public NullOutput {
+public:
+    explicit PacedFile(AudioFileSet& file) : file_(file) {}
+    void Write(const std::int16_t* samples, std::size_t count) override {
+        NullOutput::Write(samples, count);
+        file_.Write(samples, count);
+    }
+
+private:
+    AudioFileSet& file_;
+};
 
 bool HasCyrillic(const std::u16string& text) {
     for (char16_t c : text)
@@ -82,17 +96,16 @@ int Speak(const Args& args) {
 
     bool deviceMissing = false;
     std::unique_ptr<AudioOutput> output;
-    WavOutput* wav = nullptr;
+    std::unique_ptr<AudioFileSet> wav;
     std::unique_ptr<SoundDeviceHost> device;
     std::string error;
     if (!wavPath.empty()) {
-        auto file = std::make_unique<WavOutput>(wavPath);
-        if (!file->Open(&error)) {
+        wav = std::make_unique<AudioFileSet>(wavPath, AudioFormat::Wav, std::string(), false);
+        if (!wav->Open(&error)) {
             std::cerr << "vernalo-cli: " << error << "\n";
             return 1;
         }
-        wav = file.get();
-        output = std::move(file);
+        output = std::make_unique<PacedFile>(*wav);
     } else if (withService) {
         // The service plays on the desktop's sound device itself.
         output = std::make_unique<NullOutput>();

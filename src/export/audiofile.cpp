@@ -126,9 +126,12 @@ bool AudioFile::Open(std::string* error) {
         if (error) *error = error_;
         return false;
     }
-    // Formats without tags refuse them; the sound is what matters.
-    sf_set_string(Sf(sndfile_), SF_STR_TITLE, title_.c_str());
-    sf_set_string(Sf(sndfile_), SF_STR_ARTIST, "Vernalo");
+    // Formats without tags refuse them; the sound is what matters. A file without a title
+    // (vernalo-cli's --wav) gets no tags: a plain WAV file is just its header and samples.
+    if (!title_.empty()) {
+        sf_set_string(Sf(sndfile_), SF_STR_TITLE, title_.c_str());
+        sf_set_string(Sf(sndfile_), SF_STR_ARTIST, "Vernalo");
+    }
     return true;
 }
 

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -50,28 +49,6 @@ protected:
     mutable std::mutex mutex_;
     Clock::time_point end_{};  // when the last written sample will have been played
     std::int64_t written_ = 0;
-};
-
-// Records the audio to a WAV file, consuming it in real time like a device. The file is
-// written beside its final name and moved there by Finish, so a failure never leaves a
-// truncated file under that name.
-class WavOutput : public NullOutput {
-public:
-    explicit WavOutput(std::string path);
-    ~WavOutput() override;
-    // False with `error` set when the file cannot be created.
-    bool Open(std::string* error);
-    void Write(const std::int16_t* samples, std::size_t count) override;
-    // Completes the header and moves the file to its name; false with `error` on failure.
-    bool Finish(std::string* error);
-    std::size_t SamplesWritten() const;
-
-private:
-    std::string path_;
-    std::string partPath_;
-    std::ofstream file_;
-    std::size_t samples_ = 0;
-    bool failed_ = false;
 };
 
 // Root mean square of the samples, 0 for none: how loud a stretch of audio is.

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "--speed takes a number from 50 to 250"},
                     BadUse{"speedNotANumber", "speak --speed x hi", 2, "--speed takes"},
                     BadUse{"unwritableTrack", "speak --wav /nonexistent-dir/a.wav hi", 1,
-                           "cannot create"},
+                           "cannot write '/nonexistent-dir/a.wav'"},
                     BadUse{"voicesWithArguments", "voices extra", 2, "voices takes no arguments"},
                     BadUse{"unknownOption", "speak --loud hi", 2, "unknown option '--loud'"}),
     CaseName);

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "export/audioexport.h"
@@ -69,6 +71,25 @@ TEST(ExportAudio, stoppedOrRefusedLeavesTheFolderEmpty) {
             EXPECT_GT(seen, 0.5) << name;
         }
     }
+}
+
+// vernalo-cli's --wav files are written here: an untitled WAV file is exactly the plain
+// 44-byte header and the samples, as the command's own writer made them before.
+TEST(AudioFileSet, untitledWavIsThePlainHeaderAndTheSamples) {
+    const std::string path = FreshDir("plain") + "/plain.wav";
+    AudioFileSet file(path, AudioFormat::Wav, std::string(), false);
+    std::string error;
+    ASSERT_TRUE(file.Open(&error)) << error;
+    const std::int16_t samples[] = {1, -2, 300};
+    file.Write(samples, 3);
+    ASSERT_TRUE(file.Finish(&error)) << error;
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string header("RIFF\x2a\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x22\x56\0\0"
+                             "\x44\xac\0\0\x02\0\x10\0data\x06\0\0\0",
+                             44);
+    EXPECT_EQ(bytes.substr(0, 44), header);
+    EXPECT_EQ(bytes.substr(44), std::string("\x01\x00\xfe\xff\x2c\x01", 6));
 }
 
 }  // namespace

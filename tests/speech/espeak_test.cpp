@@ -256,49 +256,5 @@ TEST(Espeak, controlGoneWhileSpeakingIsSafe) {
     EXPECT_TRUE(voice.Speaking());
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-TEST(WavOutput, writesHeaderAndSamplesOnlyWhenFinished) {
-    const std::string path = testing::TempDir() + "wavout_test.wav";
-    std::remove(path.c_str());
-    std::string error;
-    {
-        WavOutput wav(path);
-        ASSERT_TRUE(wav.Open(&error)) << error;
-        const std::int16_t samples[] = {1, -2, 300};
-        wav.Write(samples, 3);
-        EXPECT_TRUE(ReadAll(path).empty()) << "no file under the name before it is complete";
-        ASSERT_TRUE(wav.Finish(&error)) << error;
-    }
-    const std::string bytes = ReadAll(path);
-    ASSERT_EQ(bytes.size(), 44u + 6u);
-    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
-    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
-    EXPECT_EQ(static_cast<unsigned char>(bytes[40]), 6u) << "data size";
-    EXPECT_EQ(bytes.substr(44), std::string("\x01\x00\xfe\xff\x2c\x01", 6));
-}
-
-TEST(WavOutput, unwritableFolderIsAnErrorAndLeavesNothing) {
-    WavOutput wav("/nonexistent-folder/x.wav");
-    std::string error;
-    EXPECT_FALSE(wav.Open(&error));
-    EXPECT_NE(error.find("/nonexistent-folder/x.wav"), std::string::npos);
-}
-
-TEST(WavOutput, abandonedFileLeavesNoPartFile) {
-    const std::string path = testing::TempDir() + "wavout_abandoned.wav";
-    {
-        WavOutput wav(path);
-        ASSERT_TRUE(wav.Open(nullptr));
-        const std::int16_t s[] = {5};
-        wav.Write(s, 1);
-    }
-    EXPECT_FALSE(std::ifstream(path + ".part").good());
-    EXPECT_FALSE(std::ifstream(path).good());
-}
-
 }  // namespace
 }  // namespace vernalo

@@ -7,7 +7,7 @@ namespace {
 
 // The road after the last format: any bytes that are text, decoded as the editor decodes a
 // file.
-ReadResult ReadPlainText(std::string_view bytes, const ReadControl&) {
+ReadResult ReadPlainText(std::string_view bytes) {
     DecodedDocument decoded = DecodeDocumentText(bytes);
     if (!decoded.IsText()) {
         ReadResult r = ReadFailure("this is not a text document.");
@@ -32,7 +32,7 @@ ReadResult ReadDocument(std::string_view bytes, std::u16string_view fileName,
         if (r.description.empty()) r.description = format->name;
         return r;
     }
-    return ReadPlainText(bytes, control);
+    return ReadPlainText(bytes);
 }
 
 const DocumentFormat* FormatOfKind(DocumentKind kind) {

@@ -49,9 +49,10 @@ public:
     // last character of the text.
     void ReadTextRun(bool flow, std::string& out);
 
-    // 1-based, as the scan counts; 1 to Length() + 1 at most (Length() once it stops).
-    std::size_t Position() const { return pos_; }
-    void SetPosition(std::size_t pos) { pos_ = pos; }
+    // 0-based, in characters; 0 to Length() at most (Length() - 1 once it stops). The scan
+    // itself counts from 1.
+    std::size_t Position() const { return pos_ - 1; }
+    void SetPosition(std::size_t pos) { pos_ = pos + 1; }
     std::size_t Length() const { return text_.size(); }
 
 private:

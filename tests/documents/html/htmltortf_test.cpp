@@ -188,18 +188,18 @@ TEST(HtmlToRtfConverter, readTagNameDropsDigitsAndStopsAtBlankOrGreaterThan) {
         const char* name;
         std::size_t endPos;
     } const cases[] = {
-        {"h2 class=x>", "h", 3},
-        {"/H1>", "/H", 4},
-        {"br/>x", "br/", 4},
-        {"!-- c -->", "!--", 4},
-        {"p\tx>", "p\tx", 4},
-        {"tail", "tai", 4},
-        {"> x", "", 1},
+        {"h2 class=x>", "h", 2},
+        {"/H1>", "/H", 3},
+        {"br/>x", "br/", 3},
+        {"!-- c -->", "!--", 3},
+        {"p\tx>", "p\tx", 3},
+        {"tail", "tai", 3},
+        {"> x", "", 0},
         {"\xF0\x9F\x98\x80"
          "a>",
          "\xF0\x9F\x98\x80"
          "a",
-         3},
+         2},
     };
     for (const auto& c : cases) {
         const std::u16string text = Utf8ToUtf16(c.text);
@@ -215,8 +215,8 @@ TEST(HtmlToRtfConverter, readTextRunLeavesPositionOnTheLessThan) {
     std::string run;
     conv.ReadTextRun(true, run);
     EXPECT_EQ(run, " a b\\par ");
-    EXPECT_EQ(conv.Position(), 8u);
-    EXPECT_EQ(text[conv.Position() - 1], u'<');
+    EXPECT_EQ(conv.Position(), 7u);
+    EXPECT_EQ(text[conv.Position()], u'<');
 }
 
 TEST(HtmlToRtfConverter, runOfBlanksIsEmptyButItsLineBreakCountsWhenFlowIsCleared) {

@@ -14,7 +14,7 @@
 
 #include "app/autosave.h"
 #include "app/texteditor.h"
-#include "documents/documentio.h"
+#include "documents/qt/documentio.h"
 
 namespace {
 

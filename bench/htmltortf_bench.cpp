@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "documents/htmltortf.h"
+#include "documents/html/htmltortf.h"
 #include "text/fileio.h"
 #include "text/textcodec.h"
 

@@ -16,9 +16,9 @@
 #include <random>
 #include <string>
 
-#include "documents/documentio.h"
-#include "documents/rtfreader.h"
-#include "documents/rtfwriter.h"
+#include "documents/qt/documentio.h"
+#include "documents/rtf/rtfreader.h"
+#include "documents/rtf/rtfwriter.h"
 
 namespace {
 
@@ -33,14 +33,14 @@ const std::string& Document(std::size_t bytes) {
         u"привет",  u"мир",   u"читать", u"книга",    u"голос",  u"предложение", u"hello", u"world",
         u"reading", u"aloud", u"voice",  u"sentence", u"«ёлка»", u"—",           u"{x}",   u"日本"};
     std::mt19937 rng(1);
-    RtfDocument doc;
+    RichDocument doc;
     doc.fonts = {u"DejaVu Sans", u"DejaVu Serif"};
     while (true) {
-        RtfParagraph para;
-        para.format.align = static_cast<RtfAlign>(rng() % 4);
+        Paragraph para;
+        para.format.align = static_cast<Alignment>(rng() % 4);
         para.format.leftIndent = static_cast<int>(rng() % 2) * 720;
         for (int r = 0; r < 8; ++r) {
-            RtfRun run;
+            TextRun run;
             run.format.bold = rng() % 3 == 0;
             run.format.italic = rng() % 4 == 0;
             run.format.underline = rng() % 7 == 0;
@@ -135,7 +135,7 @@ void BM_SaveFromTextDocument(benchmark::State& state) {
 }
 
 void BM_WriteRtfModel(benchmark::State& state) {
-    RtfDocument doc = ReadRtf(Document(kFiveMb));
+    RichDocument doc = ReadRtf(Document(kFiveMb));
     for (auto _ : state)
         benchmark::DoNotOptimize(WriteRtf(doc));
 }

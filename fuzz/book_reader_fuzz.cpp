@@ -7,24 +7,25 @@
 #include <iterator>
 #include <string>
 
-#include "documents/bookreader.h"
+#include "documents/read.h"
 #include "fuzzcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vernalo;
-    static constexpr BookKind kKinds[] = {BookKind::Fb2, BookKind::Fb2Zip, BookKind::Epub,
-                                          BookKind::Docx, BookKind::Odt};
+    static constexpr DocumentKind kKinds[] = {DocumentKind::Fb2, DocumentKind::Fb2Zip,
+                                              DocumentKind::Epub, DocumentKind::Docx,
+                                              DocumentKind::Odt};
     if (size == 0) return 0;
-    const BookKind kind = kKinds[data[0] % std::size(kKinds)];
+    const DocumentKind kind = kKinds[data[0] % std::size(kKinds)];
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const BookResult r = ReadBookBytes(bytes, kind);
+    const ReadResult r = FormatOfKind(kind)->read(bytes, {});
     if (!r.ok) {
         FUZZ_CHECK(!r.error.empty(), "a refusal says why");
         return 0;
     }
     std::size_t units = 0;
-    r.document.ForEach([](const RtfDocument::ParagraphView&) {},
-                       [&](const RtfDocument::RunView& run) {
+    r.document.ForEach([](const RichDocument::ParagraphView&) {},
+                       [&](const RichDocument::RunView& run) {
                            FUZZ_CHECK(!run.text.empty(), "a run holds text");
                            units += run.text.size();
                        });

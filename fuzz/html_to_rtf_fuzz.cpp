@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "documents/htmltortf.h"
-#include "documents/rtfreader.h"
+#include "documents/html/htmltortf.h"
+#include "documents/rtf/rtfreader.h"
 #include "fuzzcheck.h"
 #include "text/textcodec.h"
 
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(rtf.starts_with(kRtfHeader) && rtf.ends_with('}'), rtf);
     // The converter's result is read like any rich text: one outer group, so nothing after it
     // is lost and the reader stops at its end.
-    const RtfDocument doc = ReadRtf(rtf);
+    const RichDocument doc = ReadRtf(rtf);
     FUZZ_CHECK(doc.ParagraphCount() > 0, rtf);
     return 0;
 }

@@ -5,18 +5,19 @@
 #include <cstdint>
 #include <string>
 
-#include "documents/rtfreader.h"
+#include "documents/rtf/rtfreader.h"
 #include "fuzzcheck.h"
+#include "text/documenttext.h"
 
 namespace vernalo {
 namespace {
 
-void CheckModel(const RtfDocument& doc) {
+void CheckModel(const RichDocument& doc) {
     FUZZ_CHECK(doc.ParagraphCount() > 0, "a read document has at least one paragraph");
     std::size_t units = 0, paragraphs = 0;
-    doc.ForEach([&](const RtfDocument::ParagraphView&) { ++paragraphs; },
-                [&](const RtfDocument::RunView& run) {
-                    const RtfCharFormat& f = run.format;
+    doc.ForEach([&](const RichDocument::ParagraphView&) { ++paragraphs; },
+                [&](const RichDocument::RunView& run) {
+                    const CharFormat& f = run.format;
                     FUZZ_CHECK(f.font >= -1 && f.font < static_cast<int>(doc.fonts.size()),
                                "font " + std::to_string(f.font));
                     FUZZ_CHECK(f.halfPoints >= 0, "size " + std::to_string(f.halfPoints));
@@ -40,7 +41,8 @@ void CheckModel(const RtfDocument& doc) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vernalo;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    CheckModel(ReadDocumentBytes(bytes));
+    // As a file that is no book is read: rich text, else plain text.
+    CheckModel(IsRtf(bytes) ? ReadRtf(bytes) : PlainTextDocument(DecodeDocumentText(bytes).text));
     // The parser itself on bytes that do not start as rich text, too: the editor's paste and
     // the converters call it directly.
     if (!IsRtf(bytes)) CheckModel(ReadRtf(bytes));

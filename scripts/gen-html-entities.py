@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Writes src/documents/htmlentities.txt: the named character references of HTML 5 that
+"""Writes src/documents/html/htmlentities.txt: the named character references of HTML 5 that
 stand for one character, sorted by name so the converter can search them. The build turns
-the list into a C++ table (src/documents/htmlentities.cmake).
+the list into a C++ table (src/documents/html/htmlentities.cmake).
 
 The list comes from Python's standard library (html.entities.html5). Only the names written
 with their closing ";" are kept; the few names that stand for two characters are left out,
 so such references stay as written.
 
-Usage: scripts/gen-html-entities.py [output]   (default: src/documents/htmlentities.txt)
+Usage: scripts/gen-html-entities.py [output]   (default: src/documents/html/htmlentities.txt)
 """
 
 import html.entities
@@ -23,7 +23,7 @@ HEAD = """\
 
 def main() -> None:
     root = pathlib.Path(__file__).resolve().parent.parent
-    out = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else root / "src/documents/htmlentities.txt"
+    out = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else root / "src/documents/html/htmlentities.txt"
     entries = []
     for name, text in html.entities.html5.items():
         if not name.endswith(";") or len(text) != 1:

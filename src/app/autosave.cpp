@@ -14,8 +14,8 @@
 #include <filesystem>
 
 #include "app/logging.h"
-#include "documents/documentio.h"
-#include "documents/rtfwriter.h"
+#include "documents/qt/documentio.h"
+#include "documents/rtf/rtfwriter.h"
 #include "text/fileio.h"
 
 namespace vernalo {
@@ -89,7 +89,7 @@ void Autosave::startWrite() {
     writing_ = revision_;
     if (doc->characterCount() <= kDirectLimit) {
         // The model is plain data, so the worker may read it while the user goes on typing.
-        auto model = std::make_shared<RtfDocument>(DocumentToModel(*doc));
+        auto model = std::make_shared<RichDocument>(DocumentToModel(*doc));
         write([model] { return model; }, doc->defaultFont());
         return;
     }
@@ -135,14 +135,14 @@ void Autosave::copySlice() {
     // The copy goes with the worker, which reads it and lets it go.
     write(
         [copy]() mutable {
-            auto model = std::make_shared<RtfDocument>(DocumentToModel(*copy));
+            auto model = std::make_shared<RichDocument>(DocumentToModel(*copy));
             copy.reset();
             return model;
         },
         doc->defaultFont(), copy.get());
 }
 
-void Autosave::write(std::function<std::shared_ptr<RtfDocument>()> model, const QFont& font,
+void Autosave::write(std::function<std::shared_ptr<RichDocument>()> model, const QFont& font,
                      QObject* movesAlong) {
     const std::u16string family = font.family().toStdU16String();
     worker_ = QThread::create([this, model = std::move(model), family] {

@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "documents/rtfmodel.h"
+#include "documents/model/richdocument.h"
 
 class QFont;
 class QTextDocument;
@@ -66,7 +66,7 @@ private:
     void removeLeftovers();
     void copySlice();
     // On a worker: the model, then the RTF and the file. `movesAlong` is used by the worker alone.
-    void write(std::function<std::shared_ptr<RtfDocument>()> model, const QFont& font,
+    void write(std::function<std::shared_ptr<RichDocument>()> model, const QFont& font,
                QObject* movesAlong = nullptr);
     void onQuiet();
     void startWrite();

@@ -5,7 +5,7 @@
 #include <QThread>
 #include <atomic>
 
-#include "documents/documentio.h"
+#include "documents/qt/documentio.h"
 
 namespace vernalo {
 

@@ -23,7 +23,7 @@
 #include "app/texteditor.h"
 #include "browser/browserpage.h"
 #include "dict/dictionaryloader.h"
-#include "documents/documentio.h"
+#include "documents/qt/documentio.h"
 #include "settings/inifile.h"
 #include "text/fileio.h"
 #include "tray/trayicon.h"

@@ -19,9 +19,9 @@
 #include "app/mainwindow.h"
 #include "app/texteditor.h"
 #include "browser/browserpage.h"
-#include "documents/documentio.h"
-#include "documents/htmltortf.h"
-#include "documents/openkind.h"
+#include "documents/html/htmltortf.h"
+#include "documents/model/openkind.h"
+#include "documents/qt/documentio.h"
 #include "text/dos2win.h"
 #include "text/textfind.h"
 

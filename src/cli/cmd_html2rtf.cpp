@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#include "documents/htmltortf.h"
+#include "documents/html/htmltortf.h"
 #include "text/textcodec.h"
 
 namespace vernalo::cli {

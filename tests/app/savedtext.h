@@ -6,7 +6,7 @@
 #include <QTextDocument>
 #include <string>
 
-#include "documents/documentio.h"
+#include "documents/qt/documentio.h"
 #include "text/fileio.h"
 
 namespace vernalo::test {

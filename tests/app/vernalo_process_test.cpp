@@ -16,7 +16,7 @@
 #include <fstream>
 
 #include "app/webengineasroot.h"
-#include "documents/documentio.h"
+#include "documents/qt/documentio.h"
 #include "savedtext.h"
 #include "text/fileio.h"
 

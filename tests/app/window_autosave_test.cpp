@@ -23,7 +23,7 @@
 
 #include "app/autosavetexts.h"
 #include "app/mainwindow.h"
-#include "documents/documentio.h"
+#include "documents/qt/documentio.h"
 #include "savedtext.h"
 #include "support/fakevoice.h"
 #include "text/fileio.h"

@@ -23,7 +23,7 @@
 #include "app/finddialog.h"
 #include "app/mainwindow.h"
 #include "app/texteditor.h"
-#include "documents/documentio.h"
+#include "documents/qt/documentio.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 #include "support/opendocument.h"

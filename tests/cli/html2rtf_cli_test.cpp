@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "documents/htmltortf.h"
+#include "documents/html/htmltortf.h"
 #include "support/cli_runner.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "documents/rtfmodel.h"
+#include "documents/model/richdocument.h"
 
 namespace vernalo::test {
 
@@ -59,13 +59,13 @@ inline std::string Join(const std::vector<QString>& words) {
 // The first run holding `word`, and its paragraph's text.
 struct Found {
     bool found = false;
-    RtfCharFormat format;
+    CharFormat format;
     std::u16string paragraph;
 };
-inline Found FindRun(const RtfDocument& doc, std::u16string_view word) {
+inline Found FindRun(const RichDocument& doc, std::u16string_view word) {
     Found f;
-    for (const RtfParagraph& p : doc.Paragraphs()) {
-        for (const RtfRun& run : p.runs) {
+    for (const Paragraph& p : doc.Paragraphs()) {
+        for (const TextRun& run : p.runs) {
             if (!f.found && run.text.find(word) != std::u16string::npos) {
                 f.found = true;
                 f.format = run.format;

@@ -8,7 +8,8 @@
 #include <random>
 #include <string>
 
-#include "documents/bookreader.h"
+#include "documents/model/documentformat.h"
+#include "support/readas.h"
 
 namespace vernalo::test {
 
@@ -38,7 +39,7 @@ inline std::string Noise(std::size_t size, std::uint32_t seed) {
 
 struct Hostile {
     const char* name;
-    BookKind kind;
+    DocumentKind kind;
     std::string bytes;
     const char* error;  // a part of the message; "" for a damaged file, which may still read
     bool mayRead = false;
@@ -47,7 +48,7 @@ struct Hostile {
 // The reader refuses the file with one clear message and gives no document.
 inline void ExpectRefused(const Hostile& h) {
     SCOPED_TRACE(std::string(h.name) + ", " + std::to_string(h.bytes.size()) + " bytes");
-    const BookResult r = ReadBookBytes(h.bytes, h.kind);
+    const ReadResult r = ReadAs(h.bytes, h.kind);
     if (h.mayRead && r.ok) return;  // what the damage left whole reads
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "documents/officereader.h"
+#include "documents/office/officereader.h"
 #include "support/booktext.h"
 #include "support/makezip.h"
 
@@ -42,7 +42,7 @@ inline std::string Docx(const std::string& body, const std::string& styles = "",
 }
 
 inline std::u16string DocxText(const std::string& bytes) {
-    const BookResult r = ReadDocxBytes(bytes);
+    const ReadResult r = ReadDocxBytes(bytes);
     EXPECT_TRUE(r.ok) << r.error;
     return r.document.Text();
 }

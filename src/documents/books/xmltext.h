@@ -1,0 +1,75 @@
+#pragma once
+// The text of XML books (FB2 and the XHTML of EPUB) as rich text: a builder that keeps
+// bold, italic and heading sizes and collapses XML whitespace, and the walkers that feed
+// it from QXmlStreamReader. No DTD is processed: a document that declares entities is
+// refused, so nothing expands beyond its own size, and nesting is capped.
+
+#include <QByteArray>
+#include <QStringView>
+#include <string>
+
+#include "documents/model/richdocument.h"
+
+namespace vernalo {
+
+class BookBuilder {
+public:
+    // Whitespace collapses to one space; none at the start or end of a paragraph.
+    void Text(QStringView text);
+    // Text kept as it is (preformatted): '\n' breaks the line.
+    void RawText(QStringView text);
+    // Text kept as it is after the one space that whitespace given to Text() before it
+    // stands for: the runs of office documents (DOCX w:t, ODT text:s), whose spaces count.
+    void KeptText(QStringView text);
+    void Tab();
+    void LineBreak();
+    // Ends the paragraph being built, when it holds anything.
+    void EndBlock();
+
+    void Bold(bool on) { bold_ += on ? 1 : -1; }
+    void Italic(bool on) { italic_ += on ? 1 : -1; }
+    // Level 1 (largest) to 6; 0 ends the heading.
+    void Heading(int level) { heading_ = level; }
+
+    // Room for this many UTF-16 units of text, so that a big book's text is not copied
+    // (and held twice) as it grows.
+    void Reserve(std::size_t units) {
+        if (units > doc_.Text().size()) doc_.ReserveText(units);
+    }
+    // Units of text so far.
+    std::size_t Units() const { return doc_.Text().size() + pending_.size(); }
+    // Appends every paragraph of another document.
+    void Append(const RichDocument& other);
+    RichDocument Take();
+
+private:
+    CharFormat Format() const;
+    void Put(char16_t c);
+    void Flush();
+
+    RichDocument doc_;
+    std::u16string pending_;
+    CharFormat pendingFormat_;
+    int bold_ = 0;
+    int italic_ = 0;
+    int heading_ = 0;
+    bool hasText_ = false;       // the paragraph holds something
+    bool lineStart_ = true;      // nothing yet on the current line
+    bool space_ = false;         // whitespace seen since the last character
+    bool breakPending_ = false;  // a line break that waits for the line's text
+};
+
+// The bytes as UTF-8 with an encoding declaration to match: Windows-1251 (and its
+// aliases) declared in the XML header is decoded here; UTF-16 and UTF-8 pass as they are.
+QByteArray XmlAsUnicode(const std::string& bytes);
+
+// The number of characters in UTF-8 bytes: never less than the text they hold once the
+// markup is taken out.
+std::size_t Utf8CharCount(const QByteArray& utf8);
+
+// Each fills `out`; false with `error` set ("malformed XML ...", "entities are declared")
+// when the document cannot be read.
+bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error);
+bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error);
+
+}  // namespace vernalo

@@ -1,0 +1,18 @@
+# Turns htmlentities.txt (name and hexadecimal code point, one entry a line) into the C++
+# table that HtmlEntities() returns. Run at configure time: configure_htmlentities(IN OUT).
+function(configure_htmlentities in out)
+  file(STRINGS "${in}" lines REGEX "^[A-Za-z0-9]+ [0-9A-F]+$")
+  set(body "")
+  foreach(line IN LISTS lines)
+    string(REPLACE " " ";" fields "${line}")
+    list(GET fields 0 name)
+    list(GET fields 1 code)
+    string(APPEND body "    {\"${name}\", 0x${code}},\n")
+  endforeach()
+  set(text "// Made by the build from htmlentities.txt.\n#include \"documents/html/htmlentities.h\"\n\n")
+  string(APPEND text "namespace vernalo {\nnamespace {\n\nconstexpr HtmlEntity kEntities[] = {\n")
+  string(APPEND text "${body}};\n\n}  // namespace\n\n")
+  string(APPEND text "std::span<const HtmlEntity> HtmlEntities() {\n    return kEntities;\n}\n\n")
+  string(APPEND text "}  // namespace vernalo\n")
+  file(CONFIGURE OUTPUT "${out}" CONTENT "${text}" @ONLY)
+endfunction()

@@ -1,0 +1,28 @@
+#include "documents/office/officexml.h"
+
+namespace vernalo::office {
+
+ReadResult Fail(std::string error) {
+    return ReadFailure(std::move(error));
+}
+
+ReadResult Done(BookBuilder& out) {
+    ReadResult r;
+    r.ok = true;
+    r.document = out.Take();
+    return r;
+}
+
+QStringView Attr(const QXmlStreamAttributes& attributes, QStringView name) {
+    for (const QXmlStreamAttribute& a : attributes)
+        if (a.name() == name) return a.value();
+    return {};
+}
+
+bool HasAttr(const QXmlStreamAttributes& attributes, QStringView name) {
+    for (const QXmlStreamAttribute& a : attributes)
+        if (a.name() == name) return true;
+    return false;
+}
+
+}  // namespace vernalo::office

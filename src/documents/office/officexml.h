@@ -1,0 +1,134 @@
+#pragma once
+// What the DOCX and ODT readers share: a guarded walk over one XML part of a zip package,
+// attribute look-ups that ignore prefixes, and a target that tracks the format it was set to.
+
+#include <QBuffer>
+#include <QStringView>
+#include <QXmlStreamReader>
+#include <string>
+#include <vector>
+
+#include "documents/books/xmltext.h"
+#include "documents/model/documentformat.h"
+
+namespace vernalo::office {
+
+// Deeper than real documents nest (tables in tables in text boxes stay far below); a
+// hostile part stops here instead of growing the stacks without bound.
+constexpr int kMaxDepth = 512;
+
+ReadResult Fail(std::string error);
+ReadResult Done(BookBuilder& out);
+
+// The value of the first attribute with this local name, whatever its prefix.
+QStringView Attr(const QXmlStreamAttributes& attributes, QStringView name);
+bool HasAttr(const QXmlStreamAttributes& attributes, QStringView name);
+
+// Walks one XML part of a package: no entity is declared, nesting is capped, errors name
+// the part. `start` returns false to skip the element with all it holds; `end` is called
+// for each element `start` let in, `chars` for text outside skipped elements.
+template <class Start, class End, class Chars>
+bool WalkPart(const std::string& bytes, const std::string& part, std::string& error, Start&& start,
+              End&& end, Chars&& chars) {
+    const QByteArray xml = XmlAsUnicode(bytes);
+    // Through a buffer device, so that the reader decodes a block at a time instead of
+    // holding the whole part as UTF-16 besides the text it yields.
+    QBuffer buffer;
+    buffer.setData(xml);
+    buffer.open(QIODevice::ReadOnly);
+    QXmlStreamReader r(&buffer);
+    r.setNamespaceProcessing(true);
+    r.setEntityExpansionLimit(0);
+    int depth = 0, skip = 0;
+    while (!r.atEnd()) {
+        switch (r.readNext()) {
+            case QXmlStreamReader::DTD:
+                if (!r.entityDeclarations().isEmpty()) {
+                    error = part + ": the XML declares entities, which are not allowed";
+                    return false;
+                }
+                break;
+            case QXmlStreamReader::StartElement:
+                if (++depth > kMaxDepth) {
+                    error = part + ": the XML is nested too deeply";
+                    return false;
+                }
+                if (skip > 0 || !start(r)) ++skip;
+                break;
+            case QXmlStreamReader::EndElement:
+                --depth;
+                if (skip > 0) {
+                    --skip;
+                } else {
+                    end(r);
+                }
+                break;
+            case QXmlStreamReader::Characters:
+                if (skip == 0) chars(r.text());
+                break;
+            default:
+                break;
+        }
+    }
+    if (r.hasError()) {
+        error = part + ": malformed XML at line " + std::to_string(r.lineNumber()) + ": " +
+                r.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+// A builder with the bold and italic state it was last set to, so that an element can set
+// either outright and put it back at its end (BookBuilder itself counts nesting).
+struct Target {
+    BookBuilder out;
+    bool bold = false;
+    bool italic = false;
+    int heading = 0;
+    // Per open table row, the cells so far; per open cell, its paragraphs so far.
+    std::vector<int> rows;
+    std::vector<int> cellParas;
+
+    void SetBold(bool on) {
+        if (on != bold) out.Bold(on);
+        bold = on;
+    }
+    void SetItalic(bool on) {
+        if (on != italic) out.Italic(on);
+        italic = on;
+    }
+    void SetHeading(int level) {
+        if (level != heading) out.Heading(level);
+        heading = level;
+    }
+    bool InCell() const { return !cellParas.empty(); }
+    // A paragraph starts: its own block, or in a table cell a space after the cell's
+    // paragraph before, so that the row stays one line.
+    void ParagraphStart() {
+        if (!InCell()) {
+            out.EndBlock();
+        } else if (cellParas.back()++ > 0) {
+            out.Text(u" ");
+        }
+    }
+    void ParagraphEnd() {
+        if (!InCell()) out.EndBlock();
+    }
+    void RowStart() {
+        out.EndBlock();
+        rows.push_back(0);
+    }
+    void RowEnd() {
+        if (!rows.empty()) rows.pop_back();
+        out.EndBlock();
+    }
+    void CellStart() {
+        if (!rows.empty() && rows.back()++ > 0) out.Tab();
+        cellParas.push_back(0);
+    }
+    void CellEnd() {
+        if (!cellParas.empty()) cellParas.pop_back();
+    }
+};
+
+}  // namespace vernalo::office

@@ -18,7 +18,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "browser/browserpage.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "browser/browserpage.h"
 #include "settings/settings.h"
 

@@ -14,12 +14,12 @@
 #include <optional>
 #include <string>
 
-#include "app/icons.h"
-#include "app/mainwindow.h"
-#include "app/quitsignals.h"
-#include "app/singleinstance.h"
-#include "app/translation.h"
-#include "app/webengineasroot.h"
+#include "app/process/quitsignals.h"
+#include "app/process/singleinstance.h"
+#include "app/process/translation.h"
+#include "app/process/webengineasroot.h"
+#include "app/window/icons.h"
+#include "app/window/mainwindow.h"
 #include "settings/settings.h"
 #include "speech/quickexit.h"
 

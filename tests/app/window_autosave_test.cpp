@@ -22,7 +22,7 @@
 #include <filesystem>
 
 #include "app/autosavetexts.h"
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "documents/documentio.h"
 #include "savedtext.h"
 #include "support/fakevoice.h"

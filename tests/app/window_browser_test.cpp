@@ -19,7 +19,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "browser/addressrules.h"
 #include "browser/browserpage.h"
 #include "browser/webtest.h"

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 

@@ -20,9 +20,9 @@
 #include <functional>
 #include <iterator>
 
-#include "app/finddialog.h"
-#include "app/mainwindow.h"
-#include "app/texteditor.h"
+#include "app/dialogs/finddialog.h"
+#include "app/window/mainwindow.h"
+#include "app/window/texteditor.h"
 #include "documents/documentio.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"

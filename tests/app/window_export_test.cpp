@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <set>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "support/fakevoice.h"
 #include "support/soundfile.h"
 

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/mainwindow.h"
-#include "app/texteditor.h"
+#include "app/window/mainwindow.h"
+#include "app/window/texteditor.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/mainwindow.h"
-#include "app/speechpage.h"
+#include "app/pages/speechpage.h"
+#include "app/window/mainwindow.h"
 #include "support/accessible.h"
 
 namespace vernalo {

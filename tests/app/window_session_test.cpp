@@ -19,7 +19,7 @@
 #include <fstream>
 #include <functional>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 #include "support/monitor.h"

@@ -27,8 +27,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/mainwindow.h"
-#include "app/optionspage.h"
+#include "app/pages/optionspage.h"
+#include "app/window/mainwindow.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
 #include "support/opendocument.h"

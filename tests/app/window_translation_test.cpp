@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/mainwindow.h"
-#include "app/statusbar.h"
-#include "app/toolbarrow.h"
-#include "app/translation.h"
+#include "app/process/translation.h"
+#include "app/window/mainwindow.h"
+#include "app/window/statusbar.h"
+#include "app/window/toolbarrow.h"
 #include "support/fakevoice.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {

@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 #include <QString>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 
 namespace vernalo::test {
 

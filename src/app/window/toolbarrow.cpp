@@ -1,4 +1,4 @@
-#include "app/toolbarrow.h"
+#include "app/window/toolbarrow.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -7,7 +7,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "app/icons.h"
+#include "app/window/icons.h"
 
 namespace vernalo {
 

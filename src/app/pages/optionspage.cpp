@@ -1,4 +1,4 @@
-#include "app/optionspage.h"
+#include "app/pages/optionspage.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include "app/boldlabel.h"
+#include "app/window/boldlabel.h"
 #include "reading/readingsession.h"
 
 namespace vernalo {

@@ -1,4 +1,4 @@
-#include "app/fontpage.h"
+#include "app/pages/fontpage.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/boldlabel.h"
-#include "app/editorfont.h"
+#include "app/dialogs/editorfont.h"
+#include "app/window/boldlabel.h"
 
 namespace vernalo {
 

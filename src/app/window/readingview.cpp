@@ -1,15 +1,15 @@
-#include "app/readingview.h"
+#include "app/window/readingview.h"
 
 #include <QAction>
 #include <QToolButton>
 
-#include "app/documentpages.h"
-#include "app/optionspage.h"
-#include "app/settingspages.h"
-#include "app/speechpage.h"
-#include "app/statusbar.h"
-#include "app/texteditor.h"
-#include "app/toolbarrow.h"
+#include "app/pages/optionspage.h"
+#include "app/pages/settingspages.h"
+#include "app/pages/speechpage.h"
+#include "app/window/documentpages.h"
+#include "app/window/statusbar.h"
+#include "app/window/texteditor.h"
+#include "app/window/toolbarrow.h"
 
 namespace vernalo {
 

@@ -1,4 +1,4 @@
-#include "app/statusbar.h"
+#include "app/window/statusbar.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -8,8 +8,8 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "app/mainwindow.h"
-#include "app/texteditor.h"
+#include "app/window/mainwindow.h"
+#include "app/window/texteditor.h"
 #include "mpris/mediaplayerservice.h"
 
 namespace vernalo {
@@ -80,9 +80,8 @@ bool MainWindow::registerMediaControls() {
 
 void MainWindow::showMediaTitles() {
     const QString file = documentPages_->fileName()->text();
-    const QString document = file.isEmpty()
-                                 ? FirstWords(TextStart(editor()->document(), 6 * 30), 6)
-                                 : QFileInfo(file).fileName();
+    const QString document = file.isEmpty() ? FirstWords(TextStart(editor()->document(), 6 * 30), 6)
+                                            : QFileInfo(file).fileName();
     media_->setTitles(document, FirstWords(editor()->textCursor().selectedText(), 40));
 }
 

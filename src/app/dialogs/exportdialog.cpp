@@ -1,4 +1,4 @@
-#include "app/exportdialog.h"
+#include "app/dialogs/exportdialog.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

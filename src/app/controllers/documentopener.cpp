@@ -1,4 +1,4 @@
-#include "app/documentopener.h"
+#include "app/controllers/documentopener.h"
 
 #include <QDeadlineTimer>
 #include <QTextDocument>

@@ -13,11 +13,11 @@
 #include <QTextDocument>
 #include <QToolButton>
 
-#include "app/documentopener.h"
-#include "app/finddialog.h"
-#include "app/logging.h"
-#include "app/mainwindow.h"
-#include "app/texteditor.h"
+#include "app/controllers/documentopener.h"
+#include "app/dialogs/finddialog.h"
+#include "app/window/logging.h"
+#include "app/window/mainwindow.h"
+#include "app/window/texteditor.h"
 #include "browser/browserpage.h"
 #include "documents/documentio.h"
 #include "documents/htmltortf.h"

@@ -1,4 +1,4 @@
-#include "app/accessibleclick.h"
+#include "app/window/accessibleclick.h"
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>

@@ -1,4 +1,4 @@
-#include "app/texteditor.h"
+#include "app/window/texteditor.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,16 +11,16 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/accessibleclick.h"
-#include "app/documentopener.h"
-#include "app/editorfont.h"
-#include "app/fontpage.h"
-#include "app/icons.h"
-#include "app/logging.h"
-#include "app/optionspage.h"
-#include "app/qtext.h"
-#include "app/speechpage.h"
-#include "app/texteditor.h"
+#include "app/controllers/documentopener.h"
+#include "app/dialogs/editorfont.h"
+#include "app/pages/fontpage.h"
+#include "app/pages/optionspage.h"
+#include "app/pages/speechpage.h"
+#include "app/window/accessibleclick.h"
+#include "app/window/icons.h"
+#include "app/window/logging.h"
+#include "app/window/qtext.h"
+#include "app/window/texteditor.h"
 #include "browser/browserpage.h"
 #include "dict/dictionaryloader.h"
 #include "documents/documentio.h"

@@ -8,9 +8,9 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "app/exportdialog.h"
-#include "app/mainwindow.h"
-#include "app/speechpage.h"
+#include "app/dialogs/exportdialog.h"
+#include "app/pages/speechpage.h"
+#include "app/window/mainwindow.h"
 #include "speech/espeakengine.h"
 
 namespace vernalo {
@@ -83,8 +83,7 @@ bool MainWindow::startExport(const QString& path, int splitMinutes) {
                                         tr(languageName(l)));
         }
         request.voices[l].mode = std::max(mode, 1);
-        request.voices[l].speed =
-            std::clamp(speech->voice(l).Speed(), kMinSpeed, kMaxSpeed);
+        request.voices[l].speed = std::clamp(speech->voice(l).Speed(), kMinSpeed, kMaxSpeed);
     }
     if (!exportRun_->start(std::move(request), dictionaries_)) return false;
     statusBar_->progress()->setRange(0, 100);

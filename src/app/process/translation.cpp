@@ -1,4 +1,4 @@
-#include "app/translation.h"
+#include "app/process/translation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

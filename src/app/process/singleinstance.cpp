@@ -1,4 +1,4 @@
-#include "app/singleinstance.h"
+#include "app/process/singleinstance.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -10,7 +10,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include "app/logging.h"
+#include "app/window/logging.h"
 
 namespace vernalo {
 

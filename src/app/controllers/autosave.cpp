@@ -1,4 +1,4 @@
-#include "app/autosave.h"
+#include "app/controllers/autosave.h"
 
 #include <QElapsedTimer>
 #include <QFont>
@@ -13,7 +13,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "app/logging.h"
+#include "app/window/logging.h"
 #include "documents/documentio.h"
 #include "documents/rtfwriter.h"
 #include "text/fileio.h"

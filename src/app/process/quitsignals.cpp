@@ -1,4 +1,4 @@
-#include "app/quitsignals.h"
+#include "app/process/quitsignals.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "app/logging.h"
+#include "app/window/logging.h"
 
 namespace vernalo {
 

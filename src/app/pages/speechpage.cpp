@@ -1,4 +1,4 @@
-#include "app/speechpage.h"
+#include "app/pages/speechpage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <mutex>
 
-#include "app/logging.h"
-#include "app/qtext.h"
+#include "app/window/logging.h"
+#include "app/window/qtext.h"
 #include "speech/combinedvoice.h"
 #include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"

@@ -1,10 +1,10 @@
-#include "app/settingspages.h"
+#include "app/pages/settingspages.h"
 
 #include <QHBoxLayout>
 
-#include "app/fontpage.h"
-#include "app/optionspage.h"
-#include "app/speechpage.h"
+#include "app/pages/fontpage.h"
+#include "app/pages/optionspage.h"
+#include "app/pages/speechpage.h"
 
 namespace vernalo {
 

@@ -1,9 +1,9 @@
-#include "app/documentpages.h"
+#include "app/window/documentpages.h"
 
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/texteditor.h"
+#include "app/window/texteditor.h"
 #include "browser/browserpage.h"
 
 namespace vernalo {

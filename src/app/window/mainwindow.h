@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/autosave.h"
-#include "app/documentpages.h"
-#include "app/readingview.h"
-#include "app/settingspages.h"
-#include "app/statusbar.h"
-#include "app/texteditor.h"
-#include "app/toolbarrow.h"
+#include "app/controllers/autosave.h"
+#include "app/pages/settingspages.h"
+#include "app/window/documentpages.h"
+#include "app/window/readingview.h"
+#include "app/window/statusbar.h"
+#include "app/window/texteditor.h"
+#include "app/window/toolbarrow.h"
 #include "dict/dictionary.h"
 #include "reading/readingsession.h"
 #include "reading/segmenter.h"

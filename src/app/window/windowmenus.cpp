@@ -14,11 +14,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/finddialog.h"
-#include "app/mainwindow.h"
-#include "app/optionspage.h"
-#include "app/qtext.h"
-#include "app/texteditor.h"
+#include "app/dialogs/finddialog.h"
+#include "app/pages/optionspage.h"
+#include "app/window/mainwindow.h"
+#include "app/window/qtext.h"
+#include "app/window/texteditor.h"
 #include "speech/espeakengine.h"
 
 namespace vernalo {

@@ -1,4 +1,4 @@
-#include "app/finddialog.h"
+#include "app/dialogs/finddialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

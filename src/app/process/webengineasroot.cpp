@@ -1,9 +1,9 @@
-#include "app/webengineasroot.h"
+#include "app/process/webengineasroot.h"
 
 #include <QByteArray>
 #include <QList>
 
-#include "app/logging.h"
+#include "app/window/logging.h"
 
 namespace vernalo {
 

@@ -1,4 +1,4 @@
-#include "app/editorfont.h"
+#include "app/dialogs/editorfont.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-// Export audio: the text as Say would read it, written to sound files while the window goes on.
+#include "app/controllers/exportcontroller.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,66 +8,77 @@
 #include <QTextCursor>
 #include <algorithm>
 
+#include "app/controllers/readingcontroller.h"
 #include "app/dialogs/exportdialog.h"
+#include "app/pages/settingspages.h"
 #include "app/pages/speechpage.h"
-#include "app/window/mainwindow.h"
+#include "app/window/readingview.h"
+#include "app/window/statusbar.h"
+#include "app/window/texteditor.h"
+#include "app/window/toolbarrow.h"
 #include "speech/espeakengine.h"
 
 namespace vernalo {
 
-void MainWindow::exportAudio() {
+ExportController::ExportController(const WindowParts& parts, ReadingController& reading,
+                                   QObject* parent)
+    : QObject(parent), parts_(parts), reading_(reading) {}
+
+void ExportController::exportAudio() {
     if (exportRun_ && exportRun_->running()) return;
     const QString folder = lastExportFolder_.isEmpty() ? QDir::homePath() : lastExportFolder_;
-    const auto choice = AskExportFile(this, folder);
+    const auto choice = AskExportFile(parts_.window, folder);
     if (!choice) return;
     lastExportFolder_ = QFileInfo(choice->path).absolutePath();
     startExport(choice->path, choice->splitMinutes);
 }
 
-void MainWindow::showExporting(bool running) {
-    toolBars_->action(Command::Export)->setEnabled(!running);
-    findChild<QShortcut*>(QStringLiteral("cancelExportShortcut"))->setEnabled(running);
+void ExportController::showExporting(bool running) {
+    parts_.toolBars.action(Command::Export)->setEnabled(!running);
+    cancelShortcut_->setEnabled(running);
 }
 
-bool MainWindow::exporting() const {
+bool ExportController::exporting() const {
     return exportRun_ && exportRun_->running();
 }
 
-void MainWindow::cancelExport() {
+void ExportController::cancelExport() {
     if (exporting()) exportRun_->cancel();
 }
 
-bool MainWindow::startExport(const QString& path, int splitMinutes) {
+void ExportController::setUp() {
+    exportRun_ = new ExportRun(this);
+    exportCancel_ = new QPushButton(tr("Cancel export"), &parts_.status);
+    exportCancel_->setObjectName(QStringLiteral("cancelExportButton"));
+    exportCancel_->hide();
+    parts_.status.addPermanentWidget(exportCancel_);
+    // Esc is the window's only while an export runs.
+    cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), parts_.window);
+    cancelShortcut_->setObjectName(QStringLiteral("cancelExportShortcut"));
+    cancelShortcut_->setContext(Qt::WindowShortcut);
+    connect(cancelShortcut_, &QShortcut::activated, this, &ExportController::cancelExport);
+    connect(exportCancel_, &QPushButton::clicked, this, &ExportController::cancelExport);
+    connect(exportRun_, &ExportRun::progress, this,
+            [this](int percent) { parts_.status.progress()->setValue(percent); });
+    connect(exportRun_, &ExportRun::finished, this, &ExportController::exportFinished);
+}
+
+bool ExportController::startExport(const QString& path, int splitMinutes) {
     if (exporting()) return false;
-    if (!exportRun_) {
-        exportRun_ = new ExportRun(this);
-        exportCancel_ = new QPushButton(tr("Cancel export"), statusBar_);
-        exportCancel_->setObjectName(QStringLiteral("cancelExportButton"));
-        exportCancel_->hide();
-        statusBar_->addPermanentWidget(exportCancel_);
-        // Esc is the window's only while an export runs.
-        auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-        esc->setObjectName(QStringLiteral("cancelExportShortcut"));
-        esc->setContext(Qt::WindowShortcut);
-        connect(esc, &QShortcut::activated, this, &MainWindow::cancelExport);
-        connect(exportCancel_, &QPushButton::clicked, this, &MainWindow::cancelExport);
-        connect(exportRun_, &ExportRun::progress, this,
-                [this](int percent) { statusBar_->progress()->setValue(percent); });
-        connect(exportRun_, &ExportRun::finished, this, &MainWindow::exportFinished);
-    }
+    if (!exportRun_) setUp();
     // A copy of the text and the settings as they are now: the user may go on editing.
     ExportRequest request;
-    const std::u16string text = editor()->readingText();
-    const QTextCursor cursor = editor()->textCursor();
+    const std::u16string text = parts_.editor()->readingText();
+    const QTextCursor cursor = parts_.editor()->textCursor();
     const auto from = static_cast<std::size_t>(std::max(0, cursor.selectionStart()));
     const auto to = std::min(text.size(), static_cast<std::size_t>(cursor.selectionEnd()));
     request.text = cursor.hasSelection() && from < to ? text.substr(from, to - from) : text;
-    request.options = readingView_->options();
+    request.options = reading_.view().options();
     request.options.repeatText = false;
     request.path = QDir::toNativeSeparators(path).toStdString();
     request.splitMinutes = splitMinutes;
     exportNote_.clear();
-    SpeechPage* speech = settingsPages_->speech();
+    SpeechPage* speech = parts_.settings.speech();
     for (Language l : kLanguages) {
         const QString name = speech->voiceName(l);
         int mode = EspeakVoice::FindSpeaker(name.toStdU16String());
@@ -85,28 +96,28 @@ bool MainWindow::startExport(const QString& path, int splitMinutes) {
         request.voices[l].mode = std::max(mode, 1);
         request.voices[l].speed = std::clamp(speech->voice(l).Speed(), kMinSpeed, kMaxSpeed);
     }
-    if (!exportRun_->start(std::move(request), dictionaries_)) return false;
-    statusBar_->progress()->setRange(0, 100);
-    statusBar_->progress()->setValue(0);
-    statusBar_->setText(StatusPanel::Activity,
-                        tr("Exporting %1...").arg(QFileInfo(path).fileName()));
+    if (!exportRun_->start(std::move(request), reading_.dictionaries())) return false;
+    parts_.status.progress()->setRange(0, 100);
+    parts_.status.progress()->setValue(0);
+    parts_.status.setText(StatusPanel::Activity,
+                          tr("Exporting %1...").arg(QFileInfo(path).fileName()));
     exportCancel_->show();
     showExporting(true);
     return true;
 }
 
-void MainWindow::exportFinished(const ExportResult& result) {
+void ExportController::exportFinished(const ExportResult& result) {
     exportCancel_->hide();
     showExporting(false);
-    statusBar_->progress()->setValue(0);
+    parts_.status.progress()->setValue(0);
     if (result.cancelled) {
-        statusBar_->setText(StatusPanel::Activity, tr("Export cancelled"));
+        parts_.status.setText(StatusPanel::Activity, tr("Export cancelled"));
         return;
     }
     if (!result.ok) {
         const QString error = QString::fromStdString(result.error);
-        statusBar_->setText(StatusPanel::Activity, tr("Export failed"));
-        showMessage(tr("The audio could not be exported: %1").arg(error));
+        parts_.status.setText(StatusPanel::Activity, tr("Export failed"));
+        parts_.messages.show(tr("The audio could not be exported: %1").arg(error));
         return;
     }
     QStringList files;
@@ -118,7 +129,7 @@ void MainWindow::exportFinished(const ExportResult& result) {
                                                   .arg(files.first(), files.last());
     const QString empty =
         result.seconds > 0 ? QString() : tr(" Nothing in the text was spoken: it holds no sound.");
-    statusBar_->setText(StatusPanel::Activity, where + empty + exportNote_);
+    parts_.status.setText(StatusPanel::Activity, where + empty + exportNote_);
 }
 
 }  // namespace vernalo

@@ -1,5 +1,4 @@
-// The reading as the desktop's media controls and the keyboard's media keys see it: Play and
-// Pause are Say, Next and Previous move the reading by one piece.
+#include "app/controllers/mediabridge.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -8,8 +7,10 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "app/window/mainwindow.h"
+#include "app/controllers/readingcontroller.h"
+#include "app/window/documentpages.h"
 #include "app/window/texteditor.h"
+#include "app/window/toolbarrow.h"
 #include "mpris/mediaplayerservice.h"
 
 namespace vernalo {
@@ -35,8 +36,10 @@ QString TextStart(QTextDocument* doc, int length) {
 
 }  // namespace
 
-void MainWindow::setupMediaControls() {
-    QAction* say = toolBars_->action(Command::Say);
+MediaBridge::MediaBridge(const WindowParts& parts, ReadingController& reading,
+                         std::function<void()> raise, std::function<void()> quit, QObject* parent)
+    : QObject(parent), parts_(parts) {
+    QAction* say = parts_.toolBars.action(Command::Say);
     MediaPlayerService::Commands c;
     c.play = [say] {
         if (!say->isChecked()) say->trigger();
@@ -46,61 +49,39 @@ void MainWindow::setupMediaControls() {
     };
     c.stop = c.pause;
     c.playPause = [say] { say->trigger(); };
-    c.next = [this] { skipPiece(true); };
-    c.previous = [this] { skipPiece(false); };
-    c.raise = [this] { bringForward(); };
-    c.quit = [this] { close(); };
+    c.next = [&reading] { reading.skipPiece(true); };
+    c.previous = [&reading] { reading.skipPiece(false); };
+    c.raise = std::move(raise);
+    c.quit = std::move(quit);
     media_ = new MediaPlayerService(std::move(c), this);
 
-    readingView_->onReadingStarted = [this] {
-        media_->setStatus(MediaPlayerService::Status::Playing);
-    };
-    readingView_->onReadingStopped = [this](ReadingStop why) {
+    connect(&reading, &ReadingController::readingStarted, this,
+            [this] { media_->setStatus(MediaPlayerService::Status::Playing); });
+    connect(&reading, &ReadingController::readingStopped, this, [this](ReadingStop why) {
         media_->setStatus(why == ReadingStop::Paused ? MediaPlayerService::Status::Paused
                                                      : MediaPlayerService::Status::Stopped);
-    };
-    readingView_->onPieceShown = [this](long start, long) {
-        if (pieceStarts_.size() > 100'000) pieceStarts_.clear();
-        pieceStarts_.insert(start);
-        showMediaTitles();
-    };
-    const auto textChanged = [this] {
-        pieceStarts_.clear();
-        media_->setHasText(!editor()->document()->isEmpty());
-        showMediaTitles();
-    };
-    connect(editor(), &TextEditor::textEdited, this, textChanged);
-    connect(editor(), &TextEditor::documentReplaced, this, textChanged);
+    });
+    connect(&reading, &ReadingController::pieceShown, this, &MediaBridge::showTitles);
+    connect(parts_.editor(), &TextEditor::textEdited, this, &MediaBridge::textChanged);
+    connect(parts_.editor(), &TextEditor::documentReplaced, this, &MediaBridge::textChanged);
     textChanged();
 }
 
-bool MainWindow::registerMediaControls() {
+void MediaBridge::textChanged() {
+    media_->setHasText(!parts_.editor()->document()->isEmpty());
+    showTitles();
+}
+
+bool MediaBridge::registerOnBus() {
     return media_->registerOnBus();
 }
 
-void MainWindow::showMediaTitles() {
-    const QString file = documentPages_->fileName()->text();
-    const QString document = file.isEmpty() ? FirstWords(TextStart(editor()->document(), 6 * 30), 6)
-                                            : QFileInfo(file).fileName();
-    media_->setTitles(document, FirstWords(editor()->textCursor().selectedText(), 40));
-}
-
-void MainWindow::skipPiece(bool forward) {
-    QAction* say = toolBars_->action(Command::Say);
-    if (!say->isEnabled() || editor()->document()->isEmpty()) return;
-    // Paused, the selection stays on the piece that was being read.
-    if (say->isChecked()) say->trigger();
-    const QTextCursor c = editor()->textCursor();
-    long target = c.selectionEnd();
-    if (!forward) {
-        // The piece read before this one; at the first piece read, this one again.
-        const long start = c.selectionStart();
-        const auto it = pieceStarts_.lower_bound(start);
-        target = it == pieceStarts_.begin() ? start : *std::prev(it);
-    }
-    editor()->select(target, 0);
-    session_->setPaused(true);  // resume exactly there, not a character before
-    say->trigger();
+void MediaBridge::showTitles() {
+    const QString file = parts_.documents.fileName()->text();
+    const QString document = file.isEmpty()
+                                 ? FirstWords(TextStart(parts_.editor()->document(), 6 * 30), 6)
+                                 : QFileInfo(file).fileName();
+    media_->setTitles(document, FirstWords(parts_.editor()->textCursor().selectedText(), 40));
 }
 
 }  // namespace vernalo

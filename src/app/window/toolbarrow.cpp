@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/window/icons.h"
+#include "app/window/oddtexts.h"
 
 namespace vernalo {
 
@@ -27,8 +28,7 @@ struct ButtonDef {
 const ButtonDef kEditBar[] = {
     {Command::Clear, "clearButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Clear"), "edit-clear",
      "clear", false, false},
-    {Command::Save, "saveButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Save text "),
-     "document-save", "save", false, false},
+    {Command::Save, "saveButton", kSaveCaption, "document-save", "save", false, false},
     {Command::Export, "exportButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Export audio"),
      "document-export", "export", false, true},
     {Command::Open, "openButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Load text for reading"),
@@ -36,9 +36,8 @@ const ButtonDef kEditBar[] = {
     {Command::Paste, "pasteButton",
      QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Paste text from clipboard"), "edit-paste", "paste",
      false, false},
-    {Command::HtmlToText, "htmlToTextButton",
-     QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Transform  HTML to text"), "text-html", "html2text",
-     false, true},
+    {Command::HtmlToText, "htmlToTextButton", kHtmlToTextCaption, "text-html", "html2text", false,
+     true},
     {Command::Find, "findButton", QT_TRANSLATE_NOOP("vernalo::ToolBarRow", "Find in text"),
      "edit-find", "find", false, true},
     // Say has its own two images; the desktop theme has none that says "pause reading".

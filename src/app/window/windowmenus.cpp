@@ -1,5 +1,4 @@
-// The window's menu bar. Its items share the tool bar's actions where a button exists, so a
-// command is one action whether clicked, chosen from a menu or given by its shortcut.
+#include "app/window/windowmenus.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -14,7 +13,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/dialogs/finddialog.h"
+#include "app/controllers/documentcommands.h"
+#include "app/controllers/windowpersistence.h"
 #include "app/pages/optionspage.h"
 #include "app/window/mainwindow.h"
 #include "app/window/qtext.h"
@@ -43,13 +43,15 @@ QKeySequence Keys(QKeySequence::StandardKey key, const char* usual) {
 
 }  // namespace
 
-void MainWindow::setupMenus() {
-    QMenuBar* bar = menuBar();
-    const auto shared = [this](QMenu* menu, Command command, const QString& text,
-                               const QKeySequence& keys = {}) {
-        QAction* a = toolBars_->action(command);
+WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentCommands& documents,
+                         WindowPersistence& persistence, OptionsPage& options)
+    : QObject(&window), window_(window), documents_(documents), persistence_(persistence) {
+    QMenuBar* bar = window.menuBar();
+    const auto shared = [&toolBars](QMenu* menu, Command command, const QString& text,
+                                    const QKeySequence& keys = {}) {
+        QAction* a = toolBars.action(command);
         a->setText(text);
-        if (!keys.isEmpty()) toolBars_->setShortcut(command, keys);
+        if (!keys.isEmpty()) toolBars.setShortcut(command, keys);
         menu->addAction(a);
         return a;
     };
@@ -58,6 +60,8 @@ void MainWindow::setupMenus() {
     shared(file, Command::Open, tr("&Open…"), QKeySequence::Open);
     recentMenu_ = file->addMenu(tr("Open &Recent"));
     fillRecentMenu();
+    connect(&persistence_, &WindowPersistence::recentFilesChanged, this,
+            &WindowMenus::fillRecentMenu);
     file->addSeparator();
     shared(file, Command::Save, tr("&Save as RTF…"), QKeySequence::Save);
     shared(file, Command::Export, tr("&Export audio…"), QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -65,45 +69,43 @@ void MainWindow::setupMenus() {
     shared(file, Command::Exit, tr("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
-    AddItem(edit, tr("&Undo"), QKeySequence::Undo, [this] { editor()->undoStep(); });
-    AddItem(edit, tr("&Redo"), QKeySequence::Redo, [this] { editor()->redoStep(); });
+    AddItem(edit, tr("&Undo"), QKeySequence::Undo, [&window] { window.editor()->undoStep(); });
+    AddItem(edit, tr("&Redo"), QKeySequence::Redo, [&window] { window.editor()->redoStep(); });
     edit->addSeparator();
-    AddItem(edit, tr("Cu&t"), QKeySequence::Cut, [this] { editor()->cut(); });
-    AddItem(edit, tr("&Copy"), QKeySequence::Copy, [this] { editor()->copy(); });
-    AddItem(edit, tr("&Paste"), QKeySequence::Paste, [this] { editor()->paste(); });
+    AddItem(edit, tr("Cu&t"), QKeySequence::Cut, [&window] { window.editor()->cut(); });
+    AddItem(edit, tr("&Copy"), QKeySequence::Copy, [&window] { window.editor()->copy(); });
+    AddItem(edit, tr("&Paste"), QKeySequence::Paste, [&window] { window.editor()->paste(); });
     shared(edit, Command::Paste, tr("Paste &text from clipboard"));
-    AddItem(edit, tr("Select &all"), QKeySequence::SelectAll, [this] { editor()->selectAll(); });
+    AddItem(edit, tr("Select &all"), QKeySequence::SelectAll,
+            [&window] { window.editor()->selectAll(); });
     edit->addSeparator();
     shared(edit, Command::Find, tr("&Find…"), QKeySequence::Find);
-    AddItem(edit, tr("Find &next"), QKeySequence::FindNext, [this] {
-        if (!findDialog_) return findInText();
-        findNext();
-    });
+    AddItem(edit, tr("Find &next"), QKeySequence::FindNext,
+            [&documents] { documents.findAgain(); });
     edit->addSeparator();
     shared(edit, Command::Clear, tr("C&lear"));
     shared(edit, Command::HtmlToText, tr("Transform &HTML to text"));
-    AddItem(edit, tr("&DOS to WIN"), {}, [this] { recodeDosToWindows(); });
+    AddItem(edit, tr("&DOS to WIN"), {}, [&documents] { documents.recodeDosToWindows(); });
 
     QMenu* reading = bar->addMenu(tr("&Reading"));
     shared(reading, Command::Say, tr("&Say/Pause"));
     shared(reading, Command::RepeatText, tr("&Repeat text"));
     reading->addSeparator();
-    OptionsPage* options = settingsPages_->options();
     auto* modes = new QActionGroup(reading);
     QAction* word =
-        AddItem(reading, tr("&Word mode"), {}, [options] { options->chooseMode(false); });
+        AddItem(reading, tr("&Word mode"), {}, [&options] { options.chooseMode(false); });
     QAction* sentence =
-        AddItem(reading, tr("S&entence mode"), {}, [options] { options->chooseMode(true); });
+        AddItem(reading, tr("S&entence mode"), {}, [&options] { options.chooseMode(true); });
     for (QAction* a : {word, sentence}) {
         a->setCheckable(true);
         modes->addAction(a);
     }
-    connect(reading, &QMenu::aboutToShow, this, [options, word, sentence] {
-        (options->sentenceMode() ? sentence : word)->setChecked(true);
+    connect(reading, &QMenu::aboutToShow, this, [&options, word, sentence] {
+        (options.sentenceMode() ? sentence : word)->setChecked(true);
     });
-    AddItem(reading, tr("Repeat &counts…"), {}, [this] {
-        toolBars_->action(Command::OptionsPage)->setChecked(true);
-        showSettingsPage(SettingsPage::Options);
+    AddItem(reading, tr("Repeat &counts…"), {}, [&window, &toolBars] {
+        toolBars.action(Command::OptionsPage)->setChecked(true);
+        window.showSettingsPage(SettingsPage::Options);
     });
 
     QMenu* view = bar->addMenu(tr("&View"));
@@ -111,10 +113,12 @@ void MainWindow::setupMenus() {
     shared(view, Command::OptionsPage, tr("&Options"));
     shared(view, Command::FontPage, tr("&Font settings"));
     view->addSeparator();
-    AddItem(view, tr("&Text page"), {},
-            [this] { documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Text)); });
-    AddItem(view, tr("&Browser page"), {},
-            [this] { documentPages_->setCurrentIndex(static_cast<int>(DocumentPage::Browser)); });
+    AddItem(view, tr("&Text page"), {}, [&window] {
+        window.documentPages()->setCurrentIndex(static_cast<int>(DocumentPage::Text));
+    });
+    AddItem(view, tr("&Browser page"), {}, [&window] {
+        window.documentPages()->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
+    });
 
     QMenu* help = bar->addMenu(tr("&Help"));
     AddItem(help, tr("&Keyboard shortcuts"), QKeySequence::HelpContents,
@@ -124,40 +128,31 @@ void MainWindow::setupMenus() {
     // Shortcuts work while the menu bar is hidden or a menu was never opened.
     for (QMenu* menu : {file, edit, reading, view, help})
         for (QAction* a : menu->actions())
-            if (!a->shortcut().isEmpty()) addAction(a);
+            if (!a->shortcut().isEmpty()) window.addAction(a);
 }
 
-void MainWindow::rememberRecentFile(const QString& path) {
-    const std::u16string p = QFileInfo(path).absoluteFilePath().toStdU16String();
-    std::erase(recentFiles_, p);
-    recentFiles_.insert(recentFiles_.begin(), p);
-    if (recentFiles_.size() > kRecentFiles) recentFiles_.resize(kRecentFiles);
-    settingsChanged_ = true;
-    fillRecentMenu();
-}
-
-void MainWindow::fillRecentMenu() {
+void WindowMenus::fillRecentMenu() {
     if (!recentMenu_) return;
     recentMenu_->clear();
     int n = 0;
-    for (const std::u16string& p : recentFiles_) {
+    for (const std::u16string& p : persistence_.recentFiles()) {
         const QString path = ToQString(p);
         QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(++n % 10).arg(
             QString(path).replace(u'&', QStringLiteral("&&"))));
-        connect(a, &QAction::triggered, this, [this, path] { openDocument(path); });
+        connect(a, &QAction::triggered, this, [this, path] { documents_.openDocument(path); });
     }
-    recentMenu_->setEnabled(!recentFiles_.empty());
+    recentMenu_->setEnabled(!persistence_.recentFiles().empty());
 }
 
-void MainWindow::showShortcuts() {
-    QDialog dialog(this);
+void WindowMenus::showShortcuts() {
+    QDialog dialog(&window_);
     dialog.setWindowTitle(tr("Keyboard shortcuts"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* list = new QTreeWidget(&dialog);
     list->setAccessibleName(tr("Keyboard shortcuts"));
     list->setHeaderLabels({tr("Command"), tr("Keys")});
     list->setRootIsDecorated(false);
-    for (QAction* a : actions()) {
+    for (QAction* a : window_.actions()) {
         QString text = a->text();
         text.remove(u'&');
         text.remove(QStringLiteral("…"));
@@ -173,9 +168,9 @@ void MainWindow::showShortcuts() {
     dialog.exec();
 }
 
-void MainWindow::showAbout() {
+void WindowMenus::showAbout() {
     const QString espeak = QString::fromStdString(EspeakVersion());
-    QMessageBox::about(this, tr("About Vernalo"),
+    QMessageBox::about(&window_, tr("About Vernalo"),
                        tr("<h3>Vernalo %1</h3>"
                           "<p>Reads Russian and English texts aloud, each with its own voice.</p>"
                           "<p>Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).<br>"

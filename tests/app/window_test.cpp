@@ -393,7 +393,7 @@ TEST_F(Window, aShortcutLeavesTheFocusInTheEditor) {
     auto* say = test::FindAccessible<QToolButton>(&w, "Say text/Pause");
     w.editor()->setPlainText(QStringLiteral("Один. Two."));
     QTest::keyClick(w.editor(), Qt::Key_F5);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !say->isChecked(); }, 10000));  // read to the end
+    EXPECT_TRUE(test::WaitFor([&] { return !say->isChecked(); }));  // read to the end
     EXPECT_EQ(QApplication::focusWidget(), w.editor());
     QTest::keyClicks(w.editor(), QStringLiteral("x"));
     EXPECT_TRUE(w.editor()->toPlainText().contains(u'x'));
@@ -424,7 +424,7 @@ TEST_F(Window, accessibleActionsDoWhatAClickDoes) {
     w.editor()->setPlainText(QStringLiteral("Один два. Three four."));
     auto* say = test::FindAccessible<QToolButton>(&w, "Say text/Pause");
     act("Say text/Pause", toggle);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !say->isChecked(); }, 10000));
+    EXPECT_TRUE(test::WaitFor([&] { return !say->isChecked(); }));
     EXPECT_EQ(w.editor()->textCursor().position(), w.editor()->toPlainText().size());
 }
 
@@ -450,8 +450,7 @@ TEST_F(Window, recentFilesComeBackAfterARestartNewestFirst) {
     EXPECT_TRUE(items[1]->text().endsWith(paths[11]));
     EXPECT_TRUE(items[9]->text().endsWith(paths[2]));  // 5, 11, 10 ... 6, 4, 3, 2
     items[2]->trigger();
-    ASSERT_TRUE(
-        QTest::qWaitFor([this] { return !window->controllers().documents.opening(); }, 10000));
+    ASSERT_TRUE(test::WaitFor([this] { return !window->controllers().documents.opening(); }));
     EXPECT_EQ(window->editor()->toPlainText(), QStringLiteral("text 10"));
 }
 

@@ -2,6 +2,9 @@
 // The main window: makes the tool bars, the settings pages, the document pages and the status
 // bar, and wires them to the controllers that hold the work and the state behind them
 // (reading, persistence, document commands, export, media controls).
+//
+// A new command: its Command and button in ToolBarRow (or only an item in WindowMenus), its
+// work in the controller it belongs to, and its case in onCommand.
 
 #include <QMainWindow>
 #include <functional>
@@ -12,6 +15,7 @@
 #include "app/pages/settingspages.h"
 #include "app/window/documentpages.h"
 #include "app/window/statusbar.h"
+#include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
 
 namespace vernalo {
@@ -21,7 +25,6 @@ class ExportController;
 class MediaBridge;
 class Messages;
 class ReadingController;
-class TextEditor;
 class TrayIcon;
 class WindowPersistence;
 

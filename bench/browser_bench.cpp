@@ -18,7 +18,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "browser/browserpage.h"
 
 namespace {
@@ -100,7 +100,8 @@ void BM_WindowStartUpWithoutBrowsing(benchmark::State& state) {
         const auto [children, childMb] = Children();
         state.counters["engine_processes"] = children;
         state.counters["children_rss_MB"] = childMb;
-        state.counters["browser_made"] = window.browserPage()->browserCreated() ? 1 : 0;
+        state.counters["browser_made"] =
+            window.documentPages()->browser()->browserCreated() ? 1 : 0;
         state.counters["process_rss_MB"] = RssMb("self");
         state.ResumeTiming();
     }

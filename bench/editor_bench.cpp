@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/autosave.h"
-#include "app/texteditor.h"
+#include "app/controllers/autosave.h"
+#include "app/window/texteditor.h"
 #include "documents/qt/documentio.h"
 
 namespace {

@@ -86,8 +86,8 @@ void BM_Segment(benchmark::State& state) {
     seg.setText(text);
     std::size_t pieces = 0;
     for (auto _ : state) {
-        seg.readPos = 1;
-        while (seg.readPos <= seg.readLength) {
+        seg.position = 0;
+        while (seg.position < seg.readLength) {
             if (sentences)
                 benchmark::DoNotOptimize(seg.nextSentence());
             else

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "browser/browserpage.h"
 #include "settings/settings.h"
 
@@ -80,9 +80,12 @@ int main(int argc, char** argv) {
                 static_cast<long long>(shown));
     std::printf("editor: %d characters, %d lines\n", window.editor()->document()->characterCount(),
                 window.editor()->lineCount());
-    std::printf("browser made at start-up: %s; web engine processes: %d\n",
-                window.browserPage() && window.browserPage()->browserCreated() ? "yes" : "no",
-                EngineProcesses());
+    std::printf(
+        "browser made at start-up: %s; web engine processes: %d\n",
+        window.documentPages()->browser() && window.documentPages()->browser()->browserCreated()
+            ? "yes"
+            : "no",
+        EngineProcesses());
     std::system(("rm -rf " + dir).c_str());
     return 0;
 }

@@ -39,7 +39,7 @@ void Walk(const std::u16string& text, Mode mode, bool russian, bool english, lon
     Segmenter seg(Dictionaries());
     seg.enabled = {{russian, english}};
     seg.setText(text);
-    seg.readPos = from;
+    seg.position = from;
     const long length = seg.readLength;
     FUZZ_CHECK(length == static_cast<long>(text.size()), "");
     // Built only when a check fails.
@@ -49,23 +49,23 @@ void Walk(const std::u16string& text, Mode mode, bool russian, bool english, lon
                " in " + fuzz::Show(text);
     };
     long pieces = 0;
-    while (seg.readPos <= length) {
-        const long before = seg.readPos;
+    while (seg.position < length) {
+        const long before = seg.position;
         if (mode == Mode::Word) {
             const WordPiece w = seg.nextWord();
             if (!seg.hasOther) {
                 FUZZ_CHECK(w.text == std::u16string_view(text).substr(
-                                         static_cast<std::size_t>(before - 1),
-                                         static_cast<std::size_t>(seg.readPos - before)),
+                                         static_cast<std::size_t>(before),
+                                         static_cast<std::size_t>(seg.position - before)),
                            "a word without other characters is the units read; " + where());
             }
             FUZZ_CHECK(w.speech == (w.replacement.empty() ? w.text : w.replacement), where());
         } else {
             seg.nextSentence();
         }
-        FUZZ_CHECK(seg.readPos > before && seg.readPos <= length + 1,
-                   "position " + std::to_string(before) + " became " + std::to_string(seg.readPos) +
-                       "; " + where());
+        FUZZ_CHECK(seg.position > before && seg.position <= length,
+                   "position " + std::to_string(before) + " became " +
+                       std::to_string(seg.position) + "; " + where());
         ++pieces;
         FUZZ_CHECK(pieces <= length, "more pieces than units; " + where());
     }
@@ -79,10 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string text =
         DecodeTextFile(std::string_view(reinterpret_cast<const char*>(data), size)).text;
     // From the start, and from the middle as Say does from the caret.
-    const long middle = static_cast<long>(text.size() / 2) + 1;
+    const long middle = static_cast<long>(text.size() / 2);
     for (Mode mode : {Mode::Word, Mode::Sentence}) {
         for (auto [russian, english] : {std::pair{true, true}, {true, false}, {false, true}}) {
-            Walk(text, mode, russian, english, 1);
+            Walk(text, mode, russian, english, 0);
             Walk(text, mode, russian, english, middle);
         }
     }

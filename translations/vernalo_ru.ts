@@ -67,6 +67,45 @@
     </message>
 </context>
 <context>
+    <name>vernalo::DocumentCommands</name>
+    <message>
+        <source>All readable files</source>
+        <translation>Все поддерживаемые файлы</translation>
+    </message>
+    <message>
+        <source>Text files</source>
+        <translation>Текстовые файлы</translation>
+    </message>
+    <message>
+        <source>RTF files</source>
+        <translation>Файлы RTF</translation>
+    </message>
+    <message>
+        <source>HTML files</source>
+        <translation>Файлы HTML</translation>
+    </message>
+    <message>
+        <source>DOC files</source>
+        <translation>Файлы DOC</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>Все файлы</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>Clipboard does not contain text.</source>
+        <translation>В буфере обмена нет текста.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Сохранить</translation>
+    </message>
+</context>
+<context>
     <name>vernalo::DocumentFile</name>
     <message>
         <source>Cannot open file %1</source>
@@ -106,6 +145,45 @@
     <message>
         <source>Browser</source>
         <translation>Браузер</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::ExportController</name>
+    <message>
+        <source>Cancel export</source>
+        <translation>Отменить экспорт</translation>
+    </message>
+    <message>
+        <source> %1 cannot write files; %2 read the %3 text instead.</source>
+        <translation> %1 не может записывать файлы; текст на языке «%3» вместо него прочитал голос %2.</translation>
+    </message>
+    <message>
+        <source>Exporting %1...</source>
+        <translation>Экспорт %1...</translation>
+    </message>
+    <message>
+        <source>Export cancelled</source>
+        <translation>Экспорт отменён</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Экспорт не удался</translation>
+    </message>
+    <message>
+        <source>The audio could not be exported: %1</source>
+        <translation>Не удалось экспортировать звук: %1</translation>
+    </message>
+    <message>
+        <source>Exported to %1</source>
+        <translation>Экспортировано в %1</translation>
+    </message>
+    <message>
+        <source>Exported to %1 files: %2 ... %3</source>
+        <translation>Экспортировано в %1 файлов: %2 ... %3</translation>
+    </message>
+    <message>
+        <source> Nothing in the text was spoken: it holds no sound.</source>
+        <translation> В тексте нечего произносить: звука не получилось.</translation>
     </message>
 </context>
 <context>
@@ -266,269 +344,6 @@
     </message>
 </context>
 <context>
-    <name>vernalo::MainWindow</name>
-    <message>
-        <source>Reading paused: %1</source>
-        <translation>Чтение приостановлено: %1</translation>
-    </message>
-    <message>
-        <source>The text could not be saved automatically: %1</source>
-        <translation>Не удалось автоматически сохранить текст: %1</translation>
-    </message>
-    <message>
-        <source>Bad value for %1 in %2</source>
-        <translation>Неверное значение %1 в %2</translation>
-    </message>
-    <message>
-        <source>Loading data ...</source>
-        <translation>Загрузка данных...</translation>
-    </message>
-    <message>
-        <source>No sound output is available (%1), so the text cannot be read aloud. Check that the sound server is running (pactl info shows it) and has an output device, then start Vernalo again.</source>
-        <translation>Вывод звука недоступен (%1), поэтому текст нельзя прочитать вслух. Проверьте, что звуковой сервер запущен (это покажет pactl info) и у него есть устройство вывода, затем снова запустите Vernalo.</translation>
-    </message>
-    <message>
-        <source> Ready </source>
-        <translation> Готово </translation>
-    </message>
-    <message>
-        <source>You have very very big problems! :)</source>
-        <translation>У вас очень-очень большие проблемы! :)</translation>
-    </message>
-    <message>
-        <source>With searching comes loss And the presence of absence: </source>
-        <translation>С поиском приходит утрата, И присутствие отсутствия: </translation>
-    </message>
-    <message>
-        <source>All readable files</source>
-        <translation>Все поддерживаемые файлы</translation>
-    </message>
-    <message>
-        <source>Text files</source>
-        <translation>Текстовые файлы</translation>
-    </message>
-    <message>
-        <source>RTF files</source>
-        <translation>Файлы RTF</translation>
-    </message>
-    <message>
-        <source>HTML files</source>
-        <translation>Файлы HTML</translation>
-    </message>
-    <message>
-        <source>DOC files</source>
-        <translation>Файлы DOC</translation>
-    </message>
-    <message>
-        <source>All files</source>
-        <translation>Все файлы</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>Открыть</translation>
-    </message>
-    <message>
-        <source>Clipboard does not contain text.</source>
-        <translation>В буфере обмена нет текста.</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Сохранить</translation>
-    </message>
-    <message>
-        <source>&amp;File</source>
-        <translation>&amp;Файл</translation>
-    </message>
-    <message>
-        <source>&amp;Open…</source>
-        <translation>&amp;Открыть…</translation>
-    </message>
-    <message>
-        <source>Open &amp;Recent</source>
-        <translation>&amp;Недавние файлы</translation>
-    </message>
-    <message>
-        <source>&amp;Save as RTF…</source>
-        <translation>&amp;Сохранить как RTF…</translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation>В&amp;ыход</translation>
-    </message>
-    <message>
-        <source>&amp;Edit</source>
-        <translation>&amp;Правка</translation>
-    </message>
-    <message>
-        <source>&amp;Undo</source>
-        <translation>&amp;Отменить</translation>
-    </message>
-    <message>
-        <source>&amp;Redo</source>
-        <translation>&amp;Повторить</translation>
-    </message>
-    <message>
-        <source>Cu&amp;t</source>
-        <translation>&amp;Вырезать</translation>
-    </message>
-    <message>
-        <source>&amp;Copy</source>
-        <translation>&amp;Копировать</translation>
-    </message>
-    <message>
-        <source>&amp;Paste</source>
-        <translation>Вст&amp;авить</translation>
-    </message>
-    <message>
-        <source>Paste &amp;text from clipboard</source>
-        <translation>Вставить &amp;текст из буфера обмена</translation>
-    </message>
-    <message>
-        <source>Select &amp;all</source>
-        <translation>Выделить в&amp;сё</translation>
-    </message>
-    <message>
-        <source>&amp;Find…</source>
-        <translation>&amp;Найти…</translation>
-    </message>
-    <message>
-        <source>Find &amp;next</source>
-        <translation>Найти &amp;далее</translation>
-    </message>
-    <message>
-        <source>C&amp;lear</source>
-        <translation>О&amp;чистить</translation>
-    </message>
-    <message>
-        <source>Transform &amp;HTML to text</source>
-        <translation>Преобразовать &amp;HTML в текст</translation>
-    </message>
-    <message>
-        <source>&amp;DOS to WIN</source>
-        <translation>Из &amp;DOS в WIN</translation>
-    </message>
-    <message>
-        <source>&amp;Reading</source>
-        <translation>&amp;Чтение</translation>
-    </message>
-    <message>
-        <source>&amp;Say/Pause</source>
-        <translation>&amp;Произнести/Пауза</translation>
-    </message>
-    <message>
-        <source>&amp;Repeat text</source>
-        <translation>По&amp;втор текста</translation>
-    </message>
-    <message>
-        <source>&amp;Word mode</source>
-        <translation>Режим по &amp;словам</translation>
-    </message>
-    <message>
-        <source>S&amp;entence mode</source>
-        <translation>Режим по п&amp;редложениям</translation>
-    </message>
-    <message>
-        <source>Repeat &amp;counts…</source>
-        <translation>&amp;Число повторов…</translation>
-    </message>
-    <message>
-        <source>&amp;View</source>
-        <translation>&amp;Вид</translation>
-    </message>
-    <message>
-        <source>&amp;Speech settings</source>
-        <translation>&amp;Настройки речи</translation>
-    </message>
-    <message>
-        <source>&amp;Options</source>
-        <translation>&amp;Параметры</translation>
-    </message>
-    <message>
-        <source>&amp;Font settings</source>
-        <translation>Настройки &amp;шрифта</translation>
-    </message>
-    <message>
-        <source>&amp;Text page</source>
-        <translation>Страница &amp;текста</translation>
-    </message>
-    <message>
-        <source>&amp;Browser page</source>
-        <translation>Страница &amp;браузера</translation>
-    </message>
-    <message>
-        <source>&amp;Help</source>
-        <translation>&amp;Справка</translation>
-    </message>
-    <message>
-        <source>&amp;Keyboard shortcuts</source>
-        <translation>&amp;Сочетания клавиш</translation>
-    </message>
-    <message>
-        <source>&amp;About Vernalo</source>
-        <translation>&amp;О программе Vernalo</translation>
-    </message>
-    <message>
-        <source>Keyboard shortcuts</source>
-        <translation>Сочетания клавиш</translation>
-    </message>
-    <message>
-        <source>Command</source>
-        <translation>Команда</translation>
-    </message>
-    <message>
-        <source>Keys</source>
-        <translation>Клавиши</translation>
-    </message>
-    <message>
-        <source>About Vernalo</source>
-        <translation>О программе Vernalo</translation>
-    </message>
-    <message>
-        <source>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Reads Russian and English texts aloud, each with its own voice.&lt;/p&gt;&lt;p&gt;Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).&lt;br&gt;Qt %3 (GNU LGPL version 3).&lt;br&gt;Other voices through speech-dispatcher, where it is installed.&lt;/p&gt;</source>
-        <translation>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Читает вслух русские и английские тексты, каждый своим голосом.&lt;/p&gt;&lt;p&gt;Встроенный синтез речи: eSpeak NG %2 (GNU GPL версии 3 или более поздней).&lt;br&gt;Qt %3 (GNU LGPL версии 3).&lt;br&gt;Другие голоса — через speech-dispatcher, если он установлен.&lt;/p&gt;</translation>
-    </message>
-    <message>
-        <source>Cancel export</source>
-        <translation>Отменить экспорт</translation>
-    </message>
-    <message>
-        <source> %1 cannot write files; %2 read the %3 text instead.</source>
-        <translation> %1 не может записывать файлы; текст на языке «%3» вместо него прочитал голос %2.</translation>
-    </message>
-    <message>
-        <source>Exporting %1...</source>
-        <translation>Экспорт %1...</translation>
-    </message>
-    <message>
-        <source>Export cancelled</source>
-        <translation>Экспорт отменён</translation>
-    </message>
-    <message>
-        <source>Export failed</source>
-        <translation>Экспорт не удался</translation>
-    </message>
-    <message>
-        <source>The audio could not be exported: %1</source>
-        <translation>Не удалось экспортировать звук: %1</translation>
-    </message>
-    <message>
-        <source>Exported to %1</source>
-        <translation>Экспортировано в %1</translation>
-    </message>
-    <message>
-        <source>Exported to %1 files: %2 ... %3</source>
-        <translation>Экспортировано в %1 файлов: %2 ... %3</translation>
-    </message>
-    <message>
-        <source> Nothing in the text was spoken: it holds no sound.</source>
-        <translation> В тексте нечего произносить: звука не получилось.</translation>
-    </message>
-    <message>
-        <source>&amp;Export audio…</source>
-        <translation>&amp;Экспорт звука…</translation>
-    </message>
-</context>
-<context>
     <name>vernalo::OptionsPage</name>
     <message>
         <source>Repeating a words</source>
@@ -557,6 +372,25 @@
     <message>
         <source>Mark the spoken word</source>
         <translation>Отмечать произносимое слово</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::ReadingController</name>
+    <message>
+        <source>Reading paused: %1</source>
+        <translation>Чтение приостановлено: %1</translation>
+    </message>
+    <message>
+        <source>Loading data ...</source>
+        <translation>Загрузка данных...</translation>
+    </message>
+    <message>
+        <source>No sound output is available (%1), so the text cannot be read aloud. Check that the sound server is running (pactl info shows it) and has an output device, then start Vernalo again.</source>
+        <translation>Вывод звука недоступен (%1), поэтому текст нельзя прочитать вслух. Проверьте, что звуковой сервер запущен (это покажет pactl info) и у него есть устройство вывода, затем снова запустите Vernalo.</translation>
+    </message>
+    <message>
+        <source> Ready </source>
+        <translation> Готово </translation>
     </message>
 </context>
 <context>
@@ -724,6 +558,184 @@
     <message>
         <source>Export audio</source>
         <translation>Экспорт звука</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::WindowMenus</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>&amp;Open…</source>
+        <translation>&amp;Открыть…</translation>
+    </message>
+    <message>
+        <source>Open &amp;Recent</source>
+        <translation>&amp;Недавние файлы</translation>
+    </message>
+    <message>
+        <source>&amp;Save as RTF…</source>
+        <translation>&amp;Сохранить как RTF…</translation>
+    </message>
+    <message>
+        <source>&amp;Export audio…</source>
+        <translation>&amp;Экспорт звука…</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>В&amp;ыход</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Правка</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Отменить</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Повторить</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Вырезать</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Копировать</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>Вст&amp;авить</translation>
+    </message>
+    <message>
+        <source>Paste &amp;text from clipboard</source>
+        <translation>Вставить &amp;текст из буфера обмена</translation>
+    </message>
+    <message>
+        <source>Select &amp;all</source>
+        <translation>Выделить в&amp;сё</translation>
+    </message>
+    <message>
+        <source>&amp;Find…</source>
+        <translation>&amp;Найти…</translation>
+    </message>
+    <message>
+        <source>Find &amp;next</source>
+        <translation>Найти &amp;далее</translation>
+    </message>
+    <message>
+        <source>C&amp;lear</source>
+        <translation>О&amp;чистить</translation>
+    </message>
+    <message>
+        <source>Transform &amp;HTML to text</source>
+        <translation>Преобразовать &amp;HTML в текст</translation>
+    </message>
+    <message>
+        <source>&amp;DOS to WIN</source>
+        <translation>Из &amp;DOS в WIN</translation>
+    </message>
+    <message>
+        <source>&amp;Reading</source>
+        <translation>&amp;Чтение</translation>
+    </message>
+    <message>
+        <source>&amp;Say/Pause</source>
+        <translation>&amp;Произнести/Пауза</translation>
+    </message>
+    <message>
+        <source>&amp;Repeat text</source>
+        <translation>По&amp;втор текста</translation>
+    </message>
+    <message>
+        <source>&amp;Word mode</source>
+        <translation>Режим по &amp;словам</translation>
+    </message>
+    <message>
+        <source>S&amp;entence mode</source>
+        <translation>Режим по п&amp;редложениям</translation>
+    </message>
+    <message>
+        <source>Repeat &amp;counts…</source>
+        <translation>&amp;Число повторов…</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Вид</translation>
+    </message>
+    <message>
+        <source>&amp;Speech settings</source>
+        <translation>&amp;Настройки речи</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Параметры</translation>
+    </message>
+    <message>
+        <source>&amp;Font settings</source>
+        <translation>Настройки &amp;шрифта</translation>
+    </message>
+    <message>
+        <source>&amp;Text page</source>
+        <translation>Страница &amp;текста</translation>
+    </message>
+    <message>
+        <source>&amp;Browser page</source>
+        <translation>Страница &amp;браузера</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
+    </message>
+    <message>
+        <source>&amp;Keyboard shortcuts</source>
+        <translation>&amp;Сочетания клавиш</translation>
+    </message>
+    <message>
+        <source>&amp;About Vernalo</source>
+        <translation>&amp;О программе Vernalo</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcuts</source>
+        <translation>Сочетания клавиш</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Команда</translation>
+    </message>
+    <message>
+        <source>Keys</source>
+        <translation>Клавиши</translation>
+    </message>
+    <message>
+        <source>About Vernalo</source>
+        <translation>О программе Vernalo</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Reads Russian and English texts aloud, each with its own voice.&lt;/p&gt;&lt;p&gt;Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).&lt;br&gt;Qt %3 (GNU LGPL version 3).&lt;br&gt;Other voices through speech-dispatcher, where it is installed.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Читает вслух русские и английские тексты, каждый своим голосом.&lt;/p&gt;&lt;p&gt;Встроенный синтез речи: eSpeak NG %2 (GNU GPL версии 3 или более поздней).&lt;br&gt;Qt %3 (GNU LGPL версии 3).&lt;br&gt;Другие голоса — через speech-dispatcher, если он установлен.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::WindowPersistence</name>
+    <message>
+        <source>The text could not be saved automatically: %1</source>
+        <translation>Не удалось автоматически сохранить текст: %1</translation>
+    </message>
+    <message>
+        <source>Bad value for %1 in %2</source>
+        <translation>Неверное значение %1 в %2</translation>
+    </message>
+    <message>
+        <source>You have very very big problems! :)</source>
+        <translation>У вас очень-очень большие проблемы! :)</translation>
+    </message>
+    <message>
+        <source>With searching comes loss And the presence of absence: </source>
+        <translation>С поиском приходит утрата, И присутствие отсутствия: </translation>
     </message>
 </context>
 </TS>

@@ -14,12 +14,14 @@
 #include <optional>
 #include <string>
 
-#include "app/icons.h"
-#include "app/mainwindow.h"
-#include "app/quitsignals.h"
-#include "app/singleinstance.h"
-#include "app/translation.h"
-#include "app/webengineasroot.h"
+#include "app/controllers/documentcommands.h"
+#include "app/controllers/mediabridge.h"
+#include "app/process/quitsignals.h"
+#include "app/process/singleinstance.h"
+#include "app/process/translation.h"
+#include "app/process/webengineasroot.h"
+#include "app/window/icons.h"
+#include "app/window/mainwindow.h"
 #include "settings/settings.h"
 #include "speech/quickexit.h"
 
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
         options.baseDir = baseDir;
         vernalo::MainWindow window(options);
         window.startUp();
-        window.registerMediaControls();
+        window.controllers().media.registerOnBus();
         // A logout, a shutdown or a signal closes the window as the user would: the reading
         // stops and the text and settings are written.
         bool closing = false;
@@ -130,7 +132,7 @@ int main(int argc, char** argv) {
         // A signal may close the window while a message box still waits: nothing opens then.
         const auto open = [&window, &closing](const QStringList& paths) {
             for (const QString& path : paths)
-                if (!closing) window.openDocument(path);
+                if (!closing) window.controllers().documents.openDocument(path);
         };
         QObject::connect(&instance, &vernalo::SingleInstance::requested, &window,
                          [&window, open](const QStringList& paths) {

@@ -10,6 +10,19 @@
 
 namespace vernalo::cli {
 
+namespace {
+
+// The tool's positions count from 1, as they always have (scripts read them); everywhere else
+// positions are 0-based. This is the one place they are converted.
+long Shown(long position) {
+    return position + 1;
+}
+long FromShown(long shown) {
+    return shown - 1;
+}
+
+}  // namespace
+
 int Pieces(const Args& args) {
     ReadingArgs reading;
     long from = 1;
@@ -37,17 +50,17 @@ int Pieces(const Args& args) {
     Segmenter seg(dicts);
     seg.enabled = reading.voiceOn;
     seg.setText(std::move(text));
-    seg.readPos = from;
+    seg.position = FromShown(from);
     auto lang = [](std::optional<Language> l) {
         return l ? "\"" + LanguageSuffix(*l) + "\"" : std::string("null");
     };
     // Written straight to the output: a piece's texts are never copied into a line.
     std::ostream& out = std::cout;
-    while (seg.readPos <= seg.readLength) {
-        const long start = seg.readPos;
+    while (seg.position < seg.readLength) {
+        const long start = seg.position;
         if (wordMode) {
             const WordPiece w = seg.cutWord();
-            out << "{\"from\":" << start << ",\"to\":" << seg.readPos
+            out << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(seg.position)
                 << ",\"lang\":" << lang(w.language) << ",\"text\":";
             WriteJsonString(out, w.text);
             out << ",\"speech\":";
@@ -57,7 +70,7 @@ int Pieces(const Args& args) {
             out << ",\"sentenceEnd\":" << (w.sentenceEnd ? "true" : "false");
         } else {
             const SentencePiece s = seg.nextSentence();
-            out << "{\"from\":" << start << ",\"to\":" << seg.readPos
+            out << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(seg.position)
                 << ",\"lang\":" << lang(s.language) << ",\"text\":";
             WriteJsonString(out, s.text);
             out << ",\"speech\":";

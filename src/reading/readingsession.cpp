@@ -84,7 +84,7 @@ void ReadingSession::start() {
     lastLanguage_.reset();
     pausedAtStart_ = paused_;
     setStartPosition();
-    roundFromStart_ = seg_.readPos == 1;
+    roundFromStart_ = seg_.position == 0;
     roundSpoke_ = false;
     tick();
 }
@@ -92,15 +92,16 @@ void ReadingSession::start() {
 void ReadingSession::setStartPosition() {
     const long s = view_.selectionStart();
     if (s > seg_.readLength - 1 || s <= 0)
-        seg_.readPos = 1;  // a caret at the very end starts over
+        seg_.position = 0;  // a caret at the very end starts over
     else if (paused_)
-        seg_.readPos = s + 1;  // resume with the first character of the selection
+        seg_.position = s;  // resume with the first character of the selection
     else
-        seg_.readPos = s;  // the character before the caret: the separator the piece begins with
+        seg_.position =
+            s - 1;  // the character before the caret: the separator the piece begins with
     // That character may take two units; reading starts with its first, not in its middle.
     const std::u16string& t = seg_.readText;
-    const auto i = static_cast<std::size_t>(seg_.readPos - 1);
-    if (i > 0 && i < t.size() && IsLowSurrogate(t[i]) && IsHighSurrogate(t[i - 1])) --seg_.readPos;
+    const auto i = static_cast<std::size_t>(seg_.position);
+    if (i > 0 && i < t.size() && IsLowSurrogate(t[i]) && IsHighSurrogate(t[i - 1])) --seg_.position;
     paused_ = false;
 }
 
@@ -143,7 +144,7 @@ ReadingSession::Outcome ReadingSession::pass() {
     }
     if (speaking()) return Outcome::Waiting;
 
-    const long start = seg_.readPos - 1;
+    const long start = seg_.position;
     seg_.enabled = options.voiceOn;
     std::optional<Language> language;
     std::u16string speech;
@@ -161,7 +162,7 @@ ReadingSession::Outcome ReadingSession::pass() {
         // voice's letters were spelled out beside it.
         if (HasInnerBlank(speech)) map = std::move(r.map);
     }
-    const long length = std::max(0L, seg_.readPos - start - 1);
+    const long length = std::max(0L, seg_.position - start);
     showMark(std::nullopt);
     pieceMap_.clear();
     view_.showPiece(start, length);
@@ -214,11 +215,11 @@ bool ReadingSession::speakOnce() {
 
 ReadingSession::Outcome ReadingSession::finishPiece(const ReadingOptions& options) {
     view_.caretMoved();
-    if (seg_.readPos <= seg_.readLength) return Outcome::Progress;
+    if (seg_.position < seg_.readLength) return Outcome::Progress;
     // A whole round that found nothing to speak would only find nothing again, for ever.
     if (options.repeatText && (roundSpoke_ || !roundFromStart_)) {
         view_.placeCaret(0);
-        seg_.readPos = 1;
+        seg_.position = 0;
         roundFromStart_ = true;
         roundSpoke_ = false;
         return Outcome::Progress;

@@ -38,7 +38,7 @@ enum class ReadingStop {
 };
 
 // What the session needs from its owner. Positions are 0-based UTF-16 units of the text (a
-// line break is one unit), the same numbers as the segmenter's readPos - 1.
+// line break is one unit), the same numbers as the segmenter's position.
 class SessionView {
 public:
     virtual ~SessionView() = default;

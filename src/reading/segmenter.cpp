@@ -34,7 +34,7 @@ bool Segmenter::takeLetter(char16_t c, Language letter, std::u16string& assemble
 }
 
 WordPiece Segmenter::nextWord() {
-    const long start = readPos;
+    const long start = position;
     WordPiece r = cutWord();
     r.speech = r.replacement.empty() ? r.text : r.replacement;
     mapWord(r, start, static_cast<long>(r.speech.size()), r.map);
@@ -43,22 +43,22 @@ WordPiece Segmenter::nextWord() {
 
 void Segmenter::mapWord(const WordPiece& word, long start, long length, SpeechMap& map) const {
     if (word.replacement.empty() && !hasOther) {
-        map.addCopy(length, start - 1);
+        map.addCopy(length, start);
         return;
     }
     // The word without the blanks and stops around it: the dictionary key, as the editor shows it.
     const CharClass* kinds = CharClassTable();
     auto edge = [&](long at) {
-        const CharClass k = kinds[readText[static_cast<std::size_t>(at - 1)]];
+        const CharClass k = kinds[readText[static_cast<std::size_t>(at)]];
         return k == kSeparator || k == kSentenceStop;
     };
-    long from = start, to = readPos;  // 1-based, `to` past the word
+    long from = start, to = position;  // `to` past the word
     while (from < to && edge(from))
         ++from;
     while (to > from && edge(to - 1))
         --to;
-    if (from == to) from = start, to = readPos;
-    map.addWhole(length, {from - 1, to - from});
+    if (from == to) from = start, to = position;
+    map.addWhole(length, {from, to - from});
 }
 
 WordPiece Segmenter::cutWord() {
@@ -67,24 +67,25 @@ WordPiece Segmenter::cutWord() {
     hasOther = false;
     const CharClass* kinds = CharClassTable();
     std::u16string assembled;  // dictionary key and, with other characters, the spoken form
-    const long start = readPos;
+    const long start = position;
     // The assembled text is still the units consumed, so it can be the raw text as it is.
     bool verbatim = !needGap;
     bool ended = false;
     char16_t endingSeparator = 0;   // the separator that ended the word, if one did
     std::vector<std::size_t> gaps;  // where a blank after a number's stop is owed to the voice
-    while (!ended && readPos <= readLength) {
-        const char16_t c = readText[readPos - 1];
+    while (!ended && position < readLength) {
+        const char16_t c = readText[position];
         CharClass kind = kinds[c];
-        const bool inside = readPos > 1 && readPos < readLength;
+        const bool inside = position > 0 && position + 1 < readLength;
         // A comma inside a number ("3,5", "1,000") is part of it, like the point in "3.5".
-        if (c == u',' && inside && IsDigit(readText[readPos - 2]) && IsDigit(readText[readPos]))
+        if (c == u',' && inside && IsDigit(readText[position - 1]) &&
+            IsDigit(readText[position + 1]))
             kind = kOtherChar;
         // An apostrophe between two letters of the word is a letter of it: as an other
         // character it would make "don't" into "don' t", which the voice reads "don tee".
         if (IsApostrophe(c) && inside && inWord() &&
-            kinds[readText[readPos - 2]] == kinds[readText[readPos]]) {
-            const CharClass letters = kinds[readText[readPos]];
+            kinds[readText[position - 1]] == kinds[readText[position + 1]]) {
+            const CharClass letters = kinds[readText[position + 1]];
             if (letters == kRussianLetter || letters == kLatinLetter) kind = letters;
         }
         switch (kind) {
@@ -131,7 +132,7 @@ WordPiece Segmenter::cutWord() {
                 r.sentenceEnd = false;
                 break;
         }
-        ++readPos;
+        ++position;
     }
     // A word holds the letters of one language at most.
     for (Language l : kLanguages) {
@@ -151,8 +152,8 @@ WordPiece Segmenter::cutWord() {
         r.text = std::move(assembled);  // the same units: a long word is not held twice
     } else {
         // The raw text is exactly the units consumed.
-        r.text.assign(readText, static_cast<std::size_t>(start - 1),
-                      static_cast<std::size_t>(readPos - start));
+        r.text.assign(readText, static_cast<std::size_t>(start),
+                      static_cast<std::size_t>(position - start));
     }
     return r;
 }
@@ -165,8 +166,8 @@ SentencePiece Segmenter::nextSentence() {
     const bool both = enabled[Language::Russian] && enabled[Language::English];
     // With one voice off, everything read goes to the one that is on.
     const Language only = enabled[Language::English] ? Language::English : Language::Russian;
-    while (!ended && readPos <= readLength) {
-        const long wordStart = readPos;
+    while (!ended && position < readLength) {
+        const long wordStart = position;
         WordPiece w = cutWord();
         auto take = [&](Language l) {
             // The first word's texts become the sentence's own, without a copy.
@@ -190,7 +191,7 @@ SentencePiece Segmenter::nextSentence() {
                 take(*lang);
             } else {
                 ended = true;
-                readPos = wordStart;  // the word starts the next piece
+                position = wordStart;  // the word starts the next piece
             }
         } else if (inLanguage[Language::Russian]) {
             lang = Language::Russian;

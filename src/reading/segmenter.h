@@ -2,8 +2,8 @@
 // Cuts the text being read into words or sentences, decides each piece's language by its
 // letters and applies the pronunciation dictionaries.
 //
-// Text is UTF-16; positions are 1-based unit positions, equal to editor positions + 1
-// (a line break is one unit). Each unit is classified by its Windows-1251 byte, except that
+// Text is UTF-16; positions are 0-based unit positions, the editor's own (a line break is
+// one unit). Each unit is classified by its Windows-1251 byte, except that
 // a comma between two digits belongs to the number.
 
 #include <optional>
@@ -41,7 +41,7 @@ public:
     // dictionary. At least one is on.
     PerLanguage<bool> enabled{{true, true}};
 
-    // Starts reading a new text; readPos is set by the caller. needGap carries over.
+    // Starts reading a new text; position is set by the caller. needGap carries over.
     void setText(std::u16string text) {
         readText = std::move(text);
         readLength = static_cast<long>(readText.size());
@@ -55,7 +55,7 @@ public:
 
     std::u16string readText;
     long readLength = 0;
-    long readPos = 1;
+    long position = 0;  // the next unit to read, 0-based like every position in the program
 
     // The language of the letters the last word held; neither for a word without letters.
     PerLanguage<bool> inLanguage{{false, false}};
@@ -66,8 +66,8 @@ private:
     // Adds a letter to the word being assembled; false when it begins the next word instead.
     bool takeLetter(char16_t c, Language letter, std::u16string& assembled);
     bool inWord() const { return inLanguage[Language::Russian] || inLanguage[Language::English]; }
-    // Maps `length` units of speech given for the word just cut from `start` (a 1-based
-    // position): unit for unit when it is the text as it stands, else to the word as a whole.
+    // Maps `length` units of speech given for the word just cut from `start`: unit for unit
+    // when it is the text as it stands, else to the word as a whole.
     void mapWord(const WordPiece& word, long start, long length, SpeechMap& map) const;
 
     const DictionaryStore* dicts_;

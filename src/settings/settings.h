@@ -21,7 +21,7 @@ struct ReaderSettings {
     bool markWord = true;  // the word being heard is marked while reading ([Interface] MarkWord)
     int posX = 0;
     int posY = 0;
-    int position = 1;  // the reading position, 1-based
+    int position = 0;  // where the selection (or the caret) began, 0-based as in the editor
     std::vector<std::u16string> urls;
     std::u16string urlEditText;  // what the address box shows after reading
     // The files opened last, the newest first ([Recent] File1..File10).

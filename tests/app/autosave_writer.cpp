@@ -4,8 +4,8 @@
 #include <QTextDocument>
 #include <cstdio>
 
-#include "app/autosave.h"
 #include "app/autosavetexts.h"
+#include "app/controllers/autosave.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;

@@ -14,7 +14,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "app/speechpage.h"
+#include "app/pages/speechpage.h"
 #include "speech/sounddevice.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"

@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/webengineasroot.h"
+#include "app/process/webengineasroot.h"
 #include "documents/qt/documentio.h"
 #include "savedtext.h"
 #include "text/fileio.h"

@@ -22,10 +22,10 @@
 #include <filesystem>
 
 #include "app/autosavetexts.h"
-#include "app/mainwindow.h"
+#include "app/window/texteditor.h"
 #include "documents/qt/documentio.h"
 #include "savedtext.h"
-#include "support/fakevoice.h"
+#include "support/windowrig.h"
 #include "text/fileio.h"
 
 namespace vernalo {
@@ -35,26 +35,12 @@ using namespace std::chrono_literals;
 
 using test::SavedText;
 
-class Autosaving : public testing::Test {
+class Autosaving : public testing::Test, protected test::WindowRig {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_autosave_XXXXXX";
-        dir = mkdtemp(tmpl);
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
+        MainWindow::Options o = options();
         o.autosave = {100ms, 400ms};
-        o.voices = [] {
-            std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"}, {u"English", u"Carol"}};
-            return PerLanguage<std::unique_ptr<Voice>>{{std::make_unique<test::FakeVoice>(modes),
-                                                        std::make_unique<test::FakeVoice>(modes)}};
-        };
-        w = std::make_unique<MainWindow>(o);
-        w->startUp();
-    }
-    void TearDown() override {
-        w.reset();
-        std::system(("rm -rf " + dir).c_str());
+        w = &start(std::move(o));
     }
     void Type(const QString& text) {
         for (QChar c : text) {
@@ -62,14 +48,13 @@ protected:
             QApplication::sendEvent(w->editor(), &press);
         }
     }
-    std::string TextFile() const { return dir + "/data/text.txt"; }
+    std::string TextFile() const { return path("data/text.txt"); }
 
-    std::string dir;
-    std::unique_ptr<MainWindow> w;
+    MainWindow* w = nullptr;
 };
 
 TEST_F(Autosaving, writesOnlyOnceABurstOfTypingPausesThenNotBeforeItsGap) {
-    QSignalSpy written(&w->autosave(), &Autosave::written);
+    QSignalSpy written(&w->controllers().persistence.autosave(), &Autosave::written);
     // Twenty keys, one every 30 ms: each comes before the text has been still for 100 ms.
     int typed = 0;
     QTimer keys;
@@ -79,27 +64,27 @@ TEST_F(Autosaving, writesOnlyOnceABurstOfTypingPausesThenNotBeforeItsGap) {
         if (++typed == 20) keys.stop();
     });
     keys.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return typed == 20; }));
+    ASSERT_TRUE(test::WaitFor([&] { return typed == 20; }));
     EXPECT_EQ(written.size(), 0) << "written during the burst";
-    EXPECT_FALSE(w->textSaved());
+    EXPECT_FALSE(w->controllers().persistence.textSaved());
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 1; }));
+    ASSERT_TRUE(test::WaitFor([&] { return written.size() == 1; }));
     QElapsedTimer sinceFirst;
     sinceFirst.start();
     EXPECT_TRUE(written[0][0].toBool());
     EXPECT_EQ(SavedText(TextFile()), QString(20, u'a'));
-    EXPECT_TRUE(w->textSaved());
+    EXPECT_TRUE(w->controllers().persistence.textSaved());
 
     Type(QStringLiteral("b"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 2; }));
+    ASSERT_TRUE(test::WaitFor([&] { return written.size() == 2; }));
     EXPECT_GE(sinceFirst.elapsed(), 400);
     EXPECT_EQ(SavedText(TextFile()), QString(20, u'a') + u'b');
 }
 
 TEST_F(Autosaving, closeDoesNotWriteAgainWhatIsAlreadySaved) {
-    QSignalSpy written(&w->autosave(), &Autosave::written);
+    QSignalSpy written(&w->controllers().persistence.autosave(), &Autosave::written);
     Type(QStringLiteral("saved"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 1; }));
+    ASSERT_TRUE(test::WaitFor([&] { return written.size() == 1; }));
     struct stat before {};
     ASSERT_EQ(stat(TextFile().c_str(), &before), 0);
     w->close();
@@ -145,7 +130,7 @@ TEST(AutosaveLongDocument, writesWhatTheCloseWouldWrite) {
     Autosave save([&doc] { return &doc; }, path, {0ms, 0ms});
     QSignalSpy written(&save, &Autosave::written);
     save.changed();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 1; }, 30000));
+    ASSERT_TRUE(test::WaitFor([&] { return written.size() == 1; }, 30000));
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(path, bytes));
     const QByteArray direct = DocumentToRtf(doc);
@@ -157,9 +142,8 @@ TEST(AutosaveLongDocument, writesWhatTheCloseWouldWrite) {
 // Kills the writer again and again at varying moments of its writes: the file is always one
 // of the two texts, whole.
 TEST(AutosaveKill, leavesTheOldOrTheNewFileNeverAMix) {
-    char tmpl[] = "/tmp/vernalo_kill_XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
-    const std::string path = dir + "/data/text.txt";
+    const test::TempFolder folder;
+    const std::string path = folder.path() + "/data/text.txt";
     const QString texts[] = {test::AutosaveText(false), test::AutosaveText(true)};
     QRandomGenerator random(14);
     for (int round = 0; round < 12; ++round) {
@@ -168,7 +152,7 @@ TEST(AutosaveKill, leavesTheOldOrTheNewFileNeverAMix) {
         ASSERT_TRUE(writer.waitForStarted());
         // Past a few writes, then a little further into the next one.
         const int writes = 1 + round % 3;
-        ASSERT_TRUE(QTest::qWaitFor(
+        ASSERT_TRUE(test::WaitFor(
             [&] {
                 writer.waitForReadyRead(10);
                 return writer.peek(1 << 16).count("written 1") >= writes;
@@ -185,7 +169,6 @@ TEST(AutosaveKill, leavesTheOldOrTheNewFileNeverAMix) {
         EXPECT_TRUE(saved == texts[0] || saved == texts[1])
             << "round " << round << ": " << saved.size() << " characters";
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

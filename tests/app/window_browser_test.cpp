@@ -19,20 +19,16 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/mainwindow.h"
 #include "browser/addressrules.h"
 #include "browser/browserpage.h"
 #include "browser/webtest.h"
 #include "support/accessible.h"
-#include "support/fakevoice.h"
+#include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
 
 const bool kHeadless = test::PrepareHeadlessWebEngine();
-
-using test::FakeMode;
-using test::FakeVoice;
 
 // Children of this process whose command name starts with `prefix`.
 int ChildProcesses(const std::string& prefix) {
@@ -53,61 +49,26 @@ int ChildProcesses(const std::string& prefix) {
     return n;
 }
 
-class WindowBrowser : public testing::Test {
+class WindowBrowser : public testing::Test, protected test::WindowRig {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(kHeadless);
-        char tmpl[] = "/tmp/vernalo_wbrowser_XXXXXX";
-        dir = mkdtemp(tmpl);
-    }
-    void TearDown() override {
-        window.reset();
-        std::system(("rm -rf " + dir).c_str());
-    }
+    void SetUp() override { ASSERT_TRUE(kHeadless); }
 
     MainWindow& Start() {
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
-        o.voices = [this] {
-            const std::vector<FakeMode> modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
-                                                 {u"English voice", u"Carol", u"DIGALO"}};
-            auto ru = std::make_unique<FakeVoice>(modes);
-            auto en = std::make_unique<FakeVoice>(modes);
-            ruVoice = ru.get();
-            enVoice = en.get();
-            return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru), std::move(en)}};
-        };
-        window = std::make_unique<MainWindow>(o);
-        window->onMessage = [this](const QString& m) { messages.push_back(m); };
-        window->startUp();
-        return *window;
+        modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
+                 {u"English voice", u"Carol", u"DIGALO"}};
+        return start();
     }
 
     template <typename T>
     T* Find(const char* name) {
         return window->findChild<T*>(QLatin1String(name));
     }
-    BrowserPage& Page() { return *window->browserPage(); }
+    BrowserPage& Page() { return *window->documentPages()->browser(); }
     bool Load(const std::function<void()>& go) {
         QSignalSpy finished(&Page(), &BrowserPage::loadFinished);
         go();
         return finished.wait(15000);
     }
-    void WriteFile(const std::string& path, const std::string& text) {
-        QDir().mkpath(QString::fromStdString(path).section(u'/', 0, -2));
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    std::string dir;
-    std::unique_ptr<MainWindow> window;
-    std::vector<QString> messages;
-    FakeVoice* ruVoice = nullptr;
-    FakeVoice* enVoice = nullptr;
 };
 
 TEST_F(WindowBrowser, StartUpWithoutTheBrowserPageStartsNoWebEngine) {
@@ -129,16 +90,16 @@ TEST_F(WindowBrowser, AboutBlankLeavesTheEditorEmpty) {
     MainWindow& w = Start();
     w.editor()->setPlainText(QStringLiteral("old text"));
     Page().setAddressText(QStringLiteral("about:blank"));
-    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
-    w.takeBrowserPageSource();
+    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    w.controllers().documents.takeBrowserPageSource();
     EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
     w.editor()->setPlainText(QStringLiteral("old text"));
-    w.readingView().importBrowserPage();
+    w.controllers().reading.view().importBrowserPage();
     EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
     // Transform HTML to text on the blank page empties the editor too, and Ctrl+Z undoes it.
     w.editor()->setPlainText(QStringLiteral("old text"));
     w.documentPages()->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
-    w.htmlToText();
+    w.controllers().documents.htmlToText();
     EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
     w.editor()->undoStep();
     EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("old text"));
@@ -153,8 +114,8 @@ TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers
               "<html><frameset rows=\"50%,50%\"><frame src=\"a.html\"><frame src=\"b.html\">"
               "</frameset></html>");
     Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
-    w.takeBrowserPageSource();
+    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    w.controllers().documents.takeBrowserPageSource();
     const QString text = w.editor()->toPlainText();
     const qsizetype m1 = text.indexOf(QStringLiteral("- - - Frame 1 - - -"));
     const qsizetype m2 = text.indexOf(QStringLiteral("- - - Frame 2 - - -"));
@@ -169,7 +130,7 @@ TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
     MainWindow& w = Start();
     // Say reaches the page through the window's ImportBrowserPage.
     w.editor()->setPlainText(QStringLiteral("probe"));
-    w.readingView().importBrowserPage();
+    w.controllers().reading.view().importBrowserPage();
     if (w.editor()->toPlainText() == QStringLiteral("probe"))
         GTEST_SKIP() << "the window's ImportBrowserPage does not take the browser page yet";
 
@@ -178,8 +139,8 @@ TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
               "<html><head><title>Skip me</title></head><body><p>Good morning.</p></body></html>");
     w.editor()->setPlainText(QStringLiteral("Old text."));
     Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
-    ASSERT_TRUE(w.readingView().browserPageShown());
+    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    ASSERT_TRUE(w.controllers().reading.view().browserPageShown());
     test::FindAccessible<QToolButton>(window.get(), "Say text/Pause")->click();
     const QString text = w.editor()->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
@@ -200,8 +161,8 @@ TEST_F(WindowBrowser, ImportTakesTheServedPageAndConvertsIt) {
               "\xd1\x83\xd1\x82\xd1\x80\xd0\xbe.</p></body></html>");
     w.editor()->setPlainText(QStringLiteral("Old text."));
     Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.browserPage()->go(); }));
-    w.readingView().importBrowserPage();
+    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    w.controllers().reading.view().importBrowserPage();
     const QString text = w.editor()->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8(
@@ -224,7 +185,7 @@ TEST_F(WindowBrowser, AddressListKeepsElevenAndIsWrittenAtClose) {
     // Changing the list alone is enough for it to be written.
     w.close();
     window.reset();
-    const std::string ini = ReadFile(dir + "/data/reader.ini");
+    const std::string ini = read("data/reader.ini");
     EXPECT_NE(ini.find("0=site2.org"), std::string::npos) << ini;
     EXPECT_EQ(ini.find("site4.org"), std::string::npos) << ini;
     EXPECT_EQ(ini.find("site0.org"), std::string::npos);
@@ -242,7 +203,7 @@ class WindowBrowserSavedUrls : public WindowBrowser,
                                public testing::WithParamInterface<SavedUrlsCase> {};
 
 TEST_P(WindowBrowserSavedUrls, AddressBoxShowsTheListReadAtStart) {
-    WriteFile(dir + "/data/reader.ini", GetParam().section);
+    write("data/reader.ini", GetParam().section);
     Start();
     EXPECT_EQ(Page().urls(), GetParam().entries);
     EXPECT_EQ(Page().addressText(), QString::fromStdU16String(GetParam().editText));
@@ -259,14 +220,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WindowBrowser, OpeningAnHtmlFileShowsItWithItsPathInTheAddressBox) {
     MainWindow& w = Start();
     Page().setUrls({u"kept.org"}, u"kept.org");
-    const std::string file = dir + "/page one.html";
-    WriteFile(file, "<html><body>ONE</body></html>");
+    const std::string file = write("page one.html", "<html><body>ONE</body></html>");
     const QString path = QString::fromStdString(file);
-    ASSERT_TRUE(Load([&] { w.openInBrowserPage(path); }));
+    ASSERT_TRUE(Load([&] { w.controllers().documents.openInBrowserPage(path); }));
     EXPECT_EQ(Page().addressText(), path);
     EXPECT_EQ(Page().urls(), std::vector<std::u16string>{u"kept.org"});
     EXPECT_EQ(Page().location(), QUrl::fromLocalFile(path));
-    EXPECT_TRUE(w.readingView().browserPageShown());
+    EXPECT_TRUE(w.controllers().reading.view().browserPageShown());
     EXPECT_FALSE(test::FindAccessible<QToolButton>(window.get(), "Font settings")->isEnabled());
     EXPECT_TRUE(test::FindAccessible<QLineEdit>(window.get(), "Document file")->isHidden());
     EXPECT_EQ(test::FindAccessible<QProgressBar>(window.get(), "Progress")->value(), 0);
@@ -298,11 +258,10 @@ TEST_F(WindowBrowser, SwitchingPagesShowsSpeechSettingsAndBackReenablesTheFontBu
 TEST_F(WindowBrowser, GoFromTheTextPageBringsTheBrowserWithoutTouchingSettingsPage) {
     MainWindow& w = Start();
     w.showSettingsPage(SettingsPage::Font);
-    const std::string file = dir + "/p.html";
-    WriteFile(file, "<p>x</p>");
+    const std::string file = write("p.html", "<p>x</p>");
     Page().setAddressText(QString::fromStdString(file));
     ASSERT_TRUE(Load([&] { test::FindAccessible<QPushButton>(window.get(), "GO!")->click(); }));
-    EXPECT_TRUE(w.readingView().browserPageShown());
+    EXPECT_TRUE(w.controllers().reading.view().browserPageShown());
     EXPECT_EQ(w.settingsPage(), SettingsPage::Font);
     EXPECT_FALSE(test::FindAccessible<QToolButton>(window.get(), "Font settings")->isEnabled());
     EXPECT_TRUE(Page().urls().empty());
@@ -311,7 +270,7 @@ TEST_F(WindowBrowser, GoFromTheTextPageBringsTheBrowserWithoutTouchingSettingsPa
 TEST_F(WindowBrowser, RefusedAddressIsReportedAndNothingLoads) {
     MainWindow& w = Start();
     Page().setAddressText(QStringLiteral("javascript:alert(1)"));
-    w.browserPage()->go();
+    w.documentPages()->browser()->go();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("javascript:alert(1)")));
     EXPECT_TRUE(Page().location().isEmpty());

@@ -10,19 +10,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/mainwindow.h"
+#include "app/window/texteditor.h"
 #include "support/accessible.h"
-#include "support/fakevoice.h"
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
-
-using test::FakeMode;
-using test::FakeVoice;
 
 // Windows-1251: "Москва=Столица".
 constexpr char kMoscowEntry[] = "\xCC\xEE\xF1\xEA\xE2\xE0=\xD1\xF2\xEE\xEB\xE8\xF6\xE0\r\n";
@@ -34,48 +27,25 @@ std::string ManyEntries(std::size_t n) {
     return bytes;
 }
 
-class WindowDictionaries : public testing::Test {
+class WindowDictionaries : public testing::Test, protected test::WindowRig {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_dicts_XXXXXX";
-        dir = mkdtemp(tmpl);
-        std::filesystem::create_directories(dir + "/dict");
-    }
-    void TearDown() override {
-        window.reset();
-        std::system(("rm -rf " + dir).c_str());
-    }
     void Dictionary(const char* name, const std::string& bytes) {
-        std::ofstream(dir + "/dict/" + name, std::ios::binary) << bytes;
+        write(std::string("dict/") + name, bytes);
     }
     // The loaders start; nothing of theirs lands before the test lets events run.
     MainWindow& Start() {
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
-        o.dictionaryDir = QString::fromStdString(dir + "/none");
-        o.voices = [this] {
-            const std::vector<FakeMode> modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
-                                                 {u"English voice", u"Carol", u"DIGALO"}};
-            auto ru = std::make_unique<FakeVoice>(modes);
-            russian = ru.get();
-            return PerLanguage<std::unique_ptr<Voice>>{
-                {std::move(ru), std::make_unique<FakeVoice>(modes)}};
-        };
-        window = std::make_unique<MainWindow>(o);
-        window->startUp();
-        return *window;
+        modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
+                 {u"English voice", u"Carol", u"DIGALO"}};
+        MainWindow::Options o = options();
+        o.dictionaryDir = QString::fromStdString(path("none"));
+        return start(std::move(o));
     }
     QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
     bool Ready() {
-        return QTest::qWaitFor(
+        return test::WaitFor(
             [&] { return window->statusText(StatusPanel::Activity) == QStringLiteral(" Ready "); },
             60000);
     }
-
-    std::string dir;
-    std::unique_ptr<MainWindow> window;
-    FakeVoice* russian = nullptr;
 };
 
 TEST_F(WindowDictionaries, readyShowsOnlyOnceEveryLoaderIsDone) {
@@ -83,12 +53,13 @@ TEST_F(WindowDictionaries, readyShowsOnlyOnceEveryLoaderIsDone) {
     Dictionary("readeren.dic", "Dr=Doctor\r\n");
     MainWindow& w = Start();
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dictionaries()[Language::English].empty(); }));
-    if (w.dictionaries()[Language::Russian].empty()) {
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !w.controllers().reading.dictionaries()[Language::English].empty(); }));
+    if (w.controllers().reading.dictionaries()[Language::Russian].empty()) {
         EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     }
     ASSERT_TRUE(Ready());
-    EXPECT_EQ(w.dictionaries()[Language::Russian].size(), 1'000'000u);
+    EXPECT_EQ(w.controllers().reading.dictionaries()[Language::Russian].size(), 1'000'000u);
 }
 
 // Say pressed while the Russian entries are still being read: nothing is spoken until they
@@ -107,22 +78,22 @@ TEST_P(ReadingWhileLoading, waitsForTheEntries) {
     w.editor()->setPlainText(QStringLiteral("Москва."));
     Say()->click();
     EXPECT_TRUE(Say()->isChecked());
-    EXPECT_TRUE(w.readingWaitsForDictionaries());
-    EXPECT_FALSE(w.session().running());
+    EXPECT_TRUE(w.controllers().reading.waitsForDictionaries());
+    EXPECT_FALSE(w.controllers().reading.session().running());
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     if (GetParam().releasedWhileLoading) {
         Say()->click();
         ASSERT_TRUE(Ready());
         QApplication::processEvents();
-        EXPECT_TRUE(russian->spoken.empty());
+        EXPECT_TRUE(ruVoice->spoken.empty());
         EXPECT_FALSE(Say()->isChecked());
-        EXPECT_FALSE(w.session().running());
+        EXPECT_FALSE(w.controllers().reading.session().running());
     } else {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !russian->spoken.empty(); }, 60000));
-        EXPECT_EQ(russian->spoken.front().substr(0, 7), u"Столица");
-        EXPECT_EQ(w.dictionaries()[Language::Russian].size(), 200'001u);
+        ASSERT_TRUE(test::WaitFor([&] { return !ruVoice->spoken.empty(); }, 60000));
+        EXPECT_EQ(ruVoice->spoken.front().substr(0, 7), u"Столица");
+        EXPECT_EQ(w.controllers().reading.dictionaries()[Language::Russian].size(), 200'001u);
     }
-    EXPECT_FALSE(w.readingWaitsForDictionaries());
+    EXPECT_FALSE(w.controllers().reading.waitsForDictionaries());
 }
 
 INSTANTIATE_TEST_SUITE_P(Say, ReadingWhileLoading,

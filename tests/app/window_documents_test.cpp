@@ -20,54 +20,27 @@
 #include <functional>
 #include <iterator>
 
-#include "app/finddialog.h"
-#include "app/mainwindow.h"
-#include "app/texteditor.h"
+#include "app/dialogs/finddialog.h"
+#include "app/window/texteditor.h"
 #include "documents/qt/documentio.h"
 #include "support/accessible.h"
-#include "support/fakevoice.h"
 #include "support/opendocument.h"
+#include "support/windowrig.h"
 #include "text/codepage.h"
 #include "text/fileio.h"
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace vernalo {
 namespace {
 
-class WindowDocuments : public testing::Test {
+class WindowDocuments : public testing::Test, protected test::WindowRig {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_docs_XXXXXX";
-        dir = mkdtemp(tmpl);
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
-        o.voices = [] {
-            std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"}, {u"English", u"Carol"}};
-            return PerLanguage<std::unique_ptr<Voice>>{{std::make_unique<test::FakeVoice>(modes),
-                                                        std::make_unique<test::FakeVoice>(modes)}};
-        };
-        w = std::make_unique<MainWindow>(o);
-        w->onMessage = [this](const QString& m) { messages.push_back(m); };
-        w->startUp();
-    }
-    void TearDown() override {
-        w.reset();
-        std::system(("rm -rf " + dir).c_str());
-    }
+    void SetUp() override { w = &start(); }
     std::string File(const std::string& name, const std::string& bytes) {
-        std::string path = dir + "/" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        return write(name, bytes);
     }
     QString Text() const { return w->editor()->toPlainText(); }
 
-    std::string dir;
-    std::unique_ptr<MainWindow> w;
-    std::vector<QString> messages;
+    MainWindow* w = nullptr;
 };
 
 TEST_F(WindowDocuments, pasteWithoutTextSaysSoAndStillMarksTheText) {
@@ -75,16 +48,16 @@ TEST_F(WindowDocuments, pasteWithoutTextSaysSoAndStillMarksTheText) {
     data->setImageData(QImage(4, 4, QImage::Format_RGB32));
     QApplication::clipboard()->setMimeData(data);
     w->editor()->setPlainText(QStringLiteral("kept"));
-    w->setTextChanged(false);
-    w->pasteFromClipboard();
+    w->controllers().persistence.setTextChanged(false);
+    w->controllers().documents.pasteFromClipboard();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], QStringLiteral("Clipboard does not contain text."));
     EXPECT_EQ(Text(), QStringLiteral("kept"));
-    EXPECT_TRUE(w->textChanged());
+    EXPECT_TRUE(w->controllers().persistence.textChanged());
     EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: 1"));
 
     QApplication::clipboard()->setText(QStringLiteral("one\ntwo"));
-    w->pasteFromClipboard();
+    w->controllers().documents.pasteFromClipboard();
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(Text().contains(QStringLiteral("one\ntwo")));
     EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
@@ -94,9 +67,9 @@ TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
     const std::string txt = File("Notes.Txt", "{\\rtf1\\ansi {\\b bold} plain\\par}");
     EXPECT_TRUE(test::OpenAndWait(*w, txt));
     EXPECT_EQ(Text(), QStringLiteral("bold plain"));  // rich text in a .txt file shows formatted
-    EXPECT_EQ(test::FindAccessible<QLineEdit>(w.get(), "Document file")->text(),
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(w, "Document file")->text(),
               QString::fromStdString(txt));
-    EXPECT_TRUE(w->textChanged());
+    EXPECT_TRUE(w->controllers().persistence.textChanged());
     const std::string rtf =
         File("book.rtf", "just \xEF\xF0\xE8\xE2\xE5\xF2");  // plain Windows-1251
     EXPECT_TRUE(test::OpenAndWait(*w, rtf));
@@ -113,7 +86,7 @@ TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
 TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
     const std::string text = File("story.txt", "Once upon a time");
     ASSERT_TRUE(test::OpenAndWait(*w, text));
-    auto* fileName = test::FindAccessible<QLineEdit>(w.get(), "Document file");
+    auto* fileName = test::FindAccessible<QLineEdit>(w, "Document file");
     const QTextDocument* before = w->editor()->document();
     const struct {
         const char* name;
@@ -125,11 +98,11 @@ TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
         {"picture.txt", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\0", 20)},
         {"controls.txt", std::string(300, '\x01') + "abc"},
     };
-    w->setTextChanged(false);
+    w->controllers().persistence.setTextChanged(false);
     for (const auto& c : cases) {
         messages.clear();
         EXPECT_FALSE(test::OpenAndWait(*w, File(c.name, c.bytes))) << c.name;
-        EXPECT_FALSE(w->textChanged()) << c.name;
+        EXPECT_FALSE(w->controllers().persistence.textChanged()) << c.name;
         ASSERT_EQ(messages.size(), 1u) << c.name;
         EXPECT_EQ(messages[0], QStringLiteral("Cannot read ") + QString::fromUtf8(c.name) +
                                    QStringLiteral(": this is not a text document."));
@@ -142,11 +115,11 @@ TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
 TEST_F(WindowDocuments, openReadsBooksIntoTheEditorAndRefusesADamagedOne) {
     const std::string books = std::string(VERNALO_TEST_DATA) + "/books/";
     for (const char* name : {"book.fb2", "book.epub"}) {
-        w->setTextChanged(false);
+        w->controllers().persistence.setTextChanged(false);
         ASSERT_TRUE(test::OpenAndWait(*w, books + name)) << name;
         EXPECT_TRUE(Text().contains(QStringLiteral("Маша открыла окно"))) << name;
-        EXPECT_TRUE(w->textChanged()) << name;
-        EXPECT_EQ(test::FindAccessible<QLineEdit>(w.get(), "Document file")->text(),
+        EXPECT_TRUE(w->controllers().persistence.textChanged()) << name;
+        EXPECT_EQ(test::FindAccessible<QLineEdit>(w, "Document file")->text(),
                   QString::fromStdString(books + name));
     }
     const QString before = Text();
@@ -154,32 +127,32 @@ TEST_F(WindowDocuments, openReadsBooksIntoTheEditorAndRefusesADamagedOne) {
     const std::string epub((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string cut = File("cut.epub", epub.substr(0, epub.size() / 2));
     messages.clear();
-    w->setTextChanged(false);
+    w->controllers().persistence.setTextChanged(false);
     EXPECT_FALSE(test::OpenAndWait(*w, cut));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read cut.epub: ")))
         << messages[0].toStdString();
     EXPECT_EQ(Text(), before);
-    EXPECT_FALSE(w->textChanged());
+    EXPECT_FALSE(w->controllers().persistence.textChanged());
 }
 
 TEST_F(WindowDocuments, openReadsOfficeDocumentsIntoTheEditorAndRefusesADamagedOne) {
     const std::string office = std::string(VERNALO_TEST_DATA) + "/office/";
     for (const char* name : {"office.docx", "office.odt"}) {
-        w->setTextChanged(false);
+        w->controllers().persistence.setTextChanged(false);
         ASSERT_TRUE(test::OpenAndWait(*w, office + name)) << name;
         EXPECT_TRUE(Text().contains(QStringLiteral("Водитель включил радио"))) << name;
         EXPECT_TRUE(Text().contains(QStringLiteral("Бензин\tFuel\t3200"))) << name;
     }
     const QString before = Text();
     messages.clear();
-    w->setTextChanged(false);
+    w->controllers().persistence.setTextChanged(false);
     EXPECT_FALSE(test::OpenAndWait(*w, File("cut.docx", "PK\x03\x04 cut")));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read cut.docx: ")))
         << messages[0].toStdString();
     EXPECT_EQ(Text(), before);
-    EXPECT_FALSE(w->textChanged());
+    EXPECT_FALSE(w->controllers().persistence.textChanged());
     // A rich text saved under the name opens as rich text, as before.
     ASSERT_TRUE(test::OpenAndWait(*w, File("rtf.docx", "{\\rtf1 Hello}")));
     EXPECT_EQ(Text(), QStringLiteral("Hello"));
@@ -198,31 +171,31 @@ TEST_F(WindowDocuments, openDecodesATextInAnotherRussianEncoding) {
 TEST_F(WindowDocuments, findContinuesAfterTheSelectionWithTheDialogsSettings) {
     w->editor()->setPlainText(QStringLiteral("part art Art art"));
     w->editor()->select(6, 0);  // caret in the middle, nothing selected: from the top
-    w->findInText();
+    w->controllers().documents.findInText();
     auto* dialog = w->findChild<FindDialog*>();
     ASSERT_NE(dialog, nullptr);
     dialog->setFindText(QStringLiteral("art"));
-    EXPECT_TRUE(w->findNext());
+    EXPECT_TRUE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 1);  // inside "part"
-    EXPECT_TRUE(w->findNext());
+    EXPECT_TRUE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 5);
-    EXPECT_TRUE(w->findNext());
+    EXPECT_TRUE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 13);  // "Art" does not match with case on
-    EXPECT_FALSE(w->findNext());
+    EXPECT_FALSE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 13);  // the last match stays selected
     FindOptions o;
     o.down = false;
     o.matchCase = false;
     o.wholeWord = true;
     dialog->setOptions(o);
-    EXPECT_TRUE(w->findNext());
+    EXPECT_TRUE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 9);  // upward, any case, whole words only
 }
 
 TEST_F(WindowDocuments, htmlToTextReplacesTheEditorWithTheConvertedPage) {
     w->editor()->setPlainText(QStringLiteral(
         "<html><head><title>T</title></head><body><h1>Big</h1><p>One two</p></body></html>"));
-    w->htmlToText();
+    w->controllers().documents.htmlToText();
     EXPECT_EQ(Text(), QStringLiteral("\n Big\n\n One two\n"));
     QTextCursor c(w->editor()->document());
     c.setPosition(2);
@@ -235,10 +208,10 @@ TEST_F(WindowDocuments, dosToWindowsRecodesLettersWithoutMarkingTheText) {
     // "Привет" written in the DOS code page and read as Windows-1251.
     w->editor()->setPlainText(
         QString::fromStdU16String(DecodeCp1251("\x8F\xE0\xA8\xA2\xA5\xE2 ok")));
-    w->setTextChanged(false);
-    w->recodeDosToWindows();
+    w->controllers().persistence.setTextChanged(false);
+    w->controllers().documents.recodeDosToWindows();
     EXPECT_EQ(w->editor()->toPlainText(), QStringLiteral("Привет ok"));
-    EXPECT_FALSE(w->textChanged());
+    EXPECT_FALSE(w->controllers().persistence.textChanged());
     EXPECT_EQ(w->editor()->selectionStart(), 0);
 }
 
@@ -291,36 +264,43 @@ TEST_P(WholeTextUndo, isOneStepThatUndoesAndRedoes) {
     Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Text(), after);
-    EXPECT_TRUE(w->textChanged());
+    EXPECT_TRUE(w->controllers().persistence.textChanged());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Replacements, WholeTextUndo,
-    testing::Values(
-        WholeTextCase{"clear", [](MainWindow& w, const std::string&) { w.clearText(); }},
-        WholeTextCase{"open",
-                      [](MainWindow& w, const std::string& dir) {
-                          const std::string path = dir + "/doc.rtf";
-                          std::ofstream(path) << "{\\rtf1 {\\b Bold} and plain\\par}";
-                          ASSERT_TRUE(test::OpenAndWait(w, path));
-                      }},
-        WholeTextCase{"paste",
-                      [](MainWindow& w, const std::string&) {
-                          w.editor()->selectAll();
-                          QApplication::clipboard()->setText(QStringLiteral("pasted"));
-                          w.pasteFromClipboard();
-                      }},
-        WholeTextCase{"htmlToText", [](MainWindow& w, const std::string&) { w.htmlToText(); },
-                      QStringLiteral("<b>bold</b>")},
-        WholeTextCase{"dosToWindows",
-                      [](MainWindow& w, const std::string&) { w.recodeDosToWindows(); },
-                      QStringLiteral(" Ёлка")}),
+    testing::Values(WholeTextCase{"clear",
+                                  [](MainWindow& w, const std::string&) {
+                                      w.controllers().documents.clearText();
+                                  }},
+                    WholeTextCase{"open",
+                                  [](MainWindow& w, const std::string& dir) {
+                                      const std::string path = dir + "/doc.rtf";
+                                      std::ofstream(path) << "{\\rtf1 {\\b Bold} and plain\\par}";
+                                      ASSERT_TRUE(test::OpenAndWait(w, path));
+                                  }},
+                    WholeTextCase{"paste",
+                                  [](MainWindow& w, const std::string&) {
+                                      w.editor()->selectAll();
+                                      QApplication::clipboard()->setText(QStringLiteral("pasted"));
+                                      w.controllers().documents.pasteFromClipboard();
+                                  }},
+                    WholeTextCase{"htmlToText",
+                                  [](MainWindow& w, const std::string&) {
+                                      w.controllers().documents.htmlToText();
+                                  },
+                                  QStringLiteral("<b>bold</b>")},
+                    WholeTextCase{"dosToWindows",
+                                  [](MainWindow& w, const std::string&) {
+                                      w.controllers().documents.recodeDosToWindows();
+                                  },
+                                  QStringLiteral(" Ёлка")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowDocuments, typingAfterAnUndoneReplacementDropsItsRedo) {
     TextEditor* ed = w->editor();
     QTest::keyClicks(ed, QStringLiteral("mine"));
-    w->clearText();
+    w->controllers().documents.clearText();
     ed->undoStep();
     ASSERT_EQ(Text(), QStringLiteral("mine"));
     QTest::keyClicks(ed, QStringLiteral("!"));
@@ -331,7 +311,7 @@ TEST_F(WindowDocuments, typingAfterAnUndoneReplacementDropsItsRedo) {
 TEST_F(WindowDocuments, undoDoesNothingWhileReading) {
     TextEditor* ed = w->editor();
     QTest::keyClicks(ed, QStringLiteral("mine"));
-    w->clearText();
+    w->controllers().documents.clearText();
     ed->setReadOnly(true);
     ed->undoStep();
     EXPECT_TRUE(Text().isEmpty());
@@ -358,7 +338,7 @@ TEST_F(WindowDocuments, droppedFilesOpenAndDroppedTextIsInserted) {
     };
     for (const auto& t : targets) {
         w->editor()->setPlainText(QStringLiteral("before"));
-        QSignalSpy finished(w.get(), &MainWindow::openFinished);
+        QSignalSpy finished(&w->controllers().documents, &DocumentCommands::openFinished);
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
         data.setText(QString::fromStdString(path));  // as file managers add
@@ -378,11 +358,11 @@ TEST_F(WindowDocuments, droppedFilesOpenAndDroppedTextIsInserted) {
 TEST_F(WindowDocuments, aSecondOpenCancelsTheFirst) {
     const std::string books = std::string(VERNALO_TEST_DATA) + "/books/";
     const std::string second = File("second.txt", "the second file");
-    QSignalSpy finished(w.get(), &MainWindow::openFinished);
-    w->openDocument(QString::fromStdString(books + "book.epub"));
-    EXPECT_TRUE(w->opening());
-    w->openDocument(QString::fromStdString(second));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->opening(); }, 10000));
+    QSignalSpy finished(&w->controllers().documents, &DocumentCommands::openFinished);
+    w->controllers().documents.openDocument(QString::fromStdString(books + "book.epub"));
+    EXPECT_TRUE(w->controllers().documents.opening());
+    w->controllers().documents.openDocument(QString::fromStdString(second));
+    ASSERT_TRUE(test::WaitFor([&] { return !w->controllers().documents.opening(); }));
     ASSERT_EQ(finished.size(), 1);
     EXPECT_EQ(finished.first().at(0).toString(), QString::fromStdString(second));
     EXPECT_EQ(Text(), QStringLiteral("the second file"));

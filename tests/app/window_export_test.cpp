@@ -15,13 +15,9 @@
 #include <filesystem>
 #include <set>
 
-#include "app/mainwindow.h"
-#include "support/fakevoice.h"
+#include "app/window/texteditor.h"
 #include "support/soundfile.h"
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
@@ -33,52 +29,26 @@ double Seconds(const std::string& path) {
     return test::Decode(path).Seconds();
 }
 
-class WindowExport : public testing::Test {
+class WindowExport : public testing::Test, protected test::WindowRig {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_export_XXXXXX";
-        dir = mkdtemp(tmpl);
-        out = dir + "/out";
         fs::create_directory(out);
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
         // Voices that cannot write files: the built-in ones read instead.
-        o.voices = [] {
-            const std::vector<test::FakeMode> modes{{u"Russian", u"Service Anna"},
-                                                    {u"English", u"Service Bob"}};
-            return PerLanguage<std::unique_ptr<Voice>>{{std::make_unique<test::FakeVoice>(modes),
-                                                        std::make_unique<test::FakeVoice>(modes)}};
-        };
-        window = std::make_unique<MainWindow>(o);
-        window->startUp();
-        window->onMessage = [this](const QString& m) { messages << m; };
-    }
-    void TearDown() override {
-        window.reset();
-        std::system(("rm -rf " + dir).c_str());
-    }
-    template <typename F>
-    bool RunUntil(F done, int ms = 20000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done();
+        modes = {{u"Russian", u"Service Anna"}, {u"English", u"Service Bob"}};
+        start();
     }
     double Export(const QString& text, long selectFrom, long selectLength, const char* name) {
         window->editor()->setPlainText(text);
         window->editor()->select(selectFrom, selectLength);
         const std::string path = out + "/" + name;
-        EXPECT_TRUE(window->startExport(QString::fromStdString(path), 0));
-        EXPECT_TRUE(RunUntil([&] { return !window->exporting(); }));
+        EXPECT_TRUE(window->controllers().exports.startExport(QString::fromStdString(path), 0));
+        EXPECT_TRUE(
+            test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
         return Seconds(path);
     }
     QString Activity() { return window->statusText(StatusPanel::Activity); }
 
-    std::string dir, out;
-    std::unique_ptr<MainWindow> window;
-    QStringList messages;
+    const std::string out = path("out");
 };
 
 // A text long enough to export for a while.
@@ -105,7 +75,7 @@ TEST_F(WindowExport, selectionAloneIsExported) {
         << Activity().toStdString();
     EXPECT_TRUE(Activity().contains(QStringLiteral("Service Bob cannot write files")))
         << Activity().toStdString();
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
@@ -115,20 +85,24 @@ TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
     std::set<int> values;
     QObject::connect(window->findChild<QProgressBar*>(QStringLiteral("progressBar")),
                      &QProgressBar::valueChanged, [&](int v) { values.insert(v); });
-    ASSERT_TRUE(window->startExport(QString::fromStdString(out + "/book.mp3"), 0));
+    ASSERT_TRUE(
+        window->controllers().exports.startExport(QString::fromStdString(out + "/book.mp3"), 0));
     EXPECT_EQ(Activity(), QStringLiteral("Exporting book.mp3..."));
     auto* cancel = window->findChild<QPushButton*>(QStringLiteral("cancelExportButton"));
     ASSERT_NE(cancel, nullptr);
     EXPECT_TRUE(cancel->isVisibleTo(window.get()));
-    EXPECT_FALSE(window->startExport(QString::fromStdString(out + "/second.mp3"), 0));
-    ASSERT_TRUE(RunUntil([&] { return values.size() >= 3 || !window->exporting(); }));
+    EXPECT_FALSE(
+        window->controllers().exports.startExport(QString::fromStdString(out + "/second.mp3"), 0));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return values.size() >= 3 || !window->controllers().exports.exporting(); }, 20000));
     // Typing goes on while the copy is exported.
     window->editor()->moveCursor(QTextCursor::Start);
     QTest::keyClicks(window->editor(), QStringLiteral("Typed "));
     EXPECT_TRUE(window->editor()->toPlainText().startsWith(QStringLiteral("Typed ")));
-    ASSERT_TRUE(window->exporting()) << "the export ended before it could be cancelled";
+    ASSERT_TRUE(window->controllers().exports.exporting())
+        << "the export ended before it could be cancelled";
     QTest::keyClick(window.get(), Qt::Key_Escape);
-    ASSERT_TRUE(RunUntil([&] { return !window->exporting(); }));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
     EXPECT_EQ(Activity(), QStringLiteral("Export cancelled"));
     EXPECT_FALSE(cancel->isVisibleTo(window.get()));
     EXPECT_GE(values.size(), 3u);
@@ -156,7 +130,7 @@ TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
               QStringList({QStringLiteral("MP3 (*.mp3)"), QStringLiteral("Ogg Opus (*.opus)"),
                            QStringLiteral("Ogg Vorbis (*.ogg)"), QStringLiteral("FLAC (*.flac)"),
                            QStringLiteral("WAV (*.wav)")}));
-    ASSERT_TRUE(RunUntil([&] { return !window->exporting(); }));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
     EXPECT_GT(Seconds(out + "/book-01.flac"), 60.0);
     EXPECT_GT(Seconds(out + "/book-02.flac"), 1.0);
     EXPECT_TRUE(Activity().startsWith(QStringLiteral("Exported to "))) << Activity().toStdString();
@@ -165,9 +139,9 @@ TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
 TEST_F(WindowExport, unwritableFileGivesAMessageNamingIt) {
     const std::string path = out + "/missing/book.flac";
     window->editor()->setPlainText(QStringLiteral("Hello."));
-    ASSERT_TRUE(window->startExport(QString::fromStdString(path), 0));
-    ASSERT_TRUE(RunUntil([&] { return !window->exporting(); }));
-    ASSERT_EQ(messages.size(), 1);
+    ASSERT_TRUE(window->controllers().exports.startExport(QString::fromStdString(path), 0));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
+    ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains(QString::fromStdString(path) +
                                      QStringLiteral("': No such file or directory")))
         << messages[0].toStdString();

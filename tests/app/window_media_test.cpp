@@ -15,10 +15,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/mainwindow.h"
-#include "app/texteditor.h"
+#include "app/window/texteditor.h"
 #include "support/accessible.h"
-#include "support/fakevoice.h"
+#include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
@@ -39,7 +38,7 @@ private:
     bool speaking_ = false;
 };
 
-class WindowMedia : public testing::Test {
+class WindowMedia : public testing::Test, protected test::WindowRig {
 protected:
     static void SetUpTestSuite() {
         bus = new QProcess;
@@ -56,11 +55,7 @@ protected:
         delete bus;
     }
     void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_media_XXXXXX";
-        dir = mkdtemp(tmpl);
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
+        MainWindow::Options o = options();
         o.voices = [] {
             const std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"},
                                                        {u"English", u"Carol"}};
@@ -68,18 +63,16 @@ protected:
                 {std::make_unique<HoldingVoice>(modes), std::make_unique<HoldingVoice>(modes)}};
         };
         HoldingVoice::holding = true;
-        w = std::make_unique<MainWindow>(o);
-        w->startUp();
-        ASSERT_TRUE(w->registerMediaControls());
+        w = &start(std::move(o));
+        ASSERT_TRUE(w->controllers().media.registerOnBus());
         client = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("client")));
         ASSERT_TRUE(client->isConnected());
     }
     void TearDown() override {
-        w.reset();
+        window.reset();
         client.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-        std::filesystem::remove_all(dir);
     }
 
     // A call as another program makes it; the window answers from this event loop.
@@ -89,8 +82,7 @@ protected:
             QStringLiteral("/org/mpris/MediaPlayer2"), interface, method);
         m.setArguments(args);
         QDBusPendingCall pending = client->asyncCall(m);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 10000))
-            << method.toStdString();
+        EXPECT_TRUE(test::WaitFor([&] { return pending.isFinished(); })) << method.toStdString();
         EXPECT_FALSE(pending.isError()) << pending.error().message().toStdString();
         const QList<QVariant> reply = pending.reply().arguments();
         return reply.isEmpty() ? QVariant() : reply.first();
@@ -117,8 +109,7 @@ protected:
 
     static inline QProcess* bus = nullptr;
     static inline QString address;
-    std::string dir;
-    std::unique_ptr<MainWindow> w;
+    MainWindow* w = nullptr;
     std::unique_ptr<QDBusConnection> client;
 };
 
@@ -165,7 +156,7 @@ TEST_F(WindowMedia, controlsTheReadingAsSayDoes) {
         }
     }
     HoldingVoice::holding = false;  // the voices go quiet: the reading runs to its end
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !Say(); }, 10000));
+    EXPECT_TRUE(test::WaitFor([&] { return !Say(); }));
     EXPECT_EQ(PlayerProperty(QStringLiteral("PlaybackStatus")).toString(),
               QStringLiteral("Stopped"));
 }

@@ -9,9 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/mainwindow.h"
-#include "app/speechpage.h"
+#include "app/pages/speechpage.h"
+#include "app/window/texteditor.h"
 #include "support/accessible.h"
+#include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
@@ -21,31 +22,25 @@ const bool g_noServer = [] { return setenv("PULSE_SERVER", "unix:/nonexistent", 
 
 TEST(WindowWithoutSound, sayComesBackUpWithAMessageAndNothingIsRead) {
     ASSERT_TRUE(g_noServer);
-    char tmpl[] = "/tmp/vernalo_nosound_XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
-    std::vector<QString> messages;
+    test::WindowRig rig;
     {
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
-        MainWindow w(o);
-        w.onMessage = [&](const QString& m) { messages.push_back(m); };
-        w.startUp();
+        MainWindow::Options o = rig.options();
+        o.voices = {};  // the built-in engine on the audio device, which finds no server
+        MainWindow& w = rig.start(std::move(o));
         ASSERT_FALSE(w.findChild<SpeechPage*>()->soundProblem().isEmpty());
         w.editor()->setPlainText(QStringLiteral("Nothing is heard. Ничего не слышно."));
         auto* say = test::FindAccessible<QToolButton>(&w, "Say text/Pause");
         say->click();
         EXPECT_FALSE(say->isChecked());
-        EXPECT_FALSE(w.session().running());
+        EXPECT_FALSE(w.controllers().reading.session().running());
         EXPECT_FALSE(w.editor()->isReadOnly());
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("No sound output is available")));
-        EXPECT_TRUE(messages[0].contains(QStringLiteral("sound server")));
+        ASSERT_EQ(rig.messages.size(), 1u);
+        EXPECT_TRUE(rig.messages[0].startsWith(QStringLiteral("No sound output is available")));
+        EXPECT_TRUE(rig.messages[0].contains(QStringLiteral("sound server")));
         // The test buttons still work, silently.
         test::FindAccessible<QPushButton>(&w, "RU")->click();
-        EXPECT_EQ(messages.size(), 1u);
+        EXPECT_EQ(rig.messages.size(), 1u);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -19,17 +19,12 @@
 #include <fstream>
 #include <functional>
 
-#include "app/mainwindow.h"
+#include "app/window/texteditor.h"
 #include "support/accessible.h"
-#include "support/fakevoice.h"
 #include "support/monitor.h"
 #include "support/opendocument.h"
 #include "support/scriptedservice.h"
-
-// Readable failures.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
@@ -63,20 +58,11 @@ struct Voices {
     BusyVoice* en = nullptr;
 };
 
-class WindowSay : public testing::Test {
+class WindowSay : public testing::Test, protected test::WindowRig {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_say_XXXXXX";
-        dir = mkdtemp(tmpl);
-    }
-    void TearDown() override {
-        window.reset();
-        std::system(("rm -rf " + dir).c_str());
-    }
     MainWindow& Start(bool builtIn = false) {
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
+        MainWindow::Options o = options();
+        o.voices = {};
         if (!builtIn) {
             o.voices = [this] {
                 auto ru = std::make_unique<BusyVoice>();
@@ -86,24 +72,11 @@ protected:
                 return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru), std::move(en)}};
             };
         }
-        window = std::make_unique<MainWindow>(o);
-        window->startUp();
-        return *window;
+        return start(std::move(o));
     }
     QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
-    // Lets the event loop run until `done` or the time is up.
-    template <typename F>
-    bool RunUntil(F done, int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done();
-    }
     QString Selected() { return window->editor()->textCursor().selectedText(); }
 
-    std::string dir;
-    std::unique_ptr<MainWindow> window;
     Voices voices;
 };
 
@@ -117,7 +90,7 @@ TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
     ASSERT_EQ(voices.en->spoken.size(), 1u);
     voices.en->busy = false;
     // The last piece is handed to its voice and the reading ends without waiting for it.
-    ASSERT_TRUE(RunUntil([&] { return !Say()->isChecked(); }, 2000));
+    ASSERT_TRUE(test::WaitFor([&] { return !Say()->isChecked(); }, 2000));
     ASSERT_EQ(voices.ru->spoken.size(), 1u);
     EXPECT_EQ(voices.ru->spoken[0], u" Привет мир.");
     EXPECT_GE(voices.en->resets, 1);  // the other voice is reset after each Speak
@@ -133,7 +106,7 @@ TEST_F(WindowSay, theWordHeardIsMarkedOverTheSelectionOutsideTheDocument) {
     auto marked = [&] { return w.editor()->markedWord(); };
     Say()->click();
     voices.en->heard = Voice::WordSpan{6, 3};
-    ASSERT_TRUE(RunUntil([&] { return marked() == std::pair(6L, 3L); }, 2000));
+    ASSERT_TRUE(test::WaitFor([&] { return marked() == std::pair(6L, 3L); }, 2000));
     EXPECT_EQ(Selected(), QStringLiteral("Hello big world."));
     EXPECT_EQ(w.editor()->document()->availableUndoSteps(), undoSteps);
     EXPECT_FALSE(w.editor()->document()->isModified());
@@ -144,8 +117,7 @@ TEST_F(WindowSay, theWordHeardIsMarkedOverTheSelectionOutsideTheDocument) {
     w.findChild<QCheckBox*>(QStringLiteral("markWordBox"))->setChecked(false);
     Say()->click();
     ASSERT_TRUE(voices.en->busy);
-    RunUntil([] { return false; }, 50);
-    EXPECT_EQ(marked(), std::pair(0L, 0L));
+    EXPECT_FALSE(test::WaitFor([&] { return marked() != std::pair(0L, 0L); }, 50));
     Say()->click();
 }
 
@@ -155,18 +127,15 @@ TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
     test::Script script;
     DispatcherCatalog catalog([&script] { return std::make_unique<test::ScriptedClient>(script); });
     ASSERT_TRUE(catalog.Wait(std::chrono::seconds(5)));
-    MainWindow::Options o;
-    o.baseDir = dir;
-    o.showMessages = false;
+    MainWindow::Options o = options();
     o.voices = [&catalog] {
         return PerLanguage<std::unique_ptr<Voice>>{
             {std::make_unique<BusyVoice>(), std::make_unique<DispatcherVoice>(catalog)}};
     };
-    window = std::make_unique<MainWindow>(o);
-    window->startUp();
+    start(std::move(o));
     window->editor()->setPlainText(QStringLiteral("One. Two. Three."));
     Say()->click();
-    ASSERT_TRUE(RunUntil(
+    ASSERT_TRUE(test::WaitFor(
         [&] {
             std::lock_guard lock(script.mutex);
             return script.said.size() == 1;
@@ -174,8 +143,8 @@ TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
         3000));
     script.reachable = false;
     script.alive = false;
-    ASSERT_TRUE(RunUntil([&] { return !Say()->isChecked(); }, 3000)) << "the reading went on";
-    EXPECT_TRUE(window->session().paused());
+    ASSERT_TRUE(test::WaitFor([&] { return !Say()->isChecked(); }, 3000)) << "the reading went on";
+    EXPECT_TRUE(window->controllers().reading.session().paused());
     EXPECT_TRUE(window->statusText(StatusPanel::Activity)
                     .startsWith(QStringLiteral("Reading paused: speech-dispatcher")))
         << window->statusText(StatusPanel::Activity).toStdString();
@@ -187,14 +156,14 @@ TEST_F(WindowSay, releasingSayStopsAtOnceAndSayAgainResumesAtThePiece) {
     w.editor()->setPlainText(QStringLiteral("One. Two. Three."));
     Say()->click();
     voices.en->busy = false;
-    ASSERT_TRUE(RunUntil([&] { return voices.en->spoken.size() == 2; }, 2000));
+    ASSERT_TRUE(test::WaitFor([&] { return voices.en->spoken.size() == 2; }, 2000));
     EXPECT_EQ(Selected(), QStringLiteral(" Two."));
     const int resets = voices.en->resets;
     Say()->click();  // release: pause
     EXPECT_FALSE(voices.en->busy);
     EXPECT_GT(voices.en->resets, resets);
     EXPECT_EQ(Selected(), QStringLiteral(" Two."));
-    EXPECT_TRUE(w.session().paused());
+    EXPECT_TRUE(w.controllers().reading.session().paused());
     Say()->click();  // resume at the first character of that piece
     EXPECT_EQ(voices.en->spoken.back(), u" Two.");
 }
@@ -207,7 +176,7 @@ TEST_F(WindowSay, closingDuringReadingSilencesBothVoices) {
     w.close();
     EXPECT_FALSE(voices.en->busy);
     EXPECT_FALSE(Say()->isChecked());
-    EXPECT_FALSE(w.session().running());
+    EXPECT_FALSE(w.controllers().reading.session().running());
 }
 
 // The editor marks where a table, each of its cells and an embedded image begin and end with
@@ -227,7 +196,7 @@ TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
     test::FindAccessible<QCheckBox>(&w, "Repeating a words")->setChecked(true);
     w.editor()->setTextCursor(QTextCursor(w.editor()->document()));
     Say()->click();
-    ASSERT_TRUE(RunUntil(
+    ASSERT_TRUE(test::WaitFor(
         [&] {
             voices.en->busy = false;
             return !Say()->isChecked();
@@ -264,38 +233,46 @@ TEST_P(WindowSayReplaced, stopsTheReading) {
     MainWindow& w = Start();
     w.editor()->setPlainText(QStringLiteral("One. Two. Three. Four."));
     Say()->click();
-    ASSERT_TRUE(w.session().running());
+    ASSERT_TRUE(w.controllers().reading.session().running());
     ASSERT_TRUE(voices.en->busy);
     GetParam().replace(w, dir);
-    EXPECT_FALSE(w.session().running());
+    EXPECT_FALSE(w.controllers().reading.session().running());
     EXPECT_FALSE(Say()->isChecked());
     EXPECT_FALSE(voices.en->busy) << "the old text is still being spoken";
     EXPECT_FALSE(w.editor()->isReadOnly());
     const std::size_t spoken = voices.en->spoken.size();
     voices.en->busy = false;
-    RunUntil([] { return false; }, 50);
-    EXPECT_EQ(voices.en->spoken.size(), spoken);
+    EXPECT_FALSE(test::WaitFor([&] { return voices.en->spoken.size() != spoken; }, 50));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     WindowSay, WindowSayReplaced,
-    testing::Values(
-        ReplaceCase{"open",
-                    [](MainWindow& w, const std::string& dir) {
-                        std::ofstream(dir + "/other.txt") << "Other words here.";
-                        ASSERT_TRUE(test::OpenAndWait(w, dir + "/other.txt"));
-                    }},
-        ReplaceCase{"clear", [](MainWindow& w, const std::string&) { w.clearText(); }},
-        ReplaceCase{"dos2win", [](MainWindow& w, const std::string&) { w.recodeDosToWindows(); }},
-        ReplaceCase{"html2text", [](MainWindow& w, const std::string&) { w.htmlToText(); }}),
+    testing::Values(ReplaceCase{"open",
+                                [](MainWindow& w, const std::string& dir) {
+                                    std::ofstream(dir + "/other.txt") << "Other words here.";
+                                    ASSERT_TRUE(test::OpenAndWait(w, dir + "/other.txt"));
+                                }},
+                    ReplaceCase{"clear",
+                                [](MainWindow& w, const std::string&) {
+                                    w.controllers().documents.clearText();
+                                }},
+                    ReplaceCase{"dos2win",
+                                [](MainWindow& w, const std::string&) {
+                                    w.controllers().documents.recodeDosToWindows();
+                                }},
+                    ReplaceCase{"html2text",
+                                [](MainWindow& w, const std::string&) {
+                                    w.controllers().documents.htmlToText();
+                                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowSay, aFontChosenWhileReadingLetsTheReadingGoOn) {
     MainWindow& w = Start();
     w.editor()->setPlainText(QStringLiteral("One. Two. Three."));
     Say()->click();
-    w.applyEditorFont(QFont(QStringLiteral("Serif"), 14), kWindowTextColor);
-    EXPECT_TRUE(w.session().running());
+    w.controllers().persistence.applyEditorFont(QFont(QStringLiteral("Serif"), 14),
+                                                kWindowTextColor);
+    EXPECT_TRUE(w.controllers().reading.session().running());
     EXPECT_TRUE(Say()->isChecked());
 }
 
@@ -312,7 +289,7 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
         if (!word.isEmpty() && (marked.empty() || marked.back() != word)) marked.push_back(word);
     };
     Say()->click();
-    ASSERT_TRUE(RunUntil(
+    ASSERT_TRUE(test::WaitFor(
         [&] {
             QString s = Selected();
             if (!s.isEmpty() && (highlighted.empty() || highlighted.back() != s))
@@ -327,10 +304,12 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
     EXPECT_EQ(highlighted[1], QStringLiteral(" Привет."));
     EXPECT_EQ(w.editor()->textCursor().position(), 25);
     // Let the last piece play out, then look at what reached the sink.
-    RunUntil(
+    test::WaitFor(
         [&] {
             follow();
-            return !w.session().speaking();
+            // The mark follows the voice until a tick finds it silent.
+            const ReadingSession& session = w.controllers().reading.session();
+            return !session.speaking() && !session.followingVoice();
         },
         5000);
     // Each word is marked as it is heard, the last piece's too.
@@ -344,63 +323,34 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
 }
 
 // Start-up with voices of a given product name and a dictionary in the data folder.
-class WindowDictionary : public testing::Test {
+class WindowDictionary : public testing::Test, protected test::WindowRig {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_dictwin_XXXXXX";
-        dir = mkdtemp(tmpl);
-        std::filesystem::create_directories(dir + "/dict");
-        std::ofstream(dir + "/dict/readeren.dic", std::ios::binary) << "Hello=Heh-low\r\n";
-    }
-    void TearDown() override {
-        window.reset();
-        std::system(("rm -rf " + dir).c_str());
-    }
+    WindowDictionary() { write("dict/readeren.dic", "Hello=Heh-low\r\n"); }
     MainWindow& Start(const std::u16string& product) {
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
-        o.dictionaryDir = QString::fromStdString(dir + "/none");
-        o.voices = [this, product] {
-            std::vector<FakeMode> modes = {{u"Russian", u"Nicolai", product},
-                                           {u"English", u"Carol", product}};
-            auto ru = std::make_unique<FakeVoice>(modes);
-            auto en = std::make_unique<FakeVoice>(modes);
-            english = en.get();
-            return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru), std::move(en)}};
-        };
-        window = std::make_unique<MainWindow>(o);
-        window->startUp();
-        return *window;
+        modes = {{u"Russian", u"Nicolai", product}, {u"English", u"Carol", product}};
+        MainWindow::Options o = options();
+        o.dictionaryDir = QString::fromStdString(path("none"));
+        return start(std::move(o));
     }
     // Reads the editor to its end.
     void SayAll() {
         test::FindAccessible<QToolButton>(window.get(), "Say text/Pause")->click();
-        QElapsedTimer t;
-        t.start();
-        while (window->session().running() && t.elapsed() < 3000)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        test::WaitFor([this] { return !controllers().reading.session().running(); }, 3000);
     }
-
-    std::string dir;
-    std::unique_ptr<MainWindow> window;
-    FakeVoice* english = nullptr;
 };
 
 TEST_F(WindowDictionary, aBuiltInVoiceLoadsItsDictionaryAndReadsTheReplacement) {
     MainWindow& w = Start(u"DIGALO Speech");
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
-    QElapsedTimer t;
-    t.start();
     // Both languages load; " Ready " comes once both are done.
-    while (w.statusText(StatusPanel::Activity) != QStringLiteral(" Ready ") && t.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    test::WaitFor([&] { return w.statusText(StatusPanel::Activity) == QStringLiteral(" Ready "); },
+                  5000);
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" Ready "));
-    EXPECT_FALSE(w.dictionaries()[Language::English].empty());
+    EXPECT_FALSE(w.controllers().reading.dictionaries()[Language::English].empty());
     w.editor()->setPlainText(QStringLiteral("Hello, world."));
     SayAll();
-    ASSERT_FALSE(english->spoken.empty());
-    EXPECT_EQ(english->spoken[0], u"Heh-low world.");  // sentence mode joins the words
+    ASSERT_FALSE(enVoice->spoken.empty());
+    EXPECT_EQ(enVoice->spoken[0], u"Heh-low world.");  // sentence mode joins the words
 }
 
 TEST_F(WindowDictionary, anotherEnginesVoiceLoadsNone) {
@@ -409,8 +359,8 @@ TEST_F(WindowDictionary, anotherEnginesVoiceLoadsNone) {
     QApplication::processEvents();
     w.editor()->setPlainText(QStringLiteral("Hello, world."));
     SayAll();
-    ASSERT_FALSE(english->spoken.empty());
-    EXPECT_EQ(english->spoken[0], u"Hello, world.");
+    ASSERT_FALSE(enVoice->spoken.empty());
+    EXPECT_EQ(enVoice->spoken[0], u"Hello, world.");
 }
 
 }  // namespace

@@ -11,21 +11,13 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/mainwindow.h"
-#include "app/statusbar.h"
-#include "app/toolbarrow.h"
-#include "app/translation.h"
-#include "support/fakevoice.h"
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include "app/process/translation.h"
+#include "app/window/statusbar.h"
+#include "app/window/toolbarrow.h"
+#include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
-
-using test::FakeMode;
-using test::FakeVoice;
 
 // One shown text: where it is, and what it says in each language.
 struct Caption {
@@ -93,7 +85,7 @@ const Caption kCaptions[] = {
      "Loading data ...", "Загрузка данных..."},
     {"ready",
      [](MainWindow& w) {
-         const bool done = QTest::qWaitFor(
+         const bool done = test::WaitFor(
              [&] { return !w.statusText(StatusPanel::Activity).contains(u'.'); }, 60000);
          if (!done) return QStringLiteral("(still loading)");
          return w.statusText(StatusPanel::Activity);
@@ -106,38 +98,26 @@ const Caption kCaptions[] = {
 };
 
 // The window made under each language: English with no translation, Russian with it.
-class WindowLanguage : public testing::TestWithParam<bool> {
+class WindowLanguage : public testing::TestWithParam<bool>, protected test::WindowRig {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_language_XXXXXX";
-        dir = mkdtemp(tmpl);
         russian = GetParam();
         if (russian) {
             ASSERT_TRUE(InstallTranslations(QLocale(QLocale::Russian, QLocale::Russia)));
         } else {
             EXPECT_FALSE(InstallTranslations(QLocale(QLocale::English, QLocale::UnitedStates)));
         }
-        MainWindow::Options o;
-        o.baseDir = dir;
-        o.showMessages = false;
-        o.dictionaryDir = QString::fromStdString(dir + "/none");
-        o.voices = [] {
-            const std::vector<FakeMode> modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
-                                                 {u"English voice", u"Carol", u"DIGALO"}};
-            return PerLanguage<std::unique_ptr<Voice>>{
-                {std::make_unique<FakeVoice>(modes), std::make_unique<FakeVoice>(modes)}};
-        };
-        window = std::make_unique<MainWindow>(o);
-        window->startUp();
+        modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
+                 {u"English voice", u"Carol", u"DIGALO"}};
+        MainWindow::Options o = options();
+        o.dictionaryDir = QString::fromStdString(path("none"));
+        start(std::move(o));
     }
     void TearDown() override {
         window.reset();
         RemoveTranslations();
-        std::system(("rm -rf " + dir).c_str());
     }
-    std::string dir;
     bool russian = false;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_P(WindowLanguage, showsEachCaptionInItsLanguage) {

@@ -199,7 +199,7 @@ TEST(LibraryLoader, wordsReadAfterTheLoadAreSpokenAsTheirReplacements) {
     DictionaryStore store;
     Segmenter reader(store);
     reader.setText(u"МГУ и МГУ");
-    reader.readPos = 1;
+    reader.position = 0;
     // A piece read before the entries arrive is spoken as written.
     EXPECT_EQ(reader.nextWord().speech, u"МГУ ");
     Panel panel;

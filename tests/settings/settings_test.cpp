@@ -200,7 +200,7 @@ TEST(Settings, noFileGivesTheDefaults) {
     EXPECT_EQ(s.fontSize, 8);
     EXPECT_EQ(s.fontColor, kWindowTextColor);
     EXPECT_TRUE(s.markWord);
-    EXPECT_EQ(s.position, 1);
+    EXPECT_EQ(s.position, 0);
     EXPECT_TRUE(s.urls.empty());
 }
 
@@ -217,7 +217,7 @@ TEST(Settings, aBadValueTakesItsDefaultAndSpoilsNothingElse) {
     EXPECT_EQ(s.fontColor, Rgb(255, 0, 0));
     EXPECT_EQ(s.posX, 16);
     EXPECT_EQ(s.posY, 3);
-    EXPECT_EQ(s.position, 1);
+    EXPECT_EQ(s.position, 0);
 }
 
 TEST(Settings, wordMarkingOffIsReadBack) {

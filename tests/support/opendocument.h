@@ -4,14 +4,16 @@
 #include <QSignalSpy>
 #include <QString>
 
-#include "app/mainwindow.h"
+#include "app/controllers/documentcommands.h"
+#include "app/window/mainwindow.h"
 
 namespace vernalo::test {
 
 // True when the document was read; false when it was refused (or nothing came in 20 s).
 inline bool OpenAndWait(MainWindow& w, const QString& path) {
-    QSignalSpy finished(&w, &MainWindow::openFinished);
-    w.openDocument(path);
+    DocumentCommands& documents = w.controllers().documents;
+    QSignalSpy finished(&documents, &DocumentCommands::openFinished);
+    documents.openDocument(path);
     if (finished.isEmpty() && !finished.wait(20000)) return false;
     return finished.first().at(1).toBool();
 }

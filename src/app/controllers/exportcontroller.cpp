@@ -1,0 +1,135 @@
+#include "app/controllers/exportcontroller.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextCursor>
+#include <algorithm>
+
+#include "app/controllers/readingcontroller.h"
+#include "app/dialogs/exportdialog.h"
+#include "app/pages/settingspages.h"
+#include "app/pages/speechpage.h"
+#include "app/window/readingview.h"
+#include "app/window/statusbar.h"
+#include "app/window/texteditor.h"
+#include "app/window/toolbarrow.h"
+#include "speech/espeakengine.h"
+
+namespace vernalo {
+
+ExportController::ExportController(const WindowParts& parts, ReadingController& reading,
+                                   QObject* parent)
+    : QObject(parent), parts_(parts), reading_(reading) {}
+
+void ExportController::exportAudio() {
+    if (exportRun_ && exportRun_->running()) return;
+    const QString folder = lastExportFolder_.isEmpty() ? QDir::homePath() : lastExportFolder_;
+    const auto choice = AskExportFile(parts_.window, folder);
+    if (!choice) return;
+    lastExportFolder_ = QFileInfo(choice->path).absolutePath();
+    startExport(choice->path, choice->splitMinutes);
+}
+
+void ExportController::showExporting(bool running) {
+    parts_.toolBars.action(Command::Export)->setEnabled(!running);
+    cancelShortcut_->setEnabled(running);
+}
+
+bool ExportController::exporting() const {
+    return exportRun_ && exportRun_->running();
+}
+
+void ExportController::cancelExport() {
+    if (exporting()) exportRun_->cancel();
+}
+
+void ExportController::setUp() {
+    exportRun_ = new ExportRun(this);
+    exportCancel_ = new QPushButton(tr("Cancel export"), &parts_.status);
+    exportCancel_->setObjectName(QStringLiteral("cancelExportButton"));
+    exportCancel_->hide();
+    parts_.status.addPermanentWidget(exportCancel_);
+    // Esc is the window's only while an export runs.
+    cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), parts_.window);
+    cancelShortcut_->setObjectName(QStringLiteral("cancelExportShortcut"));
+    cancelShortcut_->setContext(Qt::WindowShortcut);
+    connect(cancelShortcut_, &QShortcut::activated, this, &ExportController::cancelExport);
+    connect(exportCancel_, &QPushButton::clicked, this, &ExportController::cancelExport);
+    connect(exportRun_, &ExportRun::progress, this,
+            [this](int percent) { parts_.status.progress()->setValue(percent); });
+    connect(exportRun_, &ExportRun::finished, this, &ExportController::exportFinished);
+}
+
+bool ExportController::startExport(const QString& path, int splitMinutes) {
+    if (exporting()) return false;
+    if (!exportRun_) setUp();
+    // A copy of the text and the settings as they are now: the user may go on editing.
+    ExportRequest request;
+    const std::u16string text = parts_.editor()->readingText();
+    const QTextCursor cursor = parts_.editor()->textCursor();
+    const auto from = static_cast<std::size_t>(std::max(0, cursor.selectionStart()));
+    const auto to = std::min(text.size(), static_cast<std::size_t>(cursor.selectionEnd()));
+    request.text = cursor.hasSelection() && from < to ? text.substr(from, to - from) : text;
+    request.options = reading_.view().options();
+    request.options.repeatText = false;
+    request.path = QDir::toNativeSeparators(path).toStdString();
+    request.splitMinutes = splitMinutes;
+    exportNote_.clear();
+    SpeechPage* speech = parts_.settings.speech();
+    for (Language l : kLanguages) {
+        const QString name = speech->voiceName(l);
+        int mode = EspeakVoice::FindSpeaker(name.toStdU16String());
+        const auto& modes = EspeakEngine::Instance().Modes();
+        if (mode == 0 && !modes.empty()) {
+            // The language's first built-in voice reads instead.
+            mode = std::max(1, FirstModeOf(
+                                   static_cast<int>(modes.size()),
+                                   [&modes](int n) { return modes[n - 1].Name; }, l));
+            if (request.options.voiceOn[l] && !name.isEmpty())
+                exportNote_ += tr(" %1 cannot write files; %2 read the %3 text instead.")
+                                   .arg(name, QString::fromStdU16String(modes[mode - 1].Speaker),
+                                        tr(languageName(l)));
+        }
+        request.voices[l].mode = std::max(mode, 1);
+        request.voices[l].speed = std::clamp(speech->voice(l).Speed(), kMinSpeed, kMaxSpeed);
+    }
+    if (!exportRun_->start(std::move(request), reading_.dictionaries())) return false;
+    parts_.status.progress()->setRange(0, 100);
+    parts_.status.progress()->setValue(0);
+    parts_.status.setText(StatusPanel::Activity,
+                          tr("Exporting %1...").arg(QFileInfo(path).fileName()));
+    exportCancel_->show();
+    showExporting(true);
+    return true;
+}
+
+void ExportController::exportFinished(const ExportResult& result) {
+    exportCancel_->hide();
+    showExporting(false);
+    parts_.status.progress()->setValue(0);
+    if (result.cancelled) {
+        parts_.status.setText(StatusPanel::Activity, tr("Export cancelled"));
+        return;
+    }
+    if (!result.ok) {
+        const QString error = QString::fromStdString(result.error);
+        parts_.status.setText(StatusPanel::Activity, tr("Export failed"));
+        parts_.messages.show(tr("The audio could not be exported: %1").arg(error));
+        return;
+    }
+    QStringList files;
+    for (const auto& f : result.files)
+        files << QString::fromStdString(f);
+    const QString where = files.size() == 1 ? tr("Exported to %1").arg(files.first())
+                                            : tr("Exported to %1 files: %2 ... %3")
+                                                  .arg(files.size())
+                                                  .arg(files.first(), files.last());
+    const QString empty =
+        result.seconds > 0 ? QString() : tr(" Nothing in the text was spoken: it holds no sound.");
+    parts_.status.setText(StatusPanel::Activity, where + empty + exportNote_);
+}
+
+}  // namespace vernalo

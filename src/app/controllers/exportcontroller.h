@@ -1,0 +1,47 @@
+#pragma once
+// Export audio: the text as Say would read it, written to sound files on another thread while
+// the window goes on; the status bar shows how far, and Esc or its button cancels.
+
+#include <QObject>
+#include <QString>
+
+#include "app/controllers/windowparts.h"
+
+class QPushButton;
+class QShortcut;
+
+namespace vernalo {
+
+class ExportRun;
+struct ExportResult;
+class ReadingController;
+
+class ExportController : public QObject {
+    Q_OBJECT
+public:
+    ExportController(const WindowParts& parts, ReadingController& reading,
+                     QObject* parent = nullptr);
+
+    // Asks for the file and the split, then starts as startExport does.
+    void exportAudio();
+    // Exports the selection, or else the whole text, as Say would read it; false while an
+    // export runs.
+    bool startExport(const QString& path, int splitMinutes);
+    void cancelExport();
+    bool exporting() const;
+
+private:
+    void setUp();
+    void exportFinished(const ExportResult& result);
+    void showExporting(bool running);
+
+    WindowParts parts_;
+    ReadingController& reading_;
+    ExportRun* exportRun_ = nullptr;
+    QPushButton* exportCancel_ = nullptr;
+    QShortcut* cancelShortcut_ = nullptr;
+    QString exportNote_;  // which voices were replaced, told at the end
+    QString lastExportFolder_;
+};
+
+}  // namespace vernalo

@@ -1,0 +1,107 @@
+#include "app/dialogs/exportdialog.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <memory>
+
+namespace vernalo {
+
+namespace {
+
+struct Offered {
+    const char* name;
+    const char* suffix;
+};
+// The first is what a new export is offered as: small files for a phone.
+const Offered kFormats[] = {
+    {QT_TRANSLATE_NOOP("ExportDialog", "MP3"), "mp3"},
+    {QT_TRANSLATE_NOOP("ExportDialog", "Ogg Opus"), "opus"},
+    {QT_TRANSLATE_NOOP("ExportDialog", "Ogg Vorbis"), "ogg"},
+    {QT_TRANSLATE_NOOP("ExportDialog", "FLAC"), "flac"},
+    {QT_TRANSLATE_NOOP("ExportDialog", "WAV"), "wav"},
+};
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("ExportDialog", text);
+}
+
+QString Filter(const Offered& f) {
+    return Tr(f.name) + QStringLiteral(" (*.") + QLatin1String(f.suffix) + u')';
+}
+
+}  // namespace
+
+std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder) {
+    QStringList filters;
+    for (const Offered& f : kFormats)
+        filters << Filter(f);
+    QFileDialog dialog(parent, Tr("Export audio"), folder, filters.join(QStringLiteral(";;")));
+    dialog.setObjectName(QStringLiteral("exportDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The split box goes into the dialog's own layout, which a desktop's dialog would not have.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDefaultSuffix(QLatin1String(kFormats[0].suffix));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        for (const Offered& o : kFormats)
+            if (f == Filter(o)) dialog.setDefaultSuffix(QLatin1String(o.suffix));
+    });
+    auto* split = new QSpinBox(&dialog);
+    split->setObjectName(QStringLiteral("splitMinutes"));
+    split->setRange(0, 600);
+    split->setSpecialValueText(Tr("One file"));
+    split->setSuffix(Tr(" min per file"));
+    split->setAccessibleName(Tr("Split into files of"));
+    auto* label = new QLabel(Tr("&Split into files of:"), &dialog);
+    label->setBuddy(split);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(split, row, 1);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    QString path = dialog.selectedFiles().first();
+    // A name ending in another format's suffix keeps it; any other gets the chosen filter's.
+    if (!FormatForPath(QFileInfo(path).fileName().toStdString()))
+        path += u'.' + dialog.defaultSuffix();
+    return ExportChoice{path, split->value()};
+}
+
+ExportRun::~ExportRun() {
+    cancel_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+bool ExportRun::start(ExportRequest request, DictionaryStore dictionaries) {
+    if (running_) return false;
+    if (thread_.joinable()) thread_.join();
+    cancel_ = false;
+    running_ = true;
+    thread_ =
+        std::thread([this, request = std::move(request), dictionaries = std::move(dictionaries)] {
+            int shown = -1;
+            ExportResult result = ExportAudio(
+                request, dictionaries,
+                [this, &shown](double share) {
+                    const int percent = static_cast<int>(share * 100);
+                    if (percent == shown) return;
+                    shown = percent;
+                    QMetaObject::invokeMethod(
+                        this, [this, percent] { emit progress(percent); }, Qt::QueuedConnection);
+                },
+                cancel_);
+            QMetaObject::invokeMethod(
+                this,
+                [this, result = std::move(result)] {
+                    running_ = false;
+                    emit finished(result);
+                },
+                Qt::QueuedConnection);
+        });
+    return true;
+}
+
+}  // namespace vernalo

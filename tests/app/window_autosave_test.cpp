@@ -77,7 +77,8 @@ TEST_F(Autosaving, writesOnlyOnceABurstOfTypingPausesThenNotBeforeItsGap) {
 
     Type(QStringLiteral("b"));
     ASSERT_TRUE(test::WaitFor([&] { return written.size() == 2; }));
-    EXPECT_GE(sinceFirst.elapsed(), 400);
+    // Qt's coarse timers may fire up to 5 % early.
+    EXPECT_GE(sinceFirst.elapsed(), 380);
     EXPECT_EQ(SavedText(TextFile()), QString(20, u'a') + u'b');
 }
 

@@ -34,7 +34,7 @@ TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
         "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
         "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=kWindowTextColor\r\n"
         "MarkWord=1\r\n"
-        "[Text]\r\nPosition=1\r\nPosX=0\r\nPosY=0\r\n"
+        "[Text]\r\nPosition=0\r\nPosX=0\r\nPosY=0\r\n"
         "[URL]\r\n0=http://a/\r\n1=file:///b.html\r\n");
 }
 
@@ -48,7 +48,7 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
     WriteSettings(ini, s);
     EXPECT_EQ(
         Text(ini),
-        "; kept\r\n[text]\r\nPosY=2\r\nPosition=1\r\nPosX=0\r\n\r\n"
+        "; kept\r\n[text]\r\nPosY=2\r\nPosition=0\r\nPosX=0\r\n\r\n"
         "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
         "[Other]\r\nx = 1\r\n"
         "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"

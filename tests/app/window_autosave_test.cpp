@@ -40,7 +40,7 @@ protected:
     void SetUp() override {
         MainWindow::Options o = options();
         o.autosave = {100ms, 400ms};
-        w = &start(std::move(o));
+        w = &startWindow(std::move(o));
     }
     void Type(const QString& text) {
         for (QChar c : text) {

@@ -56,7 +56,7 @@ protected:
     MainWindow& Start() {
         modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
                  {u"English voice", u"Carol", u"DIGALO"}};
-        return start();
+        return startWindow();
     }
 
     template <typename T>

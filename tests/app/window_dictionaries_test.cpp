@@ -38,7 +38,7 @@ protected:
                  {u"English voice", u"Carol", u"DIGALO"}};
         MainWindow::Options o = options();
         o.dictionaryDir = QString::fromStdString(path("none"));
-        return start(std::move(o));
+        return startWindow(std::move(o));
     }
     QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
     bool Ready() {

@@ -34,7 +34,7 @@ namespace {
 
 class WindowDocuments : public testing::Test, protected test::WindowRig {
 protected:
-    void SetUp() override { w = &start(); }
+    void SetUp() override { w = &startWindow(); }
     std::string File(const std::string& name, const std::string& bytes) {
         return write(name, bytes);
     }
@@ -84,8 +84,8 @@ TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
 // A program or an image named .txt: the loader's message, and the editor, its file name, its
 // undo history and its unsaved state as they were.
 TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
-    const std::string text = File("story.txt", "Once upon a time");
-    ASSERT_TRUE(test::OpenAndWait(*w, text));
+    const std::string story = File("story.txt", "Once upon a time");
+    ASSERT_TRUE(test::OpenAndWait(*w, story));
     auto* fileName = test::FindAccessible<QLineEdit>(w, "Document file");
     const QTextDocument* before = w->editor()->document();
     const struct {
@@ -108,7 +108,7 @@ TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
                                    QStringLiteral(": this is not a text document."));
         EXPECT_EQ(Text(), QStringLiteral("Once upon a time")) << c.name;
         EXPECT_EQ(w->editor()->document(), before) << c.name;
-        EXPECT_EQ(fileName->text(), QString::fromStdString(text)) << c.name;
+        EXPECT_EQ(fileName->text(), QString::fromStdString(story)) << c.name;
     }
 }
 

@@ -35,7 +35,7 @@ protected:
         fs::create_directory(out);
         // Voices that cannot write files: the built-in ones read instead.
         modes = {{u"Russian", u"Service Anna"}, {u"English", u"Service Bob"}};
-        start();
+        startWindow();
     }
     double Export(const QString& text, long selectFrom, long selectLength, const char* name) {
         window->editor()->setPlainText(text);

@@ -63,7 +63,7 @@ protected:
                 {std::make_unique<HoldingVoice>(modes), std::make_unique<HoldingVoice>(modes)}};
         };
         HoldingVoice::holding = true;
-        w = &start(std::move(o));
+        w = &startWindow(std::move(o));
         ASSERT_TRUE(w->controllers().media.registerOnBus());
         client = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("client")));

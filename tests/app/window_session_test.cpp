@@ -72,7 +72,7 @@ protected:
                 return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru), std::move(en)}};
             };
         }
-        return start(std::move(o));
+        return startWindow(std::move(o));
     }
     QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
     QString Selected() { return window->editor()->textCursor().selectedText(); }
@@ -132,7 +132,7 @@ TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
         return PerLanguage<std::unique_ptr<Voice>>{
             {std::make_unique<BusyVoice>(), std::make_unique<DispatcherVoice>(catalog)}};
     };
-    start(std::move(o));
+    startWindow(std::move(o));
     window->editor()->setPlainText(QStringLiteral("One. Two. Three."));
     Say()->click();
     ASSERT_TRUE(test::WaitFor(
@@ -330,7 +330,7 @@ protected:
         modes = {{u"Russian", u"Nicolai", product}, {u"English", u"Carol", product}};
         MainWindow::Options o = options();
         o.dictionaryDir = QString::fromStdString(path("none"));
-        return start(std::move(o));
+        return startWindow(std::move(o));
     }
     // Reads the editor to its end.
     void SayAll() {

@@ -58,7 +58,7 @@ protected:
                  {u"English voice", u"Carol", u"Built-in DIGALO"}};
     }
     MainWindow& Start() {
-        MainWindow& w = start();
+        MainWindow& w = startWindow();
         w.showStartupProblems();
         return w;
     }

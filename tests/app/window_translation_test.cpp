@@ -111,7 +111,7 @@ protected:
                  {u"English voice", u"Carol", u"DIGALO"}};
         MainWindow::Options o = options();
         o.dictionaryDir = QString::fromStdString(path("none"));
-        start(std::move(o));
+        startWindow(std::move(o));
     }
     void TearDown() override {
         window.reset();

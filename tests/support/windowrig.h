@@ -96,13 +96,13 @@ public:
         return o;
     }
     // A new window, started up as the program starts it (its problems are not shown yet).
-    MainWindow& start(MainWindow::Options o) {
+    MainWindow& startWindow(MainWindow::Options o) {
         window.reset();
         window = std::make_unique<MainWindow>(std::move(o));
         window->startUp();
         return *window;
     }
-    MainWindow& start() { return start(options()); }
+    MainWindow& startWindow() { return startWindow(options()); }
     // Closed as the user closes it: the text and the settings are written.
     void close() {
         window->close();

@@ -26,7 +26,7 @@ TEST(WindowWithoutSound, sayComesBackUpWithAMessageAndNothingIsRead) {
     {
         MainWindow::Options o = rig.options();
         o.voices = {};  // the built-in engine on the audio device, which finds no server
-        MainWindow& w = rig.start(std::move(o));
+        MainWindow& w = rig.startWindow(std::move(o));
         ASSERT_FALSE(w.findChild<SpeechPage*>()->soundProblem().isEmpty());
         w.editor()->setPlainText(QStringLiteral("Nothing is heard. Ничего не слышно."));
         auto* say = test::FindAccessible<QToolButton>(&w, "Say text/Pause");

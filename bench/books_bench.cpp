@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
                 return 1;
             }
             ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-            paragraphs = book.document.ParagraphCount();
-            chars = book.document.Text().size();
+            paragraphs = book.document.paragraphCount();
+            chars = book.document.text().size();
         }
         std::sort(ms.begin(), ms.end());
         std::printf("%s bytes=%ju paragraphs=%zu chars=%zu best_ms=%.1f median_ms=%.1f\n",

@@ -135,9 +135,9 @@ void BM_MergeMillionEntriesByAssign(benchmark::State& state) {
     }
     for (auto _ : state) {
         vernalo::Dictionary d;
-        d.Assign(u"already", u"there");
+        d.assign(u"already", u"there");
         for (const auto& [k, v] : entries)
-            d.Assign(k, v);
+            d.assign(k, v);
         benchmark::DoNotOptimize(d.size());
     }
 }

@@ -26,13 +26,13 @@ using vernalo::HtmlToRtf;
 // A fixed-seed generator: the same page on every run and machine.
 struct Lcg {
     std::uint32_t state = 20240521u;
-    std::uint32_t Next() {
+    std::uint32_t next() {
         state = state * 1664525u + 1013904223u;
         return state >> 8;
     }
     template <typename T, std::size_t N>
-    const T& Pick(const T (&items)[N]) {
-        return items[Next() % N];
+    const T& pick(const T (&items)[N]) {
+        return items[next() % N];
     }
 };
 
@@ -65,10 +65,10 @@ const char* const kWords[] = {"Главная", "О нас", "Каталог", "
 
 void Paragraph(Lcg& rng, std::string& out) {
     out += "    <p class=\"text\">";
-    const int n = 2 + static_cast<int>(rng.Next() % 4);
+    const int n = 2 + static_cast<int>(rng.next() % 4);
     for (int i = 0; i < n; ++i) {
         if (i) out += ' ';
-        out += rng.Pick(kSentences);
+        out += rng.pick(kSentences);
     }
     out += "</p>\n";
 }
@@ -76,23 +76,23 @@ void Paragraph(Lcg& rng, std::string& out) {
 void Article(Lcg& rng, int index, std::string& out) {
     out += "  <article id=\"post-" + std::to_string(index) + "\" class=\"post\">\n";
     out += "    <h2 class=\"post-title\"><a href=\"/posts/" + std::to_string(index) + "\">";
-    out += rng.Pick(kHeadings);
+    out += rng.pick(kHeadings);
     out +=
         "</a></h2>\n    <div class=\"meta\">Опубликовано&nbsp;12.05.2024 &middot; "
         "<span class=\"author\">Анна&nbsp;Смирнова</span></div>\n";
-    const int paras = 2 + static_cast<int>(rng.Next() % 3);
+    const int paras = 2 + static_cast<int>(rng.next() % 3);
     for (int p = 0; p < paras; ++p)
         Paragraph(rng, out);
-    switch (rng.Next() % 5) {
+    switch (rng.next() % 5) {
         case 0:
             out += "    <ul class=\"list\">\n";
             for (int i = 0; i < 4; ++i) {
                 out += "      <li><a href=\"#s";
                 out += std::to_string(i);
                 out += "\">";
-                out += rng.Pick(kWords);
+                out += rng.pick(kWords);
                 out += "</a> — ";
-                out += rng.Pick(kSentences);
+                out += rng.pick(kSentences);
                 out += "</li>\n";
             }
             out += "    </ul>\n";
@@ -103,7 +103,7 @@ void Article(Lcg& rng, int index, std::string& out) {
                 "<th>t,&nbsp;°C</th></tr>\n";
             for (int i = 0; i < 5; ++i)
                 out += "      <tr><td>Казань</td><td>Kazan</td><td>" +
-                       std::to_string(static_cast<int>(rng.Next() % 40) - 10) + "</td></tr>\n";
+                       std::to_string(static_cast<int>(rng.next() % 40) - 10) + "</td></tr>\n";
             out += "    </table>\n";
             break;
         case 2:

@@ -65,11 +65,11 @@ std::u16string Key(std::mt19937& rng, bool russian) {
 void FillDictionaries(DictionaryStore& d, std::size_t entries) {
     std::mt19937 rng(7);
     for (std::size_t i = 0; i < entries; ++i) {
-        d[Language::Russian].Assign(Key(rng, true), Key(rng, true));
-        d[Language::English].Assign(Key(rng, false), Key(rng, false));
+        d[Language::Russian].assign(Key(rng, true), Key(rng, true));
+        d[Language::English].assign(Key(rng, false), Key(rng, false));
     }
     for (const auto& w : Words())
-        d[Language::English].Assign(w, u"replaced");  // some words hit
+        d[Language::English].assign(w, u"replaced");  // some words hit
 }
 
 constexpr std::size_t kTextUnits = 5 * 1024 * 1024;  // 10 MB of UTF-16

@@ -53,8 +53,8 @@ const std::string& Document(std::size_t bytes) {
             }
             para.runs.push_back(std::move(run));
         }
-        doc.AddParagraph(para);
-        if (doc.ParagraphCount() % 1000 == 0) {
+        doc.addParagraph(para);
+        if (doc.paragraphCount() % 1000 == 0) {
             rtf = WriteRtf(doc);
             if (rtf.size() >= bytes) return rtf;
         }

@@ -54,12 +54,12 @@ std::size_t FirstLoud(const std::vector<std::int16_t>& s, std::size_t from) {
 class Monitor {
 public:
     explicit Monitor(const char* path) : path_(path ? path : "") {}
-    bool Usable() const { return !path_.empty() && Samples() > 0; }
-    std::size_t Samples() const {
+    bool usable() const { return !path_.empty() && samples() > 0; }
+    std::size_t samples() const {
         struct stat st {};
         return stat(path_.c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) / 2 : 0;
     }
-    std::vector<std::int16_t> Read(std::size_t from, std::size_t to) const {
+    std::vector<std::int16_t> read(std::size_t from, std::size_t to) const {
         std::vector<std::int16_t> s(to > from ? to - from : 0);
         std::ifstream f(path_, std::ios::binary);
         f.seekg(static_cast<std::streamoff>(from * 2));
@@ -84,7 +84,7 @@ struct Timeline {
     Clock::time_point lastEnd{};  // hand-over clock: when the audio written so far has played
     std::vector<double> gapsMs;   // hand-over clock: start of a piece minus the end of the last
 
-    void Clear() {
+    void clear() {
         std::lock_guard lock(mutex);
         pieces.clear();
         lastEnd = {};
@@ -99,13 +99,13 @@ class TimedOutput : public NullOutput {
 public:
     TimedOutput(Timeline& t, std::unique_ptr<AudioOutput> device)
         : timeline_(t), device_(std::move(device)) {}
-    void Write(const std::int16_t* samples, std::size_t count) override {
+    void write(const std::int16_t* samples, std::size_t count) override {
         const auto now = Clock::now();
         // A piece is spoken only once both voices are silent: audio arriving on a silent
         // output begins a piece.
-        const bool fresh = !Playing();
-        NullOutput::Write(samples, count);
-        if (device_) device_->Write(samples, count);
+        const bool fresh = !playing();
+        NullOutput::write(samples, count);
+        if (device_) device_->write(samples, count);
         std::lock_guard lock(timeline_.mutex);
         if (fresh) {
             timeline_.pieces.push_back({now, {}});
@@ -119,14 +119,14 @@ public:
         std::lock_guard own(mutex_);
         timeline_.lastEnd = std::max(timeline_.lastEnd, end_);
     }
-    bool Playing() const override { return device_ ? device_->Playing() : NullOutput::Playing(); }
-    void Flush() override {
-        if (device_) device_->Flush();
+    bool playing() const override { return device_ ? device_->playing() : NullOutput::playing(); }
+    void flush() override {
+        if (device_) device_->flush();
     }
-    void Reset() override {
-        const bool cut = Playing();
-        NullOutput::Reset();
-        if (device_) device_->Reset();
+    void reset() override {
+        const bool cut = playing();
+        NullOutput::reset();
+        if (device_) device_->reset();
         std::lock_guard lock(timeline_.mutex);
         if (cut) timeline_.lastEnd = {};  // what follows a cut is no gap between words
     }
@@ -261,16 +261,16 @@ struct Rig {
           deviceEN(device && deviceRU ? OpenDevice(error) : nullptr),
           ru(std::make_unique<TimedOutput>(timeline, std::move(deviceRU))),
           en(std::make_unique<TimedOutput>(timeline, std::move(deviceEN))) {
-        if (device && error.empty() && !monitor->Usable())
+        if (device && error.empty() && !monitor->usable())
             error = "no recording of the sink's monitor: run bench/session_device.sh";
         for (auto [voice, lang] : {std::pair{&ru, u"Russian"}, {&en, u"English"}}) {
-            for (int n = 1; n <= voice->ModeCount(); ++n) {
-                if (voice->ModeName(n).find(lang) != std::u16string::npos) {
-                    voice->Select(n);
+            for (int n = 1; n <= voice->modeCount(); ++n) {
+                if (voice->modeName(n).find(lang) != std::u16string::npos) {
+                    voice->select(n);
                     break;
                 }
             }
-            voice->SetSpeed(kMaxSpeed);  // short words: more gaps per second
+            voice->setSpeed(kMaxSpeed);  // short words: more gaps per second
         }
         if (device) std::this_thread::sleep_for(300ms);  // the streams settle
     }
@@ -286,7 +286,7 @@ bool Unusable(benchmark::State& state, const Rig& rig) {
         state.SkipWithError(rig.error.c_str());
         return true;
     }
-    if (rig.ru.ModeCount() == 0) {
+    if (rig.ru.modeCount() == 0) {
         state.SkipWithError("the speech engine did not start");
         return true;
     }
@@ -303,13 +303,13 @@ void BM_GapBetweenWords(benchmark::State& state) {
     std::size_t words = 0, found = 0;
     std::vector<double> lost;
     for (auto _ : state) {
-        rig.timeline.Clear();
-        const std::size_t from = rig.monitor ? rig.monitor->Samples() : 0;
+        rig.timeline.clear();
+        const std::size_t from = rig.monitor ? rig.monitor->samples() : 0;
         BenchView view(state.range(2) ? kEnglish : kMixed);
         ReadingSession session(view, {{&rig.ru, &rig.en}}, rig.seg);
         view.down = true;
         session.sayToggled(true);
-        while (session.running() || rig.ru.Speaking() || rig.en.Speaking()) {
+        while (session.running() || rig.ru.speaking() || rig.en.speaking()) {
             std::this_thread::sleep_for(tick);
             session.tick();
         }
@@ -319,7 +319,7 @@ void BM_GapBetweenWords(benchmark::State& state) {
             continue;
         }
         std::this_thread::sleep_for(300ms);  // the recorder's own latency
-        const auto heard = rig.monitor->Read(from, rig.monitor->Samples());
+        const auto heard = rig.monitor->read(from, rig.monitor->samples());
         const auto starts = Locate(rig.timeline.pieces, heard, &lost);
         words += rig.timeline.pieces.size();
         for (std::size_t i = 0; i < starts.size(); ++i) {
@@ -357,8 +357,8 @@ void BM_SayToFirstAudio(benchmark::State& state) {
         sentenceText ? u"Привет, это первое предложение текста, который читают вслух. Hello."
                      : u"one two three";
     for (auto _ : state) {
-        rig.timeline.Clear();
-        const std::size_t from = rig.monitor ? rig.monitor->Samples() : 0;
+        rig.timeline.clear();
+        const std::size_t from = rig.monitor ? rig.monitor->samples() : 0;
         BenchView view(text);
         ReadingSession session(view, {{&rig.ru, &rig.en}}, rig.seg);
         const auto pressed = Clock::now();
@@ -376,7 +376,7 @@ void BM_SayToFirstAudio(benchmark::State& state) {
             }
             // Seen in the recording: it sounded no later than that, nor earlier than the
             // recorder's latency (5 ms) before.
-            const auto heard = rig.monitor->Read(from, rig.monitor->Samples());
+            const auto heard = rig.monitor->read(from, rig.monitor->samples());
             if (FirstLoud(heard, 0) == heard.size()) continue;
             latencies.push_back(
                 std::chrono::duration<double, std::milli>(Clock::now() - pressed).count());
@@ -403,12 +403,12 @@ void BM_SoundAfterReset(benchmark::State& state) {
     if (Unusable(state, rig)) return;
     std::vector<double> after;
     for (auto _ : state) {
-        rig.en.Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
+        rig.en.speak(u"Test of speech, for english voice. And a long tail of more words to say.");
         std::this_thread::sleep_for(std::chrono::milliseconds(300 + 37 * after.size()));
-        const std::size_t mark = rig.monitor->Samples();
-        rig.en.AudioReset();
+        const std::size_t mark = rig.monitor->samples();
+        rig.en.audioReset();
         std::this_thread::sleep_for(400ms);
-        const auto heard = rig.monitor->Read(mark, rig.monitor->Samples());
+        const auto heard = rig.monitor->read(mark, rig.monitor->samples());
         std::size_t last = 0;
         for (std::size_t i = 0; i < heard.size(); ++i)
             if (std::abs(heard[i]) > kLoud) last = i + 1;

@@ -29,33 +29,33 @@ const char16_t kSentence[] =
 // Records when the first sample arrives and how many came; plays nothing.
 class TimingOutput : public AudioOutput {
 public:
-    void Write(const std::int16_t*, std::size_t n) override {
+    void write(const std::int16_t*, std::size_t n) override {
         if (samples == 0) first = Clock::now();
         samples += n;
     }
-    bool Playing() const override { return false; }
-    void Reset() override {}
+    bool playing() const override { return false; }
+    void reset() override {}
     Clock::time_point first{};
     std::atomic<std::size_t> samples{0};
 };
 
 void WaitDone(const Voice& v) {
-    while (v.Speaking())
+    while (v.speaking())
         std::this_thread::yield();
 }
 
 void FirstAudio(benchmark::State& state, const char16_t* text) {
     auto out = std::make_unique<TimingOutput>();
     TimingOutput& t = *out;
-    EspeakVoice voice(std::move(out), EspeakVoice::FindSpeaker(u"Carol"));
+    EspeakVoice voice(std::move(out), EspeakVoice::findSpeaker(u"Carol"));
     for (auto _ : state) {
         t.samples = 0;
         const auto start = Clock::now();
-        voice.Speak(text);
+        voice.speak(text);
         while (t.samples == 0)
             std::this_thread::yield();
         state.SetIterationTime(std::chrono::duration<double>(t.first - start).count());
-        voice.AudioReset();
+        voice.audioReset();
         WaitDone(voice);
     }
 }
@@ -68,12 +68,12 @@ BENCHMARK_CAPTURE(FirstAudio, sentence40, kSentence)
 void Synthesis(benchmark::State& state) {
     auto out = std::make_unique<TimingOutput>();
     TimingOutput& t = *out;
-    EspeakVoice voice(std::move(out), EspeakVoice::FindSpeaker(u"Carol"));
+    EspeakVoice voice(std::move(out), EspeakVoice::findSpeaker(u"Carol"));
     double synth = 0, audio = 0;
     for (auto _ : state) {
         t.samples = 0;
         const auto start = Clock::now();
-        voice.Speak(kSentence);
+        voice.speak(kSentence);
         WaitDone(voice);
         synth += std::chrono::duration<double>(Clock::now() - start).count();
         audio += double(t.samples) / kSampleRate;
@@ -115,12 +115,12 @@ void ResetToSilence(benchmark::State& state) {
     std::string error;
     std::unique_ptr<AudioOutput> out = MakeDeviceOutput(&error);
     state.SetLabel(error.empty() ? "device" : "null output: " + error);
-    EspeakVoice voice(std::move(out), EspeakVoice::FindSpeaker(u"Carol"));
+    EspeakVoice voice(std::move(out), EspeakVoice::findSpeaker(u"Carol"));
     for (auto _ : state) {
-        voice.Speak(kSentence);
+        voice.speak(kSentence);
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         const auto start = Clock::now();
-        voice.AudioReset();
+        voice.audioReset();
         WaitDone(voice);
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
     }

@@ -54,14 +54,14 @@ std::vector<double> Measure(EspeakVoice& voice, const std::u16string& text) {
     double p0 = -1e18;
     std::vector<double> marks;  // seconds after t0 when a new word began to be heard
     std::optional<Voice::WordSpan> last;
-    voice.Speak(text);
+    voice.speak(text);
     const auto deadline = Clock::now() + std::chrono::seconds(30);
-    while ((voice.Speaking() || Clock::now() < t0 + std::chrono::milliseconds(200)) &&
+    while ((voice.speaking() || Clock::now() < t0 + std::chrono::milliseconds(200)) &&
            Clock::now() < deadline) {
         const double t = Seconds(Clock::now() - t0);
         const double size = static_cast<double>(MonitorSamples() - base);
         p0 = std::max(p0, size - t * kSampleRate);
-        const auto heard = voice.HeardWord();
+        const auto heard = voice.heardWord();
         if (heard && heard != last) marks.push_back(t);
         if (heard) last = heard;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     std::string error;
     auto out = std::make_unique<QtAudioOutput>();
-    if (!out->Start(&error)) {
+    if (!out->start(&error)) {
         std::fprintf(stderr, "wordmark_bench: %s\n", error.c_str());
         return 2;
     }
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     EspeakVoice voice(std::move(out));
     for (const Text& text : texts) {
         const std::string speaker = text.speaker;
-        voice.Select(EspeakVoice::FindSpeaker(std::u16string(speaker.begin(), speaker.end())));
+        voice.select(EspeakVoice::findSpeaker(std::u16string(speaker.begin(), speaker.end())));
         for (int r = 0; r < rounds; ++r) {
             std::vector<double> d = Measure(voice, text.words);
             std::printf("%s round %d:", text.speaker, r + 1);

@@ -24,13 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     std::size_t units = 0;
-    r.document.ForEach([](const RichDocument::ParagraphView&) {},
+    r.document.forEach([](const RichDocument::ParagraphView&) {},
                        [&](const RichDocument::RunView& run) {
                            FUZZ_CHECK(!run.text.empty(), "a run holds text");
                            units += run.text.size();
                        });
-    FUZZ_CHECK(r.document.PlainText().size() == units + r.document.ParagraphCount() - 1 ||
-                   r.document.ParagraphCount() == 0,
-               "plain text length " + std::to_string(r.document.PlainText().size()));
+    FUZZ_CHECK(r.document.plainText().size() == units + r.document.paragraphCount() - 1 ||
+                   r.document.paragraphCount() == 0,
+               "plain text length " + std::to_string(r.document.plainText().size()));
     return 0;
 }

@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                            std::to_string(expected.entries.size()) +
                                                            " by the rule");
     for (const auto& [key, value] : expected.entries) {
-        const std::u16string found = dict.Lookup(key);
+        const std::u16string found = dict.lookup(key);
         FUZZ_CHECK(found == value, fuzz::Show(key) + " gives " + fuzz::Show(found) +
                                        ", by the rule " + fuzz::Show(value));
     }

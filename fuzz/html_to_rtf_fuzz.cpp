@@ -26,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The converter's result is read like any rich text: one outer group, so nothing after it
     // is lost and the reader stops at its end.
     const RichDocument doc = ReadRtf(rtf);
-    FUZZ_CHECK(doc.ParagraphCount() > 0, rtf);
+    FUZZ_CHECK(doc.paragraphCount() > 0, rtf);
     return 0;
 }

@@ -57,11 +57,11 @@ std::string Describe(const Key& key, std::u16string_view before, std::u16string_
 
 // Every key reads the same from `ini` and from what its bytes parse back to.
 void CheckRoundTrip(const IniFile& ini, const std::vector<Key>& keys) {
-    const std::string written = ini.ToBytes();
-    const IniFile again = IniFile::FromBytes(written);
+    const std::string written = ini.toBytes();
+    const IniFile again = IniFile::fromBytes(written);
     for (const Key& key : keys) {
-        const std::u16string before = ini.Read(key.section, key.name, kAbsent);
-        const std::u16string after = again.Read(key.section, key.name, kAbsent);
+        const std::u16string before = ini.read(key.section, key.name, kAbsent);
+        const std::u16string after = again.read(key.section, key.name, kAbsent);
         FUZZ_CHECK(before == after, Describe(key, before, after, written));
     }
 }
@@ -75,22 +75,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string text = DecodeTextFile(bytes).text;
     std::vector<Key> keys = KeysOf(text);
 
-    IniFile ini = IniFile::FromBytes(bytes);
+    IniFile ini = IniFile::fromBytes(bytes);
     CheckRoundTrip(ini, keys);
 
     // Writing every key again, and the first line as the value of a new key.
     for (const Key& key : keys) {
-        std::u16string value = ini.Read(key.section, key.name, kAbsent);
+        std::u16string value = ini.read(key.section, key.name, kAbsent);
         if (value == kAbsent) value = u"new";
-        ini.Write(key.section, key.name, value);
-        const std::u16string read = ini.Read(key.section, key.name, kAbsent);
+        ini.write(key.section, key.name, value);
+        const std::u16string read = ini.read(key.section, key.name, kAbsent);
         FUZZ_CHECK(read == value, Describe(key, value, read, "(not written)"));
     }
     const Key line{u"Fuzz", u"Line"};
     const std::u16string firstLine = text.substr(0, text.find(u'\n'));
-    ini.Write(line.section, line.name, firstLine);
+    ini.write(line.section, line.name, firstLine);
     const std::u16string expected(Trim(firstLine).substr(0, IniFile::kMaxValue));
-    const std::u16string read = ini.Read(line.section, line.name, kAbsent);
+    const std::u16string read = ini.read(line.section, line.name, kAbsent);
     FUZZ_CHECK(read == expected, Describe(line, expected, read, "(not written)"));
     keys.push_back(line);
     CheckRoundTrip(ini, keys);

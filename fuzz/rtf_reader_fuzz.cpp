@@ -13,9 +13,9 @@ namespace vernalo {
 namespace {
 
 void CheckModel(const RichDocument& doc) {
-    FUZZ_CHECK(doc.ParagraphCount() > 0, "a read document has at least one paragraph");
+    FUZZ_CHECK(doc.paragraphCount() > 0, "a read document has at least one paragraph");
     std::size_t units = 0, paragraphs = 0;
-    doc.ForEach([&](const RichDocument::ParagraphView&) { ++paragraphs; },
+    doc.forEach([&](const RichDocument::ParagraphView&) { ++paragraphs; },
                 [&](const RichDocument::RunView& run) {
                     const CharFormat& f = run.format;
                     FUZZ_CHECK(f.font >= -1 && f.font < static_cast<int>(doc.fonts.size()),
@@ -28,11 +28,11 @@ void CheckModel(const RichDocument& doc) {
                     FUZZ_CHECK(!run.text.empty(), "a run holds text");
                     units += run.text.size();
                 });
-    FUZZ_CHECK(paragraphs == doc.ParagraphCount(), std::to_string(paragraphs));
+    FUZZ_CHECK(paragraphs == doc.paragraphCount(), std::to_string(paragraphs));
     // Paragraphs joined by one unit each, line breaks kept as one unit.
-    FUZZ_CHECK(doc.PlainText().size() == units + paragraphs - 1,
-               "plain text length " + std::to_string(doc.PlainText().size()));
-    FUZZ_CHECK(doc.Text().size() == doc.PlainText().size(), "");
+    FUZZ_CHECK(doc.plainText().size() == units + paragraphs - 1,
+               "plain text length " + std::to_string(doc.plainText().size()));
+    FUZZ_CHECK(doc.text().size() == doc.plainText().size(), "");
 }
 
 }  // namespace

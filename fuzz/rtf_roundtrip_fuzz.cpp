@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (unsigned char c : written)
         FUZZ_CHECK(c < 0x80, "the writer writes 7-bit bytes only");
     const RichDocument second = ReadRtf(written);
-    const std::u16string before = first.PlainText(), after = second.PlainText();
+    const std::u16string before = first.plainText(), after = second.plainText();
     FUZZ_CHECK(before == after, "read " + fuzz::Show(before) + "\nread again " + fuzz::Show(after) +
                                     "\nwritten " + written);
     return 0;

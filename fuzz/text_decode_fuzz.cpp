@@ -90,10 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // nothing that is valid UTF-8 without NUL bytes, and leaves no CR.
     const DecodedDocument document = DecodeDocumentText(bytes);
     FUZZ_CHECK(document.encoding == DetectDocumentEncoding(bytes), "one detection");
-    FUZZ_CHECK(document.IsText() || document.text.empty(), "no text from a refused file");
+    FUZZ_CHECK(document.isText() || document.text.empty(), "no text from a refused file");
     FUZZ_CHECK(document.text.find(u'\r') == std::u16string::npos, "no CR is left");
     if (valid && encoding == TextEncoding::Utf8 && bytes.find('\0') == std::string_view::npos &&
-        document.IsText())
+        document.isText())
         FUZZ_CHECK(document.text == file.text, "valid UTF-8 reads as UTF-8");
     return 0;
 }

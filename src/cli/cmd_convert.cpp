@@ -12,7 +12,7 @@ namespace {
 
 // The document as plain text or rich text, to a file (atomically) or standard output.
 int WriteConverted(RichDocument& doc, const std::string& to, const std::string& output) {
-    const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.TakePlainText());
+    const std::string result = to == "rtf" ? WriteRtf(doc) : Utf16ToUtf8(doc.takePlainText());
     if (output.empty()) return WriteResult(result);
     std::string error;
     if (!WriteFileAtomically(output, result, &error)) {

@@ -27,7 +27,7 @@ int Pieces(const Args& args) {
     ReadingArgs reading;
     long from = 1;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (int taken = reading.Take(args, i)) {
+        if (int taken = reading.take(args, i)) {
             if (taken == 2) return 2;
             continue;
         }
@@ -44,7 +44,7 @@ int Pieces(const Args& args) {
     }
     DictionaryStore dicts;
     std::u16string text;
-    if (int status = reading.Load(dicts, text)) return status;
+    if (int status = reading.load(dicts, text)) return status;
     const bool wordMode = !reading.sentenceMode;
 
     Segmenter seg(dicts);

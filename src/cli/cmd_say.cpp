@@ -73,7 +73,7 @@ int TakeVoiceOption(const Args& args, std::size_t& i, PerLanguage<VoiceOptions>&
 
 int ParseSayArgs(const Args& args, SayArgs& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
-        int taken = out.reading.Take(args, i);
+        int taken = out.reading.take(args, i);
         if (!taken) taken = TakeVoiceOption(args, i, out.voices);
         if (taken == 2) return 2;
         if (taken) continue;
@@ -127,7 +127,7 @@ bool OpenOutputs(const std::string& wavPath, bool toFiles, Outputs& out) {
     }
     if (!wavPath.empty()) {
         out.wav = std::make_unique<AudioFileSet>(wavPath, AudioFormat::Wav, std::string(), false);
-        if (!out.wav->Open(&error)) {
+        if (!out.wav->open(&error)) {
             std::cerr << "vernalo-cli: " << error << "\n";
             return false;
         }
@@ -203,18 +203,18 @@ int Say(const Args& args) {
     if (int status = ParseSayArgs(args, parsed)) return status;
     DictionaryStore dicts;
     std::u16string text;
-    if (int status = parsed.reading.Load(dicts, text)) return status;
+    if (int status = parsed.reading.load(dicts, text)) return status;
 
-    EspeakEngine& engine = EspeakEngine::Instance();
-    if (engine.Modes().empty()) {
-        std::cerr << "vernalo-cli: " << engine.Error() << "\n";
+    EspeakEngine& engine = EspeakEngine::instance();
+    if (engine.modes().empty()) {
+        std::cerr << "vernalo-cli: " << engine.error() << "\n";
         return 1;
     }
     // The service is asked only for a voice the built-in engine does not have.
     bool withService = false;
     for (Language l : kLanguages) {
         const std::string& name = parsed.voices[l].name;
-        if (!name.empty() && EspeakVoice::FindSpeaker(DecodeBytes(name).text) == 0)
+        if (!name.empty() && EspeakVoice::findSpeaker(DecodeBytes(name).text) == 0)
             withService = true;
     }
     Outputs outputs;
@@ -251,18 +251,18 @@ int Say(const Args& args) {
                 const int builtIn = FirstModeOf(voice, l);
                 std::cerr << "vernalo-cli: '" << name
                           << "' is a speech-dispatcher voice, which cannot write files; "
-                          << Utf16ToUtf8(voice.Speaker(builtIn)) << " reads the " << languageName(l)
+                          << Utf16ToUtf8(voice.speaker(builtIn)) << " reads the " << languageName(l)
                           << " text instead\n";
                 mode = builtIn;
             }
         }
         if (mode == 0) mode = FirstModeOf(voice, l);
-        voice.Select(mode == 0 ? 1 : mode);
-        voice.SetSpeed(parsed.voices[l].speed);
+        voice.select(mode == 0 ? 1 : mode);
+        voice.setSpeed(parsed.voices[l].speed);
         chosen[l] = {mode == 0 ? 1 : mode, parsed.voices[l].speed};
         options.repeats[l] = parsed.voices[l].repeat;
         if (DispatcherVoice* service = made[l].service) {
-            service->OnError =
+            service->onError =
                 [&](const std::string& message) {
                     std::lock_guard lock(serviceErrorMutex);
                     if (serviceError.empty()) serviceError = message;
@@ -310,11 +310,11 @@ int Say(const Args& args) {
         return 1;
     }
     std::string error;
-    if (wav && !wav->Finish(&error)) {
+    if (wav && !wav->finish(&error)) {
         std::cerr << "vernalo-cli: " << error << "\n";
         return 1;
     }
-    if (wav && wav->TotalSeconds() == 0)
+    if (wav && wav->totalSeconds() == 0)
         std::cerr << "vernalo-cli: nothing in the text was spoken; '" << parsed.wavPath
                   << "' holds no sound\n";
     return 0;

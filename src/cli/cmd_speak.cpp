@@ -19,9 +19,9 @@ namespace {
 class PacedFile : public NullOutput {
 public:
     explicit PacedFile(AudioFileSet& file) : file_(file) {}
-    void Write(const std::int16_t* samples, std::size_t count) override {
-        NullOutput::Write(samples, count);
-        file_.Write(samples, count);
+    void write(const std::int16_t* samples, std::size_t count) override {
+        NullOutput::write(samples, count);
+        file_.write(samples, count);
     }
 
 private:
@@ -85,14 +85,14 @@ int Speak(const Args& args) {
     if (!haveText || text.empty()) return UsageError("speak needs a text");
     const std::u16string words = DecodeBytes(text).text;
 
-    EspeakEngine& engine = EspeakEngine::Instance();
-    if (engine.Modes().empty()) {
-        std::cerr << "vernalo-cli: " << engine.Error() << "\n";
+    EspeakEngine& engine = EspeakEngine::instance();
+    if (engine.modes().empty()) {
+        std::cerr << "vernalo-cli: " << engine.error() << "\n";
         return 1;
     }
     const std::u16string speaker = DecodeBytes(voiceName).text;
     // The service is asked only for a voice the built-in engine does not have.
-    const bool withService = !voiceName.empty() && EspeakVoice::FindSpeaker(speaker) == 0;
+    const bool withService = !voiceName.empty() && EspeakVoice::findSpeaker(speaker) == 0;
 
     bool deviceMissing = false;
     std::unique_ptr<AudioOutput> output;
@@ -101,7 +101,7 @@ int Speak(const Args& args) {
     std::string error;
     if (!wavPath.empty()) {
         wav = std::make_unique<AudioFileSet>(wavPath, AudioFormat::Wav, std::string(), false);
-        if (!wav->Open(&error)) {
+        if (!wav->open(&error)) {
             std::cerr << "vernalo-cli: " << error << "\n";
             return 1;
         }
@@ -134,33 +134,33 @@ int Speak(const Args& args) {
             const int builtIn = FirstModeOf(*voice, language);
             std::cerr << "vernalo-cli: '" << voiceName
                       << "' is a speech-dispatcher voice, which cannot write files; "
-                      << Utf16ToUtf8(voice->Speaker(builtIn)) << " speaks instead\n";
+                      << Utf16ToUtf8(voice->speaker(builtIn)) << " speaks instead\n";
             mode = builtIn;
         }
     }
     if (mode == 0) mode = FirstModeOf(*voice, language);
     if (mode == 0) mode = 1;
-    voice->Select(mode);
-    voice->SetSpeed(speed);
+    voice->select(mode);
+    voice->setSpeed(speed);
     // A voice that cannot speak says so once and leaves Speaking at 0.
     std::string failure;
     bool failed = false;
     if (!WritesFiles(built, mode)) {
-        built.service->OnError =
+        built.service->onError =
             [&failure, &failed](const std::string& message) {
                 failure = message;
                 failed = true;
             };
     }
-    voice->Speak(words);
-    while (voice->Speaking())
+    voice->speak(words);
+    while (voice->speaking())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (failed) {
         std::cerr << "vernalo-cli: " << failure << "\n";
         return 1;
     }
 
-    if (wav && !wav->Finish(&error)) {
+    if (wav && !wav->finish(&error)) {
         std::cerr << "vernalo-cli: " << error << "\n";
         return 1;
     }

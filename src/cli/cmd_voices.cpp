@@ -9,19 +9,19 @@ namespace vernalo::cli {
 
 int Voices(const Args& args) {
     if (!args.empty()) return UsageError("voices takes no arguments");
-    EspeakEngine& engine = EspeakEngine::Instance();
-    if (engine.Modes().empty()) {
-        std::cerr << "vernalo-cli: " << engine.Error() << "\n";
+    EspeakEngine& engine = EspeakEngine::instance();
+    if (engine.modes().empty()) {
+        std::cerr << "vernalo-cli: " << engine.error() << "\n";
         return 1;
     }
     LanguageVoice built = MakeVoice(std::make_unique<NullOutput>(), true);
     Voice* voice = built.voice.get();
-    for (int n = 1; n <= voice->ModeCount(); ++n) {
-        voice->Select(n);
+    for (int n = 1; n <= voice->modeCount(); ++n) {
+        voice->select(n);
         const bool builtIn = WritesFiles(built, n);
-        std::cout << n << "\t" << Utf16ToUtf8(voice->ModeName(n)) << "\t"
-                  << Utf16ToUtf8(voice->Speaker(n)) << "\t" << Utf16ToUtf8(voice->ProductName(n))
-                  << "\t" << voice->MinSpeed() << "-" << voice->MaxSpeed() << "\t" << voice->Speed()
+        std::cout << n << "\t" << Utf16ToUtf8(voice->modeName(n)) << "\t"
+                  << Utf16ToUtf8(voice->speaker(n)) << "\t" << Utf16ToUtf8(voice->productName(n))
+                  << "\t" << voice->minSpeed() << "-" << voice->maxSpeed() << "\t" << voice->speed()
                   << "\t" << (builtIn ? "built-in" : "speech-dispatcher") << "\t"
                   << (builtIn ? "writes files" : "sound only") << "\n";
     }

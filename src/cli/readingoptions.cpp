@@ -9,7 +9,7 @@ std::string LanguageSuffix(Language language) {
     return language == Language::Russian ? "ru" : "en";
 }
 
-int ReadingArgs::Take(const Args& args, std::size_t& i) {
+int ReadingArgs::take(const Args& args, std::size_t& i) {
     const std::string& a = args[i];
     for (Language l : kLanguages) {
         const std::string suffix = LanguageSuffix(l);
@@ -38,7 +38,7 @@ int ReadingArgs::Take(const Args& args, std::size_t& i) {
     return 1;
 }
 
-int ReadingArgs::Load(DictionaryStore& dicts, std::u16string& text) const {
+int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text) const {
     if (!voiceOn[Language::Russian] && !voiceOn[Language::English])
         return UsageError("at least one language must stay on");
     std::string error;
@@ -50,7 +50,7 @@ int ReadingArgs::Load(DictionaryStore& dicts, std::u16string& text) const {
     std::string bytes;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
     DecodedDocument decoded = DecodeDocumentText(bytes);
-    if (!decoded.IsText()) return NotTextError(input);
+    if (!decoded.isText()) return NotTextError(input);
     text = std::move(decoded.text);
     return 0;
 }

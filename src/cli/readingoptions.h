@@ -22,10 +22,10 @@ struct ReadingArgs {
 
     // Takes args[i] (moving i past its value) when it is one of these options or the input
     // file. Returns 1 taken, 0 not one of ours, 2 bad use (the message is printed).
-    int Take(const Args& args, std::size_t& i);
+    int take(const Args& args, std::size_t& i);
     // After all options: checks them, loads the dictionaries and reads the text as the editor
     // would hold it. 0, or 2 with the message printed.
-    int Load(DictionaryStore& dicts, std::u16string& text) const;
+    int load(DictionaryStore& dicts, std::u16string& text) const;
 };
 
 }  // namespace vernalo::cli

@@ -27,14 +27,14 @@ LanguageVoice MakeVoice(std::unique_ptr<AudioOutput> output, bool withService) {
 }
 
 int FindSpeaker(const Voice& voice, const std::u16string& name) {
-    for (int n = 1; n <= voice.ModeCount(); ++n)
-        if (voice.Speaker(n) == name) return n;
+    for (int n = 1; n <= voice.modeCount(); ++n)
+        if (voice.speaker(n) == name) return n;
     return 0;
 }
 
 bool WritesFiles(const LanguageVoice& voice, int mode) {
     // The built-in engine's modes come first.
-    return mode >= 1 && mode <= voice.builtIn->ModeCount();
+    return mode >= 1 && mode <= voice.builtIn->modeCount();
 }
 
 std::string ServiceProblem() {

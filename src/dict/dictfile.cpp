@@ -75,7 +75,7 @@ DictParseResult ParseDictionary(std::string_view bytes, Dictionary& dict,
                 [&](const std::string& key, const std::string& value) {
                     k.assign(1, '\0').append(key);
                     v.assign(1, '\0').append(value);
-                    dict.AssignStored(k, v);
+                    dict.assignStored(k, v);
                 },
                 progress, 1);
             break;
@@ -88,11 +88,11 @@ DictParseResult ParseDictionary(std::string_view bytes, Dictionary& dict,
                         if (IsAscii(s))
                             out.assign(1, '\0').append(s);
                         else
-                            Dictionary::StoredForm(Utf8ToUtf16(s), out);
+                            Dictionary::storedForm(Utf8ToUtf16(s), out);
                     };
                     form(key, k);
                     form(value, v);
-                    dict.AssignStored(k, v);
+                    dict.assignStored(k, v);
                 },
                 progress, 1);
             break;
@@ -102,9 +102,9 @@ DictParseResult ParseDictionary(std::string_view bytes, Dictionary& dict,
             result.entriesStored = Split(
                 units.data(), units.size(),
                 [&](const std::u16string& key, const std::u16string& value) {
-                    Dictionary::StoredForm(key, k);
-                    Dictionary::StoredForm(value, v);
-                    dict.AssignStored(k, v);
+                    Dictionary::storedForm(key, k);
+                    Dictionary::storedForm(value, v);
+                    dict.assignStored(k, v);
                 },
                 progress, 2);
             break;

@@ -30,7 +30,7 @@ std::u16string FromStored(std::string_view s) {
 
 }  // namespace
 
-void Dictionary::StoredForm(std::u16string_view text, std::string& out) {
+void Dictionary::storedForm(std::u16string_view text, std::string& out) {
     out.clear();
     out.reserve(text.size() + 1);
     out.push_back('\0');
@@ -45,7 +45,7 @@ void Dictionary::StoredForm(std::u16string_view text, std::string& out) {
     }
 }
 
-std::size_t Dictionary::FindSlot(std::string_view key, std::uint64_t hash) const {
+std::size_t Dictionary::findSlot(std::string_view key, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         std::uint32_t idx = slots_[i];
@@ -57,42 +57,42 @@ std::size_t Dictionary::FindSlot(std::string_view key, std::uint64_t hash) const
     }
 }
 
-std::u16string Dictionary::Lookup(std::u16string_view key) const {
+std::u16string Dictionary::lookup(std::u16string_view key) const {
     if (entries_.empty()) return {};
     thread_local std::string stored;
-    StoredForm(key, stored);
-    std::uint32_t idx = slots_[FindSlot(stored, Hash(stored))];
+    storedForm(key, stored);
+    std::uint32_t idx = slots_[findSlot(stored, Hash(stored))];
     if (idx == kEmpty) return {};
     const Entry& e = entries_[idx];
     return FromStored({arena_.data() + e.offset + e.keyLength, e.valueLength});
 }
 
-void Dictionary::Assign(std::u16string_view key, std::u16string_view value) {
+void Dictionary::assign(std::u16string_view key, std::u16string_view value) {
     std::string k, v;
-    StoredForm(key, k);
-    StoredForm(value, v);
-    AssignStored(k, v);
+    storedForm(key, k);
+    storedForm(value, v);
+    assignStored(k, v);
 }
 
-void Dictionary::Grow() {
+void Dictionary::grow() {
     std::size_t size = slots_.empty() ? 16 : slots_.size() * 2;
     slots_.assign(size, kEmpty);
     const std::size_t mask = size - 1;
     for (std::uint32_t idx = 0; idx < entries_.size(); ++idx) {
-        std::size_t i = Hash(KeyOf(entries_[idx])) & mask;
+        std::size_t i = Hash(keyOf(entries_[idx])) & mask;
         while (slots_[i] != kEmpty)
             i = (i + 1) & mask;
         slots_[i] = idx;
     }
 }
 
-void Dictionary::AssignStored(std::string_view key, std::string_view value) {
+void Dictionary::assignStored(std::string_view key, std::string_view value) {
     if (arena_.size() + key.size() + value.size() > 0xFFFFFFF0u)
         throw std::length_error("dictionary too large");
     // Keep the table at most half full: probes stay short.
-    if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+    if ((entries_.size() + 1) * 2 > slots_.size()) grow();
     std::uint64_t h = Hash(key);
-    std::size_t slot = FindSlot(key, h);
+    std::size_t slot = findSlot(key, h);
     const auto offset = static_cast<std::uint32_t>(arena_.size());
     if (slots_[slot] != kEmpty) {
         Entry& e = entries_[slots_[slot]];
@@ -131,7 +131,7 @@ void Dictionary::reserve(std::size_t entries, std::size_t arenaBytes) {
         want *= 2;
     if (want > slots_.size()) {
         slots_.resize(want / 2);  // Grow doubles it and rehashes what is there
-        Grow();
+        grow();
     }
 }
 

@@ -18,11 +18,11 @@ class Dictionary {
 public:
     // The value stored for key; empty when absent. Absent keys are not inserted: the store
     // is never listed, and inserting would grow memory with every distinct word read.
-    std::u16string Lookup(std::u16string_view key) const;
+    std::u16string lookup(std::u16string_view key) const;
     // Inserts the entry or overwrites the value of a present key.
-    void Assign(std::u16string_view key, std::u16string_view value);
+    void assign(std::u16string_view key, std::u16string_view value);
     // Assign from a string already in stored form (see StoredForm); used by the file parser.
-    void AssignStored(std::string_view key, std::string_view value);
+    void assignStored(std::string_view key, std::string_view value);
 
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
@@ -33,7 +33,7 @@ public:
     std::size_t memoryBytes() const;
 
     // The stored form of a string: tag byte 0 + Windows-1251 bytes, or tag 1 + UTF-8.
-    static void StoredForm(std::u16string_view text, std::string& out);
+    static void storedForm(std::u16string_view text, std::string& out);
 
 private:
     struct Entry {
@@ -43,9 +43,9 @@ private:
     };
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 
-    std::size_t FindSlot(std::string_view key, std::uint64_t hash) const;
-    void Grow();
-    std::string_view KeyOf(const Entry& e) const { return {arena_.data() + e.offset, e.keyLength}; }
+    std::size_t findSlot(std::string_view key, std::uint64_t hash) const;
+    void grow();
+    std::string_view keyOf(const Entry& e) const { return {arena_.data() + e.offset, e.keyLength}; }
 
     std::vector<Entry> entries_;
     std::vector<std::uint32_t> slots_;  // open addressing, power-of-two size, indices into entries_

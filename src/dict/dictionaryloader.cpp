@@ -56,7 +56,7 @@ QString DictionaryFilePath(Language language, const QString& baseDir, const QStr
 
 DictionaryLoader::DictionaryLoader(QObject* parent) : QThread(parent) {
     // Queued: the slot runs on the GUI thread, where this object lives, after run() returned.
-    connect(this, &QThread::finished, this, &DictionaryLoader::Apply, Qt::QueuedConnection);
+    connect(this, &QThread::finished, this, &DictionaryLoader::apply, Qt::QueuedConnection);
 }
 
 DictionaryLoader::~DictionaryLoader() {
@@ -64,7 +64,7 @@ DictionaryLoader::~DictionaryLoader() {
     wait();
 }
 
-void DictionaryLoader::Setup(Language language, QObject* progress, DictionaryStore* dictionaries,
+void DictionaryLoader::setup(Language language, QObject* progress, DictionaryStore* dictionaries,
                              StatusSink status) {
     language_ = language;
     progress_ = progress;
@@ -72,23 +72,23 @@ void DictionaryLoader::Setup(Language language, QObject* progress, DictionarySto
     status_ = std::move(status);
 }
 
-void DictionaryLoader::SetFolders(const QString& baseDir, const QString& installedDir) {
+void DictionaryLoader::setFolders(const QString& baseDir, const QString& installedDir) {
     baseDir_ = baseDir;
     installedDir_ = installedDir;
 }
 
-void DictionaryLoader::Start() {
+void DictionaryLoader::start() {
     if (!dictionaries_ || isRunning()) return;
-    parsed_ = Target();
-    baseGeneration_ = Generations().value(&Target());
-    start(QThread::IdlePriority);
+    parsed_ = target();
+    baseGeneration_ = Generations().value(&target());
+    QThread::start(QThread::IdlePriority);
 }
 
 void DictionaryLoader::run() {
-    Execute();
+    execute();
 }
 
-void DictionaryLoader::Execute() {
+void DictionaryLoader::execute() {
     parseOk_ = false;
     problem_.clear();
     filePath_ = DictionaryFilePath(language_, baseDir_, installedDir_);
@@ -108,10 +108,10 @@ void DictionaryLoader::Execute() {
                 return;
             }
         }
-        SetProgressRange(bytes.size());
+        setProgressRange(bytes.size());
         ParseDictionary(bytes, parsed_, [this](std::size_t done, std::size_t total) {
             if (isInterruptionRequested()) throw Interrupted{};
-            ReportProgress(done, total);
+            reportProgress(done, total);
         });
         parseOk_ = true;
     } catch (const Interrupted&) {
@@ -122,7 +122,7 @@ void DictionaryLoader::Execute() {
     }
 }
 
-void DictionaryLoader::SetProgressRange(std::size_t total) {
+void DictionaryLoader::setProgressRange(std::size_t total) {
     std::size_t scale = 1;
     while ((total + 1) / scale > static_cast<std::size_t>(INT_MAX))
         scale *= 2;
@@ -140,7 +140,7 @@ void DictionaryLoader::SetProgressRange(std::size_t total) {
         Qt::QueuedConnection);
 }
 
-void DictionaryLoader::ReportProgress(std::size_t done, std::size_t /*total*/) {
+void DictionaryLoader::reportProgress(std::size_t done, std::size_t /*total*/) {
     progressValue_ = static_cast<int>(done / static_cast<std::size_t>(progressScale_));
     if (progressPosted_.exchange(true)) return;  // the waiting update will show the latest value
     QMetaObject::invokeMethod(
@@ -152,20 +152,20 @@ void DictionaryLoader::ReportProgress(std::size_t done, std::size_t /*total*/) {
         Qt::QueuedConnection);
 }
 
-void DictionaryLoader::Apply() {
+void DictionaryLoader::apply() {
     wait();  // finished() comes just before the thread ends
     if (isInterruptionRequested()) return;
     if (parseOk_) {
-        quint64& generation = Generations()[&Target()];
+        quint64& generation = Generations()[&target()];
         if (generation != baseGeneration_) {
-            parsed_ = Target();
+            parsed_ = target();
             baseGeneration_ = generation;
-            start(QThread::IdlePriority);
+            QThread::start(QThread::IdlePriority);
             return;
         }
         // The parse started from a copy of the map, so it holds the old entries and the file's:
         // one swap puts them all in place, however large the file.
-        Target().swap(parsed_);
+        target().swap(parsed_);
         ++generation;
     } else if (!problem_.isEmpty()) {
         qCWarning(lcDict) << problem_;
@@ -183,9 +183,9 @@ DictionaryLoader* startDictionaryLoader(Language language, QObject* progress,
                                         const QString& baseDir, const QString& installedDictDir,
                                         QObject* parent) {
     auto* loader = new DictionaryLoader(parent);
-    loader->Setup(language, progress, &store, std::move(showStatus));
-    loader->SetFolders(baseDir, installedDictDir);
-    loader->Start();
+    loader->setup(language, progress, &store, std::move(showStatus));
+    loader->setFolders(baseDir, installedDictDir);
+    loader->start();
     return loader;
 }
 

@@ -39,12 +39,12 @@ public:
 
     // `progress` is anything with the integer properties minimum, maximum and value (a
     // QProgressBar); it may be null and may be destroyed before the loader.
-    void Setup(Language language, QObject* progress, DictionaryStore* dictionaries,
+    void setup(Language language, QObject* progress, DictionaryStore* dictionaries,
                StatusSink status);
     // Where the file is looked for: baseDir/dict first, then installedDir.
-    void SetFolders(const QString& baseDir, const QString& installedDir);
+    void setFolders(const QString& baseDir, const QString& installedDir);
     // Starts the worker at idle priority. Call on the GUI thread, once.
-    void Start();
+    void start();
 
 signals:
     // On the GUI thread, after " Ready " was written: the file's entries are in the store.
@@ -56,13 +56,13 @@ signals:
 protected:
     void run() override;
     // The thread body: choose the file, read it, parse it into the worker's own map.
-    void Execute();
+    void execute();
 
 private:
-    void Apply();  // GUI thread, once the worker has finished
-    void ReportProgress(std::size_t done, std::size_t total);
-    void SetProgressRange(std::size_t total);
-    Dictionary& Target() const { return (*dictionaries_)[language_]; }
+    void apply();  // GUI thread, once the worker has finished
+    void reportProgress(std::size_t done, std::size_t total);
+    void setProgressRange(std::size_t total);
+    Dictionary& target() const { return (*dictionaries_)[language_]; }
 
     Language language_ = Language::Russian;
     QPointer<QObject> progress_;

@@ -9,7 +9,7 @@ namespace {
 // file.
 ReadResult ReadPlainText(std::string_view bytes) {
     DecodedDocument decoded = DecodeDocumentText(bytes);
-    if (!decoded.IsText()) {
+    if (!decoded.isText()) {
         ReadResult r = ReadFailure("this is not a text document.");
         r.notText = true;
         return r;

@@ -83,26 +83,26 @@ constexpr int kPiecesAhead = 16;
 class QueuedVoice : public Voice {
 public:
     QueuedVoice(Pipeline& pipeline, ExportVoice voice)
-        : pipeline_(pipeline), engine_(EspeakEngine::Instance()), voice_(voice) {}
+        : pipeline_(pipeline), engine_(EspeakEngine::instance()), voice_(voice) {}
 
-    int ModeCount() const override { return static_cast<int>(engine_.Modes().size()); }
-    std::u16string ModeName(int mode) const override { return mode_(mode).Name; }
-    std::u16string Speaker(int mode) const override { return mode_(mode).Speaker; }
-    std::u16string ProductName(int) const override { return engine_.ProductName(); }
-    void Select(int mode) override { voice_.mode = mode; }
-    int Speed() const override { return voice_.speed; }
-    void SetSpeed(int speed) override { voice_.speed = speed; }
-    int MinSpeed() const override { return kMinSpeed; }
-    int MaxSpeed() const override { return kMaxSpeed; }
+    int modeCount() const override { return static_cast<int>(engine_.modes().size()); }
+    std::u16string modeName(int mode) const override { return mode_(mode).name; }
+    std::u16string speaker(int mode) const override { return mode_(mode).speaker; }
+    std::u16string productName(int) const override { return engine_.productName(); }
+    void select(int mode) override { voice_.mode = mode; }
+    int speed() const override { return voice_.speed; }
+    void setSpeed(int speed) override { voice_.speed = speed; }
+    int minSpeed() const override { return kMinSpeed; }
+    int maxSpeed() const override { return kMaxSpeed; }
 
-    void Speak(const std::u16string& text) override {
-        if (text.empty() || ModeCount() == 0) return;
+    void speak(const std::u16string& text) override {
+        if (text.empty() || modeCount() == 0) return;
         Pipeline& p = pipeline_;
         EspeakEngine::Job job;
-        job.Owner = &p;
-        job.Voice = mode_(voice_.mode).Voice;
-        job.Rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * voice_.speed / 100.0));
-        job.Text = Utf16ToUtf8(text);
+        job.owner = &p;
+        job.voice = mode_(voice_.mode).voice;
+        job.rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * voice_.speed / 100.0));
+        job.text = Utf16ToUtf8(text);
         const bool cut = std::exchange(p.cutBefore, false);
         const long end = p.pieceEnd;
         {
@@ -110,36 +110,36 @@ public:
             ++p.pending;
         }
         auto first = std::make_shared<bool>(true);
-        job.Chunk = [&p, cut, first](const std::int16_t* samples, std::size_t count) {
+        job.chunk = [&p, cut, first](const std::int16_t* samples, std::size_t count) {
             if (p.cancel) return false;
             // Everything before this piece is in the files: a part may end here.
             if (cut && std::exchange(*first, false) && p.request.splitMinutes > 0 &&
-                p.files.PartSeconds() >= p.request.splitMinutes * 60)
-                p.files.NextPart();
-            p.files.Write(samples, count);
+                p.files.partSeconds() >= p.request.splitMinutes * 60)
+                p.files.nextPart();
+            p.files.write(samples, count);
             return true;
         };
-        job.Done = [&p, end] {
+        job.done = [&p, end] {
             const double total = static_cast<double>(p.request.text.size());
             if (p.progress && total > 0) p.progress(double(end) / total);
             std::lock_guard lock(p.mutex);
             --p.pending;
             p.changed.notify_all();
         };
-        engine_.Submit(std::move(job));
+        engine_.submit(std::move(job));
     }
     // Busy only while the engine has enough queued: the session then waits.
-    int Speaking() const override {
+    int speaking() const override {
         std::lock_guard lock(pipeline_.mutex);
         return pipeline_.pending >= kPiecesAhead ? 1 : 0;
     }
     // The pieces queued are the export: the session's reset of the other voice drops nothing.
-    void AudioReset() override {}
+    void audioReset() override {}
 
 private:
     const EspeakMode& mode_(int mode) const {
-        const auto& modes = engine_.Modes();
-        return modes[static_cast<std::size_t>(std::clamp(mode, 1, ModeCount()) - 1)];
+        const auto& modes = engine_.modes();
+        return modes[static_cast<std::size_t>(std::clamp(mode, 1, modeCount()) - 1)];
     }
 
     Pipeline& pipeline_;
@@ -159,15 +159,15 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
                        std::string(KnownSuffixes());
         return result;
     }
-    EspeakEngine& engine = EspeakEngine::Instance();
-    if (engine.Modes().empty()) {
-        result.error = "cannot write '" + request.path + "': " + engine.Error();
+    EspeakEngine& engine = EspeakEngine::instance();
+    if (engine.modes().empty()) {
+        result.error = "cannot write '" + request.path + "': " + engine.error();
         return result;
     }
     const bool split = request.splitMinutes > 0;
     AudioFileSet files(request.path, *format, std::filesystem::path(request.path).stem().string(),
                        split);
-    if (!files.Open(&result.error)) return result;
+    if (!files.open(&result.error)) return result;
 
     Pipeline pipeline(files, request, progress, cancel);
     PerLanguage<std::unique_ptr<QueuedVoice>> voices;
@@ -182,7 +182,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         pipeline.cutBefore = split && EndsSentence(request.text, start);
     };
     Segmenter segmenter(dictionaries);
-    const auto failed = [&files] { return files.Failed(); };
+    const auto failed = [&files] { return files.failed(); };
     {
         ReadingSession session(
             view, {{voices[Language::Russian].get(), voices[Language::English].get()}}, segmenter);
@@ -200,18 +200,18 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     // The last pieces are synthesized; cancel is looked at now and then, as nobody signals it.
     {
         std::unique_lock lock(pipeline.mutex);
-        while (pipeline.pending > 0 && !cancel && !files.Failed())
+        while (pipeline.pending > 0 && !cancel && !files.failed())
             pipeline.changed.wait_for(lock, std::chrono::milliseconds(20));
     }
-    engine.Drain(&pipeline);  // no piece writes after this
+    engine.drain(&pipeline);  // no piece writes after this
     if (cancel) {
-        files.Abort();
+        files.abort();
         result.cancelled = true;
         return result;
     }
-    result.seconds = files.TotalSeconds();
-    if (!files.Finish(&result.error)) return result;
-    result.files = files.Paths();
+    result.seconds = files.totalSeconds();
+    if (!files.finish(&result.error)) return result;
+    result.files = files.paths();
     result.ok = true;
     if (progress) progress(1.0);
     return result;

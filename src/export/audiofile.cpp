@@ -83,18 +83,18 @@ AudioFile::~AudioFile() {
     if (!committed_ && !tempPath_.empty()) std::remove(tempPath_.c_str());
 }
 
-bool AudioFile::Fail(const std::string& reason) {
+bool AudioFile::fail(const std::string& reason) {
     if (error_.empty()) error_ = "cannot write " + Quoted(path_) + ": " + reason;
     return false;
 }
 
-bool AudioFile::Open(std::string* error) {
+bool AudioFile::open(std::string* error) {
     const std::filesystem::path target(path_);
     const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
     std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        Fail(std::strerror(errno));
+        fail(std::strerror(errno));
         if (error) *error = error_;
         return false;
     }
@@ -105,7 +105,7 @@ bool AudioFile::Open(std::string* error) {
     ::fchmod(fd, 0666 & ~mask);
 
     if (format_ == AudioFormat::Mp3) {
-        if (OpenMp3(fd)) return true;
+        if (openMp3(fd)) return true;
         if (!mp3File_) ::close(fd);
         if (error) *error = error_;
         return false;
@@ -122,7 +122,7 @@ bool AudioFile::Open(std::string* error) {
     sndfile_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
     if (!sndfile_) {
         ::close(fd);
-        Fail(sf_strerror(nullptr));
+        fail(sf_strerror(nullptr));
         if (error) *error = error_;
         return false;
     }
@@ -135,9 +135,9 @@ bool AudioFile::Open(std::string* error) {
     return true;
 }
 
-bool AudioFile::OpenMp3(int fd) {
+bool AudioFile::openMp3(int fd) {
     mp3File_ = ::fdopen(fd, "wb");
-    if (!mp3File_) return Fail(std::strerror(errno));
+    if (!mp3File_) return fail(std::strerror(errno));
     Mp3Settings settings;
     settings.rate = kSampleRate;
     settings.kilobitsPerSecond = kMp3KilobitsPerSecond;
@@ -145,20 +145,20 @@ bool AudioFile::OpenMp3(int fd) {
     settings.title = title_;
     settings.artist = "Vernalo";
     mp3_ = std::make_unique<Mp3Encoder>(mp3File_, std::move(settings));
-    return mp3_->Start() || Fail(mp3_->reason());
+    return mp3_->start() || fail(mp3_->reason());
 }
 
-bool AudioFile::CloseMp3() {
-    if (error_.empty() && !mp3_->Finish()) Fail(mp3_->reason());
+bool AudioFile::closeMp3() {
+    if (error_.empty() && !mp3_->finish()) fail(mp3_->reason());
     mp3_.reset();
     if (error_.empty() && (std::fflush(mp3File_) != 0 || ::fsync(::fileno(mp3File_)) != 0))
-        Fail(std::strerror(errno));
-    if (std::fclose(mp3File_) != 0 && error_.empty()) Fail(std::strerror(errno));
+        fail(std::strerror(errno));
+    if (std::fclose(mp3File_) != 0 && error_.empty()) fail(std::strerror(errno));
     mp3File_ = nullptr;
     return error_.empty();
 }
 
-bool AudioFile::WriteResampled(const std::int16_t* samples, std::size_t count, bool last) {
+bool AudioFile::writeResampled(const std::int16_t* samples, std::size_t count, bool last) {
     in_.resize(count);
     src_short_to_float_array(samples, in_.data(), static_cast<int>(count));
     const double ratio = double(fileRate_) / kSampleRate;
@@ -172,65 +172,65 @@ bool AudioFile::WriteResampled(const std::int16_t* samples, std::size_t count, b
     for (;;) {
         data.data_out = out_.data();
         data.output_frames = static_cast<long>(out_.size());
-        if (int status = src_process(Src(resampler_), &data)) return Fail(src_strerror(status));
+        if (int status = src_process(Src(resampler_), &data)) return fail(src_strerror(status));
         const auto made = static_cast<sf_count_t>(data.output_frames_gen);
         if (made > 0 && sf_write_float(Sf(sndfile_), out_.data(), made) != made)
-            return Fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
+            return fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
         data.data_in += data.input_frames_used;
         data.input_frames -= data.input_frames_used;
         if (data.input_frames == 0 && (!last || made == 0)) return true;
     }
 }
 
-void AudioFile::Write(const std::int16_t* samples, std::size_t count) {
+void AudioFile::write(const std::int16_t* samples, std::size_t count) {
     std::lock_guard lock(mutex_);
     if ((!sndfile_ && !mp3_) || !error_.empty() || count == 0) return;
     errno = 0;
     if (mp3_) {
-        if (!mp3_->Write(samples, count)) {
-            Fail(mp3_->reason());
+        if (!mp3_->write(samples, count)) {
+            fail(mp3_->reason());
             return;
         }
     } else if (resampler_) {
-        if (!WriteResampled(samples, count, false)) return;
+        if (!writeResampled(samples, count, false)) return;
     } else if (sf_write_short(Sf(sndfile_), samples, static_cast<sf_count_t>(count)) !=
                static_cast<sf_count_t>(count)) {
-        Fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
+        fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
         return;
     }
     samples_ += count;
 }
 
-bool AudioFile::Failed() const {
+bool AudioFile::failed() const {
     std::lock_guard lock(mutex_);
     return !error_.empty();
 }
 
-double AudioFile::Seconds() const {
+double AudioFile::seconds() const {
     std::lock_guard lock(mutex_);
     return double(samples_) / kSampleRate;
 }
 
-bool AudioFile::Close(std::string* error) {
+bool AudioFile::close(std::string* error) {
     std::lock_guard lock(mutex_);
-    if (mp3_) CloseMp3();
+    if (mp3_) closeMp3();
     if (sndfile_) {
         errno = 0;
-        if (resampler_ && error_.empty()) WriteResampled(nullptr, 0, true);
+        if (resampler_ && error_.empty()) writeResampled(nullptr, 0, true);
         if (error_.empty()) sf_write_sync(Sf(sndfile_));
         const int status = sf_close(Sf(sndfile_));
         sndfile_ = nullptr;
-        if (status != 0) Fail(errno ? std::strerror(errno) : sf_error_number(status));
+        if (status != 0) fail(errno ? std::strerror(errno) : sf_error_number(status));
     }
-    if (error_.empty() && tempPath_.empty()) Fail("it was not opened");
+    if (error_.empty() && tempPath_.empty()) fail("it was not opened");
     if (!error_.empty() && error) *error = error_;
     return error_.empty();
 }
 
-bool AudioFile::Commit(std::string* error) {
+bool AudioFile::commit(std::string* error) {
     if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         std::lock_guard lock(mutex_);
-        Fail(std::strerror(errno));
+        fail(std::strerror(errno));
         if (error) *error = error_;
         return false;
     }
@@ -241,7 +241,7 @@ bool AudioFile::Commit(std::string* error) {
 AudioFileSet::AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered)
     : path_(std::move(path)), format_(format), title_(std::move(title)), numbered_(numbered) {}
 
-std::string AudioFileSet::PartPath(std::size_t number) const {
+std::string AudioFileSet::partPath(std::size_t number) const {
     if (!numbered_) return path_;
     const std::filesystem::path p(path_);
     char digits[16];
@@ -255,28 +255,28 @@ constexpr std::size_t kQueuedSamples = std::size_t(kSampleRate) * 8;
 constexpr std::size_t kBlockSamples = kSampleRate / 2;
 
 AudioFileSet::~AudioFileSet() {
-    Abort();
+    abort();
 }
 
-bool AudioFileSet::Open(std::string* error) {
-    Abort();
+bool AudioFileSet::open(std::string* error) {
+    abort();
     stop_ = false;
     error_.clear();
     partSamples_ = totalSamples_ = 0;
-    if (!StartPart(error)) return false;
-    encoder_ = std::thread([this] { Encode(); });
+    if (!startPart(error)) return false;
+    encoder_ = std::thread([this] { encode(); });
     return true;
 }
 
-bool AudioFileSet::StartPart(std::string* error) {
-    if (!parts_.empty() && !parts_.back()->Close(error)) return false;
+bool AudioFileSet::startPart(std::string* error) {
+    if (!parts_.empty() && !parts_.back()->close(error)) return false;
     const std::size_t number = parts_.size() + 1;
     const std::string title = numbered_ ? title_ + " " + std::to_string(number) : title_;
-    parts_.push_back(std::make_unique<AudioFile>(PartPath(number), format_, title));
-    return parts_.back()->Open(error);
+    parts_.push_back(std::make_unique<AudioFile>(partPath(number), format_, title));
+    return parts_.back()->open(error);
 }
 
-void AudioFileSet::Encode() {
+void AudioFileSet::encode() {
     std::unique_lock lock(mutex_);
     for (;;) {
         // The last block fills while the ones before it wait to be encoded.
@@ -292,18 +292,18 @@ void AudioFileSet::Encode() {
         if (failed) {
             // Nothing more is encoded; the queue only drains.
         } else if (block.samples.empty()) {
-            StartPart(&error);
+            startPart(&error);
         } else {
-            parts_.back()->Write(block.samples.data(), block.samples.size());
+            parts_.back()->write(block.samples.data(), block.samples.size());
             // A full disk stops the export now rather than after the whole text.
-            if (parts_.back()->Failed()) parts_.back()->Close(&error);
+            if (parts_.back()->failed()) parts_.back()->close(&error);
         }
         lock.lock();
         if (error_.empty() && !error.empty()) error_ = error;
     }
 }
 
-void AudioFileSet::Write(const std::int16_t* samples, std::size_t count) {
+void AudioFileSet::write(const std::int16_t* samples, std::size_t count) {
     if (count == 0) return;
     std::unique_lock lock(mutex_);
     if (!encoder_.joinable() || stop_) return;
@@ -324,7 +324,7 @@ void AudioFileSet::Write(const std::int16_t* samples, std::size_t count) {
     if (queue_.size() > 1) changed_.notify_all();
 }
 
-void AudioFileSet::NextPart() {
+void AudioFileSet::nextPart() {
     std::lock_guard lock(mutex_);
     if (!encoder_.joinable() || stop_) return;
     queue_.push_back(Block{});
@@ -332,7 +332,7 @@ void AudioFileSet::NextPart() {
     changed_.notify_all();
 }
 
-void AudioFileSet::Stop() {
+void AudioFileSet::stop() {
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
@@ -341,59 +341,59 @@ void AudioFileSet::Stop() {
     if (encoder_.joinable()) encoder_.join();
 }
 
-void AudioFileSet::Abort() {
+void AudioFileSet::abort() {
     {
         std::lock_guard lock(mutex_);
         queue_.clear();
         queued_ = 0;
     }
-    Stop();
+    stop();
     parts_.clear();
 }
 
-bool AudioFileSet::Failed() const {
+bool AudioFileSet::failed() const {
     std::lock_guard lock(mutex_);
     return !error_.empty();
 }
 
-bool AudioFileSet::Finish(std::string* error) {
-    Stop();
+bool AudioFileSet::finish(std::string* error) {
+    stop();
     if (parts_.empty()) {
         if (error) *error = "cannot write '" + path_ + "': it was not opened";
         return false;
     }
     if (!error_.empty()) {
         if (error) *error = error_;
-        Abort();
+        abort();
         return false;
     }
-    if (!parts_.back()->Close(error)) {
-        Abort();
+    if (!parts_.back()->close(error)) {
+        abort();
         return false;
     }
     for (std::size_t i = 0; i < parts_.size(); ++i) {
-        if (!parts_[i]->Commit(error)) {
+        if (!parts_[i]->commit(error)) {
             // The parts already renamed go too: an export is whole or absent.
             for (std::size_t j = 0; j < i; ++j)
                 std::remove(parts_[j]->path().c_str());
-            Abort();
+            abort();
             return false;
         }
     }
     return true;
 }
 
-double AudioFileSet::PartSeconds() const {
+double AudioFileSet::partSeconds() const {
     std::lock_guard lock(mutex_);
     return double(partSamples_) / kSampleRate;
 }
 
-double AudioFileSet::TotalSeconds() const {
+double AudioFileSet::totalSeconds() const {
     std::lock_guard lock(mutex_);
     return double(totalSamples_) / kSampleRate;
 }
 
-std::vector<std::string> AudioFileSet::Paths() const {
+std::vector<std::string> AudioFileSet::paths() const {
     std::vector<std::string> paths;
     for (const auto& part : parts_)
         paths.push_back(part->path());

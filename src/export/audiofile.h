@@ -39,23 +39,23 @@ public:
     AudioFile& operator=(const AudioFile&) = delete;
 
     // False with `error` (naming the file and the system's reason) when it cannot be made.
-    bool Open(std::string* error);
-    void Write(const std::int16_t* samples, std::size_t count);
+    bool open(std::string* error);
+    void write(const std::int16_t* samples, std::size_t count);
     // Completes the encoding; false with `error` when any write failed.
-    bool Close(std::string* error);
+    bool close(std::string* error);
     // Moves the closed file to its name; false with `error` on failure.
-    bool Commit(std::string* error);
+    bool commit(std::string* error);
 
     const std::string& path() const { return path_; }
-    double Seconds() const;
+    double seconds() const;
     // A write failed: Close will say why.
-    bool Failed() const;
+    bool failed() const;
 
 private:
-    bool Fail(const std::string& reason);
-    bool WriteResampled(const std::int16_t* samples, std::size_t count, bool last);
-    bool OpenMp3(int fd);
-    bool CloseMp3();
+    bool fail(const std::string& reason);
+    bool writeResampled(const std::int16_t* samples, std::size_t count, bool last);
+    bool openMp3(int fd);
+    bool closeMp3();
 
     std::string path_;
     std::string tempPath_;
@@ -80,11 +80,11 @@ private:
 class FileShare : public AudioOutput {
 public:
     explicit FileShare(AudioOutput& file) : file_(file) {}
-    void Write(const std::int16_t* samples, std::size_t count) override {
-        file_.Write(samples, count);
+    void write(const std::int16_t* samples, std::size_t count) override {
+        file_.write(samples, count);
     }
-    bool Playing() const override { return false; }
-    void Reset() override {}
+    bool playing() const override { return false; }
+    void reset() override {}
 
 private:
     AudioOutput& file_;
@@ -98,34 +98,34 @@ public:
     ~AudioFileSet() override;  // as Abort unless Finish ran
 
     // Makes the first file and starts the encoding thread.
-    bool Open(std::string* error);
+    bool open(std::string* error);
     // The part under way ends after what was written so far; the next one follows.
-    void NextPart();
+    void nextPart();
     // Encodes what is left, closes the last part and gives every part its name; on failure
     // none keeps it, and `error` names the file and the reason.
-    bool Finish(std::string* error);
+    bool finish(std::string* error);
     // Stops and removes everything written.
-    void Abort();
+    void abort();
     // A file could not be written: Finish will fail.
-    bool Failed() const;
+    bool failed() const;
 
-    void Write(const std::int16_t* samples, std::size_t count) override;
-    bool Playing() const override { return false; }
-    void Reset() override {}
+    void write(const std::int16_t* samples, std::size_t count) override;
+    bool playing() const override { return false; }
+    void reset() override {}
 
     // Of the sound written so far, queued for encoding or not.
-    double PartSeconds() const;
-    double TotalSeconds() const;
-    std::vector<std::string> Paths() const;
+    double partSeconds() const;
+    double totalSeconds() const;
+    std::vector<std::string> paths() const;
 
 private:
     struct Block {
         std::vector<std::int16_t> samples;  // empty: the next part begins here
     };
-    std::string PartPath(std::size_t number) const;
-    bool StartPart(std::string* error);
-    void Encode();
-    void Stop();
+    std::string partPath(std::size_t number) const;
+    bool startPart(std::string* error);
+    void encode();
+    void stop();
 
     std::string path_;
     AudioFormat format_;

@@ -57,12 +57,12 @@ Mp3Encoder::~Mp3Encoder() {
         worker.join();
 }
 
-bool Mp3Encoder::Fail(std::string reason) {
+bool Mp3Encoder::fail(std::string reason) {
     if (reason_.empty()) reason_ = std::move(reason);
     return false;
 }
 
-void* Mp3Encoder::NewEncoder(std::string* error, bool tagged) const {
+void* Mp3Encoder::newEncoder(std::string* error, bool tagged) const {
     lame_global_flags* l = lame_init();
     if (!l) {
         *error = std::strerror(ENOMEM);
@@ -96,18 +96,18 @@ void* Mp3Encoder::NewEncoder(std::string* error, bool tagged) const {
     return l;
 }
 
-bool Mp3Encoder::Put(const std::vector<unsigned char>& bytes) {
+bool Mp3Encoder::put(const std::vector<unsigned char>& bytes) {
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size())
-        return Fail(std::strerror(errno));
+        return fail(std::strerror(errno));
     return true;
 }
 
-bool Mp3Encoder::Start() {
+bool Mp3Encoder::start() {
     // An encoder set up as the stretches' are, with the file's tags: it gives both tags and
     // the delay and frame size every stretch will have.
     std::string error;
-    lame_global_flags* l = Lame(NewEncoder(&error, true));
-    if (!l) return Fail(error);
+    lame_global_flags* l = Lame(newEncoder(&error, true));
+    if (!l) return fail(error);
     std::vector<unsigned char> leading(lame_get_id3v2_tag(l, nullptr, 0));
     lame_get_id3v2_tag(l, leading.data(), leading.size());
     closingTag_.resize(128);
@@ -115,13 +115,13 @@ bool Mp3Encoder::Start() {
     delay_ = std::size_t(lame_get_encoder_delay(l));
     frameSize_ = std::size_t(lame_get_framesize(l));
     lame_close(l);
-    if (!Put(leading)) return false;
+    if (!put(leading)) return false;
     for (unsigned i = 0; i < settings_.workers; ++i)
-        workers_.emplace_back([this] { Work(); });
+        workers_.emplace_back([this] { work(); });
     return true;
 }
 
-void Mp3Encoder::Work() {
+void Mp3Encoder::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
         std::shared_ptr<Stretch> stretch;
@@ -138,7 +138,7 @@ void Mp3Encoder::Work() {
         stretch->taken = true;
         lock.unlock();
         std::string error;
-        if (lame_global_flags* l = Lame(NewEncoder(&error, false))) {
+        if (lame_global_flags* l = Lame(newEncoder(&error, false))) {
             const std::vector<std::int16_t>& sound = stretch->sound;
             stretch->mp3.resize(Mp3Bound(sound.size()));
             // Mono: the right channel is not read.
@@ -163,7 +163,7 @@ void Mp3Encoder::Work() {
     }
 }
 
-std::size_t Mp3Encoder::JoinSamples(std::size_t samples) const {
+std::size_t Mp3Encoder::joinSamples(std::size_t samples) const {
     // The encoder pads its last frame and adds at least a granule more, as it does at the end
     // of any file; the next stretch starts with the encoder's delay.
     std::size_t padding = frameSize_ - (samples + delay_) % frameSize_;
@@ -171,7 +171,7 @@ std::size_t Mp3Encoder::JoinSamples(std::size_t samples) const {
     return padding + delay_;
 }
 
-void Mp3Encoder::Submit() {
+void Mp3Encoder::submit() {
     auto stretch = std::make_shared<Stretch>();
     ++stretchCount_;
     stretch->sound.swap(gathering_);
@@ -182,7 +182,7 @@ void Mp3Encoder::Submit() {
     changed_.notify_all();
 }
 
-bool Mp3Encoder::Drain(bool all) {
+bool Mp3Encoder::drain(bool all) {
     // Stretches waiting or under way: enough to keep every worker busy, few enough to bound
     // the memory.
     const std::size_t most = std::size_t(settings_.workers) * 2;
@@ -196,14 +196,14 @@ bool Mp3Encoder::Drain(bool all) {
         }
         stretches_.pop_front();
         lock.unlock();
-        if (!front->error.empty()) return Fail(front->error);
-        if (!Put(front->mp3)) return false;
+        if (!front->error.empty()) return fail(front->error);
+        if (!put(front->mp3)) return false;
         lock.lock();
     }
     return true;
 }
 
-bool Mp3Encoder::Write(const std::int16_t* samples, std::size_t count) {
+bool Mp3Encoder::write(const std::int16_t* samples, std::size_t count) {
     if (!reason_.empty()) return false;
     const std::size_t rate = std::size_t(settings_.rate);
     // A pause that takes the whole join (up to two frames) is cut at once; otherwise the
@@ -230,35 +230,35 @@ bool Mp3Encoder::Write(const std::int16_t* samples, std::size_t count) {
             bestPauseEnd_ = size;
         }
         if (quietRun_ >= longPause || (size >= deadline && bestPause_ >= shortPause)) {
-            if (!Cut(bestPauseEnd_, bestPause_)) return false;
+            if (!cut(bestPauseEnd_, bestPause_)) return false;
         }
     }
     return true;
 }
 
-bool Mp3Encoder::Cut(std::size_t pauseEnd, std::size_t pause) {
+bool Mp3Encoder::cut(std::size_t pauseEnd, std::size_t pause) {
     // The stretch keeps the pause's first moments; the join's own silence takes the place of
     // as much of the rest as it can, and what follows opens the next stretch.
     const std::size_t cut = pauseEnd - pause + std::min(pause, kDecay);
-    const std::size_t join = JoinSamples(cut);
+    const std::size_t join = joinSamples(cut);
     const std::size_t dropped = std::min(join, pauseEnd - cut);
     std::vector<std::int16_t> rest(gathering_.begin() + std::ptrdiff_t(cut + dropped),
                                    gathering_.end());
     const bool pauseGoesOn = pauseEnd == gathering_.size();
     gathering_.resize(cut);
-    Submit();
+    submit();
     gathering_ = std::move(rest);
     quietRun_ = std::min(quietRun_, gathering_.size());
     toSkip_ = pauseGoesOn ? join - dropped : 0;
     bestPause_ = bestPauseEnd_ = 0;
-    return Drain(false);
+    return drain(false);
 }
 
-bool Mp3Encoder::Finish() {
+bool Mp3Encoder::finish() {
     if (!reason_.empty()) return false;
-    if (!gathering_.empty()) Submit();
-    if (!Drain(true)) return false;
-    return Put(closingTag_);
+    if (!gathering_.empty()) submit();
+    if (!drain(true)) return false;
+    return put(closingTag_);
 }
 
 }  // namespace vernalo

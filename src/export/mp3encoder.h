@@ -39,11 +39,11 @@ public:
     Mp3Encoder& operator=(const Mp3Encoder&) = delete;
 
     // Checks the settings and writes the leading tag. False with reason() on failure.
-    bool Start();
+    bool start();
     // Takes sound in order; may wait while the workers catch up. False once anything failed.
-    bool Write(const std::int16_t* samples, std::size_t count);
+    bool write(const std::int16_t* samples, std::size_t count);
     // Encodes what is left and writes it with the closing tag.
-    bool Finish();
+    bool finish();
     const std::string& reason() const { return reason_; }
     // How many stretches the sound was cut into so far.
     std::size_t stretches() const { return stretchCount_; }
@@ -56,18 +56,18 @@ private:
         std::string error;
     };
     // A lame_global_flags* set up for a stretch, with the file's tags when `tagged`.
-    void* NewEncoder(std::string* error, bool tagged) const;
-    void Work();
+    void* newEncoder(std::string* error, bool tagged) const;
+    void work();
     // What a stretch of this many samples and the start of the next add to the sound: that
     // much of the pause at the cut is left out, so the reading keeps its length.
-    std::size_t JoinSamples(std::size_t samples) const;
+    std::size_t joinSamples(std::size_t samples) const;
     // Ends the stretch in the pause of `pause` samples that ends `pauseEnd` samples into it.
-    bool Cut(std::size_t pauseEnd, std::size_t pause);
-    void Submit();
+    bool cut(std::size_t pauseEnd, std::size_t pause);
+    void submit();
     // Writes the stretches done at the front; with `all`, waits for every one.
-    bool Drain(bool all);
-    bool Fail(std::string reason);
-    bool Put(const std::vector<unsigned char>& bytes);
+    bool drain(bool all);
+    bool fail(std::string reason);
+    bool put(const std::vector<unsigned char>& bytes);
 
     std::FILE* out_;
     Mp3Settings settings_;

@@ -58,12 +58,12 @@ void ReadingSession::close() {
 
 bool ReadingSession::speaking() const {
     return std::any_of(kLanguages.begin(), kLanguages.end(),
-                       [this](Language l) { return voices_[l]->Speaking() != 0; });
+                       [this](Language l) { return voices_[l]->speaking() != 0; });
 }
 
 void ReadingSession::resetVoices() {
     for (Language l : kLanguages)
-        voice(l).AudioReset();
+        voice(l).audioReset();
 }
 
 void ReadingSession::stopTrailing() {
@@ -113,13 +113,13 @@ void ReadingSession::tick() {
 }
 
 void ReadingSession::followVoice() {
-    if (trailing_ && !voice(pieceLanguage_).Speaking()) {
+    if (trailing_ && !voice(pieceLanguage_).speaking()) {
         trailing_ = false;
         pieceMap_.clear();
     }
     std::optional<TextSpan> word;
     if (markWord_ && !pieceMap_.empty()) {
-        if (auto heard = voice(pieceLanguage_).HeardWord())
+        if (auto heard = voice(pieceLanguage_).heardWord())
             word = pieceMap_.textOf(heard->offset, heard->length);
     }
     showMark(word);
@@ -204,10 +204,10 @@ Language ReadingSession::numberLanguage(const ReadingOptions& options) const {
 bool ReadingSession::speakOnce() {
     Voice& own = voice(pieceLanguage_);
     // A sentence waits for its own voice only; a word waits until both are silent.
-    const bool busy = pieceSentenceMode_ ? own.Speaking() != 0 : speaking();
+    const bool busy = pieceSentenceMode_ ? own.speaking() != 0 : speaking();
     if (busy) return false;
-    own.Speak(pieceSpeech_);
-    voice(otherLanguage(pieceLanguage_)).AudioReset();
+    own.speak(pieceSpeech_);
+    voice(otherLanguage(pieceLanguage_)).audioReset();
     view_.speakingIn(pieceLanguage_);
     --repeatsLeft_;
     return true;

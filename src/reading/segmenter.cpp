@@ -28,7 +28,7 @@ bool Segmenter::takeLetter(char16_t c, Language letter, std::u16string& assemble
         inLanguage[letter] = true;
     } else {
         // A letter of a switched-off voice goes through the other language's dictionary.
-        assembled += (*dicts_)[other].Lookup(std::u16string_view(&c, 1));
+        assembled += (*dicts_)[other].lookup(std::u16string_view(&c, 1));
     }
     return true;
 }
@@ -137,7 +137,7 @@ WordPiece Segmenter::cutWord() {
     // A word holds the letters of one language at most.
     for (Language l : kLanguages) {
         if (!inLanguage[l]) continue;
-        r.replacement = (*dicts_)[l].Lookup(assembled);
+        r.replacement = (*dicts_)[l].lookup(assembled);
         r.language = l;
         break;
     }

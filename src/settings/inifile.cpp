@@ -54,7 +54,7 @@ bool Entry(std::u16string_view line, std::u16string_view& key, std::u16string_vi
 
 }  // namespace
 
-IniFile IniFile::FromBytes(std::string_view bytes) {
+IniFile IniFile::fromBytes(std::string_view bytes) {
     IniFile ini;
     std::u16string text = DecodeTextFile(bytes).text;
     std::size_t start = 0;
@@ -67,18 +67,18 @@ IniFile IniFile::FromBytes(std::string_view bytes) {
     return ini;
 }
 
-bool IniFile::Load(const std::string& path, IniFile& out, std::string* error) {
+bool IniFile::load(const std::string& path, IniFile& out, std::string* error) {
     if (!FileExists(path)) {
         out = IniFile();
         return true;
     }
     std::string bytes;
     if (!ReadWholeFile(path, bytes, error)) return false;
-    out = FromBytes(bytes);
+    out = fromBytes(bytes);
     return true;
 }
 
-IniFile::Located IniFile::Locate(std::u16string_view section, std::u16string_view key) const {
+IniFile::Located IniFile::locate(std::u16string_view section, std::u16string_view key) const {
     Located at{npos, npos, npos};
     bool inside = false;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
@@ -95,21 +95,21 @@ IniFile::Located IniFile::Locate(std::u16string_view section, std::u16string_vie
     return at;
 }
 
-std::u16string IniFile::Read(std::u16string_view section, std::u16string_view key,
+std::u16string IniFile::read(std::u16string_view section, std::u16string_view key,
                              std::u16string_view fallback) const {
-    Located at = Locate(section, key);
+    Located at = locate(section, key);
     std::u16string_view k, v = fallback;
     if (at.keyLine != npos) Entry(lines_[at.keyLine], k, v);
     return std::u16string(v.substr(0, kMaxValue));
 }
 
-void IniFile::Write(std::u16string_view section, std::u16string_view key,
+void IniFile::write(std::u16string_view section, std::u16string_view key,
                     std::u16string_view value) {
     std::u16string line = std::u16string(key) + u"=" + std::u16string(value);
     // One entry is one line: a line break in the value would start entries of its own.
     for (char16_t& c : line)
         if (c == u'\r' || c == u'\n') c = u' ';
-    Located at = Locate(section, key);
+    Located at = locate(section, key);
     if (at.keyLine != npos) {
         lines_[at.keyLine] = std::move(line);
     } else if (at.sectionLine != npos) {
@@ -120,7 +120,7 @@ void IniFile::Write(std::u16string_view section, std::u16string_view key,
     }
 }
 
-std::string IniFile::ToBytes() const {
+std::string IniFile::toBytes() const {
     std::u16string text;
     for (const auto& l : lines_)
         text += l + u"\r\n";
@@ -144,8 +144,8 @@ std::string IniFile::ToBytes() const {
     return utf16;
 }
 
-bool IniFile::Save(const std::string& path, std::string* error) const {
-    return WriteFileAtomically(path, ToBytes(), error);
+bool IniFile::save(const std::string& path, std::string* error) const {
+    return WriteFileAtomically(path, toBytes(), error);
 }
 
 }  // namespace vernalo

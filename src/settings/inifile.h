@@ -21,20 +21,20 @@ public:
 
     IniFile() = default;
     // Text of a file's bytes (decoded by byte-order mark, else UTF-8 if valid, else Windows-1251).
-    static IniFile FromBytes(std::string_view bytes);
+    static IniFile fromBytes(std::string_view bytes);
     // A missing file is an empty one; false (with `error`) only when it exists and cannot be read.
-    static bool Load(const std::string& path, IniFile& out, std::string* error = nullptr);
+    static bool load(const std::string& path, IniFile& out, std::string* error = nullptr);
 
-    std::u16string Read(std::u16string_view section, std::u16string_view key,
+    std::u16string read(std::u16string_view section, std::u16string_view key,
                         std::u16string_view fallback) const;
-    void Write(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+    void write(std::u16string_view section, std::u16string_view key, std::u16string_view value);
 
     // The file's bytes in a form that reads back unchanged: Windows-1251; else UTF-8, with a
     // byte-order mark when Windows-1251 would misread or the text starts with U+FEFF; UTF-16
     // only for a lone surrogate. CR LF line ends.
-    std::string ToBytes() const;
+    std::string toBytes() const;
     // Replaces the file atomically; false (with `error`) when that fails.
-    bool Save(const std::string& path, std::string* error = nullptr) const;
+    bool save(const std::string& path, std::string* error = nullptr) const;
 
 private:
     struct Located {
@@ -42,7 +42,7 @@ private:
         std::size_t keyLine;      // npos: no such key
         std::size_t sectionEnd;   // one past the last entry line of the section
     };
-    Located Locate(std::u16string_view section, std::u16string_view key) const;
+    Located locate(std::u16string_view section, std::u16string_view key) const;
 
     std::vector<std::u16string> lines_;
 };

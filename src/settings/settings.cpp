@@ -24,17 +24,17 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
         if (badKeys) badKeys->push_back(key);
     };
     auto integer = [&](const char16_t* section, const char16_t* key, const char* name, int& field) {
-        std::u16string text = ini.Read(section, key, Decimal(field));
+        std::u16string text = ini.read(section, key, Decimal(field));
         if (auto v = ParseInteger(text))
             field = *v;
         else
             bad(name);
     };
-    s.voice[Language::Russian] = ini.Read(u"Speech", u"RUSSIAN", s.voice[Language::Russian]);
-    s.voice[Language::English] = ini.Read(u"Speech", u"ENGLISH", s.voice[Language::English]);
-    s.fontName = ini.Read(u"Interface", u"FontName", s.fontName);
+    s.voice[Language::Russian] = ini.read(u"Speech", u"RUSSIAN", s.voice[Language::Russian]);
+    s.voice[Language::English] = ini.read(u"Speech", u"ENGLISH", s.voice[Language::English]);
+    s.fontName = ini.read(u"Interface", u"FontName", s.fontName);
     integer(u"Interface", u"FontSize", "FontSize", s.fontSize);
-    if (auto c = ParseColor(ini.Read(u"Interface", u"FontColor", FormatColor(s.fontColor))))
+    if (auto c = ParseColor(ini.read(u"Interface", u"FontColor", FormatColor(s.fontColor))))
         s.fontColor = *c;
     else
         bad("FontColor");
@@ -44,19 +44,19 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
     integer(u"Text", u"PosX", "PosX", s.posX);
     integer(u"Text", u"PosY", "PosY", s.posY);
     integer(u"Text", u"Position", "Position", s.position);
-    s.speed[Language::Russian] = ini.Read(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
-    s.speed[Language::English] = ini.Read(u"Speech", u"SPEEDEN", s.speed[Language::English]);
+    s.speed[Language::Russian] = ini.read(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
+    s.speed[Language::English] = ini.read(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     // Only "0" to "9" are read. After each non-empty value the box shows the entry whose index
     // is the key's number, which is empty once a key was missing.
     for (int i = 0; i < 10; ++i) {
-        std::u16string url = ini.Read(u"URL", Decimal(i), u"");
+        std::u16string url = ini.read(u"URL", Decimal(i), u"");
         if (url.empty()) continue;
         s.urls.push_back(url);
         s.urlEditText = static_cast<std::size_t>(i) < s.urls.size() ? s.urls[i] : u"";
     }
     // Up to the first empty entry: a shorter list leaves its old keys empty.
     for (int i = 1; i <= kRecentFileKeys; ++i) {
-        std::u16string file = ini.Read(u"Recent", u"File" + Decimal(i), u"");
+        std::u16string file = ini.read(u"Recent", u"File" + Decimal(i), u"");
         if (file.empty()) break;
         s.recentFiles.push_back(std::move(file));
     }
@@ -64,27 +64,27 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
 }
 
 void WriteSettings(IniFile& ini, const ReaderSettings& s) {
-    ini.Write(u"Speech", u"RUSSIAN", s.voice[Language::Russian]);
-    ini.Write(u"Speech", u"ENGLISH", s.voice[Language::English]);
-    ini.Write(u"Interface", u"FontName", s.fontName);
-    ini.Write(u"Interface", u"FontSize", Decimal(s.fontSize));
-    ini.Write(u"Interface", u"FontColor", FormatColor(s.fontColor));
-    ini.Write(u"Interface", u"MarkWord", s.markWord ? u"1" : u"0");
-    ini.Write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
-    ini.Write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
-    ini.Write(u"Text", u"Position", Decimal(s.position));
-    ini.Write(u"Text", u"PosX", Decimal(s.posX));
-    ini.Write(u"Text", u"PosY", Decimal(s.posY));
+    ini.write(u"Speech", u"RUSSIAN", s.voice[Language::Russian]);
+    ini.write(u"Speech", u"ENGLISH", s.voice[Language::English]);
+    ini.write(u"Interface", u"FontName", s.fontName);
+    ini.write(u"Interface", u"FontSize", Decimal(s.fontSize));
+    ini.write(u"Interface", u"FontColor", FormatColor(s.fontColor));
+    ini.write(u"Interface", u"MarkWord", s.markWord ? u"1" : u"0");
+    ini.write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
+    ini.write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
+    ini.write(u"Text", u"Position", Decimal(s.position));
+    ini.write(u"Text", u"PosX", Decimal(s.posX));
+    ini.write(u"Text", u"PosY", Decimal(s.posY));
     for (std::size_t i = 0; i < s.urls.size(); ++i)
-        ini.Write(u"URL", Decimal(static_cast<long>(i)), s.urls[i]);
+        ini.write(u"URL", Decimal(static_cast<long>(i)), s.urls[i]);
     // Keys are never removed from the file: those past the list are emptied, once there.
     for (int i = 1; i <= kRecentFileKeys; ++i) {
         const std::size_t at = static_cast<std::size_t>(i - 1);
         const std::u16string key = u"File" + Decimal(i);
         if (at < s.recentFiles.size())
-            ini.Write(u"Recent", key, s.recentFiles[at]);
-        else if (!ini.Read(u"Recent", key, u"").empty())
-            ini.Write(u"Recent", key, u"");
+            ini.write(u"Recent", key, s.recentFiles[at]);
+        else if (!ini.read(u"Recent", key, u"").empty())
+            ini.write(u"Recent", key, u"");
     }
 }
 

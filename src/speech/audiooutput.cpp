@@ -6,7 +6,7 @@
 
 namespace vernalo {
 
-void NullOutput::Write(const std::int16_t*, std::size_t count) {
+void NullOutput::write(const std::int16_t*, std::size_t count) {
     const auto duration = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(static_cast<double>(count) / kSampleRate));
     std::lock_guard lock(mutex_);
@@ -14,24 +14,24 @@ void NullOutput::Write(const std::int16_t*, std::size_t count) {
     written_ += static_cast<std::int64_t>(count);
 }
 
-bool NullOutput::Playing() const {
+bool NullOutput::playing() const {
     std::lock_guard lock(mutex_);
     return Clock::now() < end_;
 }
 
-std::int64_t NullOutput::Unheard() const {
+std::int64_t NullOutput::unheard() const {
     std::lock_guard lock(mutex_);
     const double left = std::chrono::duration<double>(end_ - Clock::now()).count();
     return left <= 0 ? 0 : std::min(written_, static_cast<std::int64_t>(left * kSampleRate));
 }
 
-std::optional<std::int64_t> NullOutput::Heard() const {
-    const std::int64_t unheard = Unheard();
+std::optional<std::int64_t> NullOutput::heard() const {
+    const std::int64_t left = unheard();
     std::lock_guard lock(mutex_);
-    return written_ - unheard;
+    return written_ - left;
 }
 
-void NullOutput::Reset() {
+void NullOutput::reset() {
     std::lock_guard lock(mutex_);
     end_ = Clock::time_point{};
 }

@@ -18,31 +18,31 @@ class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
     // Queues samples behind what is already queued.
-    virtual void Write(const std::int16_t* samples, std::size_t count) = 0;
+    virtual void write(const std::int16_t* samples, std::size_t count) = 0;
     // True while some written sample has not been played yet.
-    virtual bool Playing() const = 0;
+    virtual bool playing() const = 0;
     // Silences the output at once and drops everything queued.
-    virtual void Reset() = 0;
+    virtual void reset() = 0;
     // No more samples follow for now: an output that holds back a short stretch, hoping for
     // more of it, plays it at once.
-    virtual void Flush() {}
+    virtual void flush() {}
     // How many of the samples ever written have been heard by now or dropped by Reset; none
     // from an output that cannot tell.
-    virtual std::optional<std::int64_t> Heard() const { return std::nullopt; }
+    virtual std::optional<std::int64_t> heard() const { return std::nullopt; }
     // Called (at most once, on any thread) when the output fails after it was made.
-    std::function<void(const std::string&)> OnError;
+    std::function<void(const std::string&)> onError;
 };
 
 // Stands in for a device: consumes the audio in real time and plays it nowhere, so that
 // Playing behaves as it would with a sound card.
 class NullOutput : public AudioOutput {
 public:
-    void Write(const std::int16_t* samples, std::size_t count) override;
-    bool Playing() const override;
-    void Reset() override;
-    std::optional<std::int64_t> Heard() const override;
+    void write(const std::int16_t* samples, std::size_t count) override;
+    bool playing() const override;
+    void reset() override;
+    std::optional<std::int64_t> heard() const override;
     // How many written samples are still to be played.
-    std::int64_t Unheard() const;
+    std::int64_t unheard() const;
 
 protected:
     using Clock = std::chrono::steady_clock;

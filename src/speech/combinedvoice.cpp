@@ -4,72 +4,72 @@ namespace vernalo {
 
 CombinedVoice::CombinedVoice(std::vector<std::unique_ptr<Voice>> engines)
     : engines_(std::move(engines)) {
-    const auto [engine, local] = Locate(1);
+    const auto [engine, local] = locate(1);
     if (engine >= 0) {
         engine_ = engine;
-        engines_[engine]->Select(local);
+        engines_[engine]->select(local);
     }
 }
 
-std::pair<int, int> CombinedVoice::Locate(int mode) const {
+std::pair<int, int> CombinedVoice::locate(int mode) const {
     if (mode < 1) return {-1, 0};
     for (std::size_t i = 0; i < engines_.size(); ++i) {
-        const int count = engines_[i]->ModeCount();
+        const int count = engines_[i]->modeCount();
         if (mode <= count) return {static_cast<int>(i), mode};
         mode -= count;
     }
     return {-1, 0};
 }
 
-int CombinedVoice::ModeCount() const {
+int CombinedVoice::modeCount() const {
     int count = 0;
     for (const auto& e : engines_)
-        count += e->ModeCount();
+        count += e->modeCount();
     return count;
 }
 
-std::u16string CombinedVoice::ModeName(int mode) const {
-    const auto [engine, local] = Locate(mode);
-    return engine < 0 ? std::u16string() : engines_[engine]->ModeName(local);
+std::u16string CombinedVoice::modeName(int mode) const {
+    const auto [engine, local] = locate(mode);
+    return engine < 0 ? std::u16string() : engines_[engine]->modeName(local);
 }
 
-std::u16string CombinedVoice::Speaker(int mode) const {
-    const auto [engine, local] = Locate(mode);
-    return engine < 0 ? std::u16string() : engines_[engine]->Speaker(local);
+std::u16string CombinedVoice::speaker(int mode) const {
+    const auto [engine, local] = locate(mode);
+    return engine < 0 ? std::u16string() : engines_[engine]->speaker(local);
 }
 
-std::u16string CombinedVoice::ProductName(int mode) const {
-    const auto [engine, local] = Locate(mode);
-    return engine < 0 ? std::u16string() : engines_[engine]->ProductName(local);
+std::u16string CombinedVoice::productName(int mode) const {
+    const auto [engine, local] = locate(mode);
+    return engine < 0 ? std::u16string() : engines_[engine]->productName(local);
 }
 
-bool CombinedVoice::SupportsDictionaries(int mode) const {
-    const auto [engine, local] = Locate(mode);
-    return engine >= 0 && engines_[engine]->SupportsDictionaries(local);
+bool CombinedVoice::supportsDictionaries(int mode) const {
+    const auto [engine, local] = locate(mode);
+    return engine >= 0 && engines_[engine]->supportsDictionaries(local);
 }
 
-const Voice* CombinedVoice::EngineOf(int mode) const {
-    const int engine = Locate(mode).first;
+const Voice* CombinedVoice::engineOf(int mode) const {
+    const int engine = locate(mode).first;
     return engine < 0 ? nullptr : engines_[engine].get();
 }
 
-void CombinedVoice::Select(int mode) {
-    const auto [engine, local] = Locate(mode);
+void CombinedVoice::select(int mode) {
+    const auto [engine, local] = locate(mode);
     if (engine < 0) return;
     engine_ = engine;
-    engines_[engine]->Select(local);
+    engines_[engine]->select(local);
 }
 
-int CombinedVoice::Speaking() const {
+int CombinedVoice::speaking() const {
     int speaking = 0;
     for (const auto& e : engines_)
-        speaking += e->Speaking();
+        speaking += e->speaking();
     return speaking;
 }
 
-void CombinedVoice::AudioReset() {
+void CombinedVoice::audioReset() {
     for (const auto& e : engines_)
-        e->AudioReset();
+        e->audioReset();
 }
 
 }  // namespace vernalo

@@ -15,30 +15,30 @@ public:
     // the first mode at first.
     explicit CombinedVoice(std::vector<std::unique_ptr<Voice>> engines);
 
-    int ModeCount() const override;
-    std::u16string ModeName(int mode) const override;
-    std::u16string Speaker(int mode) const override;
-    std::u16string ProductName(int mode) const override;
-    bool SupportsDictionaries(int mode) const override;
-    void Select(int mode) override;
-    int Speed() const override { return current().Speed(); }
-    void SetSpeed(int speed) override { current().SetSpeed(speed); }
-    int MinSpeed() const override { return current().MinSpeed(); }
-    int MaxSpeed() const override { return current().MaxSpeed(); }
-    void Speak(const std::u16string& text) override { current().Speak(text); }
+    int modeCount() const override;
+    std::u16string modeName(int mode) const override;
+    std::u16string speaker(int mode) const override;
+    std::u16string productName(int mode) const override;
+    bool supportsDictionaries(int mode) const override;
+    void select(int mode) override;
+    int speed() const override { return current().speed(); }
+    void setSpeed(int speed) override { current().setSpeed(speed); }
+    int minSpeed() const override { return current().minSpeed(); }
+    int maxSpeed() const override { return current().maxSpeed(); }
+    void speak(const std::u16string& text) override { current().speak(text); }
     // Any engine still speaking counts: a voice changed mid-sentence ends its sentence.
-    int Speaking() const override;
-    void AudioReset() override;
-    void Prepare(const std::u16string& text) override { current().Prepare(text); }
-    std::optional<WordSpan> HeardWord() const override { return current().HeardWord(); }
+    int speaking() const override;
+    void audioReset() override;
+    void prepare(const std::u16string& text) override { current().prepare(text); }
+    std::optional<WordSpan> heardWord() const override { return current().heardWord(); }
 
-    Voice& Engine(std::size_t index) { return *engines_[index]; }
+    Voice& engine(std::size_t index) { return *engines_[index]; }
     // The engine that speaks `mode`, or nullptr.
-    const Voice* EngineOf(int mode) const;
+    const Voice* engineOf(int mode) const;
 
 private:
     // The engine and its own mode number for `mode`; engine -1 when out of range.
-    std::pair<int, int> Locate(int mode) const;
+    std::pair<int, int> locate(int mode) const;
     Voice& current() const { return *engines_[engine_]; }
 
     std::vector<std::unique_ptr<Voice>> engines_;

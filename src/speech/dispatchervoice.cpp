@@ -53,22 +53,22 @@ std::vector<DispatcherMode> DispatcherModes(
         if (module == "dummy") continue;
         std::set<std::string> plain;
         for (const ListedVoice& v : voices)
-            plain.insert(v.Name);
+            plain.insert(v.name);
         for (const ListedVoice& v : voices) {
-            const char* word = LanguageWord(v.Language);
-            if (!word || v.Name.empty()) continue;
-            const auto plus = v.Name.find('+');
-            if (plus != std::string::npos && plain.count(v.Name.substr(0, plus))) continue;
+            const char* word = LanguageWord(v.language);
+            if (!word || v.name.empty()) continue;
+            const auto plus = v.name.find('+');
+            if (plus != std::string::npos && plain.count(v.name.substr(0, plus))) continue;
             DispatcherMode m;
-            m.Module = module;
-            m.Voice = v.Name;
-            m.Name = Wide(word) + u" (" + Wide(module) + u": " + Wide(v.Name) + u")";
-            std::u16string speaker = Wide(v.Name) + u" (" + Wide(module) + u")";
+            m.module = module;
+            m.voice = v.name;
+            m.name = Wide(word) + u" (" + Wide(module) + u": " + Wide(v.name) + u")";
+            std::u16string speaker = Wide(v.name) + u" (" + Wide(module) + u")";
             // Two modules may share a name; the lists need each speaker once.
             const int seen = ++speakers[speaker];
             if (seen > 1) speaker += u" " + Wide(std::to_string(seen));
-            m.Speaker = std::move(speaker);
-            m.Product = u"speech-dispatcher, " + Wide(module);
+            m.speaker = std::move(speaker);
+            m.product = u"speech-dispatcher, " + Wide(module);
             modes.push_back(std::move(m));
         }
     }
@@ -118,10 +118,10 @@ DispatcherCatalog::DispatcherCatalog(DispatcherClientFactory factory)
         auto client = factory_ ? factory_() : nullptr;
         if (!client) {
             error = "speech-dispatcher is not available in this build";
-        } else if (client->Open(&error)) {
+        } else if (client->open(&error)) {
             std::vector<std::pair<std::string, std::vector<ListedVoice>>> modules;
-            for (const std::string& module : client->Modules())
-                modules.emplace_back(module, client->Voices(module));
+            for (const std::string& module : client->modules())
+                modules.emplace_back(module, client->voices(module));
             modes = DispatcherModes(modules);
         }
         client.reset();
@@ -143,22 +143,22 @@ DispatcherCatalog::~DispatcherCatalog() {
     if (worker_.joinable()) worker_.join();
 }
 
-const std::vector<DispatcherMode>& DispatcherCatalog::Modes() const {
+const std::vector<DispatcherMode>& DispatcherCatalog::modes() const {
     static const std::vector<DispatcherMode> kNone;
     return done_ ? modes_ : kNone;
 }
 
-bool DispatcherCatalog::Wait(std::chrono::milliseconds wait) const {
+bool DispatcherCatalog::wait(std::chrono::milliseconds wait) const {
     std::unique_lock lock(mutex_);
     return doneChanged_.wait_for(lock, wait, [this] { return done_.load(); });
 }
 
-std::string DispatcherCatalog::Error() const {
+std::string DispatcherCatalog::error() const {
     std::lock_guard lock(mutex_);
     return error_;
 }
 
-void DispatcherCatalog::OnListed(std::function<void()> listed) {
+void DispatcherCatalog::onListed(std::function<void()> listed) {
     {
         std::lock_guard lock(mutex_);
         if (!done_) {
@@ -170,7 +170,7 @@ void DispatcherCatalog::OnListed(std::function<void()> listed) {
 }
 
 DispatcherVoice::DispatcherVoice(const DispatcherCatalog& catalog) : catalog_(catalog) {
-    worker_ = std::thread([this] { Run(); });
+    worker_ = std::thread([this] { run(); });
 }
 
 DispatcherVoice::~DispatcherVoice() {
@@ -183,57 +183,57 @@ DispatcherVoice::~DispatcherVoice() {
     worker_.join();
 }
 
-int DispatcherVoice::ModeCount() const {
-    return static_cast<int>(catalog_.Modes().size());
+int DispatcherVoice::modeCount() const {
+    return static_cast<int>(catalog_.modes().size());
 }
 
-std::u16string DispatcherVoice::ModeName(int mode) const {
-    if (mode < 1 || mode > ModeCount()) return {};
-    return catalog_.Modes()[mode - 1].Name;
+std::u16string DispatcherVoice::modeName(int mode) const {
+    if (mode < 1 || mode > modeCount()) return {};
+    return catalog_.modes()[mode - 1].name;
 }
 
-std::u16string DispatcherVoice::Speaker(int mode) const {
-    if (mode < 1 || mode > ModeCount()) return {};
-    return catalog_.Modes()[mode - 1].Speaker;
+std::u16string DispatcherVoice::speaker(int mode) const {
+    if (mode < 1 || mode > modeCount()) return {};
+    return catalog_.modes()[mode - 1].speaker;
 }
 
-std::u16string DispatcherVoice::ProductName(int mode) const {
-    if (mode < 1 || mode > ModeCount()) return {};
-    return catalog_.Modes()[mode - 1].Product;
+std::u16string DispatcherVoice::productName(int mode) const {
+    if (mode < 1 || mode > modeCount()) return {};
+    return catalog_.modes()[mode - 1].product;
 }
 
-void DispatcherVoice::Select(int mode) {
-    if (mode < 1 || mode > ModeCount()) return;
+void DispatcherVoice::select(int mode) {
+    if (mode < 1 || mode > modeCount()) return;
     mode_ = mode;
     speed_ = kNormalSpeed;
 }
 
-int DispatcherVoice::Speed() const {
+int DispatcherVoice::speed() const {
     return speed_;
 }
 
-void DispatcherVoice::SetSpeed(int speed) {
+void DispatcherVoice::setSpeed(int speed) {
     speed_ = std::clamp(speed, kMinSpeed, kMaxSpeed);
 }
 
-void DispatcherVoice::Speak(const std::u16string& text) {
-    if (ModeCount() == 0 || text.empty()) return;
-    const DispatcherMode& m = catalog_.Modes()[mode_ - 1];
+void DispatcherVoice::speak(const std::u16string& text) {
+    if (modeCount() == 0 || text.empty()) return;
+    const DispatcherMode& m = catalog_.modes()[mode_ - 1];
     {
         std::lock_guard lock(mutex_);
         queue_.push_back(
-            {generation_, m.Module, m.Voice, Utf16ToUtf8(text), DispatcherRate(speed_)});
+            {generation_, m.module, m.voice, Utf16ToUtf8(text), DispatcherRate(speed_)});
         ++unsaid_;
     }
     wake_.notify_all();
 }
 
-int DispatcherVoice::Speaking() const {
+int DispatcherVoice::speaking() const {
     std::lock_guard lock(mutex_);
     return unsaid_ + static_cast<int>(playing_.size());
 }
 
-void DispatcherVoice::AudioReset() {
+void DispatcherVoice::audioReset() {
     {
         std::lock_guard lock(mutex_);
         // The reading resets the other language's voice after every piece: a voice with
@@ -249,13 +249,13 @@ void DispatcherVoice::AudioReset() {
     wake_.notify_all();
 }
 
-void DispatcherVoice::Done(long id) {
+void DispatcherVoice::done(long id) {
     std::lock_guard lock(mutex_);
     // An id above the last one said is the end of a message whose Say has not returned yet.
     if (!playing_.erase(id) && id > lastSaid_) endedEarly_.insert(id);
 }
 
-void DispatcherVoice::Spoken(long id) {
+void DispatcherVoice::spoken(long id) {
     {
         std::lock_guard lock(mutex_);
         if (!playing_.erase(id)) {
@@ -268,16 +268,16 @@ void DispatcherVoice::Spoken(long id) {
     wake_.notify_all();
 }
 
-bool DispatcherVoice::Connect(std::string* error) {
+bool DispatcherVoice::connect(std::string* error) {
     if (client_) return true;
-    auto client = catalog_.Factory() ? catalog_.Factory()() : nullptr;
+    auto client = catalog_.factory() ? catalog_.factory()() : nullptr;
     if (!client) {
         *error = "speech-dispatcher is not available in this build";
         return false;
     }
-    client->MessageDone = [this](long id) { Done(id); };
-    client->MessageSpoken = [this](long id) { Spoken(id); };
-    if (!client->Open(error)) return false;
+    client->messageDone = [this](long id) { done(id); };
+    client->messageSpoken = [this](long id) { spoken(id); };
+    if (!client->open(error)) return false;
     client_ = std::move(client);
     module_.clear();
     voice_.clear();
@@ -285,24 +285,24 @@ bool DispatcherVoice::Connect(std::string* error) {
     return true;
 }
 
-void DispatcherVoice::SayJob(const Job& job) {
+void DispatcherVoice::sayJob(const Job& job) {
     std::string error;
-    if (!Connect(&error)) return Fail("speech-dispatcher cannot be reached: " + error);
-    if (!client_->Alive()) return Fail("speech-dispatcher has stopped");
+    if (!connect(&error)) return fail("speech-dispatcher cannot be reached: " + error);
+    if (!client_->alive()) return fail("speech-dispatcher has stopped");
     if (job.module != module_ || job.voice != voice_) {
-        if (!client_->SetVoice(job.module, job.voice))
-            return Fail("speech-dispatcher refused the voice " + job.voice + " of " + job.module);
+        if (!client_->setVoice(job.module, job.voice))
+            return fail("speech-dispatcher refused the voice " + job.voice + " of " + job.module);
         module_ = job.module;
         voice_ = job.voice;
     }
     if (!rateSet_ || job.rate != rate_) {
-        client_->SetRate(job.rate);
+        client_->setRate(job.rate);
         rate_ = job.rate;
         rateSet_ = true;
     }
-    const long id = client_->Say(job.text);
+    const long id = client_->say(job.text);
     if (id < 0) {
-        if (!client_->Alive()) return Fail("speech-dispatcher has stopped");
+        if (!client_->alive()) return fail("speech-dispatcher has stopped");
     }
     std::lock_guard lock(mutex_);
     if (job.generation != generation_) return;  // reset meanwhile: the cancel follows
@@ -312,9 +312,9 @@ void DispatcherVoice::SayJob(const Job& job) {
     if (!endedEarly_.erase(id)) playing_.insert(id);
 }
 
-void DispatcherVoice::Fail(const std::string& error) {
+void DispatcherVoice::fail(const std::string& error) {
     // Told before Speaking drops, so that whoever waits for the end learns why it came.
-    if (OnError) OnError(error);
+    if (onError) onError(error);
     {
         std::lock_guard lock(mutex_);
         ++generation_;
@@ -327,7 +327,7 @@ void DispatcherVoice::Fail(const std::string& error) {
     client_.reset();
 }
 
-void DispatcherVoice::Run() {
+void DispatcherVoice::run() {
     BlockBrokenPipe();
     using namespace std::chrono_literals;
     std::unique_lock lock(mutex_);
@@ -348,7 +348,7 @@ void DispatcherVoice::Run() {
             tail_ = -1;
             if (cut && client_) {
                 lock.unlock();
-                client_->Cancel();
+                client_->cancel();
                 lock.lock();
             }
             continue;
@@ -356,7 +356,7 @@ void DispatcherVoice::Run() {
         if (cancel_) {
             cancel_ = false;
             lock.unlock();
-            if (client_) client_->Cancel();
+            if (client_) client_->cancel();
             lock.lock();
             continue;
         }
@@ -364,19 +364,19 @@ void DispatcherVoice::Run() {
             Job job = std::move(queue_.front());
             queue_.pop_front();
             lock.unlock();
-            SayJob(job);
+            sayJob(job);
             lock.lock();
             continue;
         }
         if (!playing_.empty() && client_) {
             lock.unlock();
-            const bool alive = client_->Alive();
-            if (!alive) Fail("speech-dispatcher has stopped while speaking");
+            const bool alive = client_->alive();
+            if (!alive) fail("speech-dispatcher has stopped while speaking");
             lock.lock();
         }
     }
     lock.unlock();
-    if (client_) client_->Cancel();
+    if (client_) client_->cancel();
     client_.reset();
 }
 

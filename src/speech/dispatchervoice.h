@@ -23,17 +23,17 @@ namespace vernalo {
 
 // One voice as the service lists it for an output module.
 struct ListedVoice {
-    std::string Name;      // the service's voice name ("kal16", "Russian+Anika")
-    std::string Language;  // "ru", "en-GB", ...
-    std::string Variant;   // "none" or a variant name
+    std::string name;      // the service's voice name ("kal16", "Russian+Anika")
+    std::string language;  // "ru", "en-GB", ...
+    std::string variant;   // "none" or a variant name
 };
 
 struct DispatcherMode {
-    std::string Module;      // output module ("espeak-ng")
-    std::string Voice;       // the module's voice name
-    std::u16string Name;     // "Russian (espeak-ng: Russian)"
-    std::u16string Speaker;  // "Russian (espeak-ng)", unique among the modes
-    std::u16string Product;  // "speech-dispatcher, espeak-ng"
+    std::string module;      // output module ("espeak-ng")
+    std::string voice;       // the module's voice name
+    std::u16string name;     // "Russian (espeak-ng: Russian)"
+    std::u16string speaker;  // "Russian (espeak-ng)", unique among the modes
+    std::u16string product;  // "speech-dispatcher, espeak-ng"
 };
 
 // The modes for what the service lists, module by module in its order: Russian and English
@@ -56,21 +56,21 @@ class DispatcherClient {
 public:
     virtual ~DispatcherClient() = default;
     // Connects; false, with the reason, when the service cannot be reached.
-    virtual bool Open(std::string* error) = 0;
-    virtual std::vector<std::string> Modules() = 0;
-    virtual std::vector<ListedVoice> Voices(const std::string& module) = 0;
-    virtual bool SetVoice(const std::string& module, const std::string& voice) = 0;
-    virtual bool SetRate(int rate) = 0;
+    virtual bool open(std::string* error) = 0;
+    virtual std::vector<std::string> modules() = 0;
+    virtual std::vector<ListedVoice> voices(const std::string& module) = 0;
+    virtual bool setVoice(const std::string& module, const std::string& voice) = 0;
+    virtual bool setRate(int rate) = 0;
     // The message's id, or -1 when the service did not take it.
-    virtual long Say(const std::string& utf8) = 0;
-    virtual void Cancel() = 0;
+    virtual long say(const std::string& utf8) = 0;
+    virtual void cancel() = 0;
     // False once the service has gone away.
-    virtual bool Alive() = 0;
+    virtual bool alive() = 0;
     // Called on any thread when a message has ended or was cancelled.
-    std::function<void(long id)> MessageDone;
+    std::function<void(long id)> messageDone;
     // Called on any thread when the last word of a message has been played; a module may go on
     // playing a quiet tail of it until MessageDone.
-    std::function<void(long id)> MessageSpoken;
+    std::function<void(long id)> messageSpoken;
 };
 
 using DispatcherClientFactory = std::function<std::unique_ptr<DispatcherClient>()>;
@@ -83,15 +83,15 @@ public:
     ~DispatcherCatalog();
 
     // Empty until the listing is done, then the same on every call.
-    const std::vector<DispatcherMode>& Modes() const;
+    const std::vector<DispatcherMode>& modes() const;
     // Waits at most `wait` for the listing; true when it is done.
-    bool Wait(std::chrono::milliseconds wait) const;
+    bool wait(std::chrono::milliseconds wait) const;
     // Why nothing is listed (the service is missing), or empty.
-    std::string Error() const;
+    std::string error() const;
     // `listed` runs once the listing is done: on the listing's thread, or at once when it is
     // done already.
-    void OnListed(std::function<void()> listed);
-    const DispatcherClientFactory& Factory() const { return factory_; }
+    void onListed(std::function<void()> listed);
+    const DispatcherClientFactory& factory() const { return factory_; }
 
 private:
     DispatcherClientFactory factory_;
@@ -110,22 +110,22 @@ public:
     explicit DispatcherVoice(const DispatcherCatalog& catalog);
     ~DispatcherVoice() override;
 
-    int ModeCount() const override;
-    std::u16string ModeName(int mode) const override;
-    std::u16string Speaker(int mode) const override;
-    std::u16string ProductName(int mode) const override;
-    void Select(int mode) override;
-    int Speed() const override;
-    void SetSpeed(int speed) override;
-    int MinSpeed() const override { return kMinSpeed; }
-    int MaxSpeed() const override { return kMaxSpeed; }
-    void Speak(const std::u16string& text) override;
-    int Speaking() const override;
-    void AudioReset() override;
+    int modeCount() const override;
+    std::u16string modeName(int mode) const override;
+    std::u16string speaker(int mode) const override;
+    std::u16string productName(int mode) const override;
+    void select(int mode) override;
+    int speed() const override;
+    void setSpeed(int speed) override;
+    int minSpeed() const override { return kMinSpeed; }
+    int maxSpeed() const override { return kMaxSpeed; }
+    void speak(const std::u16string& text) override;
+    int speaking() const override;
+    void audioReset() override;
 
     // Called on the voice's own thread when the service cannot be reached or went away while
     // speaking; then Speaking drops to 0 and what was queued is dropped.
-    std::function<void(const std::string&)> OnError;
+    std::function<void(const std::string&)> onError;
 
 private:
     struct Job {
@@ -133,12 +133,12 @@ private:
         std::string module, voice, text;
         int rate;
     };
-    void Run();
-    bool Connect(std::string* error);
-    void SayJob(const Job& job);
-    void Fail(const std::string& error);
-    void Done(long id);
-    void Spoken(long id);
+    void run();
+    bool connect(std::string* error);
+    void sayJob(const Job& job);
+    void fail(const std::string& error);
+    void done(long id);
+    void spoken(long id);
 
     const DispatcherCatalog& catalog_;
     int mode_ = 1;

@@ -61,19 +61,19 @@ const Candidate kCandidates[] = {
 int SynthCallback(short* wav, int count, espeak_EVENT* events) {
     auto* job = events ? static_cast<EspeakEngine::Job*>(events->user_data) : nullptr;
     if (!job) return 0;
-    if (job->Word) {
+    if (job->word) {
         for (const espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e)
-            if (e->type == espeakEVENT_WORD) job->Word(e->text_position - 1, e->length, e->sample);
+            if (e->type == espeakEVENT_WORD) job->word(e->text_position - 1, e->length, e->sample);
     }
     if (!wav || count <= 0) return 0;
-    return job->Chunk(reinterpret_cast<const std::int16_t*>(wav), static_cast<std::size_t>(count))
+    return job->chunk(reinterpret_cast<const std::int16_t*>(wav), static_cast<std::size_t>(count))
                ? 0
                : 1;
 }
 
 }  // namespace
 
-EspeakEngine& EspeakEngine::Instance() {
+EspeakEngine& EspeakEngine::instance() {
     static EspeakEngine engine;
     return engine;
 }
@@ -83,9 +83,9 @@ EspeakEngine::EspeakEngine() {
     std::promise<void> started;
     auto ready = started.get_future();
     worker_ = std::thread([this, &started] {
-        const bool ok = Start();
+        const bool ok = start();
         started.set_value();
-        if (ok) Run();
+        if (ok) run();
     });
     ready.wait();
 }
@@ -101,7 +101,7 @@ EspeakEngine::~EspeakEngine() {
     if (error_.empty()) espeak_ng_Terminate();
 }
 
-bool EspeakEngine::Start() {
+bool EspeakEngine::start() {
     espeak_ng_InitializePath(nullptr);
     espeak_ng_ERROR_CONTEXT context = nullptr;
     espeak_ng_STATUS status = espeak_ng_Initialize(&context);
@@ -126,42 +126,42 @@ bool EspeakEngine::Start() {
     return true;
 }
 
-void EspeakEngine::Run() {
+void EspeakEngine::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
         if (stop_) return;
         Job job = std::move(queue_.front());
         queue_.pop_front();
-        running_ = job.Owner;
+        running_ = job.owner;
         lock.unlock();
-        Synthesize(job);
+        synthesize(job);
         lock.lock();
         running_ = nullptr;
         idle_.notify_all();
     }
 }
 
-void EspeakEngine::Synthesize(Job& job) {
-    if (job.Voice != currentVoice_) {
-        if (espeak_ng_SetVoiceByName(job.Voice.c_str()) == ENS_OK) currentVoice_ = job.Voice;
+void EspeakEngine::synthesize(Job& job) {
+    if (job.voice != currentVoice_) {
+        if (espeak_ng_SetVoiceByName(job.voice.c_str()) == ENS_OK) currentVoice_ = job.voice;
     }
     // Rate is global in the library and survives a voice switch: set it for every job.
-    espeak_ng_SetParameter(espeakRATE, std::clamp(job.Rate, kMinRate, kMaxRate), 0);
+    espeak_ng_SetParameter(espeakRATE, std::clamp(job.rate, kMinRate, kMaxRate), 0);
     bool abandoned = false;
-    auto chunk = std::move(job.Chunk);
-    job.Chunk = [&](const std::int16_t* samples, std::size_t count) {
+    auto chunk = std::move(job.chunk);
+    job.chunk = [&](const std::int16_t* samples, std::size_t count) {
         if (!chunk(samples, count)) abandoned = true;
         return !abandoned;
     };
     espeak_ng_STATUS status =
-        espeak_ng_Synthesize(job.Text.c_str(), job.Text.size() + 1, 0, POS_CHARACTER, 0,
+        espeak_ng_Synthesize(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0,
                              espeakCHARS_UTF8, nullptr, &job);
-    if (!abandoned && job.Done) job.Done();
+    if (!abandoned && job.done) job.done();
     (void)status;
 }
 
-void EspeakEngine::Submit(Job job) {
+void EspeakEngine::submit(Job job) {
     {
         std::lock_guard lock(mutex_);
         if (stop_ || !error_.empty()) return;
@@ -170,21 +170,21 @@ void EspeakEngine::Submit(Job job) {
     wake_.notify_one();
 }
 
-void EspeakEngine::Drop(const void* owner) {
+void EspeakEngine::drop(const void* owner) {
     std::lock_guard lock(mutex_);
-    std::erase_if(queue_, [owner](const Job& j) { return j.Owner == owner; });
+    std::erase_if(queue_, [owner](const Job& j) { return j.owner == owner; });
 }
 
-void EspeakEngine::Drain(const void* owner) {
+void EspeakEngine::drain(const void* owner) {
     std::unique_lock lock(mutex_);
-    std::erase_if(queue_, [owner](const Job& j) { return j.Owner == owner; });
+    std::erase_if(queue_, [owner](const Job& j) { return j.owner == owner; });
     idle_.wait(lock, [this, owner] { return running_ != owner; });
 }
 
 EspeakVoice::EspeakVoice(std::unique_ptr<AudioOutput> output, int mode)
-    : engine_(EspeakEngine::Instance()),
+    : engine_(EspeakEngine::instance()),
       output_(output ? std::move(output) : std::make_unique<NullOutput>()) {
-    mode_ = (mode >= 1 && mode <= ModeCount()) ? mode : 1;
+    mode_ = (mode >= 1 && mode <= modeCount()) ? mode : 1;
 }
 
 EspeakVoice::~EspeakVoice() {
@@ -192,42 +192,42 @@ EspeakVoice::~EspeakVoice() {
         std::lock_guard lock(mutex_);
         ++generation_;
     }
-    engine_.Drain(this);
+    engine_.drain(this);
 }
 
-int EspeakVoice::ModeCount() const {
-    return static_cast<int>(engine_.Modes().size());
+int EspeakVoice::modeCount() const {
+    return static_cast<int>(engine_.modes().size());
 }
 
-std::u16string EspeakVoice::ModeName(int mode) const {
-    if (mode < 1 || mode > ModeCount()) return {};
-    return engine_.Modes()[mode - 1].Name;
+std::u16string EspeakVoice::modeName(int mode) const {
+    if (mode < 1 || mode > modeCount()) return {};
+    return engine_.modes()[mode - 1].name;
 }
 
-std::u16string EspeakVoice::Speaker(int mode) const {
-    if (mode < 1 || mode > ModeCount()) return {};
-    return engine_.Modes()[mode - 1].Speaker;
+std::u16string EspeakVoice::speaker(int mode) const {
+    if (mode < 1 || mode > modeCount()) return {};
+    return engine_.modes()[mode - 1].speaker;
 }
 
-std::u16string EspeakVoice::ProductName(int mode) const {
-    if (mode < 1 || mode > ModeCount()) return {};
-    return engine_.ProductName();
+std::u16string EspeakVoice::productName(int mode) const {
+    if (mode < 1 || mode > modeCount()) return {};
+    return engine_.productName();
 }
 
-void EspeakVoice::Select(int mode) {
-    if (mode < 1 || mode > ModeCount()) return;
+void EspeakVoice::select(int mode) {
+    if (mode < 1 || mode > modeCount()) return;
     mode_ = mode;
     speed_ = kNormalSpeed;
 }
 
-void EspeakVoice::SetSpeed(int speed) {
+void EspeakVoice::setSpeed(int speed) {
     speed_ = std::clamp(speed, kMinSpeed, kMaxSpeed);
 }
 
-int EspeakVoice::FindSpeaker(const std::u16string& name) {
-    const auto& modes = EspeakEngine::Instance().Modes();
+int EspeakVoice::findSpeaker(const std::u16string& name) {
+    const auto& modes = EspeakEngine::instance().modes();
     for (std::size_t i = 0; i < modes.size(); ++i)
-        if (modes[i].Speaker == name) return static_cast<int>(i) + 1;
+        if (modes[i].speaker == name) return static_cast<int>(i) + 1;
     return 0;
 }
 
@@ -249,13 +249,13 @@ std::vector<long> CodePointOffsets(const std::u16string& text) {
 
 }  // namespace
 
-void EspeakVoice::Speak(const std::u16string& text) {
-    if (ModeCount() == 0 || text.empty()) return;
+void EspeakVoice::speak(const std::u16string& text) {
+    if (modeCount() == 0 || text.empty()) return;
     EspeakEngine::Job job;
-    job.Owner = this;
-    job.Voice = engine_.Modes()[mode_ - 1].Voice;
-    job.Rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * speed_ / 100.0));
-    job.Text = Utf16ToUtf8(text);
+    job.owner = this;
+    job.voice = engine_.modes()[mode_ - 1].voice;
+    job.rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * speed_ / 100.0));
+    job.text = Utf16ToUtf8(text);
     unsigned generation, id;
     {
         std::lock_guard lock(mutex_);
@@ -263,20 +263,20 @@ void EspeakVoice::Speak(const std::u16string& text) {
         id = ++jobs_;
         ++pending_;
         // Words already heard to their text's end are of no more use.
-        if (auto heard = output_->Heard())
+        if (auto heard = output_->heard())
             std::erase_if(words_, [&](const TimedWord& w) { return w.end <= *heard; });
     }
     // Where the job's audio begins among the output's samples: known at its first event.
     auto base = std::make_shared<std::int64_t>(-1);
-    job.Chunk = [this, generation, base](const std::int16_t* samples, std::size_t count) {
+    job.chunk = [this, generation, base](const std::int16_t* samples, std::size_t count) {
         std::lock_guard lock(mutex_);
         if (generation != generation_) return false;
         if (*base < 0) *base = written_;
-        output_->Write(samples, count);
+        output_->write(samples, count);
         written_ += static_cast<std::int64_t>(count);
         return true;
     };
-    job.Word = [this, generation, base, id, offsets = CodePointOffsets(text)](
+    job.word = [this, generation, base, id, offsets = CodePointOffsets(text)](
                    int position, int length, std::int64_t sample) {
         const auto last = static_cast<int>(offsets.size()) - 1;
         const int from = std::clamp(position, 0, last);
@@ -289,20 +289,20 @@ void EspeakVoice::Speak(const std::u16string& text) {
                           id,
                           {offsets[from], offsets[to] - offsets[from]}});
     };
-    job.Done = [this, generation, id] {
+    job.done = [this, generation, id] {
         std::lock_guard lock(mutex_);
         if (generation != generation_) return;
         --pending_;
         for (TimedWord& w : words_)
             if (w.job == id) w.end = written_;
-        output_->Flush();
+        output_->flush();
     };
-    engine_.Submit(std::move(job));
+    engine_.submit(std::move(job));
 }
 
-std::optional<Voice::WordSpan> EspeakVoice::HeardWord() const {
+std::optional<Voice::WordSpan> EspeakVoice::heardWord() const {
     std::lock_guard lock(mutex_);
-    const std::optional<std::int64_t> heard = output_->Heard();
+    const std::optional<std::int64_t> heard = output_->heard();
     if (!heard) return std::nullopt;
     // The last word begun by now, while its text still sounds.
     auto after = std::upper_bound(words_.begin(), words_.end(), *heard,
@@ -313,20 +313,20 @@ std::optional<Voice::WordSpan> EspeakVoice::HeardWord() const {
     return w.span;
 }
 
-int EspeakVoice::Speaking() const {
+int EspeakVoice::speaking() const {
     std::lock_guard lock(mutex_);
-    return pending_ > 0 || output_->Playing() ? 1 : 0;
+    return pending_ > 0 || output_->playing() ? 1 : 0;
 }
 
-void EspeakVoice::AudioReset() {
+void EspeakVoice::audioReset() {
     {
         std::lock_guard lock(mutex_);
         ++generation_;
         pending_ = 0;
-        output_->Reset();
+        output_->reset();
         words_.clear();
     }
-    engine_.Drop(this);
+    engine_.drop(this);
 }
 
 std::string EspeakVersion() {

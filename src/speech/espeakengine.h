@@ -25,42 +25,42 @@ namespace vernalo {
 std::string EspeakVersion();
 
 struct EspeakMode {
-    std::string Voice;  // the library's voice name, with a variant ("ru+f3")
-    std::u16string Name;
-    std::u16string Speaker;
+    std::string voice;  // the library's voice name, with a variant ("ru+f3")
+    std::u16string name;
+    std::u16string speaker;
 };
 
 class EspeakEngine {
 public:
     // The process's engine, started on first use.
-    static EspeakEngine& Instance();
+    static EspeakEngine& instance();
     ~EspeakEngine();
 
     // The voices found at start; empty when the engine could not start.
-    const std::vector<EspeakMode>& Modes() const { return modes_; }
+    const std::vector<EspeakMode>& modes() const { return modes_; }
     // Why the engine could not start, or empty.
-    const std::string& Error() const { return error_; }
-    const std::u16string& ProductName() const { return product_; }
+    const std::string& error() const { return error_; }
+    const std::u16string& productName() const { return product_; }
 
     struct Job {
-        const void* Owner = nullptr;
-        std::string Voice;
-        int Rate = 175;    // words per minute
-        std::string Text;  // UTF-8
+        const void* owner = nullptr;
+        std::string voice;
+        int rate = 175;    // words per minute
+        std::string text;  // UTF-8
         // Gets each synthesized chunk on the worker; returning false abandons the job.
-        std::function<bool(const std::int16_t*, std::size_t)> Chunk;
+        std::function<bool(const std::int16_t*, std::size_t)> chunk;
         // Gets each word as the library reaches it, on the worker: its first character and
         // length in characters (code points) of Text, 0-based, and the sample of the job's
         // audio where its sound begins.
-        std::function<void(int position, int length, std::int64_t sample)> Word;
+        std::function<void(int position, int length, std::int64_t sample)> word;
         // Runs on the worker after the last chunk unless the job was dropped or abandoned.
-        std::function<void()> Done;
+        std::function<void()> done;
     };
-    void Submit(Job job);
+    void submit(Job job);
     // Drops the queued jobs of `owner`; a running one goes on until its Chunk says stop.
-    void Drop(const void* owner);
+    void drop(const void* owner);
     // Drops the queued jobs of `owner` and waits until none of its jobs runs.
-    void Drain(const void* owner);
+    void drain(const void* owner);
 
     // The library's own rate bounds and normal rate, in words per minute.
     static constexpr int kMinRate = 80;
@@ -69,9 +69,9 @@ public:
 
 private:
     EspeakEngine();
-    void Run();
-    bool Start();
-    void Synthesize(Job& job);
+    void run();
+    bool start();
+    void synthesize(Job& job);
 
     std::vector<EspeakMode> modes_;
     std::string error_;
@@ -94,25 +94,25 @@ public:
     explicit EspeakVoice(std::unique_ptr<AudioOutput> output, int mode = 1);
     ~EspeakVoice() override;
 
-    int ModeCount() const override;
-    std::u16string ModeName(int mode) const override;
-    std::u16string Speaker(int mode) const override;
-    std::u16string ProductName(int mode) const override;
-    bool SupportsDictionaries(int) const override { return true; }
-    void Select(int mode) override;
-    int Speed() const override { return speed_; }
-    void SetSpeed(int speed) override;
-    int MinSpeed() const override { return kMinSpeed; }
-    int MaxSpeed() const override { return kMaxSpeed; }
-    void Speak(const std::u16string& text) override;
-    int Speaking() const override;
-    void AudioReset() override;
-    std::optional<WordSpan> HeardWord() const override;
+    int modeCount() const override;
+    std::u16string modeName(int mode) const override;
+    std::u16string speaker(int mode) const override;
+    std::u16string productName(int mode) const override;
+    bool supportsDictionaries(int) const override { return true; }
+    void select(int mode) override;
+    int speed() const override { return speed_; }
+    void setSpeed(int speed) override;
+    int minSpeed() const override { return kMinSpeed; }
+    int maxSpeed() const override { return kMaxSpeed; }
+    void speak(const std::u16string& text) override;
+    int speaking() const override;
+    void audioReset() override;
+    std::optional<WordSpan> heardWord() const override;
 
-    int Mode() const { return mode_; }
-    AudioOutput& Output() { return *output_; }
+    int mode() const { return mode_; }
+    AudioOutput& output() { return *output_; }
     // The mode whose speaker is `name`, or 0.
-    static int FindSpeaker(const std::u16string& name);
+    static int findSpeaker(const std::u16string& name);
 
 private:
     EspeakEngine& engine_;

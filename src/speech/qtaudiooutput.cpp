@@ -80,17 +80,17 @@ struct QtAudioOutput::Impl {
     NullOutput fallback;
     bool reported = false;
 
-    bool Open(std::string* error);
-    bool StartStream();
-    void Pump();
-    void PostPump();
-    void Fail(const std::string& message);
-    void OnState();
+    bool open(std::string* error);
+    bool startStream();
+    void pump();
+    void postPump();
+    void fail(const std::string& message);
+    void onState();
     // With `mutex` held.
-    void UpdateBusy(Clock::time_point now);
+    void updateBusy(Clock::time_point now);
 };
 
-bool QtAudioOutput::Impl::Open(std::string* error) {
+bool QtAudioOutput::Impl::open(std::string* error) {
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
         if (error) *error = "no audio output device";
@@ -105,9 +105,9 @@ bool QtAudioOutput::Impl::Open(std::string* error) {
         return false;
     }
     sink = new QAudioSink(device, format);
-    QObject::connect(sink, &QAudioSink::stateChanged, context, [this] { OnState(); });
+    QObject::connect(sink, &QAudioSink::stateChanged, context, [this] { onState(); });
     // A failing start sends no signal: ask at once.
-    if (!StartStream()) {
+    if (!startStream()) {
         if (error) *error = "the audio output device cannot be opened";
         delete sink;
         sink = nullptr;
@@ -115,11 +115,11 @@ bool QtAudioOutput::Impl::Open(std::string* error) {
     }
     timer = new QTimer(context);
     timer->setInterval(kPumpMs);
-    QObject::connect(timer, &QTimer::timeout, context, [this] { Pump(); });
+    QObject::connect(timer, &QTimer::timeout, context, [this] { pump(); });
     return true;
 }
 
-bool QtAudioOutput::Impl::StartStream() {
+bool QtAudioOutput::Impl::startStream() {
     // The sink asks again for what it was granted last time, which may be less each time.
     sink->setBufferSize(kBufferBytes);
     io = sink->start();
@@ -135,7 +135,7 @@ bool QtAudioOutput::Impl::StartStream() {
     return true;
 }
 
-void QtAudioOutput::Impl::Fail(const std::string& message) {
+void QtAudioOutput::Impl::fail(const std::string& message) {
     std::vector<std::int16_t> rest;
     {
         std::lock_guard lock(mutex);
@@ -145,25 +145,25 @@ void QtAudioOutput::Impl::Fail(const std::string& message) {
         queued.clear();
         busy = false;
     }
-    fallback.Write(rest.data(), rest.size());
+    fallback.write(rest.data(), rest.size());
     if (timer) timer->stop();
     qCWarning(lcAudio) << "audio output failed:" << message.c_str();
-    if (!reported && owner->OnError) {
+    if (!reported && owner->onError) {
         reported = true;
-        owner->OnError(message);
+        owner->onError(message);
     }
 }
 
-void QtAudioOutput::Impl::UpdateBusy(Clock::time_point now) {
+void QtAudioOutput::Impl::updateBusy(Clock::time_point now) {
     if (!busy || !queued.empty()) return;
     if ((taken && now >= realEnd + kDeviceLatency) || now > realEnd + kEndGrace) busy = false;
 }
 
-void QtAudioOutput::Impl::Pump() {
+void QtAudioOutput::Impl::pump() {
     if (failed || !sink) return;
     if (!io || sink->state() == QAudio::StoppedState) {
-        if (!StartStream()) {
-            Fail("the audio output device stopped working");
+        if (!startStream()) {
+            fail("the audio output device stopped working");
             return;
         }
     }
@@ -209,7 +209,7 @@ void QtAudioOutput::Impl::Pump() {
         } else if (padded && played >= realWritten) {
             taken = true;
         }
-        UpdateBusy(now);
+        updateBusy(now);
         more = !queued.empty() || busy;
     }
     if (!bytes.empty()) io->write(bytes.data(), static_cast<qint64>(bytes.size()));
@@ -217,21 +217,21 @@ void QtAudioOutput::Impl::Pump() {
     if (!more) timer->stop();
 }
 
-void QtAudioOutput::Impl::PostPump() {
+void QtAudioOutput::Impl::postPump() {
     if (pumpPosted.exchange(true)) return;
     QMetaObject::invokeMethod(
         context,
         [this] {
             pumpPosted = false;
-            Pump();
+            pump();
         },
         Qt::QueuedConnection);
 }
 
-void QtAudioOutput::Impl::OnState() {
+void QtAudioOutput::Impl::onState() {
     if (!sink) return;
     if (sink->error() == QAudio::OpenError || sink->error() == QAudio::FatalError) {
-        Fail("the audio output device stopped working");
+        fail("the audio output device stopped working");
         return;
     }
     // The report may be stale: audio written since makes the sink active again.
@@ -240,7 +240,7 @@ void QtAudioOutput::Impl::OnState() {
     std::lock_guard lock(mutex);
     if (!queued.empty()) return;
     taken = true;
-    UpdateBusy(Clock::now());
+    updateBusy(Clock::now());
 }
 
 QtAudioOutput::QtAudioOutput() : d_(std::make_unique<Impl>()) {
@@ -271,7 +271,7 @@ QtAudioOutput::~QtAudioOutput() {
     }
 }
 
-bool QtAudioOutput::Start(std::string* error) {
+bool QtAudioOutput::start(std::string* error) {
     if (!QCoreApplication::instance()) {
         if (error) *error = "no audio output without an application object";
         return false;
@@ -279,12 +279,12 @@ bool QtAudioOutput::Start(std::string* error) {
     d_->thread.start();
     bool ok = false;
     QMetaObject::invokeMethod(
-        d_->context, [this, &ok, error] { ok = d_->Open(error); }, Qt::BlockingQueuedConnection);
+        d_->context, [this, &ok, error] { ok = d_->open(error); }, Qt::BlockingQueuedConnection);
     if (!ok) d_->failed = true;
     return ok;
 }
 
-void QtAudioOutput::Write(const std::int16_t* samples, std::size_t count) {
+void QtAudioOutput::write(const std::int16_t* samples, std::size_t count) {
     if (count == 0) return;
     {
         std::lock_guard lock(d_->mutex);
@@ -296,15 +296,15 @@ void QtAudioOutput::Write(const std::int16_t* samples, std::size_t count) {
         }
     }
     if (d_->failed) {
-        d_->fallback.Write(samples, count);
+        d_->fallback.write(samples, count);
         return;
     }
-    d_->PostPump();
+    d_->postPump();
 }
 
-std::optional<std::int64_t> QtAudioOutput::Heard() const {
+std::optional<std::int64_t> QtAudioOutput::heard() const {
     std::lock_guard lock(d_->mutex);
-    if (d_->failed) return d_->total - d_->fallback.Unheard();
+    if (d_->failed) return d_->total - d_->fallback.unheard();
     // The sink plays in real time from each stretch's start, as Pump reckons it.
     const auto now = Clock::now();
     std::int64_t unheard = static_cast<std::int64_t>(d_->queued.size());
@@ -316,23 +316,23 @@ std::optional<std::int64_t> QtAudioOutput::Heard() const {
     return d_->total - unheard;
 }
 
-void QtAudioOutput::Flush() {
+void QtAudioOutput::flush() {
     {
         std::lock_guard lock(d_->mutex);
         d_->flushed = true;
         if (d_->queued.empty() || d_->failed) return;
     }
-    d_->PostPump();
+    d_->postPump();
 }
 
-bool QtAudioOutput::Playing() const {
-    if (d_->failed) return d_->fallback.Playing();
+bool QtAudioOutput::playing() const {
+    if (d_->failed) return d_->fallback.playing();
     std::lock_guard lock(d_->mutex);
     return !d_->queued.empty() || d_->busy;
 }
 
-void QtAudioOutput::Reset() {
-    d_->fallback.Reset();
+void QtAudioOutput::reset() {
+    d_->fallback.reset();
     bool wasPlaying;
     {
         std::lock_guard lock(d_->mutex);
@@ -355,7 +355,7 @@ void QtAudioOutput::Reset() {
             d_->io = nullptr;
         },
         Qt::BlockingQueuedConnection);
-    d_->PostPump();
+    d_->postPump();
 }
 
 }  // namespace vernalo

@@ -16,13 +16,13 @@ public:
     QtAudioOutput();
     ~QtAudioOutput() override;
     // Opens the default output device; false with `error` set when there is none.
-    bool Start(std::string* error);
+    bool start(std::string* error);
 
-    void Write(const std::int16_t* samples, std::size_t count) override;
-    bool Playing() const override;
-    void Reset() override;
-    void Flush() override;
-    std::optional<std::int64_t> Heard() const override;
+    void write(const std::int16_t* samples, std::size_t count) override;
+    bool playing() const override;
+    void reset() override;
+    void flush() override;
+    std::optional<std::int64_t> heard() const override;
 
 private:
     struct Impl;

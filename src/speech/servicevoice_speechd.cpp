@@ -9,15 +9,15 @@ std::unique_ptr<DispatcherVoice> MakeServiceVoice() {
 }
 
 bool WaitForServiceVoices(std::chrono::milliseconds wait) {
-    return SpeechdCatalog().Wait(wait);
+    return SpeechdCatalog().wait(wait);
 }
 
 std::string ServiceError() {
-    return SpeechdCatalog().Error();
+    return SpeechdCatalog().error();
 }
 
 void WhenServiceVoicesListed(std::function<void()> listed) {
-    SpeechdCatalog().OnListed(std::move(listed));
+    SpeechdCatalog().onListed(std::move(listed));
 }
 
 }  // namespace vernalo

@@ -11,7 +11,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcAudio)
 
 std::unique_ptr<AudioOutput> OpenSoundDevice(std::string* error) {
     auto out = std::make_unique<QtAudioOutput>();
-    if (out->Start(error)) return out;
+    if (out->start(error)) return out;
     return nullptr;
 }
 

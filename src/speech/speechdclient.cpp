@@ -65,7 +65,7 @@ public:
         spd_close(connection_);
     }
 
-    bool Open(std::string* error) override {
+    bool open(std::string* error) override {
         char* why = nullptr;
         // The default address honours SPEECHD_ADDRESS; the service is started when it is
         // installed and not running, as every desktop client of it does.
@@ -98,7 +98,7 @@ public:
         return true;
     }
 
-    std::vector<std::string> Modules() override {
+    std::vector<std::string> modules() override {
         std::vector<std::string> result;
         if (char** list = spd_list_modules(connection_)) {
             for (char** m = list; *m; ++m)
@@ -108,7 +108,7 @@ public:
         return result;
     }
 
-    std::vector<ListedVoice> Voices(const std::string& module) override {
+    std::vector<ListedVoice> voices(const std::string& module) override {
         std::vector<ListedVoice> result;
         if (spd_set_output_module(connection_, module.c_str()) != 0) return result;
         // The raw reply, parsed here: the library's own list parsing takes seconds for the
@@ -121,33 +121,33 @@ public:
         return result;
     }
 
-    bool SetVoice(const std::string& module, const std::string& voice) override {
+    bool setVoice(const std::string& module, const std::string& voice) override {
         return spd_set_output_module(connection_, module.c_str()) == 0 &&
                spd_set_synthesis_voice(connection_, voice.c_str()) == 0;
     }
 
-    bool SetRate(int rate) override { return spd_set_voice_rate(connection_, rate) == 0; }
+    bool setRate(int rate) override { return spd_set_voice_rate(connection_, rate) == 0; }
 
-    long Say(const std::string& utf8) override {
+    long say(const std::string& utf8) override {
         const int id = spd_say(connection_, SPD_MESSAGE, Ssml(utf8).c_str());
         return id > 0 ? id : -1;
     }
 
-    void Cancel() override { spd_cancel(connection_); }
+    void cancel() override { spd_cancel(connection_); }
 
     // The library's reader thread owns the socket's input: only look whether the other end
     // has hung up.
-    bool Alive() override {
+    bool alive() override {
         pollfd p{connection_->socket, POLLRDHUP, 0};
         if (poll(&p, 1, 0) < 0) return false;
         return !(p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL));
     }
 
-    void Ended(std::size_t msgId) {
-        if (MessageDone) MessageDone(static_cast<long>(msgId));
+    void ended(std::size_t msgId) {
+        if (messageDone) messageDone(static_cast<long>(msgId));
     }
-    void Spoken(std::size_t msgId) {
-        if (MessageSpoken) MessageSpoken(static_cast<long>(msgId));
+    void spoken(std::size_t msgId) {
+        if (messageSpoken) messageSpoken(static_cast<long>(msgId));
     }
 
 private:
@@ -158,14 +158,14 @@ private:
 void MessageEnded(std::size_t msgId, std::size_t clientId, SPDNotificationType) {
     std::lock_guard lock(gClientsMutex);
     auto it = gClients.find(clientId);
-    if (it != gClients.end()) it->second->Ended(msgId);
+    if (it != gClients.end()) it->second->ended(msgId);
 }
 
 void MarkReached(std::size_t msgId, std::size_t clientId, SPDNotificationType, char* mark) {
     if (!mark || std::string(mark) != kEndMark) return;
     std::lock_guard lock(gClientsMutex);
     auto it = gClients.find(clientId);
-    if (it != gClients.end()) it->second->Spoken(msgId);
+    if (it != gClients.end()) it->second->spoken(msgId);
 }
 
 }  // namespace

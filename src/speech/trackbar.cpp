@@ -7,35 +7,35 @@ namespace vernalo {
 TrackBar::TrackBar(int min, int max, int position)
     : min_(min), max_(std::max(min, max)), position_(std::clamp(position, min_, max_)) {}
 
-void TrackBar::SetMin(int min) {
+void TrackBar::setMin(int min) {
     if (min > max_ || min == min_) return;
     min_ = min;
     if (position_ < min_) {
-        Move(min_);
-    } else if (OnUpdate) {
-        OnUpdate();
+        move(min_);
+    } else if (onUpdate) {
+        onUpdate();
     }
 }
 
-void TrackBar::SetMax(int max) {
+void TrackBar::setMax(int max) {
     if (max < min_ || max == max_) return;
     max_ = max;
     if (position_ > max_) {
-        Move(max_);
-    } else if (OnUpdate) {
-        OnUpdate();
+        move(max_);
+    } else if (onUpdate) {
+        onUpdate();
     }
 }
 
-void TrackBar::SetPosition(int position) {
-    Move(std::clamp(position, min_, max_));
+void TrackBar::setPosition(int position) {
+    move(std::clamp(position, min_, max_));
 }
 
-void TrackBar::Move(int position) {
+void TrackBar::move(int position) {
     if (position == position_) return;
     position_ = position;
-    if (OnUpdate) OnUpdate();
-    if (OnChange) OnChange();
+    if (onUpdate) onUpdate();
+    if (onChange) onChange();
 }
 
 }  // namespace vernalo

@@ -13,21 +13,21 @@ public:
     TrackBar() = default;
     TrackBar(int min, int max, int position);
 
-    int Min() const { return min_; }
-    int Max() const { return max_; }
-    int Position() const { return position_; }
+    int min() const { return min_; }
+    int max() const { return max_; }
+    int position() const { return position_; }
 
-    void SetMin(int min);
-    void SetMax(int max);
-    void SetPosition(int position);
+    void setMin(int min);
+    void setMax(int max);
+    void setPosition(int position);
 
     // The bar's change handler: runs after every change of the position.
-    std::function<void()> OnChange;
+    std::function<void()> onChange;
     // Runs after any change of range or position, before OnChange; for a view mirroring it.
-    std::function<void()> OnUpdate;
+    std::function<void()> onUpdate;
 
 private:
-    void Move(int position);
+    void move(int position);
 
     int min_ = 0;
     int max_ = 10;

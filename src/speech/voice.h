@@ -19,39 +19,39 @@ class Voice {
 public:
     virtual ~Voice() = default;
 
-    // Installed voices ("modes"), numbered 1..ModeCount().
-    virtual int ModeCount() const = 0;
+    // Installed voices ("modes"), numbered 1..modeCount().
+    virtual int modeCount() const = 0;
     // Contains "Russian" or "English" for voices of that language.
-    virtual std::u16string ModeName(int mode) const = 0;
+    virtual std::u16string modeName(int mode) const = 0;
     // The voice name shown in the voice lists and saved in the settings.
-    virtual std::u16string Speaker(int mode) const = 0;
+    virtual std::u16string speaker(int mode) const = 0;
     // The engine behind the mode, as the user may want to know it.
-    virtual std::u16string ProductName(int mode) const = 0;
+    virtual std::u16string productName(int mode) const = 0;
     // The pronunciation dictionaries are made for this mode's engine: they are loaded when it
     // speaks a language.
-    virtual bool SupportsDictionaries(int mode) const {
+    virtual bool supportsDictionaries(int mode) const {
         (void)mode;
         return false;
     }
     // Afterwards the control speaks with that mode, and Speed/MinSpeed/MaxSpeed are its.
-    virtual void Select(int mode) = 0;
+    virtual void select(int mode) = 0;
 
     // Speaking rate in percent of the voice's normal rate; applies to what is spoken next.
-    virtual int Speed() const = 0;
-    virtual void SetSpeed(int speed) = 0;
-    virtual int MinSpeed() const = 0;
-    virtual int MaxSpeed() const = 0;
+    virtual int speed() const = 0;
+    virtual void setSpeed(int speed) = 0;
+    virtual int minSpeed() const = 0;
+    virtual int maxSpeed() const = 0;
 
     // Returns at once; the text is spoken in the background.
-    virtual void Speak(const std::u16string& text) = 0;
+    virtual void speak(const std::u16string& text) = 0;
     // Non-zero from Speak until the audio has finished playing.
-    virtual int Speaking() const = 0;
+    virtual int speaking() const = 0;
     // Silences the control at once and drops what is queued.
-    virtual void AudioReset() = 0;
+    virtual void audioReset() = 0;
 
     // A hint that `text` is likely to be spoken next with the current mode and speed, so an
     // engine may synthesize it ahead and start it without a gap. Engines may ignore it.
-    virtual void Prepare(const std::u16string& text) { (void)text; }
+    virtual void prepare(const std::u16string& text) { (void)text; }
 
     // A word within the text last given to Speak, in UTF-16 units.
     struct WordSpan {
@@ -61,7 +61,7 @@ public:
     };
     // The word whose sound is being heard at this moment, or none: between words, when
     // silent, and always for a voice that learns nothing of its words' timing.
-    virtual std::optional<WordSpan> HeardWord() const { return std::nullopt; }
+    virtual std::optional<WordSpan> heardWord() const { return std::nullopt; }
 };
 
 // The first of `count` modes (named by `name(n)`, n from 1) whose name carries the
@@ -77,7 +77,7 @@ int FirstModeOf(int count, NameOf name, Language language) {
 
 inline int FirstModeOf(const Voice& voice, Language language) {
     return FirstModeOf(
-        voice.ModeCount(), [&voice](int n) { return voice.ModeName(n); }, language);
+        voice.modeCount(), [&voice](int n) { return voice.modeName(n); }, language);
 }
 
 }  // namespace vernalo

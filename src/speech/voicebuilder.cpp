@@ -33,7 +33,7 @@ VoiceSet BuildVoices(const OutputMaker& makeOutput) {
         if (set.soundProblem.empty()) set.soundProblem = error;
         set.languages[l] = BuildVoice(std::move(output), true);
     }
-    set.engineProblem = EspeakEngine::Instance().Error();
+    set.engineProblem = EspeakEngine::instance().error();
     return set;
 }
 

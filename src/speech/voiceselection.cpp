@@ -22,138 +22,138 @@ bool ParseSpeed(const std::string& text, int& value) {
 
 }  // namespace
 
-std::u16string VoiceList::SelectedName() const {
-    if (Selected < 0 || Selected >= static_cast<int>(Names.size())) return {};
-    return Names[Selected];
+std::u16string VoiceList::selectedName() const {
+    if (selected < 0 || selected >= static_cast<int>(names.size())) return {};
+    return names[selected];
 }
 
 VoiceSelection::VoiceSelection(PerLanguage<Voice*> voices, PerLanguage<TrackBar*> bars)
     : voices_(voices), bars_(bars) {
     for (Language l : kLanguages) {
-        bars_[l]->OnChange = [this, l] {
-            voices_[l]->SetSpeed(bars_[l]->Position());
-            Changed();
+        bars_[l]->onChange = [this, l] {
+            voices_[l]->setSpeed(bars_[l]->position());
+            changed();
         };
     }
 }
 
-void VoiceSelection::Fill() {
+void VoiceSelection::fill() {
     lists_ = {};
     // Both controls list the same modes; ModeCount is read again for every mode, as an engine
     // may still be finding its voices.
     Voice& first = *voices_[Language::Russian];
-    for (int n = 1; n <= first.ModeCount(); ++n) {
+    for (int n = 1; n <= first.modeCount(); ++n) {
         for (Language l : kLanguages) {
             Voice& voice = *voices_[l];
-            if (n > voice.ModeCount()) continue;
-            const std::u16string name = voice.ModeName(n);
+            if (n > voice.modeCount()) continue;
+            const std::u16string name = voice.modeName(n);
             const std::string word = languageName(l);
             if (!Contains(name, std::u16string(word.begin(), word.end()))) continue;
-            lists_[l].Names.push_back(voice.Speaker(n));
-            lists_[l].Modes.push_back(n);
+            lists_[l].names.push_back(voice.speaker(n));
+            lists_[l].modes.push_back(n);
         }
     }
 }
 
-void VoiceSelection::ApplyRange(Language l) {
-    bars_[l]->SetMax(voices_[l]->MaxSpeed());
-    bars_[l]->SetMin(voices_[l]->MinSpeed());
+void VoiceSelection::applyRange(Language l) {
+    bars_[l]->setMax(voices_[l]->maxSpeed());
+    bars_[l]->setMin(voices_[l]->minSpeed());
 }
 
-void VoiceSelection::RestoreOne(Language l, const std::u16string& saved, const std::string& speed,
+void VoiceSelection::restoreOne(Language l, const std::u16string& saved, const std::string& speed,
                                 VoiceStartup& result) {
     VoiceList& list = lists_[l];
     Voice& voice = *voices_[l];
     TrackBar& bar = *bars_[l];
     const std::string name = languageName(l);
-    if (list.Names.empty()) {
-        result.Problems.push_back("no " + name + " voice is installed");
+    if (list.names.empty()) {
+        result.problems.push_back("no " + name + " voice is installed");
         return;
     }
     int savedSpeed = 0;
     const bool speedOk = ParseSpeed(speed, savedSpeed);
     if (!speedOk) {
-        result.Problems.push_back("the saved " + name + " speed '" + speed +
+        result.problems.push_back("the saved " + name + " speed '" + speed +
                                   "' is not a number; the voice's own speed is used");
     }
     // The English voice's Speed follows the bar alone, and only when the bar moves.
     const bool voiceTakesSavedSpeed = l == Language::Russian;
-    for (std::size_t j = 0; j < list.Names.size(); ++j) {
-        if (list.Names[j] == saved) {
-            voice.Select(list.Modes[j]);
-            list.Selected = static_cast<int>(j);
+    for (std::size_t j = 0; j < list.names.size(); ++j) {
+        if (list.names[j] == saved) {
+            voice.select(list.modes[j]);
+            list.selected = static_cast<int>(j);
         }
-        ApplyRange(l);
-        if (list.Selected >= 0 && list.SelectedName() == saved && speedOk) {
-            bar.SetPosition(savedSpeed);
-            if (voiceTakesSavedSpeed) voice.SetSpeed(savedSpeed);
+        applyRange(l);
+        if (list.selected >= 0 && list.selectedName() == saved && speedOk) {
+            bar.setPosition(savedSpeed);
+            if (voiceTakesSavedSpeed) voice.setSpeed(savedSpeed);
         } else {
-            bar.SetPosition(voice.Speed());
+            bar.setPosition(voice.speed());
         }
     }
-    if (list.Selected < 0 || !speedOk) {
+    if (list.selected < 0 || !speedOk) {
         // The saved voice is not installed (any more): the language's first voice speaks
         // instead of leaving the language without a voice. Selecting again also undoes the
         // speed that moving the bar into the voice's range gave it.
-        if (list.Selected < 0) list.Selected = 0;
-        voice.Select(list.Modes[list.Selected]);
-        ApplyRange(l);
-        bar.SetPosition(voice.Speed());
+        if (list.selected < 0) list.selected = 0;
+        voice.select(list.modes[list.selected]);
+        applyRange(l);
+        bar.setPosition(voice.speed());
     }
 }
 
-bool VoiceSelection::TakesDictionaries(Language l) const {
+bool VoiceSelection::takesDictionaries(Language l) const {
     const VoiceList& list = lists_[l];
-    if (list.Selected < 0) return false;
-    return voices_[l]->SupportsDictionaries(list.Modes[list.Selected]);
+    if (list.selected < 0) return false;
+    return voices_[l]->supportsDictionaries(list.modes[list.selected]);
 }
 
-VoiceStartup VoiceSelection::Restore(const PerLanguage<std::u16string>& savedVoices,
+VoiceStartup VoiceSelection::restore(const PerLanguage<std::u16string>& savedVoices,
                                      const PerLanguage<std::string>& savedSpeeds) {
     VoiceStartup result;
-    Fill();
+    fill();
     savedVoices_ = savedVoices;
     savedSpeeds_ = savedSpeeds;
     for (Language l : kLanguages) {
-        RestoreOne(l, savedVoices[l], savedSpeeds[l], result);
-        waitingForSaved_[l] = lists_[l].SelectedName() != savedVoices[l];
+        restoreOne(l, savedVoices[l], savedSpeeds[l], result);
+        waitingForSaved_[l] = lists_[l].selectedName() != savedVoices[l];
     }
     for (Language l : kLanguages)
-        result.loadDictionary[l] = TakesDictionaries(l);
+        result.loadDictionary[l] = takesDictionaries(l);
     return result;
 }
 
-void VoiceSelection::Refill() {
+void VoiceSelection::refill() {
     PerLanguage<std::u16string> current;
     for (Language l : kLanguages)
-        current[l] = lists_[l].SelectedName();
-    Fill();
+        current[l] = lists_[l].selectedName();
+    fill();
     for (Language l : kLanguages) {
         VoiceList& list = lists_[l];
         const auto has = [&list](const std::u16string& name) {
-            return std::find(list.Names.begin(), list.Names.end(), name) != list.Names.end();
+            return std::find(list.names.begin(), list.names.end(), name) != list.names.end();
         };
         if (waitingForSaved_[l] && has(savedVoices_[l])) {
             waitingForSaved_[l] = false;
             VoiceStartup ignored;
-            RestoreOne(l, savedVoices_[l], savedSpeeds_[l], ignored);
+            restoreOne(l, savedVoices_[l], savedSpeeds_[l], ignored);
             continue;
         }
         // The modes already listed keep their numbers: only the index is found again.
-        for (std::size_t j = 0; j < list.Names.size(); ++j)
-            if (list.Names[j] == current[l]) list.Selected = static_cast<int>(j);
+        for (std::size_t j = 0; j < list.names.size(); ++j)
+            if (list.names[j] == current[l]) list.selected = static_cast<int>(j);
     }
 }
 
-void VoiceSelection::Change(Language l, int index) {
+void VoiceSelection::change(Language l, int index) {
     VoiceList& list = lists_[l];
-    if (index < 0 || index >= static_cast<int>(list.Modes.size())) return;
+    if (index < 0 || index >= static_cast<int>(list.modes.size())) return;
     waitingForSaved_[l] = false;
-    list.Selected = index;
-    voices_[l]->Select(list.Modes[index]);
-    ApplyRange(l);
-    bars_[l]->SetPosition(voices_[l]->Speed());
-    Changed();
+    list.selected = index;
+    voices_[l]->select(list.modes[index]);
+    applyRange(l);
+    bars_[l]->setPosition(voices_[l]->speed());
+    changed();
 }
 
 }  // namespace vernalo

@@ -116,12 +116,12 @@ std::map<int, std::unique_ptr<Entry>>& Cache() {
 struct UnknownPages {
     std::array<int, 16> pages{};
     std::size_t next = 0;
-    bool Contains(int codePage) const {
+    bool contains(int codePage) const {
         for (int p : pages)
             if (p == codePage) return true;
         return false;
     }
-    void Add(int codePage) {
+    void add(int codePage) {
         pages[next] = codePage;
         next = (next + 1) % pages.size();
     }
@@ -132,7 +132,7 @@ const Entry& LookupLocked(int codePage) {
     auto& cache = Cache();
     auto it = cache.find(codePage);
     if (it != cache.end()) return *it->second;
-    if (codePage != 1252 && unknown.Contains(codePage)) return LookupLocked(1252);
+    if (codePage != 1252 && unknown.contains(codePage)) return LookupLocked(1252);
     auto built = Build(codePage);
     if (!built && codePage == 1252) {  // iconv without the page at all: Latin-1 is the closest
         built = std::make_unique<Entry>();
@@ -140,7 +140,7 @@ const Entry& LookupLocked(int codePage) {
             built->page.units[b] = static_cast<char16_t>(b);
     }
     if (!built) {
-        unknown.Add(codePage);
+        unknown.add(codePage);
         return LookupLocked(1252);
     }
     return *cache.emplace(codePage, std::move(built)).first->second;

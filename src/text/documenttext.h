@@ -33,7 +33,7 @@ DocumentEncoding DetectDocumentEncoding(std::string_view bytes);
 struct DecodedDocument {
     std::u16string text;  // empty for NotText
     DocumentEncoding encoding = DocumentEncoding::Utf8;
-    bool IsText() const { return encoding != DocumentEncoding::NotText; }
+    bool isText() const { return encoding != DocumentEncoding::NotText; }
 };
 
 // Decodes as DetectDocumentEncoding says, every CR LF, lone LF or lone CR made one '\n'.

@@ -21,34 +21,34 @@ constexpr int kWatchdogMs = 2000;
 TrayIcon::TrayIcon(QWidget* ownerForm) : QObject(ownerForm), ownerForm_(ownerForm) {}
 
 TrayIcon::~TrayIcon() {
-    DeleteTrayIcon();
-    RestoreWndProc();
+    deleteTrayIcon();
+    restoreWndProc();
 }
 
-QString TrayIcon::CutTip(const QString& text, int limit) {
+QString TrayIcon::cutTip(const QString& text, int limit) {
     if (text.size() <= limit) return text;
     int n = limit;
     if (n > 0 && text.at(n - 1).isHighSurrogate()) --n;
     return text.left(n);
 }
 
-QString TrayIcon::TipText() const {
-    if (!hint_.isEmpty() || !ownerForm_) return CutTip(hint_);
+QString TrayIcon::tipText() const {
+    if (!hint_.isEmpty() || !ownerForm_) return cutTip(hint_);
     QString caption = ownerForm_->windowTitle();
     if (caption.isEmpty()) caption = QApplication::applicationDisplayName();
-    return CutTip(caption);
+    return cutTip(caption);
 }
 
-void TrayIcon::Loaded() {
+void TrayIcon::loaded() {
     if (hooked_ || !ownerForm_ || !ownerForm_->isWindow()) return;
     ownerForm_->installEventFilter(this);
     hooked_ = true;
 }
 
-void TrayIcon::SetHint(const QString& hint) {
+void TrayIcon::setHint(const QString& hint) {
     if (hint == hint_) return;
     hint_ = hint;
-    if (iconShown_ && icon_) icon_->setToolTip(TipText());
+    if (iconShown_ && icon_) icon_->setToolTip(tipText());
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
@@ -58,17 +58,17 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
                 const auto* change = static_cast<QWindowStateChangeEvent*>(event);
                 const bool nowMinimized = ownerForm_->windowState() & Qt::WindowMinimized;
                 const bool wasMinimized = change->oldState() & Qt::WindowMinimized;
-                if (nowMinimized && !wasMinimized && !hidePending_ && TrayAvailable()) {
+                if (nowMinimized && !wasMinimized && !hidePending_ && trayAvailable()) {
                     previousState_ = change->oldState() & ~Qt::WindowMinimized;
                     hidePending_ = true;
                     // Hiding from inside the state change confuses some window managers.
-                    QTimer::singleShot(0, this, &TrayIcon::HideToTray);
+                    QTimer::singleShot(0, this, &TrayIcon::hideToTray);
                 }
                 break;
             }
             case QEvent::Show:
                 // Shown again by other means: the icon has no more purpose.
-                if (iconShown_) DeleteTrayIcon();
+                if (iconShown_) deleteTrayIcon();
                 break;
             default:
                 break;
@@ -77,54 +77,54 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void TrayIcon::HideToTray() {
+void TrayIcon::hideToTray() {
     hidePending_ = false;
     if (!ownerForm_ || !(ownerForm_->windowState() & Qt::WindowMinimized)) return;
-    AddTrayIcon();
+    addTrayIcon();
     ownerForm_->hide();
 }
 
-void TrayIcon::AddTrayIcon() {
+void TrayIcon::addTrayIcon() {
     if (!icon_) {
         icon_ = new QSystemTrayIcon(this);
         icon_->setObjectName(QStringLiteral("trayIcon"));
-        connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::IconActivated);
+        connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::iconActivated);
     }
     QIcon image = ownerForm_ ? ownerForm_->windowIcon() : QIcon();
     if (image.isNull()) image = QApplication::windowIcon();
     if (image.isNull()) image = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
     icon_->setIcon(image);
-    icon_->setToolTip(TipText());
+    icon_->setToolTip(tipText());
     icon_->show();
     iconShown_ = true;
     if (!watchdog_) {
         watchdog_ = new QTimer(this);
         watchdog_->setInterval(kWatchdogMs);
         connect(watchdog_, &QTimer::timeout, this, [this] {
-            if (iconShown_ && !TrayAvailable()) {
+            if (iconShown_ && !trayAvailable()) {
                 qCWarning(lcTray) << "the notification area went away; the window comes back";
-                RestoreOwner();
+                restoreOwner();
             }
         });
     }
     watchdog_->start();
 }
 
-void TrayIcon::DeleteTrayIcon() {
+void TrayIcon::deleteTrayIcon() {
     if (!iconShown_) return;
     if (icon_) icon_->hide();
     if (watchdog_) watchdog_->stop();
     iconShown_ = false;
 }
 
-void TrayIcon::RestoreWndProc() {
+void TrayIcon::restoreWndProc() {
     if (!hooked_) return;
     if (ownerForm_) ownerForm_->removeEventFilter(this);
     hooked_ = false;
 }
 
-void TrayIcon::RestoreOwner() {
-    DeleteTrayIcon();
+void TrayIcon::restoreOwner() {
+    deleteTrayIcon();
     if (!ownerForm_) return;
     ownerForm_->setWindowState(previousState_);
     ownerForm_->show();
@@ -132,13 +132,13 @@ void TrayIcon::RestoreOwner() {
     ownerForm_->activateWindow();
 }
 
-void TrayIcon::Restore() {
-    if (iconShown_) RestoreOwner();
+void TrayIcon::restore() {
+    if (iconShown_) restoreOwner();
 }
 
-void TrayIcon::IconActivated(QSystemTrayIcon::ActivationReason reason) {
+void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason) {
     // Single, middle and right clicks do nothing.
-    if (reason == QSystemTrayIcon::DoubleClick && iconShown_) RestoreOwner();
+    if (reason == QSystemTrayIcon::DoubleClick && iconShown_) restoreOwner();
 }
 
 }  // namespace vernalo

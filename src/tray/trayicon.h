@@ -24,29 +24,29 @@ public:
     // Longest tool-tip the icon shows.
     static constexpr int kMaxTipLength = 63;
 
-    // A child of the form it serves; inert until Loaded(). Destroying it (with the form)
+    // A child of the form it serves; inert until loaded(). Destroying it (with the form)
     // removes the icon.
     explicit TrayIcon(QWidget* ownerForm);
     ~TrayIcon() override;
 
     // Attaches to the owner form's window changes. Does nothing when the owner is not a
     // top-level window.
-    void Loaded();
+    void loaded();
 
     // The icon's tool-tip; when empty, the form's caption is used. A change shows at once on an
     // icon that is shown.
-    void SetHint(const QString& hint);
+    void setHint(const QString& hint);
 
     // Brings a window hidden to the notification area back, as a double click on the icon
     // does; nothing when it is not hidden there.
-    void Restore();
+    void restore();
 
-    bool IconShown() const { return iconShown_; }
+    bool iconShown() const { return iconShown_; }
     // The notification-area icon; null until the window was first hidden to it.
     QSystemTrayIcon* trayIcon() const { return icon_; }
 
     // Whether the desktop has a notification area now; replaceable for tests.
-    std::function<bool()> TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    std::function<bool()> trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,14 +54,14 @@ protected:
 private:
     // The tool-tip the icon shows, or would show now: the hint or the caption, cut to 63
     // characters without splitting a surrogate pair.
-    QString TipText() const;
-    static QString CutTip(const QString& text, int limit = kMaxTipLength);
-    void HideToTray();
-    void AddTrayIcon();
-    void DeleteTrayIcon();
-    void RestoreWndProc();
-    void RestoreOwner();
-    void IconActivated(QSystemTrayIcon::ActivationReason reason);
+    QString tipText() const;
+    static QString cutTip(const QString& text, int limit = kMaxTipLength);
+    void hideToTray();
+    void addTrayIcon();
+    void deleteTrayIcon();
+    void restoreWndProc();
+    void restoreOwner();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
     QPointer<QWidget> ownerForm_;
     QString hint_;

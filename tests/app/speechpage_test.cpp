@@ -109,10 +109,10 @@ TEST(SpeechPage, userPicksVoiceAndMovesBar) {
     box->setCurrentIndex(1);  // as a pick from the list does
     EXPECT_EQ(rig.ru->selected, 3);
     EXPECT_EQ(rig.find<QSlider>("Speed of the Russian speech")->value(), 90);
-    EXPECT_EQ(rig.ru->Speed(), 90);
+    EXPECT_EQ(rig.ru->speed(), 90);
     EXPECT_GT(changed.count(), 0);
     rig.find<QSlider>("Speed of the English speech")->setValue(170);  // as a drag does
-    EXPECT_EQ(rig.en->Speed(), 170);
+    EXPECT_EQ(rig.en->speed(), 170);
     EXPECT_EQ(rig.page->speed(Language::English), 170);
 }
 
@@ -187,10 +187,10 @@ TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
         EXPECT_EQ(page.voiceName(Language::English), QStringLiteral("kal16 (flite)"));
         EXPECT_EQ(page.speed(Language::English), 120);
         EXPECT_FALSE(page.voice(Language::Russian)
-                         .SupportsDictionaries(page.voice(Language::Russian).ModeCount()));
+                         .supportsDictionaries(page.voice(Language::Russian).modeCount()));
         page.testVoice(Language::English);
-        EXPECT_NE(page.voice(Language::English).Speaking(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(page.voice(Language::English).Speaking() == 0, 15000);
+        EXPECT_NE(page.voice(Language::English).speaking(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(page.voice(Language::English).speaking() == 0, 15000);
     }
 }
 

@@ -45,7 +45,7 @@ protected:
             }
         std::filesystem::remove_all(dir);
     }
-    QProcessEnvironment Environment() const {
+    QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         const QString d = QString::fromStdString(dir);
         env.insert(QStringLiteral("HOME"), d);
@@ -63,18 +63,18 @@ protected:
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         return env;
     }
-    QProcess& Start(const QStringList& args, QProcessEnvironment env = {}) {
+    QProcess& start(const QStringList& args, QProcessEnvironment env = {}) {
         processes.push_back(std::make_unique<QProcess>());
         QProcess& p = *processes.back();
         p.setWorkingDirectory(QString::fromStdString(dir));
-        p.setProcessEnvironment(env.isEmpty() ? Environment() : env);
+        p.setProcessEnvironment(env.isEmpty() ? environment() : env);
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(QStringLiteral(VERNALO_PROGRAM), args);
         EXPECT_TRUE(p.waitForStarted());
         return p;
     }
     // Waits until the program has logged `text`.
-    static bool Logged(QProcess& p, const char* text, int ms = 30000) {
+    static bool logged(QProcess& p, const char* text, int ms = 30000) {
         return QTest::qWaitFor(
             [&] {
                 p.waitForReadyRead(10);
@@ -82,11 +82,11 @@ protected:
             },
             ms);
     }
-    static bool Ends(QProcess& p) {
+    static bool ends(QProcess& p) {
         return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
                p.exitCode() == 0;
     }
-    QString NewFile() const { return QString::fromStdString(dir + "/new.txt"); }
+    QString newFile() const { return QString::fromStdString(dir + "/new.txt"); }
 
     std::string dir;
     std::vector<std::unique_ptr<QProcess>> processes;
@@ -95,10 +95,10 @@ protected:
 class ClosingSignal : public Program, public testing::WithParamInterface<int> {};
 
 TEST_P(ClosingSignal, closesAsTheUserWouldWritingTextAndSettings) {
-    QProcess& p = Start({NewFile()});
-    ASSERT_TRUE(Logged(p, "opened")) << p.readAll().toStdString();
+    QProcess& p = start({newFile()});
+    ASSERT_TRUE(logged(p, "opened")) << p.readAll().toStdString();
     ::kill(static_cast<pid_t>(p.processId()), GetParam());
-    ASSERT_TRUE(Ends(p)) << p.readAll().toStdString();
+    ASSERT_TRUE(ends(p)) << p.readAll().toStdString();
     EXPECT_EQ(SavedText(dir + "/data/text.txt"), QStringLiteral("Новый текст from a file\n"));
     EXPECT_TRUE(std::filesystem::exists(dir + "/data/reader.ini"));
 }
@@ -107,44 +107,44 @@ INSTANTIATE_TEST_SUITE_P(Program, ClosingSignal, testing::Values(SIGTERM, SIGHUP
                          [](const auto& info) { return std::string(strsignal(info.param)); });
 
 TEST_F(Program, aSecondStartHandsItsFileToTheFirstAndEnds) {
-    QProcess& first = Start({});
-    ASSERT_TRUE(Logged(first, "listening"));
-    QProcess& second = Start({NewFile()});
-    ASSERT_TRUE(Ends(second)) << second.readAll().toStdString();
-    ASSERT_TRUE(Logged(first, "opened"));
+    QProcess& first = start({});
+    ASSERT_TRUE(logged(first, "listening"));
+    QProcess& second = start({newFile()});
+    ASSERT_TRUE(ends(second)) << second.readAll().toStdString();
+    ASSERT_TRUE(logged(first, "opened"));
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
-    ASSERT_TRUE(Ends(first));
+    ASSERT_TRUE(ends(first));
     EXPECT_EQ(SavedText(dir + "/data/text.txt"), QStringLiteral("Новый текст from a file\n"));
 }
 
 TEST_F(Program, aLockLeftByACrashIsTakenOver) {
-    QProcess& crashed = Start({});
-    ASSERT_TRUE(Logged(crashed, "listening"));
+    QProcess& crashed = start({});
+    ASSERT_TRUE(logged(crashed, "listening"));
     ::kill(static_cast<pid_t>(crashed.processId()), SIGKILL);
     crashed.waitForFinished();
-    QProcess& next = Start({NewFile()});
-    ASSERT_TRUE(Logged(next, "opened")) << next.readAll().toStdString();
+    QProcess& next = start({newFile()});
+    ASSERT_TRUE(logged(next, "opened")) << next.readAll().toStdString();
     ::kill(static_cast<pid_t>(next.processId()), SIGTERM);
-    ASSERT_TRUE(Ends(next));
+    ASSERT_TRUE(ends(next));
 }
 
 TEST_F(Program, asRootTheBrowserPageWorks) {
     if (::geteuid() != 0) GTEST_SKIP() << "not root";
     std::ofstream(dir + "/page.html") << "<html><body><p>A page</p></body></html>";
-    QProcessEnvironment env = Environment();
+    QProcessEnvironment env = environment();
     env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
     env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--disable-gpu"));
-    QProcess& p = Start({QString::fromStdString(dir + "/page.html")}, env);
-    ASSERT_TRUE(Logged(p, "browser page loaded: ok", 60000)) << p.readAll().toStdString();
+    QProcess& p = start({QString::fromStdString(dir + "/page.html")}, env);
+    ASSERT_TRUE(logged(p, "browser page loaded: ok", 60000)) << p.readAll().toStdString();
     EXPECT_EQ(p.peek(1 << 20).count("running as root"), 1);
     ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
-    ASSERT_TRUE(Ends(p)) << p.readAll().toStdString();
+    ASSERT_TRUE(ends(p)) << p.readAll().toStdString();
 }
 
 // Without a desktop session the program answers --help and --version, and otherwise says
 // what is missing, instead of Qt's abort.
 TEST_F(Program, withoutADisplayAnswersOrSaysWhatIsMissing) {
-    QProcessEnvironment env = Environment();
+    QProcessEnvironment env = environment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     const struct {
@@ -154,10 +154,10 @@ TEST_F(Program, withoutADisplayAnswersOrSaysWhatIsMissing) {
     } cases[] = {
         {{QStringLiteral("--help")}, 0, "Usage: vernalo [options] [FILE...]"},
         {{QStringLiteral("--version")}, 0, "vernalo " VERNALO_VERSION},
-        {{NewFile()}, 1, "No display found: Vernalo needs a desktop session (X11 or Wayland)"},
+        {{newFile()}, 1, "No display found: Vernalo needs a desktop session (X11 or Wayland)"},
     };
     for (const auto& c : cases) {
-        QProcess& p = Start(c.args, env);
+        QProcess& p = start(c.args, env);
         ASSERT_TRUE(p.waitForFinished(30000)) << c.output;
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.output;
         EXPECT_EQ(p.exitCode(), c.status) << c.output;

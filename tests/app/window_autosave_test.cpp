@@ -42,13 +42,13 @@ protected:
         o.autosave = {100ms, 400ms};
         w = &startWindow(std::move(o));
     }
-    void Type(const QString& text) {
+    void type(const QString& text) {
         for (QChar c : text) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
             QApplication::sendEvent(w->editor(), &press);
         }
     }
-    std::string TextFile() const { return path("data/text.txt"); }
+    std::string textFile() const { return path("data/text.txt"); }
 
     MainWindow* w = nullptr;
 };
@@ -60,7 +60,7 @@ TEST_F(Autosaving, writesOnlyOnceABurstOfTypingPausesThenNotBeforeItsGap) {
     QTimer keys;
     keys.setInterval(30);
     QObject::connect(&keys, &QTimer::timeout, [&] {
-        Type(QStringLiteral("a"));
+        type(QStringLiteral("a"));
         if (++typed == 20) keys.stop();
     });
     keys.start();
@@ -72,27 +72,27 @@ TEST_F(Autosaving, writesOnlyOnceABurstOfTypingPausesThenNotBeforeItsGap) {
     QElapsedTimer sinceFirst;
     sinceFirst.start();
     EXPECT_TRUE(written[0][0].toBool());
-    EXPECT_EQ(SavedText(TextFile()), QString(20, u'a'));
+    EXPECT_EQ(SavedText(textFile()), QString(20, u'a'));
     EXPECT_TRUE(w->controllers().persistence.textSaved());
 
-    Type(QStringLiteral("b"));
+    type(QStringLiteral("b"));
     ASSERT_TRUE(test::WaitFor([&] { return written.size() == 2; }));
     // Qt's coarse timers may fire up to 5 % early.
     EXPECT_GE(sinceFirst.elapsed(), 380);
-    EXPECT_EQ(SavedText(TextFile()), QString(20, u'a') + u'b');
+    EXPECT_EQ(SavedText(textFile()), QString(20, u'a') + u'b');
 }
 
 TEST_F(Autosaving, closeDoesNotWriteAgainWhatIsAlreadySaved) {
     QSignalSpy written(&w->controllers().persistence.autosave(), &Autosave::written);
-    Type(QStringLiteral("saved"));
+    type(QStringLiteral("saved"));
     ASSERT_TRUE(test::WaitFor([&] { return written.size() == 1; }));
     struct stat before {};
-    ASSERT_EQ(stat(TextFile().c_str(), &before), 0);
+    ASSERT_EQ(stat(textFile().c_str(), &before), 0);
     w->close();
     struct stat after {};
-    ASSERT_EQ(stat(TextFile().c_str(), &after), 0);
+    ASSERT_EQ(stat(textFile().c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);  // a new write would have renamed a new file in
-    EXPECT_EQ(SavedText(TextFile()), QStringLiteral("saved"));
+    EXPECT_EQ(SavedText(textFile()), QStringLiteral("saved"));
 }
 
 // A long document is copied a slice at a time before it is written: the file is the same as

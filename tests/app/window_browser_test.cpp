@@ -53,44 +53,44 @@ class WindowBrowser : public testing::Test, protected test::WindowRig {
 protected:
     void SetUp() override { ASSERT_TRUE(kHeadless); }
 
-    MainWindow& Start() {
+    MainWindow& start() {
         modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
                  {u"English voice", u"Carol", u"DIGALO"}};
         return startWindow();
     }
 
     template <typename T>
-    T* Find(const char* name) {
+    T* find(const char* name) {
         return window->findChild<T*>(QLatin1String(name));
     }
-    BrowserPage& Page() { return *window->documentPages()->browser(); }
-    bool Load(const std::function<void()>& go) {
-        QSignalSpy finished(&Page(), &BrowserPage::loadFinished);
+    BrowserPage& page() { return *window->documentPages()->browser(); }
+    bool load(const std::function<void()>& go) {
+        QSignalSpy finished(&page(), &BrowserPage::loadFinished);
         go();
         return finished.wait(15000);
     }
 };
 
 TEST_F(WindowBrowser, StartUpWithoutTheBrowserPageStartsNoWebEngine) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.show();
     // Whatever the start-up queued has run.
     for (int i = 0; i < 3; ++i) {
         QApplication::sendPostedEvents();
         QApplication::processEvents();
     }
-    EXPECT_FALSE(Page().browserCreated());
+    EXPECT_FALSE(page().browserCreated());
     EXPECT_EQ(ChildProcesses("QtWebEngine"), 0);
     // Showing the page makes the browser.
     window->documentPages()->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
-    EXPECT_TRUE(Page().browserCreated());
+    EXPECT_TRUE(page().browserCreated());
 }
 
 TEST_F(WindowBrowser, AboutBlankLeavesTheEditorEmpty) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("old text"));
-    Page().setAddressText(QStringLiteral("about:blank"));
-    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    page().setAddressText(QStringLiteral("about:blank"));
+    ASSERT_TRUE(load([&] { w.documentPages()->browser()->go(); }));
     w.controllers().documents.takeBrowserPageSource();
     EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
     w.editor()->setPlainText(QStringLiteral("old text"));
@@ -106,15 +106,15 @@ TEST_F(WindowBrowser, AboutBlankLeavesTheEditorEmpty) {
 }
 
 TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     test::WebServer site;
     site.page(QStringLiteral("/a.html"), "<html><body>FIRST</body></html>");
     site.page(QStringLiteral("/b.html"), "<html><body>SECOND</body></html>");
     site.page(QStringLiteral("/"),
               "<html><frameset rows=\"50%,50%\"><frame src=\"a.html\"><frame src=\"b.html\">"
               "</frameset></html>");
-    Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    page().setAddressText(site.base() + QStringLiteral("/"));
+    ASSERT_TRUE(load([&] { w.documentPages()->browser()->go(); }));
     w.controllers().documents.takeBrowserPageSource();
     const QString text = w.editor()->toPlainText();
     const qsizetype m1 = text.indexOf(QStringLiteral("- - - Frame 1 - - -"));
@@ -127,7 +127,7 @@ TEST_F(WindowBrowser, ServedFramesetGoesIntoTheEditorAsSourceWithNumberedMarkers
 }
 
 TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     // Say reaches the page through the window's ImportBrowserPage.
     w.editor()->setPlainText(QStringLiteral("probe"));
     w.controllers().reading.view().importBrowserPage();
@@ -138,8 +138,8 @@ TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
     site.page(QStringLiteral("/"),
               "<html><head><title>Skip me</title></head><body><p>Good morning.</p></body></html>");
     w.editor()->setPlainText(QStringLiteral("Old text."));
-    Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    page().setAddressText(site.base() + QStringLiteral("/"));
+    ASSERT_TRUE(load([&] { w.documentPages()->browser()->go(); }));
     ASSERT_TRUE(w.controllers().reading.view().browserPageShown());
     test::FindAccessible<QToolButton>(window.get(), "Say text/Pause")->click();
     const QString text = w.editor()->toPlainText();
@@ -153,15 +153,15 @@ TEST_F(WindowBrowser, SayOnTheBrowserPageReadsTheConvertedPage) {
 }
 
 TEST_F(WindowBrowser, ImportTakesTheServedPageAndConvertsIt) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     test::WebServer site;
     site.page(QStringLiteral("/"),
               "<html><head><title>Skip me</title></head><body><p>Good morning.</p>"
               "<p>\xd0\x94\xd0\xbe\xd0\xb1\xd1\x80\xd0\xbe\xd0\xb5 "
               "\xd1\x83\xd1\x82\xd1\x80\xd0\xbe.</p></body></html>");
     w.editor()->setPlainText(QStringLiteral("Old text."));
-    Page().setAddressText(site.base() + QStringLiteral("/"));
-    ASSERT_TRUE(Load([&] { w.documentPages()->browser()->go(); }));
+    page().setAddressText(site.base() + QStringLiteral("/"));
+    ASSERT_TRUE(load([&] { w.documentPages()->browser()->go(); }));
     w.controllers().reading.view().importBrowserPage();
     const QString text = w.editor()->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("Good morning."))) << text.toStdString();
@@ -174,12 +174,12 @@ TEST_F(WindowBrowser, ImportTakesTheServedPageAndConvertsIt) {
 }
 
 TEST_F(WindowBrowser, AddressListKeepsElevenAndIsWrittenAtClose) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     for (int i = 0; i < 12; ++i) {
-        Page().setAddressText(QStringLiteral("site%1.org").arg(i));
+        page().setAddressText(QStringLiteral("site%1.org").arg(i));
         test::FindAccessible<QToolButton>(window.get(), "Add address")->click();
     }
-    Page().setAddressText(QStringLiteral("site4.org"));
+    page().setAddressText(QStringLiteral("site4.org"));
     test::FindAccessible<QToolButton>(window.get(), "Add address")->click();     // now twice
     test::FindAccessible<QToolButton>(window.get(), "Remove address")->click();  // removes both
     // Changing the list alone is enough for it to be written.
@@ -204,10 +204,10 @@ class WindowBrowserSavedUrls : public WindowBrowser,
 
 TEST_P(WindowBrowserSavedUrls, AddressBoxShowsTheListReadAtStart) {
     write("data/reader.ini", GetParam().section);
-    Start();
-    EXPECT_EQ(Page().urls(), GetParam().entries);
-    EXPECT_EQ(Page().addressText(), QString::fromStdU16String(GetParam().editText));
-    EXPECT_FALSE(Page().browserCreated());
+    start();
+    EXPECT_EQ(page().urls(), GetParam().entries);
+    EXPECT_EQ(page().addressText(), QString::fromStdU16String(GetParam().editText));
+    EXPECT_FALSE(page().browserCreated());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -218,14 +218,14 @@ INSTANTIATE_TEST_SUITE_P(
                     SavedUrlsCase{"[URL]\n10=k.org\n", {}, u""}, SavedUrlsCase{"", {}, u""}));
 
 TEST_F(WindowBrowser, OpeningAnHtmlFileShowsItWithItsPathInTheAddressBox) {
-    MainWindow& w = Start();
-    Page().setUrls({u"kept.org"}, u"kept.org");
+    MainWindow& w = start();
+    page().setUrls({u"kept.org"}, u"kept.org");
     const std::string file = write("page one.html", "<html><body>ONE</body></html>");
     const QString path = QString::fromStdString(file);
-    ASSERT_TRUE(Load([&] { w.controllers().documents.openInBrowserPage(path); }));
-    EXPECT_EQ(Page().addressText(), path);
-    EXPECT_EQ(Page().urls(), std::vector<std::u16string>{u"kept.org"});
-    EXPECT_EQ(Page().location(), QUrl::fromLocalFile(path));
+    ASSERT_TRUE(load([&] { w.controllers().documents.openInBrowserPage(path); }));
+    EXPECT_EQ(page().addressText(), path);
+    EXPECT_EQ(page().urls(), std::vector<std::u16string>{u"kept.org"});
+    EXPECT_EQ(page().location(), QUrl::fromLocalFile(path));
     EXPECT_TRUE(w.controllers().reading.view().browserPageShown());
     EXPECT_FALSE(test::FindAccessible<QToolButton>(window.get(), "Font settings")->isEnabled());
     EXPECT_TRUE(test::FindAccessible<QLineEdit>(window.get(), "Document file")->isHidden());
@@ -233,7 +233,7 @@ TEST_F(WindowBrowser, OpeningAnHtmlFileShowsItWithItsPathInTheAddressBox) {
 }
 
 TEST_F(WindowBrowser, SwitchingPagesShowsSpeechSettingsAndBackReenablesTheFontButton) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     DocumentPages* pages = w.documentPages();
     auto* font = test::FindAccessible<QToolButton>(window.get(), "Font settings");
     font->click();
@@ -256,24 +256,24 @@ TEST_F(WindowBrowser, SwitchingPagesShowsSpeechSettingsAndBackReenablesTheFontBu
 }
 
 TEST_F(WindowBrowser, GoFromTheTextPageBringsTheBrowserWithoutTouchingSettingsPage) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.showSettingsPage(SettingsPage::Font);
     const std::string file = write("p.html", "<p>x</p>");
-    Page().setAddressText(QString::fromStdString(file));
-    ASSERT_TRUE(Load([&] { test::FindAccessible<QPushButton>(window.get(), "GO!")->click(); }));
+    page().setAddressText(QString::fromStdString(file));
+    ASSERT_TRUE(load([&] { test::FindAccessible<QPushButton>(window.get(), "GO!")->click(); }));
     EXPECT_TRUE(w.controllers().reading.view().browserPageShown());
     EXPECT_EQ(w.settingsPage(), SettingsPage::Font);
     EXPECT_FALSE(test::FindAccessible<QToolButton>(window.get(), "Font settings")->isEnabled());
-    EXPECT_TRUE(Page().urls().empty());
+    EXPECT_TRUE(page().urls().empty());
 }
 
 TEST_F(WindowBrowser, RefusedAddressIsReportedAndNothingLoads) {
-    MainWindow& w = Start();
-    Page().setAddressText(QStringLiteral("javascript:alert(1)"));
+    MainWindow& w = start();
+    page().setAddressText(QStringLiteral("javascript:alert(1)"));
     w.documentPages()->browser()->go();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("javascript:alert(1)")));
-    EXPECT_TRUE(Page().location().isEmpty());
+    EXPECT_TRUE(page().location().isEmpty());
 }
 
 }  // namespace

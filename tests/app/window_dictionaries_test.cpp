@@ -29,19 +29,19 @@ std::string ManyEntries(std::size_t n) {
 
 class WindowDictionaries : public testing::Test, protected test::WindowRig {
 protected:
-    void Dictionary(const char* name, const std::string& bytes) {
+    void dictionary(const char* name, const std::string& bytes) {
         write(std::string("dict/") + name, bytes);
     }
     // The loaders start; nothing of theirs lands before the test lets events run.
-    MainWindow& Start() {
+    MainWindow& start() {
         modes = {{u"Russian voice", u"Nicolai", u"DIGALO"},
                  {u"English voice", u"Carol", u"DIGALO"}};
         MainWindow::Options o = options();
         o.dictionaryDir = QString::fromStdString(path("none"));
         return startWindow(std::move(o));
     }
-    QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
-    bool Ready() {
+    QToolButton* say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
+    bool ready() {
         return test::WaitFor(
             [&] { return window->statusText(StatusPanel::Activity) == QStringLiteral(" Ready "); },
             60000);
@@ -49,16 +49,16 @@ protected:
 };
 
 TEST_F(WindowDictionaries, readyShowsOnlyOnceEveryLoaderIsDone) {
-    Dictionary("readerru.dic", ManyEntries(1'000'000));
-    Dictionary("readeren.dic", "Dr=Doctor\r\n");
-    MainWindow& w = Start();
+    dictionary("readerru.dic", ManyEntries(1'000'000));
+    dictionary("readeren.dic", "Dr=Doctor\r\n");
+    MainWindow& w = start();
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     ASSERT_TRUE(test::WaitFor(
         [&] { return !w.controllers().reading.dictionaries()[Language::English].empty(); }));
     if (w.controllers().reading.dictionaries()[Language::Russian].empty()) {
         EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     }
-    ASSERT_TRUE(Ready());
+    ASSERT_TRUE(ready());
     EXPECT_EQ(w.controllers().reading.dictionaries()[Language::Russian].size(), 1'000'000u);
 }
 
@@ -73,20 +73,20 @@ class ReadingWhileLoading : public WindowDictionaries,
                             public testing::WithParamInterface<WaitCase> {};
 
 TEST_P(ReadingWhileLoading, waitsForTheEntries) {
-    Dictionary("readerru.dic", ManyEntries(200'000) + kMoscowEntry);
-    MainWindow& w = Start();
+    dictionary("readerru.dic", ManyEntries(200'000) + kMoscowEntry);
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("Москва."));
-    Say()->click();
-    EXPECT_TRUE(Say()->isChecked());
+    say()->click();
+    EXPECT_TRUE(say()->isChecked());
     EXPECT_TRUE(w.controllers().reading.waitsForDictionaries());
     EXPECT_FALSE(w.controllers().reading.session().running());
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     if (GetParam().releasedWhileLoading) {
-        Say()->click();
-        ASSERT_TRUE(Ready());
+        say()->click();
+        ASSERT_TRUE(ready());
         QApplication::processEvents();
         EXPECT_TRUE(ruVoice->spoken.empty());
-        EXPECT_FALSE(Say()->isChecked());
+        EXPECT_FALSE(say()->isChecked());
         EXPECT_FALSE(w.controllers().reading.session().running());
     } else {
         ASSERT_TRUE(test::WaitFor([&] { return !ruVoice->spoken.empty(); }, 60000));

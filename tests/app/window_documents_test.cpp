@@ -35,10 +35,10 @@ namespace {
 class WindowDocuments : public testing::Test, protected test::WindowRig {
 protected:
     void SetUp() override { w = &startWindow(); }
-    std::string File(const std::string& name, const std::string& bytes) {
+    std::string file(const std::string& name, const std::string& bytes) {
         return write(name, bytes);
     }
-    QString Text() const { return w->editor()->toPlainText(); }
+    QString text() const { return w->editor()->toPlainText(); }
 
     MainWindow* w = nullptr;
 };
@@ -52,39 +52,39 @@ TEST_F(WindowDocuments, pasteWithoutTextSaysSoAndStillMarksTheText) {
     w->controllers().documents.pasteFromClipboard();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], QStringLiteral("Clipboard does not contain text."));
-    EXPECT_EQ(Text(), QStringLiteral("kept"));
+    EXPECT_EQ(text(), QStringLiteral("kept"));
     EXPECT_TRUE(w->controllers().persistence.textChanged());
     EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: 1"));
 
     QApplication::clipboard()->setText(QStringLiteral("one\ntwo"));
     w->controllers().documents.pasteFromClipboard();
     EXPECT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(Text().contains(QStringLiteral("one\ntwo")));
+    EXPECT_TRUE(text().contains(QStringLiteral("one\ntwo")));
     EXPECT_EQ(w->statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
 }
 
 TEST_F(WindowDocuments, openTakesTheEditorRoadByTheKey) {
-    const std::string txt = File("Notes.Txt", "{\\rtf1\\ansi {\\b bold} plain\\par}");
+    const std::string txt = file("Notes.Txt", "{\\rtf1\\ansi {\\b bold} plain\\par}");
     EXPECT_TRUE(test::OpenAndWait(*w, txt));
-    EXPECT_EQ(Text(), QStringLiteral("bold plain"));  // rich text in a .txt file shows formatted
+    EXPECT_EQ(text(), QStringLiteral("bold plain"));  // rich text in a .txt file shows formatted
     EXPECT_EQ(test::FindAccessible<QLineEdit>(w, "Document file")->text(),
               QString::fromStdString(txt));
     EXPECT_TRUE(w->controllers().persistence.textChanged());
     const std::string rtf =
-        File("book.rtf", "just \xEF\xF0\xE8\xE2\xE5\xF2");  // plain Windows-1251
+        file("book.rtf", "just \xEF\xF0\xE8\xE2\xE5\xF2");  // plain Windows-1251
     EXPECT_TRUE(test::OpenAndWait(*w, rtf));
-    EXPECT_EQ(Text(), QStringLiteral("just привет"));
+    EXPECT_EQ(text(), QStringLiteral("just привет"));
     EXPECT_FALSE(test::OpenAndWait(*w, dir + "/missing.txt"));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot open file ")))
         << messages[0].toStdString();
-    EXPECT_EQ(Text(), QStringLiteral("just привет"));  // the editor keeps what it had
+    EXPECT_EQ(text(), QStringLiteral("just привет"));  // the editor keeps what it had
 }
 
 // A program or an image named .txt: the loader's message, and the editor, its file name, its
 // undo history and its unsaved state as they were.
 TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
-    const std::string story = File("story.txt", "Once upon a time");
+    const std::string story = file("story.txt", "Once upon a time");
     ASSERT_TRUE(test::OpenAndWait(*w, story));
     auto* fileName = test::FindAccessible<QLineEdit>(w, "Document file");
     const QTextDocument* before = w->editor()->document();
@@ -101,12 +101,12 @@ TEST_F(WindowDocuments, openRefusesAFileThatIsNoText) {
     w->controllers().persistence.setTextChanged(false);
     for (const auto& c : cases) {
         messages.clear();
-        EXPECT_FALSE(test::OpenAndWait(*w, File(c.name, c.bytes))) << c.name;
+        EXPECT_FALSE(test::OpenAndWait(*w, file(c.name, c.bytes))) << c.name;
         EXPECT_FALSE(w->controllers().persistence.textChanged()) << c.name;
         ASSERT_EQ(messages.size(), 1u) << c.name;
         EXPECT_EQ(messages[0], QStringLiteral("Cannot read ") + QString::fromUtf8(c.name) +
                                    QStringLiteral(": this is not a text document."));
-        EXPECT_EQ(Text(), QStringLiteral("Once upon a time")) << c.name;
+        EXPECT_EQ(text(), QStringLiteral("Once upon a time")) << c.name;
         EXPECT_EQ(w->editor()->document(), before) << c.name;
         EXPECT_EQ(fileName->text(), QString::fromStdString(story)) << c.name;
     }
@@ -117,22 +117,22 @@ TEST_F(WindowDocuments, openReadsBooksIntoTheEditorAndRefusesADamagedOne) {
     for (const char* name : {"book.fb2", "book.epub"}) {
         w->controllers().persistence.setTextChanged(false);
         ASSERT_TRUE(test::OpenAndWait(*w, books + name)) << name;
-        EXPECT_TRUE(Text().contains(QStringLiteral("Маша открыла окно"))) << name;
+        EXPECT_TRUE(text().contains(QStringLiteral("Маша открыла окно"))) << name;
         EXPECT_TRUE(w->controllers().persistence.textChanged()) << name;
         EXPECT_EQ(test::FindAccessible<QLineEdit>(w, "Document file")->text(),
                   QString::fromStdString(books + name));
     }
-    const QString before = Text();
+    const QString before = text();
     std::ifstream in(books + "book.epub", std::ios::binary);
     const std::string epub((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::string cut = File("cut.epub", epub.substr(0, epub.size() / 2));
+    const std::string cut = file("cut.epub", epub.substr(0, epub.size() / 2));
     messages.clear();
     w->controllers().persistence.setTextChanged(false);
     EXPECT_FALSE(test::OpenAndWait(*w, cut));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read cut.epub: ")))
         << messages[0].toStdString();
-    EXPECT_EQ(Text(), before);
+    EXPECT_EQ(text(), before);
     EXPECT_FALSE(w->controllers().persistence.textChanged());
 }
 
@@ -141,31 +141,31 @@ TEST_F(WindowDocuments, openReadsOfficeDocumentsIntoTheEditorAndRefusesADamagedO
     for (const char* name : {"office.docx", "office.odt"}) {
         w->controllers().persistence.setTextChanged(false);
         ASSERT_TRUE(test::OpenAndWait(*w, office + name)) << name;
-        EXPECT_TRUE(Text().contains(QStringLiteral("Водитель включил радио"))) << name;
-        EXPECT_TRUE(Text().contains(QStringLiteral("Бензин\tFuel\t3200"))) << name;
+        EXPECT_TRUE(text().contains(QStringLiteral("Водитель включил радио"))) << name;
+        EXPECT_TRUE(text().contains(QStringLiteral("Бензин\tFuel\t3200"))) << name;
     }
-    const QString before = Text();
+    const QString before = text();
     messages.clear();
     w->controllers().persistence.setTextChanged(false);
-    EXPECT_FALSE(test::OpenAndWait(*w, File("cut.docx", "PK\x03\x04 cut")));
+    EXPECT_FALSE(test::OpenAndWait(*w, file("cut.docx", "PK\x03\x04 cut")));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot read cut.docx: ")))
         << messages[0].toStdString();
-    EXPECT_EQ(Text(), before);
+    EXPECT_EQ(text(), before);
     EXPECT_FALSE(w->controllers().persistence.textChanged());
     // A rich text saved under the name opens as rich text, as before.
-    ASSERT_TRUE(test::OpenAndWait(*w, File("rtf.docx", "{\\rtf1 Hello}")));
-    EXPECT_EQ(Text(), QStringLiteral("Hello"));
+    ASSERT_TRUE(test::OpenAndWait(*w, file("rtf.docx", "{\\rtf1 Hello}")));
+    EXPECT_EQ(text(), QStringLiteral("Hello"));
 }
 
 TEST_F(WindowDocuments, openDecodesATextInAnotherRussianEncoding) {
     // "Поезд пришёл в город рано утром." in CP866, as DOS editors wrote it.
-    const std::string path = File("dos.txt",
+    const std::string path = file("dos.txt",
                                   "\x8F\xAE\xA5\xA7\xA4 \xAF\xE0\xA8\xE8\xF1\xAB \xA2 "
                                   "\xA3\xAE\xE0\xAE\xA4 \xE0\xA0\xAD\xAE "
                                   "\xE3\xE2\xE0\xAE\xAC.\r\n");
     ASSERT_TRUE(test::OpenAndWait(*w, path));
-    EXPECT_EQ(Text(), QStringLiteral("Поезд пришёл в город рано утром.\n"));
+    EXPECT_EQ(text(), QStringLiteral("Поезд пришёл в город рано утром.\n"));
 }
 
 TEST_F(WindowDocuments, findContinuesAfterTheSelectionWithTheDialogsSettings) {
@@ -196,7 +196,7 @@ TEST_F(WindowDocuments, htmlToTextReplacesTheEditorWithTheConvertedPage) {
     w->editor()->setPlainText(QStringLiteral(
         "<html><head><title>T</title></head><body><h1>Big</h1><p>One two</p></body></html>"));
     w->controllers().documents.htmlToText();
-    EXPECT_EQ(Text(), QStringLiteral("\n Big\n\n One two\n"));
+    EXPECT_EQ(text(), QStringLiteral("\n Big\n\n One two\n"));
     QTextCursor c(w->editor()->document());
     c.setPosition(2);
     EXPECT_TRUE(c.charFormat().font().bold());  // the heading is bold
@@ -229,13 +229,13 @@ void PrintTo(const WholeTextCase& c, std::ostream* os) {
 class WholeTextUndo : public WindowDocuments, public testing::WithParamInterface<WholeTextCase> {
 protected:
     // Types as a keyboard would, any characters.
-    void Type(const QString& text) {
+    void type(const QString& text) {
         for (QChar c : text) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
             QApplication::sendEvent(w->editor(), &press);
         }
     }
-    void Key(int key, Qt::KeyboardModifiers modifiers) {
+    void key(int key, Qt::KeyboardModifiers modifiers) {
         QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(w->editor(), &press);
     }
@@ -245,25 +245,25 @@ TEST_P(WholeTextUndo, isOneStepThatUndoesAndRedoes) {
     TextEditor* ed = w->editor();
     ed->setPlainText(QStringLiteral("Old"));
     ed->moveCursor(QTextCursor::End);
-    Type(GetParam().typed);
-    const QString before = Text();
+    type(GetParam().typed);
+    const QString before = text();
     ASSERT_EQ(before, QStringLiteral("Old") + GetParam().typed);
     GetParam().replace(*w, dir);
-    const QString after = Text();
+    const QString after = text();
     ASSERT_NE(after, before);
     const QByteArray afterRtf = DocumentToRtf(*ed->document());
 
-    Key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(), before);
-    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(Text(), after);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), before);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(), after);
     EXPECT_EQ(DocumentToRtf(*ed->document()), afterRtf) << "the formatting comes back too";
-    Key(Qt::Key_Z, Qt::ControlModifier);
-    Key(Qt::Key_Z, Qt::ControlModifier);  // then the typing, as before
-    EXPECT_TRUE(QStringLiteral("Old").startsWith(Text())) << Text().toStdString();
-    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(Text(), after);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier);  // then the typing, as before
+    EXPECT_TRUE(QStringLiteral("Old").startsWith(text())) << text().toStdString();
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(), after);
     EXPECT_TRUE(w->controllers().persistence.textChanged());
 }
 
@@ -302,10 +302,10 @@ TEST_F(WindowDocuments, typingAfterAnUndoneReplacementDropsItsRedo) {
     QTest::keyClicks(ed, QStringLiteral("mine"));
     w->controllers().documents.clearText();
     ed->undoStep();
-    ASSERT_EQ(Text(), QStringLiteral("mine"));
+    ASSERT_EQ(text(), QStringLiteral("mine"));
     QTest::keyClicks(ed, QStringLiteral("!"));
     ed->redoStep();  // nothing to redo: the clear belonged to the abandoned branch
-    EXPECT_EQ(Text(), QStringLiteral("mine!"));
+    EXPECT_EQ(text(), QStringLiteral("mine!"));
 }
 
 TEST_F(WindowDocuments, undoDoesNothingWhileReading) {
@@ -314,13 +314,13 @@ TEST_F(WindowDocuments, undoDoesNothingWhileReading) {
     w->controllers().documents.clearText();
     ed->setReadOnly(true);
     ed->undoStep();
-    EXPECT_TRUE(Text().isEmpty());
+    EXPECT_TRUE(text().isEmpty());
 }
 
 // A file dropped on the text or on the rest of the window opens as Open opens it; dropped
 // text is still inserted where it falls.
 TEST_F(WindowDocuments, droppedFilesOpenAndDroppedTextIsInserted) {
-    const std::string path = File("dropped.txt", "Из файла");
+    const std::string path = file("dropped.txt", "Из файла");
     const struct {
         const char* name;
         std::function<QWidget*(MainWindow&)> target;
@@ -344,20 +344,20 @@ TEST_F(WindowDocuments, droppedFilesOpenAndDroppedTextIsInserted) {
         data.setText(QString::fromStdString(path));  // as file managers add
         EXPECT_TRUE(drop(t.target(*w), &data)) << t.name;
         ASSERT_TRUE(finished.wait(10000)) << t.name;
-        EXPECT_EQ(Text(), QStringLiteral("Из файла")) << t.name;
+        EXPECT_EQ(text(), QStringLiteral("Из файла")) << t.name;
     }
     QMimeData words;
     words.setText(QStringLiteral("dropped words"));
     w->editor()->setPlainText(QString());
     drop(w->editor()->viewport(), &words);
-    EXPECT_EQ(Text(), QStringLiteral("dropped words"));
+    EXPECT_EQ(text(), QStringLiteral("dropped words"));
 }
 
 // Opening runs in the background: a second Open while the first runs takes its place, and
 // only the second says it finished.
 TEST_F(WindowDocuments, aSecondOpenCancelsTheFirst) {
     const std::string books = std::string(VERNALO_TEST_DATA) + "/books/";
-    const std::string second = File("second.txt", "the second file");
+    const std::string second = file("second.txt", "the second file");
     QSignalSpy finished(&w->controllers().documents, &DocumentCommands::openFinished);
     w->controllers().documents.openDocument(QString::fromStdString(books + "book.epub"));
     EXPECT_TRUE(w->controllers().documents.opening());
@@ -365,11 +365,11 @@ TEST_F(WindowDocuments, aSecondOpenCancelsTheFirst) {
     ASSERT_TRUE(test::WaitFor([&] { return !w->controllers().documents.opening(); }));
     ASSERT_EQ(finished.size(), 1);
     EXPECT_EQ(finished.first().at(0).toString(), QString::fromStdString(second));
-    EXPECT_EQ(Text(), QStringLiteral("the second file"));
+    EXPECT_EQ(text(), QStringLiteral("the second file"));
     // Whatever the first reader still delivers is dropped.
     QCoreApplication::processEvents();
     EXPECT_EQ(finished.size(), 1);
-    EXPECT_EQ(Text(), QStringLiteral("the second file"));
+    EXPECT_EQ(text(), QStringLiteral("the second file"));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 // Seconds of sound in a file, 0 when it does not decode.
 double Seconds(const std::string& path) {
-    return test::Decode(path).Seconds();
+    return test::Decode(path).seconds();
 }
 
 class WindowExport : public testing::Test, protected test::WindowRig {
@@ -37,7 +37,7 @@ protected:
         modes = {{u"Russian", u"Service Anna"}, {u"English", u"Service Bob"}};
         startWindow();
     }
-    double Export(const QString& text, long selectFrom, long selectLength, const char* name) {
+    double exportAudio(const QString& text, long selectFrom, long selectLength, const char* name) {
         window->editor()->setPlainText(text);
         window->editor()->select(selectFrom, selectLength);
         const std::string path = out + "/" + name;
@@ -46,7 +46,7 @@ protected:
             test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
         return Seconds(path);
     }
-    QString Activity() { return window->statusText(StatusPanel::Activity); }
+    QString activity() { return window->statusText(StatusPanel::Activity); }
 
     const std::string out = path("out");
 };
@@ -61,20 +61,20 @@ QString Book(int sentences) {
 
 TEST_F(WindowExport, selectionAloneIsExported) {
     const QString first = QStringLiteral("Hello there, my friend.");
-    const double alone = Export(first, 0, 0, "alone.wav");
+    const double alone = exportAudio(first, 0, 0, "alone.wav");
     const double selected =
-        Export(first + QStringLiteral(" Привет, друг. And a third sentence after it."), 0,
+        exportAudio(first + QStringLiteral(" Привет, друг. And a third sentence after it."), 0,
                first.size(), "selected.wav");
     const double whole =
-        Export(first + QStringLiteral(" Привет, друг. And a third sentence."), 0, 0, "whole.wav");
+        exportAudio(first + QStringLiteral(" Привет, друг. And a third sentence."), 0, 0, "whole.wav");
     ASSERT_GT(alone, 1.0);
     EXPECT_NEAR(selected, alone, 0.02 * alone);
     EXPECT_GT(whole, 2 * alone);
-    EXPECT_TRUE(Activity().startsWith(QStringLiteral("Exported to ") +
+    EXPECT_TRUE(activity().startsWith(QStringLiteral("Exported to ") +
                                       QString::fromStdString(out + "/whole.wav")))
-        << Activity().toStdString();
-    EXPECT_TRUE(Activity().contains(QStringLiteral("Service Bob cannot write files")))
-        << Activity().toStdString();
+        << activity().toStdString();
+    EXPECT_TRUE(activity().contains(QStringLiteral("Service Bob cannot write files")))
+        << activity().toStdString();
     EXPECT_TRUE(messages.empty());
 }
 
@@ -87,7 +87,7 @@ TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
                      &QProgressBar::valueChanged, [&](int v) { values.insert(v); });
     ASSERT_TRUE(
         window->controllers().exports.startExport(QString::fromStdString(out + "/book.mp3"), 0));
-    EXPECT_EQ(Activity(), QStringLiteral("Exporting book.mp3..."));
+    EXPECT_EQ(activity(), QStringLiteral("Exporting book.mp3..."));
     auto* cancel = window->findChild<QPushButton*>(QStringLiteral("cancelExportButton"));
     ASSERT_NE(cancel, nullptr);
     EXPECT_TRUE(cancel->isVisibleTo(window.get()));
@@ -103,7 +103,7 @@ TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
         << "the export ended before it could be cancelled";
     QTest::keyClick(window.get(), Qt::Key_Escape);
     ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
-    EXPECT_EQ(Activity(), QStringLiteral("Export cancelled"));
+    EXPECT_EQ(activity(), QStringLiteral("Export cancelled"));
     EXPECT_FALSE(cancel->isVisibleTo(window.get()));
     EXPECT_GE(values.size(), 3u);
     EXPECT_TRUE(fs::is_empty(out));
@@ -133,7 +133,7 @@ TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
     ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
     EXPECT_GT(Seconds(out + "/book-01.flac"), 60.0);
     EXPECT_GT(Seconds(out + "/book-02.flac"), 1.0);
-    EXPECT_TRUE(Activity().startsWith(QStringLiteral("Exported to "))) << Activity().toStdString();
+    EXPECT_TRUE(activity().startsWith(QStringLiteral("Exported to "))) << activity().toStdString();
 }
 
 TEST_F(WindowExport, unwritableFileGivesAMessageNamingIt) {

@@ -26,12 +26,12 @@ namespace {
 class HoldingVoice : public test::FakeVoice {
 public:
     using FakeVoice::FakeVoice;
-    void Speak(const std::u16string& text) override {
-        FakeVoice::Speak(text);
+    void speak(const std::u16string& text) override {
+        FakeVoice::speak(text);
         speaking_ = true;
     }
-    int Speaking() const override { return speaking_ && holding ? 1 : 0; }
-    void AudioReset() override { speaking_ = false; }
+    int speaking() const override { return speaking_ && holding ? 1 : 0; }
+    void audioReset() override { speaking_ = false; }
     static inline bool holding = true;
 
 private:
@@ -76,7 +76,7 @@ protected:
     }
 
     // A call as another program makes it; the window answers from this event loop.
-    QVariant Call(const QString& interface, const QString& method, const QVariantList& args = {}) {
+    QVariant call(const QString& interface, const QString& method, const QVariantList& args = {}) {
         QDBusMessage m = QDBusMessage::createMethodCall(
             QStringLiteral("org.mpris.MediaPlayer2.vernalo"),
             QStringLiteral("/org/mpris/MediaPlayer2"), interface, method);
@@ -87,23 +87,23 @@ protected:
         const QList<QVariant> reply = pending.reply().arguments();
         return reply.isEmpty() ? QVariant() : reply.first();
     }
-    QVariant Player(const QString& method) {
-        return Call(QStringLiteral("org.mpris.MediaPlayer2.Player"), method);
+    QVariant player(const QString& method) {
+        return call(QStringLiteral("org.mpris.MediaPlayer2.Player"), method);
     }
-    QVariant Property(const QString& interface, const QString& name) {
-        return Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+    QVariant property(const QString& interface, const QString& name) {
+        return call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
                     {interface, name})
             .value<QDBusVariant>()
             .variant();
     }
-    QVariant PlayerProperty(const QString& name) {
-        return Property(QStringLiteral("org.mpris.MediaPlayer2.Player"), name);
+    QVariant playerProperty(const QString& name) {
+        return property(QStringLiteral("org.mpris.MediaPlayer2.Player"), name);
     }
-    QString PieceTitle() {
-        const auto meta = qdbus_cast<QVariantMap>(PlayerProperty(QStringLiteral("Metadata")));
+    QString pieceTitle() {
+        const auto meta = qdbus_cast<QVariantMap>(playerProperty(QStringLiteral("Metadata")));
         return meta.value(QStringLiteral("xesam:title")).toString();
     }
-    bool Say() const {
+    bool say() const {
         return w->findChild<QToolButton*>(QStringLiteral("sayButton"))->isChecked();
     }
 
@@ -115,17 +115,17 @@ protected:
 
 TEST_F(WindowMedia, describesItselfAndFollowsTheText) {
     const QString root = QStringLiteral("org.mpris.MediaPlayer2");
-    EXPECT_EQ(Property(root, QStringLiteral("Identity")).toString(), QStringLiteral("Vernalo"));
-    EXPECT_EQ(Property(root, QStringLiteral("DesktopEntry")).toString(), QStringLiteral("vernalo"));
-    EXPECT_TRUE(Property(root, QStringLiteral("CanRaise")).toBool());
-    EXPECT_TRUE(Property(root, QStringLiteral("CanQuit")).toBool());
-    EXPECT_EQ(PlayerProperty(QStringLiteral("PlaybackStatus")).toString(),
+    EXPECT_EQ(property(root, QStringLiteral("Identity")).toString(), QStringLiteral("Vernalo"));
+    EXPECT_EQ(property(root, QStringLiteral("DesktopEntry")).toString(), QStringLiteral("vernalo"));
+    EXPECT_TRUE(property(root, QStringLiteral("CanRaise")).toBool());
+    EXPECT_TRUE(property(root, QStringLiteral("CanQuit")).toBool());
+    EXPECT_EQ(playerProperty(QStringLiteral("PlaybackStatus")).toString(),
               QStringLiteral("Stopped"));
-    EXPECT_FALSE(PlayerProperty(QStringLiteral("CanGoNext")).toBool());  // no text
+    EXPECT_FALSE(playerProperty(QStringLiteral("CanGoNext")).toBool());  // no text
     w->editor()->setPlainText(QStringLiteral("Один два. Three four."));
     emit w->editor()->textEdited();
-    EXPECT_TRUE(PlayerProperty(QStringLiteral("CanGoNext")).toBool());
-    EXPECT_TRUE(PlayerProperty(QStringLiteral("CanGoPrevious")).toBool());
+    EXPECT_TRUE(playerProperty(QStringLiteral("CanGoNext")).toBool());
+    EXPECT_TRUE(playerProperty(QStringLiteral("CanGoPrevious")).toBool());
 }
 
 // Play, Next, Previous, Pause, PlayPause and Stop drive Say and the reading position.
@@ -146,26 +146,26 @@ TEST_F(WindowMedia, controlsTheReadingAsSayDoes) {
         {"Stop", false, "Paused", nullptr},     {"PlayPause", true, "Playing", " Three four."},
     };
     for (const auto& s : steps) {
-        Player(QString::fromLatin1(s.method));
-        EXPECT_EQ(Say(), s.say) << s.method;
-        EXPECT_EQ(PlayerProperty(QStringLiteral("PlaybackStatus")).toString(),
+        player(QString::fromLatin1(s.method));
+        EXPECT_EQ(say(), s.say) << s.method;
+        EXPECT_EQ(playerProperty(QStringLiteral("PlaybackStatus")).toString(),
                   QString::fromLatin1(s.status))
             << s.method;
         if (s.piece) {
-            EXPECT_EQ(PieceTitle(), QString::fromUtf8(s.piece).simplified()) << s.method;
+            EXPECT_EQ(pieceTitle(), QString::fromUtf8(s.piece).simplified()) << s.method;
         }
     }
     HoldingVoice::holding = false;  // the voices go quiet: the reading runs to its end
-    EXPECT_TRUE(test::WaitFor([&] { return !Say(); }));
-    EXPECT_EQ(PlayerProperty(QStringLiteral("PlaybackStatus")).toString(),
+    EXPECT_TRUE(test::WaitFor([&] { return !say(); }));
+    EXPECT_EQ(playerProperty(QStringLiteral("PlaybackStatus")).toString(),
               QStringLiteral("Stopped"));
 }
 
 TEST_F(WindowMedia, raiseShowsTheWindowAndQuitClosesIt) {
     w->hide();
-    Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
+    call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
     EXPECT_TRUE(w->isVisible());
-    Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"));
+    call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"));
     EXPECT_FALSE(w->isVisible());
 }
 

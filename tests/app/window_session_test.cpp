@@ -38,16 +38,16 @@ public:
     // Not of the dictionaries' engine: no loader writes its status in the middle of a test.
     BusyVoice()
         : FakeVoice({{u"Russian", u"Nicolai", u"Scripted"}, {u"English", u"Carol", u"Scripted"}}) {}
-    void Speak(const std::u16string& text) override {
-        FakeVoice::Speak(text);
+    void speak(const std::u16string& text) override {
+        FakeVoice::speak(text);
         busy = true;
     }
-    int Speaking() const override { return busy ? 1 : 0; }
-    void AudioReset() override {
+    int speaking() const override { return busy ? 1 : 0; }
+    void audioReset() override {
         busy = false;
         ++resets;
     }
-    std::optional<WordSpan> HeardWord() const override { return busy ? heard : std::nullopt; }
+    std::optional<WordSpan> heardWord() const override { return busy ? heard : std::nullopt; }
     bool busy = false;
     int resets = 0;
     std::optional<WordSpan> heard;  // the word the test says is being heard
@@ -60,7 +60,7 @@ struct Voices {
 
 class WindowSay : public testing::Test, protected test::WindowRig {
 protected:
-    MainWindow& Start(bool builtIn = false) {
+    MainWindow& start(bool builtIn = false) {
         MainWindow::Options o = options();
         o.voices = {};
         if (!builtIn) {
@@ -74,23 +74,23 @@ protected:
         }
         return startWindow(std::move(o));
     }
-    QToolButton* Say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
-    QString Selected() { return window->editor()->textCursor().selectedText(); }
+    QToolButton* say() { return test::FindAccessible<QToolButton>(window.get(), "Say text/Pause"); }
+    QString selected() { return window->editor()->textCursor().selectedText(); }
 
     Voices voices;
 };
 
 TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("Hello world. Привет мир."));
-    Say()->click();
+    say()->click();
     EXPECT_TRUE(w.editor()->isReadOnly());
-    EXPECT_EQ(Selected(), QStringLiteral("Hello world."));
+    EXPECT_EQ(selected(), QStringLiteral("Hello world."));
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" - English - "));
     ASSERT_EQ(voices.en->spoken.size(), 1u);
     voices.en->busy = false;
     // The last piece is handed to its voice and the reading ends without waiting for it.
-    ASSERT_TRUE(test::WaitFor([&] { return !Say()->isChecked(); }, 2000));
+    ASSERT_TRUE(test::WaitFor([&] { return !say()->isChecked(); }, 2000));
     ASSERT_EQ(voices.ru->spoken.size(), 1u);
     EXPECT_EQ(voices.ru->spoken[0], u" Привет мир.");
     EXPECT_GE(voices.en->resets, 1);  // the other voice is reset after each Speak
@@ -100,25 +100,25 @@ TEST_F(WindowSay, readsEachPieceHighlightedAndEndsWithTheCaretAtTheEnd) {
 }
 
 TEST_F(WindowSay, theWordHeardIsMarkedOverTheSelectionOutsideTheDocument) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("Hello big world. Bye."));
     const int undoSteps = w.editor()->document()->availableUndoSteps();
     auto marked = [&] { return w.editor()->markedWord(); };
-    Say()->click();
+    say()->click();
     voices.en->heard = Voice::WordSpan{6, 3};
     ASSERT_TRUE(test::WaitFor([&] { return marked() == std::pair(6L, 3L); }, 2000));
-    EXPECT_EQ(Selected(), QStringLiteral("Hello big world."));
+    EXPECT_EQ(selected(), QStringLiteral("Hello big world."));
     EXPECT_EQ(w.editor()->document()->availableUndoSteps(), undoSteps);
     EXPECT_FALSE(w.editor()->document()->isModified());
     // Let go of Say: the mark goes with the reading.
-    Say()->click();
+    say()->click();
     EXPECT_EQ(marked(), std::pair(0L, 0L));
     // Turned off on the Options page: none while reading.
     w.findChild<QCheckBox*>(QStringLiteral("markWordBox"))->setChecked(false);
-    Say()->click();
+    say()->click();
     ASSERT_TRUE(voices.en->busy);
     EXPECT_FALSE(test::WaitFor([&] { return marked() != std::pair(0L, 0L); }, 50));
-    Say()->click();
+    say()->click();
 }
 
 // A speech-dispatcher voice whose service dies mid-reading: the reading pauses and says why,
@@ -126,7 +126,7 @@ TEST_F(WindowSay, theWordHeardIsMarkedOverTheSelectionOutsideTheDocument) {
 TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
     test::Script script;
     DispatcherCatalog catalog([&script] { return std::make_unique<test::ScriptedClient>(script); });
-    ASSERT_TRUE(catalog.Wait(std::chrono::seconds(5)));
+    ASSERT_TRUE(catalog.wait(std::chrono::seconds(5)));
     MainWindow::Options o = options();
     o.voices = [&catalog] {
         return PerLanguage<std::unique_ptr<Voice>>{
@@ -134,7 +134,7 @@ TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
     };
     startWindow(std::move(o));
     window->editor()->setPlainText(QStringLiteral("One. Two. Three."));
-    Say()->click();
+    say()->click();
     ASSERT_TRUE(test::WaitFor(
         [&] {
             std::lock_guard lock(script.mutex);
@@ -143,7 +143,7 @@ TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
         3000));
     script.reachable = false;
     script.alive = false;
-    ASSERT_TRUE(test::WaitFor([&] { return !Say()->isChecked(); }, 3000)) << "the reading went on";
+    ASSERT_TRUE(test::WaitFor([&] { return !say()->isChecked(); }, 3000)) << "the reading went on";
     EXPECT_TRUE(window->controllers().reading.session().paused());
     EXPECT_TRUE(window->statusText(StatusPanel::Activity)
                     .startsWith(QStringLiteral("Reading paused: speech-dispatcher")))
@@ -152,37 +152,37 @@ TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
 }
 
 TEST_F(WindowSay, releasingSayStopsAtOnceAndSayAgainResumesAtThePiece) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("One. Two. Three."));
-    Say()->click();
+    say()->click();
     voices.en->busy = false;
     ASSERT_TRUE(test::WaitFor([&] { return voices.en->spoken.size() == 2; }, 2000));
-    EXPECT_EQ(Selected(), QStringLiteral(" Two."));
+    EXPECT_EQ(selected(), QStringLiteral(" Two."));
     const int resets = voices.en->resets;
-    Say()->click();  // release: pause
+    say()->click();  // release: pause
     EXPECT_FALSE(voices.en->busy);
     EXPECT_GT(voices.en->resets, resets);
-    EXPECT_EQ(Selected(), QStringLiteral(" Two."));
+    EXPECT_EQ(selected(), QStringLiteral(" Two."));
     EXPECT_TRUE(w.controllers().reading.session().paused());
-    Say()->click();  // resume at the first character of that piece
+    say()->click();  // resume at the first character of that piece
     EXPECT_EQ(voices.en->spoken.back(), u" Two.");
 }
 
 TEST_F(WindowSay, closingDuringReadingSilencesBothVoices) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("One two three."));
-    Say()->click();
+    say()->click();
     EXPECT_TRUE(voices.en->busy);
     w.close();
     EXPECT_FALSE(voices.en->busy);
-    EXPECT_FALSE(Say()->isChecked());
+    EXPECT_FALSE(say()->isChecked());
     EXPECT_FALSE(w.controllers().reading.session().running());
 }
 
 // The editor marks where a table, each of its cells and an embedded image begin and end with
 // characters of its own; they part words as line breaks and spaces do, and are never spoken.
 TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     QTextCursor c(w.editor()->document());
     c.insertText(QStringLiteral("Intro"));
     QTextTable* table = c.insertTable(1, 2);
@@ -195,11 +195,11 @@ TEST_F(WindowSay, tableCellsAndImagesPartWordsAndAreNotSpoken) {
     test::FindAccessible<QCheckBox>(&w, "Repeaing a sentences")->setChecked(false);
     test::FindAccessible<QCheckBox>(&w, "Repeating a words")->setChecked(true);
     w.editor()->setTextCursor(QTextCursor(w.editor()->document()));
-    Say()->click();
+    say()->click();
     ASSERT_TRUE(test::WaitFor(
         [&] {
             voices.en->busy = false;
-            return !Say()->isChecked();
+            return !say()->isChecked();
         },
         2000));
     std::vector<QString> words;
@@ -230,14 +230,14 @@ void PrintTo(const ReplaceCase& c, std::ostream* os) {
 class WindowSayReplaced : public WindowSay, public testing::WithParamInterface<ReplaceCase> {};
 
 TEST_P(WindowSayReplaced, stopsTheReading) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("One. Two. Three. Four."));
-    Say()->click();
+    say()->click();
     ASSERT_TRUE(w.controllers().reading.session().running());
     ASSERT_TRUE(voices.en->busy);
     GetParam().replace(w, dir);
     EXPECT_FALSE(w.controllers().reading.session().running());
-    EXPECT_FALSE(Say()->isChecked());
+    EXPECT_FALSE(say()->isChecked());
     EXPECT_FALSE(voices.en->busy) << "the old text is still being spoken";
     EXPECT_FALSE(w.editor()->isReadOnly());
     const std::size_t spoken = voices.en->spoken.size();
@@ -267,19 +267,19 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowSay, aFontChosenWhileReadingLetsTheReadingGoOn) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setPlainText(QStringLiteral("One. Two. Three."));
-    Say()->click();
+    say()->click();
     w.controllers().persistence.applyEditorFont(QFont(QStringLiteral("Serif"), 14),
                                                 kWindowTextColor);
     EXPECT_TRUE(w.controllers().reading.session().running());
-    EXPECT_TRUE(Say()->isChecked());
+    EXPECT_TRUE(say()->isChecked());
 }
 
 TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
     if (!test::Monitor()) GTEST_SKIP() << "no test sound server (run through test.sh)";
     const test::SinkLock sink;
-    MainWindow& w = Start(true);
+    MainWindow& w = start(true);
     w.editor()->setPlainText(QStringLiteral("Hello there. Привет. Bye."));
     const std::size_t before = test::MonitorSize();
     std::vector<QString> highlighted, marked;
@@ -288,14 +288,14 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
         const QString word = w.editor()->toPlainText().mid(start, length);
         if (!word.isEmpty() && (marked.empty() || marked.back() != word)) marked.push_back(word);
     };
-    Say()->click();
+    say()->click();
     ASSERT_TRUE(test::WaitFor(
         [&] {
-            QString s = Selected();
+            QString s = selected();
             if (!s.isEmpty() && (highlighted.empty() || highlighted.back() != s))
                 highlighted.push_back(s);
             follow();
-            return !Say()->isChecked();
+            return !say()->isChecked();
         },
         20000));
     // The last piece ends the reading as it is handed over, so only the first two stay in view.
@@ -326,21 +326,21 @@ TEST_F(WindowSay, builtInVoicesSpeakEveryPieceOnTheSoundServer) {
 class WindowDictionary : public testing::Test, protected test::WindowRig {
 protected:
     WindowDictionary() { write("dict/readeren.dic", "Hello=Heh-low\r\n"); }
-    MainWindow& Start(const std::u16string& product) {
+    MainWindow& start(const std::u16string& product) {
         modes = {{u"Russian", u"Nicolai", product}, {u"English", u"Carol", product}};
         MainWindow::Options o = options();
         o.dictionaryDir = QString::fromStdString(path("none"));
         return startWindow(std::move(o));
     }
     // Reads the editor to its end.
-    void SayAll() {
+    void sayAll() {
         test::FindAccessible<QToolButton>(window.get(), "Say text/Pause")->click();
         test::WaitFor([this] { return !controllers().reading.session().running(); }, 3000);
     }
 };
 
 TEST_F(WindowDictionary, aBuiltInVoiceLoadsItsDictionaryAndReadsTheReplacement) {
-    MainWindow& w = Start(u"DIGALO Speech");
+    MainWindow& w = start(u"DIGALO Speech");
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral("Loading data ..."));
     // Both languages load; " Ready " comes once both are done.
     test::WaitFor([&] { return w.statusText(StatusPanel::Activity) == QStringLiteral(" Ready "); },
@@ -348,17 +348,17 @@ TEST_F(WindowDictionary, aBuiltInVoiceLoadsItsDictionaryAndReadsTheReplacement) 
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QStringLiteral(" Ready "));
     EXPECT_FALSE(w.controllers().reading.dictionaries()[Language::English].empty());
     w.editor()->setPlainText(QStringLiteral("Hello, world."));
-    SayAll();
+    sayAll();
     ASSERT_FALSE(enVoice->spoken.empty());
     EXPECT_EQ(enVoice->spoken[0], u"Heh-low world.");  // sentence mode joins the words
 }
 
 TEST_F(WindowDictionary, anotherEnginesVoiceLoadsNone) {
-    MainWindow& w = Start(u"Other Speech");
+    MainWindow& w = start(u"Other Speech");
     EXPECT_EQ(w.statusText(StatusPanel::Activity), QString());
     QApplication::processEvents();
     w.editor()->setPlainText(QStringLiteral("Hello, world."));
-    SayAll();
+    sayAll();
     ASSERT_FALSE(enVoice->spoken.empty());
     EXPECT_EQ(enVoice->spoken[0], u"Hello, world.");
 }

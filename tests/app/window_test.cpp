@@ -57,7 +57,7 @@ protected:
         modes = {{u"Russian voice", u"Nicolai", u"Built-in DIGALO"},
                  {u"English voice", u"Carol", u"Built-in DIGALO"}};
     }
-    MainWindow& Start() {
+    MainWindow& start() {
         MainWindow& w = startWindow();
         w.showStartupProblems();
         return w;
@@ -65,7 +65,7 @@ protected:
 };
 
 TEST_F(Window, firstStartIsQuietWithDefaultsAndAnEmptyEditor) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(w.editor()->document()->isEmpty());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vernalo 2.1"));
@@ -82,7 +82,7 @@ TEST_F(Window, firstStartIsQuietWithDefaultsAndAnEmptyEditor) {
 
 TEST_F(Window, aBadSettingTakesItsDefaultAndIsReportedOnce) {
     write("data/reader.ini", "[Interface]\r\nFontSize=huge\r\n[Text]\r\nPosY=4\r\nPosition=x\r\n");
-    MainWindow& w = Start();
+    MainWindow& w = start();
     ASSERT_EQ(messages.size(), 1u);
     // The first line as ever, then each bad setting and where it is.
     const QString ini = QString::fromStdString(dir + "/data/reader.ini");
@@ -98,7 +98,7 @@ TEST_F(Window, aBadSettingTakesItsDefaultAndIsReportedOnce) {
 }
 
 TEST_F(Window, typedTextComesBackNextTimeWithTheCaretWhereItWasLeft) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.editor()->setFocus();
     Type(w.editor(), QStringLiteral("Hello world\nПривет"));
     EXPECT_TRUE(w.controllers().persistence.textChanged());
@@ -107,7 +107,7 @@ TEST_F(Window, typedTextComesBackNextTimeWithTheCaretWhereItWasLeft) {
     close();
     EXPECT_EQ(read("data/text.txt").rfind("{\\rtf", 0), 0u) << "the last text is kept as rich text";
 
-    MainWindow& again = Start();
+    MainWindow& again = start();
     EXPECT_EQ(again.editor()->toPlainText(), QStringLiteral("Hello world\nПривет"));
     EXPECT_EQ(again.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
     QEvent activate(QEvent::WindowActivate);
@@ -119,7 +119,7 @@ TEST_F(Window, typedTextComesBackNextTimeWithTheCaretWhereItWasLeft) {
 // The caret must not creep back a character at every start: restart after restart it comes
 // back where it was left.
 TEST_F(Window, theCaretStaysPutOverRestarts) {
-    MainWindow& first = Start();
+    MainWindow& first = start();
     first.editor()->setPlainText(QStringLiteral("One two three.\nFour five six."));
     first.controllers().persistence.markTextChanged();
     const int places[] = {5, 17, 0};
@@ -128,7 +128,7 @@ TEST_F(Window, theCaretStaysPutOverRestarts) {
     for (int place : places) {
         window->controllers().persistence.markSettingsChanged();
         close();
-        MainWindow& again = Start();
+        MainWindow& again = start();
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&again, &activate);
         EXPECT_EQ(again.editor()->textCursor().position(), left);
@@ -139,7 +139,7 @@ TEST_F(Window, theCaretStaysPutOverRestarts) {
 }
 
 TEST_F(Window, wordMarkingOptionIsOnAtFirstAndKeptBetweenRuns) {
-    Start();
+    start();
     auto box = [this] { return window->findChild<QCheckBox*>(QStringLiteral("markWordBox")); };
     ASSERT_NE(box(), nullptr);
     EXPECT_EQ(box()->text(), QStringLiteral("Mark the spoken word"));
@@ -147,7 +147,7 @@ TEST_F(Window, wordMarkingOptionIsOnAtFirstAndKeptBetweenRuns) {
     box()->setChecked(false);
     close();
     EXPECT_NE(read("data/reader.ini").find("MarkWord=0"), std::string::npos);
-    Start();
+    start();
     EXPECT_FALSE(box()->isChecked());
 }
 
@@ -158,7 +158,7 @@ class CaretAtActivation : public Window, public testing::WithParamInterface<std:
 
 TEST_P(CaretAtActivation, neverLandsInsideACharacterOutsideTheBasicPlane) {
     const auto [position, caret] = GetParam();
-    MainWindow& w = Start();
+    MainWindow& w = start();
     // a, U+1F600 (two units), b
     w.editor()->setPlainText(
         QString::fromUtf8("a\xF0\x9F\x98\x80"
@@ -184,20 +184,20 @@ INSTANTIATE_TEST_SUITE_P(Window, CaretAtActivation,
 
 TEST_F(Window, clearThenCloseWritesAnEmptyDocument) {
     write("data/text.txt", "some old text\r\n");
-    MainWindow& w = Start();
+    MainWindow& w = start();
     EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 1"));
     w.controllers().documents.clearText();
     EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 0"));
     close();
     EXPECT_EQ(read("data/text.txt").rfind("{\\rtf", 0), 0u);
-    MainWindow& again = Start();
+    MainWindow& again = start();
     EXPECT_TRUE(again.editor()->document()->isEmpty());
 }
 
 TEST_F(Window, closeThatCannotWriteNamesTheFailingFileAndKeepsTheOldOnes) {
     write("data/reader.ini", "[Speech]\r\nRUSSIAN=Nicolai\r\n");
     write("data/text.txt", "old text");
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.controllers().documents.clearText();
     w.controllers().persistence.markSettingsChanged();
     chmod((dir + "/data").c_str(), 0555);
@@ -231,7 +231,7 @@ TEST_F(Window, closeThatCannotWriteNamesTheFailingFileAndKeepsTheOldOnes) {
 // As a screen reader finds them: by accessible name, each with its hint (and a tool bar
 // command's shortcut after it).
 TEST_F(Window, everyControlIsFoundByItsAccessibleNameWithItsHint) {
-    Start();
+    start();
     const std::pair<const char*, const char*> controls[] = {
         {"Clear", "Clear"},
         {"Save text", "Save text (Ctrl+S)"},
@@ -269,7 +269,7 @@ TEST_F(Window, everyControlIsFoundByItsAccessibleNameWithItsHint) {
 }
 
 TEST_F(Window, settingsPageButtonsWorkAsOneGroupThatMayBeAllUp) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     auto* speech = test::FindAccessible<QToolButton>(window.get(), "Speech settings");
     auto* options = test::FindAccessible<QToolButton>(window.get(), "Options");
     EXPECT_TRUE(speech->isChecked());
@@ -286,7 +286,7 @@ TEST_F(Window, settingsPageButtonsWorkAsOneGroupThatMayBeAllUp) {
 }
 
 TEST_F(Window, modeBoxesSwitchByMouseButNotByKeyboard) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     auto* word = test::FindAccessible<QCheckBox>(window.get(), "Repeating a words");
     auto* sent = test::FindAccessible<QCheckBox>(window.get(), "Repeaing a sentences");
     w.show();
@@ -308,7 +308,7 @@ TEST_F(Window, modeBoxesSwitchByMouseButNotByKeyboard) {
 }
 
 TEST_F(Window, repeatCountsStayBetweenOneAndTenAndTakeNoTyping) {
-    Start();
+    start();
     auto* ru = test::FindAccessible<QSpinBox>(window.get(), "Repeat Russian Word/Sentence");
     EXPECT_EQ(ru->value(), 1);
     ru->stepDown();
@@ -323,7 +323,7 @@ TEST_F(Window, repeatCountsStayBetweenOneAndTenAndTakeNoTyping) {
 
 TEST_F(Window, lineCountLeavesOutALastEmptyLine) {
     write("data/text.txt", "one\r\ntwo\r\n");
-    MainWindow& w = Start();
+    MainWindow& w = start();
     EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 2"));
     EXPECT_EQ(w.editor()->lineCount(), 2);
 }
@@ -331,7 +331,7 @@ TEST_F(Window, lineCountLeavesOutALastEmptyLine) {
 // Every tool bar command is also a menu item, the same action, with the desktop's keys where
 // a command has them; commands without a button are menu items of their own.
 TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
-    Start();
+    start();
     const auto item = [this](const QString& menu, const QString& text) -> QAction* {
         for (QAction* m : window->menuBar()->actions())
             if (m->text().remove(u'&') == menu)
@@ -385,7 +385,7 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
 
 // F5 reads and pauses without taking the keyboard from the editor: typing goes on there.
 TEST_F(Window, aShortcutLeavesTheFocusInTheEditor) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.show();
     QApplication::setActiveWindow(&w);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -401,7 +401,7 @@ TEST_F(Window, aShortcutLeavesTheFocusInTheEditor) {
 
 // A screen reader's "Toggle" and "Press" on a button or box do what a click does.
 TEST_F(Window, accessibleActionsDoWhatAClickDoes) {
-    MainWindow& w = Start();
+    MainWindow& w = start();
     w.show();
     const auto act = [&](const char* name, const QString& action) {
         QWidget* target = test::FindAccessible(&w, name);
@@ -429,7 +429,7 @@ TEST_F(Window, accessibleActionsDoWhatAClickDoes) {
 }
 
 TEST_F(Window, recentFilesComeBackAfterARestartNewestFirst) {
-    Start();
+    start();
     std::vector<QString> paths;
     for (int i = 0; i < 12; ++i) {
         const std::string path = dir + "/file" + std::to_string(i) + ".txt";
@@ -439,7 +439,7 @@ TEST_F(Window, recentFilesComeBackAfterARestartNewestFirst) {
     }
     ASSERT_TRUE(test::OpenAndWait(*window, paths[5].toStdString()));  // again: to the top
     close();
-    Start();
+    start();
     QMenu* recent = nullptr;
     for (QMenu* m : window->menuBar()->findChildren<QMenu*>())
         if (m->title().remove(u'&') == QStringLiteral("Open Recent")) recent = m;

@@ -41,7 +41,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(kHeadless); }
 
     // Loads and waits for the end of the load; false when it did not finish in time.
-    bool Load(const QString& address) {
+    bool load(const QString& address) {
         QSignalSpy finished(&page, &BrowserPage::loadFinished);
         if (!page.navigate(address)) return false;
         return finished.wait(15000);
@@ -62,14 +62,14 @@ TEST_F(Browser, BrowserIsNotMadeUntilFirstUse) {
 }
 
 TEST_F(Browser, AboutBlankGivesNothing) {
-    ASSERT_TRUE(Load(QStringLiteral("about:blank")));
+    ASSERT_TRUE(load(QStringLiteral("about:blank")));
     EXPECT_EQ(page.pageText(), u"");
 }
 
 TEST_F(Browser, PlainPageGivesItsSource) {
     const std::string file =
         dir.write("p.html", "<html><body><p>Hello \xd0\x9c\xd0\xb8\xd1\x80</p></body></html>");
-    ASSERT_TRUE(Load(Q(file)));
+    ASSERT_TRUE(load(Q(file)));
     EXPECT_EQ(page.location(), QUrl::fromLocalFile(Q(file)));
     const std::u16string text = page.pageText();
     EXPECT_NE(text.find(U("<p>Hello \xd0\x9c\xd0\xb8\xd1\x80</p>")), std::u16string::npos);
@@ -80,7 +80,7 @@ TEST_F(Browser, FramesetOfOneFrameIsReadAsItsOuterDocumentOnly) {
     dir.write("a.html", "<html><body>ALPHA</body></html>");
     const std::string top = dir.write(
         "top.html", "<html><frameset rows=\"*\"><frame src=\"a.html\"></frameset></html>");
-    ASSERT_TRUE(Load(Q(top)));
+    ASSERT_TRUE(load(Q(top)));
     const std::u16string text = page.pageText();
     EXPECT_NE(text.find(u"<frameset"), std::u16string::npos);
     EXPECT_EQ(text.find(u"ALPHA"), std::u16string::npos);
@@ -94,7 +94,7 @@ TEST_F(Browser, FramesetOfTwoLocalFramesGivesPageThenEachFrameAfterItsMarker) {
         dir.write("top.html",
                   "<html><frameset cols=\"50%,50%\"><frame src=\"a.html\"><frame src=\"b.html\">"
                   "</frameset></html>");
-    ASSERT_TRUE(Load(Q(top)));
+    ASSERT_TRUE(load(Q(top)));
     const std::u16string text = page.pageText();
     const auto outer = text.find(u"<frameset");
     const auto m1 = text.find(FrameMarker(1) + u"\n");
@@ -117,7 +117,7 @@ TEST_F(Browser, ServedFramesetReadsFramesOfAnotherOriginToo) {
     site.page(QStringLiteral("/a.html"), "<html><body>HOME ALPHA</body></html>");
     site.page(QStringLiteral("/"),
               TwoFrames(QStringLiteral("/a.html"), other.base() + QStringLiteral("/b.html")));
-    ASSERT_TRUE(Load(site.base() + QStringLiteral("/")));
+    ASSERT_TRUE(load(site.base() + QStringLiteral("/")));
     const std::u16string text = page.pageText();
     const auto m1 = text.find(FrameMarker(1));
     const auto m2 = text.find(FrameMarker(2));
@@ -138,7 +138,7 @@ TEST_F(Browser, PageScriptsCannotSeeTheFrameQuestion) {
     site.page(QStringLiteral("/a.html"), "<html><body>A</body></html>");
     site.page(QStringLiteral("/"),
               TwoFrames(QStringLiteral("/a.html"), other.base() + QStringLiteral("/b.html")));
-    ASSERT_TRUE(Load(site.base() + QStringLiteral("/")));
+    ASSERT_TRUE(load(site.base() + QStringLiteral("/")));
     page.pageText();
     const std::u16string again = page.pageText();
     ASSERT_NE(again.find(FrameMarker(2)), std::u16string::npos);
@@ -166,7 +166,7 @@ TEST_F(Browser, LocalPageCannotReadRemotePages) {
                                 ".then(function (t) { document.title = 'read:' + t; })"
                                 ".catch(function () { document.title = 'blocked'; });"
                                 "</script></body></html>"));
-    ASSERT_TRUE(Load(Q(file)));
+    ASSERT_TRUE(load(Q(file)));
     QWebEnginePage* web = page.browser()->page();
     QTRY_VERIFY_WITH_TIMEOUT(web->title() != QStringLiteral("start"), 10000);
     EXPECT_EQ(web->title(), QStringLiteral("blocked"));
@@ -174,7 +174,7 @@ TEST_F(Browser, LocalPageCannotReadRemotePages) {
 
 TEST_F(Browser, LoadReportsProgressUpToItsMaximum) {
     QSignalSpy progress(&page, &BrowserPage::progressChange);
-    ASSERT_TRUE(Load(Q(dir.write("p.html", "<p>x</p>"))));
+    ASSERT_TRUE(load(Q(dir.write("p.html", "<p>x</p>"))));
     ASSERT_FALSE(progress.isEmpty());
     bool sawFull = false;
     for (const auto& args : progress) {

@@ -34,10 +34,10 @@ TEST(CliExport, everyFormatDecodesToTheSameReading) {
         EXPECT_NE(r.out.find("reading 100%"), std::string::npos) << r.out;
         const Sound s = Decode(out);
         ASSERT_TRUE(s.valid) << out;
-        if (wavSeconds == 0) wavSeconds = s.Seconds();
-        EXPECT_GT(s.Seconds(), 4.0) << suffix;
-        EXPECT_NEAR(s.Seconds(), wavSeconds, 0.02 * wavSeconds) << suffix;
-        EXPECT_GT(s.Rms(), 0.02) << suffix << " is silent";
+        if (wavSeconds == 0) wavSeconds = s.seconds();
+        EXPECT_GT(s.seconds(), 4.0) << suffix;
+        EXPECT_NEAR(s.seconds(), wavSeconds, 0.02 * wavSeconds) << suffix;
+        EXPECT_GT(s.rms(), 0.02) << suffix << " is silent";
     }
 }
 
@@ -70,10 +70,10 @@ TEST(CliExport, wordsFollowEachOtherWithTheirRepeats) {
     const int expected[] = {0, 0, 1, 1};
     for (int k = 0; k < 4; ++k) {
         const std::size_t len = expected[k] == 0 ? one : two;
-        const auto shape = all.Envelope(starts[k], std::min(starts[k] + len, all.samples.size()));
-        const double own = Distance(shape, words[expected[k]].Envelope(0, len));
+        const auto shape = all.envelope(starts[k], std::min(starts[k] + len, all.samples.size()));
+        const double own = Distance(shape, words[expected[k]].envelope(0, len));
         const double other = Distance(
-            shape, words[1 - expected[k]].Envelope(0, words[1 - expected[k]].samples.size()));
+            shape, words[1 - expected[k]].envelope(0, words[1 - expected[k]].samples.size()));
         EXPECT_LT(own, other) << "stretch " << k;
     }
 }
@@ -142,7 +142,7 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
     const std::string whole = TempPath("book.wav"), intro = TempPath("intro.wav");
     ASSERT_EQ(Cli("say --mode word --out " + whole + " " + text).status, 0);
     ASSERT_EQ(Cli("say --mode word --out " + intro + " " + Write("intro.txt", "Intro.")).status, 0);
-    const double total = Decode(whole).Seconds(), lead = Decode(intro).Seconds();
+    const double total = Decode(whole).seconds(), lead = Decode(intro).seconds();
     const double sentence = (total - lead) / kSentences;
     ASSERT_GT(total, 150.0);
 
@@ -153,7 +153,7 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
     ASSERT_EQ(r.status, 0) << r.out;
     std::vector<double> lengths;
     for (int n = 1; fs::exists(dir + "/book-0" + std::to_string(n) + ".wav"); ++n)
-        lengths.push_back(Decode(dir + "/book-0" + std::to_string(n) + ".wav").Seconds());
+        lengths.push_back(Decode(dir + "/book-0" + std::to_string(n) + ".wav").seconds());
     ASSERT_GE(lengths.size(), 3u);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()),
               long(lengths.size()));

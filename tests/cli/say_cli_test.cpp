@@ -22,7 +22,7 @@ using namespace std::string_literals;
 struct Wav {
     bool valid = false;
     std::vector<std::int16_t> samples;
-    double Rms() const {
+    double rms() const {
         double sum = 0;
         for (auto s : samples)
             sum += double(s) * s;
@@ -68,7 +68,7 @@ TEST_P(SayRepeats, trackIsSpeechAndGrowsWithTheRepeatCounts) {
         EXPECT_NE(r.out.find("reading 100%"), std::string::npos) << r.out;
         Wav w = ReadWav(wav);
         ASSERT_TRUE(w.valid) << wav;
-        EXPECT_GT(w.Rms(), 500.0) << "silent track";
+        EXPECT_GT(w.rms(), 500.0) << "silent track";
         lengths.push_back(w.samples.size());
     }
     ASSERT_GT(lengths[0], 22050u / 2);

@@ -31,7 +31,7 @@ TEST_P(ParseDictionaryCases, storesWhatTheLinesSay) {
     DictParseResult r = ParseDictionary(c.file, d);
     EXPECT_EQ(r.entriesStored, c.stored);
     for (const auto& [key, value] : c.present)
-        EXPECT_EQ(d.Lookup(key), value) << "key of length " << key.size();
+        EXPECT_EQ(d.lookup(key), value) << "key of length " << key.size();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,11 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LoadDictionaryFile, missingFileFailsAndLeavesTheMap) {
     Dictionary d;
-    d.Assign(u"x", u"y");
+    d.assign(u"x", u"y");
     std::string error;
     EXPECT_FALSE(LoadDictionaryFile("/nonexistent/readerru.dic", d, nullptr, &error));
     EXPECT_NE(error.find("readerru.dic"), std::string::npos);
-    EXPECT_EQ(d.Lookup(u"x"), u"y");
+    EXPECT_EQ(d.lookup(u"x"), u"y");
 }
 
 TEST(LoadDictionaryFile, readsAFileAndReportsProgressToTheEnd) {
@@ -92,7 +92,7 @@ TEST(LoadDictionaryFile, readsAFileAndReportsProgressToTheEnd) {
     std::remove(path.c_str());
     EXPECT_EQ(r.entriesStored, 1000u);
     EXPECT_EQ(r.encoding, TextEncoding::Utf8);
-    EXPECT_EQ(d.Lookup(u"w999"), u"v999");
+    EXPECT_EQ(d.lookup(u"w999"), u"v999");
     EXPECT_GT(total, 0u);
     EXPECT_EQ(lastDone, total);
 }

@@ -24,17 +24,17 @@ namespace {
 struct Folders {
     QTemporaryDir base, installed;
 
-    static void Write(const QString& path, const std::string& bytes) {
+    static void write(const QString& path, const std::string& bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes.data(), static_cast<qint64>(bytes.size()));
     }
-    void WriteOwn(const char* name, const std::string& bytes) {
-        Write(base.filePath(QStringLiteral("dict/")) + QLatin1String(name), bytes);
+    void writeOwn(const char* name, const std::string& bytes) {
+        write(base.filePath(QStringLiteral("dict/")) + QLatin1String(name), bytes);
     }
-    void WriteInstalled(const char* name, const std::string& bytes) {
-        Write(installed.filePath(QLatin1String(name)), bytes);
+    void writeInstalled(const char* name, const std::string& bytes) {
+        write(installed.filePath(QLatin1String(name)), bytes);
     }
 };
 
@@ -77,8 +77,8 @@ TEST_P(LoaderSources, fillsOnlyItsLanguagesMapFromTheFileFound) {
     Folders f;
     const bool ru = std::string(c.language) == "RU";
     const char* file = ru ? "readerru.dic" : "readeren.dic";
-    if (c.own) f.WriteOwn(file, *c.own);
-    if (c.installed) f.WriteInstalled(file, *c.installed);
+    if (c.own) f.writeOwn(file, *c.own);
+    if (c.installed) f.writeInstalled(file, *c.installed);
     DictionaryStore store;
     Panel panel;
     std::unique_ptr<DictionaryLoader> loader(Start(c.language, f, store, panel));
@@ -90,7 +90,7 @@ TEST_P(LoaderSources, fillsOnlyItsLanguagesMapFromTheFileFound) {
     EXPECT_EQ(mine.size(), c.entries);
     EXPECT_TRUE(other.empty());
     for (const auto& [key, value] : c.expect)
-        EXPECT_EQ(mine.Lookup(key), value);
+        EXPECT_EQ(mine.lookup(key), value);
     EXPECT_EQ(panel.texts, std::vector<QString>{QStringLiteral(" Ready ")});
     EXPECT_EQ(problems.count(), 0);
 }
@@ -127,7 +127,7 @@ TEST(LibraryLoader, unreadableFileReportsAndStoresNothing) {
     Folders f;
     // A folder where the file should be: it exists but cannot be read as a file.
     ASSERT_TRUE(QDir().mkpath(f.base.filePath(QStringLiteral("dict/readerru.dic"))));
-    f.WriteInstalled("readerru.dic", "a=b\r\n");
+    f.writeInstalled("readerru.dic", "a=b\r\n");
     DictionaryStore store;
     Panel panel;
     std::unique_ptr<DictionaryLoader> loader(Start("RU", f, store, panel));
@@ -141,22 +141,22 @@ TEST(LibraryLoader, unreadableFileReportsAndStoresNothing) {
 
 TEST(LibraryLoader, keepsEarlierEntriesAndOverwritesThoseTheFileHas) {
     Folders f;
-    f.WriteOwn("readeren.dic", "b=file\r\nc=new\r\n");
+    f.writeOwn("readeren.dic", "b=file\r\nc=new\r\n");
     DictionaryStore store;
-    store[Language::English].Assign(u"a", u"kept");
-    store[Language::English].Assign(u"b", u"old");
+    store[Language::English].assign(u"a", u"kept");
+    store[Language::English].assign(u"b", u"old");
     Panel panel;
     std::unique_ptr<DictionaryLoader> loader(Start("EN", f, store, panel));
     ASSERT_TRUE(WaitLoaded(loader.get()));
-    EXPECT_EQ(store[Language::English].Lookup(u"a"), u"kept");
-    EXPECT_EQ(store[Language::English].Lookup(u"b"), u"file");
-    EXPECT_EQ(store[Language::English].Lookup(u"c"), u"new");
+    EXPECT_EQ(store[Language::English].lookup(u"a"), u"kept");
+    EXPECT_EQ(store[Language::English].lookup(u"b"), u"file");
+    EXPECT_EQ(store[Language::English].lookup(u"c"), u"new");
 }
 
 TEST(LibraryLoader, twoLoadersOfOneLanguageKeepEachOthersEntries) {
     Folders f1, f2;
-    f1.WriteOwn("readerru.dic", "one=1\r\n");
-    f2.WriteOwn("readerru.dic", "two=2\r\n");
+    f1.writeOwn("readerru.dic", "one=1\r\n");
+    f2.writeOwn("readerru.dic", "two=2\r\n");
     DictionaryStore store;
     Panel panel;
     std::unique_ptr<DictionaryLoader> a(Start("RU", f1, store, panel));
@@ -165,15 +165,15 @@ TEST(LibraryLoader, twoLoadersOfOneLanguageKeepEachOthersEntries) {
     QSignalSpy aLoaded(a.get(), &DictionaryLoader::loaded),
         bLoaded(b.get(), &DictionaryLoader::loaded);
     ASSERT_TRUE(QTest::qWaitFor([&] { return aLoaded.size() == 1 && bLoaded.size() == 1; }, 30000));
-    EXPECT_EQ(store[Language::Russian].Lookup(u"one"), u"1");
-    EXPECT_EQ(store[Language::Russian].Lookup(u"two"), u"2");
+    EXPECT_EQ(store[Language::Russian].lookup(u"one"), u"1");
+    EXPECT_EQ(store[Language::Russian].lookup(u"two"), u"2");
     EXPECT_EQ(panel.texts.size(), 2u);
 }
 
 TEST(LibraryLoader, bothLanguagesLoadSideBySide) {
     Folders f;
-    f.WriteOwn("readerru.dic", "ru=1\r\n");
-    f.WriteOwn("readeren.dic", "en=2\r\n");
+    f.writeOwn("readerru.dic", "ru=1\r\n");
+    f.writeOwn("readeren.dic", "en=2\r\n");
     DictionaryStore store;
     Panel panel;
     QProgressBar bar;
@@ -183,10 +183,10 @@ TEST(LibraryLoader, bothLanguagesLoadSideBySide) {
     QSignalSpy enLoaded(en.get(), &DictionaryLoader::loaded);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return ruLoaded.size() == 1 && enLoaded.size() == 1; }, 30000));
-    EXPECT_EQ(store[Language::Russian].Lookup(u"ru"), u"1");
-    EXPECT_EQ(store[Language::Russian].Lookup(u"en"), u"");
-    EXPECT_EQ(store[Language::English].Lookup(u"en"), u"2");
-    EXPECT_EQ(store[Language::English].Lookup(u"ru"), u"");
+    EXPECT_EQ(store[Language::Russian].lookup(u"ru"), u"1");
+    EXPECT_EQ(store[Language::Russian].lookup(u"en"), u"");
+    EXPECT_EQ(store[Language::English].lookup(u"en"), u"2");
+    EXPECT_EQ(store[Language::English].lookup(u"ru"), u"");
     EXPECT_EQ(panel.texts,
               (std::vector<QString>{QStringLiteral(" Ready "), QStringLiteral(" Ready ")}));
     EXPECT_EQ(bar.value(), 0);
@@ -195,7 +195,7 @@ TEST(LibraryLoader, bothLanguagesLoadSideBySide) {
 TEST(LibraryLoader, wordsReadAfterTheLoadAreSpokenAsTheirReplacements) {
     Folders f;
     // "МГУ=эм гэ у" in Windows-1251.
-    f.WriteOwn("readerru.dic", "\xCC\xC3\xD3=\xFD\xEC \xE3\xFD \xF3\r\n");
+    f.writeOwn("readerru.dic", "\xCC\xC3\xD3=\xFD\xEC \xE3\xFD \xF3\r\n");
     DictionaryStore store;
     Segmenter reader(store);
     reader.setText(u"МГУ и МГУ");
@@ -227,7 +227,7 @@ std::string BigDictionary(std::size_t entries) {
 TEST(LibraryLoader, windowKeepsHandlingEventsWhileAMillionEntriesLoad) {
     Folders f;
     const std::string bytes = BigDictionary(1'000'000);
-    f.WriteOwn("readeren.dic", bytes);
+    f.writeOwn("readeren.dic", bytes);
     DictionaryStore store;
     Panel panel;
     QProgressBar bar;
@@ -248,13 +248,13 @@ TEST(LibraryLoader, windowKeepsHandlingEventsWhileAMillionEntriesLoad) {
     EXPECT_TRUE(std::any_of(values.begin(), values.end(),
                             [&](int v) { return v > 0 && v < bar.maximum(); }));
     EXPECT_EQ(store[Language::English].size(), 1'000'000u);
-    EXPECT_EQ(store[Language::English].Lookup(u"word0"), u"spoken0");
-    EXPECT_EQ(store[Language::English].Lookup(u"word999999"), u"spoken999999");
+    EXPECT_EQ(store[Language::English].lookup(u"word0"), u"spoken0");
+    EXPECT_EQ(store[Language::English].lookup(u"word999999"), u"spoken999999");
 }
 
 TEST(LibraryLoader, destroyedWhileParsingLeavesTheStoreAlone) {
     Folders f;
-    f.WriteOwn("readerru.dic", BigDictionary(1'000'000));
+    f.writeOwn("readerru.dic", BigDictionary(1'000'000));
     DictionaryStore store;
     Panel panel;
     auto bar = std::make_unique<QProgressBar>();

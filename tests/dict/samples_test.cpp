@@ -39,7 +39,7 @@ TEST_P(ShippedDictionaries, everyLineStoresAnEntryInWindows1251) {
     EXPECT_EQ(r.entriesStored, lines);
     EXPECT_EQ(d.size(), lines) << "a key is repeated";
     for (const auto& [key, value] : s.entries)
-        EXPECT_EQ(d.Lookup(key), value);
+        EXPECT_EQ(d.lookup(key), value);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -79,10 +79,10 @@ TEST(AudioFileSet, untitledWavIsThePlainHeaderAndTheSamples) {
     const std::string path = FreshDir("plain") + "/plain.wav";
     AudioFileSet file(path, AudioFormat::Wav, std::string(), false);
     std::string error;
-    ASSERT_TRUE(file.Open(&error)) << error;
+    ASSERT_TRUE(file.open(&error)) << error;
     const std::int16_t samples[] = {1, -2, 300};
-    file.Write(samples, 3);
-    ASSERT_TRUE(file.Finish(&error)) << error;
+    file.write(samples, 3);
+    ASSERT_TRUE(file.finish(&error)) << error;
     std::ifstream in(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const std::string header("RIFF\x2a\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x22\x56\0\0"

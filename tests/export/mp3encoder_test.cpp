@@ -83,12 +83,12 @@ TEST_P(Mp3Joins, fallInPausesAndKeepTheTiming) {
     std::size_t stretches = 0;
     {
         Mp3Encoder encoder(out, settings);
-        ASSERT_TRUE(encoder.Start()) << encoder.reason();
+        ASSERT_TRUE(encoder.start()) << encoder.reason();
         // Handed over in uneven pieces, as the engine does.
         for (std::size_t at = 0; at < tones.sound.size(); at += 777)
-            ASSERT_TRUE(encoder.Write(tones.sound.data() + at,
+            ASSERT_TRUE(encoder.write(tones.sound.data() + at,
                                       std::min<std::size_t>(777, tones.sound.size() - at)));
-        ASSERT_TRUE(encoder.Finish()) << encoder.reason();
+        ASSERT_TRUE(encoder.finish()) << encoder.reason();
         stretches = encoder.stretches();
     }
     std::fclose(out);

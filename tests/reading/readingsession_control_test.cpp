@@ -31,9 +31,9 @@ TEST_P(NumbersWithoutLanguage, areSpokenByTheVoiceReadingOn) {
     rig.view.enOn = c.enOn;
     rig.view.repRU = c.repRU;
     rig.view.repEN = c.repEN;
-    rig.Press();
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.SpokenBy(), c.spoken);
+    rig.press();
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spokenBy(), c.spoken);
     Strings panels;
     for (const std::string& s : c.spoken)
         panels.push_back(s.compare(0, 2, "RU") == 0 ? " - Russian - " : " - English - ");
@@ -69,22 +69,22 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Session, numberAfterTheLastVoiceWasSwitchedOffGoesToTheOther) {
     Rig rig(u"Hello 3,5");
 
-    rig.Press();
-    ASSERT_EQ(rig.voices.SpokenBy(), Strings{"EN Hello "});
+    rig.press();
+    ASSERT_EQ(rig.voices.spokenBy(), Strings{"EN Hello "});
     rig.view.enOn = false;
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.SpokenBy(), (Strings{"EN Hello ", "RU 3,5"}));
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spokenBy(), (Strings{"EN Hello ", "RU 3,5"}));
 }
 
 TEST(Session, lastVoiceIsForgottenWhenANewReadingStarts) {
     Rig rig(u"Hello 42");
-    rig.Press();
-    rig.RunToEnd();
+    rig.press();
+    rig.runToEnd();
     rig.voices.log.clear();
     rig.view.selStart = 6;  // the caret before "42": reading starts with the blank
-    rig.Press();
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.SpokenBy(), Strings{"RU  42"});
+    rig.press();
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spokenBy(), Strings{"RU  42"});
 }
 
 // --- Settings changed while reading ---------------------------------------------------------
@@ -104,9 +104,9 @@ class RepeatCount : public testing::TestWithParam<RepeatCase> {};
 TEST_P(RepeatCount, isKeptWithinOneToTen) {
     Rig rig(u"word");
     rig.view.repEN = GetParam().count;
-    rig.Press();
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.Spoken().size(), GetParam().spoken);
+    rig.press();
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spoken().size(), GetParam().spoken);
 }
 
 INSTANTIATE_TEST_SUITE_P(Session, RepeatCount,
@@ -118,11 +118,11 @@ INSTANTIATE_TEST_SUITE_P(Session, RepeatCount,
 
 TEST(Session, repeatCountsAndModeAreReadAtEachPiece) {
     Rig rig(u"one two three. four");
-    rig.Press();
+    rig.press();
     rig.view.repEN = 2;
     rig.view.sentenceMode = true;  // sentence mode from the next piece on
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "two three.", "two three.", " four", " four"}));
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spoken(), (Strings{"one ", "two three.", "two three.", " four", " four"}));
 }
 
 // Sentence mode waits for the piece's own voice only; word mode for both voices.
@@ -132,19 +132,19 @@ TEST_P(WaitPerMode, repetitionWaitsAsTheModeSays) {
     const bool sentenceMode = GetParam();
     Rig rig(u"Привет.", sentenceMode);
     rig.view.repRU = 2;
-    rig.Press();
-    ASSERT_EQ(rig.voices.Spoken().size(), 1u);
+    rig.press();
+    ASSERT_EQ(rig.voices.spoken().size(), 1u);
     rig.voices.en.remaining = kForever;  // e.g. a test phrase on the English voice
     rig.voices.ru.remaining = 0;
     rig.session.tick();
     if (sentenceMode) {
-        EXPECT_EQ(rig.voices.Spoken().size(), 2u);
+        EXPECT_EQ(rig.voices.spoken().size(), 2u);
         EXPECT_EQ(rig.voices.log.back(), "EN reset");
     } else {
-        EXPECT_EQ(rig.voices.Spoken().size(), 1u);
+        EXPECT_EQ(rig.voices.spoken().size(), 1u);
         rig.voices.en.remaining = 0;
         rig.session.tick();
-        EXPECT_EQ(rig.voices.Spoken().size(), 2u);
+        EXPECT_EQ(rig.voices.spoken().size(), 2u);
         EXPECT_EQ(rig.voices.busyAtSpeak, (std::vector<bool>{false, false}));
     }
 }
@@ -157,46 +157,46 @@ INSTANTIATE_TEST_SUITE_P(Session, WaitPerMode, testing::Values(false, true),
 TEST(Session, releasingSaySilencesAtOnceAndLeavesThePieceSelected) {
     Rig rig(u"one two three");
     rig.view.repEN = 3;
-    rig.Press();
-    rig.RunUntilSpoken(4);  // "two " once
+    rig.press();
+    rig.runUntilSpoken(4);  // "two " once
     rig.voices.log.clear();
-    rig.Release();
+    rig.release();
     EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset"}));
     EXPECT_FALSE(rig.session.running());
     EXPECT_TRUE(rig.session.paused());
-    EXPECT_EQ(rig.Selection(), (std::pair<long, long>{4, 4}));
+    EXPECT_EQ(rig.selection(), (std::pair<long, long>{4, 4}));
     EXPECT_FALSE(rig.view.readOnly);
     EXPECT_FALSE(rig.view.reading);
     EXPECT_EQ(rig.view.panel3(), " ");
     for (int i = 0; i < 20; ++i)
-        rig.Turn();
-    EXPECT_EQ(rig.voices.Spoken().size(), 0u) << "the rest of the repeats was not dropped";
+        rig.turn();
+    EXPECT_EQ(rig.voices.spoken().size(), 0u) << "the rest of the repeats was not dropped";
 
-    rig.Press();  // resumes with the first character of that piece, all repeats again
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.Spoken(), (Strings{"two ", "two ", "two ", "three", "three", "three"}));
+    rig.press();  // resumes with the first character of that piece, all repeats again
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spoken(), (Strings{"two ", "two ", "two ", "three", "three", "three"}));
 }
 
 TEST(Session, resumeFollowsACaretMovedWhilePaused) {
     Rig rig(u"one two three");
-    rig.Press();
-    rig.Release();
+    rig.press();
+    rig.release();
     rig.view.selStart = 8;
     rig.view.selLength = 0;
     rig.voices.log.clear();
     rig.view.scrolledTo.clear();
-    rig.Press();
-    EXPECT_EQ(rig.voices.Spoken(), Strings{"three"});
+    rig.press();
+    EXPECT_EQ(rig.voices.spoken(), Strings{"three"});
     ASSERT_FALSE(rig.view.scrolledTo.empty());
     EXPECT_EQ(rig.view.scrolledTo[0], (std::pair<long, long>{8, 5}));
 }
 
 TEST(Session, sayReleasedWithoutAClickStillPauses) {
     Rig rig(u"one two");
-    rig.Press();
+    rig.press();
     rig.view.sayDown = false;
     rig.voices.log.clear();
-    rig.Turn();
+    rig.turn();
     EXPECT_FALSE(rig.session.running());
     EXPECT_TRUE(rig.session.paused());
     EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset"}));
@@ -205,7 +205,7 @@ TEST(Session, sayReleasedWithoutAClickStillPauses) {
 TEST(Session, closingWhileReadingStopsSpeechAtOnce) {
     Rig rig(u"one two three");
     rig.view.repEN = 5;
-    rig.Press();
+    rig.press();
     rig.voices.log.clear();
     rig.session.close();
     EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset"}));
@@ -213,16 +213,16 @@ TEST(Session, closingWhileReadingStopsSpeechAtOnce) {
     EXPECT_FALSE(rig.session.running());
     EXPECT_TRUE(rig.session.paused());
     EXPECT_FALSE(rig.view.readOnly);
-    rig.Turn();
-    EXPECT_EQ(rig.voices.Spoken().size(), 0u);
+    rig.turn();
+    EXPECT_EQ(rig.voices.spoken().size(), 0u);
 }
 
 TEST(Session, closingAfterTheEndSilencesTheLastPiece) {
     Rig rig(u"one");
     rig.voices.en.duration = kForever;
-    rig.Press();
+    rig.press();
     rig.session.close();
-    EXPECT_FALSE(rig.voices.en.Speaking());
+    EXPECT_FALSE(rig.voices.en.speaking());
     EXPECT_FALSE(rig.session.paused());
 }
 

@@ -27,16 +27,16 @@ TEST_P(WordMark, followsTheWordsTheVoiceSays) {
     const MarkCase& c = GetParam();
     Rig rig(c.text, c.sentenceMode);
     for (auto& [k, v] : c.dictEN)
-        rig.dicts[Language::English].Assign(k, v);
+        rig.dicts[Language::English].assign(k, v);
     rig.view.repEN = c.repEN;
     rig.view.markWordOn = c.markWord;
     rig.view.enOn = c.enOn;
     rig.voices.en.wordEvents = rig.voices.ru.wordEvents = c.wordEvents;
-    rig.Press();
-    rig.RunToEnd();
+    rig.press();
+    rig.runToEnd();
     // The last piece sounds on after the end of the text.
     while (rig.session.followingVoice())
-        rig.Turn();
+        rig.turn();
     EXPECT_EQ(rig.view.marks, c.marks);
 }
 
@@ -79,13 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(WordMark, pauseRemovesIt) {
     Rig rig(u"One two three. Four.", true);
     rig.voices.en.wordEvents = true;
-    rig.Press();
-    rig.Turn();
+    rig.press();
+    rig.turn();
     EXPECT_EQ(rig.view.marks, (Strings{"One", "two"}));
-    rig.Release();
+    rig.release();
     EXPECT_EQ(rig.view.marks.back(), "-");
     // Resuming reads the sentence again from its first word.
-    rig.Press();
+    rig.press();
     EXPECT_EQ(rig.view.marks.back(), "One");
 }
 

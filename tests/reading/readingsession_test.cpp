@@ -26,9 +26,9 @@ TEST_P(StartPosition, firstPieceFollowsTheCaret) {
     Rig rig(u"one two three");  // word mode
     rig.view.selStart = c.caret;
     rig.session.setPaused(c.paused);
-    rig.Press();
-    ASSERT_FALSE(rig.voices.Spoken().empty());
-    EXPECT_EQ(rig.voices.Spoken()[0], c.firstSpeech);
+    rig.press();
+    ASSERT_FALSE(rig.voices.spoken().empty());
+    EXPECT_EQ(rig.voices.spoken()[0], c.firstSpeech);
     ASSERT_FALSE(rig.view.scrolledTo.empty());
     EXPECT_EQ(rig.view.scrolledTo[0], c.firstPiece);
     EXPECT_FALSE(rig.session.paused());
@@ -61,13 +61,13 @@ TEST_P(SurrogatePairs, noPieceStartsOrEndsInsideOne) {
     for (long caret = 0; caret <= static_cast<long>(text.size()); ++caret) {
         Rig rig(text, GetParam());
         rig.view.selStart = caret;
-        rig.Press();
-        rig.RunToEnd();
+        rig.press();
+        rig.runToEnd();
         for (const auto& [start, length] : rig.view.scrolledTo) {
             EXPECT_FALSE(SplitsAPair(text, start)) << "caret " << caret << " start " << start;
             EXPECT_FALSE(SplitsAPair(text, start + length)) << "caret " << caret;
         }
-        for (const std::string& spoken : rig.voices.Spoken())
+        for (const std::string& spoken : rig.voices.spoken())
             EXPECT_EQ(spoken.find("\xEF\xBF\xBD"), std::string::npos)
                 << "caret " << caret << ": half a character spoken";
     }
@@ -81,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(Session, SurrogatePairs, testing::Values(false, true),
 TEST(Session, englishRepeatThreeInWordModeWaitsForSilenceEachTime) {
     Rig rig(u"one two");
     rig.view.repEN = 3;
-    rig.Press();
-    rig.RunToEnd();
+    rig.press();
+    rig.runToEnd();
     EXPECT_EQ(rig.voices.log, (Strings{"RU reset", "EN reset",  //
                                        "EN speak one ", "RU reset", "EN speak one ", "RU reset",
                                        "EN speak one ", "RU reset", "EN speak two", "RU reset",
@@ -92,8 +92,8 @@ TEST(Session, englishRepeatThreeInWordModeWaitsForSilenceEachTime) {
 
 TEST(Session, alternatingSentencesGoToTheirOwnVoices) {
     Rig rig(u"Привет мир. Hello world. Пока.", true);
-    rig.Press();
-    rig.RunToEnd();
+    rig.press();
+    rig.runToEnd();
     EXPECT_EQ(rig.voices.log,
               (Strings{"RU reset", "EN reset", "RU speak Привет мир.", "EN reset",
                        "EN speak  Hello world.", "RU reset", "RU speak  Пока.", "EN reset"}));
@@ -103,44 +103,44 @@ TEST(Session, alternatingSentencesGoToTheirOwnVoices) {
 
 TEST(Session, eachPieceIsSelectedExactlyAndScrolledIntoView) {
     Rig rig(u"one two ...");
-    rig.Press();
+    rig.press();
     EXPECT_TRUE(rig.view.readOnly);
     EXPECT_TRUE(rig.view.reading);
-    rig.RunToEnd();
+    rig.runToEnd();
     // "..." has no language: selected like any piece, not spoken
     const std::vector<std::pair<long, long>> pieces{{0, 4}, {4, 4}, {8, 3}};
     EXPECT_EQ(rig.view.scrolledTo, pieces);
-    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "two "}));
+    EXPECT_EQ(rig.voices.spoken(), (Strings{"one ", "two "}));
 }
 
 TEST(Session, endOfTextPutsCaretAtTheEndAndSayUp) {
     Rig rig(u"one two three");
-    rig.Press();
-    rig.RunToEnd();
+    rig.press();
+    rig.runToEnd();
     EXPECT_FALSE(rig.view.sayDown);
     EXPECT_EQ(rig.view.releases, 1);
-    EXPECT_EQ(rig.Selection(), (std::pair<long, long>{13, 0}));
+    EXPECT_EQ(rig.selection(), (std::pair<long, long>{13, 0}));
     EXPECT_FALSE(rig.view.readOnly);
     EXPECT_FALSE(rig.view.reading);
     EXPECT_EQ(rig.view.panel3(), " ");
     EXPECT_FALSE(rig.session.paused());
 
     rig.voices.log.clear();
-    rig.Press();  // after the end, Say starts from the beginning
-    EXPECT_EQ(rig.voices.Spoken(), Strings{"one "});
+    rig.press();  // after the end, Say starts from the beginning
+    EXPECT_EQ(rig.voices.spoken(), Strings{"one "});
 }
 
 TEST(Session, lastPieceIsNotWaitedFor) {
     Rig rig(u"one");
     rig.voices.en.duration = kForever;
-    rig.Press();
+    rig.press();
     EXPECT_FALSE(rig.session.running());
-    EXPECT_TRUE(rig.voices.en.Speaking());
+    EXPECT_TRUE(rig.voices.en.speaking());
 }
 
 TEST(Session, emptyEditorEndsAtOnce) {
     Rig rig(u"");
-    rig.Press();
+    rig.press();
     EXPECT_FALSE(rig.session.running());
     EXPECT_FALSE(rig.view.sayDown);
     EXPECT_FALSE(rig.view.readOnly);
@@ -150,10 +150,10 @@ TEST(Session, emptyEditorEndsAtOnce) {
 
 TEST(Session, caretPanelsFollowEachPiece) {
     Rig rig(u"one\ntwo three");
-    rig.Press();
+    rig.press();
     EXPECT_EQ(rig.view.column, 0);
     EXPECT_EQ(rig.view.line, 1);
-    rig.RunUntilSpoken(2);  // "two "
+    rig.runUntilSpoken(2);  // "two "
     EXPECT_EQ(rig.view.column, 4);
     EXPECT_EQ(rig.view.line, 1);
 }
@@ -162,25 +162,25 @@ TEST(Session, voiceThatNeverReportsSpeakingDoesNotStall) {
     Rig rig(u"one two three four");
     rig.voices.en.duration = 0;
     rig.view.repEN = 2;
-    rig.Press();
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.Spoken().size(), 8u);
+    rig.press();
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spoken().size(), 8u);
 }
 
 TEST(Session, repeatDownStartsOverAtTheEnd) {
     Rig rig(u"one two");
     rig.view.repeatDown = true;
-    rig.Press();
-    rig.RunUntilSpoken(4);
-    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "two", "one ", "two"}));
+    rig.press();
+    rig.runUntilSpoken(4);
+    EXPECT_EQ(rig.voices.spoken(), (Strings{"one ", "two", "one ", "two"}));
     EXPECT_NE(std::find(rig.view.selections.begin(), rig.view.selections.end(),
                         std::pair<long, long>{0, 0}),
               rig.view.selections.end());
     EXPECT_TRUE(rig.session.running());
     rig.view.repeatDown = false;
-    rig.RunToEnd();
-    EXPECT_EQ(rig.voices.Spoken().size(), 6u);
-    EXPECT_EQ(rig.Selection(), (std::pair<long, long>{7, 0}));
+    rig.runToEnd();
+    EXPECT_EQ(rig.voices.spoken().size(), 6u);
+    EXPECT_EQ(rig.selection(), (std::pair<long, long>{7, 0}));
 }
 
 // With Repeat down, a text that has nothing to speak would start over for ever, busily
@@ -199,12 +199,12 @@ class RepeatWithNothingToSay : public testing::TestWithParam<SilentCase> {};
 TEST_P(RepeatWithNothingToSay, endsAfterOneSilentRound) {
     Rig rig(GetParam().text);
     rig.view.repeatDown = true;
-    rig.Press();
-    rig.RunToEnd();
-    EXPECT_TRUE(rig.voices.Spoken().empty());
+    rig.press();
+    rig.runToEnd();
+    EXPECT_TRUE(rig.voices.spoken().empty());
     EXPECT_FALSE(rig.view.sayDown);
     EXPECT_FALSE(rig.view.readOnly);
-    EXPECT_EQ(rig.Selection(),
+    EXPECT_EQ(rig.selection(),
               (std::pair<long, long>{static_cast<long>(rig.view.editorText.size()), 0}));
 }
 
@@ -220,9 +220,9 @@ TEST(Session, repeatFromTheMiddleOfATextStillGoesRoundToItsStart) {
     Rig rig(u"one -- ==");
     rig.view.repeatDown = true;
     rig.view.selStart = 8;
-    rig.Press();
-    rig.RunUntilSpoken(2);
-    EXPECT_EQ(rig.voices.Spoken(), (Strings{"one ", "one "}));
+    rig.press();
+    rig.runUntilSpoken(2);
+    EXPECT_EQ(rig.voices.spoken(), (Strings{"one ", "one "}));
     EXPECT_TRUE(rig.session.running());
 }
 
@@ -230,10 +230,10 @@ TEST(Session, browserPageIsImportedBeforeTheTextIsTaken) {
     Rig rig(u"old text");
     rig.view.browserActive = true;
     rig.view.browserText = u"page text";
-    rig.Press();
+    rig.press();
     EXPECT_EQ(rig.view.imports, 1);
     EXPECT_TRUE(rig.view.importedBeforeRead);
-    EXPECT_EQ(rig.voices.Spoken(), Strings{"page "});
+    EXPECT_EQ(rig.voices.spoken(), Strings{"page "});
 }
 
 }  // namespace

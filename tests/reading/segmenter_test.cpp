@@ -48,9 +48,9 @@ struct Fixture {
     Segmenter seg{dicts};
     explicit Fixture(const Case& c) {
         for (auto& [k, v] : c.dictRU)
-            dicts[Language::Russian].Assign(k, v);
+            dicts[Language::Russian].assign(k, v);
         for (auto& [k, v] : c.dictEN)
-            dicts[Language::English].Assign(k, v);
+            dicts[Language::English].assign(k, v);
         seg.enabled = {{c.ruOn, c.enOn}};
         seg.setText(c.text);
     }
@@ -199,8 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Segmenter, gapCarriesIntoTheNextWordsKey) {
     DictionaryStore d;
-    d[Language::English].Assign(u"pear", u"PLAIN");
-    d[Language::English].Assign(u" pear", u"GAPPED");
+    d[Language::English].assign(u"pear", u"PLAIN");
+    d[Language::English].assign(u" pear", u"GAPPED");
     Segmenter s(d);
     s.setText(u"apple5 pear");
     WordPiece first = s.nextWord();

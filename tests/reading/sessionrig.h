@@ -29,28 +29,28 @@ class FakeVoice : public Voice {
 public:
     FakeVoice(const char* name, Voices& all) : name_(name), all_(all) {}
 
-    int ModeCount() const override { return 1; }
-    std::u16string ModeName(int) const override { return u"Fake"; }
-    std::u16string Speaker(int) const override { return u"Fake"; }
-    std::u16string ProductName(int) const override { return u"Fake"; }
-    void Select(int) override {}
-    int Speed() const override { return 100; }
-    void SetSpeed(int) override {}
-    int MinSpeed() const override { return 50; }
-    int MaxSpeed() const override { return 200; }
+    int modeCount() const override { return 1; }
+    std::u16string modeName(int) const override { return u"Fake"; }
+    std::u16string speaker(int) const override { return u"Fake"; }
+    std::u16string productName(int) const override { return u"Fake"; }
+    void select(int) override {}
+    int speed() const override { return 100; }
+    void setSpeed(int) override {}
+    int minSpeed() const override { return 50; }
+    int maxSpeed() const override { return 200; }
 
-    void Speak(const std::u16string& text) override;
-    int Speaking() const override { return remaining != 0; }
-    void AudioReset() override;
+    void speak(const std::u16string& text) override;
+    int speaking() const override { return remaining != 0; }
+    void audioReset() override;
     // With word events: the text's words (cut at blanks) are heard one per turn, and the
     // voice speaks for as many turns as there are words.
-    std::optional<WordSpan> HeardWord() const override {
+    std::optional<WordSpan> heardWord() const override {
         if (!wordEvents || remaining <= 0) return std::nullopt;
         const std::size_t at = words_.size() - static_cast<std::size_t>(remaining);
         return words_[std::min(at, words_.size() - 1)];
     }
 
-    void Advance() {
+    void advance() {
         if (remaining > 0) --remaining;
     }
 
@@ -70,18 +70,18 @@ struct Voices {
     FakeVoice ru{"RU", *this};
     FakeVoice en{"EN", *this};
 
-    void Advance() {
-        ru.Advance();
-        en.Advance();
+    void advance() {
+        ru.advance();
+        en.advance();
     }
     // "RU 30." for each Speak, with the voice that spoke.
-    std::vector<std::string> SpokenBy() const {
+    std::vector<std::string> spokenBy() const {
         std::vector<std::string> out;
         for (const auto& l : log)
             if (l.compare(3, 6, "speak ") == 0) out.push_back(l.substr(0, 3) + l.substr(9));
         return out;
     }
-    std::vector<std::string> Spoken() const {
+    std::vector<std::string> spoken() const {
         std::vector<std::string> out;
         for (const auto& l : log)
             if (l.compare(3, 6, "speak ") == 0) out.push_back(l.substr(9));
@@ -89,7 +89,7 @@ struct Voices {
     }
 };
 
-void FakeVoice::Speak(const std::u16string& text) {
+void FakeVoice::speak(const std::u16string& text) {
     all_.busyAtSpeak.push_back(all_.ru.remaining != 0 || all_.en.remaining != 0);
     all_.log.push_back(name_ + " speak " + Utf16ToUtf8(text));
     remaining = duration;
@@ -104,7 +104,7 @@ void FakeVoice::Speak(const std::u16string& text) {
     remaining = static_cast<int>(words_.size());
 }
 
-void FakeVoice::AudioReset() {
+void FakeVoice::audioReset() {
     all_.log.push_back(name_ + " reset");
     remaining = 0;
 }
@@ -211,31 +211,31 @@ struct Rig {
         view.editorText = std::move(text);
         view.sentenceMode = sentenceMode;
     }
-    void Press() {
+    void press() {
         view.sayDown = true;
         session.sayToggled(true);
     }
-    void Release() {
+    void release() {
         view.sayDown = false;
         session.sayToggled(false);
     }
     // One turn of the event loop: time passes for the voices, then the session polls.
-    void Turn() {
-        voices.Advance();
+    void turn() {
+        voices.advance();
         session.tick();
     }
-    void RunToEnd() {
+    void runToEnd() {
         for (int i = 0; i < 10000 && session.running(); ++i)
-            Turn();
+            turn();
         ASSERT_FALSE(session.running()) << "the session never ended";
     }
     // Turns until `n` Speak calls have been made in all.
-    void RunUntilSpoken(std::size_t n) {
-        for (int i = 0; i < 10000 && voices.Spoken().size() < n; ++i)
-            Turn();
-        ASSERT_EQ(voices.Spoken().size(), n);
+    void runUntilSpoken(std::size_t n) {
+        for (int i = 0; i < 10000 && voices.spoken().size() < n; ++i)
+            turn();
+        ASSERT_EQ(voices.spoken().size(), n);
     }
-    std::pair<long, long> Selection() const { return {view.selStart, view.selLength}; }
+    std::pair<long, long> selection() const { return {view.selStart, view.selLength}; }
 };
 
 using Strings = std::vector<std::string>;

@@ -21,7 +21,7 @@ namespace vernalo {
 namespace {
 
 std::string Text(const IniFile& ini) {
-    return ini.ToBytes();
+    return ini.toBytes();
 }
 
 TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
@@ -39,7 +39,7 @@ TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
 }
 
 TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
-    IniFile ini = IniFile::FromBytes(
+    IniFile ini = IniFile::fromBytes(
         "; kept\r\n[text]\r\nposy=7\r\n\r\n[URL]\r\n4=old four\r\n3=old three\r\n[Other]\r\nx = "
         "1\r\n");
     ReaderSettings s;
@@ -54,29 +54,29 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
         "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
         "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=kWindowTextColor\r\n"
         "MarkWord=1\r\n");
-    EXPECT_EQ(ini.Read(u"other", u"X", u"?"),
+    EXPECT_EQ(ini.read(u"other", u"X", u"?"),
               u"1");  // blanks around names and values are not theirs
 }
 
 TEST(IniFile, readsCaseInsensitivelyAndCutsLongValues) {
-    IniFile ini = IniFile::FromBytes("[SPEECH]\nrussian=Ирина\nLong=" + std::string(3000, 'x') +
+    IniFile ini = IniFile::fromBytes("[SPEECH]\nrussian=Ирина\nLong=" + std::string(3000, 'x') +
                                      "\n[Speech]\nENGLISH=ignored\n");
-    EXPECT_EQ(ini.Read(u"speech", u"RUSSIAN", u"Nicolai"), u"Ирина");
-    EXPECT_EQ(ini.Read(u"Speech", u"ENGLISH", u"Carol"),
+    EXPECT_EQ(ini.read(u"speech", u"RUSSIAN", u"Nicolai"), u"Ирина");
+    EXPECT_EQ(ini.read(u"Speech", u"ENGLISH", u"Carol"),
               u"Carol");  // only the first section counts
-    EXPECT_EQ(ini.Read(u"speech", u"long", u"").size(), IniFile::kMaxValue);
+    EXPECT_EQ(ini.read(u"speech", u"long", u"").size(), IniFile::kMaxValue);
 }
 
 TEST(IniFile, encodingFollowsTheValues) {
     IniFile ini;
-    ini.Write(u"Speech", u"RUSSIAN", u"Николай");
+    ini.write(u"Speech", u"RUSSIAN", u"Николай");
     EXPECT_EQ(Text(ini), "[Speech]\r\nRUSSIAN=\xCD\xE8\xEA\xEE\xEB\xE0\xE9\r\n");  // Windows-1251
-    ini.Write(u"URL", u"0", u"file:///home/u/日本.html");
+    ini.write(u"URL", u"0", u"file:///home/u/日本.html");
     std::string bytes = Text(ini);
     EXPECT_EQ(DetectEncoding(bytes), TextEncoding::Utf8);
-    IniFile back = IniFile::FromBytes(bytes);
-    EXPECT_EQ(back.Read(u"Speech", u"RUSSIAN", u""), u"Николай");
-    EXPECT_EQ(back.Read(u"URL", u"0", u""), u"file:///home/u/日本.html");
+    IniFile back = IniFile::fromBytes(bytes);
+    EXPECT_EQ(back.read(u"Speech", u"RUSSIAN", u""), u"Николай");
+    EXPECT_EQ(back.read(u"URL", u"0", u""), u"file:///home/u/日本.html");
 }
 
 // A value is one line: a line break in it (an address pasted with one) would otherwise end
@@ -95,11 +95,11 @@ class LineBreakInValue : public testing::TestWithParam<BreakCase> {};
 TEST_P(LineBreakInValue, staysInsideItsEntry) {
     const std::u16string brk = GetParam().lineBreak;
     IniFile ini;
-    ini.Write(u"Interface", u"FontSize", u"8");
-    ini.Write(u"URL", u"0", u"http://a" + brk + u"[Interface]" + brk + u"FontSize=99");
-    IniFile back = IniFile::FromBytes(Text(ini));
-    EXPECT_EQ(back.Read(u"Interface", u"FontSize", u""), u"8");
-    const std::u16string url = back.Read(u"URL", u"0", u"");
+    ini.write(u"Interface", u"FontSize", u"8");
+    ini.write(u"URL", u"0", u"http://a" + brk + u"[Interface]" + brk + u"FontSize=99");
+    IniFile back = IniFile::fromBytes(Text(ini));
+    EXPECT_EQ(back.read(u"Interface", u"FontSize", u""), u"8");
+    const std::u16string url = back.read(u"URL", u"0", u"");
     EXPECT_EQ(url.rfind(u"http://a", 0), 0u);
     EXPECT_NE(url.find(u"FontSize=99"), std::u16string::npos);
     EXPECT_EQ(ReadSettings(back).urls.size(), 1u);
@@ -127,10 +127,10 @@ class ValueWrittenAndRead : public testing::TestWithParam<ValueCase> {};
 TEST_P(ValueWrittenAndRead, comesBackUnchanged) {
     const ValueCase& c = GetParam();
     IniFile ini;
-    ini.Write(u"URL", u"0", c.value);
+    ini.write(u"URL", u"0", c.value);
     const std::string bytes = Text(ini);
     EXPECT_EQ(DetectEncoding(bytes), c.written);
-    EXPECT_EQ(IniFile::FromBytes(bytes).Read(u"URL", u"0", u"?"), c.value);
+    EXPECT_EQ(IniFile::fromBytes(bytes).read(u"URL", u"0", u"?"), c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,8 +160,8 @@ class FirstLineWrittenAndRead : public testing::TestWithParam<FirstLineCase> {};
 TEST_P(FirstLineWrittenAndRead, comesBackUnchanged) {
     const FirstLineCase& c = GetParam();
     const std::u16string line = c.line;
-    IniFile ini = IniFile::FromBytes("\xEF\xBB\xBF" + Utf16ToUtf8(line) + "\r\n[S]\r\nk=v\r\n");
-    ini.Write(u"S", u"k", u"w");
+    IniFile ini = IniFile::fromBytes("\xEF\xBB\xBF" + Utf16ToUtf8(line) + "\r\n[S]\r\nk=v\r\n");
+    ini.write(u"S", u"k", u"w");
     const std::string bytes = Text(ini);
     EXPECT_EQ(DetectEncoding(bytes), c.written);
     EXPECT_EQ(DecodeTextFile(bytes).text, line + u"\n[S]\nk=w\n");
@@ -185,8 +185,8 @@ TEST(IniFile, loneSurrogateFromAUtf16FileIsKept) {
         bytes.push_back(static_cast<char>(u & 0xFF));
         bytes.push_back(static_cast<char>(u >> 8));
     }
-    IniFile back = IniFile::FromBytes(Text(IniFile::FromBytes(bytes)));
-    EXPECT_EQ(back.Read(u"S", u"k", u""), u"\xD800x");
+    IniFile back = IniFile::fromBytes(Text(IniFile::fromBytes(bytes)));
+    EXPECT_EQ(back.read(u"S", u"k", u""), u"\xD800x");
 }
 
 TEST(Settings, noFileGivesTheDefaults) {
@@ -207,7 +207,7 @@ TEST(Settings, noFileGivesTheDefaults) {
 TEST(Settings, aBadValueTakesItsDefaultAndSpoilsNothingElse) {
     std::vector<std::string> bad;
     ReaderSettings s = ReadSettings(
-        IniFile::FromBytes(
+        IniFile::fromBytes(
             "[Interface]\nFontSize=big\nFontColor=clred\nMarkWord=yes\n[Text]\nPosX=$10\n"
             "Position=12x\nPosY=3\n"),
         &bad);
@@ -225,15 +225,15 @@ TEST(Settings, wordMarkingOffIsReadBack) {
     ReaderSettings s;
     s.markWord = false;
     WriteSettings(ini, s);
-    EXPECT_EQ(ini.Read(u"Interface", u"MarkWord", u""), u"0");
+    EXPECT_EQ(ini.read(u"Interface", u"MarkWord", u""), u"0");
     EXPECT_FALSE(ReadSettings(ini).markWord);
 }
 
 TEST(Settings, urlKeysZeroOneThree) {
-    ReaderSettings s = ReadSettings(IniFile::FromBytes("[URL]\n0=a\n1=b\n3=d\n10=eleventh\n"));
+    ReaderSettings s = ReadSettings(IniFile::fromBytes("[URL]\n0=a\n1=b\n3=d\n10=eleventh\n"));
     EXPECT_EQ(s.urls, (std::vector<std::u16string>{u"a", u"b", u"d"}));
     EXPECT_EQ(s.urlEditText, u"");
-    s = ReadSettings(IniFile::FromBytes("[URL]\n0=a\n1=b\n"));
+    s = ReadSettings(IniFile::fromBytes("[URL]\n0=a\n1=b\n"));
     EXPECT_EQ(s.urlEditText, u"b");
 }
 
@@ -243,7 +243,7 @@ TEST(Settings, eleventhUrlIsWrittenButNotReadBack) {
     for (int i = 0; i < 11; ++i)
         s.urls.push_back(u"u" + std::u16string(1, u'a' + i));
     WriteSettings(ini, s);
-    EXPECT_EQ(ini.Read(u"URL", u"10", u""), u"uk");
+    EXPECT_EQ(ini.read(u"URL", u"10", u""), u"uk");
     EXPECT_EQ(ReadSettings(ini).urls.size(), 10u);
 }
 
@@ -350,14 +350,14 @@ TEST_F(TempDir, failedSaveLeavesTheOldFileWhole) {
     std::string path = SettingsPath(dir);
     IniFile ini;
     WriteSettings(ini, ReaderSettings{});
-    ASSERT_TRUE(ini.Save(path));
+    ASSERT_TRUE(ini.save(path));
     std::string before;
     ASSERT_TRUE(ReadWholeFile(path, before));
-    ini.Write(u"Speech", u"RUSSIAN", u"Other");
+    ini.write(u"Speech", u"RUSSIAN", u"Other");
     std::string error;
     {
         WriteBlocker blocked(dir + "/data");
-        EXPECT_FALSE(ini.Save(path, &error));
+        EXPECT_FALSE(ini.save(path, &error));
     }
     EXPECT_NE(error.find("reader.ini"), std::string::npos);
     std::string after;

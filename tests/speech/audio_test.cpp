@@ -45,7 +45,7 @@ protected:
         ASSERT_TRUE(sinkLock_->held());
         std::string error;
         auto out = std::make_unique<QtAudioOutput>();
-        ASSERT_TRUE(out->Start(&error)) << error;
+        ASSERT_TRUE(out->start(&error)) << error;
         voice = std::make_unique<EspeakVoice>(std::move(out));
         // A fresh sound server starts its recorder late on the very first sound: sound once,
         // and go on when that sound is all in the recording.
@@ -53,15 +53,15 @@ protected:
         if (!warmedUp) {
             warmedUp = true;
             const std::size_t from = MonitorSize();
-            SpeakAndWait(u"Ready.");
+            speakAndWait(u"Ready.");
             ASSERT_TRUE(RecordingUntilQuiet(from, kSpeechEnded, true))
                 << "the first sound never reached the recording";
         }
     }
-    double SpeakAndWait(const std::u16string& text) {
+    double speakAndWait(const std::u16string& text) {
         const auto start = Clock::now();
-        voice->Speak(text);
-        while (voice->Speaking() && Clock::now() - start < 20s)
+        voice->speak(text);
+        while (voice->speaking() && Clock::now() - start < 20s)
             std::this_thread::sleep_for(2ms);
         return std::chrono::duration<double>(Clock::now() - start).count();
     }
@@ -85,10 +85,10 @@ void PrintTo(const Phrase& p, std::ostream* os) {
 class DeviceAudioPhrase : public DeviceAudio, public testing::WithParamInterface<Phrase> {};
 
 TEST_P(DeviceAudioPhrase, testPhraseComesOutOfTheDevice) {
-    voice->Select(EspeakVoice::FindSpeaker(
+    voice->select(EspeakVoice::findSpeaker(
         std::u16string(GetParam().speaker, GetParam().speaker + std::strlen(GetParam().speaker))));
     const std::size_t before = MonitorSize();
-    const double seconds = SpeakAndWait(GetParam().text);
+    const double seconds = speakAndWait(GetParam().text);
     const auto recorded = RecordingUntilQuiet(before, kSpeechEnded, true);
     ASSERT_TRUE(recorded) << "the phrase never reached the recording";
     const std::vector<std::int16_t>& heard = *recorded;
@@ -109,15 +109,15 @@ TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     const std::size_t before = MonitorSize();
     // About five seconds of speech, cut once some of it has been heard. Waiting for the
     // recording rather than a fixed time keeps a busy machine from failing the test.
-    voice->Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
+    voice->speak(u"Test of speech, for english voice. And a long tail of more words to say.");
     const double heardBefore = test::WaitHeard(before, 0.5, 4s);
     ASSERT_GE(heardBefore, 0.5) << "speech came out before the reset";
-    ASSERT_TRUE(voice->Speaking());
+    ASSERT_TRUE(voice->speaking());
     const std::size_t atReset = MonitorSize();
     const auto reset = Clock::now();
-    voice->AudioReset();
+    voice->audioReset();
     const auto took = Clock::now() - reset;
-    EXPECT_FALSE(voice->Speaking());
+    EXPECT_FALSE(voice->speaking());
     EXPECT_LT(took, 50ms);
     // The recorder lags behind by a varying amount, so a little sound may still be recorded
     // after the reset; what the voice still had to say (seconds of it) must not be. A second of
@@ -126,7 +126,7 @@ TEST_F(DeviceAudio, audioResetIsFollowedBySilence) {
     ASSERT_TRUE(afterReset) << "the device never went quiet after the reset";
     EXPECT_LT(LoudSeconds(*afterReset), 0.3) << "and stopped with it";
     // And the control speaks again afterwards.
-    EXPECT_GT(SpeakAndWait(u"Yes."), 0.1);
+    EXPECT_GT(speakAndWait(u"Yes."), 0.1);
 }
 
 // Tone bursts written straight to device outputs, as the two voices of a reading hand over
@@ -187,7 +187,7 @@ TEST_P(DeviceBursts, eachBurstComesOutWholeOnceAndInTurn) {
     for (int i = 0; i < c.outputs; ++i) {
         std::string error;
         outs.push_back(std::make_unique<QtAudioOutput>());
-        ASSERT_TRUE(outs.back()->Start(&error)) << error;
+        ASSERT_TRUE(outs.back()->start(&error)) << error;
     }
     // Whatever sounded before, opening the outputs included, is over.
     ASSERT_TRUE(RecordingUntilQuiet(settling, kBurstsEnded, false))
@@ -198,11 +198,11 @@ TEST_P(DeviceBursts, eachBurstComesOutWholeOnceAndInTurn) {
         // Louder each time, so the recording shows the order.
         const auto tone = Tone(c.ms, 3000.0 + 2500.0 * k);
         const auto start = Clock::now();
-        out.Write(tone.data(), tone.size());
-        if (c.flush) out.Flush();
-        while (out.Playing() && Clock::now() - start < 3s)
+        out.write(tone.data(), tone.size());
+        if (c.flush) out.flush();
+        while (out.playing() && Clock::now() - start < 3s)
             std::this_thread::sleep_for(1ms);
-        EXPECT_FALSE(out.Playing()) << "burst " << k << " never ended";
+        EXPECT_FALSE(out.playing()) << "burst " << k << " never ended";
         EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(c.ms))
             << "burst " << k << ": playing as long as the sound lasts";
     }

@@ -61,12 +61,12 @@ TEST(DispatcherModes, russianAndEnglishVoicesBecomeModesWithUniqueSpeakers) {
     ASSERT_EQ(modes.size(), expected.size());
     for (std::size_t i = 0; i < modes.size(); ++i) {
         SCOPED_TRACE(expected[i].voice);
-        EXPECT_EQ(modes[i].Module, expected[i].module);
-        EXPECT_EQ(modes[i].Voice, expected[i].voice);
-        EXPECT_EQ(modes[i].Name, expected[i].name);
-        EXPECT_EQ(modes[i].Speaker, expected[i].speaker);
-        EXPECT_EQ(modes[i].Product, u"speech-dispatcher, " + std::u16string(modes[i].Module.begin(),
-                                                                            modes[i].Module.end()));
+        EXPECT_EQ(modes[i].module, expected[i].module);
+        EXPECT_EQ(modes[i].voice, expected[i].voice);
+        EXPECT_EQ(modes[i].name, expected[i].name);
+        EXPECT_EQ(modes[i].speaker, expected[i].speaker);
+        EXPECT_EQ(modes[i].product, u"speech-dispatcher, " + std::u16string(modes[i].module.begin(),
+                                                                            modes[i].module.end()));
     }
 }
 
@@ -74,7 +74,7 @@ TEST(DispatcherModes, sameNameFromOneModuleTwiceStaysApart) {
     const auto modes = DispatcherModes(
         {{"festival", {{"ked", "en", "none"}}}, {"festival", {{"ked", "en", "none"}}}});
     ASSERT_EQ(modes.size(), 2u);
-    EXPECT_NE(modes[0].Speaker, modes[1].Speaker);
+    EXPECT_NE(modes[0].speaker, modes[1].speaker);
 }
 
 TEST(ParseVoiceList, readsDataLinesUpToTheClosingOne) {
@@ -87,9 +87,9 @@ TEST(ParseVoiceList, readsDataLinesUpToTheClosingOne) {
         "249 OK VOICE LIST SENT\r\n";
     const auto voices = ParseVoiceList(reply);
     ASSERT_EQ(voices.size(), 3u);
-    EXPECT_EQ(voices[1].Name, "English (America)");
-    EXPECT_EQ(voices[1].Language, "en-US");
-    EXPECT_EQ(voices[2].Variant, "Anika");
+    EXPECT_EQ(voices[1].name, "English (America)");
+    EXPECT_EQ(voices[1].language, "en-US");
+    EXPECT_EQ(voices[2].variant, "Anika");
     EXPECT_TRUE(ParseVoiceList("").empty());
 }
 
@@ -103,13 +103,13 @@ TEST(DispatcherRate, speedBarMapsOntoServiceRate) {
 class DispatcherVoiceTest : public testing::Test {
 protected:
     DispatcherVoiceTest() : catalog([this] { return std::make_unique<ScriptedClient>(script); }) {
-        catalog.Wait(5s);
+        catalog.wait(5s);
     }
-    void EndNewest() {
+    void endNewest() {
         std::lock_guard lock(script.mutex);
         script.done(script.nextId - 1);
     }
-    std::size_t Said() {
+    std::size_t said() {
         std::lock_guard lock(script.mutex);
         return script.said.size();
     }
@@ -119,15 +119,15 @@ protected:
 
 TEST_F(DispatcherVoiceTest, speakingLastsUntilTheServiceEndsTheMessage) {
     DispatcherVoice voice(catalog);
-    ASSERT_EQ(voice.ModeCount(), 2);
-    voice.Select(2);
-    voice.SetSpeed(175);
-    voice.Speak(u"Проба");
-    EXPECT_NE(voice.Speaking(), 0) << "at once, before the service has the text";
-    ASSERT_TRUE(WaitFor([&] { return Said() == 1; }));
-    EXPECT_NE(voice.Speaking(), 0);
-    EndNewest();
-    EXPECT_EQ(voice.Speaking(), 0);
+    ASSERT_EQ(voice.modeCount(), 2);
+    voice.select(2);
+    voice.setSpeed(175);
+    voice.speak(u"Проба");
+    EXPECT_NE(voice.speaking(), 0) << "at once, before the service has the text";
+    ASSERT_TRUE(WaitFor([&] { return said() == 1; }));
+    EXPECT_NE(voice.speaking(), 0);
+    endNewest();
+    EXPECT_EQ(voice.speaking(), 0);
     std::lock_guard lock(script.mutex);
     EXPECT_EQ(script.said, (std::vector<std::string>{"Проба"}));
     EXPECT_EQ(script.voices, (std::vector<std::string>{"espeak-ng/Russian"}));
@@ -139,56 +139,56 @@ TEST_F(DispatcherVoiceTest, speakingLastsUntilTheServiceEndsTheMessage) {
 // tail is cut so that the next message does not wait behind it.
 TEST_F(DispatcherVoiceTest, lastWordPlayedEndsSpeakingAndCutsTheTail) {
     DispatcherVoice voice(catalog);
-    voice.Speak(u"One.");
-    ASSERT_TRUE(WaitFor([&] { return Said() == 1; }));
+    voice.speak(u"One.");
+    ASSERT_TRUE(WaitFor([&] { return said() == 1; }));
     {
         std::lock_guard lock(script.mutex);
         script.spoken(script.nextId - 1);
     }
-    EXPECT_EQ(voice.Speaking(), 0);
+    EXPECT_EQ(voice.speaking(), 0);
     EXPECT_TRUE(WaitFor([&] { return script.cancels == 1; }));
-    EndNewest();  // the end of the cut message changes nothing
-    voice.Speak(u"Two.");
-    ASSERT_TRUE(WaitFor([&] { return Said() == 2; }));
-    EXPECT_NE(voice.Speaking(), 0);
+    endNewest();  // the end of the cut message changes nothing
+    voice.speak(u"Two.");
+    ASSERT_TRUE(WaitFor([&] { return said() == 2; }));
+    EXPECT_NE(voice.speaking(), 0);
     EXPECT_EQ(script.cancels, 1);
 }
 
 TEST_F(DispatcherVoiceTest, endArrivingBeforeSayReturnsEndsSpeaking) {
     script.endInsideSay = true;
     DispatcherVoice voice(catalog);
-    voice.Speak(u"Yes.");
-    EXPECT_TRUE(WaitFor([&] { return voice.Speaking() == 0; }));
-    EXPECT_EQ(Said(), 1u);
+    voice.speak(u"Yes.");
+    EXPECT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
+    EXPECT_EQ(said(), 1u);
 }
 
 TEST_F(DispatcherVoiceTest, audioResetStopsSpeakingAtOnceAndCancels) {
     DispatcherVoice voice(catalog);
-    voice.Speak(u"One.");
-    ASSERT_TRUE(WaitFor([&] { return Said() == 1; }));
-    voice.AudioReset();
-    EXPECT_EQ(voice.Speaking(), 0);
+    voice.speak(u"One.");
+    ASSERT_TRUE(WaitFor([&] { return said() == 1; }));
+    voice.audioReset();
+    EXPECT_EQ(voice.speaking(), 0);
     EXPECT_TRUE(WaitFor([&] { return script.cancels == 1; }));
-    EndNewest();  // the service reports the cancelled message: nothing changes
-    EXPECT_EQ(voice.Speaking(), 0);
-    voice.Speak(u"Two.");
-    ASSERT_TRUE(WaitFor([&] { return Said() == 2; }));
-    EXPECT_NE(voice.Speaking(), 0) << "and it speaks again afterwards";
+    endNewest();  // the service reports the cancelled message: nothing changes
+    EXPECT_EQ(voice.speaking(), 0);
+    voice.speak(u"Two.");
+    ASSERT_TRUE(WaitFor([&] { return said() == 2; }));
+    EXPECT_NE(voice.speaking(), 0) << "and it speaks again afterwards";
 }
 
 TEST_F(DispatcherVoiceTest, serviceDyingWhileSpeakingReportsAndEndsSpeaking) {
     DispatcherVoice voice(catalog);
     std::atomic<int> errors{0};
-    voice.OnError = [&](const std::string&) { ++errors; };
-    voice.Speak(u"One.");
-    voice.Speak(u"Two.");
-    ASSERT_TRUE(WaitFor([&] { return Said() == 2; }));
+    voice.onError = [&](const std::string&) { ++errors; };
+    voice.speak(u"One.");
+    voice.speak(u"Two.");
+    ASSERT_TRUE(WaitFor([&] { return said() == 2; }));
     script.alive = false;  // no end of message will ever come
-    EXPECT_TRUE(WaitFor([&] { return voice.Speaking() == 0; }, 2s));
+    EXPECT_TRUE(WaitFor([&] { return voice.speaking() == 0; }, 2s));
     EXPECT_EQ(errors, 1);
     // A service that is back is connected to anew.
-    voice.Speak(u"Three.");
-    ASSERT_TRUE(WaitFor([&] { return Said() == 3; }));
+    voice.speak(u"Three.");
+    ASSERT_TRUE(WaitFor([&] { return said() == 3; }));
     EXPECT_EQ(script.opened, 3);
 }
 
@@ -196,22 +196,22 @@ TEST(DispatcherCatalog, missingServiceListsNothingAndItsVoiceStaysSilent) {
     Script script;
     script.reachable = false;
     DispatcherCatalog catalog([&script] { return std::make_unique<ScriptedClient>(script); });
-    ASSERT_TRUE(catalog.Wait(5s));
-    EXPECT_TRUE(catalog.Modes().empty());
-    EXPECT_NE(catalog.Error().find("no such socket"), std::string::npos);
+    ASSERT_TRUE(catalog.wait(5s));
+    EXPECT_TRUE(catalog.modes().empty());
+    EXPECT_NE(catalog.error().find("no such socket"), std::string::npos);
     DispatcherVoice voice(catalog);
-    voice.Speak(u"Nothing.");
-    EXPECT_EQ(voice.Speaking(), 0);
+    voice.speak(u"Nothing.");
+    EXPECT_EQ(voice.speaking(), 0);
 }
 
 TEST(DispatcherCatalog, listenerRunsOnceListedEvenWhenLate) {
     Script script;
     DispatcherCatalog catalog([&script] { return std::make_unique<ScriptedClient>(script); });
-    ASSERT_TRUE(catalog.Wait(5s));
+    ASSERT_TRUE(catalog.wait(5s));
     bool listed = false;
-    catalog.OnListed([&] { listed = true; });
+    catalog.onListed([&] { listed = true; });
     EXPECT_TRUE(listed);
-    EXPECT_EQ(catalog.Modes().size(), 2u);
+    EXPECT_EQ(catalog.modes().size(), 2u);
 }
 
 TEST(CombinedVoice, modesFollowEachOtherAndCallsReachTheSelectedEngine) {
@@ -226,21 +226,21 @@ TEST(CombinedVoice, modesFollowEachOtherAndCallsReachTheSelectedEngine) {
     engines.push_back(std::move(first));
     engines.push_back(std::move(second));
     CombinedVoice voice(std::move(engines));
-    ASSERT_EQ(voice.ModeCount(), 3);
-    EXPECT_EQ(voice.Speaker(3), u"C (svc)");
-    EXPECT_TRUE(voice.SupportsDictionaries(2));
-    EXPECT_FALSE(voice.SupportsDictionaries(3));
-    EXPECT_EQ(voice.EngineOf(3), b);
-    EXPECT_EQ(voice.EngineOf(4), nullptr);
-    voice.Select(3);
+    ASSERT_EQ(voice.modeCount(), 3);
+    EXPECT_EQ(voice.speaker(3), u"C (svc)");
+    EXPECT_TRUE(voice.supportsDictionaries(2));
+    EXPECT_FALSE(voice.supportsDictionaries(3));
+    EXPECT_EQ(voice.engineOf(3), b);
+    EXPECT_EQ(voice.engineOf(4), nullptr);
+    voice.select(3);
     EXPECT_EQ(b->selected, 1);
-    EXPECT_EQ(voice.MaxSpeed(), 20);
-    voice.Speak(u"x");
+    EXPECT_EQ(voice.maxSpeed(), 20);
+    voice.speak(u"x");
     EXPECT_EQ(b->spoken.size(), 1u);
     EXPECT_TRUE(a->spoken.empty());
-    voice.Select(2);
+    voice.select(2);
     EXPECT_EQ(a->selected, 2);
-    EXPECT_EQ(voice.MaxSpeed(), 250);
+    EXPECT_EQ(voice.maxSpeed(), 250);
 }
 
 }  // namespace

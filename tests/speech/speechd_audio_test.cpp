@@ -38,16 +38,16 @@ protected:
         sinkLock_.emplace();
         ASSERT_TRUE(sinkLock_->held());
         const DispatcherCatalog& catalog = SpeechdCatalog();
-        ASSERT_TRUE(catalog.Wait(20s)) << "speech-dispatcher never listed its voices";
-        ASSERT_FALSE(catalog.Modes().empty()) << catalog.Error();
+        ASSERT_TRUE(catalog.wait(20s)) << "speech-dispatcher never listed its voices";
+        ASSERT_FALSE(catalog.modes().empty()) << catalog.error();
         voice = std::make_unique<DispatcherVoice>(catalog);
-        voice->OnError = [this](const std::string&) { ++errors; };
+        voice->onError = [this](const std::string&) { ++errors; };
         static bool warmedUp = false;
         if (!warmedUp) {
             warmedUp = true;
-            Use("kal16 (flite)");
+            use("kal16 (flite)");
             const std::size_t from = MonitorSize();
-            SpeakAndWait(u"Ready.");
+            speakAndWait(u"Ready.");
             ASSERT_TRUE(RecordingUntilQuiet(from, kSpeechEnded, true))
                 << "the first sound never reached the recording";
         }
@@ -56,21 +56,21 @@ protected:
         voice.reset();
         sinkLock_.reset();
     }
-    void Use(const char* speaker) {
+    void use(const char* speaker) {
         const std::u16string name(speaker, speaker + std::char_traits<char>::length(speaker));
-        for (int n = 1; n <= voice->ModeCount(); ++n) {
-            if (voice->Speaker(n) == name) {
-                voice->Select(n);
+        for (int n = 1; n <= voice->modeCount(); ++n) {
+            if (voice->speaker(n) == name) {
+                voice->select(n);
                 return;
             }
         }
         FAIL() << "speech-dispatcher lists no " << speaker;
     }
     // Seconds from Speak until Speaking ended; `recordedAtEnd` gets the recording's size then.
-    double SpeakAndWait(const std::u16string& text, std::size_t* recordedAtEnd = nullptr) {
+    double speakAndWait(const std::u16string& text, std::size_t* recordedAtEnd = nullptr) {
         const auto start = Clock::now();
-        voice->Speak(text);
-        while (voice->Speaking() && Clock::now() - start < 20s)
+        voice->speak(text);
+        while (voice->speaking() && Clock::now() - start < 20s)
             std::this_thread::sleep_for(1ms);
         if (recordedAtEnd) *recordedAtEnd = MonitorSize();
         return std::chrono::duration<double>(Clock::now() - start).count();
@@ -93,10 +93,10 @@ void PrintTo(const Phrase& p, std::ostream* os) {
 class ServiceAudioPhrase : public ServiceAudio, public testing::WithParamInterface<Phrase> {};
 
 TEST_P(ServiceAudioPhrase, heardAndSpeakingEndsWithTheSound) {
-    Use(GetParam().speaker);
+    use(GetParam().speaker);
     const std::size_t before = MonitorSize();
     std::size_t atEnd = 0;
-    const double seconds = SpeakAndWait(GetParam().text, &atEnd);
+    const double seconds = speakAndWait(GetParam().text, &atEnd);
     const auto recorded = RecordingUntilQuiet(before, kSpeechEnded, true);
     ASSERT_TRUE(recorded) << "the phrase never reached the recording";
     EXPECT_EQ(errors, 0);
@@ -120,17 +120,17 @@ INSTANTIATE_TEST_SUITE_P(
     test::CaseName);
 
 TEST_F(ServiceAudio, audioResetSilencesWithin100ms) {
-    Use("kal16 (flite)");
+    use("kal16 (flite)");
     const std::size_t before = MonitorSize();
-    voice->Speak(u"Test of speech, for english voice. And a long tail of more words to say.");
+    voice->speak(u"Test of speech, for english voice. And a long tail of more words to say.");
     const double heardBefore = test::WaitHeard(before, 0.5, 8s);
     ASSERT_GE(heardBefore, 0.5) << "speech came out before the reset";
-    ASSERT_TRUE(voice->Speaking());
+    ASSERT_TRUE(voice->speaking());
     const std::size_t atReset = MonitorSize();
     const auto reset = Clock::now();
-    voice->AudioReset();
+    voice->audioReset();
     EXPECT_LT(Clock::now() - reset, 20ms);
-    EXPECT_FALSE(voice->Speaking());
+    EXPECT_FALSE(voice->speaking());
     const auto afterReset = RecordingUntilQuiet(atReset, 1s, false);
     ASSERT_TRUE(afterReset) << "the sound never stopped after the reset";
     // The recording is cut after its last loud sample: that is when the sound stopped.
@@ -138,7 +138,7 @@ TEST_F(ServiceAudio, audioResetSilencesWithin100ms) {
     EXPECT_EQ(errors, 0);
     // And the voice speaks again afterwards.
     const std::size_t again = MonitorSize();
-    SpeakAndWait(u"Yes.");
+    speakAndWait(u"Yes.");
     const auto yes = RecordingUntilQuiet(again, kSpeechEnded, true);
     ASSERT_TRUE(yes);
     EXPECT_GT(LoudSeconds(*yes), 0.1);

@@ -30,24 +30,24 @@ TEST_P(TrackBarRules, followsTheRules) {
     const BarCase& c = GetParam();
     TrackBar bar;  // the form's 0..10 at 5
     int changes = 0, positionSeen = -1;
-    bar.OnChange = [&] {
+    bar.onChange = [&] {
         ++changes;
-        positionSeen = bar.Position();
+        positionSeen = bar.position();
     };
     switch (c.op) {
         case Op::Min:
-            bar.SetMin(c.value);
+            bar.setMin(c.value);
             break;
         case Op::Max:
-            bar.SetMax(c.value);
+            bar.setMax(c.value);
             break;
         case Op::Pos:
-            bar.SetPosition(c.value);
+            bar.setPosition(c.value);
             break;
     }
-    EXPECT_EQ(bar.Min(), c.min);
-    EXPECT_EQ(bar.Max(), c.max);
-    EXPECT_EQ(bar.Position(), c.position);
+    EXPECT_EQ(bar.min(), c.min);
+    EXPECT_EQ(bar.max(), c.max);
+    EXPECT_EQ(bar.position(), c.position);
     EXPECT_EQ(changes, c.changes);
     if (c.changes) {
         EXPECT_EQ(positionSeen, c.position) << "the handler sees the new position";
@@ -72,30 +72,30 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TrackBar, rangeAboveOldRangeNeedsMaxThenMin) {
     TrackBar bar;
     std::vector<int> seen;
-    bar.OnChange = [&] { seen.push_back(bar.Position()); };
-    bar.SetMax(250);
-    bar.SetMin(50);
-    EXPECT_EQ(bar.Min(), 50);
-    EXPECT_EQ(bar.Max(), 250);
-    EXPECT_EQ(bar.Position(), 50);
+    bar.onChange = [&] { seen.push_back(bar.position()); };
+    bar.setMax(250);
+    bar.setMin(50);
+    EXPECT_EQ(bar.min(), 50);
+    EXPECT_EQ(bar.max(), 250);
+    EXPECT_EQ(bar.position(), 50);
     EXPECT_EQ(seen, std::vector<int>{50});
 }
 
 TEST(TrackBar, minFirstIntoAHigherRangeIsIgnored) {
     TrackBar bar;
-    bar.SetMin(50);  // above the max of 10: ignored
-    bar.SetMax(250);
-    EXPECT_EQ(bar.Min(), 0);
-    EXPECT_EQ(bar.Max(), 250);
-    EXPECT_EQ(bar.Position(), 5);
+    bar.setMin(50);  // above the max of 10: ignored
+    bar.setMax(250);
+    EXPECT_EQ(bar.min(), 0);
+    EXPECT_EQ(bar.max(), 250);
+    EXPECT_EQ(bar.position(), 5);
 }
 
 TEST(TrackBar, viewIsToldOfRangeChangesWithoutMove) {
     TrackBar bar;
     int updates = 0, changes = 0;
-    bar.OnUpdate = [&] { ++updates; };
-    bar.OnChange = [&] { ++changes; };
-    bar.SetMax(20);
+    bar.onUpdate = [&] { ++updates; };
+    bar.onChange = [&] { ++changes; };
+    bar.setMax(20);
     EXPECT_EQ(updates, 1);
     EXPECT_EQ(changes, 0);
 }

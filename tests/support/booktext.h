@@ -64,12 +64,12 @@ struct Found {
 };
 inline Found FindRun(const RichDocument& doc, std::u16string_view word) {
     Found f;
-    for (const Paragraph& p : doc.Paragraphs()) {
+    for (const Paragraph& p : doc.paragraphs()) {
         for (const TextRun& run : p.runs) {
             if (!f.found && run.text.find(word) != std::u16string::npos) {
                 f.found = true;
                 f.format = run.format;
-                f.paragraph = p.Text();
+                f.paragraph = p.text();
             }
         }
     }

@@ -18,32 +18,32 @@ public:
     explicit FakeVoice(std::vector<FakeMode> modes) : modes_(std::move(modes)) {
         if (!modes_.empty()) speed_ = modes_[0].normal;
     }
-    int ModeCount() const override { return static_cast<int>(modes_.size()); }
-    std::u16string ModeName(int n) const override { return at(n).name; }
-    std::u16string Speaker(int n) const override { return at(n).speaker; }
-    std::u16string ProductName(int n) const override { return at(n).product; }
+    int modeCount() const override { return static_cast<int>(modes_.size()); }
+    std::u16string modeName(int n) const override { return at(n).name; }
+    std::u16string speaker(int n) const override { return at(n).speaker; }
+    std::u16string productName(int n) const override { return at(n).product; }
     // Scripted by product name: "DIGALO" stands for the built-in engine family.
-    bool SupportsDictionaries(int n) const override {
+    bool supportsDictionaries(int n) const override {
         return at(n).product.find(u"DIGALO") != std::u16string::npos;
     }
-    void Select(int n) override {
+    void select(int n) override {
         selected = n;
         speed_ = at(n).normal;
         ++selects;
     }
-    int Speed() const override { return speed_; }
-    void SetSpeed(int s) override {
+    int speed() const override { return speed_; }
+    void setSpeed(int s) override {
         speed_ = s;
         speeds.push_back(s);
     }
-    int MinSpeed() const override { return modes_.empty() ? 0 : at(selected).min; }
-    int MaxSpeed() const override { return modes_.empty() ? 10 : at(selected).max; }
-    void Speak(const std::u16string& text) override { spoken.push_back(text); }
-    int Speaking() const override { return 0; }
-    void AudioReset() override {}
+    int minSpeed() const override { return modes_.empty() ? 0 : at(selected).min; }
+    int maxSpeed() const override { return modes_.empty() ? 10 : at(selected).max; }
+    void speak(const std::u16string& text) override { spoken.push_back(text); }
+    int speaking() const override { return 0; }
+    void audioReset() override {}
 
     // An engine that finds a voice late.
-    void Add(FakeMode mode) { modes_.push_back(std::move(mode)); }
+    void add(FakeMode mode) { modes_.push_back(std::move(mode)); }
 
     int selected = 1;  // the control's mode before any Select
     int selects = 0;

@@ -53,7 +53,7 @@ inline void ExpectRefused(const Hostile& h) {
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());
     EXPECT_NE(r.error.find(h.error), std::string::npos) << r.error;
-    EXPECT_TRUE(r.document.Text().empty());
+    EXPECT_TRUE(r.document.text().empty());
 }
 
 }  // namespace vernalo::test

@@ -44,7 +44,7 @@ inline std::string Docx(const std::string& body, const std::string& styles = "",
 inline std::u16string DocxText(const std::string& bytes) {
     const ReadResult r = ReadDocxBytes(bytes);
     EXPECT_TRUE(r.ok) << r.error;
-    return r.document.Text();
+    return r.document.text();
 }
 
 inline std::string WRun(const std::string& text, const std::string& props = "") {

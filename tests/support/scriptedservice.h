@@ -31,7 +31,7 @@ struct Script {
 class ScriptedClient : public DispatcherClient {
 public:
     explicit ScriptedClient(Script& s) : s_(s) {}
-    bool Open(std::string* error) override {
+    bool open(std::string* error) override {
         if (!s_.reachable) {
             *error = "no such socket";
             return false;
@@ -39,32 +39,32 @@ public:
         ++s_.opened;
         s_.alive = true;
         std::lock_guard lock(s_.mutex);
-        s_.done = MessageDone;
-        s_.spoken = MessageSpoken;
+        s_.done = messageDone;
+        s_.spoken = messageSpoken;
         return true;
     }
-    std::vector<std::string> Modules() override {
+    std::vector<std::string> modules() override {
         std::vector<std::string> names;
         for (const auto& m : s_.modules)
             names.push_back(m.first);
         return names;
     }
-    std::vector<ListedVoice> Voices(const std::string& module) override {
+    std::vector<ListedVoice> voices(const std::string& module) override {
         for (const auto& m : s_.modules)
             if (m.first == module) return m.second;
         return {};
     }
-    bool SetVoice(const std::string& module, const std::string& voice) override {
+    bool setVoice(const std::string& module, const std::string& voice) override {
         std::lock_guard lock(s_.mutex);
         s_.voices.push_back(module + "/" + voice);
         return true;
     }
-    bool SetRate(int rate) override {
+    bool setRate(int rate) override {
         std::lock_guard lock(s_.mutex);
         s_.rates.push_back(rate);
         return true;
     }
-    long Say(const std::string& text) override {
+    long say(const std::string& text) override {
         if (!s_.alive) return -1;
         long id;
         {
@@ -72,11 +72,11 @@ public:
             s_.said.push_back(text);
             id = s_.nextId++;
         }
-        if (s_.endInsideSay && MessageDone) MessageDone(id);
+        if (s_.endInsideSay && messageDone) messageDone(id);
         return id;
     }
-    void Cancel() override { ++s_.cancels; }
-    bool Alive() override { return s_.alive; }
+    void cancel() override { ++s_.cancels; }
+    bool alive() override { return s_.alive; }
 
 private:
     Script& s_;

@@ -16,9 +16,9 @@ struct Sound {
     std::vector<float> samples;
     std::string title;
 
-    double Seconds() const { return rate ? double(samples.size()) / rate : 0; }
+    double seconds() const { return rate ? double(samples.size()) / rate : 0; }
     // Loudness in windows of 10 ms: the shape of the speech.
-    std::vector<double> Envelope(std::size_t from, std::size_t to) const {
+    std::vector<double> envelope(std::size_t from, std::size_t to) const {
         std::vector<double> e;
         const std::size_t w = static_cast<std::size_t>(rate / 100);
         for (std::size_t i = from; i + w <= to; i += w) {
@@ -29,8 +29,8 @@ struct Sound {
         }
         return e;
     }
-    double Rms() const {
-        const auto e = Envelope(0, samples.size());
+    double rms() const {
+        const auto e = envelope(0, samples.size());
         double sum = 0;
         for (double v : e)
             sum += v * v;

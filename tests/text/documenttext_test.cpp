@@ -196,7 +196,7 @@ class BinaryTable : public testing::TestWithParam<BinaryCase> {};
 TEST_P(BinaryTable, isNotText) {
     EXPECT_EQ(DetectDocumentEncoding(GetParam().bytes), DocumentEncoding::NotText);
     const DecodedDocument d = DecodeDocumentText(GetParam().bytes);
-    EXPECT_FALSE(d.IsText());
+    EXPECT_FALSE(d.isText());
     EXPECT_TRUE(d.text.empty());
 }
 

@@ -24,7 +24,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    static std::string Contents(const fs::path& p) {
+    static std::string contents(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         std::ostringstream s;
         s << in.rdbuf();
@@ -59,8 +59,8 @@ TEST_F(FileIo, writingThroughALinkReplacesItsTargetAndKeepsTheLink) {
         std::string error;
         ASSERT_TRUE(WriteFileAtomically(link.string(), "new", &error)) << error;
         EXPECT_TRUE(fs::is_symlink(link));
-        EXPECT_EQ(Contents(target), "new");
-        EXPECT_EQ(Contents(link), "new");
+        EXPECT_EQ(contents(target), "new");
+        EXPECT_EQ(contents(link), "new");
         // No temporary file is left beside the link or the target.
         EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), fs::directory_iterator()),

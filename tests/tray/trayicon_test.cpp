@@ -23,19 +23,19 @@ struct TrayWindow {
     explicit TrayWindow(Qt::WindowStates state = Qt::WindowNoState) {
         window->setWindowTitle(QStringLiteral("Vernalo 2.1"));
         tray = new TrayIcon(window.get());
-        tray->SetHint(QStringLiteral("Vernalo 2.0"));
-        tray->TrayAvailable = [this] { return available; };
-        tray->Loaded();
+        tray->setHint(QStringLiteral("Vernalo 2.0"));
+        tray->trayAvailable = [this] { return available; };
+        tray->loaded();
         window->setWindowState(state);
         window->show();
         QCoreApplication::processEvents();
     }
-    void Minimize() {
+    void minimize() {
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
-    void Click(QSystemTrayIcon::ActivationReason reason) {
+    void click(QSystemTrayIcon::ActivationReason reason) {
         ASSERT_NE(tray->trayIcon(), nullptr);
         emit tray->trayIcon()->activated(reason);
         QCoreApplication::processEvents();
@@ -46,32 +46,32 @@ class RestoredState : public testing::TestWithParam<Qt::WindowState> {};
 
 TEST_P(RestoredState, minimizeHidesToIconAndDoubleClickBringsBackTheSameState) {
     TrayWindow w(GetParam());
-    w.Minimize();
+    w.minimize();
     EXPECT_FALSE(w.window->isVisible());
-    EXPECT_TRUE(w.tray->IconShown());
+    EXPECT_TRUE(w.tray->iconShown());
     ASSERT_NE(w.tray->trayIcon(), nullptr);
     EXPECT_TRUE(w.tray->trayIcon()->isVisible());
     EXPECT_EQ(w.tray->trayIcon()->toolTip(), QStringLiteral("Vernalo 2.0"));
 
-    w.Click(QSystemTrayIcon::DoubleClick);
+    w.click(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.window->isVisible());
-    EXPECT_FALSE(w.tray->IconShown());
+    EXPECT_FALSE(w.tray->iconShown());
     EXPECT_FALSE(w.tray->trayIcon()->isVisible());
     EXPECT_FALSE(w.window->windowState() & Qt::WindowMinimized);
     EXPECT_EQ(w.window->windowState() & Qt::WindowMaximized, GetParam() & Qt::WindowMaximized);
 
     // And again: the component goes on working after a round trip.
-    w.Minimize();
+    w.minimize();
     EXPECT_FALSE(w.window->isVisible());
-    w.Click(QSystemTrayIcon::DoubleClick);
+    w.click(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.window->isVisible());
     EXPECT_EQ(w.window->windowState() & Qt::WindowMaximized, GetParam() & Qt::WindowMaximized);
 
     // A second start of the program brings it back the same way.
-    w.Minimize();
-    w.tray->Restore();
+    w.minimize();
+    w.tray->restore();
     EXPECT_TRUE(w.window->isVisible());
-    EXPECT_FALSE(w.tray->IconShown());
+    EXPECT_FALSE(w.tray->iconShown());
     EXPECT_EQ(w.window->windowState() & Qt::WindowMaximized, GetParam() & Qt::WindowMaximized);
 }
 
@@ -94,10 +94,10 @@ class OtherClicks : public testing::TestWithParam<ClickCase> {};
 
 TEST_P(OtherClicks, leaveTheWindowHidden) {
     TrayWindow w;
-    w.Minimize();
-    w.Click(GetParam().reason);
+    w.minimize();
+    w.click(GetParam().reason);
     EXPECT_FALSE(w.window->isVisible());
-    EXPECT_TRUE(w.tray->IconShown());
+    EXPECT_TRUE(w.tray->iconShown());
 }
 
 INSTANTIATE_TEST_SUITE_P(Clicks, OtherClicks,
@@ -121,8 +121,8 @@ TEST_P(Tips, hintOrCaptionCutTo63Characters) {
     const TipCase& c = GetParam();
     TrayWindow w;
     w.window->setWindowTitle(c.caption);
-    w.tray->SetHint(c.hint);
-    w.Minimize();
+    w.tray->setHint(c.hint);
+    w.minimize();
     ASSERT_NE(w.tray->trayIcon(), nullptr);
     EXPECT_EQ(w.tray->trayIcon()->toolTip(), c.tip);
     EXPECT_LE(w.tray->trayIcon()->toolTip().size(), TrayIcon::kMaxTipLength);
@@ -147,35 +147,35 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TrayHint, changeShowsAtOnceOnTheShownIcon) {
     TrayWindow w;
-    w.Minimize();
-    w.tray->SetHint(k70);
+    w.minimize();
+    w.tray->setHint(k70);
     EXPECT_EQ(w.tray->trayIcon()->toolTip(), k70.left(63));
-    w.tray->SetHint(QString());
+    w.tray->setHint(QString());
     EXPECT_EQ(w.tray->trayIcon()->toolTip(), QStringLiteral("Vernalo 2.1"));
 }
 
 TEST(NoNotificationArea, minimizeMinimizesNormally) {
     TrayWindow w;
     w.available = false;
-    w.Minimize();
+    w.minimize();
     EXPECT_TRUE(w.window->isVisible());
     EXPECT_TRUE(w.window->windowState() & Qt::WindowMinimized);
-    EXPECT_FALSE(w.tray->IconShown());
+    EXPECT_FALSE(w.tray->iconShown());
 }
 
 TEST(NoNotificationArea, windowComesBackWhenTheAreaGoesAway) {
     TrayWindow w(Qt::WindowMaximized);
-    w.Minimize();
+    w.minimize();
     ASSERT_FALSE(w.window->isVisible());
     w.available = false;
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.window->isVisible(); }, 5000));
-    EXPECT_FALSE(w.tray->IconShown());
+    EXPECT_FALSE(w.tray->iconShown());
     EXPECT_TRUE(w.window->windowState() & Qt::WindowMaximized);
 }
 
 TEST(TrayLifetime, destroyingTheWindowRemovesTheIcon) {
     TrayWindow w;
-    w.Minimize();
+    w.minimize();
     QPointer<QSystemTrayIcon> icon = w.tray->trayIcon();
     ASSERT_TRUE(icon && icon->isVisible());
     w.window.reset();
@@ -184,10 +184,10 @@ TEST(TrayLifetime, destroyingTheWindowRemovesTheIcon) {
 
 TEST(TrayLifetime, showingTheWindowOtherwiseRemovesTheIcon) {
     TrayWindow w;
-    w.Minimize();
+    w.minimize();
     w.window->showNormal();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(w.tray->IconShown());
+    EXPECT_FALSE(w.tray->iconShown());
     EXPECT_FALSE(w.tray->trayIcon()->isVisible());
 }
 
@@ -195,13 +195,13 @@ TEST(TrayLifetime, onAChildWidgetItStaysInert) {
     QMainWindow window;
     auto* child = new QWidget(&window);
     auto* tray = new TrayIcon(child);
-    tray->TrayAvailable = [] { return true; };
-    tray->Loaded();
+    tray->trayAvailable = [] { return true; };
+    tray->loaded();
     window.show();
     window.setWindowState(Qt::WindowMinimized);
     QCoreApplication::processEvents();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(tray->IconShown());
+    EXPECT_FALSE(tray->iconShown());
 }
 
 }  // namespace

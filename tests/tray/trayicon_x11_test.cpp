@@ -48,8 +48,8 @@ protected:
         if (!trayer_->waitForStarted(5000)) return;
         WaitTray(true);
     }
-    static void TearDownTestSuite() { StopTrayer(); }
-    static void StopTrayer() {
+    static void TearDownTestSuite() { stopTrayer(); }
+    static void stopTrayer() {
         if (!trayer_) return;
         trayer_->terminate();
         if (!trayer_->waitForFinished(5000)) {
@@ -66,10 +66,10 @@ protected:
         window->setWindowTitle(QStringLiteral("Vernalo 2.1"));
         window->resize(400, 300);
         tray = new TrayIcon(window.get());
-        tray->SetHint(QStringLiteral("Vernalo 2.0"));
-        tray->Loaded();
+        tray->setHint(QStringLiteral("Vernalo 2.0"));
+        tray->loaded();
     }
-    void Minimize() {
+    void minimize() {
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
         ASSERT_TRUE(PostedEventsHandled());
     }
@@ -82,9 +82,9 @@ protected:
 TEST_F(RealTray, minimizeShowsTheIconAndDoubleClickOnItRestoresTheMaximizedWindow) {
     window->showMaximized();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    Minimize();
+    minimize();
     EXPECT_FALSE(window->isVisible());
-    ASSERT_TRUE(tray->IconShown());
+    ASSERT_TRUE(tray->iconShown());
     QWidget* icon = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (icon = IconWidget()) != nullptr; }, 5000));
     EXPECT_EQ(tray->trayIcon()->toolTip(), QStringLiteral("Vernalo 2.0"));
@@ -96,7 +96,7 @@ TEST_F(RealTray, minimizeShowsTheIconAndDoubleClickOnItRestoresTheMaximizedWindo
 
     QTest::mouseDClick(icon, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->isVisible(); }, 5000));
-    EXPECT_FALSE(tray->IconShown());
+    EXPECT_FALSE(tray->iconShown());
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
 }
@@ -106,20 +106,20 @@ TEST_F(RealTray, zWithoutTheAreaMinimizeMinimizesAndAHiddenWindowComesBack) {
     if (!trayer_) GTEST_SKIP() << "the notification area is not this test's to stop";
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    Minimize();
+    minimize();
     ASSERT_FALSE(window->isVisible());
 
-    StopTrayer();
+    stopTrayer();
     ASSERT_TRUE(WaitTray(false));
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->isVisible(); }, 6000))
         << "the window must not stay hidden without an icon";
-    EXPECT_FALSE(tray->IconShown());
+    EXPECT_FALSE(tray->iconShown());
 
     window->showNormal();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    Minimize();
+    minimize();
     EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(tray->IconShown());
+    EXPECT_FALSE(tray->iconShown());
 }
 
 }  // namespace

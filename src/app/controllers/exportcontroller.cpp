@@ -81,20 +81,20 @@ bool ExportController::startExport(const QString& path, int splitMinutes) {
     SpeechPage* speech = parts_.settings.speech();
     for (Language l : kLanguages) {
         const QString name = speech->voiceName(l);
-        int mode = EspeakVoice::FindSpeaker(name.toStdU16String());
-        const auto& modes = EspeakEngine::Instance().Modes();
+        int mode = EspeakVoice::findSpeaker(name.toStdU16String());
+        const auto& modes = EspeakEngine::instance().modes();
         if (mode == 0 && !modes.empty()) {
             // The language's first built-in voice reads instead.
             mode = std::max(1, FirstModeOf(
                                    static_cast<int>(modes.size()),
-                                   [&modes](int n) { return modes[n - 1].Name; }, l));
+                                   [&modes](int n) { return modes[n - 1].name; }, l));
             if (request.options.voiceOn[l] && !name.isEmpty())
                 exportNote_ += tr(" %1 cannot write files; %2 read the %3 text instead.")
-                                   .arg(name, QString::fromStdU16String(modes[mode - 1].Speaker),
+                                   .arg(name, QString::fromStdU16String(modes[mode - 1].speaker),
                                         tr(languageName(l)));
         }
         request.voices[l].mode = std::max(mode, 1);
-        request.voices[l].speed = std::clamp(speech->voice(l).Speed(), kMinSpeed, kMaxSpeed);
+        request.voices[l].speed = std::clamp(speech->voice(l).speed(), kMinSpeed, kMaxSpeed);
     }
     if (!exportRun_->start(std::move(request), reading_.dictionaries())) return false;
     parts_.status.progress()->setRange(0, 100);

@@ -64,7 +64,7 @@ void WindowPersistence::startUp() {
 
     IniFile ini;
     std::string error;
-    if (!IniFile::Load(SettingsPath(baseDir_), ini, &error))
+    if (!IniFile::load(SettingsPath(baseDir_), ini, &error))
         startupProblems_.push_back(QString::fromStdString(error));
     std::vector<std::string> badKeys;
     ReaderSettings s = ReadSettings(ini, &badKeys);
@@ -189,10 +189,10 @@ void WindowPersistence::saveOnClose() {
     if (settingsChanged_) {
         const std::string path = SettingsPath(baseDir_);
         IniFile ini;
-        bool ok = IniFile::Load(path, ini, &error);
+        bool ok = IniFile::load(path, ini, &error);
         if (ok) {
             WriteSettings(ini, collectSettings());
-            ok = ini.Save(path, &error);
+            ok = ini.save(path, &error);
         }
         if (!ok) {
             qCWarning(lcApp) << "cannot write" << path.c_str() << error.c_str();

@@ -65,13 +65,13 @@ SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
         pendingProblem_ = QString::fromStdString(voices.engineProblem);
     else if (!soundProblem_.isEmpty())
         pendingProblem_ = soundProblem_ + tr("; speech is not heard");
-    selection_.SettingsChanged = [this] { emit settingsChanged(); };
+    selection_.settingsChanged = [this] { emit settingsChanged(); };
     // A device that fails later is reported from the audio thread; say it on ours.
     for (Language l : kLanguages) {
         if (!builtIn_[l]) builtIn_[l] = dynamic_cast<EspeakVoice*>(voices_[l].get());
         if (!service_[l]) service_[l] = dynamic_cast<DispatcherVoice*>(voices_[l].get());
         if (EspeakVoice* e = builtIn_[l]) {
-            e->Output().OnError = [this](const std::string& message) {
+            e->output().onError = [this](const std::string& message) {
                 const QString text = QString::fromStdString(message);
                 QMetaObject::invokeMethod(
                     this,
@@ -85,7 +85,7 @@ SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
         }
         // The service's voice reports from its own thread.
         if (DispatcherVoice* d = service_[l]) {
-            d->OnError = [this](const std::string& message) {
+            d->onError = [this](const std::string& message) {
                 const QString text = QString::fromStdString(message);
                 QMetaObject::invokeMethod(
                     this, [this, text] { emit voiceFailed(text); }, Qt::QueuedConnection);
@@ -114,7 +114,7 @@ void SpeechPage::serviceVoicesListed() {
     const std::string why = ServiceError();
     if (!why.empty()) qCInfo(lcApp) << "no speech-dispatcher voices:" << why.c_str();
     if (!restored_) return;  // restore fills the boxes with them
-    selection_.Refill();
+    selection_.refill();
     for (Language l : kLanguages)
         fillBox(l);
 }
@@ -126,7 +126,7 @@ SpeechPage::~SpeechPage() {
     }
     // The voices go first: their audio threads must not call back into a half-gone page.
     for (Language l : kLanguages) {
-        if (builtIn_[l]) builtIn_[l]->Output().OnError = nullptr;
+        if (builtIn_[l]) builtIn_[l]->output().onError = nullptr;
         voices_[l].reset();
     }
 }
@@ -189,9 +189,9 @@ void SpeechPage::setupControls() {
         grid->addWidget(row.speed, r, 5);
 
         mirror(l);
-        bars_[l].OnUpdate = [this, l] { mirror(l); };
+        bars_[l].onUpdate = [this, l] { mirror(l); };
         connect(row.speed, &QSlider::valueChanged, this,
-                [this, l](int v) { bars_[l].SetPosition(v); });
+                [this, l](int v) { bars_[l].setPosition(v); });
         connect(row.test, &QPushButton::clicked, this, [this, l] { testVoice(l); });
         connect(row.on, &QCheckBox::toggled, this, [this, l] { voiceSwitchToggled(l); });
         connect(row.voices, &QComboBox::currentIndexChanged, this, [this, l] { voiceChosen(l); });
@@ -207,29 +207,29 @@ void SpeechPage::setupControls() {
 void SpeechPage::mirror(Language l) {
     QSlider* slider = rows_[l].speed;
     const QSignalBlocker block(slider);
-    slider->setRange(bars_[l].Min(), bars_[l].Max());
-    slider->setValue(bars_[l].Position());
+    slider->setRange(bars_[l].min(), bars_[l].max());
+    slider->setValue(bars_[l].position());
 }
 
 void SpeechPage::fillBox(Language l) {
     QComboBox* box = rows_[l].voices;
-    const VoiceList& list = selection_.List(l);
+    const VoiceList& list = selection_.list(l);
     const QSignalBlocker block(box);
     box->clear();
-    for (const auto& name : list.Names)
+    for (const auto& name : list.names)
         box->addItem(ToQString(name));
-    box->setCurrentIndex(list.Selected);
-    if (list.Selected < 0) box->setEditText(QString());
+    box->setCurrentIndex(list.selected);
+    if (list.selected < 0) box->setEditText(QString());
 }
 
 // Typing a speaker's whole name picks that voice; other text changes nothing.
 void SpeechPage::editText(Language l) {
     QComboBox* box = rows_[l].voices;
-    const VoiceList& list = selection_.List(l);
+    const VoiceList& list = selection_.list(l);
     const QString text = box->currentText();
-    for (int j = 0; j < static_cast<int>(list.Names.size()); ++j) {
-        if (ToQString(list.Names[j]) == text) {
-            if (j != list.Selected && box->currentIndex() != j) box->setCurrentIndex(j);
+    for (int j = 0; j < static_cast<int>(list.names.size()); ++j) {
+        if (ToQString(list.names[j]) == text) {
+            if (j != list.selected && box->currentIndex() != j) box->setCurrentIndex(j);
             return;
         }
     }
@@ -249,14 +249,14 @@ SpeechPage::Restored SpeechPage::restore(const PerLanguage<QString>& savedVoices
         voices[l] = savedVoices[l].toStdU16String();
         speeds[l] = savedSpeeds[l].toStdString();
     }
-    VoiceStartup s = selection_.Restore(voices, speeds);
+    VoiceStartup s = selection_.restore(voices, speeds);
     restored_ = true;
     for (Language l : kLanguages)
         fillBox(l);
     Restored result;
     result.loadDictionary = s.loadDictionary;
     QStringList problems;
-    for (const auto& p : s.Problems)
+    for (const auto& p : s.problems)
         problems << QString::fromStdString(p);
     result.problem = problems.join(QStringLiteral("; "));
     // A missing sound device is no start-up failure: the status bar says it, once.
@@ -266,7 +266,7 @@ SpeechPage::Restored SpeechPage::restore(const PerLanguage<QString>& savedVoices
 }
 
 QString SpeechPage::voiceName(Language l) const {
-    return ToQString(selection_.List(l).SelectedName());
+    return ToQString(selection_.list(l).selectedName());
 }
 
 bool SpeechPage::voiceOn(Language l) const {
@@ -274,7 +274,7 @@ bool SpeechPage::voiceOn(Language l) const {
 }
 
 void SpeechPage::testVoice(Language l) {
-    voices_[l]->Speak(testPhrase(l));
+    voices_[l]->speak(testPhrase(l));
 }
 
 // At least one language stays on: switching one off switches the other on.
@@ -283,7 +283,7 @@ void SpeechPage::voiceSwitchToggled(Language l) {
 }
 
 void SpeechPage::voiceChosen(Language l) {
-    selection_.Change(l, rows_[l].voices->currentIndex());
+    selection_.change(l, rows_[l].voices->currentIndex());
 }
 
 }  // namespace vernalo

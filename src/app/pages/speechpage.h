@@ -46,7 +46,7 @@ public:
 
     // What the settings file saves: the selected speaker name and the bar position.
     QString voiceName(Language language) const;
-    int speed(Language language) const { return bars_[language].Position(); }
+    int speed(Language language) const { return bars_[language].position(); }
     // Why no sound can be heard (no audio device could be opened, or it failed since); empty
     // when speech is heard. Readings are refused meanwhile; the test buttons stay.
     QString soundProblem() const { return soundProblem_; }

@@ -74,8 +74,8 @@ MainWindow::MainWindow(Options options, QWidget* parent)
 
     // Minimizing hides the window to the notification area, where the desktop has one.
     tray_ = new TrayIcon(this);
-    tray_->SetHint(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
-    tray_->Loaded();
+    tray_->setHint(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
+    tray_->loaded();
 }
 
 MainWindow::~MainWindow() = default;
@@ -125,7 +125,7 @@ void MainWindow::onCommand(Command command) {
 }
 
 void MainWindow::bringForward() {
-    tray_->Restore();
+    tray_->restore();
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();

@@ -30,27 +30,27 @@ ReadResult Fb2(const std::string& bytes) {
     std::string error;
     const QByteArray xml = XmlAsUnicode(bytes);
     // Only UTF-8 is counted; UTF-16 files grow the text as they go.
-    if (!xml.startsWith('\xff') && !xml.startsWith('\xfe')) out.Reserve(Utf8CharCount(xml));
+    if (!xml.startsWith('\xff') && !xml.startsWith('\xfe')) out.reserve(Utf8CharCount(xml));
     if (!ReadFb2Xml(xml, out, error)) return Fail(error);
     ReadResult r;
     r.ok = true;
-    r.document = out.Take();
+    r.document = out.take();
     return r;
 }
 
 ReadResult Fb2Zip(std::string_view bytes) {
     std::string error;
-    auto zip = ZipArchive::Open(bytes, error);
+    auto zip = ZipArchive::open(bytes, error);
     if (!zip) return Fail(error);
     std::string member;
-    for (const std::string& name : zip->Names()) {
+    for (const std::string& name : zip->names()) {
         if (!EndsWith(name, ".fb2")) continue;
         if (!member.empty()) return Fail("the archive holds more than one book");
         member = name;
     }
     if (member.empty()) return Fail("the archive holds no .fb2 book");
     std::string xml;
-    if (!zip->Read(member, xml, error)) return Fail(error);
+    if (!zip->read(member, xml, error)) return Fail(error);
     return Fb2(xml);
 }
 
@@ -110,13 +110,13 @@ bool WalkSmallXml(const std::string& bytes, std::string& error, const char* what
 
 ReadResult Epub(std::string_view bytes) {
     std::string error;
-    auto zip = ZipArchive::Open(bytes, error);
+    auto zip = ZipArchive::open(bytes, error);
     if (!zip) return Fail(error);
 
     std::string container;
-    if (!zip->Contains("META-INF/container.xml"))
+    if (!zip->contains("META-INF/container.xml"))
         return Fail("the container (META-INF/container.xml) is missing");
-    if (!zip->Read("META-INF/container.xml", container, error)) return Fail(error);
+    if (!zip->read("META-INF/container.xml", container, error)) return Fail(error);
     QString packagePath;
     if (!WalkSmallXml(container, error, "the container", [&](QXmlStreamReader& r) {
             if (packagePath.isEmpty() && r.name() == u"rootfile")
@@ -125,9 +125,9 @@ ReadResult Epub(std::string_view bytes) {
         return Fail(error);
     if (packagePath.isEmpty()) return Fail("the container names no package document");
     const std::string opfName = ResolvePath("", packagePath);
-    if (!zip->Contains(opfName)) return Fail("the package document is missing");
+    if (!zip->contains(opfName)) return Fail("the package document is missing");
     std::string opf;
-    if (!zip->Read(opfName, opf, error)) return Fail(error);
+    if (!zip->read(opfName, opf, error)) return Fail(error);
 
     struct Item {
         QString href, type, properties;
@@ -167,17 +167,17 @@ ReadResult Epub(std::string_view bytes) {
     }
     std::uint64_t markupBytes = 0, markupRead = 0;
     for (const std::string& name : parts)
-        markupBytes += zip->DeclaredSize(name);
+        markupBytes += zip->declaredSize(name);
 
     BookBuilder out;
     std::string part;
     bool reserved = false;
     for (const std::string& name : parts) {
-        if (!zip->Contains(name)) return Fail("the part " + name + " is missing");
-        if (!zip->Read(name, part, error)) return Fail(error);
+        if (!zip->contains(name)) return Fail("the part " + name + " is missing");
+        if (!zip->read(name, part, error)) return Fail(error);
         const QByteArray xml = XmlAsUnicode(part);
         if (!ReadXhtml(xml, out, error)) return Fail(name + ": " + error);
-        out.EndBlock();
+        out.endBlock();
         // Once a good part of the book is read, its text per byte of markup tells how much
         // room the whole needs: reserved once, the text is not copied as it grows. Sizes
         // are only what the archive declares, so an estimate far beyond what the file could
@@ -185,16 +185,16 @@ ReadResult Epub(std::string_view bytes) {
         markupRead += part.size();
         if (!reserved && markupRead >= std::min<std::uint64_t>(markupBytes / 8, 1u << 20)) {
             reserved = true;
-            const double perByte = static_cast<double>(out.Units()) /
+            const double perByte = static_cast<double>(out.units()) /
                                    static_cast<double>(std::max<std::uint64_t>(markupRead, 1));
             const double estimate = perByte * 1.05 * static_cast<double>(markupBytes) + 4096;
             if (estimate < 16.0 * static_cast<double>(bytes.size()))
-                out.Reserve(static_cast<std::size_t>(estimate));
+                out.reserve(static_cast<std::size_t>(estimate));
         }
     }
     ReadResult r;
     r.ok = true;
-    r.document = out.Take();
+    r.document = out.take();
     return r;
 }
 

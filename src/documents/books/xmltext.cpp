@@ -28,7 +28,7 @@ int HeadingHalfPoints(int level) {
 
 }  // namespace
 
-CharFormat BookBuilder::Format() const {
+CharFormat BookBuilder::format() const {
     CharFormat f;
     f.bold = bold_ > 0 || heading_ > 0;
     f.italic = italic_ > 0;
@@ -36,10 +36,10 @@ CharFormat BookBuilder::Format() const {
     return f;
 }
 
-void BookBuilder::Put(char16_t c) {
-    const CharFormat f = Format();
+void BookBuilder::put(char16_t c) {
+    const CharFormat f = format();
     if (!(f == pendingFormat_)) {
-        Flush();
+        flush();
         pendingFormat_ = f;
     }
     if (breakPending_) {
@@ -50,83 +50,83 @@ void BookBuilder::Put(char16_t c) {
     hasText_ = true;
 }
 
-void BookBuilder::Text(QStringView text) {
+void BookBuilder::text(QStringView text) {
     for (const QChar qc : text) {
         const char16_t c = qc.unicode();
         if (IsXmlSpace(c)) {
             space_ = true;
             continue;
         }
-        if (space_ && !lineStart_) Put(u' ');
+        if (space_ && !lineStart_) put(u' ');
         space_ = false;
         lineStart_ = false;
-        Put(c);
+        put(c);
     }
 }
 
-void BookBuilder::RawText(QStringView text) {
+void BookBuilder::rawText(QStringView text) {
     for (const QChar qc : text) {
         const char16_t c = qc.unicode();
         if (c == u'\n') {
-            LineBreak();
+            lineBreak();
         } else if (c != u'\r') {
             space_ = false;
             lineStart_ = false;
-            Put(c);
+            put(c);
         }
     }
 }
 
-void BookBuilder::KeptText(QStringView text) {
+void BookBuilder::keptText(QStringView text) {
     if (text.isEmpty()) return;
-    if (space_ && !lineStart_) Put(u' ');
+    if (space_ && !lineStart_) put(u' ');
     space_ = false;
-    RawText(text);
+    rawText(text);
 }
 
-void BookBuilder::Tab() {
+void BookBuilder::tab() {
     space_ = false;
     lineStart_ = true;  // no space right after the tab
-    Put(u'\t');
+    put(u'\t');
 }
 
-void BookBuilder::LineBreak() {
+void BookBuilder::lineBreak() {
     if (hasText_) breakPending_ = true;
     lineStart_ = true;
     space_ = false;
 }
 
-void BookBuilder::EndBlock() {
-    Flush();
-    if (hasText_) doc_.EndParagraph(ParagraphFormat{});
+void BookBuilder::endBlock() {
+    flush();
+    if (hasText_) doc_.endParagraph(ParagraphFormat{});
     hasText_ = false;
     lineStart_ = true;
     space_ = false;
     breakPending_ = false;
 }
 
-void BookBuilder::Flush() {
+void BookBuilder::flush() {
     if (pending_.empty()) return;
-    doc_.AddText(pendingFormat_, pending_);
+    doc_.addText(pendingFormat_, pending_);
     pending_.clear();
 }
 
-void BookBuilder::Append(const RichDocument& other) {
-    if (other.Text().empty()) return;
-    EndBlock();
+void BookBuilder::append(const RichDocument& other) {
+    if (other.text().empty()) return;
+    endBlock();
     bool any = false;
-    other.ForEach(
+    other.forEach(
         [&](const RichDocument::ParagraphView&) {
-            if (any) doc_.EndParagraph(ParagraphFormat{});
+            if (any) doc_.endParagraph(ParagraphFormat{});
             any = true;
         },
-        [&](const RichDocument::RunView& run) { doc_.AddText(run.format, run.text); });
-    if (any) doc_.EndParagraph(ParagraphFormat{});
+        [&](const RichDocument::RunView& run) { doc_.addText(run.format, run.text); });
+    if (any) doc_.endParagraph(ParagraphFormat{});
 }
 
-RichDocument BookBuilder::Take() {
-    EndBlock();
-    doc_.Finish(ParagraphFormat{});
+RichDocument BookBuilder::take() {
+    endBlock();
+    doc_.finish(ParagraphFormat{});
     RichDocument done = std::move(doc_);
     doc_ = RichDocument();
     return done;
@@ -198,7 +198,7 @@ public:
     }
 
     template <class Start, class End, class Chars>
-    bool Run(BookBuilder*& out, std::string& error, Start&& start, End&& end, Chars&& chars) {
+    bool run(BookBuilder*& out, std::string& error, Start&& start, End&& end, Chars&& chars) {
         std::vector<unsigned> stack;
         std::vector<int> cells;
         int skip = 0, pre = 0;
@@ -222,11 +222,11 @@ public:
                         break;
                     }
                     stack.push_back(e);
-                    if (e & kBlock) out->EndBlock();
+                    if (e & kBlock) out->endBlock();
                     if (e & kRow) cells.push_back(0);
-                    if ((e & kCell) && !cells.empty() && cells.back()++ > 0) out->Tab();
-                    if (e & kBold) out->Bold(true);
-                    if (e & kItalic) out->Italic(true);
+                    if ((e & kCell) && !cells.empty() && cells.back()++ > 0) out->tab();
+                    if (e & kBold) out->bold(true);
+                    if (e & kItalic) out->italic(true);
                     if (e & kPre) ++pre;
                     break;
                 }
@@ -240,21 +240,21 @@ public:
                         break;
                     }
                     if (e & kPre) --pre;
-                    if (e & kItalic) out->Italic(false);
-                    if (e & kBold) out->Bold(false);
+                    if (e & kItalic) out->italic(false);
+                    if (e & kBold) out->bold(false);
                     if ((e & kRow) && !cells.empty()) cells.pop_back();
-                    if (e & kLine) out->LineBreak();
+                    if (e & kLine) out->lineBreak();
                     end(r_, e);
-                    if (e & kBlock) out->EndBlock();
+                    if (e & kBlock) out->endBlock();
                     break;
                 }
                 case QXmlStreamReader::Characters:
                     if (skip > 0) {
                         chars(r_.text());
                     } else if (pre > 0) {
-                        out->RawText(r_.text());
+                        out->rawText(r_.text());
                     } else {
-                        out->Text(r_.text());
+                        out->text(r_.text());
                     }
                     break;
                 case QXmlStreamReader::EntityReference: {
@@ -262,7 +262,7 @@ public:
                     const char32_t c = HtmlEntityCharacter(r_.name().toUtf8().toStdString());
                     if (c == 0) break;
                     const QString s = QString::fromUcs4(&c, 1);
-                    pre > 0 ? out->RawText(s) : out->Text(s);
+                    pre > 0 ? out->rawText(s) : out->text(s);
                     break;
                 }
                 default:
@@ -329,18 +329,18 @@ bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error) {
     XmlWalk walk(xml);
     BookBuilder* target = &out;
     std::vector<int> headings;
-    return walk.Run(
+    return walk.run(
         target, error,
         [&](QXmlStreamReader& r, bool skipping) -> unsigned {
             if (skipping) return kSkip;
             const QStringView n = r.name();
             if (const int level = HeadingLevel(n)) {
-                out.EndBlock();
-                out.Heading(level);
+                out.endBlock();
+                out.heading(level);
                 return kBlock | kHeading;
             }
             if (n == u"br") {
-                out.LineBreak();
+                out.lineBreak();
                 return 0;
             }
             // A note's link back to where it was called ("↩") is no text to read.
@@ -349,8 +349,8 @@ bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error) {
         },
         [&](QXmlStreamReader&, unsigned e) {
             if (e & kHeading) {
-                out.EndBlock();
-                out.Heading(0);
+                out.endBlock();
+                out.heading(0);
             }
         },
         [](QStringView) {});
@@ -368,19 +368,19 @@ bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error) {
         if (wroteHead) return;
         wroteHead = true;
         if (!bookTitle.trimmed().isEmpty()) {
-            out.EndBlock();
-            out.Heading(1);
-            out.Text(bookTitle);
-            out.EndBlock();
-            out.Heading(0);
+            out.endBlock();
+            out.heading(1);
+            out.text(bookTitle);
+            out.endBlock();
+            out.heading(0);
         }
         if (!authors.trimmed().isEmpty()) {
-            out.Text(authors);
-            out.EndBlock();
+            out.text(authors);
+            out.endBlock();
         }
     };
     QString fieldName;
-    const bool ok = walk.Run(
+    const bool ok = walk.run(
         target, error,
         [&](QXmlStreamReader& r, bool skipping) -> unsigned {
             const QStringView n = r.name();
@@ -411,8 +411,8 @@ bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error) {
             }
             if (n == u"title" || n == u"subtitle") {
                 const int level = std::min(sectionDepth + (n == u"title" ? 1 : 2), 6);
-                target->EndBlock();
-                target->Heading(level);
+                target->endBlock();
+                target->heading(level);
                 return kBlock | (n == u"title" ? kTitle : kSubtitle);
             }
             if (n == u"v") return kLine;
@@ -429,12 +429,12 @@ bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error) {
         },
         [&](QXmlStreamReader& r, unsigned e) {
             if (e & (kTitle | kSubtitle)) {
-                target->EndBlock();
-                target->Heading(0);
+                target->endBlock();
+                target->heading(0);
             }
             if (e & kSection) --sectionDepth;
             if (e & kNotes) {
-                target->EndBlock();
+                target->endBlock();
                 target = &out;
             }
             if (e == kSkip && inDescription) {
@@ -465,7 +465,7 @@ bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error) {
         });
     if (!ok) return false;
     writeHead();
-    out.Append(notes.Take());
+    out.append(notes.take());
     return true;
 }
 

@@ -15,37 +15,37 @@ namespace vernalo {
 class BookBuilder {
 public:
     // Whitespace collapses to one space; none at the start or end of a paragraph.
-    void Text(QStringView text);
+    void text(QStringView text);
     // Text kept as it is (preformatted): '\n' breaks the line.
-    void RawText(QStringView text);
+    void rawText(QStringView text);
     // Text kept as it is after the one space that whitespace given to Text() before it
     // stands for: the runs of office documents (DOCX w:t, ODT text:s), whose spaces count.
-    void KeptText(QStringView text);
-    void Tab();
-    void LineBreak();
+    void keptText(QStringView text);
+    void tab();
+    void lineBreak();
     // Ends the paragraph being built, when it holds anything.
-    void EndBlock();
+    void endBlock();
 
-    void Bold(bool on) { bold_ += on ? 1 : -1; }
-    void Italic(bool on) { italic_ += on ? 1 : -1; }
+    void bold(bool on) { bold_ += on ? 1 : -1; }
+    void italic(bool on) { italic_ += on ? 1 : -1; }
     // Level 1 (largest) to 6; 0 ends the heading.
-    void Heading(int level) { heading_ = level; }
+    void heading(int level) { heading_ = level; }
 
     // Room for this many UTF-16 units of text, so that a big book's text is not copied
     // (and held twice) as it grows.
-    void Reserve(std::size_t units) {
-        if (units > doc_.Text().size()) doc_.ReserveText(units);
+    void reserve(std::size_t units) {
+        if (units > doc_.text().size()) doc_.reserveText(units);
     }
     // Units of text so far.
-    std::size_t Units() const { return doc_.Text().size() + pending_.size(); }
+    std::size_t units() const { return doc_.text().size() + pending_.size(); }
     // Appends every paragraph of another document.
-    void Append(const RichDocument& other);
-    RichDocument Take();
+    void append(const RichDocument& other);
+    RichDocument take();
 
 private:
-    CharFormat Format() const;
-    void Put(char16_t c);
-    void Flush();
+    CharFormat format() const;
+    void put(char16_t c);
+    void flush();
 
     RichDocument doc_;
     std::u16string pending_;

@@ -16,7 +16,7 @@ struct ZipArchive::Impl {
 ZipArchive::ZipArchive(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 ZipArchive::~ZipArchive() = default;
 
-std::unique_ptr<ZipArchive> ZipArchive::Open(std::string_view bytes, std::string& error,
+std::unique_ptr<ZipArchive> ZipArchive::open(std::string_view bytes, std::string& error,
                                              ZipLimits limits) {
     zip_error_t ze;
     zip_error_init(&ze);
@@ -41,7 +41,7 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(std::string_view bytes, std::string
     return std::unique_ptr<ZipArchive>(new ZipArchive(std::move(impl)));
 }
 
-std::vector<std::string> ZipArchive::Names() const {
+std::vector<std::string> ZipArchive::names() const {
     std::vector<std::string> names;
     const zip_int64_t n = zip_get_num_entries(impl_->zip, 0);
     for (zip_int64_t i = 0; i < n; ++i) {
@@ -51,18 +51,18 @@ std::vector<std::string> ZipArchive::Names() const {
     return names;
 }
 
-bool ZipArchive::Contains(const std::string& name) const {
+bool ZipArchive::contains(const std::string& name) const {
     return zip_name_locate(impl_->zip, name.c_str(), 0) >= 0;
 }
 
-std::uint64_t ZipArchive::DeclaredSize(const std::string& name) const {
+std::uint64_t ZipArchive::declaredSize(const std::string& name) const {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat(impl_->zip, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
     return st.size;
 }
 
-bool ZipArchive::Read(const std::string& name, std::string& out, std::string& error) {
+bool ZipArchive::read(const std::string& name, std::string& out, std::string& error) {
     out.clear();
     const zip_int64_t index = zip_name_locate(impl_->zip, name.c_str(), 0);
     if (index < 0) {

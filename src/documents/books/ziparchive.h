@@ -22,20 +22,20 @@ struct ZipLimits {
 class ZipArchive {
 public:
     // The bytes must outlive the archive. On failure returns null and sets `error`.
-    static std::unique_ptr<ZipArchive> Open(std::string_view bytes, std::string& error,
+    static std::unique_ptr<ZipArchive> open(std::string_view bytes, std::string& error,
                                             ZipLimits limits = {});
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
 
     // Member names in the archive's order.
-    std::vector<std::string> Names() const;
-    bool Contains(const std::string& name) const;
+    std::vector<std::string> names() const;
+    bool contains(const std::string& name) const;
     // The size a member declares for itself inflated (0 when missing); only a hint.
-    std::uint64_t DeclaredSize(const std::string& name) const;
+    std::uint64_t declaredSize(const std::string& name) const;
     // Reads a whole member. False with `error` set when it is missing, damaged or
     // inflates beyond the limits.
-    bool Read(const std::string& name, std::string& out, std::string& error);
+    bool read(const std::string& name, std::string& out, std::string& error);
 
 private:
     struct Impl;

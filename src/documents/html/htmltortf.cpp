@@ -73,11 +73,11 @@ constexpr std::size_t kNoMark = std::numeric_limits<std::size_t>::max();
 HtmlToRtfConverter::HtmlToRtfConverter(std::u16string_view crlfText)
     : text_(Characters(crlfText)) {}
 
-std::u16string HtmlToRtfConverter::ReadTagName() {
+std::u16string HtmlToRtfConverter::readTagName() {
     std::u16string name;
     const std::size_t len = text_.size();
     while (pos_ < len) {
-        const char32_t c = At(pos_);
+        const char32_t c = at(pos_);
         if (c == U'>' || c == U' ') break;
         if (c < U'0' || c > U'9') AppendUtf16(c, name);
         ++pos_;
@@ -85,11 +85,11 @@ std::u16string HtmlToRtfConverter::ReadTagName() {
     return name;
 }
 
-std::size_t HtmlToRtfConverter::ReadTagKey(char (&key)[9]) {
+std::size_t HtmlToRtfConverter::readTagKey(char (&key)[9]) {
     std::size_t n = 0;
     const std::size_t len = text_.size();
     while (pos_ < len) {
-        const char32_t c = At(pos_);
+        const char32_t c = at(pos_);
         if (c == U'>' || c == U' ') break;
         if (c < U'0' || c > U'9') {
             // A unit outside ASCII can match no name of the table.
@@ -101,7 +101,7 @@ std::size_t HtmlToRtfConverter::ReadTagKey(char (&key)[9]) {
     return n;
 }
 
-void HtmlToRtfConverter::AppendChar(char32_t c, std::string& out) const {
+void HtmlToRtfConverter::appendChar(char32_t c, std::string& out) const {
     if (c < 0x80) {
         // Escaped so that the text reaches the editor as written, not as markup.
         if (c == U'\\' || c == U'{' || c == U'}') out.push_back('\\');
@@ -121,13 +121,13 @@ void HtmlToRtfConverter::AppendChar(char32_t c, std::string& out) const {
     AppendUnicodeUnit(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)), out);
 }
 
-std::size_t HtmlToRtfConverter::ReadReference(std::size_t pos, char32_t& character) const {
+std::size_t HtmlToRtfConverter::readReference(std::size_t pos, char32_t& character) const {
     const std::size_t len = text_.size();
     std::size_t i = pos + 1;
     if (i > len) return 0;
-    if (At(i) == U'#') {
+    if (at(i) == U'#') {
         ++i;
-        const bool hex = i <= len && (At(i) == U'x' || At(i) == U'X');
+        const bool hex = i <= len && (at(i) == U'x' || at(i) == U'X');
         if (hex) ++i;
         // Past the last scalar value every number is equally out of range; capping keeps
         // a long run of digits from overflowing.
@@ -135,7 +135,7 @@ std::size_t HtmlToRtfConverter::ReadReference(std::size_t pos, char32_t& charact
         char32_t value = 0;
         std::size_t digits = 0;
         for (; i <= len; ++i, ++digits) {
-            const char32_t d = At(i), lower = d | 0x20;
+            const char32_t d = at(i), lower = d | 0x20;
             char32_t v;
             if (d >= U'0' && d <= U'9')
                 v = d - U'0';
@@ -145,7 +145,7 @@ std::size_t HtmlToRtfConverter::ReadReference(std::size_t pos, char32_t& charact
                 break;
             value = std::min(static_cast<char32_t>(value * (hex ? 16 : 10) + v), kTooBig);
         }
-        if (digits == 0 || i > len || At(i) != U';') return 0;
+        if (digits == 0 || i > len || at(i) != U';') return 0;
         if (value == 0 || value >= kTooBig || IsSurrogate(value)) return 0;
         character = value;
         return i - pos + 1;
@@ -154,17 +154,17 @@ std::size_t HtmlToRtfConverter::ReadReference(std::size_t pos, char32_t& charact
     char name[32];
     std::size_t n = 0;
     for (; i <= len && n < sizeof name; ++i) {
-        const char32_t c = At(i);
+        const char32_t c = at(i);
         if (!((c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9')))
             break;
         name[n++] = static_cast<char>(c);
     }
-    if (n == 0 || i > len || At(i) != U';') return 0;
+    if (n == 0 || i > len || at(i) != U';') return 0;
     character = HtmlEntityCharacter(std::string_view(name, n));
     return character != 0 ? i - pos + 1 : 0;
 }
 
-void HtmlToRtfConverter::ReadTextRun(bool flow, std::string& out) {
+void HtmlToRtfConverter::readTextRun(bool flow, std::string& out) {
     const std::size_t len = text_.size();
     const std::size_t start = out.size();
     out.push_back(' ');  // every non-empty run opens with a blank
@@ -172,17 +172,17 @@ void HtmlToRtfConverter::ReadTextRun(bool flow, std::string& out) {
     char32_t decoded = 0;
     std::size_t referenceLength = 0;
     while (pos_ < len) {
-        const char32_t c = At(pos_);
+        const char32_t c = at(pos_);
         if (c == U'<') break;
-        if (c == U'&' && pos_ + 4 <= len && At(pos_ + 1) == U'n' && At(pos_ + 2) == U'b' &&
-            At(pos_ + 3) == U's' && At(pos_ + 4) == U'p') {
+        if (c == U'&' && pos_ + 4 <= len && at(pos_ + 1) == U'n' && at(pos_ + 2) == U'b' &&
+            at(pos_ + 3) == U's' && at(pos_ + 4) == U'p') {
             pos_ += 5;
             // The ";" is often left out; what follows "&nbsp" then is text to keep.
-            if (pos_ <= len && At(pos_) == U';') ++pos_;
+            if (pos_ <= len && at(pos_) == U';') ++pos_;
             if (pos_ > len) pos_ = len;
             if (blanks == 0) out.push_back(' ');
             ++blanks;
-        } else if (!flow && c == U'\r' && At(pos_ + 1) == U'\n') {
+        } else if (!flow && c == U'\r' && at(pos_ + 1) == U'\n') {
             pos_ += pos_ + 2 < len ? 2 : 1;
             if (breaks == 0) out += "\\par ";
             ++breaks;
@@ -192,12 +192,12 @@ void HtmlToRtfConverter::ReadTextRun(bool flow, std::string& out) {
             if (blanks == 0) out.push_back(' ');
             ++blanks;
             ++pos_;
-        } else if (c == U'&' && (referenceLength = ReadReference(pos_, decoded)) != 0) {
-            AppendChar(decoded, out);
+        } else if (c == U'&' && (referenceLength = readReference(pos_, decoded)) != 0) {
+            appendChar(decoded, out);
             pos_ = std::min(pos_ + referenceLength, len);
             blanks = breaks = 0;
         } else {
-            AppendChar(c, out);
+            appendChar(c, out);
             ++pos_;
             blanks = breaks = 0;
         }
@@ -218,17 +218,17 @@ void HtmlToRtfConverter::ReadTextRun(bool flow, std::string& out) {
     if (flow) out += "\\par ";
 }
 
-void HtmlToRtfConverter::SkipScript() {
+void HtmlToRtfConverter::skipScript() {
     int depth = 1;
     const std::size_t len = text_.size();
     while (depth > 0) {
         // Without its closing tag the element runs to the end of the text.
         if (pos_ >= len) break;
         ++pos_;
-        if (At(pos_) != U'<') continue;
+        if (at(pos_) != U'<') continue;
         if (pos_ < len) ++pos_;
         char key[9];
-        const std::size_t n = ReadTagKey(key);
+        const std::size_t n = readTagKey(key);
         if (n > 8) continue;
         const std::string_view name(key, n);
         if (name == "SCRIPT")
@@ -238,7 +238,7 @@ void HtmlToRtfConverter::SkipScript() {
     }
 }
 
-void HtmlToRtfConverter::ApplyTag(std::string_view key) {
+void HtmlToRtfConverter::applyTag(std::string_view key) {
     if (key.empty()) return;
     switch (key[0]) {
         case 'P':
@@ -271,7 +271,7 @@ void HtmlToRtfConverter::ApplyTag(std::string_view key) {
             if (key == "STYLE")
                 skip_ = true;
             else if (key == "SCRIPT")
-                SkipScript();
+                skipScript();
             break;
         case 'T':
             if (key == "TITLE") skip_ = true;
@@ -295,7 +295,7 @@ void HtmlToRtfConverter::ApplyTag(std::string_view key) {
     }
 }
 
-std::string HtmlToRtfConverter::Convert(const HtmlProgress& progress) {
+std::string HtmlToRtfConverter::convert(const HtmlProgress& progress) {
     const std::size_t len = text_.size();
     result_.clear();
     result_.reserve(kRtfHeader.size() + len + len / 4 + 16);
@@ -310,21 +310,21 @@ std::string HtmlToRtfConverter::Convert(const HtmlProgress& progress) {
 
     // The last character is never examined here: a tag or run needs one after it.
     while (pos_ < len) {
-        const char32_t c = At(pos_);
+        const char32_t c = at(pos_);
         const bool tagFollows = c == U'<';
         const bool textFollows = c == U'>';
         ++pos_;
         if (tagFollows) {
             char key[9];
-            const std::size_t n = ReadTagKey(key);
-            if (n <= 8) ApplyTag(std::string_view(key, n));
+            const std::size_t n = readTagKey(key);
+            if (n <= 8) applyTag(std::string_view(key, n));
         } else if (textFollows) {
             if (skip_) {
                 const std::size_t mark = result_.size();
-                ReadTextRun(false, result_);
+                readTextRun(false, result_);
                 result_.resize(mark);
             } else {
-                ReadTextRun(flow_, result_);
+                readTextRun(flow_, result_);
             }
         }
         if (pos_ >= nextMark) {
@@ -338,7 +338,7 @@ std::string HtmlToRtfConverter::Convert(const HtmlProgress& progress) {
 }
 
 std::string HtmlToRtf(std::u16string_view crlfText, const HtmlProgress& progress) {
-    return HtmlToRtfConverter(crlfText).Convert(progress);
+    return HtmlToRtfConverter(crlfText).convert(progress);
 }
 
 std::u16string WithCrLf(std::u16string_view text) {

@@ -38,34 +38,34 @@ public:
     explicit HtmlToRtfConverter(std::u16string_view crlfText);
 
     // Runs the whole scan and returns the result, closing "}" included.
-    std::string Convert(const HtmlProgress& progress = {});
+    std::string convert(const HtmlProgress& progress = {});
 
     // The tag name that starts at the scan position (just after a "<"): digits are
     // dropped, only ">" or a blank ends it. Leaves the position on what ended it, or on
     // the last character of the text.
-    std::u16string ReadTagName();
+    std::u16string readTagName();
     // The rich-text form of the text run that starts at the scan position (just after a
     // ">"), appended to `out`. Leaves the position on the "<" that ended it, or on the
     // last character of the text.
-    void ReadTextRun(bool flow, std::string& out);
+    void readTextRun(bool flow, std::string& out);
 
-    // 0-based, in characters; 0 to Length() at most (Length() - 1 once it stops). The scan
+    // 0-based, in characters; 0 to length() at most (length() - 1 once it stops). The scan
     // itself counts from 1.
-    std::size_t Position() const { return pos_ - 1; }
-    void SetPosition(std::size_t pos) { pos_ = pos + 1; }
-    std::size_t Length() const { return text_.size(); }
+    std::size_t position() const { return pos_ - 1; }
+    void setPosition(std::size_t pos) { pos_ = pos + 1; }
+    std::size_t length() const { return text_.size(); }
 
 private:
-    char32_t At(std::size_t pos) const { return text_[pos - 1]; }
+    char32_t at(std::size_t pos) const { return text_[pos - 1]; }
     // Reads a tag name into a short buffer: only names of up to eight characters can be in the
     // table, so longer ones are only measured, not kept.
-    std::size_t ReadTagKey(char (&key)[9]);
-    void ApplyTag(std::string_view key);
-    void SkipScript();
+    std::size_t readTagKey(char (&key)[9]);
+    void applyTag(std::string_view key);
+    void skipScript();
     // The length of the character reference that starts at `pos` (its "&" to its ";") and
     // the character it stands for; 0 when there is none there, or it is not decoded.
-    std::size_t ReadReference(std::size_t pos, char32_t& character) const;
-    void AppendChar(char32_t c, std::string& out) const;
+    std::size_t readReference(std::size_t pos, char32_t& character) const;
+    void appendChar(char32_t c, std::string& out) const;
 
     std::u32string text_;  // one element per character
     std::size_t pos_ = 1;

@@ -18,7 +18,7 @@ void LineBreaksToNewlines(std::u16string& text) {
 
 }  // namespace
 
-std::u16string Paragraph::Text() const {
+std::u16string Paragraph::text() const {
     std::u16string text;
     for (const TextRun& run : runs)
         text += run.text;
@@ -42,7 +42,7 @@ std::size_t RichDocument::FormatHash::operator()(const ParagraphFormat& f) const
     return Mix(h, static_cast<std::uint32_t>(f.firstIndent));
 }
 
-std::uint32_t RichDocument::CharFormatIndex(const CharFormat& f) {
+std::uint32_t RichDocument::charFormatIndex(const CharFormat& f) {
     if (auto it = charIndex_.find(f); it != charIndex_.end()) return it->second;
     if (charFormats_.size() >= kMaxFormats)
         return static_cast<std::uint32_t>(charFormats_.size() - 1);
@@ -52,7 +52,7 @@ std::uint32_t RichDocument::CharFormatIndex(const CharFormat& f) {
     return i;
 }
 
-std::uint32_t RichDocument::ParaFormatIndex(const ParagraphFormat& f) {
+std::uint32_t RichDocument::paraFormatIndex(const ParagraphFormat& f) {
     if (auto it = paraIndex_.find(f); it != paraIndex_.end()) return it->second;
     if (paraFormats_.size() >= kMaxFormats)
         return static_cast<std::uint32_t>(paraFormats_.size() - 1);
@@ -62,13 +62,13 @@ std::uint32_t RichDocument::ParaFormatIndex(const ParagraphFormat& f) {
     return i;
 }
 
-void RichDocument::StartParagraph() {
+void RichDocument::startParagraph() {
     if (openStarted_) return;
     if (!paras_.empty()) text_.push_back(u'\n');
     openStarted_ = true;
 }
 
-void RichDocument::CloseRun() {
+void RichDocument::closeRun() {
     if (!runOpen_) return;
     runOpen_ = false;
     // A run longer than its length field holds goes on in runs of the same format.
@@ -80,13 +80,13 @@ void RichDocument::CloseRun() {
     }
 }
 
-void RichDocument::BeginRun(const CharFormat& format) {
+void RichDocument::beginRun(const CharFormat& format) {
     // A group that ends where it began leaves the format as it was: no lookup for that.
     if (runOpen_ && charFormats_[runFormat_] == format) return;
-    const std::uint32_t f = CharFormatIndex(format);
+    const std::uint32_t f = charFormatIndex(format);
     if (runOpen_ && runFormat_ == f) return;
-    StartParagraph();
-    CloseRun();
+    startParagraph();
+    closeRun();
     runStart_ = text_.size();
     // Text in the format of the paragraph's last run goes on in that run.
     if (openRuns_ > 0 && runs_.back().format == f) {
@@ -98,40 +98,40 @@ void RichDocument::BeginRun(const CharFormat& format) {
     runFormat_ = f;
 }
 
-void RichDocument::AddText(const CharFormat& format, std::u16string_view text) {
+void RichDocument::addText(const CharFormat& format, std::u16string_view text) {
     if (text.empty()) return;
-    BeginRun(format);
+    beginRun(format);
     text_.append(text);
 }
 
-void RichDocument::EndParagraph(const ParagraphFormat& format) {
-    StartParagraph();
-    CloseRun();
-    paras_.push_back({ParaFormatIndex(format), openRuns_});
+void RichDocument::endParagraph(const ParagraphFormat& format) {
+    startParagraph();
+    closeRun();
+    paras_.push_back({paraFormatIndex(format), openRuns_});
     openRuns_ = 0;
     openStarted_ = false;
 }
 
-void RichDocument::Finish(const ParagraphFormat& format) {
-    CloseRun();
+void RichDocument::finish(const ParagraphFormat& format) {
+    closeRun();
     if (openRuns_ > 0 || paras_.empty()) {
-        EndParagraph(format);
+        endParagraph(format);
     } else if (openStarted_) {
         text_.pop_back();  // the '\n' before a paragraph that stayed empty
         openStarted_ = false;
     }
 }
 
-void RichDocument::AddParagraph(const Paragraph& paragraph) {
+void RichDocument::addParagraph(const Paragraph& paragraph) {
     for (const TextRun& run : paragraph.runs)
-        AddText(run.format, run.text);
-    EndParagraph(paragraph.format);
+        addText(run.format, run.text);
+    endParagraph(paragraph.format);
 }
 
-std::vector<Paragraph> RichDocument::Paragraphs() const {
+std::vector<Paragraph> RichDocument::paragraphs() const {
     std::vector<Paragraph> out;
     out.reserve(paras_.size());
-    ForEach(
+    forEach(
         [&](const ParagraphView& p) {
             out.push_back({p.format, {}});
         },
@@ -141,13 +141,13 @@ std::vector<Paragraph> RichDocument::Paragraphs() const {
     return out;
 }
 
-std::u16string RichDocument::PlainText() const {
+std::u16string RichDocument::plainText() const {
     std::u16string out = text_;
     LineBreaksToNewlines(out);
     return out;
 }
 
-std::u16string RichDocument::TakePlainText() {
+std::u16string RichDocument::takePlainText() {
     std::u16string out = std::move(text_);
     *this = RichDocument();
     LineBreaksToNewlines(out);
@@ -163,8 +163,8 @@ std::u16string RichDocument::takeText() {
 RichDocument PlainTextDocument(std::u16string text) {
     RichDocument doc;
     doc.text_ = std::move(text);
-    const std::uint32_t charFormat = doc.CharFormatIndex({});
-    const std::uint32_t paraFormat = doc.ParaFormatIndex({});
+    const std::uint32_t charFormat = doc.charFormatIndex({});
+    const std::uint32_t paraFormat = doc.paraFormatIndex({});
     std::size_t start = 0;
     while (true) {
         std::size_t end = std::min(doc.text_.find(u'\n', start), doc.text_.size());

@@ -55,7 +55,7 @@ struct Paragraph {
     ParagraphFormat format;
     std::vector<TextRun> runs;
 
-    std::u16string Text() const;
+    std::u16string text() const;
 };
 
 // Elements in blocks of a fixed size: growing never copies what is there, so a long
@@ -110,11 +110,11 @@ public:
     };
 
     // Once read, never zero: an empty document has one empty paragraph.
-    std::size_t ParagraphCount() const { return paras_.size(); }
+    std::size_t paragraphCount() const { return paras_.size(); }
     // Calls para(ParagraphView) for each paragraph in order, and run(RunView) for each of
     // its runs after it.
     template <class ParaFn, class RunFn>
-    void ForEach(ParaFn&& para, RunFn&& run) const {
+    void forEach(ParaFn&& para, RunFn&& run) const {
         std::size_t r = 0, t = 0;
         for (std::size_t p = 0; p < paras_.size(); ++p) {
             const Para& pr = paras_[p];
@@ -129,35 +129,35 @@ public:
         }
     }
     // The paragraphs as values; for small documents and tests.
-    std::vector<Paragraph> Paragraphs() const;
+    std::vector<Paragraph> paragraphs() const;
 
     // Paragraphs joined by '\n'; line breaks inside a paragraph (U+2028) stay as they are.
-    const std::u16string& Text() const { return text_; }
+    const std::u16string& text() const { return text_; }
     // Paragraphs joined by '\n'; line breaks inside a paragraph become '\n' too,
     // so each counts as one unit like the editor's.
-    std::u16string PlainText() const;
+    std::u16string plainText() const;
     // PlainText without a copy: the document is left empty.
-    std::u16string TakePlainText();
+    std::u16string takePlainText();
     // Text() without a copy: the document is left empty.
     std::u16string takeText();
 
     // --- building ---
 
     // Appends a whole paragraph.
-    void AddParagraph(const Paragraph& paragraph);
+    void addParagraph(const Paragraph& paragraph);
     // Appends text in `format` to the paragraph being built.
-    void AddText(const CharFormat& format, std::u16string_view text);
+    void addText(const CharFormat& format, std::u16string_view text);
     // Ends the paragraph being built (an empty one when nothing was added).
-    void EndParagraph(const ParagraphFormat& format);
+    void endParagraph(const ParagraphFormat& format);
     // After the last EndParagraph or AddText: ends a paragraph that holds text, and makes an
     // empty document one empty paragraph; the paragraph being built is dropped when empty.
-    void Finish(const ParagraphFormat& format);
+    void finish(const ParagraphFormat& format);
 
-    // The reader's fast road: BeginRun, then units pushed onto RunText() directly.
-    void BeginRun(const CharFormat& format);
-    std::u16string& RunText() { return text_; }
+    // The reader's fast road: BeginRun, then units pushed onto runText() directly.
+    void beginRun(const CharFormat& format);
+    std::u16string& runText() { return text_; }
     // Room for this many units of text, so that the text is not copied as it grows.
-    void ReserveText(std::size_t units) { text_.reserve(units); }
+    void reserveText(std::size_t units) { text_.reserve(units); }
 
 private:
     friend RichDocument PlainTextDocument(std::u16string text);
@@ -178,10 +178,10 @@ private:
     // place instead of growing the table without bound.
     static constexpr std::size_t kMaxFormats = 1 << 16;
 
-    std::uint32_t CharFormatIndex(const CharFormat& f);
-    std::uint32_t ParaFormatIndex(const ParagraphFormat& f);
-    void StartParagraph();
-    void CloseRun();
+    std::uint32_t charFormatIndex(const CharFormat& f);
+    std::uint32_t paraFormatIndex(const ParagraphFormat& f);
+    void startParagraph();
+    void closeRun();
 
     std::u16string text_;
     BlockVector<Run> runs_;

@@ -30,7 +30,7 @@ int LevelOf(QStringView val, int levels) {
 
 }  // namespace
 
-bool DocxNumbering::Read(const std::string& bytes, const std::string& part, std::string& error) {
+bool DocxNumbering::read(const std::string& bytes, const std::string& part, std::string& error) {
     QString abstractId, numId;
     int level = -1, overrideLevel = 0;
     return WalkWordPart(
@@ -90,13 +90,13 @@ bool DocxNumbering::Read(const std::string& bytes, const std::string& part, std:
         });
 }
 
-int DocxNumbering::Start(const List& list, const std::array<Level, kLevels>& levels,
+int DocxNumbering::start(const List& list, const std::array<Level, kLevels>& levels,
                          int level) const {
     const auto l = static_cast<std::size_t>(level);
     return list.startOverride[l].value_or(levels[l].start);
 }
 
-QString DocxNumbering::Next(const QString& numId, int level) {
+QString DocxNumbering::next(const QString& numId, int level) {
     if (numId.isEmpty() || numId == u"0") return {};
     const auto list = lists_.find(numId);
     if (list == lists_.end()) return {};
@@ -109,12 +109,12 @@ QString DocxNumbering::Next(const QString& numId, int level) {
         // A list that sets its own start begins there, whatever its siblings counted.
         list->used = true;
         for (int l = 0; l < kLevels; ++l)
-            if (list->startOverride[static_cast<std::size_t>(l)]) counters.Reset(l);
+            if (list->startOverride[static_cast<std::size_t>(l)]) counters.reset(l);
     }
-    counters.Count(level, Start(*list, levels, level));
+    counters.count(level, start(*list, levels, level));
     for (int deeper = level + 1; deeper < kLevels; ++deeper) {
         const std::optional<int> restart = levels[static_cast<std::size_t>(deeper)].restart;
-        if (!restart || (*restart != 0 && level < *restart)) counters.Reset(deeper);
+        if (!restart || (*restart != 0 && level < *restart)) counters.reset(deeper);
     }
 
     const Level& own = levels[static_cast<std::size_t>(level)];
@@ -125,7 +125,7 @@ QString DocxNumbering::Next(const QString& numId, int level) {
         if (c == u'%' && i + 1 < own.text.size() && own.text[i + 1] >= u'1' &&
             own.text[i + 1] <= u'9') {
             const int shown = own.text[++i].unicode() - u'1';
-            label += FormatNumber(counters.Value(shown, Start(*list, levels, shown)),
+            label += FormatNumber(counters.value(shown, start(*list, levels, shown)),
                                   levels[static_cast<std::size_t>(shown)].format, true);
         } else {
             label += c;

@@ -16,10 +16,10 @@ namespace vernalo::office {
 class DocxNumbering {
 public:
     // Reads the part; false with `error` set when its XML is malformed.
-    bool Read(const std::string& bytes, const std::string& part, std::string& error);
+    bool read(const std::string& bytes, const std::string& part, std::string& error);
     // Counts a paragraph of list `numId` at `level` and gives its label as the document
     // shows it ("2.", "1.3.", "b)", "•"); empty for no list or an unknown one.
-    QString Next(const QString& numId, int level);
+    QString next(const QString& numId, int level);
 
 private:
     static constexpr int kLevels = 9;
@@ -35,7 +35,7 @@ private:
         bool used = false;
     };
 
-    int Start(const List& list, const std::array<Level, kLevels>& levels, int level) const;
+    int start(const List& list, const std::array<Level, kLevels>& levels, int level) const;
 
     QHash<QString, std::array<Level, kLevels>> abstracts_;
     QHash<QString, List> lists_;

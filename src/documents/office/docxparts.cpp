@@ -134,7 +134,7 @@ int LevelOfOutline(QStringView val) {
     return std::min(n + 1, 6);
 }
 
-bool DocxStyles::Read(const std::string& bytes, const std::string& part, std::string& error) {
+bool DocxStyles::read(const std::string& bytes, const std::string& part, std::string& error) {
     QString id, type;
     DocxStyle style;
     bool isDefault = false;

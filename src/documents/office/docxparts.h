@@ -117,23 +117,23 @@ struct DocxFormat {
 class DocxStyles {
 public:
     // Reads word/styles.xml; a missing part leaves every style plain.
-    bool Read(const std::string& bytes, const std::string& part, std::string& error);
+    bool read(const std::string& bytes, const std::string& part, std::string& error);
 
-    DocxFormat Paragraph(const QString& id) {
-        return Resolve(u'p', id.isEmpty() ? defaultParagraph_ : id);
+    DocxFormat paragraph(const QString& id) {
+        return resolve(u'p', id.isEmpty() ? defaultParagraph_ : id);
     }
-    DocxFormat Character(const QString& id) { return Resolve(u'c', id); }
+    DocxFormat character(const QString& id) { return resolve(u'c', id); }
     // Whether a character style sets bold or italic itself (or through its bases).
-    std::optional<bool> CharacterBold(const QString& id) {
-        return Find(u'c', id, &DocxStyle::bold);
+    std::optional<bool> characterBold(const QString& id) {
+        return find(u'c', id, &DocxStyle::bold);
     }
-    std::optional<bool> CharacterItalic(const QString& id) {
-        return Find(u'c', id, &DocxStyle::italic);
+    std::optional<bool> characterItalic(const QString& id) {
+        return find(u'c', id, &DocxStyle::italic);
     }
 
 private:
     template <class T>
-    std::optional<T> Find(char16_t family, QString id, std::optional<T> DocxStyle::*field) {
+    std::optional<T> find(char16_t family, QString id, std::optional<T> DocxStyle::*field) {
         // A chain of bases longer than this is a loop or a hostile file.
         for (int step = 0; step < 16 && !id.isEmpty(); ++step) {
             const auto it = styles_.constFind(family + id);
@@ -143,16 +143,16 @@ private:
         }
         return std::nullopt;
     }
-    DocxFormat Resolve(char16_t family, const QString& id) {
+    DocxFormat resolve(char16_t family, const QString& id) {
         if (id.isEmpty()) return {};
         const QString key = family + id;
         if (const auto it = cache_.constFind(key); it != cache_.constEnd()) return *it;
         DocxFormat f;
-        f.level = Find(family, id, &DocxStyle::level).value_or(0);
-        f.bold = Find(family, id, &DocxStyle::bold).value_or(false);
-        f.italic = Find(family, id, &DocxStyle::italic).value_or(false);
-        f.numId = Find(family, id, &DocxStyle::numId).value_or(QString());
-        f.numLevel = Find(family, id, &DocxStyle::numLevel).value_or(0);
+        f.level = find(family, id, &DocxStyle::level).value_or(0);
+        f.bold = find(family, id, &DocxStyle::bold).value_or(false);
+        f.italic = find(family, id, &DocxStyle::italic).value_or(false);
+        f.numId = find(family, id, &DocxStyle::numId).value_or(QString());
+        f.numLevel = find(family, id, &DocxStyle::numLevel).value_or(0);
         cache_.insert(key, f);
         return f;
     }

@@ -34,10 +34,10 @@ public:
     DocxText(Target& out, DocxStyles& styles, DocxNumbering& numbering, NoteNumbers& notes)
         : t_(out), styles_(styles), numbering_(numbering), notes_(notes) {}
 
-    bool Read(const std::string& bytes, const std::string& part, std::string& error) {
+    bool read(const std::string& bytes, const std::string& part, std::string& error) {
         return WalkPart(
-            bytes, part, error, [this](QXmlStreamReader& r) { return Start(r); },
-            [this](QXmlStreamReader&) { End(); }, [this](QStringView text) { Chars(text); });
+            bytes, part, error, [this](QXmlStreamReader& r) { return start(r); },
+            [this](QXmlStreamReader&) { end(); }, [this](QStringView text) { chars(text); });
     }
 
 private:
@@ -60,45 +60,45 @@ private:
         bool vanish = false;
     };
 
-    W Parent() const { return frames_.empty() ? W::Other : frames_.back().tag; }
-    W GrandParent() const {
+    W parentTag() const { return frames_.empty() ? W::Other : frames_.back().tag; }
+    W grandParentTag() const {
         return frames_.size() < 2 ? W::Other : frames_[frames_.size() - 2].tag;
     }
     // In w:p/w:pPr/w:numPr itself, not in the old properties of a tracked change.
-    bool InParagraphNumbering() const {
+    bool inParagraphNumbering() const {
         const std::size_t n = frames_.size();
         return n >= 3 && frames_[n - 1].tag == W::NumPr && frames_[n - 2].tag == W::PPr &&
                frames_[n - 3].tag == W::P && !paras_.empty();
     }
 
     // The paragraph's style takes effect before its first character.
-    void ApplyParagraph() {
+    void applyParagraph() {
         if (paras_.empty() || paras_.back().applied) return;
         Para& p = paras_.back();
         p.applied = true;
-        const DocxFormat f = styles_.Paragraph(p.style);
+        const DocxFormat f = styles_.paragraph(p.style);
         const int level = p.outline ? *p.outline : f.level;
-        if (level > 0) t_.SetHeading(level);
-        t_.SetBold(f.bold);
-        t_.SetItalic(f.italic);
+        if (level > 0) t_.setHeading(level);
+        t_.setBold(f.bold);
+        t_.setItalic(f.italic);
         // A list item's number, in the paragraph's own format, before its first run.
         const QString label =
-            numbering_.Next(p.numId.value_or(f.numId), p.numLevel.value_or(f.numLevel));
-        if (!label.isEmpty()) t_.out.KeptText(label + u' ');
+            numbering_.next(p.numId.value_or(f.numId), p.numLevel.value_or(f.numLevel));
+        if (!label.isEmpty()) t_.out.keptText(label + u' ');
     }
-    bool Emitting() {
+    bool emitting() {
         if (hidden_ > 0) return false;
-        ApplyParagraph();
+        applyParagraph();
         return true;
     }
-    void Emit(const QString& text) {
-        if (!text.isEmpty() && Emitting()) t_.out.KeptText(text);
+    void emitText(const QString& text) {
+        if (!text.isEmpty() && emitting()) t_.out.keptText(text);
     }
-    void NoteMark(int number) {
-        if (number > 0) Emit(u'[' + QString::number(number) + u']');
+    void noteMark(int number) {
+        if (number > 0) emitText(u'[' + QString::number(number) + u']');
     }
 
-    bool Start(QXmlStreamReader& r) {
+    bool start(QXmlStreamReader& r) {
         const QStringView ns = r.namespaceUri();
         // Markup compatibility: the choice is read, its fallback (the same text again
         // for older programs) is not.
@@ -107,7 +107,7 @@ private:
         // The text of an equation (m:r/m:t) is read like a run's.
         const bool mathText = tag == W::Other && ns == kOfficeMath && r.name() == u"t";
         if (mathText) tag = W::T;
-        const W parent = Parent();
+        const W parent = parentTag();
         Frame f{tag, t_.bold, t_.italic, t_.heading};
         switch (tag) {
             case W::Del:
@@ -124,33 +124,33 @@ private:
                 const auto it = ids.constFind(Attr(r.attributes(), u"id").toString());
                 if (it == ids.constEnd()) return false;  // referred to nowhere (deleted)
                 note_ = *it;
-                t_.out.EndBlock();
+                t_.out.endBlock();
                 break;
             }
             case W::P:
-                t_.ParagraphStart();
+                t_.paragraphStart();
                 paras_.push_back({});
                 break;
             // In w:p/w:pPr itself: a tracked change's old properties come after the new.
             case W::PStyle:
-                if (parent == W::PPr && GrandParent() == W::P && !paras_.empty())
+                if (parent == W::PPr && grandParentTag() == W::P && !paras_.empty())
                     paras_.back().style = Attr(r.attributes(), u"val").toString();
                 break;
             case W::OutlineLvl:
-                if (parent == W::PPr && GrandParent() == W::P && !paras_.empty())
+                if (parent == W::PPr && grandParentTag() == W::P && !paras_.empty())
                     paras_.back().outline = LevelOfOutline(Attr(r.attributes(), u"val"));
                 break;
             case W::NumId:
-                if (InParagraphNumbering())
+                if (inParagraphNumbering())
                     paras_.back().numId = Attr(r.attributes(), u"val").toString();
                 break;
             case W::Ilvl:
-                if (InParagraphNumbering())
+                if (inParagraphNumbering())
                     paras_.back().numLevel = Attr(r.attributes(), u"val").toInt();
                 break;
             case W::R:
                 // The paragraph's format first: the run puts back what it found.
-                ApplyParagraph();
+                applyParagraph();
                 f.bold = t_.bold;
                 f.italic = t_.italic;
                 f.heading = t_.heading;
@@ -160,7 +160,7 @@ private:
             case W::I:
             case W::RStyle:
             case W::Vanish:
-                if (parent == W::RPr && GrandParent() == W::R && !runs_.empty()) {
+                if (parent == W::RPr && grandParentTag() == W::R && !runs_.empty()) {
                     Run& run = runs_.back();
                     const auto a = r.attributes();
                     if (tag == W::B) run.bold = OnOff(a);
@@ -173,20 +173,20 @@ private:
                 inText_ = parent == W::R || mathText;
                 break;
             case W::Tab:
-                if (parent == W::R && Emitting()) t_.out.Tab();
+                if (parent == W::R && emitting()) t_.out.tab();
                 break;
             case W::Br:
             case W::Cr:
-                if (parent == W::R && Emitting()) t_.out.LineBreak();
+                if (parent == W::R && emitting()) t_.out.lineBreak();
                 break;
             case W::Sym:
-                if (parent == W::R) Emit(SymText(r.attributes()));
+                if (parent == W::R) emitText(SymText(r.attributes()));
                 break;
             case W::NoBreakHyphen:
-                if (parent == W::R) Emit(QStringLiteral("\u2011"));
+                if (parent == W::R) emitText(QStringLiteral("\u2011"));
                 break;
             case W::SoftHyphen:
-                if (parent == W::R) Emit(QStringLiteral("\u00AD"));
+                if (parent == W::R) emitText(QStringLiteral("\u00AD"));
                 break;
             case W::FootnoteReference:
             case W::EndnoteReference: {
@@ -201,21 +201,21 @@ private:
                 const bool foot = tag == W::FootnoteReference;
                 const int n = foot ? ++notes_.lastFootnote : ++notes_.lastEndnote;
                 (foot ? notes_.footnotes : notes_.endnotes).insert(Attr(a, u"id").toString(), n);
-                NoteMark(n);
+                noteMark(n);
                 break;
             }
             case W::FootnoteRef:
             case W::EndnoteRef:
-                NoteMark(note_);
+                noteMark(note_);
                 break;
             case W::Tbl:
-                if (!t_.InCell()) t_.out.EndBlock();
+                if (!t_.inCell()) t_.out.endBlock();
                 break;
             case W::Tr:
-                t_.RowStart();
+                t_.rowStart();
                 break;
             case W::Tc:
-                t_.CellStart();
+                t_.cellStart();
                 break;
             default:
                 break;
@@ -224,25 +224,25 @@ private:
         return true;
     }
 
-    void End() {
+    void end() {
         if (frames_.empty()) return;
         Frame f = frames_.back();
         frames_.pop_back();
         switch (f.tag) {
             case W::PPr:
-                ApplyParagraph();
+                applyParagraph();
                 break;
             case W::RPr:
-                if (Parent() == W::R && !runs_.empty()) {
+                if (parentTag() == W::R && !runs_.empty()) {
                     // The run's own setting, else its character style's, else the
                     // paragraph's.
                     const Run& run = runs_.back();
-                    ApplyParagraph();
-                    const auto bold = run.bold ? run.bold : styles_.CharacterBold(run.style);
+                    applyParagraph();
+                    const auto bold = run.bold ? run.bold : styles_.characterBold(run.style);
                     const auto italic =
-                        run.italic ? run.italic : styles_.CharacterItalic(run.style);
-                    if (bold) t_.SetBold(*bold);
-                    if (italic) t_.SetItalic(*italic);
+                        run.italic ? run.italic : styles_.characterItalic(run.style);
+                    if (bold) t_.setBold(*bold);
+                    if (italic) t_.setItalic(*italic);
                     if (run.vanish && !frames_.empty() && !frames_.back().hidden) {
                         frames_.back().hidden = true;
                         ++hidden_;
@@ -252,31 +252,31 @@ private:
             case W::R:
                 if (f.hidden) --hidden_;
                 if (!runs_.empty()) runs_.pop_back();
-                t_.SetBold(f.bold);
-                t_.SetItalic(f.italic);
+                t_.setBold(f.bold);
+                t_.setItalic(f.italic);
                 break;
             case W::T:
                 inText_ = false;
                 break;
             case W::P:
                 if (!paras_.empty()) paras_.pop_back();
-                t_.ParagraphEnd();
-                t_.SetBold(f.bold);
-                t_.SetItalic(f.italic);
-                t_.SetHeading(f.heading);
+                t_.paragraphEnd();
+                t_.setBold(f.bold);
+                t_.setItalic(f.italic);
+                t_.setHeading(f.heading);
                 break;
             case W::Tr:
-                t_.RowEnd();
+                t_.rowEnd();
                 break;
             case W::Tc:
-                t_.CellEnd();
+                t_.cellEnd();
                 break;
             case W::Tbl:
-                if (!t_.InCell()) t_.out.EndBlock();
+                if (!t_.inCell()) t_.out.endBlock();
                 break;
             case W::Footnote:
             case W::Endnote:
-                t_.out.EndBlock();
+                t_.out.endBlock();
                 note_ = 0;
                 break;
             default:
@@ -284,8 +284,8 @@ private:
         }
     }
 
-    void Chars(QStringView text) {
-        if (inText_ && Emitting()) t_.out.KeptText(text);
+    void chars(QStringView text) {
+        if (inText_ && emitting()) t_.out.keptText(text);
     }
 
     Target& t_;
@@ -345,10 +345,10 @@ bool HoldsStreamName(std::string_view bytes, std::string_view name) {
 std::string NumberingPart(ZipArchive& zip, const std::string& main, const std::string& folder) {
     const std::string relsName = folder + "_rels/" + main.substr(folder.size()) + ".rels";
     std::string rels, error, target;
-    if (zip.Contains(relsName) && zip.Read(relsName, rels, error))
+    if (zip.contains(relsName) && zip.read(relsName, rels, error))
         FindRelationship(rels, relsName, folder, u"/numbering", target, error);
-    if (target.empty() || !zip.Contains(target)) target = folder + "numbering.xml";
-    return zip.Contains(target) ? target : std::string();
+    if (target.empty() || !zip.contains(target)) target = folder + "numbering.xml";
+    return zip.contains(target) ? target : std::string();
 }
 
 }  // namespace
@@ -362,54 +362,54 @@ ReadResult ReadDocxBytes(std::string_view bytes) {
         return Fail("this is a binary Word document (.doc), not DOCX");
     }
     std::string error;
-    auto zip = ZipArchive::Open(bytes, error);
+    auto zip = ZipArchive::open(bytes, error);
     if (!zip) return Fail(error);
 
     // The main part is named by the package's relationships; Word always calls it
     // word/document.xml.
     std::string main;
-    if (zip->Contains("_rels/.rels")) {
+    if (zip->contains("_rels/.rels")) {
         std::string rels;
-        if (!zip->Read("_rels/.rels", rels, error)) return Fail(error);
+        if (!zip->read("_rels/.rels", rels, error)) return Fail(error);
         if (!FindRelationship(rels, "_rels/.rels", "", u"/officeDocument", main, error))
             return Fail(error);
     }
-    if (main.empty() || !zip->Contains(main)) main = "word/document.xml";
-    if (!zip->Contains(main)) return Fail(main + " is missing");
+    if (main.empty() || !zip->contains(main)) main = "word/document.xml";
+    if (!zip->contains(main)) return Fail(main + " is missing");
     const std::string folder =
         main.find('/') == std::string::npos ? "" : main.substr(0, main.rfind('/') + 1);
 
     DocxStyles styles;
     std::string part;
-    if (zip->Contains(folder + "styles.xml")) {
-        if (!zip->Read(folder + "styles.xml", part, error)) return Fail(error);
-        if (!styles.Read(part, folder + "styles.xml", error)) return Fail(error);
+    if (zip->contains(folder + "styles.xml")) {
+        if (!zip->read(folder + "styles.xml", part, error)) return Fail(error);
+        if (!styles.read(part, folder + "styles.xml", error)) return Fail(error);
     }
     // Without its numbering, or with damaged numbering, a list is read without numbers.
     DocxNumbering numbering;
     const std::string numberingPart = NumberingPart(*zip, main, folder);
     if (!numberingPart.empty()) {
         std::string ignored;
-        if (!zip->Read(numberingPart, part, ignored) ||
-            !numbering.Read(part, numberingPart, ignored))
+        if (!zip->read(numberingPart, part, ignored) ||
+            !numbering.read(part, numberingPart, ignored))
             numbering = DocxNumbering();
     }
 
     Target out;
     NoteNumbers notes;
-    if (!zip->Read(main, part, error)) return Fail(error);
-    if (!DocxText(out, styles, numbering, notes).Read(part, main, error)) return Fail(error);
+    if (!zip->read(main, part, error)) return Fail(error);
+    if (!DocxText(out, styles, numbering, notes).read(part, main, error)) return Fail(error);
     std::string().swap(part);
-    out.out.EndBlock();
+    out.out.endBlock();
     // Footnotes, then endnotes, each in the order the text refers to them.
     for (const char* notesPart : {"footnotes.xml", "endnotes.xml"}) {
         const std::string name = folder + notesPart;
-        if (!zip->Contains(name)) continue;
-        if (!zip->Read(name, part, error)) return Fail(error);
+        if (!zip->contains(name)) continue;
+        if (!zip->read(name, part, error)) return Fail(error);
         Target notesOut;
-        if (!DocxText(notesOut, styles, numbering, notes).Read(part, name, error))
+        if (!DocxText(notesOut, styles, numbering, notes).read(part, name, error))
             return Fail(error);
-        out.out.Append(notesOut.out.Take());
+        out.out.append(notesOut.out.take());
     }
     return Done(out.out);
 }

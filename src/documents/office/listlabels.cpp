@@ -58,19 +58,19 @@ QString FormatNumber(int n, NumberFormat format, bool repeatLetters) {
     return QString::number(n);
 }
 
-int ListCounters::Count(int level, int start) {
+int ListCounters::count(int level, int start) {
     level = std::clamp(level, 0, kLevels - 1);
     std::optional<int>& v = value_[static_cast<std::size_t>(level)];
     v = v ? std::min(*v + 1, kMaxNumber) : std::clamp(start, 0, kMaxNumber);
     return *v;
 }
 
-int ListCounters::Value(int level, int start) const {
+int ListCounters::value(int level, int start) const {
     level = std::clamp(level, 0, kLevels - 1);
     return value_[static_cast<std::size_t>(level)].value_or(std::clamp(start, 0, kMaxNumber));
 }
 
-void ListCounters::Reset(int level) {
+void ListCounters::reset(int level) {
     if (level >= 0 && level < kLevels) value_[static_cast<std::size_t>(level)].reset();
 }
 

@@ -25,11 +25,11 @@ public:
     static constexpr int kLevels = 10;
 
     // Counts an item at `level`: `start` for the level's first item, else one more.
-    int Count(int level, int start);
+    int count(int level, int start);
     // The value at `level`: the last counted, else `start`.
-    int Value(int level, int start) const;
+    int value(int level, int start) const;
     // The next item at `level` starts again.
-    void Reset(int level);
+    void reset(int level);
 
 private:
     std::array<std::optional<int>, kLevels> value_;

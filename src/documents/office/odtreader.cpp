@@ -62,16 +62,16 @@ int OdtInt(QStringView value, int otherwise) {
 class OdtStyles {
 public:
     // Called for each element of either part; takes what describes a style.
-    void Element(QXmlStreamReader& r) {
+    void element(QXmlStreamReader& r) {
         const QStringView ns = r.namespaceUri();
-        if (ns == kOdfText) ListElement(r);
+        if (ns == kOdfText) listElement(r);
         if (ns != kOdfStyle) return;
         const auto a = r.attributes();
         if (r.name() == u"style") {
-            current_ = Key(Attr(a, u"family"), Attr(a, u"name"));
+            current_ = key(Attr(a, u"family"), Attr(a, u"name"));
             if (current_.isEmpty()) return;
             OdtStyle& s = styles_[current_];
-            s.parent = Key(Attr(a, u"family"), Attr(a, u"parent-style-name"));
+            s.parent = key(Attr(a, u"family"), Attr(a, u"parent-style-name"));
             if (HasAttr(a, u"list-style-name"))
                 s.listStyle = Attr(a, u"list-style-name").toString();
         } else if (r.name() == u"text-properties" && !current_.isEmpty()) {
@@ -86,28 +86,28 @@ public:
             if (!style.isEmpty()) s.italic = style == u"italic" || style == u"oblique";
         }
     }
-    void ElementEnd(QXmlStreamReader& r) {
+    void elementEnd(QXmlStreamReader& r) {
         if (r.namespaceUri() == kOdfStyle && r.name() == u"style") current_.clear();
         if (r.namespaceUri() == kOdfText && r.name() == u"list-style") currentList_.clear();
     }
 
-    std::optional<bool> Bold(QStringView family, QStringView name) const {
-        return Find(Key(family, name), &OdtStyle::bold);
+    std::optional<bool> bold(QStringView family, QStringView name) const {
+        return find(key(family, name), &OdtStyle::bold);
     }
-    std::optional<bool> Italic(QStringView family, QStringView name) const {
-        return Find(Key(family, name), &OdtStyle::italic);
+    std::optional<bool> italic(QStringView family, QStringView name) const {
+        return find(key(family, name), &OdtStyle::italic);
     }
     // The list style a paragraph style gives its items; empty for none.
-    QString ParagraphListStyle(QStringView name) const {
-        return Find(Key(u"paragraph", name), &OdtStyle::listStyle).value_or(QString());
+    QString paragraphListStyle(QStringView name) const {
+        return find(key(u"paragraph", name), &OdtStyle::listStyle).value_or(QString());
     }
-    const OdtListStyle* ListStyle(const QString& name) const {
+    const OdtListStyle* listStyle(const QString& name) const {
         const auto it = lists_.constFind(name);
         return it == lists_.constEnd() ? nullptr : &*it;
     }
 
 private:
-    void ListElement(QXmlStreamReader& r) {
+    void listElement(QXmlStreamReader& r) {
         const auto a = r.attributes();
         const QStringView n = r.name();
         if (n == u"list-style") {
@@ -132,12 +132,12 @@ private:
         l.shownLevels = std::clamp(OdtInt(Attr(a, u"display-levels"), 1), 1, level);
     }
 
-    static QString Key(QStringView family, QStringView name) {
+    static QString key(QStringView family, QStringView name) {
         if (name.isEmpty()) return {};
         return family.toString() + u'/' + name.toString();
     }
     template <class T>
-    std::optional<T> Find(QString key, std::optional<T> OdtStyle::*field) const {
+    std::optional<T> find(QString key, std::optional<T> OdtStyle::*field) const {
         for (int step = 0; step < 16 && !key.isEmpty(); ++step) {
             const auto it = styles_.constFind(key);
             if (it == styles_.constEnd()) break;
@@ -157,10 +157,10 @@ public:
     OdtText(Target& body, Target& notes, OdtStyles& styles)
         : notes_(notes), styles_(styles), t_(&body) {}
 
-    bool Read(const std::string& bytes, std::string& error) {
+    bool read(const std::string& bytes, std::string& error) {
         return WalkPart(
-            bytes, "content.xml", error, [this](QXmlStreamReader& r) { return Start(r); },
-            [this](QXmlStreamReader& r) { End(r); }, [this](QStringView text) { Chars(text); });
+            bytes, "content.xml", error, [this](QXmlStreamReader& r) { return start(r); },
+            [this](QXmlStreamReader& r) { end(r); }, [this](QStringView text) { chars(text); });
     }
 
 private:
@@ -192,64 +192,64 @@ private:
     };
 
     // The number of a note starts its text at the end.
-    void Prefix() {
+    void prefix() {
         if (t_ == &notes_ && !notePrefix_.isEmpty()) {
-            notes_.out.Text(notePrefix_);
-            notes_.out.Text(u" ");
+            notes_.out.text(notePrefix_);
+            notes_.out.text(u" ");
             notePrefix_.clear();
         }
     }
-    bool InParagraph() const { return paras_ > 0; }
+    bool inParagraph() const { return paras_ > 0; }
 
-    void SetStyle(QStringView family, QStringView name) {
+    void setStyle(QStringView family, QStringView name) {
         if (name.isEmpty()) return;
-        if (const auto b = styles_.Bold(family, name)) t_->SetBold(*b);
-        if (const auto i = styles_.Italic(family, name)) t_->SetItalic(*i);
+        if (const auto b = styles_.bold(family, name)) t_->setBold(*b);
+        if (const auto i = styles_.italic(family, name)) t_->setItalic(*i);
     }
 
-    bool Start(QXmlStreamReader& r) {
+    bool start(QXmlStreamReader& r) {
         const QStringView ns = r.namespaceUri();
         const QStringView n = r.name();
-        styles_.Element(r);
+        styles_.element(r);
         Frame f{kOther, t_, t_->bold, t_->italic, t_->heading};
         if (ns == kOdfText) {
             if (n == u"p" || n == u"h") {
                 f.kind = kPara;
-                t_->ParagraphStart();
+                t_->paragraphStart();
                 ++paras_;
                 const auto a = r.attributes();
                 if (n == u"h") {
                     bool ok = false;
                     const int level = Attr(a, u"outline-level").toInt(&ok);
-                    t_->SetHeading(ok ? std::clamp(level, 1, 6) : 1);
+                    t_->setHeading(ok ? std::clamp(level, 1, 6) : 1);
                 }
-                SetStyle(u"paragraph", Attr(a, u"style-name"));
-                if (!frames_.empty() && frames_.back().kind == kItem) Label(Attr(a, u"style-name"));
+                setStyle(u"paragraph", Attr(a, u"style-name"));
+                if (!frames_.empty() && frames_.back().kind == kItem) label(Attr(a, u"style-name"));
             } else if (n == u"span") {
                 f.kind = kSpan;
-                SetStyle(u"text", Attr(r.attributes(), u"style-name"));
+                setStyle(u"text", Attr(r.attributes(), u"style-name"));
             } else if (n == u"s") {
-                if (InParagraph()) {
+                if (inParagraph()) {
                     bool ok = false;
                     int c = Attr(r.attributes(), u"c").toInt(&ok);
                     c = ok ? std::clamp(c, 1, kMaxSpaces) : 1;
-                    Prefix();
-                    t_->out.KeptText(QString(c, u' '));
+                    prefix();
+                    t_->out.keptText(QString(c, u' '));
                 }
             } else if (n == u"tab") {
-                if (InParagraph()) {
-                    Prefix();
-                    t_->out.Tab();
+                if (inParagraph()) {
+                    prefix();
+                    t_->out.tab();
                 }
             } else if (n == u"line-break") {
-                if (InParagraph()) t_->out.LineBreak();
+                if (inParagraph()) t_->out.lineBreak();
             } else if (n == u"list") {
                 f.kind = kList;
-                if (!t_->InCell()) t_->out.EndBlock();
-                ListStart(r.attributes());
+                if (!t_->inCell()) t_->out.endBlock();
+                listStart(r.attributes());
             } else if (n == u"list-item" || n == u"list-header") {
                 f.kind = kItem;
-                if (!t_->InCell()) t_->out.EndBlock();
+                if (!t_->inCell()) t_->out.endBlock();
                 const QStringView start = Attr(r.attributes(), u"start-value");
                 Item item;
                 item.level = std::max(listDepth_ - 1, 0);
@@ -266,7 +266,7 @@ private:
                 f.kind = kNoteBody;
                 notePrefix_ = u'[' + citation_.trimmed() + u']';
                 t_ = &notes_;
-                notes_.out.EndBlock();
+                notes_.out.endBlock();
             } else if (n == u"tracked-changes" || n.endsWith(u"-source")) {
                 // Deleted text kept for the record; the templates of an index.
                 return false;
@@ -274,13 +274,13 @@ private:
         } else if (ns == kOdfTable) {
             if (n == u"table") {
                 f.kind = kTable;
-                if (!t_->InCell()) t_->out.EndBlock();
+                if (!t_->inCell()) t_->out.endBlock();
             } else if (n == u"table-row") {
                 f.kind = kRow;
-                t_->RowStart();
+                t_->rowStart();
             } else if (n == u"table-cell" || n == u"covered-table-cell") {
                 f.kind = kCell;
-                t_->CellStart();
+                t_->cellStart();
             }
         } else if (ns == kOdfOffice) {
             if (n == u"annotation" || n == u"annotation-end" || n == u"binary-data" ||
@@ -293,42 +293,42 @@ private:
         return true;
     }
 
-    void End(QXmlStreamReader& r) {
-        styles_.ElementEnd(r);
+    void end(QXmlStreamReader& r) {
+        styles_.elementEnd(r);
         if (frames_.empty()) return;
         const Frame f = frames_.back();
         frames_.pop_back();
         switch (f.kind) {
             case kPara:
                 --paras_;
-                t_->ParagraphEnd();
+                t_->paragraphEnd();
                 [[fallthrough]];
             case kSpan:
-                t_->SetBold(f.bold);
-                t_->SetItalic(f.italic);
-                t_->SetHeading(f.heading);
+                t_->setBold(f.bold);
+                t_->setItalic(f.italic);
+                t_->setHeading(f.heading);
                 break;
             case kList:
-                ListEnd();
+                listEnd();
                 [[fallthrough]];
             case kItem:
                 if (f.kind == kItem && !items_.empty()) items_.pop_back();
                 [[fallthrough]];
             case kTable:
-                if (!t_->InCell()) t_->out.EndBlock();
+                if (!t_->inCell()) t_->out.endBlock();
                 break;
             case kRow:
-                t_->RowEnd();
+                t_->rowEnd();
                 break;
             case kCell:
-                t_->CellEnd();
+                t_->cellEnd();
                 break;
             case kCitation:
                 inCitation_ = false;
-                t_->out.Text(u'[' + citation_.trimmed() + u']');
+                t_->out.text(u'[' + citation_.trimmed() + u']');
                 break;
             case kNoteBody:
-                notes_.out.EndBlock();
+                notes_.out.endBlock();
                 notePrefix_.clear();
                 t_ = f.target;
                 break;
@@ -337,19 +337,19 @@ private:
         }
     }
 
-    void Chars(QStringView text) {
+    void chars(QStringView text) {
         if (inCitation_) {
             citation_ += text;
             return;
         }
-        if (!InParagraph()) return;
-        Prefix();
-        t_->out.Text(text);
+        if (!inParagraph()) return;
+        prefix();
+        t_->out.text(text);
     }
 
     // A list, unless nested in another, counts from the start, or on from the list it
     // continues.
-    void ListStart(const QXmlStreamAttributes& a) {
+    void listStart(const QXmlStreamAttributes& a) {
         if (listDepth_++ > 0) {
             if (list_.style.isEmpty()) list_.style = Attr(a, u"style-name").toString();
             return;
@@ -362,7 +362,7 @@ private:
             counters = last_.counters;
         list_ = {Attr(a, u"style-name").toString(), Attr(a, u"id").toString(), counters};
     }
-    void ListEnd() {
+    void listEnd() {
         if (--listDepth_ > 0) return;
         listDepth_ = 0;
         last_ = list_;
@@ -370,22 +370,22 @@ private:
     }
 
     // The first paragraph of a list item counts it and starts with its label.
-    void Label(QStringView paragraphStyle) {
+    void label(QStringView paragraphStyle) {
         if (items_.empty() || items_.back().labelled) return;
         Item& item = items_.back();
         item.labelled = true;
         if (!item.numbered) return;
         const QString styleName =
-            list_.style.isEmpty() ? styles_.ParagraphListStyle(paragraphStyle) : list_.style;
-        const OdtListStyle* style = styles_.ListStyle(styleName);
+            list_.style.isEmpty() ? styles_.paragraphListStyle(paragraphStyle) : list_.style;
+        const OdtListStyle* style = styles_.listStyle(styleName);
         const OdtListStyle plain{};
         const OdtListStyle& levels = style ? *style : plain;
         const int level = std::min(item.level, ListCounters::kLevels - 1);
         auto at = [&](int l) -> const OdtListLevel& { return levels[static_cast<std::size_t>(l)]; };
-        if (item.start) list_.counters.Reset(level);
-        list_.counters.Count(level, item.start.value_or(at(level).start));
+        if (item.start) list_.counters.reset(level);
+        list_.counters.count(level, item.start.value_or(at(level).start));
         for (int deeper = level + 1; deeper < ListCounters::kLevels; ++deeper)
-            list_.counters.Reset(deeper);
+            list_.counters.reset(deeper);
         if (!style) return;
         QString label;
         if (at(level).bullet) {
@@ -393,15 +393,15 @@ private:
         } else if (at(level).format != NumberFormat::None) {
             for (int l = std::max(level - at(level).shownLevels + 1, 0); l <= level; ++l) {
                 if (!label.isEmpty()) label += u'.';
-                label += FormatNumber(list_.counters.Value(l, at(l).start), at(l).format,
+                label += FormatNumber(list_.counters.value(l, at(l).start), at(l).format,
                                       at(l).repeatLetters);
             }
         }
         if (!at(level).bullet) label = at(level).prefix + label + at(level).suffix;
         label = label.trimmed();
         if (label.isEmpty()) return;
-        Prefix();
-        t_->out.KeptText(label + u' ');
+        prefix();
+        t_->out.keptText(label + u' ');
     }
 
     struct List {
@@ -426,35 +426,35 @@ private:
 
 ReadResult ReadOdtBytes(std::string_view bytes) {
     std::string error;
-    auto zip = ZipArchive::Open(bytes, error);
+    auto zip = ZipArchive::open(bytes, error);
     if (!zip) return Fail(error);
     std::string part;
     // A password-protected document keeps its parts encrypted and says so in the
     // manifest.
-    if (zip->Contains("META-INF/manifest.xml")) {
-        if (!zip->Read("META-INF/manifest.xml", part, error)) return Fail(error);
+    if (zip->contains("META-INF/manifest.xml")) {
+        if (!zip->read("META-INF/manifest.xml", part, error)) return Fail(error);
         if (part.find("encryption-data") != std::string::npos)
             return Fail("it is password-protected");
     }
-    if (!zip->Contains("content.xml")) return Fail("content.xml is missing");
+    if (!zip->contains("content.xml")) return Fail("content.xml is missing");
 
     OdtStyles styles;
-    if (zip->Contains("styles.xml")) {
-        if (!zip->Read("styles.xml", part, error)) return Fail(error);
+    if (zip->contains("styles.xml")) {
+        if (!zip->read("styles.xml", part, error)) return Fail(error);
         if (!WalkPart(
                 part, "styles.xml", error,
                 [&](QXmlStreamReader& r) {
-                    styles.Element(r);
+                    styles.element(r);
                     return true;
                 },
-                [&](QXmlStreamReader& r) { styles.ElementEnd(r); }, [](QStringView) {}))
+                [&](QXmlStreamReader& r) { styles.elementEnd(r); }, [](QStringView) {}))
             return Fail(error);
     }
-    if (!zip->Read("content.xml", part, error)) return Fail(error);
+    if (!zip->read("content.xml", part, error)) return Fail(error);
     Target body, notes;
-    if (!OdtText(body, notes, styles).Read(part, error)) return Fail(error);
+    if (!OdtText(body, notes, styles).read(part, error)) return Fail(error);
     std::string().swap(part);
-    body.out.Append(notes.out.Take());
+    body.out.append(notes.out.take());
     return Done(body.out);
 }
 

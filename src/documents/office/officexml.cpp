@@ -9,7 +9,7 @@ ReadResult Fail(std::string error) {
 ReadResult Done(BookBuilder& out) {
     ReadResult r;
     r.ok = true;
-    r.document = out.Take();
+    r.document = out.take();
     return r;
 }
 

@@ -89,44 +89,44 @@ struct Target {
     std::vector<int> rows;
     std::vector<int> cellParas;
 
-    void SetBold(bool on) {
-        if (on != bold) out.Bold(on);
+    void setBold(bool on) {
+        if (on != bold) out.bold(on);
         bold = on;
     }
-    void SetItalic(bool on) {
-        if (on != italic) out.Italic(on);
+    void setItalic(bool on) {
+        if (on != italic) out.italic(on);
         italic = on;
     }
-    void SetHeading(int level) {
-        if (level != heading) out.Heading(level);
+    void setHeading(int level) {
+        if (level != heading) out.heading(level);
         heading = level;
     }
-    bool InCell() const { return !cellParas.empty(); }
+    bool inCell() const { return !cellParas.empty(); }
     // A paragraph starts: its own block, or in a table cell a space after the cell's
     // paragraph before, so that the row stays one line.
-    void ParagraphStart() {
-        if (!InCell()) {
-            out.EndBlock();
+    void paragraphStart() {
+        if (!inCell()) {
+            out.endBlock();
         } else if (cellParas.back()++ > 0) {
-            out.Text(u" ");
+            out.text(u" ");
         }
     }
-    void ParagraphEnd() {
-        if (!InCell()) out.EndBlock();
+    void paragraphEnd() {
+        if (!inCell()) out.endBlock();
     }
-    void RowStart() {
-        out.EndBlock();
+    void rowStart() {
+        out.endBlock();
         rows.push_back(0);
     }
-    void RowEnd() {
+    void rowEnd() {
         if (!rows.empty()) rows.pop_back();
-        out.EndBlock();
+        out.endBlock();
     }
-    void CellStart() {
-        if (!rows.empty() && rows.back()++ > 0) out.Tab();
+    void cellStart() {
+        if (!rows.empty() && rows.back()++ > 0) out.tab();
         cellParas.push_back(0);
     }
-    void CellEnd() {
+    void cellEnd() {
         if (!cellParas.empty()) cellParas.pop_back();
     }
 };

@@ -40,8 +40,8 @@ public:
             late_ = true;
         return cancelled_ || late_;
     }
-    bool Stopped() const { return cancelled_ || late_; }
-    ReadResult Result() const {
+    bool stopped() const { return cancelled_ || late_; }
+    ReadResult result() const {
         return Fail(cancelled_ ? "the reading was cancelled" : "it takes too long to read");
     }
 
@@ -203,23 +203,23 @@ ReadResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
     heading.bold = true;
     bool any = false;
     for (int i = 0; i < pages; ++i) {
-        if (stop()) return stop.Result();
+        if (stop()) return stop.result();
         std::unique_ptr<Poppler::Page> page = pdf->page(i);
         if (!page) return Fail("the PDF is damaged");
         const auto boxes = page->textList(Poppler::Page::Rotate0, AskStopper,
                                           QVariant::fromValue(reinterpret_cast<quintptr>(&stop)));
-        if (stop.Stopped()) return stop.Result();
+        if (stop.stopped()) return stop.result();
         const std::vector<PageParagraph> paragraphs = PageParagraphs(PageLines(boxes));
         if (paragraphs.empty()) continue;
-        if (any) doc.EndParagraph(ParagraphFormat{});  // the blank line between pages
+        if (any) doc.endParagraph(ParagraphFormat{});  // the blank line between pages
         any = true;
         for (const PageParagraph& p : paragraphs) {
-            doc.AddText(p.heading ? heading : body, View(p.text));
-            doc.EndParagraph(ParagraphFormat{});
+            doc.addText(p.heading ? heading : body, View(p.text));
+            doc.endParagraph(ParagraphFormat{});
         }
     }
     if (!any) return Fail("This PDF has no text to read.", true);
-    doc.Finish(ParagraphFormat{});
+    doc.finish(ParagraphFormat{});
     ReadResult r;
     r.ok = true;
     r.document = std::move(doc);

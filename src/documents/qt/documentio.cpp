@@ -105,7 +105,7 @@ std::int32_t BrushColour(const QTextCharFormat& c, QTextFormat::Property p) {
 class FontList {
 public:
     explicit FontList(RichDocument& model) : model_(model) {}
-    int Index(const QString& family) {
+    int index(const QString& family) {
         auto it = index_.constFind(family);
         if (it != index_.constEnd()) return *it;
         int i = static_cast<int>(model_.fonts.size());
@@ -124,9 +124,9 @@ CharFormat ModelCharFormat(const QTextCharFormat& c, FontList& fonts) {
     if (c.hasProperty(QTextFormat::FontFamilies)) {
         QStringList families = c.fontFamilies().toStringList();
         if (!families.isEmpty() && !families.front().isEmpty())
-            f.font = fonts.Index(families.front());
+            f.font = fonts.index(families.front());
     } else if (c.hasProperty(QTextFormat::FontFamily)) {
-        f.font = fonts.Index(c.stringProperty(QTextFormat::FontFamily));
+        f.font = fonts.index(c.stringProperty(QTextFormat::FontFamily));
     }
     if (c.hasProperty(QTextFormat::FontPointSize))
         f.halfPoints = static_cast<int>(std::lround(c.fontPointSize() * 2));
@@ -168,7 +168,7 @@ void ModelToDocument(const RichDocument& model, QTextDocument& doc) {
         return it->second;
     };
     bool first = true;
-    model.ForEach(
+    model.forEach(
         [&](const RichDocument::ParagraphView& para) {
             if (first) {
                 cursor.setBlockFormat(QtBlockFormat(para.format));
@@ -223,22 +223,22 @@ RichDocument DocumentToModel(const QTextDocument& doc) {
     bool first = true;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         if (!first && ContinuesRow(block)) {
-            model.AddText({}, u"\t");
+            model.addText({}, u"\t");
         } else {
-            if (!first) model.EndParagraph(format);
+            if (!first) model.endParagraph(format);
             format = ModelParagraphFormat(block.blockFormat());
         }
         first = false;
         if (QString label = ListLabel(block); !label.isEmpty())
-            model.AddText(ModelCharFormat(block.charFormat(), fonts), ToU16(label));
+            model.addText(ModelCharFormat(block.charFormat(), fonts), ToU16(label));
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) continue;
-            model.AddText(ModelCharFormat(fragment.charFormat(), fonts), ToU16(fragment.text()));
+            model.addText(ModelCharFormat(fragment.charFormat(), fonts), ToU16(fragment.text()));
         }
     }
-    if (!first) model.EndParagraph(format);
-    model.Finish(format);
+    if (!first) model.endParagraph(format);
+    model.finish(format);
     return model;
 }
 
@@ -264,7 +264,7 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
     DecodedDocument decoded = DecodeDocumentText(View(bytes));
     // Text handed over whole is the program's own (the last text, a conversion): shown
     // as it is even when it looks like no text.
-    if (!decoded.IsText()) decoded.text = DecodeTextFile(View(bytes)).text;
+    if (!decoded.isText()) decoded.text = DecodeTextFile(View(bytes)).text;
     LoadPlainText(std::move(decoded.text), doc);
 }
 

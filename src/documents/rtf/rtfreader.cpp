@@ -61,37 +61,37 @@ public:
         p_ += SkipBlanksAndMark(bytes);
         ansi_ = &CodePageTable(1252);
         // No more units than bytes: the text never moves as it grows.
-        doc_.ReserveText(bytes.size());
+        doc_.reserveText(bytes.size());
     }
 
-    RichDocument Run() {
+    RichDocument run() {
         while (p_ < end_ && !done_) {
             unsigned char c = *p_;
             if (c == '{') {
                 ++p_;
-                Open();
+                open();
             } else if (c == '}') {
                 ++p_;
-                Close();
+                close();
             } else if (c == '\\') {
                 ++p_;
-                Control();
+                control();
             } else if (c == '\r' || c == '\n') {
                 ++p_;
             } else {
-                TextBytes();
+                textBytes();
             }
         }
-        if (st_.dest == Dest::FontTable) CommitFont();
-        if (pendingPar_) FlushParagraph();
-        doc_.Finish(st_.para);
+        if (st_.dest == Dest::FontTable) commitFont();
+        if (pendingPar_) flushParagraph();
+        doc_.finish(st_.para);
         return std::move(doc_);
     }
 
 private:
     // --- groups ---
 
-    void Open() {
+    void open() {
         skip_ = 0;
         if (stack_.size() < kMaxDepth) {
             stack_.push_back(st_);
@@ -100,7 +100,7 @@ private:
         }
     }
 
-    void Close() {
+    void close() {
         skip_ = 0;
         star_ = false;
         if (overflow_) {
@@ -111,59 +111,59 @@ private:
             done_ = true;
             return;
         }
-        if (st_.dest == Dest::FontTable) CommitFont();
+        if (st_.dest == Dest::FontTable) commitFont();
         st_ = stack_.back();
         stack_.pop_back();
-        FormatChanged();
+        formatChanged();
         if (stack_.empty()) done_ = true;  // the document's own group has closed
     }
 
     // --- text ---
 
-    void FormatChanged() {
+    void formatChanged() {
         runValid_ = false;
         pendingLead_ = -1;
     }
 
     // Where text in the current format goes: the end of the document's text.
-    std::u16string& CurrentRun() {
-        if (pendingPar_) FlushParagraph();
+    std::u16string& currentRun() {
+        if (pendingPar_) flushParagraph();
         if (pendingTabs_) {
             int n = pendingTabs_;
             pendingTabs_ = 0;
-            CurrentRun().append(static_cast<std::size_t>(n), u'\t');
+            currentRun().append(static_cast<std::size_t>(n), u'\t');
         }
         if (!runValid_) {
             const RtfCharState& c = st_.chr;
             CharFormat f;
-            const RtfFontTable::Font* font = fonts_.Find(c.font < 0 ? deff_ : c.font);
+            const RtfFontTable::Font* font = fonts_.find(c.font < 0 ? deff_ : c.font);
             page_ = font ? font->page : ansi_;
             if (c.font >= 0 && c.font != deff_ && font) f.font = font->modelIndex;
             f.halfPoints = c.halfPoints;
-            f.color = colours_.Colour(c.color);
-            f.background = colours_.Colour(c.background);
+            f.color = colours_.colour(c.color);
+            f.background = colours_.colour(c.background);
             f.bold = c.bold;
             f.italic = c.italic;
             f.underline = c.underline;
             f.strike = c.strike;
-            doc_.BeginRun(f);
+            doc_.beginRun(f);
             runValid_ = true;
         }
-        return doc_.RunText();
+        return doc_.runText();
     }
 
-    bool TakesText() const { return st_.dest == Dest::Text && !st_.chr.hidden; }
+    bool takesText() const { return st_.dest == Dest::Text && !st_.chr.hidden; }
 
-    void PutUnit(char16_t u) {
-        if (TakesText()) {
-            CurrentRun().push_back(u);
+    void putUnit(char16_t u) {
+        if (takesText()) {
+            currentRun().push_back(u);
         } else if (st_.dest == Dest::FontTable) {
-            fonts_.PutUnit(u);
+            fonts_.putUnit(u);
         }
     }
 
     // One byte of text in the current font's code page.
-    void PutByte(unsigned char b, std::u16string& out) {
+    void putByte(unsigned char b, std::u16string& out) {
         if (pendingLead_ >= 0) {
             DecodeDoubleByte(*page_, static_cast<std::uint8_t>(pendingLead_), b, out);
             pendingLead_ = -1;
@@ -174,28 +174,28 @@ private:
         }
     }
 
-    void Byte(unsigned char b) {
-        if (TakesText()) {
-            std::u16string& run = CurrentRun();
-            PutByte(b, run);
+    void byte(unsigned char b) {
+        if (takesText()) {
+            std::u16string& run = currentRun();
+            putByte(b, run);
         } else if (st_.dest == Dest::FontTable) {
-            FontTableByte(b);
+            fontTableByte(b);
         } else if (st_.dest == Dest::ColorTable && b == ';') {
-            colours_.Commit();
+            colours_.commit();
         }
     }
 
     // An escaped byte (\'3b, \{) is part of the name even when it is the ';' that
     // otherwise ends the entry.
-    void EscapedByte(unsigned char b) {
+    void escapedByte(unsigned char b) {
         if (st_.dest == Dest::FontTable) {
-            FontTableByte(b, true);
+            fontTableByte(b, true);
         } else {
-            Byte(b);
+            byte(b);
         }
     }
 
-    void TextBytes() {
+    void textBytes() {
         const unsigned char* s = p_;
         while (p_ < end_ && *p_ != '{' && *p_ != '}' && *p_ != '\\' && *p_ != '\r' && *p_ != '\n')
             ++p_;
@@ -204,12 +204,12 @@ private:
             ++s;
         }
         if (s == p_) return;
-        if (!TakesText()) {
+        if (!takesText()) {
             for (; s < p_; ++s)
-                Byte(*s);
+                byte(*s);
             return;
         }
-        std::u16string& run = CurrentRun();
+        std::u16string& run = currentRun();
         run.reserve(run.size() + static_cast<std::size_t>(p_ - s));
         for (; s < p_; ++s) {
             unsigned char b = *s;
@@ -218,50 +218,50 @@ private:
             } else if (b < 0x80 && pendingLead_ < 0) {
                 run.push_back(b);
             } else {
-                PutByte(b, run);
+                putByte(b, run);
             }
         }
     }
 
-    void Break(const ParagraphFormat& format) {
-        doc_.EndParagraph(format);
+    void breakParagraph(const ParagraphFormat& format) {
+        doc_.endParagraph(format);
         runValid_ = false;
         pendingLead_ = -1;
     }
 
-    void FlushParagraph() {
+    void flushParagraph() {
         pendingPar_ = false;
-        Break(pendingFormat_);
+        breakParagraph(pendingFormat_);
     }
 
     // Writers end a cell's last paragraph with \par before \cell; that mark waits, so
     // that a row stays one line with its cells apart by tabs.
-    void EndParagraph() {
+    void endParagraph() {
         if (st_.dest != Dest::Text) return;
-        if (pendingPar_) FlushParagraph();
+        if (pendingPar_) flushParagraph();
         if (st_.intbl) {
             pendingPar_ = true;
             pendingFormat_ = st_.para;
         } else {
-            Break(st_.para);
+            breakParagraph(st_.para);
         }
     }
 
     // --- control words and symbols ---
 
-    void Control() {
+    void control() {
         if (p_ >= end_) return;
         if (!IsLetter(*p_)) {
-            Symbol(*p_++);
+            symbol(*p_++);
             return;
         }
-        const RtfControlWord word = ReadRtfControlWord(std::string_view(
+        const RtfControlWord read = ReadRtfControlWord(std::string_view(
             reinterpret_cast<const char*>(p_), static_cast<std::size_t>(end_ - p_)));
-        p_ += word.length;
-        Word(word.keyword, word.hasParam, word.param);
+        p_ += read.length;
+        word(read.keyword, read.hasParam, read.param);
     }
 
-    void Symbol(unsigned char c) {
+    void symbol(unsigned char c) {
         if (c == '*') {
             star_ = true;
             return;
@@ -276,7 +276,7 @@ private:
                 if (skip_ > 0) {
                     --skip_;
                 } else {
-                    EscapedByte(b);
+                    escapedByte(b);
                 }
             }
             return;
@@ -289,44 +289,44 @@ private:
             case '\\':
             case '{':
             case '}':
-                EscapedByte(c);
+                escapedByte(c);
                 break;
             case '~':
-                PutUnit(u'\u00A0');
+                putUnit(u'\u00A0');
                 break;
             case '-':
-                PutUnit(u'\u00AD');
+                putUnit(u'\u00AD');
                 break;
             case '_':
-                PutUnit(u'\u2011');
+                putUnit(u'\u2011');
                 break;
             case '\t':
-                PutUnit(u'\t');
+                putUnit(u'\t');
                 break;
             case '\r':
             case '\n':
-                EndParagraph();
+                endParagraph();
                 break;
             default:
                 break;
         }
     }
 
-    void Unicode(std::int64_t n) {
+    void unicode(std::int64_t n) {
         if (n < 0) n += 65536;
         if (n >= 0 && n <= 0xFFFF) {
-            PutUnit(static_cast<char16_t>(n));
+            putUnit(static_cast<char16_t>(n));
         } else if (n >= 0x10000 && n <= 0x10FFFF) {
             n -= 0x10000;
-            PutUnit(static_cast<char16_t>(0xD800 + (n >> 10)));
-            PutUnit(static_cast<char16_t>(0xDC00 + (n & 0x3FF)));
+            putUnit(static_cast<char16_t>(0xD800 + (n >> 10)));
+            putUnit(static_cast<char16_t>(0xDC00 + (n & 0x3FF)));
         } else {
-            PutUnit(u'\uFFFD');
+            putUnit(u'\uFFFD');
         }
         skip_ = st_.uc;
     }
 
-    void SkipBinary(std::int64_t n) {
+    void skipBinary(std::int64_t n) {
         if (n <= 0) return;
         auto left = static_cast<std::int64_t>(end_ - p_);
         p_ += n < left ? n : left;
@@ -334,11 +334,11 @@ private:
 
     // --- what control words do ---
 
-    void Word(Kw kw, bool hasParam, std::int64_t param) {
+    void word(Kw kw, bool hasParam, std::int64_t param) {
         bool star = star_;
         star_ = false;
         if (kw == Kw::Bin) {  // binary data is skipped wherever it stands
-            SkipBinary(param);
+            skipBinary(param);
             if (skip_ > 0) --skip_;
             return;
         }
@@ -349,10 +349,10 @@ private:
                 if (kw == Kw::Resume) st_.dest = st_.resumeDest;
                 return;
             case Dest::FontTable:
-                FontTableWord(kw, hasParam, star, param);
+                fontTableWord(kw, hasParam, star, param);
                 return;
             case Dest::ColorTable:
-                ColourTableWord(kw, star, param);
+                colourTableWord(kw, star, param);
                 return;
             case Dest::Text:
                 break;
@@ -362,21 +362,21 @@ private:
             return;
         }
         if (char16_t u = RtfKeywordCharacter(kw)) {
-            PutUnit(u);
+            putUnit(u);
             return;
         }
         if (ApplyCharFormatWord(st_.chr, kw, hasParam, param)) {
-            FormatChanged();
+            formatChanged();
             return;
         }
         // Every other keyword belongs to one of these; the one that knows it acts.
         if (!ApplyParaFormatWord(st_.para, st_.intbl, kw, hasParam, param) &&
-            !DestinationWord(kw, star) && !DocumentWord(kw, hasParam, param))
-            BreakWord(kw);
+            !destinationWord(kw, star) && !documentWord(kw, hasParam, param))
+            breakWord(kw);
     }
 
     // \fonttbl, \colortbl and the others that say where the group's text goes.
-    bool DestinationWord(Kw kw, bool star) {
+    bool destinationWord(Kw kw, bool star) {
         switch (kw) {
             case Kw::Unknown:
                 if (star) st_.dest = Dest::Skip;  // an unknown destination
@@ -386,7 +386,7 @@ private:
                 return true;
             case Kw::ColorTable:
                 st_.dest = Dest::ColorTable;
-                colours_.Clear();
+                colours_.clear();
                 return true;
             case Kw::SkipDest:
                 st_.dest = Dest::Skip;
@@ -405,33 +405,33 @@ private:
     }
 
     // The document's code page, default font, and characters.
-    bool DocumentWord(Kw kw, bool hasParam, std::int64_t param) {
+    bool documentWord(Kw kw, bool hasParam, std::int64_t param) {
         const int p = ClampRtfParam(param, INT_MIN / 2, INT_MAX / 2);
         switch (kw) {
             case Kw::Ansi:
-                SetAnsi(1252);
+                setAnsi(1252);
                 return true;
             case Kw::Mac:
-                SetAnsi(10000);
+                setAnsi(10000);
                 return true;
             case Kw::Pc:
-                SetAnsi(437);
+                setAnsi(437);
                 return true;
             case Kw::Pca:
-                SetAnsi(850);
+                setAnsi(850);
                 return true;
             case Kw::AnsiCpg:
-                if (p > 0) SetAnsi(p);
+                if (p > 0) setAnsi(p);
                 return true;
             case Kw::Deff:
                 deff_ = p;
-                FormatChanged();
+                formatChanged();
                 return true;
             case Kw::Uc:
                 st_.uc = ClampRtfParam(param, 0, 16);
                 return true;
             case Kw::U:
-                if (hasParam) Unicode(param);
+                if (hasParam) unicode(param);
                 return true;
             default:
                 return false;
@@ -439,13 +439,13 @@ private:
     }
 
     // Paragraph, cell and row ends.
-    bool BreakWord(Kw kw) {
+    bool breakWord(Kw kw) {
         switch (kw) {
             case Kw::Par:
-                EndParagraph();
+                endParagraph();
                 return true;
             case Kw::Cell:
-                if (TakesText()) {
+                if (takesText()) {
                     pendingPar_ = false;
                     ++pendingTabs_;
                 }
@@ -454,7 +454,7 @@ private:
                 if (st_.dest == Dest::Text) {
                     pendingPar_ = false;
                     pendingTabs_ = 0;
-                    Break(st_.para);
+                    breakParagraph(st_.para);
                 }
                 return true;
             case Kw::NestRow:
@@ -464,40 +464,40 @@ private:
         }
     }
 
-    void SetAnsi(int codePage) {
+    void setAnsi(int codePage) {
         ansiCp_ = codePage;
         ansi_ = &CodePageTable(codePage);
-        FormatChanged();
+        formatChanged();
     }
 
     // --- font and colour tables ---
 
-    void FontTableByte(unsigned char b, bool escaped = false) {
+    void fontTableByte(unsigned char b, bool escaped = false) {
         if (b == ';' && !escaped) {
-            CommitFont();
+            commitFont();
             return;
         }
-        fonts_.PutByte(b, ansiCp_, *ansi_);
+        fonts_.putByte(b, ansiCp_, *ansi_);
     }
 
-    void CommitFont() {
-        if (fonts_.Commit(ansiCp_, doc_.fonts)) runValid_ = false;
+    void commitFont() {
+        if (fonts_.commit(ansiCp_, doc_.fonts)) runValid_ = false;
     }
 
-    void FontTableWord(Kw kw, bool hasParam, bool star, std::int64_t param) {
+    void fontTableWord(Kw kw, bool hasParam, bool star, std::int64_t param) {
         switch (kw) {
             case Kw::F:
-                CommitFont();
-                fonts_.Begin(ClampRtfParam(param, INT_MIN / 2, INT_MAX / 2));
+                commitFont();
+                fonts_.begin(ClampRtfParam(param, INT_MIN / 2, INT_MAX / 2));
                 return;
             case Kw::FCharset:
-                fonts_.SetCharset(ClampRtfParam(param, 0, 255));
+                fonts_.setCharset(ClampRtfParam(param, 0, 255));
                 return;
             case Kw::Cpg:
-                fonts_.SetCodePage(ClampRtfParam(param, 0, 65535));
+                fonts_.setCodePage(ClampRtfParam(param, 0, 65535));
                 return;
             case Kw::U:
-                if (hasParam) Unicode(param);
+                if (hasParam) unicode(param);
                 return;
             case Kw::SkipDest:
                 st_.dest = Dest::Skip;
@@ -510,8 +510,8 @@ private:
         }
     }
 
-    void ColourTableWord(Kw kw, bool star, std::int64_t param) {
-        if (!colours_.Word(kw, param) && kw == Kw::Unknown && star) st_.dest = Dest::Skip;
+    void colourTableWord(Kw kw, bool star, std::int64_t param) {
+        if (!colours_.word(kw, param) && kw == Kw::Unknown && star) st_.dest = Dest::Skip;
     }
 
     const unsigned char* p_;
@@ -545,7 +545,7 @@ bool IsRtf(std::string_view bytes) {
 }
 
 RichDocument ReadRtf(std::string_view bytes) {
-    return Parser(bytes).Run();
+    return Parser(bytes).run();
 }
 
 namespace {

@@ -2,13 +2,13 @@
 
 namespace vernalo {
 
-void RtfFontTable::PutByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi) {
+void RtfFontTable::putByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi) {
     const CodePageDecoder& page =
         charset_ >= 0 ? CodePageTable(CharsetCodePage(charset_, ansiCodePage)) : ansi;
-    PutUnit(page.units[b]);
+    putUnit(page.units[b]);
 }
 
-bool RtfFontTable::Commit(int ansiCodePage, std::vector<std::u16string>& names) {
+bool RtfFontTable::commit(int ansiCodePage, std::vector<std::u16string>& names) {
     if (number_ == INT_MIN) return false;
     std::size_t b = name_.find_first_not_of(u' ');
     std::size_t e = name_.find_last_not_of(u' ');
@@ -27,7 +27,7 @@ bool RtfFontTable::Commit(int ansiCodePage, std::vector<std::u16string>& names) 
     return true;
 }
 
-bool RtfColourTable::Word(RtfKeyword keyword, std::int64_t param) {
+bool RtfColourTable::word(RtfKeyword keyword, std::int64_t param) {
     int v = ClampRtfParam(param, 0, 255);
     switch (keyword) {
         case RtfKeyword::Red:
@@ -46,7 +46,7 @@ bool RtfColourTable::Word(RtfKeyword keyword, std::int64_t param) {
     return true;
 }
 
-void RtfColourTable::Commit() {
+void RtfColourTable::commit() {
     colours_.push_back(set_ ? (red_ << 16 | green_ << 8 | blue_) : -1);
     red_ = green_ = blue_ = 0;
     set_ = false;

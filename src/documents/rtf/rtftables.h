@@ -21,26 +21,26 @@ public:
     };
 
     // The font of an RTF font number, or null when the table has none.
-    const Font* Find(int number) const {
+    const Font* find(int number) const {
         auto it = fonts_.find(number);
         return it == fonts_.end() ? nullptr : &it->second;
     }
 
     // The entry being read: \f starts it, \fcharset and \cpg give its code page, and
     // what comes between is its name.
-    void Begin(int number) { number_ = number; }
-    void SetCharset(int charset) { charset_ = charset; }
-    void SetCodePage(int codePage) { codePage_ = codePage; }
-    void PutUnit(char16_t u) {
+    void begin(int number) { number_ = number; }
+    void setCharset(int charset) { charset_ = charset; }
+    void setCodePage(int codePage) { codePage_ = codePage; }
+    void putUnit(char16_t u) {
         if (name_.size() < kLongestName) name_.push_back(u);
     }
     // A byte of the name, in the entry's character set or else the document's page.
-    void PutByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi);
+    void putByte(unsigned char b, int ansiCodePage, const CodePageDecoder& ansi);
 
     // Ends the entry: a number new to the table gets the font, its name going to
     // `names`; a number seen before keeps its first font. False, keeping what was read
     // of the name, when no \f has started an entry.
-    bool Commit(int ansiCodePage, std::vector<std::u16string>& names);
+    bool commit(int ansiCodePage, std::vector<std::u16string>& names);
 
     // Real tables hold some hundreds of fonts with short names; a forged one could hold
     // millions, each costing far more memory than its few bytes in the file. Fonts past the
@@ -60,18 +60,18 @@ class RtfColourTable {
 public:
     // 0xRRGGBB of a table index; -1 for index 0, for an entry that gave no component
     // (both the automatic colour) and for an index past the table.
-    std::int32_t Colour(int index) const {
+    std::int32_t colour(int index) const {
         return index > 0 && static_cast<std::size_t>(index) < colours_.size() ? colours_[index]
                                                                               : -1;
     }
 
     // A new table replaces the entries of the last; a component read but not yet
     // ended by ';' stays.
-    void Clear() { colours_.clear(); }
+    void clear() { colours_.clear(); }
     // \red, \green or \blue of the entry being read; false for any other keyword.
-    bool Word(RtfKeyword keyword, std::int64_t param);
+    bool word(RtfKeyword keyword, std::int64_t param);
     // The entry's ';'.
-    void Commit();
+    void commit();
 
 private:
     std::vector<std::int32_t> colours_;

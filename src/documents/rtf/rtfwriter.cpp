@@ -90,7 +90,7 @@ Numbering NumberFontsAndColours(const RichDocument& doc) {
         if (n.colourIndex.emplace(rgb, static_cast<int>(n.colours.size()) + 1).second)
             n.colours.push_back(rgb);
     };
-    doc.ForEach([](const RichDocument::ParagraphView&) {},
+    doc.forEach([](const RichDocument::ParagraphView&) {},
                 [&](const RichDocument::RunView& run) {
                     n.textSize += run.text.size();
                     int f = run.format.font;
@@ -177,10 +177,10 @@ void AppendRun(std::string& out, const RichDocument::RunView& run, const Numberi
 std::string WriteRtf(const RichDocument& doc, std::u16string_view defaultFont) {
     const Numbering numbering = NumberFontsAndColours(doc);
     std::string out;
-    out.reserve(numbering.textSize * 2 + doc.ParagraphCount() * 16 + 256);
+    out.reserve(numbering.textSize * 2 + doc.paragraphCount() * 16 + 256);
     AppendHeader(out, doc, numbering, defaultFont);
     bool first = true;
-    doc.ForEach(
+    doc.forEach(
         [&](const RichDocument::ParagraphView& para) {
             if (!first) out += "\\par\r\n";
             first = false;

@@ -330,10 +330,10 @@ RichDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t
             CharFormat format;
             format.bold = paraFormats[from] & (kBold | kHeading);
             format.italic = paraFormats[from] & kItalic;
-            doc.AddText(format, std::u16string_view(para).substr(from, to - from));
+            doc.addText(format, std::u16string_view(para).substr(from, to - from));
             from = to;
         }
-        doc.EndParagraph(ParagraphFormat{});
+        doc.endParagraph(ParagraphFormat{});
         para.clear();
         paraFormats.clear();
     };
@@ -392,7 +392,7 @@ RichDocument Paragraphs(std::u16string_view text, const std::vector<std::uint8_t
         }
     }
     if (!para.empty()) end();
-    doc.Finish(ParagraphFormat{});
+    doc.finish(ParagraphFormat{});
     return doc;
 }
 

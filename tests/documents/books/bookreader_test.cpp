@@ -54,9 +54,9 @@ TEST_P(BookFidelity, TextEqualsPandocsPlainExportWordForWord) {
         expected = Words(QStringLiteral("Весна в городе Anna Petrova"));
     for (const QString& w : Words(QString::fromStdString(Slurp(kBooks + GetParam().pandocText))))
         expected.push_back(w);
-    EXPECT_EQ(Join(Words(Q(r.document.PlainText()))), Join(expected));
+    EXPECT_EQ(Join(Words(Q(r.document.plainText()))), Join(expected));
     // pandoc keeps a note's link back to its call; a listener has no use for it.
-    EXPECT_EQ(r.document.PlainText().find(u'↩'), std::u16string::npos);
+    EXPECT_EQ(r.document.plainText().find(u'↩'), std::u16string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, BookFidelity,
@@ -111,7 +111,7 @@ TEST_P(BookFormats, HeadingsEmphasisPoemsAndListsComeOutAsFormats) {
     EXPECT_EQ(item.paragraph.find(u"хлеб"), std::u16string::npos);
 
     // The note comes last.
-    const std::u16string text = doc.PlainText();
+    const std::u16string text = doc.plainText();
     EXPECT_GT(text.find(u"Это было в апреле"), text.find(u"half past eight"));
 }
 
@@ -226,7 +226,7 @@ TEST(BookXhtml, EntitiesOfXhtmlAndXmlAreCharacters) {
 line two</pre></body></html>)"),
                                 DocumentKind::Epub);
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.document.Text(),
+    EXPECT_EQ(r.document.text(),
               u"a\u00a0b \u2014 c & <d> ЖЖ\none\ttwo\nтри\tfour\nline  one\u2028line two");
 }
 
@@ -234,12 +234,12 @@ TEST(ZipArchive, StopsAtTheTotalInflatedLimit) {
     const std::string zip =
         MakeZip({{"a", std::string(600000, 'x')}, {"b", std::string(600000, 'y')}});
     std::string error;
-    auto archive = ZipArchive::Open(zip, error, ZipLimits{1000000, 1u << 20, 1u << 20});
+    auto archive = ZipArchive::open(zip, error, ZipLimits{1000000, 1u << 20, 1u << 20});
     ASSERT_TRUE(archive) << error;
     std::string out;
-    EXPECT_TRUE(archive->Read("a", out, error)) << error;
+    EXPECT_TRUE(archive->read("a", out, error)) << error;
     EXPECT_EQ(out.size(), 600000u);
-    EXPECT_FALSE(archive->Read("b", out, error));
+    EXPECT_FALSE(archive->read("b", out, error));
     EXPECT_NE(error.find("zip bomb"), std::string::npos);
     EXPECT_TRUE(out.empty());
 }
@@ -247,13 +247,13 @@ TEST(ZipArchive, StopsAtTheTotalInflatedLimit) {
 TEST(ZipArchive, ReadsMembersAndNamesTheMissingOne) {
     const std::string zip = MakeZip({{"dir/a.txt", "Привет, world"}});
     std::string error;
-    auto archive = ZipArchive::Open(zip, error);
+    auto archive = ZipArchive::open(zip, error);
     ASSERT_TRUE(archive) << error;
-    EXPECT_EQ(archive->Names(), std::vector<std::string>{"dir/a.txt"});
+    EXPECT_EQ(archive->names(), std::vector<std::string>{"dir/a.txt"});
     std::string out;
-    ASSERT_TRUE(archive->Read("dir/a.txt", out, error)) << error;
+    ASSERT_TRUE(archive->read("dir/a.txt", out, error)) << error;
     EXPECT_EQ(out, "Привет, world");
-    EXPECT_FALSE(archive->Read("b.txt", out, error));
+    EXPECT_FALSE(archive->read("b.txt", out, error));
     EXPECT_EQ(error, "the part b.txt is missing");
 }
 

@@ -19,14 +19,14 @@ RichDocument Shown(const std::u16string& html) {
 
 TEST(HtmlToRtfReadBack, markupCharactersAndForeignLettersReachTheEditorAsWritten) {
     const RichDocument doc = Shown(u"<p>a\\b {c} d ✓ Привет 😀</p>\n");
-    EXPECT_NE(doc.PlainText().find(u"a\\b {c} d ✓ Привет 😀"), std::u16string::npos)
-        << Utf16ToUtf8(doc.PlainText());
+    EXPECT_NE(doc.plainText().find(u"a\\b {c} d ✓ Привет 😀"), std::u16string::npos)
+        << Utf16ToUtf8(doc.plainText());
 }
 
 TEST(HtmlToRtfReadBack, headingIsBoldAndItalicRunIsItalic) {
     const RichDocument doc = Shown(u"<h1>Big</h1><p>x <i>slanted</i> y</p>\n");
     bool boldBig = false, italicSlanted = false, plainY = false;
-    for (const Paragraph& p : doc.Paragraphs()) {
+    for (const Paragraph& p : doc.paragraphs()) {
         for (const TextRun& r : p.runs) {
             if (r.text.find(u"Big") != std::u16string::npos) boldBig = r.format.bold;
             if (r.text.find(u"slanted") != std::u16string::npos) italicSlanted = r.format.italic;
@@ -43,7 +43,7 @@ TEST(HtmlToRtfReadBack, listItemsShareALineAndTitleAndScriptDisappear) {
     const RichDocument doc = Shown(
         u"<html><head><title>Hidden</title><script>var s = '<b>';</script></head>\n"
         u"<body><ul><li>one</li><li>two</li></ul></body></html>\n");
-    const std::u16string text = doc.PlainText();
+    const std::u16string text = doc.plainText();
     EXPECT_EQ(text.find(u"Hidden"), std::u16string::npos);
     EXPECT_EQ(text.find(u"var"), std::u16string::npos);
     EXPECT_NE(text.find(u" -  one -  two"), std::u16string::npos) << Utf16ToUtf8(text);

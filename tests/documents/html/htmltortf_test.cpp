@@ -204,8 +204,8 @@ TEST(HtmlToRtfConverter, readTagNameDropsDigitsAndStopsAtBlankOrGreaterThan) {
     for (const auto& c : cases) {
         const std::u16string text = Utf8ToUtf16(c.text);
         HtmlToRtfConverter conv(text);
-        EXPECT_EQ(Utf16ToUtf8(conv.ReadTagName()), c.name) << c.text;
-        EXPECT_EQ(conv.Position(), c.endPos) << c.text;
+        EXPECT_EQ(Utf16ToUtf8(conv.readTagName()), c.name) << c.text;
+        EXPECT_EQ(conv.position(), c.endPos) << c.text;
     }
 }
 
@@ -213,17 +213,17 @@ TEST(HtmlToRtfConverter, readTextRunLeavesPositionOnTheLessThan) {
     const std::u16string text = u"  a  b <i>";
     HtmlToRtfConverter conv(text);
     std::string run;
-    conv.ReadTextRun(true, run);
+    conv.readTextRun(true, run);
     EXPECT_EQ(run, " a b\\par ");
-    EXPECT_EQ(conv.Position(), 7u);
-    EXPECT_EQ(text[conv.Position()], u'<');
+    EXPECT_EQ(conv.position(), 7u);
+    EXPECT_EQ(text[conv.position()], u'<');
 }
 
 TEST(HtmlToRtfConverter, runOfBlanksIsEmptyButItsLineBreakCountsWhenFlowIsCleared) {
     const std::u16string text = u" \r\n\t <";
     std::string flowing = "keep", cleared = "keep";
-    HtmlToRtfConverter(text).ReadTextRun(true, flowing);
-    HtmlToRtfConverter(text).ReadTextRun(false, cleared);
+    HtmlToRtfConverter(text).readTextRun(true, flowing);
+    HtmlToRtfConverter(text).readTextRun(false, cleared);
     EXPECT_EQ(flowing, "keep");
     // Trimming takes the blank of "\par " but not the control word itself.
     EXPECT_EQ(cleared, "keep \\par");

@@ -33,7 +33,7 @@ TEST_P(OpenKindCases, keyAndRoad) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Paths, OpenKindCases,
+    paths, OpenKindCases,
     testing::Values(KeyCase{"mixedCaseTxt", "/home/ann/Notes.Txt", "TXT", OpenRoad::Editor},
                     KeyCase{"txt", "/home/ann/notes.txt", "TXT", OpenRoad::Editor},
                     KeyCase{"docx", "/home/ann/report.docx", "DOC", OpenRoad::Editor},

@@ -24,7 +24,7 @@ CharFormat Bold() {
 std::string Shape(const RichDocument& doc) {
     std::string out;
     bool first = true;
-    for (const Paragraph& p : doc.Paragraphs()) {
+    for (const Paragraph& p : doc.paragraphs()) {
         if (!first) out += "/";
         first = false;
         for (std::size_t i = 0; i < p.runs.size(); ++i) {
@@ -53,80 +53,80 @@ TEST_P(RichDocumentBuild, readsBackAsBuilt) {
     RichDocument doc;
     GetParam().build(doc);
     EXPECT_EQ(Shape(doc), GetParam().shape);
-    EXPECT_EQ(doc.Text(), GetParam().text);
-    EXPECT_EQ(doc.PlainText(), GetParam().text);
+    EXPECT_EQ(doc.text(), GetParam().text);
+    EXPECT_EQ(doc.plainText(), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(RichDocument, RichDocumentBuild,
                          testing::Values(BuildCase{"nothingIsOneEmptyParagraph",
-                                                   [](RichDocument& d) { d.Finish({}); }, "", u""},
+                                                   [](RichDocument& d) { d.finish({}); }, "", u""},
                                          BuildCase{"sameFormatMergesIntoOneRun",
                                                    [](RichDocument& d) {
-                                                       d.AddText({}, u"a");
-                                                       d.AddText({}, u"b");
-                                                       d.Finish({});
+                                                       d.addText({}, u"a");
+                                                       d.addText({}, u"b");
+                                                       d.finish({});
                                                    },
                                                    "ab", u"ab"},
                                          BuildCase{"formatChangesMakeRuns",
                                                    [](RichDocument& d) {
-                                                       d.AddText({}, u"a");
-                                                       d.AddText(Bold(), u"b");
-                                                       d.AddText({}, u"c");
-                                                       d.Finish({});
+                                                       d.addText({}, u"a");
+                                                       d.addText(Bold(), u"b");
+                                                       d.addText({}, u"c");
+                                                       d.finish({});
                                                    },
                                                    "a|*b|c", u"abc"},
                                          BuildCase{"emptyTextMakesNoRun",
                                                    [](RichDocument& d) {
-                                                       d.AddText({}, u"a");
-                                                       d.BeginRun(Bold());
-                                                       d.AddText({}, u"b");
-                                                       d.Finish({});
+                                                       d.addText({}, u"a");
+                                                       d.beginRun(Bold());
+                                                       d.addText({}, u"b");
+                                                       d.finish({});
                                                    },
                                                    "ab", u"ab"},
                                          BuildCase{"paragraphsApartByNewline",
                                                    [](RichDocument& d) {
-                                                       d.AddText({}, u"a");
-                                                       d.EndParagraph({});
-                                                       d.EndParagraph({});
-                                                       d.AddText(Bold(), u"b");
-                                                       d.Finish({});
+                                                       d.addText({}, u"a");
+                                                       d.endParagraph({});
+                                                       d.endParagraph({});
+                                                       d.addText(Bold(), u"b");
+                                                       d.finish({});
                                                    },
                                                    "a//*b", u"a\n\nb"},
                                          BuildCase{"emptyLastParagraphIsDropped",
                                                    [](RichDocument& d) {
-                                                       d.AddText({}, u"a");
-                                                       d.EndParagraph({});
-                                                       d.BeginRun(Bold());
-                                                       d.Finish({});
+                                                       d.addText({}, u"a");
+                                                       d.endParagraph({});
+                                                       d.beginRun(Bold());
+                                                       d.finish({});
                                                    },
                                                    "a", u"a"},
                                          BuildCase{"runsDoNotCrossParagraphs",
                                                    [](RichDocument& d) {
-                                                       d.AddText({}, u"a");
-                                                       d.EndParagraph({});
-                                                       d.AddText({}, u"b");
-                                                       d.Finish({});
+                                                       d.addText({}, u"a");
+                                                       d.endParagraph({});
+                                                       d.addText({}, u"b");
+                                                       d.finish({});
                                                    },
                                                    "a/b", u"a\nb"}),
                          test::CaseName);
 
 TEST(RichDocument, lineBreakInsideAParagraphIsANewlineOnlyInPlainText) {
     RichDocument doc;
-    doc.AddText({}, u"a\u2028b");
-    doc.Finish({});
-    EXPECT_EQ(doc.Text(), u"a\u2028b");
-    EXPECT_EQ(doc.PlainText(), u"a\nb");
-    EXPECT_EQ(doc.TakePlainText(), u"a\nb");
-    EXPECT_EQ(doc.ParagraphCount(), 0u);  // taken: the document is empty
+    doc.addText({}, u"a\u2028b");
+    doc.finish({});
+    EXPECT_EQ(doc.text(), u"a\u2028b");
+    EXPECT_EQ(doc.plainText(), u"a\nb");
+    EXPECT_EQ(doc.takePlainText(), u"a\nb");
+    EXPECT_EQ(doc.paragraphCount(), 0u);  // taken: the document is empty
 }
 
 TEST(RichDocument, paragraphFormatsAreKeptPerParagraph) {
     RichDocument doc;
     const ParagraphFormat centred{Alignment::Center, 10, 20, 30};
-    doc.AddParagraph({centred, {{Bold(), u"x"}}});
-    doc.AddParagraph({{}, {}});
-    doc.AddParagraph({centred, {{{}, u"y"}, {Bold(), u"z"}}});
-    const std::vector<Paragraph> p = doc.Paragraphs();
+    doc.addParagraph({centred, {{Bold(), u"x"}}});
+    doc.addParagraph({{}, {}});
+    doc.addParagraph({centred, {{{}, u"y"}, {Bold(), u"z"}}});
+    const std::vector<Paragraph> p = doc.paragraphs();
     ASSERT_EQ(p.size(), 3u);
     EXPECT_EQ(p[0].format, centred);
     EXPECT_EQ(p[1].format, ParagraphFormat{});
@@ -137,9 +137,9 @@ TEST(RichDocument, paragraphFormatsAreKeptPerParagraph) {
 
 TEST(RichDocument, plainTextTakesOneParagraphPerLine) {
     RichDocument doc = PlainTextDocument(u"one\n\ntwo\n");
-    EXPECT_EQ(doc.ParagraphCount(), 4u);
+    EXPECT_EQ(doc.paragraphCount(), 4u);
     EXPECT_EQ(Shape(doc), "one//two/");
-    EXPECT_EQ(doc.Text(), u"one\n\ntwo\n");
+    EXPECT_EQ(doc.text(), u"one\n\ntwo\n");
 }
 
 // One-letter runs in two alternating formats: every run is kept, and each format once.
@@ -149,8 +149,8 @@ TEST(RichDocument, alternatingFormatsKeepEveryRun) {
         rtf += "\\b x\\b0 y";
     rtf += "}";
     const RichDocument doc = ReadRtf(rtf);
-    ASSERT_EQ(doc.ParagraphCount(), 1u);
-    const std::vector<Paragraph> p = doc.Paragraphs();
+    ASSERT_EQ(doc.paragraphCount(), 1u);
+    const std::vector<Paragraph> p = doc.paragraphs();
     ASSERT_EQ(p[0].runs.size(), 2000u);
     EXPECT_TRUE(p[0].runs[0].format.bold);
     EXPECT_FALSE(p[0].runs[1].format.bold);
@@ -171,7 +171,7 @@ TEST(RichDocument, moreDistinctFormatsThanTheTableHoldsLoseNoText) {
         }
     }
     rtf += "}";
-    EXPECT_EQ(ReadRtf(rtf).PlainText(), want);
+    EXPECT_EQ(ReadRtf(rtf).plainText(), want);
 }
 
 // Every \ansicpg a file names is looked up; numbers no code page has read as Windows-1252,
@@ -181,7 +181,7 @@ TEST(RichDocument, manyUnknownCodePagesStillReadAndRealOnesStillWork) {
     for (int cp = 100000; cp < 120000; ++cp)
         rtf += "\\ansicpg" + std::to_string(cp) + " \\'e9";
     rtf += "\\ansicpg1251 \\'e9}";
-    const std::u16string text = ReadRtf(rtf).PlainText();
+    const std::u16string text = ReadRtf(rtf).plainText();
     ASSERT_EQ(text.size(), 20001u);
     EXPECT_EQ(text.front(), u'é');
     EXPECT_EQ(text.back(), u'й');

@@ -126,7 +126,7 @@ class OfficeLists : public ::testing::TestWithParam<ListCase> {};
 TEST_P(OfficeLists, ItemsStartWithTheirNumbersAsTheDocumentShowsThem) {
     const ReadResult r = test::ReadAs(GetParam().bytes, GetParam().kind);
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.document.Text(), GetParam().text);
+    EXPECT_EQ(r.document.text(), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OfficeLists, ::testing::ValuesIn(ListCases()), test::CaseName);

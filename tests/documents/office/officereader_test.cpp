@@ -77,7 +77,7 @@ TEST_P(OfficeFidelity, TextEqualsTheToolsPlainExportWordForWord) {
         ++at;
     }
     expected.insert(at, missing.begin(), missing.end());
-    EXPECT_EQ(Join(Words(Q(r.document.PlainText()))), Join(expected));
+    EXPECT_EQ(Join(Words(Q(r.document.plainText()))), Join(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -142,7 +142,7 @@ TEST_P(OfficeFormats, HeadingsEmphasisListsTablesAndNotesComeOutAsFormats) {
     EXPECT_NE(FindRun(doc, u"Всего").paragraph.find(u"рублей.\u2028That is"), std::u16string::npos);
 
     // The note's number stays where it was; its text comes last, after its number.
-    const std::u16string text = doc.PlainText();
+    const std::u16string text = doc.plainText();
     EXPECT_NE(text.find(u"новости.[1]\n"), std::u16string::npos);
     const std::size_t note = text.find(u"Новости были о погоде");
     ASSERT_NE(note, std::u16string::npos);
@@ -234,7 +234,7 @@ TEST(DocxParts, RunsAndStylesSetBoldItalicAndHeadings) {
         styles));
     ASSERT_TRUE(r.ok) << r.error;
     const RichDocument& doc = r.document;
-    EXPECT_EQ(doc.Text(), u"bold plain strong quoted\nOutline\nRussian\nBased\nBody");
+    EXPECT_EQ(doc.text(), u"bold plain strong quoted\nOutline\nRussian\nBased\nBody");
     auto format = [&](std::u16string_view word) {
         const Found f = FindRun(doc, word);
         EXPECT_TRUE(f.found) << Q(std::u16string(word)).toStdString();
@@ -326,7 +326,7 @@ TEST(OdtParts, SpacesTabsBreaksNotesAndWhatIsDropped) {
         R"(<table:table-row><table:table-cell><text:p>1</text:p></table:table-cell><table:covered-table-cell/></table:table-row></table:table>)",
         R"(<style:style style:name="T1" style:family="text"><style:text-properties fo:font-weight="bold"/></style:style>)")));
     ASSERT_TRUE(r.ok) << r.error;
-    const std::u16string text = r.document.Text();
+    const std::u16string text = r.document.text();
     const std::u16string spaces(1024, u' ');
     EXPECT_EQ(text, u"Heading\na   b  c\td\u2028e f[1] g" + spaces +
                         u"h\none\ntwo\ninner\nx y\tz\n1\t\n[1] note text");
@@ -461,13 +461,13 @@ std::vector<Hostile> HostileCases() {
           std::tuple{"office-lo.odt", DocumentKind::Odt, "styles.xml"}}) {
         const std::string bytes = Slurp(kOffice + file);
         std::string error;
-        auto zip = ZipArchive::Open(bytes, error);
+        auto zip = ZipArchive::open(bytes, error);
         EXPECT_TRUE(zip) << error;
         if (!zip) continue;
         std::vector<std::pair<std::string, std::string>> members;
-        for (const std::string& name : zip->Names()) {
+        for (const std::string& name : zip->names()) {
             members.push_back({name, ""});
-            EXPECT_TRUE(zip->Read(name, members.back().second, error)) << error;
+            EXPECT_TRUE(zip->read(name, members.back().second, error)) << error;
         }
         for (int round = 0; round < 60; ++round) {
             auto damaged = members;

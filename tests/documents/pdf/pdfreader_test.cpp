@@ -46,9 +46,9 @@ class PdfFidelity : public testing::TestWithParam<Fixture> {};
 TEST_P(PdfFidelity, WordsEqualPdftotextsWordsInWholeParagraphs) {
     const ReadResult r = ReadPdfBytes(Slurp(kPdf + GetParam().file));
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(Words(Q(r.document.PlainText())),
+    EXPECT_EQ(Words(Q(r.document.plainText())),
               Words(QString::fromStdString(Slurp(kPdf + GetParam().file + ".txt"))));
-    EXPECT_EQ(r.document.ParagraphCount(), GetParam().paragraphs);
+    EXPECT_EQ(r.document.paragraphCount(), GetParam().paragraphs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PdfReader, LinesJoinIntoParagraphsAndPagesAreApartByABlankLine) {
     const ReadResult r = ReadPdfBytes(Slurp(kPdf + "text.pdf"));
     ASSERT_TRUE(r.ok) << r.error;
-    const std::vector<Paragraph> paras = r.document.Paragraphs();
+    const std::vector<Paragraph> paras = r.document.paragraphs();
     std::vector<QString> starts;
     for (const Paragraph& p : paras) {
         QString text;
@@ -91,7 +91,7 @@ TEST(PdfReader, LinesJoinIntoParagraphsAndPagesAreApartByABlankLine) {
 TEST(PdfReader, HyphenAtALineEndJoinsTheWordAndOneInsideALineStays) {
     const ReadResult r = ReadPdfBytes(Slurp(kPdf + "text.pdf"));
     ASSERT_TRUE(r.ok) << r.error;
-    const QString text = Q(r.document.PlainText());
+    const QString text = Q(r.document.plainText());
     for (const char16_t* word : {u"высококвалифицированный", u"взаимопонимание",
                                  u"трудоспособность", u"ток-шоу", u"well-known"})
         EXPECT_TRUE(text.contains(QString::fromUtf16(word)))

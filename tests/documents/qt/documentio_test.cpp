@@ -133,7 +133,7 @@ TEST(DocumentIo, richDocumentSurvivesRtfRoundTrip) {
     EXPECT_EQ(back.blockCount(), doc.blockCount());
     // The same formats, run for run and paragraph for paragraph.
     RichDocument a = DocumentToModel(doc), b = DocumentToModel(back);
-    const std::vector<Paragraph> pa = a.Paragraphs(), pb = b.Paragraphs();
+    const std::vector<Paragraph> pa = a.paragraphs(), pb = b.paragraphs();
     ASSERT_EQ(pa.size(), pb.size());
     for (std::size_t i = 0; i < pa.size(); ++i) {
         EXPECT_EQ(pa[i].format, pb[i].format) << i;

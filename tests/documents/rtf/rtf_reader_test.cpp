@@ -17,7 +17,7 @@ namespace vernalo {
 namespace {
 
 std::string Plain(std::string_view rtf) {
-    return Utf16ToUtf8(ReadRtf(rtf).PlainText());
+    return Utf16ToUtf8(ReadRtf(rtf).plainText());
 }
 
 std::string ReadData(const std::string& name) {
@@ -163,8 +163,8 @@ TEST(RtfFormat, characterFormatsFollowControlWordsAndGroups) {
         "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
         "n{\\b b{\\i bi}}{\\ul u\\ulnone n}{\\strike s}{\\f1\\fs28 t}{\\cf1\\highlight2 c}"
         "\\b x\\plain p{\\cb2 k}{\\chcbpat1 h}{\\uldb d}{\\b0 z}}");
-    ASSERT_EQ(doc.ParagraphCount(), 1u);
-    const auto runs = doc.Paragraphs()[0].runs;
+    ASSERT_EQ(doc.paragraphCount(), 1u);
+    const auto runs = doc.paragraphs()[0].runs;
     auto fmt = [&](std::u16string_view text) {
         for (const TextRun& r : runs)
             if (r.text == text) return r.format;
@@ -198,9 +198,9 @@ TEST(RtfFormat, richEditOutputWithCyrillicAndWesternFonts) {
         "{\\*\\fname Arial;}Arial CYR;}{\\f1\\fswiss\\fcharset0 Arial;}}\r\n"
         "{\\*\\generator Msftedit 5.41.21.2510;}\\viewkind4\\uc1\\pard\\f0\\fs20\\'cf\\'f0\\'e8"
         "\\'e2\\'e5\\'f2 \\f1 Hello \\'e9\\f0\\par\r\n\\'ea\\'ee\\'ed\\'e5\\'f6\\par\r\n}\r\n");
-    EXPECT_EQ(Utf16ToUtf8(doc.PlainText()), "Привет Hello é\nконец");
+    EXPECT_EQ(Utf16ToUtf8(doc.plainText()), "Привет Hello é\nконец");
     EXPECT_EQ(doc.fonts, (std::vector<std::u16string>{u"Arial CYR", u"Arial"}));
-    const auto runs = doc.Paragraphs().at(0).runs;
+    const auto runs = doc.paragraphs().at(0).runs;
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].format.font, -1);  // the default font is the editor's
     EXPECT_EQ(runs[0].format.halfPoints, 20);
@@ -211,7 +211,7 @@ TEST(RtfFormat, defaultFontAndAutomaticColourLeaveTheEditorsOwn) {
     RichDocument doc = ReadRtf(
         "{\\rtf1\\deff1{\\fonttbl{\\f0 A;}{\\f1 B;}}{\\colortbl;\\red1\\green2\\blue3;}"
         "{\\f1\\cf0 x}{\\f0\\cf9 y}}");
-    const auto runs = doc.Paragraphs().at(0).runs;
+    const auto runs = doc.paragraphs().at(0).runs;
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].format.font, -1);
     EXPECT_EQ(runs[0].format.color, -1);
@@ -223,13 +223,13 @@ TEST(RtfFormat, paragraphFormatsApplyAtTheParagraphMark) {
     RichDocument doc = ReadRtf(
         "{\\rtf1 \\qc c\\par \\pard\\qr r\\par \\pard\\qj\\li720\\ri360\\fi-240 j\\par "
         "\\pard l\\par {\\qc g\\par }after}");
-    ASSERT_EQ(doc.ParagraphCount(), 6u);
-    EXPECT_EQ(doc.Paragraphs()[0].format.align, Alignment::Center);
-    EXPECT_EQ(doc.Paragraphs()[1].format.align, Alignment::Right);
-    EXPECT_EQ(doc.Paragraphs()[2].format, (ParagraphFormat{Alignment::Justify, 720, 360, -240}));
-    EXPECT_EQ(doc.Paragraphs()[3].format, ParagraphFormat{});
-    EXPECT_EQ(doc.Paragraphs()[4].format.align, Alignment::Center);
-    EXPECT_EQ(doc.Paragraphs()[5].format.align, Alignment::Left);  // group end restores
+    ASSERT_EQ(doc.paragraphCount(), 6u);
+    EXPECT_EQ(doc.paragraphs()[0].format.align, Alignment::Center);
+    EXPECT_EQ(doc.paragraphs()[1].format.align, Alignment::Right);
+    EXPECT_EQ(doc.paragraphs()[2].format, (ParagraphFormat{Alignment::Justify, 720, 360, -240}));
+    EXPECT_EQ(doc.paragraphs()[3].format, ParagraphFormat{});
+    EXPECT_EQ(doc.paragraphs()[4].format.align, Alignment::Center);
+    EXPECT_EQ(doc.paragraphs()[5].format.align, Alignment::Left);  // group end restores
 }
 
 TEST(RtfFormat, htmlConverterOutputRendersParagraphsAndBoldRuns) {
@@ -239,12 +239,12 @@ TEST(RtfFormat, htmlConverterOutputRendersParagraphsAndBoldRuns) {
     ASSERT_TRUE(IsRtf(rtf));
     RichDocument doc = ReadRtf(rtf);
     std::vector<std::u16string> texts;
-    for (const Paragraph& p : doc.Paragraphs())
-        texts.push_back(p.Text());
+    for (const Paragraph& p : doc.paragraphs())
+        texts.push_back(p.text());
     EXPECT_EQ(texts, (std::vector<std::u16string>{u"", u" Big", u"", u" Один two", u"", u" a",
                                                   u" bold", u" c", u""}));
     auto bold = [&](std::size_t i) {
-        const auto runs = doc.Paragraphs()[i].runs;
+        const auto runs = doc.paragraphs()[i].runs;
         return !runs.empty() && runs.back().format.bold;
     };
     EXPECT_TRUE(bold(1));
@@ -296,8 +296,8 @@ TEST(RtfHostile, deepNestingReadsAllTextWithoutRecursion) {
         rtf += "}";
     rtf += "z}";
     RichDocument doc = ReadRtf(rtf);
-    EXPECT_EQ(Utf16ToUtf8(doc.PlainText()), "adeepz");
-    EXPECT_FALSE(doc.Paragraphs()[0].runs.back().format.bold);  // the groups did close
+    EXPECT_EQ(Utf16ToUtf8(doc.plainText()), "adeepz");
+    EXPECT_FALSE(doc.paragraphs()[0].runs.back().format.bold);  // the groups did close
 }
 
 // Unbalanced and cut-off input keeps what was read.
@@ -332,7 +332,7 @@ TEST(RtfHostile, aForgedFontTableStaysSmall) {
         rtf += "{\\f" + std::to_string(i) + " F;}";
     rtf += "}\\f0 a\\f199999 b}";
     const RichDocument doc = ReadRtf(rtf);
-    EXPECT_EQ(Utf16ToUtf8(doc.PlainText()), "ab");
+    EXPECT_EQ(Utf16ToUtf8(doc.plainText()), "ab");
     EXPECT_LE(doc.fonts.size(), 32768u);
     EXPECT_LE(doc.fonts[0].size(), 256u);
 }
@@ -340,9 +340,9 @@ TEST(RtfHostile, aForgedFontTableStaysSmall) {
 TEST(RtfHostile, everyPrefixOfARealFileLoads) {
     std::string rtf = ReadData("libreoffice_formats.rtf");
     ASSERT_FALSE(rtf.empty());
-    std::u16string full = ReadRtf(rtf).PlainText();
+    std::u16string full = ReadRtf(rtf).plainText();
     for (std::size_t n = 0; n <= rtf.size(); n += 7) {
-        std::u16string part = ReadRtf(std::string_view(rtf).substr(0, n)).PlainText();
+        std::u16string part = ReadRtf(std::string_view(rtf).substr(0, n)).plainText();
         // Text read from a cut file is never more than the whole file's.
         ASSERT_LE(part.size(), full.size() + 1) << n;
     }
@@ -357,7 +357,7 @@ TEST(RtfHostile, randomBytesAfterTheHeaderNeverCrash) {
         for (int i = 0; i < len; ++i)
             rtf.push_back(alphabet[rng() % alphabet.size()]);
         RichDocument doc = ReadRtf(rtf);
-        ASSERT_FALSE(doc.ParagraphCount() == 0) << rtf;
+        ASSERT_FALSE(doc.paragraphCount() == 0) << rtf;
     }
 }
 
@@ -389,13 +389,13 @@ TEST_P(RtfProducers, plainTextMatchesTheProducersOwnExport) {
     std::string expected = ReadData(std::string(GetParam()) + ".expected.txt");
     ASSERT_FALSE(rtf.empty());
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(Utf16ToUtf8(Words(ReadRtf(rtf).PlainText())),
+    EXPECT_EQ(Utf16ToUtf8(Words(ReadRtf(rtf).plainText())),
               Utf16ToUtf8(Words(DecodeTextFile(expected).text)));
 }
 
 TEST(RtfProducers, tableRowsBecomeTabSeparatedLines) {
     for (const char* name : {"libreoffice_mixed", "pandoc_mixed"}) {
-        std::u16string text = ReadRtf(ReadData(std::string(name) + ".rtf")).PlainText();
+        std::u16string text = ReadRtf(ReadData(std::string(name) + ".rtf")).plainText();
         EXPECT_NE(text.find(u"\nСлово\tWord\tЧисло\n"), text.npos) << name;
         EXPECT_NE(text.find(u"\nкот\tcat\t22\n"), text.npos) << name;
     }

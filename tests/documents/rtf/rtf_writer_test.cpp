@@ -13,7 +13,7 @@ namespace {
 // Adjacent runs of one format are one run to the reader; fonts are compared by name.
 std::vector<std::vector<std::pair<CharFormat, std::u16string>>> Canonical(const RichDocument& d) {
     std::vector<std::vector<std::pair<CharFormat, std::u16string>>> out;
-    for (const Paragraph& p : d.Paragraphs()) {
+    for (const Paragraph& p : d.paragraphs()) {
         auto& runs = out.emplace_back();
         for (const TextRun& r : p.runs) {
             if (r.text.empty()) continue;
@@ -69,11 +69,11 @@ TEST(RtfWriter, randomDocumentsSurviveWriteThenRead) {
                 }
                 para.runs.push_back(std::move(run));
             }
-            doc.AddParagraph(para);
+            doc.addParagraph(para);
         }
         std::string rtf = WriteRtf(doc);
         RichDocument back = ReadRtf(rtf);
-        const std::vector<Paragraph> want = doc.Paragraphs(), got = back.Paragraphs();
+        const std::vector<Paragraph> want = doc.paragraphs(), got = back.paragraphs();
         ASSERT_EQ(got.size(), want.size()) << rtf;
         for (std::size_t i = 0; i < want.size(); ++i)
             ASSERT_EQ(got[i].format, want[i].format) << rtf;
@@ -87,7 +87,7 @@ TEST(RtfWriter, writesACompleteDocumentWithTablesOfUsedFontsAndColours) {
     TextRun run{{}, u"x"};
     run.format.font = 1;
     run.format.color = 0x102030;
-    doc.AddParagraph({{Alignment::Center, 0, 0, 0}, {run}});
+    doc.addParagraph({{Alignment::Center, 0, 0, 0}, {run}});
     EXPECT_EQ(WriteRtf(doc, u"Editor Font"),
               "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset204 Editor "
               "Font;}{\\f1\\fnil\\fcharset204 Courier New;}}\r\n"

@@ -121,10 +121,10 @@ std::string WordFile(const std::vector<Piece>& pieces, std::uint32_t flags = 0,
 TEST(WordReader, WordsEqualLibreOfficesPlainExport) {
     const ReadResult r = ReadWordBytes(Slurp(kDoc + "text.doc"));
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(Words(Q(r.document.PlainText())),
+    EXPECT_EQ(Words(Q(r.document.plainText())),
               Words(QString::fromUtf8(Slurp(kDoc + "text.doc.txt"))));
     // A row's cells on one line; the link's field shows its text, not its address.
-    const QString text = Q(r.document.PlainText());
+    const QString text = Q(r.document.plainText());
     EXPECT_TRUE(text.contains(u"\nСлово\tWord\nвесна\tspring\n"_qs)) << text.toStdString();
     EXPECT_TRUE(text.contains(u"нашла ссылку на словарь и"_qs));
     EXPECT_FALSE(text.contains(u"HYPERLINK"_qs));
@@ -134,7 +134,7 @@ TEST(WordReader, WordsEqualLibreOfficesPlainExport) {
 TEST(WordReader, TableRowsWithEmptyCells) {
     const ReadResult r = ReadWordBytes(Slurp(kDoc + "table.doc"));
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(Q(r.document.Text()),
+    EXPECT_EQ(Q(r.document.text()),
               u"Перед таблицей.\nодин\t\tтри\n\ttwo\nчетыре\tfive\tшесть\nПосле таблицы."_qs);
 }
 
@@ -143,7 +143,7 @@ TEST(WordReader, HeadingsAndDirectBoldAndItalicAreKept) {
     const ReadResult r = ReadWordBytes(Slurp(kDoc + "text.doc"));
     ASSERT_TRUE(r.ok) << r.error;
     QString bold, italic;
-    r.document.ForEach([](const RichDocument::ParagraphView&) {},
+    r.document.forEach([](const RichDocument::ParagraphView&) {},
                        [&](const RichDocument::RunView& run) {
                            const QString text = Q(std::u16string(run.text));
                            if (run.format.bold) bold += text + u'|';
@@ -168,7 +168,7 @@ class WordText : public testing::TestWithParam<TextCase> {};
 TEST_P(WordText, MarksBecomeParagraphsCellsAndFieldResults) {
     const ReadResult r = ReadWordBytes(WordFile(GetParam().pieces));
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(Q(r.document.Text()), Q(GetParam().text));
+    EXPECT_EQ(Q(r.document.text()), Q(GetParam().text));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -245,7 +245,7 @@ TEST(WordReader, EveryTruncationIsRefusedOrReadWhole) {
     for (std::size_t size = 1024; size < doc.size(); size += 1024) {
         const ReadResult r = ReadWordBytes(doc.substr(0, size));
         if (r.ok)
-            EXPECT_EQ(r.document.Text(), whole.document.Text()) << size;
+            EXPECT_EQ(r.document.text(), whole.document.text()) << size;
         else
             EXPECT_EQ(r.error, "the Word document is damaged") << size;
     }

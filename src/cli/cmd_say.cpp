@@ -63,8 +63,7 @@ int TakeVoiceOption(const Args& args, std::size_t& i, PerLanguage<VoiceOptions>&
         };
         if (a == "--repeat-" + suffix)
             return number(ReadingOptions::kMinRepeat, ReadingOptions::kMaxRepeat, opt.repeat);
-        if (a == "--speed-" + suffix)
-            return number(kMinSpeed, kMaxSpeed, opt.speed);
+        if (a == "--speed-" + suffix) return number(kMinSpeed, kMaxSpeed, opt.speed);
         if (a == "--voice-" + suffix)
             return TakeValue(args, i, opt.name) ? 1 : UsageError(a + " needs a speaker name");
     }
@@ -262,12 +261,11 @@ int Say(const Args& args) {
         chosen[l] = {mode == 0 ? 1 : mode, parsed.voices[l].speed};
         options.repeats[l] = parsed.voices[l].repeat;
         if (DispatcherVoice* service = made[l].service) {
-            service->onError =
-                [&](const std::string& message) {
-                    std::lock_guard lock(serviceErrorMutex);
-                    if (serviceError.empty()) serviceError = message;
-                    serviceFailed = true;
-                };
+            service->onError = [&](const std::string& message) {
+                std::lock_guard lock(serviceErrorMutex);
+                if (serviceError.empty()) serviceError = message;
+                serviceFailed = true;
+            };
         }
     }
 

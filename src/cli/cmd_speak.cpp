@@ -57,9 +57,8 @@ int ParseSpeakArgs(const Args& args, SpeakArgs& out) {
         } else if (a == "--speed") {
             if (!TakeValue(args, i, v)) return UsageError("--speed needs a number");
             if (!ParseNumber(v, kMinSpeed, kMaxSpeed, out.speed))
-                return UsageError("--speed takes a number from " +
-                                  std::to_string(kMinSpeed) + " to " +
-                                  std::to_string(kMaxSpeed) + ": '" + v + "'");
+                return UsageError("--speed takes a number from " + std::to_string(kMinSpeed) +
+                                  " to " + std::to_string(kMaxSpeed) + ": '" + v + "'");
         } else if (a == "--") {
             for (++i; i < args.size(); ++i)
                 addWord(args[i]);
@@ -146,11 +145,10 @@ int Speak(const Args& args) {
     std::string failure;
     bool failed = false;
     if (!WritesFiles(built, mode)) {
-        built.service->onError =
-            [&failure, &failed](const std::string& message) {
-                failure = message;
-                failed = true;
-            };
+        built.service->onError = [&failure, &failed](const std::string& message) {
+            failure = message;
+            failed = true;
+        };
     }
     voice->speak(words);
     while (voice->speaking())

@@ -29,7 +29,6 @@ bool ParseNumber(const std::string& text, int min, int max, int& value) {
     return ec == std::errc() && p == text.data() + text.size() && value >= min && value <= max;
 }
 
-
 int WriteResult(std::string_view bytes) {
     std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     std::cout.flush();

@@ -64,9 +64,9 @@ TEST_F(WindowExport, selectionAloneIsExported) {
     const double alone = exportAudio(first, 0, 0, "alone.wav");
     const double selected =
         exportAudio(first + QStringLiteral(" Привет, друг. And a third sentence after it."), 0,
-               first.size(), "selected.wav");
-    const double whole =
-        exportAudio(first + QStringLiteral(" Привет, друг. And a third sentence."), 0, 0, "whole.wav");
+                    first.size(), "selected.wav");
+    const double whole = exportAudio(first + QStringLiteral(" Привет, друг. And a third sentence."),
+                                     0, 0, "whole.wav");
     ASSERT_GT(alone, 1.0);
     EXPECT_NEAR(selected, alone, 0.02 * alone);
     EXPECT_GT(whole, 2 * alone);

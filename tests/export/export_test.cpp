@@ -85,9 +85,10 @@ TEST(AudioFileSet, untitledWavIsThePlainHeaderAndTheSamples) {
     ASSERT_TRUE(file.finish(&error)) << error;
     std::ifstream in(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::string header("RIFF\x2a\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x22\x56\0\0"
-                             "\x44\xac\0\0\x02\0\x10\0data\x06\0\0\0",
-                             44);
+    const std::string header(
+        "RIFF\x2a\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x22\x56\0\0"
+        "\x44\xac\0\0\x02\0\x10\0data\x06\0\0\0",
+        44);
     EXPECT_EQ(bytes.substr(0, 44), header);
     EXPECT_EQ(bytes.substr(44), std::string("\x01\x00\xfe\xff\x2c\x01", 6));
 }

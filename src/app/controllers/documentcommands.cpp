@@ -22,9 +22,9 @@
 #include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
 #include "browser/browserpage.h"
-#include "documents/qt/documentio.h"
 #include "documents/html/htmltortf.h"
 #include "documents/model/openkind.h"
+#include "documents/qt/documentio.h"
 #include "text/dos2win.h"
 #include "text/textfind.h"
 

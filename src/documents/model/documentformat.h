@@ -26,7 +26,7 @@ struct ReadResult {
     // Refused as no text at all (a program, an image): the window words that refusal itself.
     bool notText = false;
     // Read as plain text: the document is the decoded text, one paragraph per line, and its
-    // Text() is that text unchanged (a line separator stays one).
+    // text() is that text unchanged (a line separator stays one).
     bool plainText = false;
     // What the file was read as, for `convert --verbose`: "EPUB book", "rich text (RTF)",
     // "plain text, UTF-8"...

@@ -10,19 +10,6 @@
 
 namespace vernalo::cli {
 
-namespace {
-
-// The tool's positions count from 1, as they always have (scripts read them); everywhere else
-// positions are 0-based. This is the one place they are converted.
-long Shown(long position) {
-    return position + 1;
-}
-long FromShown(long shown) {
-    return shown - 1;
-}
-
-}  // namespace
-
 int Pieces(const Args& args) {
     ReadingArgs reading;
     long from = 1;

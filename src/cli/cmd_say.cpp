@@ -280,7 +280,7 @@ int Say(const Args& args) {
         // put at the end when the reading is over is no piece.
         view.onPiece = [](long start, long length) {
             if (length > 0)
-                std::cout << "{\"from\":" << start + 1 << ",\"to\":" << start + length + 1 << "}"
+                std::cout << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(start + length) << "}"
                           << std::endl;
         };
     } else if (wav) {

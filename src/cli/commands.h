@@ -18,6 +18,15 @@ int Speak(const Args& args);
 int Say(const Args& args);
 int Html2Rtf(const Args& args);
 
+// The tool's positions count from 1, as they always have (scripts read them); everywhere else
+// positions are 0-based. These two are the one place they are converted.
+inline long Shown(long position) {
+    return position + 1;
+}
+inline long FromShown(long shown) {
+    return shown - 1;
+}
+
 // Prints "vernalo-cli: message" on standard error and returns 2.
 int UsageError(const std::string& message);
 

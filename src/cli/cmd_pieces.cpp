@@ -38,35 +38,46 @@ int Pieces(const Args& args) {
     seg.enabled = reading.voiceOn;
     seg.setText(std::move(text));
     seg.position = FromShown(from);
-    auto lang = [](std::optional<Language> l) {
-        return l ? "\"" + LanguageSuffix(*l) + "\"" : std::string("null");
+    // Whatever went to standard output through the stream goes before our own buffer.
+    std::cout.flush();
+    JsonLines out(stdout);
+    auto lang = [&out](std::optional<Language> l) {
+        if (!l) return out.raw("null");
+        out.raw("\"");
+        out.raw(LanguageSuffix(*l));
+        out.raw("\"");
     };
-    // Written straight to the output: a piece's texts are never copied into a line.
-    std::ostream& out = std::cout;
     while (seg.position < seg.readLength) {
         const long start = seg.position;
+        out.raw("{\"from\":");
+        out.number(Shown(start));
         if (wordMode) {
             const WordPiece w = seg.cutWord();
-            out << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(seg.position)
-                << ",\"lang\":" << lang(w.language) << ",\"text\":";
-            WriteJsonString(out, w.text);
-            out << ",\"speech\":";
-            WriteJsonString(out, w.replacement.empty() ? w.text : w.replacement);
-            out << ",\"replacement\":";
-            WriteJsonString(out, w.replacement);
-            out << ",\"sentenceEnd\":" << (w.sentenceEnd ? "true" : "false");
+            out.raw(",\"to\":");
+            out.number(Shown(seg.position));
+            out.raw(",\"lang\":");
+            lang(w.language);
+            out.raw(",\"text\":");
+            out.string(w.text);
+            out.raw(",\"speech\":");
+            out.string(w.replacement.empty() ? w.text : w.replacement);
+            out.raw(",\"replacement\":");
+            out.string(w.replacement);
+            out.raw(w.sentenceEnd ? ",\"sentenceEnd\":true}\n" : ",\"sentenceEnd\":false}\n");
         } else {
             const SentencePiece s = seg.nextSentence();
-            out << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(seg.position)
-                << ",\"lang\":" << lang(s.language) << ",\"text\":";
-            WriteJsonString(out, s.text);
-            out << ",\"speech\":";
-            WriteJsonString(out, s.speech);
+            out.raw(",\"to\":");
+            out.number(Shown(seg.position));
+            out.raw(",\"lang\":");
+            lang(s.language);
+            out.raw(",\"text\":");
+            out.string(s.text);
+            out.raw(",\"speech\":");
+            out.string(s.speech);
+            out.raw("}\n");
         }
-        out << "}\n";
     }
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    return out.flush() ? 0 : 1;
 }
 
 }  // namespace vernalo::cli

@@ -36,14 +36,14 @@ constexpr std::array<Named, 42> kNames = {{
     {u"clWindow", kSystemColor + 5},
     {u"clWindowFrame", kSystemColor + 6},
     {u"clMenuText", kSystemColor + 7},
-    {u"kWindowTextColor", kSystemColor + 8},
+    {u"clWindowText", kSystemColor + 8},
     {u"clCaptionText", kSystemColor + 9},
     {u"clActiveBorder", kSystemColor + 10},
     {u"clInactiveBorder", kSystemColor + 11},
     {u"clAppWorkSpace", kSystemColor + 12},
     {u"clHighlight", kSystemColor + 13},
     {u"clHighlightText", kSystemColor + 14},
-    {u"kButtonFaceColor", kSystemColor + 15},
+    {u"clBtnFace", kSystemColor + 15},
     {u"clBtnShadow", kSystemColor + 16},
     {u"clGrayText", kSystemColor + 17},
     {u"clBtnText", kSystemColor + 18},
@@ -53,7 +53,7 @@ constexpr std::array<Named, 42> kNames = {{
     {u"cl3DLight", kSystemColor + 22},
     {u"clInfoText", kSystemColor + 23},
     {u"clInfoBk", kSystemColor + 24},
-    {u"kNoColor", kNoColor},
+    {u"clNone", kNoColor},
 }};
 
 char16_t Upper(char16_t c) {
@@ -110,8 +110,18 @@ std::optional<std::int32_t> ParseInteger(std::u16string_view t) {
     return static_cast<std::int32_t>(sv);
 }
 
+// Three names that builds of this program wrote for a while in place of the table's own; read
+// so that the colour of a settings file they wrote is kept, never written.
+constexpr Named kFormerNames[] = {
+    {u"kWindowTextColor", kSystemColor + 8},
+    {u"kButtonFaceColor", kSystemColor + 15},
+    {u"kNoColor", kNoColor},
+};
+
 std::optional<ColorCode> ParseColor(std::u16string_view text) {
     for (const Named& n : kNames)
+        if (SameIgnoringCase(text, n.name)) return n.value;
+    for (const Named& n : kFormerNames)
         if (SameIgnoringCase(text, n.name)) return n.value;
     if (auto v = ParseInteger(text)) return static_cast<ColorCode>(*v);
     return std::nullopt;

@@ -32,7 +32,7 @@ TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
     EXPECT_EQ(
         Text(ini),
         "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
-        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=kWindowTextColor\r\n"
+        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
         "MarkWord=1\r\n"
         "[Text]\r\nPosition=0\r\nPosX=0\r\nPosY=0\r\n"
         "[URL]\r\n0=http://a/\r\n1=file:///b.html\r\n");
@@ -52,7 +52,7 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
         "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
         "[Other]\r\nx = 1\r\n"
         "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
-        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=kWindowTextColor\r\n"
+        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
         "MarkWord=1\r\n");
     EXPECT_EQ(ini.read(u"other", u"X", u"?"),
               u"1");  // blanks around names and values are not theirs
@@ -261,9 +261,13 @@ TEST(Colors, readAndWrittenByNameOrDollarHex) {
         {u"$00123456", Rgb(0x56, 0x34, 0x12), u"$00123456"},
         {u"$000000FF", Rgb(255, 0, 0), u"clRed"},
         {u"1193046", 0x123456, u"$00123456"},
-        {u"kWindowTextColor", 0x80000008u, u"kWindowTextColor"},
-        {u"$80000008", 0x80000008u, u"kWindowTextColor"},
-        {u"kNoColor", 0x1FFFFFFFu, u"kNoColor"},
+        {u"clWindowText", 0x80000008u, u"clWindowText"},
+        {u"$80000008", 0x80000008u, u"clWindowText"},
+        {u"clNone", 0x1FFFFFFFu, u"clNone"},
+        // Names some earlier builds wrote by mistake: read, and written as the table has them.
+        {u"kWindowTextColor", 0x80000008u, u"clWindowText"},
+        {u"kButtonFaceColor", 0x8000000Fu, u"clBtnFace"},
+        {u"kNoColor", 0x1FFFFFFFu, u"clNone"},
         {u"cl3DDkShadow", 0x80000015u, u"cl3DDkShadow"},
     };
     for (const auto& c : cases) {

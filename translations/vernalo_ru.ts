@@ -205,6 +205,14 @@
         <source> Nothing in the text was spoken: it holds no sound.</source>
         <translation> В тексте нечего произносить: звука не получилось.</translation>
     </message>
+    <message>
+        <source>Russian</source>
+        <translation>русский</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>английский</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::FindDialog</name>

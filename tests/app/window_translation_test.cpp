@@ -27,9 +27,9 @@
 
 #include "app/pages/settingspages.h"
 #include "app/process/translation.h"
-#include "settings/colors.h"
 #include "app/window/statusbar.h"
 #include "app/window/toolbarrow.h"
+#include "settings/colors.h"
 #include "support/windowrig.h"
 
 namespace vernalo {
@@ -197,14 +197,16 @@ void NoteWidget(QStringList& found, QWidget* w) {
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         NoteIfEnglish(found, w, "placeholder", edit->placeholderText());
     if (auto* box = qobject_cast<QComboBox*>(w))
-        for (int i = 0; i < box->count(); ++i) NoteIfEnglish(found, w, "item", box->itemText(i));
+        for (int i = 0; i < box->count(); ++i)
+            NoteIfEnglish(found, w, "item", box->itemText(i));
     if (auto* spin = qobject_cast<QSpinBox*>(w)) {
         NoteIfEnglish(found, w, "special value", spin->specialValueText());
         NoteIfEnglish(found, w, "prefix", spin->prefix());
         NoteIfEnglish(found, w, "suffix", spin->suffix());
     }
     if (auto* tabs = qobject_cast<QTabBar*>(w))
-        for (int i = 0; i < tabs->count(); ++i) NoteIfEnglish(found, w, "tab", tabs->tabText(i));
+        for (int i = 0; i < tabs->count(); ++i)
+            NoteIfEnglish(found, w, "tab", tabs->tabText(i));
     if (auto* header = qobject_cast<QHeaderView*>(w); header && header->model())
         for (int i = 0; i < header->count(); ++i)
             NoteIfEnglish(found, w, "column",
@@ -222,7 +224,8 @@ void NoteWidget(QStringList& found, QWidget* w) {
 QStringList EnglishTexts(QWidget* root) {
     QStringList found;
     NoteWidget(found, root);
-    for (QWidget* w : root->findChildren<QWidget*>()) NoteWidget(found, w);
+    for (QWidget* w : root->findChildren<QWidget*>())
+        NoteWidget(found, w);
     return found;
 }
 
@@ -287,9 +290,7 @@ TEST_F(RussianWindow, modalDialogsAreRussian) {
         {"Save", [&] { action(Command::Save)->trigger(); }},
         {"Export audio", [&] { action(Command::Export)->trigger(); }},
         {"Font",
-         [&] {
-             window->findChild<QAbstractButton*>(QStringLiteral("chooseFontButton"))->click();
-         }},
+         [&] { window->findChild<QAbstractButton*>(QStringLiteral("chooseFontButton"))->click(); }},
         {"Keyboard shortcuts", [&] { helpItem(0)->trigger(); }},
         {"About", [&] { helpItem(1)->trigger(); }},
     };

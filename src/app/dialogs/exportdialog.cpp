@@ -26,7 +26,8 @@ const Offered kFormats[] = {
 };
 
 QString Filter(const Offered& f) {
-    return QCoreApplication::translate("ExportDialog", f.name) + QStringLiteral(" (*.") + QLatin1String(f.suffix) + u')';
+    return QCoreApplication::translate("ExportDialog", f.name) + QStringLiteral(" (*.") +
+           QLatin1String(f.suffix) + u')';
 }
 
 }  // namespace
@@ -35,7 +36,8 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     QStringList filters;
     for (const Offered& f : kFormats)
         filters << Filter(f);
-    QFileDialog dialog(parent, QCoreApplication::translate("ExportDialog", "Export audio"), folder, filters.join(QStringLiteral(";;")));
+    QFileDialog dialog(parent, QCoreApplication::translate("ExportDialog", "Export audio"), folder,
+                       filters.join(QStringLiteral(";;")));
     dialog.setObjectName(QStringLiteral("exportDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The split box goes into the dialog's own layout, which a desktop's dialog would not have.
@@ -51,7 +53,8 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     split->setSpecialValueText(QCoreApplication::translate("ExportDialog", "One file"));
     split->setSuffix(QCoreApplication::translate("ExportDialog", " min per file"));
     split->setAccessibleName(QCoreApplication::translate("ExportDialog", "Split into files of"));
-    auto* label = new QLabel(QCoreApplication::translate("ExportDialog", "&Split into files of:"), &dialog);
+    auto* label =
+        new QLabel(QCoreApplication::translate("ExportDialog", "&Split into files of:"), &dialog);
     label->setBuddy(split);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
         const int row = grid->rowCount();

@@ -23,6 +23,26 @@
         <source>WAV</source>
         <translation>WAV</translation>
     </message>
+    <message>
+        <source>Export audio</source>
+        <translation>Экспорт звука</translation>
+    </message>
+    <message>
+        <source>One file</source>
+        <translation>Один файл</translation>
+    </message>
+    <message>
+        <source> min per file</source>
+        <translation> мин. на файл</translation>
+    </message>
+    <message>
+        <source>Split into files of</source>
+        <translation>Разбить на файлы по</translation>
+    </message>
+    <message>
+        <source>&amp;Split into files of:</source>
+        <translation>&amp;Разбить на файлы по:</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::BrowserPage</name>
@@ -184,6 +204,14 @@
     <message>
         <source> Nothing in the text was spoken: it holds no sound.</source>
         <translation> В тексте нечего произносить: звука не получилось.</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>русский</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>английский</translation>
     </message>
 </context>
 <context>
@@ -717,6 +745,10 @@
     <message>
         <source>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Reads Russian and English texts aloud, each with its own voice.&lt;/p&gt;&lt;p&gt;Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).&lt;br&gt;Qt %3 (GNU LGPL version 3).&lt;br&gt;Other voices through speech-dispatcher, where it is installed.&lt;/p&gt;</source>
         <translation>&lt;h3&gt;Vernalo %1&lt;/h3&gt;&lt;p&gt;Читает вслух русские и английские тексты, каждый своим голосом.&lt;/p&gt;&lt;p&gt;Встроенный синтез речи: eSpeak NG %2 (GNU GPL версии 3 или более поздней).&lt;br&gt;Qt %3 (GNU LGPL версии 3).&lt;br&gt;Другие голоса — через speech-dispatcher, если он установлен.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Лицензия: GNU General Public License, версия 3 или более поздняя (GPL-3.0-or-later).&lt;/p&gt;</translation>
     </message>
 </context>
 <context>

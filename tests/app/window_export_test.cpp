@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <set>
 
+#include "app/process/translation.h"
 #include "app/window/texteditor.h"
 #include "support/soundfile.h"
 #include "support/windowrig.h"
@@ -50,6 +52,17 @@ protected:
 
     const std::string out = path("out");
 };
+
+// The note about voices that cannot write files names the languages in the window's own
+// language, as the rest of the note is.
+TEST_F(WindowExport, theNoteNamesTheLanguagesInRussian) {
+    ASSERT_TRUE(InstallTranslations(QLocale(QLocale::Russian, QLocale::Russia)));
+    exportAudio(QStringLiteral("Hello there."), 0, 0, "note.wav");
+    const QString note = activity();
+    RemoveTranslations();
+    EXPECT_TRUE(note.contains(QStringLiteral("«русский»"))) << note.toStdString();
+    EXPECT_TRUE(note.contains(QStringLiteral("«английский»"))) << note.toStdString();
+}
 
 // A text long enough to export for a while.
 QString Book(int sentences) {

@@ -20,6 +20,17 @@
 
 namespace vernalo {
 
+namespace {
+
+// The language's name inside the note about a voice that cannot write files; translated with
+// the note, which the untranslated core name would leave half English.
+const char* NoteLanguageName(Language l) {
+    return l == Language::Russian ? QT_TRANSLATE_NOOP("vernalo::ExportController", "Russian")
+                                  : QT_TRANSLATE_NOOP("vernalo::ExportController", "English");
+}
+
+}  // namespace
+
 ExportController::ExportController(const WindowParts& parts, ReadingController& reading,
                                    QObject* parent)
     : QObject(parent), parts_(parts), reading_(reading) {}
@@ -91,7 +102,7 @@ bool ExportController::startExport(const QString& path, int splitMinutes) {
             if (request.options.voiceOn[l] && !name.isEmpty())
                 exportNote_ += tr(" %1 cannot write files; %2 read the %3 text instead.")
                                    .arg(name, QString::fromStdU16String(modes[mode - 1].speaker),
-                                        tr(languageName(l)));
+                                        tr(NoteLanguageName(l)));
         }
         request.voices[l].mode = std::max(mode, 1);
         request.voices[l].speed = std::clamp(speech->voice(l).speed(), kMinSpeed, kMaxSpeed);

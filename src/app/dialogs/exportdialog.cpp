@@ -25,12 +25,9 @@ const Offered kFormats[] = {
     {QT_TRANSLATE_NOOP("ExportDialog", "WAV"), "wav"},
 };
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("ExportDialog", text);
-}
-
 QString Filter(const Offered& f) {
-    return Tr(f.name) + QStringLiteral(" (*.") + QLatin1String(f.suffix) + u')';
+    return QCoreApplication::translate("ExportDialog", f.name) + QStringLiteral(" (*.") +
+           QLatin1String(f.suffix) + u')';
 }
 
 }  // namespace
@@ -39,7 +36,8 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     QStringList filters;
     for (const Offered& f : kFormats)
         filters << Filter(f);
-    QFileDialog dialog(parent, Tr("Export audio"), folder, filters.join(QStringLiteral(";;")));
+    QFileDialog dialog(parent, QCoreApplication::translate("ExportDialog", "Export audio"), folder,
+                       filters.join(QStringLiteral(";;")));
     dialog.setObjectName(QStringLiteral("exportDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The split box goes into the dialog's own layout, which a desktop's dialog would not have.
@@ -52,10 +50,11 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     auto* split = new QSpinBox(&dialog);
     split->setObjectName(QStringLiteral("splitMinutes"));
     split->setRange(0, 600);
-    split->setSpecialValueText(Tr("One file"));
-    split->setSuffix(Tr(" min per file"));
-    split->setAccessibleName(Tr("Split into files of"));
-    auto* label = new QLabel(Tr("&Split into files of:"), &dialog);
+    split->setSpecialValueText(QCoreApplication::translate("ExportDialog", "One file"));
+    split->setSuffix(QCoreApplication::translate("ExportDialog", " min per file"));
+    split->setAccessibleName(QCoreApplication::translate("ExportDialog", "Split into files of"));
+    auto* label =
+        new QLabel(QCoreApplication::translate("ExportDialog", "&Split into files of:"), &dialog);
     label->setBuddy(split);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
         const int row = grid->rowCount();

@@ -176,8 +176,10 @@ void WindowMenus::showAbout() {
                           "<p>Built-in speech: eSpeak NG %2 (GNU GPL version 3 or later).<br>"
                           "Qt %3 (GNU LGPL version 3).<br>"
                           "Other voices through speech-dispatcher, where it is installed.</p>")
-                           .arg(QStringLiteral(VERNALO_VERSION), espeak.toHtmlEscaped(),
-                                QString::fromLatin1(qVersion())));
+                               .arg(QStringLiteral(VERNALO_VERSION), espeak.toHtmlEscaped(),
+                                    QString::fromLatin1(qVersion())) +
+                           tr("<p>Licence: GNU General Public License, version 3 or later "
+                              "(GPL-3.0-or-later).</p>"));
 }
 
 }  // namespace vernalo

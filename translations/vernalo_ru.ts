@@ -413,8 +413,8 @@
         <translation>Загрузка данных...</translation>
     </message>
     <message>
-        <source>No sound output is available (%1), so the text cannot be read aloud. Check that the sound server is running (pactl info shows it) and has an output device, then start Vernalo again.</source>
-        <translation>Вывод звука недоступен (%1), поэтому текст нельзя прочитать вслух. Проверьте, что звуковой сервер запущен (это покажет pactl info) и у него есть устройство вывода, затем снова запустите Vernalo.</translation>
+        <source>No sound output is available (%1), so the text cannot be read aloud. Check that the sound server is running (pactl info shows it) and has an output device, then press Say again.</source>
+        <translation>Вывод звука недоступен (%1), поэтому текст нельзя прочитать вслух. Проверьте, что звуковой сервер запущен (это покажет pactl info) и у него есть устройство вывода, затем снова нажмите «Произнести».</translation>
     </message>
     <message>
         <source> Ready </source>

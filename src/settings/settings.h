@@ -15,8 +15,10 @@ struct ReaderSettings {
     PerLanguage<std::u16string> voice{{u"Nicolai", u"Carol"}};
     // Speeds stay text until the voice step converts them against the voice's range.
     PerLanguage<std::u16string> speed{{u"100", u"100"}};
-    std::u16string fontName = u"MS Sans Serif";
-    int fontSize = 8;
+    // The editor's font; empty and 0 (no such keys in the file) are the desktop's own font and
+    // its size, which the window fills in and so writes back.
+    std::u16string fontName;
+    int fontSize = 0;
     ColorCode fontColor = kWindowTextColor;
     bool markWord = true;  // the word being heard is marked while reading ([Interface] MarkWord)
     int posX = 0;

@@ -329,6 +329,21 @@ void EspeakVoice::audioReset() {
     engine_.drop(this);
 }
 
+std::unique_ptr<AudioOutput> EspeakVoice::replaceOutput(std::unique_ptr<AudioOutput> output) {
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        pending_ = 0;
+        output_->reset();
+        words_.clear();
+        // The new output counts its samples from 0.
+        written_ = 0;
+        std::swap(output_, output);
+    }
+    engine_.drain(this);
+    return output;
+}
+
 std::string EspeakVersion() {
     const char* version = espeak_Info(nullptr);
     return version ? version : "";

@@ -111,6 +111,9 @@ public:
 
     int mode() const { return mode_; }
     AudioOutput& output() { return *output_; }
+    // Speaks on `output` from now on, dropping what was queued or playing as audioReset does;
+    // gives back the output it spoke on. Mode and speed stay.
+    std::unique_ptr<AudioOutput> replaceOutput(std::unique_ptr<AudioOutput> output);
     // The mode whose speaker is `name`, or 0.
     static int findSpeaker(const std::u16string& name);
 

@@ -72,12 +72,31 @@ TEST_F(Window, firstStartIsQuietWithDefaultsAndAnEmptyEditor) {
     EXPECT_EQ(w.statusText(StatusPanel::Column), QStringLiteral("Column: 0"));
     EXPECT_EQ(w.statusText(StatusPanel::Line), QStringLiteral("String: 0"));
     EXPECT_EQ(w.statusText(StatusPanel::LineCount), QStringLiteral("Strings: 0"));
-    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Name")->text(),
-              QStringLiteral("MS Sans Serif"));
+    // A new user reads in the desktop's own font.
+    const QFont desktop = QApplication::font();
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Name")->text(), desktop.family());
     EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(),
-              QStringLiteral("8"));
+              QString::number(desktop.pointSize()));
+    EXPECT_EQ(w.editor()->document()->defaultFont().family(), desktop.family());
     EXPECT_EQ(w.controllers().reading.readingPosition(), 0);
     EXPECT_FALSE(w.controllers().persistence.textChanged());
+}
+
+// The desktop's font a new user got is written out; a font the file names is kept.
+TEST_F(Window, theEditorFontIsWrittenAndReadBack) {
+    start();
+    close();
+    const QFont desktop = QApplication::font();
+    EXPECT_NE(read("data/reader.ini")
+                  .find("FontName=" + desktop.family().toStdString() +
+                        "\r\nFontSize=" + std::to_string(desktop.pointSize()) + "\r\n"),
+              std::string::npos);
+    write("data/reader.ini", "[Interface]\r\nFontName=DejaVu Serif\r\nFontSize=13\r\n");
+    MainWindow& w = start();
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(&w, "Font Name")->text(),
+              QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(test::FindAccessible<QLineEdit>(&w, "Font Size")->text(), QStringLiteral("13"));
+    EXPECT_EQ(w.editor()->document()->defaultFont().pointSize(), 13);
 }
 
 TEST_F(Window, aBadSettingTakesItsDefaultAndIsReportedOnce) {
@@ -91,7 +110,7 @@ TEST_F(Window, aBadSettingTakesItsDefaultAndIsReportedOnce) {
                                           "Bad value for Position in %1")
                                .arg(ini));
     EXPECT_EQ(test::FindAccessible<QLineEdit>(window.get(), "Font Size")->text(),
-              QStringLiteral("8"));
+              QString::number(QApplication::font().pointSize()));
     EXPECT_EQ(w.statusText(StatusPanel::Line),
               QStringLiteral("String: 4"));  // the steps after it still ran
     EXPECT_EQ(w.controllers().reading.readingPosition(), 0);

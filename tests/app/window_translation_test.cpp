@@ -1,4 +1,5 @@
-// The window in Russian when the locale asks for it, and in its own English otherwise.
+// The window in Russian when the locale asks for it, and in its own English otherwise; in
+// both, keys held with Alt, Ctrl or Meta type nothing.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -28,6 +30,7 @@
 #include "app/pages/settingspages.h"
 #include "app/process/translation.h"
 #include "app/window/statusbar.h"
+#include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
 #include "settings/colors.h"
 #include "support/windowrig.h"
@@ -144,6 +147,50 @@ TEST_P(WindowLanguage, showsEachCaptionInItsLanguage) {
 
 TEST_P(WindowLanguage, theWindowTitleStaysTheProgramsName) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Vernalo 2.1"));
+}
+
+// What a text field shows, whichever kind it is.
+QString Typed(QWidget* field) {
+    if (auto* edit = qobject_cast<QTextEdit*>(field)) return edit->toPlainText();
+    if (auto* box = qobject_cast<QComboBox*>(field)) return box->currentText();
+    return qobject_cast<QLineEdit*>(field)->text();
+}
+
+// Alt+F opens File only where the menus are English; Alt, Ctrl or Meta with a letter types
+// into no text field in either window, while a plain key and an AltGr composition do.
+TEST_P(WindowLanguage, keysWithAltCtrlOrMetaTypeNothing) {
+    // Shown and active, as the menus' keys need.
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* fields[] = {window->editor(),
+                         window->findChild<QComboBox*>(QStringLiteral("addressBox")),
+                         window->findChild<QComboBox*>(QStringLiteral("russianVoiceBox"))};
+    for (QWidget* field : fields) {
+        ASSERT_NE(field, nullptr);
+        if (auto* box = qobject_cast<QComboBox*>(field)) box->setEditText(QString());
+        const QString before = Typed(field);
+        QTest::keyClick(field, Qt::Key_X, Qt::AltModifier);
+        QTest::keyClick(field, Qt::Key_K, Qt::AltModifier | Qt::ShiftModifier);
+        QTest::keyClick(field, Qt::Key_J, Qt::MetaModifier);
+        QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(field, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::sendKeyEvent(QTest::Click, field, static_cast<Qt::Key>(u'Ф'), QStringLiteral("ф"),
+                            Qt::AltModifier);
+        if (russian) QTest::keyClick(field, Qt::Key_F, Qt::AltModifier);
+        EXPECT_EQ(Typed(field), before) << field->objectName().toStdString();
+        QTest::keyClick(field, Qt::Key_A);
+        // AltGr on X11: the composed character, with the group switch and no Alt.
+        QTest::sendKeyEvent(QTest::Click, field, static_cast<Qt::Key>(u'€'), QStringLiteral("€"),
+                            Qt::GroupSwitchModifier);
+        EXPECT_EQ(Typed(field), before + QStringLiteral("a€")) << field->objectName().toStdString();
+    }
+    if (russian) return;
+    QTest::keyClick(window->editor(), Qt::Key_F, Qt::AltModifier);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu, window->menuBar()->actions().value(0)->menu());
+    menu->close();
+    EXPECT_EQ(Typed(window->editor()), QStringLiteral("a€"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, WindowLanguage, testing::Values(false, true),

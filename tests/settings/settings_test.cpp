@@ -27,15 +27,17 @@ std::string Text(const IniFile& ini) {
 TEST(IniFile, fileWrittenFromNothingHasTheProgramsOrder) {
     IniFile ini;
     ReaderSettings s;
+    // The window writes the editor's font, the desktop's for a new user.
+    s.fontName = u"DejaVu Sans";
+    s.fontSize = 10;
     s.urls = {u"http://a/", u"file:///b.html"};
     WriteSettings(ini, s);
-    EXPECT_EQ(
-        Text(ini),
-        "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
-        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
-        "MarkWord=1\r\n"
-        "[Text]\r\nPosition=0\r\nPosX=0\r\nPosY=0\r\n"
-        "[URL]\r\n0=http://a/\r\n1=file:///b.html\r\n");
+    EXPECT_EQ(Text(ini),
+              "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
+              "[Interface]\r\nFontName=DejaVu Sans\r\nFontSize=10\r\nFontColor=clWindowText\r\n"
+              "MarkWord=1\r\n"
+              "[Text]\r\nPosition=0\r\nPosX=0\r\nPosY=0\r\n"
+              "[URL]\r\n0=http://a/\r\n1=file:///b.html\r\n");
 }
 
 TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
@@ -43,6 +45,8 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
         "; kept\r\n[text]\r\nposy=7\r\n\r\n[URL]\r\n4=old four\r\n3=old three\r\n[Other]\r\nx = "
         "1\r\n");
     ReaderSettings s;
+    s.fontName = u"MS Sans Serif";
+    s.fontSize = 8;
     s.urls = {u"u0", u"u1", u"u2"};
     s.posY = 2;
     WriteSettings(ini, s);
@@ -196,8 +200,9 @@ TEST(Settings, noFileGivesTheDefaults) {
     EXPECT_EQ(s.voice[Language::Russian], u"Nicolai");
     EXPECT_EQ(s.voice[Language::English], u"Carol");
     EXPECT_EQ(s.speed[Language::Russian], u"100");
-    EXPECT_EQ(s.fontName, u"MS Sans Serif");
-    EXPECT_EQ(s.fontSize, 8);
+    // The window takes these for the desktop's font and its size.
+    EXPECT_TRUE(s.fontName.empty());
+    EXPECT_EQ(s.fontSize, 0);
     EXPECT_EQ(s.fontColor, kWindowTextColor);
     EXPECT_TRUE(s.markWord);
     EXPECT_EQ(s.position, 0);
@@ -213,7 +218,7 @@ TEST(Settings, aBadValueTakesItsDefaultAndSpoilsNothingElse) {
         &bad);
     EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "MarkWord", "Position"}));
     EXPECT_TRUE(s.markWord);
-    EXPECT_EQ(s.fontSize, 8);
+    EXPECT_EQ(s.fontSize, 0);  // the desktop font's size
     EXPECT_EQ(s.fontColor, Rgb(255, 0, 0));
     EXPECT_EQ(s.posX, 16);
     EXPECT_EQ(s.posY, 3);

@@ -70,6 +70,8 @@ void ReadingController::sayToggled() {
     if (!down) {
         waitingForDictionaries_ = false;
     } else if (!session_->running()) {
+        // A sound server started or a device plugged in since the last try is found here.
+        parts_.settings.speech()->retrySound();
         if (refuseWithoutSound()) return;
         // Read with every entry or not at all: the reading begins once the loaders are done.
         if (loadersRunning_ > 0) {
@@ -103,7 +105,7 @@ bool ReadingController::refuseWithoutSound() {
     }
     parts_.messages.show(tr("No sound output is available (%1), so the text cannot be read "
                             "aloud. Check that the sound server is running (pactl info shows "
-                            "it) and has an output device, then start Vernalo again.")
+                            "it) and has an output device, then press Say again.")
                              .arg(problem));
     return true;
 }

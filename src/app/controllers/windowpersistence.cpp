@@ -1,5 +1,6 @@
 #include "app/controllers/windowpersistence.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPalette>
@@ -76,7 +77,8 @@ void WindowPersistence::startUp() {
     parts_.settings.options()->setMarkWord(s.markWord);
     // The file keeps the selection start, where the caret comes back.
     reading_.setReadingPosition(s.position);
-    QFont font(ToQString(s.fontName));
+    // A new user reads in the desktop's own font, which is easier to follow than a small one.
+    QFont font = s.fontName.empty() ? QApplication::font() : QFont(ToQString(s.fontName));
     if (s.fontSize > 0) font.setPointSize(s.fontSize);
     applyEditorFont(font, s.fontColor);
     urls_ = s.urls;

@@ -17,6 +17,7 @@
 #include "app/window/qtext.h"
 #include "speech/dispatchervoice.h"
 #include "speech/espeakengine.h"
+#include "speech/sounddevice.h"
 
 namespace vernalo {
 
@@ -70,19 +71,7 @@ SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
     for (Language l : kLanguages) {
         if (!builtIn_[l]) builtIn_[l] = dynamic_cast<EspeakVoice*>(voices_[l].get());
         if (!service_[l]) service_[l] = dynamic_cast<DispatcherVoice*>(voices_[l].get());
-        if (EspeakVoice* e = builtIn_[l]) {
-            e->output().onError = [this](const std::string& message) {
-                const QString text = QString::fromStdString(message);
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, text] {
-                        soundProblem_ = text;
-                        report(text);
-                        emit soundLost();
-                    },
-                    Qt::QueuedConnection);
-            };
-        }
+        if (EspeakVoice* e = builtIn_[l]) watchOutput(e->output());
         // The service's voice reports from its own thread.
         if (DispatcherVoice* d = service_[l]) {
             d->onError = [this](const std::string& message) {
@@ -106,6 +95,44 @@ SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
                     Qt::QueuedConnection);
         });
     }
+}
+
+void SpeechPage::watchOutput(AudioOutput& output) {
+    output.onError = [this](const std::string& message) {
+        const QString text = QString::fromStdString(message);
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                soundProblem_ = text;
+                report(text);
+                emit soundLost();
+            },
+            Qt::QueuedConnection);
+    };
+}
+
+bool SpeechPage::retrySound() {
+    if (soundProblem_.isEmpty()) return true;
+    // Both languages get a new output or neither does, so that both are heard or neither.
+    PerLanguage<std::unique_ptr<AudioOutput>> outputs;
+    for (Language l : kLanguages) {
+        if (!builtIn_[l]) continue;
+        std::string error;
+        outputs[l] = OpenSoundDevice(&error);
+        if (!outputs[l]) {
+            soundProblem_ = QString::fromStdString(error);
+            return false;
+        }
+    }
+    for (Language l : kLanguages) {
+        if (!outputs[l]) continue;
+        watchOutput(*outputs[l]);
+        std::unique_ptr<AudioOutput> old = builtIn_[l]->replaceOutput(std::move(outputs[l]));
+        old->onError = nullptr;
+    }
+    qCInfo(lcApp) << "the sound device is back";
+    soundProblem_.clear();
+    return true;
 }
 
 void SpeechPage::serviceVoicesListed() {

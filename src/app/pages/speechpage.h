@@ -50,6 +50,10 @@ public:
     // Why no sound can be heard (no audio device could be opened, or it failed since); empty
     // when speech is heard. Readings are refused meanwhile; the test buttons stay.
     QString soundProblem() const { return soundProblem_; }
+    // Opens the sound device again when there was none or it failed, for a sound server
+    // started or a device plugged in since; the voices, their speeds and switches stay. True
+    // when sound is heard now; else soundProblem() says why.
+    bool retrySound();
     // Whether a language is switched on for reading; at least one always is.
     bool voiceOn(Language language) const;
 
@@ -81,6 +85,8 @@ private:
     void fillBox(Language language);
     void editText(Language language);
     void report(const QString& text);
+    // A failure of `output` sets soundProblem and emits soundLost.
+    void watchOutput(AudioOutput& output);
 
     PerLanguage<std::unique_ptr<Voice>> voices_;
     PerLanguage<EspeakVoice*> builtIn_;

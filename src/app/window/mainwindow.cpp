@@ -15,6 +15,7 @@
 #include "app/pages/speechpage.h"
 #include "app/window/accessibleclick.h"
 #include "app/window/icons.h"
+#include "app/window/modifiedkeys.h"
 #include "app/window/readingview.h"
 #include "app/window/texteditor.h"
 #include "app/window/windowmenus.h"
@@ -25,6 +26,7 @@ namespace vernalo {
 MainWindow::MainWindow(Options options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
     InstallAccessibleClicks();
+    new ModifiedKeyFilter(this);
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
     // The installed theme's icon (hicolor), so window, task bar and tray match the menu entry.

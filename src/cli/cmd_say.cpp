@@ -250,7 +250,7 @@ int Say(const Args& args) {
                 const int builtIn = FirstModeOf(voice, l);
                 std::cerr << "vernalo-cli: '" << name
                           << "' is a speech-dispatcher voice, which cannot write files; "
-                          << Utf16ToUtf8(voice.speaker(builtIn)) << " reads the " << languageName(l)
+                          << Utf16ToUtf8(voice.speaker(builtIn)) << " reads the " << LanguageName(l)
                           << " text instead\n";
                 mode = builtIn;
             }

@@ -207,7 +207,7 @@ bool ReadingSession::speakOnce() {
     const bool busy = pieceSentenceMode_ ? own.speaking() != 0 : speaking();
     if (busy) return false;
     own.speak(pieceSpeech_);
-    voice(otherLanguage(pieceLanguage_)).audioReset();
+    voice(OtherLanguage(pieceLanguage_)).audioReset();
     view_.speakingIn(pieceLanguage_);
     --repeatsLeft_;
     return true;

@@ -17,7 +17,7 @@ bool IsApostrophe(char16_t c) {
 }  // namespace
 
 bool Segmenter::takeLetter(char16_t c, Language letter, std::u16string& assembled) {
-    const Language other = otherLanguage(letter);
+    const Language other = OtherLanguage(letter);
     if (inLanguage[other]) return false;
     if (needGap) {
         assembled.push_back(u' ');

@@ -68,7 +68,7 @@ public:
 // language's word ("Russian", "English"), or 0.
 template <class NameOf>
 int FirstModeOf(int count, NameOf name, Language language) {
-    const std::string word = languageName(language);
+    const std::string word = LanguageName(language);
     const std::u16string wanted(word.begin(), word.end());
     for (int n = 1; n <= count; ++n)
         if (name(n).find(wanted) != std::u16string::npos) return n;

@@ -47,7 +47,7 @@ void VoiceSelection::fill() {
             Voice& voice = *voices_[l];
             if (n > voice.modeCount()) continue;
             const std::u16string name = voice.modeName(n);
-            const std::string word = languageName(l);
+            const std::string word = LanguageName(l);
             if (!Contains(name, std::u16string(word.begin(), word.end()))) continue;
             lists_[l].names.push_back(voice.speaker(n));
             lists_[l].modes.push_back(n);
@@ -65,7 +65,7 @@ void VoiceSelection::restoreOne(Language l, const std::u16string& saved, const s
     VoiceList& list = lists_[l];
     Voice& voice = *voices_[l];
     TrackBar& bar = *bars_[l];
-    const std::string name = languageName(l);
+    const std::string name = LanguageName(l);
     if (list.names.empty()) {
         result.problems.push_back("no " + name + " voice is installed");
         return;

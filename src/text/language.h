@@ -12,12 +12,12 @@ enum class Language { Russian, English };
 
 inline constexpr std::array<Language, 2> kLanguages{Language::Russian, Language::English};
 
-constexpr Language otherLanguage(Language language) {
+constexpr Language OtherLanguage(Language language) {
     return language == Language::Russian ? Language::English : Language::Russian;
 }
 
 // "Russian" or "English": the word voice names carry and messages use.
-constexpr const char* languageName(Language language) {
+constexpr const char* LanguageName(Language language) {
     return language == Language::Russian ? "Russian" : "English";
 }
 

@@ -485,7 +485,7 @@ class ModeBoxClick : public testing::TestWithParam<BoxCase> {};
 
 TEST_P(ModeBoxClick, switchesTheModeAndKeepsOneBoxChecked) {
     const BoxCase& c = GetParam();
-    const ModeBoxes b = c.wordBox ? afterWordBoxClick(c.before) : afterSentenceBoxClick(c.before);
+    const ModeBoxes b = c.wordBox ? AfterWordBoxClick(c.before) : AfterSentenceBoxClick(c.before);
     EXPECT_EQ(b.sentence, c.after.sentence);
     EXPECT_EQ(b.word, c.after.word);
 }

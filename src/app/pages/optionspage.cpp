@@ -17,11 +17,11 @@
 namespace vernalo {
 
 // The box clicked is already toggled: the mode switches away from what the other box said.
-ModeBoxes afterSentenceBoxClick(ModeBoxes b) {
+ModeBoxes AfterSentenceBoxClick(ModeBoxes b) {
     return {b.word, !b.word};
 }
 
-ModeBoxes afterWordBoxClick(ModeBoxes b) {
+ModeBoxes AfterWordBoxClick(ModeBoxes b) {
     return {!b.sentence, b.sentence};
 }
 
@@ -132,7 +132,7 @@ bool OptionsPage::eventFilter(QObject* watched, QEvent* event) {
 
 void OptionsPage::pairBoxes(bool wordBoxClicked) {
     const ModeBoxes now{sentenceBox_->isChecked(), wordBox_->isChecked()};
-    const ModeBoxes b = wordBoxClicked ? afterWordBoxClick(now) : afterSentenceBoxClick(now);
+    const ModeBoxes b = wordBoxClicked ? AfterWordBoxClick(now) : AfterSentenceBoxClick(now);
     sentenceBox_->setChecked(b.sentence);
     wordBox_->setChecked(b.word);
 }

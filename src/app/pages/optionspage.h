@@ -16,8 +16,8 @@ struct ModeBoxes {
     bool sentence = true;  // checked at start
     bool word = false;
 };
-ModeBoxes afterSentenceBoxClick(ModeBoxes boxes);
-ModeBoxes afterWordBoxClick(ModeBoxes boxes);
+ModeBoxes AfterSentenceBoxClick(ModeBoxes boxes);
+ModeBoxes AfterWordBoxClick(ModeBoxes boxes);
 
 class OptionsPage : public QWidget {
     Q_OBJECT

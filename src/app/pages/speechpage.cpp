@@ -167,7 +167,7 @@ void SpeechPage::setupControls() {
 
     for (Language l : kLanguages) {
         const RowTexts t = TextsFor(l);
-        const QString lang = QString(QLatin1String(languageName(l))).toLower();
+        const QString lang = QString(QLatin1String(LanguageName(l))).toLower();
         const int r = static_cast<int>(l);
         Row& row = rows_[l];
         row.on = new QCheckBox(group);
@@ -306,7 +306,7 @@ void SpeechPage::testVoice(Language l) {
 
 // At least one language stays on: switching one off switches the other on.
 void SpeechPage::voiceSwitchToggled(Language l) {
-    if (!rows_[l].on->isChecked()) rows_[otherLanguage(l)].on->setChecked(true);
+    if (!rows_[l].on->isChecked()) rows_[OtherLanguage(l)].on->setChecked(true);
 }
 
 void SpeechPage::voiceChosen(Language l) {

@@ -3,6 +3,7 @@
 // a stream call or a string of their own per value, since `pieces` writes several for every
 // word of a text that may be a whole book.
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -30,21 +31,13 @@ public:
     // U+FFFD. A long text is written out as it goes, never held whole a second time.
     void string(std::u16string_view text) {
         buffer_ += '"';
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            char32_t c = text[i];
-            if (c < 0x80) {
-                escapeAscii(static_cast<char>(c));
-            } else {
-                if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                    text[i + 1] <= 0xDFFF) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-                    ++i;
-                } else if (c >= 0xD800 && c <= 0xDFFF) {
-                    c = 0xFFFD;
-                }
-                appendUtf8(c);
-            }
-            if (buffer_.size() >= kFlushAt) flush();
+        while (!text.empty()) {
+            std::size_t n = std::min(kSlice, text.size());
+            // A surrogate pair stays in one slice.
+            if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+            appendEscaped(text.substr(0, n));
+            text.remove_prefix(n);
+            flushIfFull();
         }
         buffer_ += '"';
     }
@@ -59,54 +52,76 @@ public:
 
 private:
     static constexpr std::size_t kFlushAt = 1 << 16;
+    static constexpr std::size_t kSlice = 1 << 13;
 
     void flushIfFull() {
         if (buffer_.size() >= kFlushAt) flush();
     }
-    void escapeAscii(char c) {
+    // Written through a pointer into room made beforehand: at most six bytes a unit (\u001f).
+    void appendEscaped(std::u16string_view text) {
+        const std::size_t old = buffer_.size();
+        buffer_.resize(old + text.size() * 6);
+        char* out = buffer_.data() + old;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            char32_t c = text[i];
+            if (c < 0x80) {
+                out = escapeAscii(out, static_cast<char>(c));
+                continue;
+            }
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+                ++i;
+            } else if (c >= 0xD800 && c <= 0xDFFF) {
+                c = 0xFFFD;
+            }
+            if (c < 0x800) {
+                *out++ = static_cast<char>(0xC0 | (c >> 6));
+            } else {
+                if (c < 0x10000) {
+                    *out++ = static_cast<char>(0xE0 | (c >> 12));
+                } else {
+                    *out++ = static_cast<char>(0xF0 | (c >> 18));
+                    *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+                }
+                *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            }
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+        buffer_.resize(static_cast<std::size_t>(out - buffer_.data()));
+    }
+    static char* escapeAscii(char* out, char c) {
+        const char* escaped = nullptr;
         switch (c) {
             case '"':
-                buffer_ += "\\\"";
-                return;
-            case '\\':
-                buffer_ += "\\\\";
-                return;
-            case '\n':
-                buffer_ += "\\n";
-                return;
-            case '\r':
-                buffer_ += "\\r";
-                return;
-            case '\t':
-                buffer_ += "\\t";
-                return;
-            default:
+                escaped = "\\\"";
                 break;
+            case '\\':
+                escaped = "\\\\";
+                break;
+            case '\n':
+                escaped = "\\n";
+                break;
+            case '\r':
+                escaped = "\\r";
+                break;
+            case '\t':
+                escaped = "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) >= 0x20) {
+                    *out++ = c;
+                    return out;
+                }
+                static const char hex[] = "0123456789abcdef";
+                const char code[] = {'\\', 'u', '0', '0', hex[(c >> 4) & 15], hex[c & 15]};
+                for (char b : code)
+                    *out++ = b;
+                return out;
         }
-        if (static_cast<unsigned char>(c) < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            const char escaped[] = {'\\', 'u', '0', '0', hex[(c >> 4) & 15], hex[c & 15]};
-            buffer_.append(escaped, sizeof escaped);
-        } else {
-            buffer_ += c;
-        }
-    }
-    void appendUtf8(char32_t c) {
-        if (c < 0x800) {
-            const char b[] = {static_cast<char>(0xC0 | (c >> 6)),
-                              static_cast<char>(0x80 | (c & 0x3F))};
-            buffer_.append(b, 2);
-        } else if (c < 0x10000) {
-            const char b[] = {static_cast<char>(0xE0 | (c >> 12)),
-                              static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                              static_cast<char>(0x80 | (c & 0x3F))};
-            buffer_.append(b, 3);
-        } else {
-            const char b[] = {
-                static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
-                static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-            buffer_.append(b, 4);
-        }
+        *out++ = escaped[0];
+        *out++ = escaped[1];
+        return out;
     }
 
     std::FILE* file_;

@@ -6,6 +6,7 @@
 #include "cli/voicechoice.h"
 #include "export/audiofile.h"
 #include "speech/dispatchervoice.h"
+#include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
 #include "speech/sounddevice.h"
 #include "text/textcodec.h"
@@ -90,8 +91,8 @@ int Speak(const Args& args) {
         return 1;
     }
     const std::u16string speaker = DecodeBytes(voiceName).text;
-    // The service is asked only for a voice the built-in engine does not have.
-    const bool withService = !voiceName.empty() && EspeakVoice::findSpeaker(speaker) == 0;
+    // The service is asked only for a voice no engine of the program's own has.
+    const bool withService = !voiceName.empty() && NeedsService(speaker);
 
     bool deviceMissing = false;
     std::unique_ptr<AudioOutput> output;
@@ -144,12 +145,12 @@ int Speak(const Args& args) {
     // A voice that cannot speak says so once and leaves Speaking at 0.
     std::string failure;
     bool failed = false;
-    if (!WritesFiles(built, mode)) {
-        built.service->onError = [&failure, &failed](const std::string& message) {
-            failure = message;
-            failed = true;
-        };
-    }
+    const auto onError = [&failure, &failed](const std::string& message) {
+        failure = message;
+        failed = true;
+    };
+    if (!WritesFiles(built, mode)) built.service->onError = onError;
+    if (built.driven) built.driven->onError = onError;
     voice->speak(words);
     while (voice->speaking())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

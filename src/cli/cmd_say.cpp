@@ -280,8 +280,8 @@ int Say(const Args& args) {
         // put at the end when the reading is over is no piece.
         view.onPiece = [](long start, long length) {
             if (length > 0)
-                std::cout << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(start + length) << "}"
-                          << std::endl;
+                std::cout << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(start + length)
+                          << "}" << std::endl;
         };
     } else if (wav) {
         const long total = static_cast<long>(view.text().size());

@@ -21,14 +21,13 @@ int Voices(const Args& args) {
         voice->select(n);
         const bool writes = WritesFiles(built, n);
         const auto driven = DrivenModeOf(built, n);
-        const std::string engineKind = driven      ? driven->engine
+        const std::string engineKind = driven   ? driven->engine
                                        : writes ? "built-in"
                                                 : "speech-dispatcher";
         std::cout << n << "\t" << Utf16ToUtf8(voice->modeName(n)) << "\t"
                   << Utf16ToUtf8(voice->speaker(n)) << "\t" << Utf16ToUtf8(voice->productName(n))
                   << "\t" << voice->minSpeed() << "-" << voice->maxSpeed() << "\t" << voice->speed()
-                  << "\t" << engineKind << "\t" << (writes ? "writes files" : "sound only")
-                  << "\n";
+                  << "\t" << engineKind << "\t" << (writes ? "writes files" : "sound only") << "\n";
     }
     std::vector<std::string> problems;
     InstalledDrivenModes(&problems);

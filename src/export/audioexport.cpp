@@ -249,9 +249,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         pipeline.cutBefore = split && EndsSentence(request.text, start);
     };
     Segmenter segmenter(dictionaries);
-    const auto failed = [&files, &pipeline] {
-        return files.failed() || !pipeline.failure.empty();
-    };
+    const auto failed = [&files, &pipeline] { return files.failed() || !pipeline.failure.empty(); };
     {
         ReadingSession session(
             view, {{voices[Language::Russian].get(), voices[Language::English].get()}}, segmenter);

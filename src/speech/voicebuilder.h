@@ -1,7 +1,8 @@
 #pragma once
 // The one place that builds a language's voice: the built-in engine first, then the installed
-// engines the program runs itself, then the desktop's speech service's voices where this build has the service. The window and vernalo-cli both
-// build theirs here, so the two list the same voices in the same order.
+// engines the program runs itself, then the desktop's speech service's voices where this build has
+// the service. The window and vernalo-cli both build theirs here, so the two list the same voices
+// in the same order.
 
 #include <chrono>
 #include <functional>

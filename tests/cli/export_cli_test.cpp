@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -173,3 +174,47 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The speaker of the installed Festival voice of a language, from `voices`, or empty.
+std::string FestivalSpeaker(const std::string& language) {
+    const CliRun r = Cli("voices");
+    std::istringstream lines(r.out);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.find("\t" + language + " (Festival: ") != std::string::npos) {
+            const auto from = line.find('\t', line.find('\t') + 1) + 1;
+            return line.substr(from, line.find('\t', from) - from);
+        }
+    return {};
+}
+
+}  // namespace
+
+TEST(CliExport, festivalVoicesWriteTheExportThemselves) {
+    const std::string ru = FestivalSpeaker("Russian"), en = FestivalSpeaker("English");
+    if (ru.empty() || en.empty())
+        GTEST_SKIP() << "Festival's Russian and English voices are not installed";
+    const std::string text = Write("festival.txt", kText);
+    const std::string voices = " --voice-ru '" + ru + "' --voice-en '" + en + "' ";
+    const std::string mp3 = TempPath("festival.mp3"), wav = TempPath("festival.wav");
+    CliRun r = Cli("say" + voices + "--out " + mp3 + " " + text);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("cannot write files"), std::string::npos) << r.out;
+    const Sound exported = Decode(mp3);
+    ASSERT_TRUE(exported.valid) << mp3;
+    EXPECT_GT(exported.rms(), 0.02) << "the export is silent";
+    // The reading heard through the voices' output: the export holds the same speech.
+    r = Cli("say" + voices + "--wav " + wav + " " + text);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const Sound heard = Decode(wav);
+    ASSERT_TRUE(heard.valid) << wav;
+    EXPECT_GT(heard.seconds(), 5.0);
+    EXPECT_NEAR(exported.seconds(), heard.seconds(), 0.05 * heard.seconds());
+    // The built-in voices read the same text much faster than Festival's voices do.
+    const std::string builtIn = TempPath("builtin.wav");
+    ASSERT_EQ(Cli("say --out " + builtIn + " " + text).status, 0);
+    EXPECT_GT(std::abs(Decode(builtIn).seconds() - exported.seconds()), 0.3)
+        << "the built-in voices seem to have read instead";
+}

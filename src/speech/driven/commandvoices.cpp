@@ -105,7 +105,8 @@ std::vector<DrivenMode> CommandModes(const std::string& voicesFile,
         if (line.front() == '[') {
             finish();
             bad = false;
-            const std::string name = line.back() == ']' ? Trimmed(line.substr(1, line.size() - 2)) : "";
+            const std::string name =
+                line.back() == ']' ? Trimmed(line.substr(1, line.size() - 2)) : "";
             if (name.empty()) {
                 problem(number, "a voice's name is written [name]");
                 continue;
@@ -134,11 +135,16 @@ std::vector<DrivenMode> CommandModes(const std::string& voicesFile,
         } else if (key == "speed-option") {
             v.speedOption = value;
         } else if (key == "normal-speed") {
-            if (auto n = Number(value, 1, 100000)) v.normalSpeed = *n;
-            else problem(number, "normal-speed takes a positive number, not '" + value + "'");
+            if (auto n = Number(value, 1, 100000))
+                v.normalSpeed = *n;
+            else
+                problem(number, "normal-speed takes a positive number, not '" + value + "'");
         } else if (key == "sample-rate") {
-            if (auto n = Number(value, 1000, 384000)) v.sampleRate = *n;
-            else problem(number, "sample-rate takes a number from 1000 to 384000, not '" + value + "'");
+            if (auto n = Number(value, 1000, 384000))
+                v.sampleRate = *n;
+            else
+                problem(number,
+                        "sample-rate takes a number from 1000 to 384000, not '" + value + "'");
         } else {
             problem(number, "unknown key '" + key + "'");
         }

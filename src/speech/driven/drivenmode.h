@@ -45,7 +45,8 @@ const std::vector<DrivenMode>& InstalledDrivenModes(std::vector<std::string>* pr
 std::vector<DrivenMode> FestivalModes();
 std::vector<DrivenMode> PiperModes();
 std::vector<DrivenMode> RhvoiceModes();
-std::vector<DrivenMode> CommandModes(const std::string& voicesFile, std::vector<std::string>* problems);
+std::vector<DrivenMode> CommandModes(const std::string& voicesFile,
+                                     std::vector<std::string>* problems);
 
 // The full path of `program` on PATH, or empty.
 std::string FindProgram(const std::string& program);

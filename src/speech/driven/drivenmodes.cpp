@@ -25,7 +25,8 @@ std::string FindProgram(const std::string& program) {
 
 std::string DataFolder() {
     std::error_code ec;
-    if (std::filesystem::is_directory("data", ec)) return std::filesystem::absolute("data").string();
+    if (std::filesystem::is_directory("data", ec))
+        return std::filesystem::absolute("data").string();
     const char* home = std::getenv("HOME");
     return std::string(home ? home : "") + "/.local/share/vernalo";
 }

@@ -32,7 +32,8 @@ std::string SchemeString(const std::string& text) {
 
 class FestivalSynthesizer : public Synthesizer {
 public:
-    explicit FestivalSynthesizer(std::string voice) : voice_(std::move(voice)) {}
+    explicit FestivalSynthesizer(std::string voice)
+        : voice_(std::move(voice)), hts_(voice_.ends_with("_hts")) {}
     ~FestivalSynthesizer() override {
         process_.stop();
         std::error_code ec;
@@ -46,9 +47,13 @@ public:
         std::error_code ec;
         fs::remove(wav, ec);
         std::ostringstream form;
-        // Duration_Stretch lengthens every segment: 2 is half the normal rate.
-        form << "(Parameter.set 'Duration_Stretch " << 100.0 / speed << ")\n"
-             << "(utt.save.wave (utt.synth (Utterance Text " << SchemeString(utf8) << ")) "
+        // An HTS voice takes its rate from the engine's "-r" (2 is twice as fast); a unit
+        // selection voice keeps its recorded units' lengths whatever Festival is told, so its
+        // sound is stretched here instead.
+        if (hts_)
+            form << "(set! hts_engine_params (cons (list \"-r\" " << speed / 100.0
+                 << ") vernalo_hts_params))\n";
+        form << "(utt.save.wave (utt.synth (Utterance Text " << SchemeString(utf8) << ")) "
              << SchemeString(wav) << " 'riff)\n"
              << "(format stderr \"" << kDone << "\\n\")\n";
         if (!process_.write(form.str())) {
@@ -58,14 +63,14 @@ public:
         std::string out, err;
         while (err.find(kDone) == std::string::npos) {
             switch (process_.read(out, err, deadline)) {
-            case ChildProcess::Read::Data:
-                break;
-            case ChildProcess::Read::Closed:
-                *error = "Festival has quit";
-                return false;
-            case ChildProcess::Read::TimedOut:
-                *error = "Festival gave no sound in time";
-                return false;
+                case ChildProcess::Read::Data:
+                    break;
+                case ChildProcess::Read::Closed:
+                    *error = "Festival has quit";
+                    return false;
+                case ChildProcess::Read::TimedOut:
+                    *error = "Festival gave no sound in time";
+                    return false;
             }
         }
         std::ifstream in(wav, std::ios::binary);
@@ -75,7 +80,9 @@ public:
         }
         std::ostringstream bytes;
         bytes << in.rdbuf();
-        return ParseWav(bytes.str(), pcm, error);
+        if (!ParseWav(bytes.str(), pcm, error)) return false;
+        if (!hts_) pcm->samples = TimeStretched(pcm->samples, pcm->rate, speed);
+        return true;
     }
 
     pid_t pid() const override { return process_.pid(); }
@@ -91,10 +98,13 @@ private:
             folder_ = pattern;
         }
         if (!process_.start({"festival", "--pipe"}, error)) return false;
-        return process_.write("(" + voice_ + ")\n") || (*error = "Festival has quit", false);
+        std::string setup = "(" + voice_ + ")\n";
+        if (hts_) setup += "(set! vernalo_hts_params hts_engine_params)\n";
+        return process_.write(setup) || (*error = "Festival has quit", false);
     }
 
     std::string voice_;
+    bool hts_;
     std::string folder_;
     ChildProcess process_;
 };
@@ -138,8 +148,9 @@ std::vector<DrivenMode> FestivalModes() {
             const std::string name = v.filename().string();
             const std::u16string shortName = Utf8ToUtf16(ShortName(name));
             modes.push_back({Utf8ToUtf16(word) + u" (Festival: " + shortName + u")",
-                             shortName + u" (Festival)", u"Festival", "festival",
-                             [name] { return std::make_unique<FestivalSynthesizer>("voice_" + name); }});
+                             shortName + u" (Festival)", u"Festival", "festival", [name] {
+                                 return std::make_unique<FestivalSynthesizer>("voice_" + name);
+                             }});
         }
     }
     // Russian voices first, as the built-in engine lists them.

@@ -12,7 +12,8 @@ namespace {
 
 std::uint32_t Le32(const std::string& b, std::size_t at) {
     return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
-           std::uint32_t(std::uint8_t(b[at + 2])) << 16 | std::uint32_t(std::uint8_t(b[at + 3])) << 24;
+           std::uint32_t(std::uint8_t(b[at + 2])) << 16 |
+           std::uint32_t(std::uint8_t(b[at + 3])) << 24;
 }
 
 std::uint16_t Le16(const std::string& b, std::size_t at) {
@@ -70,6 +71,46 @@ Pcm RawSamples(const std::string& bytes, int rate) {
     for (std::size_t i = 0; i < pcm.samples.size(); ++i)
         pcm.samples[i] = static_cast<std::int16_t>(Le16(bytes, i * 2));
     return pcm;
+}
+
+std::vector<std::int16_t> TimeStretched(const std::vector<std::int16_t>& in, int rate, int speed) {
+    if (speed == 100 || in.empty() || rate <= 0) return in;
+    const int frame = std::max(64, rate * 30 / 1000);  // 30 ms: a few pitch periods
+    const int hop = frame / 2;                         // Hann windows at half overlap sum to 1
+    const int tolerance = frame / 4;
+    const double inHop = hop * speed / 100.0;
+    const auto size = static_cast<long>(in.size());
+    const auto outSize = static_cast<long>(std::lround(size * 100.0 / speed));
+    std::vector<float> out(static_cast<std::size_t>(outSize + frame), 0.0f);
+    std::vector<float> window(static_cast<std::size_t>(frame));
+    for (int i = 0; i < frame; ++i)
+        window[i] = 0.5f - 0.5f * std::cos(2 * M_PI * i / frame);
+    auto at = [&](long i) {
+        return i >= 0 && i < size ? float(in[static_cast<std::size_t>(i)]) : 0.0f;
+    };
+    long previous = 0;  // where the last frame was taken from
+    for (long k = 0; k * hop < outSize; ++k) {
+        const long nominal = std::lround(k * inHop);
+        long best = nominal;
+        if (k > 0) {
+            // The stretch that best continues the previous one's natural sequel.
+            const long sequel = previous + hop;
+            double bestScore = -1e300;
+            for (long d = -tolerance; d <= tolerance; d += 2) {
+                double score = 0;
+                for (int i = 0; i < frame; i += 2)
+                    score += at(nominal + d + i) * at(sequel + i);
+                if (score > bestScore) bestScore = score, best = nominal + d;
+            }
+        }
+        previous = best;
+        for (int i = 0; i < frame; ++i)
+            out[static_cast<std::size_t>(k * hop + i)] += window[i] * at(best + i);
+    }
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(outSize));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(std::clamp(out[i], -32768.0f, 32767.0f));
+    return samples;
 }
 
 std::vector<std::int16_t> Resampled(const Pcm& pcm, int rate) {

@@ -20,6 +20,11 @@ bool ParseWav(const std::string& bytes, Pcm* pcm, std::string* error);
 // Raw little-endian 16-bit samples at `rate`; an odd last byte is dropped.
 Pcm RawSamples(const std::string& bytes, int rate);
 
+// The speech `speed` percent as fast, its pitch kept (overlap-add of the stretches that match
+// best): for engines that cannot change their rate themselves.
+std::vector<std::int16_t> TimeStretched(const std::vector<std::int16_t>& samples, int rate,
+                                        int speed);
+
 // The samples at `rate`, resampled when theirs differs.
 std::vector<std::int16_t> Resampled(const Pcm& pcm, int rate);
 

@@ -48,14 +48,14 @@ public:
         std::string out, err;
         while (err.find(kPieceLogged) == std::string::npos) {
             switch (process_.read(out, err, deadline)) {
-            case ChildProcess::Read::Data:
-                break;
-            case ChildProcess::Read::Closed:
-                *error = "Piper has quit";
-                return false;
-            case ChildProcess::Read::TimedOut:
-                *error = "Piper gave no sound in time";
-                return false;
+                case ChildProcess::Read::Data:
+                    break;
+                case ChildProcess::Read::Closed:
+                    *error = "Piper has quit";
+                    return false;
+                case ChildProcess::Read::TimedOut:
+                    *error = "Piper gave no sound in time";
+                    return false;
             }
         }
         process_.drainOutput(out);
@@ -101,8 +101,9 @@ std::vector<DrivenMode> PiperModes() {
     std::vector<fs::path> models;
     std::error_code ec;
     for (const std::string& folder :
-         {DataFolder() + "/voices", h + "/.local/share/piper-voices", h + "/.local/share/piper/voices",
-          std::string("/usr/local/share/piper-voices"), std::string("/usr/share/piper-voices")}) {
+         {DataFolder() + "/voices", h + "/.local/share/piper-voices",
+          h + "/.local/share/piper/voices", std::string("/usr/local/share/piper-voices"),
+          std::string("/usr/share/piper-voices")}) {
         for (const auto& e : fs::recursive_directory_iterator(folder, ec))
             if (e.path().extension() == ".onnx" && fs::exists(e.path().string() + ".json", ec))
                 models.push_back(e.path());

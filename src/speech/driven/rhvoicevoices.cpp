@@ -104,9 +104,8 @@ std::vector<DrivenMode> RhvoiceModes() {
         info << in.rdbuf();
         const std::string name = InfoValue(info.str(), "name");
         const std::string language = InfoValue(info.str(), "language");
-        const std::string word = language == "Russian" || language == "English"
-                                     ? language
-                                     : LanguageWordOf(language);
+        const std::string word =
+            language == "Russian" || language == "English" ? language : LanguageWordOf(language);
         if (name.empty() || word.empty()) continue;
         const std::u16string n = Utf8ToUtf16(name);
         modes.push_back({Utf8ToUtf16(word) + u" (RHVoice: " + n + u")", n + u" (RHVoice)",

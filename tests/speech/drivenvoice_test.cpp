@@ -216,6 +216,25 @@ TEST(DrivenVoice, anEngineThatFailsIsReportedByNameAndTheVoiceFallsSilent) {
     EXPECT_EQ(out.count(), 0u);
 }
 
+TEST(DrivenVoice, aHungEngineEndsWithItsVoiceAtOnce) {
+    const std::string folder = Folder("hung");
+    const std::string started = folder + "/started";
+    std::ofstream(folder + "/voices.ini")
+        << "[Hung engine]\nlanguage = en\ncommand = touch " << started << "; sleep 1000\n";
+    std::vector<std::string> problems;
+    auto modes = CommandModes(folder + "/voices.ini", &problems);
+    ASSERT_EQ(modes.size(), 1u);
+    Recording out;
+    auto voice = std::make_unique<DrivenVoice>(modes, [&out]() -> AudioOutput& { return out; });
+    voice->speak(u"nothing comes");
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(started); }));
+    EXPECT_EQ(voice->speaking(), 1);
+    const auto before = std::chrono::steady_clock::now();
+    voice.reset();
+    // Far below the time an engine is given: the destructor did not wait for it.
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+}
+
 TEST(DrivenVoice, badVoicesFileEntriesAreNamedByFileAndLineAndLeftOut) {
     const std::string file = Folder("badfile") + "/voices.ini";
     std::ofstream(file) << "stray = 1\n"

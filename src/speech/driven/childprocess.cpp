@@ -39,8 +39,14 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string* erro
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    // A group of its own, so that a shell's children (a user's pipeline) end with it.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = 0;
-    const int status = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int status = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]), ::close(out[1]), ::close(err[1]);
     if (status != 0) {
@@ -114,14 +120,18 @@ void ChildProcess::drainOutput(std::string& out) {
     }
 }
 
+void ChildProcess::interrupt() {
+    if (const pid_t pid = pid_; pid > 0) ::kill(-pid, SIGKILL);
+}
+
 void ChildProcess::stop() {
     closeInput();
     if (out_ >= 0) ::close(out_);
     if (err_ >= 0) ::close(err_);
     out_ = err_ = -1;
-    if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    if (const pid_t pid = pid_; pid > 0) {
+        ::kill(-pid, SIGKILL);
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
     pid_ = 0;

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -37,9 +38,11 @@ public:
 
     // Kills it (if it still runs) and reaps it.
     void stop();
+    // Kills it without reaping: safe from another thread, to end a read that waits on it.
+    void interrupt();
 
 private:
-    pid_t pid_ = 0;
+    std::atomic<pid_t> pid_ = 0;
     int in_ = -1, out_ = -1, err_ = -1;
 };
 

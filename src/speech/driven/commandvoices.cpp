@@ -31,20 +31,20 @@ public:
         if (!voice_.speedOption.empty())
             command += " " + voice_.speedOption + " " +
                        std::to_string(std::lround(voice_.normalSpeed * speed / 100.0));
-        ChildProcess process;
-        if (!process.start({"/bin/sh", "-c", command}, error)) return false;
-        process.write(utf8 + "\n");
-        process.closeInput();
+        if (!process_.start({"/bin/sh", "-c", command}, error)) return false;
+        process_.write(utf8 + "\n");
+        process_.closeInput();
         std::string out, err;
         for (;;) {
-            const auto read = process.read(out, err, deadline);
+            const auto read = process_.read(out, err, deadline);
             if (read == ChildProcess::Read::Closed) break;
             if (read == ChildProcess::Read::TimedOut) {
                 *error = "'" + voice_.name + "' gave no sound in time";
+                process_.stop();
                 return false;
             }
         }
-        process.stop();
+        process_.stop();
         if (out.empty()) {
             *error = "'" + voice_.name + "' wrote no sound" + (err.empty() ? "" : ": " + err);
             return false;
@@ -60,8 +60,11 @@ public:
         return true;
     }
 
+    void interrupt() override { process_.interrupt(); }
+
 private:
     CommandVoice voice_;
+    ChildProcess process_;
 };
 
 std::string Trimmed(const std::string& s) {

@@ -24,6 +24,8 @@ DrivenVoice::~DrivenVoice() {
         stop_ = true;
         ++generation_;
         queue_.clear();
+        // A hung engine would hold the worker until its time is up.
+        if (engine_) engine_->interrupt();
     }
     wake_.notify_all();
     worker_.join();
@@ -172,8 +174,10 @@ bool DrivenVoice::synthesize(const Piece& piece, std::vector<std::int16_t>* samp
     // An engine that died or hung gets one more chance, started afresh.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!engine_ || engineMode_ != piece.mode) {
-            engine_.reset();  // at most one engine runs per voice
-            engine_ = modes_[piece.mode - 1].make();
+            auto made = modes_[piece.mode - 1].make();
+            std::lock_guard lock(mutex_);
+            if (stop_) return false;
+            engine_ = std::move(made);  // the one before ends: at most one engine per voice
             engineMode_ = piece.mode;
         }
         Pcm pcm;
@@ -187,9 +191,10 @@ bool DrivenVoice::synthesize(const Piece& piece, std::vector<std::int16_t>* samp
             *samples = Resampled(pcm, kSampleRate);
             return true;
         }
-        engine_.reset();
         std::lock_guard lock(mutex_);
+        engine_.reset();
         enginePid_ = 0;
+        if (stop_) return false;
     }
     return false;
 }

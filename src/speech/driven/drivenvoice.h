@@ -78,7 +78,7 @@ private:
     int speed_ = kNormalSpeed;
     bool stop_ = false;
 
-    // Only the worker touches the engine; its pid is read under the mutex.
+    // The worker replaces the engine under the mutex, so that the destructor may interrupt it.
     std::unique_ptr<Synthesizer> engine_;
     int engineMode_ = 0;
     pid_t enginePid_ = 0;

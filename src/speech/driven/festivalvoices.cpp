@@ -86,6 +86,7 @@ public:
     }
 
     pid_t pid() const override { return process_.pid(); }
+    void interrupt() override { process_.interrupt(); }
 
 private:
     bool start(std::string* error) {

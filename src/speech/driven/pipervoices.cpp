@@ -64,6 +64,7 @@ public:
     }
 
     pid_t pid() const override { return process_.pid(); }
+    void interrupt() override { process_.interrupt(); }
 
 private:
     std::string model_;

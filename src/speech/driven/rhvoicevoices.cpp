@@ -40,23 +40,23 @@ public:
         const std::string wav = folder_ + "/piece.wav";
         std::error_code ec;
         fs::remove(wav, ec);
-        ChildProcess process;
         // The rate is in percent of the voice's normal rate, as Vernalo's speeds are.
-        if (!process.start({"RHVoice-test", "-p", voice_, "-r", std::to_string(speed), "-o", wav},
-                           error))
+        if (!process_.start({"RHVoice-test", "-p", voice_, "-r", std::to_string(speed), "-o", wav},
+                            error))
             return false;
-        process.write(utf8 + "\n");
-        process.closeInput();
+        process_.write(utf8 + "\n");
+        process_.closeInput();
         std::string out, err;
         for (;;) {
-            const auto read = process.read(out, err, deadline);
+            const auto read = process_.read(out, err, deadline);
             if (read == ChildProcess::Read::Closed) break;
             if (read == ChildProcess::Read::TimedOut) {
                 *error = "RHVoice gave no sound in time";
+                process_.stop();
                 return false;
             }
         }
-        process.stop();
+        process_.stop();
         std::ifstream in(wav, std::ios::binary);
         if (!in) {
             *error = "RHVoice wrote no sound";
@@ -67,9 +67,12 @@ public:
         return ParseWav(bytes.str(), pcm, error);
     }
 
+    void interrupt() override { process_.interrupt(); }
+
 private:
     std::string voice_;
     std::string folder_;
+    ChildProcess process_;
 };
 
 // The value of `key=` in a voice.info file, or empty.

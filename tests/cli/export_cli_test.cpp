@@ -218,3 +218,51 @@ TEST(CliExport, festivalVoicesWriteTheExportThemselves) {
     EXPECT_GT(std::abs(Decode(builtIn).seconds() - exported.seconds()), 0.3)
         << "the built-in voices seem to have read instead";
 }
+
+TEST(CliSpeak, festivalVoiceSpeaksByItsSpeakerName) {
+    const std::string ru = FestivalSpeaker("Russian");
+    if (ru.empty()) GTEST_SKIP() << "Festival's Russian voice is not installed";
+    EXPECT_NE(Cli("voices").out.find("\tFestival\t50-250\t100\tfestival\twrites files\n"),
+              std::string::npos);
+    const std::string wav = TempPath("festival-speak.wav");
+    CliRun r = Cli("speak --voice '" + ru + "' --wav " + wav + " 'Привет, как у вас дела?'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const Sound s = Decode(wav);
+    ASSERT_TRUE(s.valid) << r.out;
+    EXPECT_GT(s.seconds(), 1.0);
+    EXPECT_GT(s.rms(), 0.02);
+}
+
+// A user's own engine declared in the data folder's voices file (under HOME, as the test's
+// working folder has no data folder).
+TEST(CliVoices, ownCommandFromTheVoicesFileListsSpeaksAndNamesBadLines) {
+    const std::string home = TempPath("home");
+    fs::create_directories(home + "/.local/share/vernalo");
+    const std::string file = home + "/.local/share/vernalo/voices.ini";
+    std::ofstream(file) << "[My espeak]\nlanguage = en\ncommand = espeak-ng --stdout -v en\n"
+                        << "speed-option = -s\nnormal-speed = 175\n"
+                        << "[Broken]\nlanguage = en\ncommand\n";
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    const CliRun voices = Cli("voices");
+    const std::string text = Write("own.txt", "This is my own engine, reading a sentence.");
+    double seconds[2] = {};
+    int i = 0;
+    for (const char* speed : {"100", "200"}) {
+        const std::string out = TempPath(std::string("own-") + speed + ".flac");
+        const CliRun r = Cli("say --voice-en 'My espeak' --speed-en " + std::string(speed) +
+                             " --out " + out + " " + text);
+        EXPECT_EQ(r.status, 0) << r.out;
+        seconds[i++] = Decode(out).seconds();
+    }
+    setenv("HOME", oldHome.c_str(), 1);
+    EXPECT_NE(
+        voices.out.find(
+            "\tEnglish (My espeak)\tMy espeak\tMy espeak\t50-250\t100\tcommand\twrites files\n"),
+        std::string::npos)
+        << voices.out;
+    EXPECT_EQ(voices.out.find("Broken\t"), std::string::npos) << voices.out;
+    EXPECT_NE(voices.out.find(file + ":8: expected key = value"), std::string::npos) << voices.out;
+    EXPECT_GT(seconds[0], 1.0);
+    EXPECT_LT(seconds[1], seconds[0] * 0.7) << "the speed did not reach the command";
+}

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <iostream>
 #include <thread>
@@ -144,7 +145,7 @@ int Speak(const Args& args) {
     voice->setSpeed(speed);
     // A voice that cannot speak says so once and leaves Speaking at 0.
     std::string failure;
-    bool failed = false;
+    std::atomic<bool> failed{false};
     const auto onError = [&failure, &failed](const std::string& message) {
         failure = message;
         failed = true;

@@ -210,7 +210,7 @@ TEST(DrivenVoice, anEngineThatFailsIsReportedByNameAndTheVoiceFallsSilent) {
         std::lock_guard lock(mutex);
         return !error.empty();
     }));
-    EXPECT_EQ(voice.speaking(), 0);
+    EXPECT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
     std::lock_guard lock(mutex);
     EXPECT_NE(error.find("Broken engine"), std::string::npos) << error;
     EXPECT_EQ(out.count(), 0u);

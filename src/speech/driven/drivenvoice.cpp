@@ -152,14 +152,16 @@ void DrivenVoice::run() {
         });
         if (it == queue_.end()) continue;  // dropped by a change of voice or speed
         if (!ok) {
-            ++generation_;
-            queue_.clear();
+            // The failed pieces count as speaking until the error is out, so that whoever
+            // waits for the voice to fall silent finds the error there.
+            const unsigned failed = generation_++;
             const std::string message = "the speech engine " +
                                         Utf16ToUtf8(modes_[piece.mode - 1].product) +
                                         " failed: " + error;
             lock.unlock();
             if (onError) onError(message);
             lock.lock();
+            std::erase_if(queue_, [failed](const Piece& p) { return p.generation == failed; });
             continue;
         }
         it->samples = std::move(samples);

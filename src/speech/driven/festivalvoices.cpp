@@ -19,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kDone = "vernalo-piece-done";
+constexpr int kFestivalRate = 16000;
 
 // A Scheme string literal holding `text`.
 std::string SchemeString(const std::string& text) {
@@ -75,8 +76,10 @@ public:
         }
         std::ifstream in(wav, std::ios::binary);
         if (!in) {
-            *error = "Festival could not speak the text";
-            return false;
+            // Festival said nothing it could say (only signs, say): silence, not a failure
+            // that would restart the engine and stop the reading.
+            *pcm = Pcm{{}, kFestivalRate};
+            return true;
         }
         std::ostringstream bytes;
         bytes << in.rdbuf();

@@ -19,7 +19,7 @@ LanguageVoice BuildVoice(std::unique_ptr<AudioOutput> output, bool withService) 
     engines.push_back(std::move(builtIn));
     if (const auto& modes = InstalledDrivenModes(); !modes.empty()) {
         auto driven = std::make_unique<DrivenVoice>(
-            modes, [speaksOn]() -> AudioOutput& { return speaksOn->output(); });
+            modes, [speaksOn]() -> AudioOutput& { return speaksOn->sharedOutput(); });
         built.driven = driven.get();
         engines.push_back(std::move(driven));
     }

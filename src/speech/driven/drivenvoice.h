@@ -21,8 +21,8 @@ namespace vernalo {
 
 class DrivenVoice : public Voice {
 public:
-    // `output` gives the output to write to at the moment of writing (the built-in voice's
-    // output, which the window may replace when the sound device comes back).
+    // `output` gives the output to write to (the built-in voice's shared output, which
+    // follows the device the window opens again when the sound comes back).
     DrivenVoice(std::vector<DrivenMode> modes, std::function<AudioOutput&()> output);
     ~DrivenVoice() override;
 

@@ -17,6 +17,7 @@
 #include "export/audioexport.h"
 #include "reading/readingsession.h"
 #include "speech/dispatchervoice.h"
+#include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
@@ -209,12 +210,11 @@ int Say(const Args& args) {
         std::cerr << "vernalo-cli: " << engine.error() << "\n";
         return 1;
     }
-    // The service is asked only for a voice the built-in engine does not have.
+    // The service is asked only for a voice no engine of the program's own has.
     bool withService = false;
     for (Language l : kLanguages) {
         const std::string& name = parsed.voices[l].name;
-        if (!name.empty() && EspeakVoice::findSpeaker(DecodeBytes(name).text) == 0)
-            withService = true;
+        if (!name.empty() && NeedsService(DecodeBytes(name).text)) withService = true;
     }
     Outputs outputs;
     const bool toFiles = !parsed.outPath.empty();
@@ -258,15 +258,15 @@ int Say(const Args& args) {
         if (mode == 0) mode = FirstModeOf(voice, l);
         voice.select(mode == 0 ? 1 : mode);
         voice.setSpeed(parsed.voices[l].speed);
-        chosen[l] = {mode == 0 ? 1 : mode, parsed.voices[l].speed};
+        chosen[l] = {mode == 0 ? 1 : mode, parsed.voices[l].speed, DrivenModeOf(made[l], mode)};
         options.repeats[l] = parsed.voices[l].repeat;
-        if (DispatcherVoice* service = made[l].service) {
-            service->onError = [&](const std::string& message) {
-                std::lock_guard lock(serviceErrorMutex);
-                if (serviceError.empty()) serviceError = message;
-                serviceFailed = true;
-            };
-        }
+        const auto onError = [&](const std::string& message) {
+            std::lock_guard lock(serviceErrorMutex);
+            if (serviceError.empty()) serviceError = message;
+            serviceFailed = true;
+        };
+        if (DispatcherVoice* service = made[l].service) service->onError = onError;
+        if (DrivenVoice* driven = made[l].driven) driven->onError = onError;
     }
 
     if (toFiles) return SayToFiles(parsed, dicts, std::move(text), options, chosen);
@@ -280,8 +280,8 @@ int Say(const Args& args) {
         // put at the end when the reading is over is no piece.
         view.onPiece = [](long start, long length) {
             if (length > 0)
-                std::cout << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(start + length) << "}"
-                          << std::endl;
+                std::cout << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(start + length)
+                          << "}" << std::endl;
         };
     } else if (wav) {
         const long total = static_cast<long>(view.text().size());

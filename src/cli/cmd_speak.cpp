@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <iostream>
 #include <thread>
@@ -6,6 +7,7 @@
 #include "cli/voicechoice.h"
 #include "export/audiofile.h"
 #include "speech/dispatchervoice.h"
+#include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
 #include "speech/sounddevice.h"
 #include "text/textcodec.h"
@@ -90,8 +92,8 @@ int Speak(const Args& args) {
         return 1;
     }
     const std::u16string speaker = DecodeBytes(voiceName).text;
-    // The service is asked only for a voice the built-in engine does not have.
-    const bool withService = !voiceName.empty() && EspeakVoice::findSpeaker(speaker) == 0;
+    // The service is asked only for a voice no engine of the program's own has.
+    const bool withService = !voiceName.empty() && NeedsService(speaker);
 
     bool deviceMissing = false;
     std::unique_ptr<AudioOutput> output;
@@ -143,13 +145,13 @@ int Speak(const Args& args) {
     voice->setSpeed(speed);
     // A voice that cannot speak says so once and leaves Speaking at 0.
     std::string failure;
-    bool failed = false;
-    if (!WritesFiles(built, mode)) {
-        built.service->onError = [&failure, &failed](const std::string& message) {
-            failure = message;
-            failed = true;
-        };
-    }
+    std::atomic<bool> failed{false};
+    const auto onError = [&failure, &failed](const std::string& message) {
+        failure = message;
+        failed = true;
+    };
+    if (!WritesFiles(built, mode)) built.service->onError = onError;
+    if (built.driven) built.driven->onError = onError;
     voice->speak(words);
     while (voice->speaking())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

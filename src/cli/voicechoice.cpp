@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
 
 namespace vernalo::cli {
@@ -33,8 +34,22 @@ int FindSpeaker(const Voice& voice, const std::u16string& name) {
 }
 
 bool WritesFiles(const LanguageVoice& voice, int mode) {
-    // The built-in engine's modes come first.
-    return mode >= 1 && mode <= voice.builtIn->modeCount();
+    // The built-in engine's modes come first, the installed engines' next.
+    const int driven = voice.driven ? voice.driven->modeCount() : 0;
+    return mode >= 1 && mode <= voice.builtIn->modeCount() + driven;
+}
+
+std::optional<DrivenMode> DrivenModeOf(const LanguageVoice& voice, int mode) {
+    const int local = mode - voice.builtIn->modeCount();
+    if (!voice.driven || local < 1 || local > voice.driven->modeCount()) return std::nullopt;
+    return voice.driven->mode(local);
+}
+
+bool NeedsService(const std::u16string& name) {
+    if (EspeakVoice::findSpeaker(name) != 0) return false;
+    for (const DrivenMode& m : InstalledDrivenModes())
+        if (m.speaker == name) return false;
+    return true;
 }
 
 std::string ServiceProblem() {

@@ -1,11 +1,13 @@
 #pragma once
-// The voices the commands speak with: the built-in engine's, and the speech service's when a
-// command names one of them.
+// The voices the commands speak with: the built-in engine's, the installed engines' it runs
+// itself, and the speech service's when a command names one of them.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "speech/audiooutput.h"
+#include "speech/driven/drivenmode.h"
 #include "speech/voicebuilder.h"
 
 namespace vernalo::cli {
@@ -17,8 +19,16 @@ LanguageVoice MakeVoice(std::unique_ptr<AudioOutput> output, bool withService);
 // The mode of `voice` whose speaker is `name`, or 0.
 int FindSpeaker(const Voice& voice, const std::u16string& name);
 
-// Whether `mode` is a built-in voice, the only kind that can write sound files.
+// Whether `mode` can write sound files: a built-in voice or an installed engine's, not the
+// speech service's.
 bool WritesFiles(const LanguageVoice& voice, int mode);
+
+// The installed engine's voice that `mode` is, if it is one.
+std::optional<DrivenMode> DrivenModeOf(const LanguageVoice& voice, int mode);
+
+// Whether the voice named `name` can only be the speech service's: neither the built-in engine
+// nor an installed one has it.
+bool NeedsService(const std::u16string& name);
 
 // Why the service lists no voices, or empty.
 std::string ServiceProblem();

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "reading/segmenter.h"
+#include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
@@ -71,6 +72,9 @@ struct Pipeline {
     // Set for the piece shown last, taken by its first Speak.
     long pieceEnd = 0;
     bool cutBefore = false;
+
+    // Why an installed engine could not read; set on the export's thread.
+    std::string failure;
 };
 
 // Pieces the engine may have queued ahead of the one it synthesizes: enough that it never
@@ -147,6 +151,65 @@ private:
     ExportVoice voice_;
 };
 
+// A voice of an installed engine. Its pieces are made on the export's thread once the built-in
+// engine has written every piece before them, so that the files keep the text's order.
+class DrivenExportVoice : public Voice {
+public:
+    DrivenExportVoice(Pipeline& pipeline, ExportVoice voice)
+        : pipeline_(pipeline), voice_(std::move(voice)), engine_(voice_.driven->make()) {}
+
+    int modeCount() const override { return 1; }
+    std::u16string modeName(int) const override { return voice_.driven->name; }
+    std::u16string speaker(int) const override { return voice_.driven->speaker; }
+    std::u16string productName(int) const override { return voice_.driven->product; }
+    void select(int) override {}
+    int speed() const override { return voice_.speed; }
+    void setSpeed(int speed) override { voice_.speed = speed; }
+    int minSpeed() const override { return kMinSpeed; }
+    int maxSpeed() const override { return kMaxSpeed; }
+    int speaking() const override { return 0; }
+    void audioReset() override {}
+
+    void speak(const std::u16string& text) override {
+        Pipeline& p = pipeline_;
+        if (text.empty() || !p.failure.empty()) return;
+        const bool cut = std::exchange(p.cutBefore, false);
+        {
+            std::unique_lock lock(p.mutex);
+            while (p.pending > 0 && !p.cancel)
+                p.changed.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        if (p.cancel) return;
+        Pcm pcm;
+        std::string error;
+        const std::string utf8 = Utf16ToUtf8(text);
+        const auto deadline = [] {
+            return std::chrono::steady_clock::now() + DrivenVoice::kPieceTimeout;
+        };
+        // An engine that died or hung gets one more chance, started afresh.
+        if (!engine_->synthesize(utf8, voice_.speed, &pcm, &error, deadline())) {
+            engine_ = voice_.driven->make();
+            if (!engine_->synthesize(utf8, voice_.speed, &pcm, &error, deadline())) {
+                p.failure = "the speech engine " + Utf16ToUtf8(voice_.driven->product) +
+                            " failed: " + error;
+                return;
+            }
+        }
+        const std::vector<std::int16_t> samples = Resampled(pcm, kSampleRate);
+        if (cut && p.request.splitMinutes > 0 &&
+            p.files.partSeconds() >= p.request.splitMinutes * 60)
+            p.files.nextPart();
+        p.files.write(samples.data(), samples.size());
+        const double total = static_cast<double>(p.request.text.size());
+        if (p.progress && total > 0) p.progress(double(p.pieceEnd) / total);
+    }
+
+private:
+    Pipeline& pipeline_;
+    ExportVoice voice_;
+    std::unique_ptr<Synthesizer> engine_;
+};
+
 }  // namespace
 
 ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& dictionaries,
@@ -170,9 +233,13 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     if (!files.open(&result.error)) return result;
 
     Pipeline pipeline(files, request, progress, cancel);
-    PerLanguage<std::unique_ptr<QueuedVoice>> voices;
-    for (Language l : kLanguages)
-        voices[l] = std::make_unique<QueuedVoice>(pipeline, request.voices[l]);
+    PerLanguage<std::unique_ptr<Voice>> voices;
+    for (Language l : kLanguages) {
+        if (request.voices[l].driven)
+            voices[l] = std::make_unique<DrivenExportVoice>(pipeline, request.voices[l]);
+        else
+            voices[l] = std::make_unique<QueuedVoice>(pipeline, request.voices[l]);
+    }
     ReadingOptions options = request.options;
     options.repeatText = false;
     HeadlessView view(request.text, options);
@@ -182,7 +249,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         pipeline.cutBefore = split && EndsSentence(request.text, start);
     };
     Segmenter segmenter(dictionaries);
-    const auto failed = [&files] { return files.failed(); };
+    const auto failed = [&files, &pipeline] { return files.failed() || !pipeline.failure.empty(); };
     {
         ReadingSession session(
             view, {{voices[Language::Russian].get(), voices[Language::English].get()}}, segmenter);
@@ -204,6 +271,11 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
             pipeline.changed.wait_for(lock, std::chrono::milliseconds(20));
     }
     engine.drain(&pipeline);  // no piece writes after this
+    if (!pipeline.failure.empty()) {
+        files.abort();
+        result.error = "cannot write '" + request.path + "': " + pipeline.failure;
+        return result;
+    }
     if (cancel) {
         files.abort();
         result.cancelled = true;

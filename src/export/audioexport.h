@@ -1,24 +1,29 @@
 #pragma once
 // A reading written to sound files instead of the audio device: the reading session runs over
 // a copy of the text and hands its pieces to the built-in engine as fast as it cuts them; the
-// engine synthesizes them in order and the files encode on a thread of their own. Runs on the
+// engine synthesizes them in order and the files encode on a thread of their own. A voice of
+// an installed engine makes its pieces on the calling thread, in their turn. Runs on the
 // calling thread; progress (reported from the engine's thread) and cancel cross threads.
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dict/dictionary.h"
 #include "export/audiofile.h"
 #include "reading/readingsession.h"
+#include "speech/driven/drivenmode.h"
 #include "text/language.h"
 
 namespace vernalo {
 
 struct ExportVoice {
-    int mode = 1;  // a mode of the built-in engine
+    int mode = 1;  // a mode of the built-in engine, unless `driven` is set
     int speed = 100;
+    // A voice of an installed engine, which reads instead of the built-in one.
+    std::optional<DrivenMode> driven;
 };
 
 struct ExportRequest {

@@ -191,6 +191,7 @@ ReadingSession::Outcome ReadingSession::pass() {
         roundSpoke_ = true;
         repeatsLeft_ = ClampRepeat(options.repeats[*language]);
         speakOnce();
+        hintNext(options);
         if (repeatsLeft_ > 0) return Outcome::Progress;
     }
     return finishPiece(options);
@@ -211,6 +212,32 @@ bool ReadingSession::speakOnce() {
     view_.speakingIn(pieceLanguage_);
     --repeatsLeft_;
     return true;
+}
+
+void ReadingSession::hintNext(const ReadingOptions& options) {
+    // The piece after this one goes to its voice as a hint, so that an engine that takes long
+    // to start a piece may make it while this one sounds. The segmenter is left as it was.
+    if (seg_.position >= seg_.readLength) return;
+    const long position = seg_.position;
+    const PerLanguage<bool> inLanguage = seg_.inLanguage;
+    const bool hasOther = seg_.hasOther;
+    const bool needGap = seg_.needGap;
+    std::optional<Language> language;
+    std::u16string speech;
+    if (options.sentenceMode) {
+        SentencePiece r = seg_.nextSentence();
+        language = r.language;
+        speech = std::move(r.speech);
+    } else {
+        WordPiece r = seg_.nextWord();
+        language = r.language;
+        speech = std::move(r.speech);
+    }
+    seg_.position = position;
+    seg_.inLanguage = inLanguage;
+    seg_.hasOther = hasOther;
+    seg_.needGap = needGap;
+    if (language && !speech.empty()) voice(*language).prepare(speech);
 }
 
 ReadingSession::Outcome ReadingSession::finishPiece(const ReadingOptions& options) {

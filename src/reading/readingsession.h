@@ -104,6 +104,7 @@ private:
     // last piece if it is on, else Russian if on, else English.
     Language numberLanguage(const ReadingOptions& options) const;
     bool speakOnce();  // false: the voice (or both, in word mode) is busy
+    void hintNext(const ReadingOptions& options);
     Outcome finishPiece(const ReadingOptions& options);
     void endAtTextEnd();
     void stop(ReadingStop why);

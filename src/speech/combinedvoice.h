@@ -14,6 +14,11 @@ public:
     // At least one engine; engines without a voice may be among them. The control speaks with
     // the first mode at first.
     explicit CombinedVoice(std::vector<std::unique_ptr<Voice>> engines);
+    // Last engine first: a later engine may speak on an earlier one's output.
+    ~CombinedVoice() override {
+        while (!engines_.empty())
+            engines_.pop_back();
+    }
 
     int modeCount() const override;
     std::u16string modeName(int mode) const override;

@@ -344,6 +344,32 @@ std::unique_ptr<AudioOutput> EspeakVoice::replaceOutput(std::unique_ptr<AudioOut
     return output;
 }
 
+void EspeakVoice::SharedOutput::write(const std::int16_t* samples, std::size_t count) {
+    std::lock_guard lock(voice_.mutex_);
+    voice_.output_->write(samples, count);
+    voice_.written_ += static_cast<std::int64_t>(count);
+}
+
+bool EspeakVoice::SharedOutput::playing() const {
+    std::lock_guard lock(voice_.mutex_);
+    return voice_.output_->playing();
+}
+
+void EspeakVoice::SharedOutput::reset() {
+    std::lock_guard lock(voice_.mutex_);
+    voice_.output_->reset();
+}
+
+void EspeakVoice::SharedOutput::flush() {
+    std::lock_guard lock(voice_.mutex_);
+    voice_.output_->flush();
+}
+
+std::optional<std::int64_t> EspeakVoice::SharedOutput::heard() const {
+    std::lock_guard lock(voice_.mutex_);
+    return voice_.output_->heard();
+}
+
 std::string EspeakVersion() {
     const char* version = espeak_Info(nullptr);
     return version ? version : "";

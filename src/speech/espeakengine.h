@@ -111,6 +111,9 @@ public:
 
     int mode() const { return mode_; }
     AudioOutput& output() { return *output_; }
+    // The output as another engine of the same language writes to it: its samples are
+    // counted, so that this voice's word marks stay on its own, and it follows ReplaceOutput.
+    AudioOutput& sharedOutput() { return shared_; }
     // Speaks on `output` from now on, dropping what was queued or playing as audioReset does;
     // gives back the output it spoke on. Mode and speed stay.
     std::unique_ptr<AudioOutput> replaceOutput(std::unique_ptr<AudioOutput> output);
@@ -118,8 +121,22 @@ public:
     static int findSpeaker(const std::u16string& name);
 
 private:
+    class SharedOutput : public AudioOutput {
+    public:
+        explicit SharedOutput(EspeakVoice& voice) : voice_(voice) {}
+        void write(const std::int16_t* samples, std::size_t count) override;
+        bool playing() const override;
+        void reset() override;
+        void flush() override;
+        std::optional<std::int64_t> heard() const override;
+
+    private:
+        EspeakVoice& voice_;
+    };
+
     EspeakEngine& engine_;
     std::unique_ptr<AudioOutput> output_;
+    SharedOutput shared_{*this};
     int mode_ = 1;
     int speed_ = kNormalSpeed;
 

@@ -4,6 +4,7 @@
 
 #include "speech/combinedvoice.h"
 #include "speech/dispatchervoice.h"
+#include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
 #include "speech/servicevoice.h"
 
@@ -14,7 +15,14 @@ LanguageVoice BuildVoice(std::unique_ptr<AudioOutput> output, bool withService) 
     std::vector<std::unique_ptr<Voice>> engines;
     auto builtIn = std::make_unique<EspeakVoice>(std::move(output));
     built.builtIn = builtIn.get();
+    EspeakVoice* speaksOn = built.builtIn;
     engines.push_back(std::move(builtIn));
+    if (const auto& modes = InstalledDrivenModes(); !modes.empty()) {
+        auto driven = std::make_unique<DrivenVoice>(
+            modes, [speaksOn]() -> AudioOutput& { return speaksOn->sharedOutput(); });
+        built.driven = driven.get();
+        engines.push_back(std::move(driven));
+    }
     if (withService) {
         if (auto service = MakeServiceVoice()) {
             built.service = service.get();

@@ -1,7 +1,8 @@
 #pragma once
-// The one place that builds a language's voice: the built-in engine first, then the desktop's
-// speech service's voices where this build has the service. The window and vernalo-cli both
-// build theirs here, so the two list the same voices in the same order.
+// The one place that builds a language's voice: the built-in engine first, then the installed
+// engines the program runs itself, then the desktop's speech service's voices where this build has
+// the service. The window and vernalo-cli both build theirs here, so the two list the same voices
+// in the same order.
 
 #include <chrono>
 #include <functional>
@@ -15,12 +16,15 @@
 namespace vernalo {
 
 class DispatcherVoice;
+class DrivenVoice;
 class EspeakVoice;
 
 struct LanguageVoice {
     std::unique_ptr<Voice> voice;
     // Inside `voice` when it was built here: its engines, for their error reports.
     EspeakVoice* builtIn = nullptr;
+    // The installed engines' voices, after the built-in ones; none when nothing is installed.
+    DrivenVoice* driven = nullptr;
     DispatcherVoice* service = nullptr;
 };
 
@@ -33,8 +37,9 @@ struct VoiceSet {
     std::string engineProblem;
 };
 
-// The built-in engine speaking on `output`, followed by the service's voices when
-// `withService` and this build has the service (their listing goes on in the background).
+// The built-in engine speaking on `output`, then the voices of the installed engines the
+// program runs itself (on the same output), then the service's voices when `withService` and
+// this build has the service (their listing goes on in the background).
 LanguageVoice BuildVoice(std::unique_ptr<AudioOutput> output, bool withService);
 
 // A voice for each language, each on an output of its own from `makeOutput`, which sets its

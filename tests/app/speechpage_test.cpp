@@ -15,6 +15,8 @@
 #include <cstdlib>
 
 #include "app/pages/speechpage.h"
+#include "speech/driven/drivenmode.h"
+#include "speech/espeakengine.h"
 #include "speech/sounddevice.h"
 #include "support/accessible.h"
 #include "support/fakevoice.h"
@@ -192,6 +194,32 @@ TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
         EXPECT_NE(page.voice(Language::English).speaking(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(page.voice(Language::English).speaking() == 0, 15000);
     }
+}
+
+// Installed Festival voices are in the boxes from the start, are restored by their speaker
+// names, and the test button speaks through them on the built-in voice's output.
+TEST(SpeechPageDriven, festivalVoicesAreRestoredByNameAndTheTestButtonSpeaks) {
+    PerLanguage<QString> speakers;
+    for (const DrivenMode& m : InstalledDrivenModes()) {
+        const Language l = m.name.starts_with(u"Russian") ? Language::Russian : Language::English;
+        if (m.engine == "festival" && speakers[l].isEmpty())
+            speakers[l] = QString::fromStdU16String(m.speaker);
+    }
+    if (speakers[Language::Russian].isEmpty() || speakers[Language::English].isEmpty())
+        GTEST_SKIP() << "Festival's Russian and English voices are not installed";
+    VoiceSet voices = BuildVoices([](std::string*) -> std::unique_ptr<AudioOutput> {
+        return std::make_unique<NullOutput>();
+    });
+    AudioOutput& output = voices.languages[Language::English].builtIn->output();
+    SpeechPage page(std::move(voices));
+    page.restore(speakers, {{QStringLiteral("100"), QStringLiteral("150")}});
+    auto* box = page.findChild<QComboBox*>(QStringLiteral("russianVoiceBox"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentText(), speakers[Language::Russian]);
+    EXPECT_EQ(page.voiceName(Language::English), speakers[Language::English]);
+    EXPECT_EQ(page.speed(Language::English), 150);
+    page.testVoice(Language::English);
+    QTRY_VERIFY_WITH_TIMEOUT(output.heard().value_or(0) > kSampleRate / 2, 30000);
 }
 
 }  // namespace

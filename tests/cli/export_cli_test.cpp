@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -173,3 +174,95 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The speaker of the installed Festival voice of a language, from `voices`, or empty.
+std::string FestivalSpeaker(const std::string& language) {
+    const CliRun r = Cli("voices");
+    std::istringstream lines(r.out);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.find("\t" + language + " (Festival: ") != std::string::npos) {
+            const auto from = line.find('\t', line.find('\t') + 1) + 1;
+            return line.substr(from, line.find('\t', from) - from);
+        }
+    return {};
+}
+
+}  // namespace
+
+TEST(CliExport, festivalVoicesWriteTheExportThemselves) {
+    const std::string ru = FestivalSpeaker("Russian"), en = FestivalSpeaker("English");
+    if (ru.empty() || en.empty())
+        GTEST_SKIP() << "Festival's Russian and English voices are not installed";
+    const std::string text = Write("festival.txt", kText);
+    const std::string voices = " --voice-ru '" + ru + "' --voice-en '" + en + "' ";
+    const std::string mp3 = TempPath("festival.mp3"), wav = TempPath("festival.wav");
+    CliRun r = Cli("say" + voices + "--out " + mp3 + " " + text);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("cannot write files"), std::string::npos) << r.out;
+    const Sound exported = Decode(mp3);
+    ASSERT_TRUE(exported.valid) << mp3;
+    EXPECT_GT(exported.rms(), 0.02) << "the export is silent";
+    // The reading heard through the voices' output: the export holds the same speech.
+    r = Cli("say" + voices + "--wav " + wav + " " + text);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const Sound heard = Decode(wav);
+    ASSERT_TRUE(heard.valid) << wav;
+    EXPECT_GT(heard.seconds(), 5.0);
+    EXPECT_NEAR(exported.seconds(), heard.seconds(), 0.05 * heard.seconds());
+    // The built-in voices read the same text much faster than Festival's voices do.
+    const std::string builtIn = TempPath("builtin.wav");
+    ASSERT_EQ(Cli("say --out " + builtIn + " " + text).status, 0);
+    EXPECT_GT(std::abs(Decode(builtIn).seconds() - exported.seconds()), 0.3)
+        << "the built-in voices seem to have read instead";
+}
+
+TEST(CliSpeak, festivalVoiceSpeaksByItsSpeakerName) {
+    const std::string ru = FestivalSpeaker("Russian");
+    if (ru.empty()) GTEST_SKIP() << "Festival's Russian voice is not installed";
+    EXPECT_NE(Cli("voices").out.find("\tFestival\t50-250\t100\tfestival\twrites files\n"),
+              std::string::npos);
+    const std::string wav = TempPath("festival-speak.wav");
+    CliRun r = Cli("speak --voice '" + ru + "' --wav " + wav + " 'Привет, как у вас дела?'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const Sound s = Decode(wav);
+    ASSERT_TRUE(s.valid) << r.out;
+    EXPECT_GT(s.seconds(), 1.0);
+    EXPECT_GT(s.rms(), 0.02);
+}
+
+// A user's own engine declared in the data folder's voices file (under HOME, as the test's
+// working folder has no data folder).
+TEST(CliVoices, ownCommandFromTheVoicesFileListsSpeaksAndNamesBadLines) {
+    const std::string home = TempPath("home");
+    fs::create_directories(home + "/.local/share/vernalo");
+    const std::string file = home + "/.local/share/vernalo/voices.ini";
+    std::ofstream(file) << "[My espeak]\nlanguage = en\ncommand = espeak-ng --stdout -v en\n"
+                        << "speed-option = -s\nnormal-speed = 175\n"
+                        << "[Broken]\nlanguage = en\ncommand\n";
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    const CliRun voices = Cli("voices");
+    const std::string text = Write("own.txt", "This is my own engine, reading a sentence.");
+    double seconds[2] = {};
+    int i = 0;
+    for (const char* speed : {"100", "200"}) {
+        const std::string out = TempPath(std::string("own-") + speed + ".flac");
+        const CliRun r = Cli("say --voice-en 'My espeak' --speed-en " + std::string(speed) +
+                             " --out " + out + " " + text);
+        EXPECT_EQ(r.status, 0) << r.out;
+        seconds[i++] = Decode(out).seconds();
+    }
+    setenv("HOME", oldHome.c_str(), 1);
+    EXPECT_NE(
+        voices.out.find(
+            "\tEnglish (My espeak)\tMy espeak\tMy espeak\t50-250\t100\tcommand\twrites files\n"),
+        std::string::npos)
+        << voices.out;
+    EXPECT_EQ(voices.out.find("Broken\t"), std::string::npos) << voices.out;
+    EXPECT_NE(voices.out.find(file + ":8: expected key = value"), std::string::npos) << voices.out;
+    EXPECT_GT(seconds[0], 1.0);
+    EXPECT_LT(seconds[1], seconds[0] * 0.7) << "the speed did not reach the command";
+}

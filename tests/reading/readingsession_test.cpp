@@ -78,6 +78,26 @@ INSTANTIATE_TEST_SUITE_P(Session, SurrogatePairs, testing::Values(false, true),
 
 // --- Through the text and to its end --------------------------------------------------------
 
+// An engine that takes long to start a piece gets the next one as a hint while this one sounds;
+// a hint that moved the reading on would show as a piece that differs from its hint.
+TEST(Session, eachPieceIsHintedToItsVoiceBeforeItIsSpoken) {
+    for (bool sentences : {true, false}) {
+        Rig rig(u"Привет, мир. Hello, world. Пока, друзья. The end.");
+        rig.view.sentenceMode = sentences;
+        rig.press();
+        rig.runToEnd();
+        const std::vector<std::string> spoken = rig.voices.spoken();
+        ASSERT_GE(spoken.size(), 4u);
+        std::vector<std::string> hinted = rig.voices.ru.prepared;
+        hinted.insert(hinted.end(), rig.voices.en.prepared.begin(), rig.voices.en.prepared.end());
+        // Every piece but the first was hinted, to the voice that then spoke it.
+        for (std::size_t i = 1; i < spoken.size(); ++i)
+            EXPECT_NE(std::find(hinted.begin(), hinted.end(), spoken[i]), hinted.end())
+                << "piece " << i << " '" << spoken[i] << "' was not hinted";
+        EXPECT_EQ(hinted.size(), spoken.size() - 1);
+    }
+}
+
 TEST(Session, englishRepeatThreeInWordModeWaitsForSilenceEachTime) {
     Rig rig(u"one two");
     rig.view.repEN = 3;

@@ -44,6 +44,7 @@ public:
     void audioReset() override;
     // With word events: the text's words (cut at blanks) are heard one per turn, and the
     // voice speaks for as many turns as there are words.
+    void prepare(const std::u16string& text) override { prepared.push_back(Utf16ToUtf8(text)); }
     std::optional<WordSpan> heardWord() const override {
         if (!wordEvents || remaining <= 0) return std::nullopt;
         const std::size_t at = words_.size() - static_cast<std::size_t>(remaining);
@@ -57,6 +58,7 @@ public:
     int duration = 2;   // turns a Speak keeps the voice busy; kForever: until reset
     int remaining = 0;  // turns left of the current speech
     bool wordEvents = false;
+    std::vector<std::string> prepared;  // every hint given to Prepare
 
 private:
     std::vector<WordSpan> words_;

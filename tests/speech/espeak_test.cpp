@@ -240,6 +240,23 @@ TEST(Espeak, wordsAreHeardInOrderAsTheyArePlayed) {
     EXPECT_FALSE(voice.heardWord());
 }
 
+// Another engine of the language (an installed one) speaks on the same output between this
+// voice's pieces: the words of the next piece are still marked as they are heard.
+TEST(Espeak, wordsStayMarkedAfterAnotherEngineSpokeOnTheSharedOutput) {
+    EspeakVoice voice(std::make_unique<NullOutput>(), EspeakVoice::findSpeaker(u"Carol"));
+    const std::vector<std::int16_t> other(kSampleRate, 1000);
+    voice.sharedOutput().write(other.data(), other.size());
+    voice.speak(u"One, two three.");
+    ASSERT_TRUE(WaitFor([&] { return voice.heardWord().has_value(); }));
+    EXPECT_GE(voice.output().heard().value_or(0), static_cast<std::int64_t>(other.size()))
+        << "a word was marked while the other engine's sound played";
+    ASSERT_TRUE(WaitFor([&] { return !voice.speaking(); }));
+    voice.sharedOutput().write(other.data(), other.size() / 10);
+    ASSERT_TRUE(WaitFor([&] { return !voice.speaking(); }));
+    EXPECT_EQ(WordsHeard(voice, u"One, two three."),
+              (std::vector<std::u16string>{u"One", u"two", u"three"}));
+}
+
 TEST(Espeak, emptyTextIsNotSpeaking) {
     EspeakVoice voice(std::make_unique<NullOutput>());
     voice.speak(u"");

@@ -16,6 +16,7 @@
 #include "app/window/statusbar.h"
 #include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
+#include "speech/driven/drivenmode.h"
 #include "speech/espeakengine.h"
 
 namespace vernalo {
@@ -94,7 +95,10 @@ bool ExportController::startExport(const QString& path, int splitMinutes) {
         const QString name = speech->voiceName(l);
         int mode = EspeakVoice::findSpeaker(name.toStdU16String());
         const auto& modes = EspeakEngine::instance().modes();
-        if (mode == 0 && !modes.empty()) {
+        // An installed engine's voice writes the files itself.
+        for (const DrivenMode& m : InstalledDrivenModes())
+            if (mode == 0 && m.speaker == name.toStdU16String()) request.voices[l].driven = m;
+        if (mode == 0 && !modes.empty() && !request.voices[l].driven) {
             // The language's first built-in voice reads instead.
             mode = std::max(1, FirstModeOf(
                                    static_cast<int>(modes.size()),

@@ -16,6 +16,7 @@
 #include "app/window/logging.h"
 #include "app/window/qtext.h"
 #include "speech/dispatchervoice.h"
+#include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
 #include "speech/sounddevice.h"
 
@@ -72,14 +73,14 @@ SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
         if (!builtIn_[l]) builtIn_[l] = dynamic_cast<EspeakVoice*>(voices_[l].get());
         if (!service_[l]) service_[l] = dynamic_cast<DispatcherVoice*>(voices_[l].get());
         if (EspeakVoice* e = builtIn_[l]) watchOutput(e->output());
-        // The service's voice reports from its own thread.
-        if (DispatcherVoice* d = service_[l]) {
-            d->onError = [this](const std::string& message) {
-                const QString text = QString::fromStdString(message);
-                QMetaObject::invokeMethod(
-                    this, [this, text] { emit voiceFailed(text); }, Qt::QueuedConnection);
-            };
-        }
+        // The service's voice and the installed engines' report from their own threads.
+        const auto failed = [this](const std::string& message) {
+            const QString text = QString::fromStdString(message);
+            QMetaObject::invokeMethod(
+                this, [this, text] { emit voiceFailed(text); }, Qt::QueuedConnection);
+        };
+        if (DispatcherVoice* d = service_[l]) d->onError = failed;
+        if (DrivenVoice* d = voices.languages[l].driven) d->onError = failed;
     }
     setupControls();
     if (service_[Language::Russian]) {

@@ -1,0 +1,167 @@
+// Festival: one `festival --pipe` per voice, fed a Scheme form per piece, so the voice (seconds
+// to load for the Russian one) is loaded once. Each piece is saved to a file and a line printed
+// after it on the error stream, which Festival does not buffer, says the file is complete.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "speech/driven/childprocess.h"
+#include "speech/driven/drivenmode.h"
+#include "text/textcodec.h"
+
+namespace vernalo {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kDone = "vernalo-piece-done";
+constexpr int kFestivalRate = 16000;
+
+// A Scheme string literal holding `text`.
+std::string SchemeString(const std::string& text) {
+    std::string s = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') s += '\\';
+        s += c;
+    }
+    return s + "\"";
+}
+
+class FestivalSynthesizer : public Synthesizer {
+public:
+    explicit FestivalSynthesizer(std::string voice)
+        : voice_(std::move(voice)), hts_(voice_.ends_with("_hts")) {}
+    ~FestivalSynthesizer() override {
+        process_.stop();
+        std::error_code ec;
+        if (!folder_.empty()) fs::remove_all(folder_, ec);
+    }
+
+    bool synthesize(const std::string& utf8, int speed, Pcm* pcm, std::string* error,
+                    Deadline deadline) override {
+        if (!process_.running() && !start(error)) return false;
+        const std::string wav = folder_ + "/piece.wav";
+        std::error_code ec;
+        fs::remove(wav, ec);
+        std::ostringstream form;
+        // An HTS voice takes its rate from the engine's "-r" (2 is twice as fast); a unit
+        // selection voice keeps its recorded units' lengths whatever Festival is told, so its
+        // sound is stretched here instead.
+        if (hts_)
+            form << "(set! hts_engine_params (cons (list \"-r\" " << speed / 100.0
+                 << ") vernalo_hts_params))\n";
+        form << "(utt.save.wave (utt.synth (Utterance Text " << SchemeString(utf8) << ")) "
+             << SchemeString(wav) << " 'riff)\n"
+             << "(format stderr \"" << kDone << "\\n\")\n";
+        if (!process_.write(form.str())) {
+            *error = "Festival has quit";
+            return false;
+        }
+        std::string out, err;
+        while (err.find(kDone) == std::string::npos) {
+            switch (process_.read(out, err, deadline)) {
+                case ChildProcess::Read::Data:
+                    break;
+                case ChildProcess::Read::Closed:
+                    *error = "Festival has quit";
+                    return false;
+                case ChildProcess::Read::TimedOut:
+                    *error = "Festival gave no sound in time";
+                    return false;
+            }
+        }
+        std::ifstream in(wav, std::ios::binary);
+        if (!in) {
+            // Festival said nothing it could say (only signs, say): silence, not a failure
+            // that would restart the engine and stop the reading.
+            *pcm = Pcm{{}, kFestivalRate};
+            return true;
+        }
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        if (!ParseWav(bytes.str(), pcm, error)) return false;
+        if (!hts_) pcm->samples = TimeStretched(pcm->samples, pcm->rate, speed);
+        return true;
+    }
+
+    pid_t pid() const override { return process_.pid(); }
+    void interrupt() override { process_.interrupt(); }
+
+private:
+    bool start(std::string* error) {
+        if (folder_.empty()) {
+            std::string pattern = (fs::temp_directory_path() / "vernalo-festival-XXXXXX").string();
+            if (!mkdtemp(pattern.data())) {
+                *error = "no temporary folder for Festival";
+                return false;
+            }
+            folder_ = pattern;
+        }
+        if (!process_.start({"festival", "--pipe"}, error)) return false;
+        std::string setup = "(" + voice_ + ")\n";
+        if (hts_) setup += "(set! vernalo_hts_params hts_engine_params)\n";
+        return process_.write(setup) || (*error = "Festival has quit", false);
+    }
+
+    std::string voice_;
+    bool hts_;
+    std::string folder_;
+    ChildProcess process_;
+};
+
+// The language of a folder of Festival's voices.
+std::string LanguageOfFolder(const std::string& folder) {
+    if (folder == "russian") return "Russian";
+    if (folder == "english" || folder == "us" || folder == "uk" || folder == "british" ||
+        folder == "american")
+        return "English";
+    return {};
+}
+
+// The voice's name without the kind of synthesis it uses.
+std::string ShortName(std::string name) {
+    for (const char* suffix : {"_clunits", "_hts", "_diphone", "_cg", "_multisyn"}) {
+        const std::string s = suffix;
+        if (name.size() > s.size() && name.compare(name.size() - s.size(), s.size(), s) == 0)
+            return name.substr(0, name.size() - s.size());
+    }
+    return name;
+}
+
+}  // namespace
+
+std::vector<DrivenMode> FestivalModes() {
+    std::vector<DrivenMode> modes;
+    if (FindProgram("festival").empty()) return modes;
+    std::error_code ec;
+    for (const char* root : {"/usr/share/festival/voices", "/usr/local/share/festival/voices"}) {
+        std::vector<fs::path> voices;
+        for (const auto& lang : fs::directory_iterator(root, ec)) {
+            const std::string word = LanguageOfFolder(lang.path().filename().string());
+            if (word.empty() || !lang.is_directory()) continue;
+            for (const auto& voice : fs::directory_iterator(lang.path(), ec))
+                if (voice.is_directory()) voices.push_back(voice.path());
+        }
+        std::sort(voices.begin(), voices.end());
+        for (const fs::path& v : voices) {
+            const std::string word = LanguageOfFolder(v.parent_path().filename().string());
+            const std::string name = v.filename().string();
+            const std::u16string shortName = Utf8ToUtf16(ShortName(name));
+            modes.push_back({Utf8ToUtf16(word) + u" (Festival: " + shortName + u")",
+                             shortName + u" (Festival)", u"Festival", "festival", [name] {
+                                 return std::make_unique<FestivalSynthesizer>("voice_" + name);
+                             }});
+        }
+    }
+    // Russian voices first, as the built-in engine lists them.
+    std::stable_sort(modes.begin(), modes.end(), [](const DrivenMode& a, const DrivenMode& b) {
+        return a.name.starts_with(u"Russian") && !b.name.starts_with(u"Russian");
+    });
+    return modes;
+}
+
+}  // namespace vernalo

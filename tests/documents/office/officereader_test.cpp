@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <tuple>
@@ -17,6 +18,7 @@
 #include "documents/books/bookreader.h"
 #include "documents/books/ziparchive.h"
 #include "documents/read.h"
+#include "documents/rtf/rtfwriter.h"
 #include "support/booktext.h"
 #include "support/hostile.h"
 #include "support/makezip.h"
@@ -153,6 +155,25 @@ TEST_P(OfficeFormats, HeadingsEmphasisListsTablesAndNotesComeOutAsFormats) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, OfficeFormats,
                          ::testing::Values("office.docx", "office-lo.docx", "office.odt",
                                            "office-lo.odt"));
+
+// Every fixture's runs and formats, written out as RTF, against what the reader made of it
+// when the reference was written (README.md there says how): a change in any text, break or
+// format of a fixture shows here, and so does a fixture added without its reference.
+TEST(OfficeRichText, EachFixtureWritesTheRtfOfItsReference) {
+    int fixtures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kOffice)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".docx" && entry.path().extension() != ".odt") continue;
+        SCOPED_TRACE(name);
+        ++fixtures;
+        const ReadResult r = ReadFile(kOffice + name);
+        ASSERT_TRUE(r.ok) << r.error;
+        const std::string reference = kOffice + name + ".expected.rtf";
+        ASSERT_TRUE(std::filesystem::exists(reference));
+        EXPECT_EQ(WriteRtf(r.document), Slurp(reference));
+    }
+    EXPECT_EQ(fixtures, 4);
+}
 
 TEST(OfficeKind, OnlyAnArchiveOrAnOleFileGoesToTheReader) {
     EXPECT_TRUE(kDocxFormat.takes("PK\x03\x04...", u"a.docx"));

@@ -151,7 +151,8 @@ private:
         failed_ = true;
         XML_StopParser(parser_, XML_FALSE);
     }
-    // What the parser would say of a name whose prefix is not bound, in its words.
+    // A fault in the names, which the walk checks since it resolves their prefixes, told as
+    // the parser tells its own.
     void malformed(const char* why) {
         error_ = part_ + ": malformed XML at line " +
                  std::to_string(XML_GetCurrentLineNumber(parser_)) + ": " + why;

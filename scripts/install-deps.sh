@@ -9,7 +9,7 @@ packages=(
   libsndfile1-dev libsamplerate0-dev libmp3lame-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   festival festvox-ru festvox-us-slt-hts
-  libzip-dev libpoppler-qt6-dev libgsf-1-dev
+  libzip-dev libexpat1-dev libpoppler-qt6-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox

@@ -1,6 +1,5 @@
 #include "documents/office/docxnumbering.h"
 
-#include <QXmlStreamReader>
 #include <algorithm>
 #include <vector>
 
@@ -35,7 +34,7 @@ bool DocxNumbering::read(const std::string& bytes, const std::string& part, std:
     int level = -1, overrideLevel = 0;
     return WalkWordPart(
         bytes, part, error,
-        [&](W tag, W parent, const QXmlStreamAttributes& a) {
+        [&](W tag, W parent, XmlAttributes a) {
             const QStringView val = Attr(a, u"val");
             Level* lvl = level >= 0 && abstracts_.contains(abstractId)
                              ? &abstracts_[abstractId][static_cast<std::size_t>(level)]

@@ -114,14 +114,14 @@ char16_t SymbolFontChar(unsigned c) {
 
 }  // namespace
 
-W WordTagOf(const QXmlStreamReader& r) {
+W WordTagOf(const XmlElement& r) {
     const QStringView ns = r.namespaceUri();
     if (ns != kWordMain && ns != kWordStrict) return W::Other;
     return WordTag(r.name());
 }
 
 // ST_OnOff: absent or "1", "true", "on" switch on; "0", "false", "off" switch off.
-bool OnOff(const QXmlStreamAttributes& a) {
+bool OnOff(XmlAttributes a) {
     const QStringView v = Attr(a, u"val");
     return !(v == u"0" || v == u"false" || v == u"off" || v == u"none");
 }
@@ -140,7 +140,7 @@ bool DocxStyles::read(const std::string& bytes, const std::string& part, std::st
     bool isDefault = false;
     return WalkWordPart(
         bytes, part, error,
-        [&](W tag, W parent, const QXmlStreamAttributes& a) {
+        [&](W tag, W parent, XmlAttributes a) {
             if (tag == W::Style) {
                 id = Attr(a, u"styleId").toString();
                 type = Attr(a, u"type").toString();
@@ -183,7 +183,7 @@ bool DocxStyles::read(const std::string& bytes, const std::string& part, std::st
 
 // The text of w:sym: a Symbol font character as its Unicode one; a character of another
 // symbol font (Wingdings...) has none and is dropped.
-QString SymText(const QXmlStreamAttributes& a) {
+QString SymText(XmlAttributes a) {
     bool ok = false;
     const unsigned c = Attr(a, u"char").toUInt(&ok, 16);
     if (!ok || c == 0 || c > 0xFFFF) return {};

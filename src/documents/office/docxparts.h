@@ -3,7 +3,6 @@
 
 #include <QHash>
 #include <QString>
-#include <QXmlStreamReader>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,7 +63,7 @@ enum class W {
 };
 
 // The tag of the element the reader is at; Other for what is not in Word's namespaces.
-W WordTagOf(const QXmlStreamReader& r);
+W WordTagOf(const XmlElement& r);
 
 // Walks a part of Word's (styles, numbering): `start(tag, parent, attributes)` at each
 // element, `end(tag)` at its end.
@@ -74,14 +73,14 @@ bool WalkWordPart(const std::string& bytes, const std::string& part, std::string
     std::vector<W> stack;
     return WalkPart(
         bytes, part, error,
-        [&](QXmlStreamReader& r) {
+        [&](const XmlElement& r) {
             const W tag = WordTagOf(r);
             const W parent = stack.empty() ? W::Other : stack.back();
             stack.push_back(tag);
             start(tag, parent, r.attributes());
             return true;
         },
-        [&](QXmlStreamReader&) {
+        [&](const XmlElement&) {
             if (stack.empty()) return;
             end(stack.back());
             stack.pop_back();
@@ -90,14 +89,14 @@ bool WalkWordPart(const std::string& bytes, const std::string& part, std::string
 }
 
 // ST_OnOff: absent or "1", "true", "on" switch on; "0", "false", "off" switch off.
-bool OnOff(const QXmlStreamAttributes& a);
+bool OnOff(XmlAttributes a);
 
 // A heading level from an outline level (0 is the top one, 9 body text): 1..6, or 0.
 int LevelOfOutline(QStringView val);
 
 // The text of w:sym: a Symbol font character as its Unicode one; a character of another
 // symbol font (Wingdings...) has none and is dropped.
-QString SymText(const QXmlStreamAttributes& a);
+QString SymText(XmlAttributes a);
 
 struct DocxStyle {
     QString basedOn;

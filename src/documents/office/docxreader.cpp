@@ -1,7 +1,6 @@
 #include "documents/office/officereader.h"
 
 #include <QHash>
-#include <QXmlStreamReader>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -36,8 +35,8 @@ public:
 
     bool read(const std::string& bytes, const std::string& part, std::string& error) {
         return WalkPart(
-            bytes, part, error, [this](QXmlStreamReader& r) { return start(r); },
-            [this](QXmlStreamReader&) { end(); }, [this](QStringView text) { chars(text); });
+            bytes, part, error, [this](const XmlElement& r) { return start(r); },
+            [this](const XmlElement&) { end(); }, [this](QStringView text) { chars(text); });
     }
 
 private:
@@ -98,7 +97,7 @@ private:
         if (number > 0) emitText(u'[' + QString::number(number) + u']');
     }
 
-    bool start(QXmlStreamReader& r) {
+    bool start(const XmlElement& r) {
         const QStringView ns = r.namespaceUri();
         // Markup compatibility: the choice is read, its fallback (the same text again
         // for older programs) is not.
@@ -314,7 +313,7 @@ bool FindRelationship(const std::string& rels, const std::string& name, const st
                       QStringView type, std::string& target, std::string& error) {
     return WalkPart(
         rels, name, error,
-        [&](QXmlStreamReader& r) {
+        [&](const XmlElement& r) {
             const auto a = r.attributes();
             if (target.empty() && r.name() == u"Relationship" && Attr(a, u"Type").endsWith(type)) {
                 const QStringView to = Attr(a, u"Target");
@@ -322,7 +321,7 @@ bool FindRelationship(const std::string& rels, const std::string& name, const st
             }
             return true;
         },
-        [](QXmlStreamReader&) {}, [](QStringView) {});
+        [](const XmlElement&) {}, [](QStringView) {});
 }
 
 bool IsOleCompoundFile(std::string_view bytes) {

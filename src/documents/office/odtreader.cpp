@@ -1,7 +1,6 @@
 #include "documents/office/officereader.h"
 
 #include <QHash>
-#include <QXmlStreamReader>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -62,7 +61,7 @@ int OdtInt(QStringView value, int otherwise) {
 class OdtStyles {
 public:
     // Called for each element of either part; takes what describes a style.
-    void element(QXmlStreamReader& r) {
+    void element(const XmlElement& r) {
         const QStringView ns = r.namespaceUri();
         if (ns == kOdfText) listElement(r);
         if (ns != kOdfStyle) return;
@@ -86,7 +85,7 @@ public:
             if (!style.isEmpty()) s.italic = style == u"italic" || style == u"oblique";
         }
     }
-    void elementEnd(QXmlStreamReader& r) {
+    void elementEnd(const XmlElement& r) {
         if (r.namespaceUri() == kOdfStyle && r.name() == u"style") current_.clear();
         if (r.namespaceUri() == kOdfText && r.name() == u"list-style") currentList_.clear();
     }
@@ -107,7 +106,7 @@ public:
     }
 
 private:
-    void listElement(QXmlStreamReader& r) {
+    void listElement(const XmlElement& r) {
         const auto a = r.attributes();
         const QStringView n = r.name();
         if (n == u"list-style") {
@@ -159,8 +158,8 @@ public:
 
     bool read(const std::string& bytes, std::string& error) {
         return WalkPart(
-            bytes, "content.xml", error, [this](QXmlStreamReader& r) { return start(r); },
-            [this](QXmlStreamReader& r) { end(r); }, [this](QStringView text) { chars(text); });
+            bytes, "content.xml", error, [this](const XmlElement& r) { return start(r); },
+            [this](const XmlElement& r) { end(r); }, [this](QStringView text) { chars(text); });
     }
 
 private:
@@ -207,7 +206,7 @@ private:
         if (const auto i = styles_.italic(family, name)) t_->setItalic(*i);
     }
 
-    bool start(QXmlStreamReader& r) {
+    bool start(const XmlElement& r) {
         const QStringView ns = r.namespaceUri();
         const QStringView n = r.name();
         styles_.element(r);
@@ -293,7 +292,7 @@ private:
         return true;
     }
 
-    void end(QXmlStreamReader& r) {
+    void end(const XmlElement& r) {
         styles_.elementEnd(r);
         if (frames_.empty()) return;
         const Frame f = frames_.back();
@@ -349,7 +348,7 @@ private:
 
     // A list, unless nested in another, counts from the start, or on from the list it
     // continues.
-    void listStart(const QXmlStreamAttributes& a) {
+    void listStart(XmlAttributes a) {
         if (listDepth_++ > 0) {
             if (list_.style.isEmpty()) list_.style = Attr(a, u"style-name").toString();
             return;
@@ -443,11 +442,11 @@ ReadResult ReadOdtBytes(std::string_view bytes) {
         if (!zip->read("styles.xml", part, error)) return Fail(error);
         if (!WalkPart(
                 part, "styles.xml", error,
-                [&](QXmlStreamReader& r) {
+                [&](const XmlElement& r) {
                     styles.element(r);
                     return true;
                 },
-                [&](QXmlStreamReader& r) { styles.elementEnd(r); }, [](QStringView) {}))
+                [&](const XmlElement& r) { styles.elementEnd(r); }, [](QStringView) {}))
             return Fail(error);
     }
     if (!zip->read("content.xml", part, error)) return Fail(error);

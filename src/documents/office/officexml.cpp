@@ -13,15 +13,15 @@ ReadResult Done(BookBuilder& out) {
     return r;
 }
 
-QStringView Attr(const QXmlStreamAttributes& attributes, QStringView name) {
-    for (const QXmlStreamAttribute& a : attributes)
-        if (a.name() == name) return a.value();
+QStringView Attr(XmlAttributes attributes, QStringView name) {
+    for (const XmlAttribute& a : attributes)
+        if (a.name == name) return a.value;
     return {};
 }
 
-bool HasAttr(const QXmlStreamAttributes& attributes, QStringView name) {
-    for (const QXmlStreamAttribute& a : attributes)
-        if (a.name() == name) return true;
+bool HasAttr(XmlAttributes attributes, QStringView name) {
+    for (const XmlAttribute& a : attributes)
+        if (a.name == name) return true;
     return false;
 }
 

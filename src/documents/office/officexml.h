@@ -2,14 +2,13 @@
 // What the DOCX and ODT readers share: a guarded walk over one XML part of a zip package,
 // attribute look-ups that ignore prefixes, and a target that tracks the format it was set to.
 
-#include <QBuffer>
 #include <QStringView>
-#include <QXmlStreamReader>
 #include <string>
 #include <vector>
 
 #include "documents/books/xmltext.h"
 #include "documents/model/documentformat.h"
+#include "documents/office/xmlwalk.h"
 
 namespace vernalo::office {
 
@@ -21,8 +20,8 @@ ReadResult Fail(std::string error);
 ReadResult Done(BookBuilder& out);
 
 // The value of the first attribute with this local name, whatever its prefix.
-QStringView Attr(const QXmlStreamAttributes& attributes, QStringView name);
-bool HasAttr(const QXmlStreamAttributes& attributes, QStringView name);
+QStringView Attr(XmlAttributes attributes, QStringView name);
+bool HasAttr(XmlAttributes attributes, QStringView name);
 
 // Walks one XML part of a package: no entity is declared, nesting is capped, errors name
 // the part. `start` returns false to skip the element with all it holds; `end` is called
@@ -30,52 +29,16 @@ bool HasAttr(const QXmlStreamAttributes& attributes, QStringView name);
 template <class Start, class End, class Chars>
 bool WalkPart(const std::string& bytes, const std::string& part, std::string& error, Start&& start,
               End&& end, Chars&& chars) {
-    const QByteArray xml = XmlAsUnicode(bytes);
-    // Through a buffer device, so that the reader decodes a block at a time instead of
-    // holding the whole part as UTF-16 besides the text it yields.
-    QBuffer buffer;
-    buffer.setData(xml);
-    buffer.open(QIODevice::ReadOnly);
-    QXmlStreamReader r(&buffer);
-    r.setNamespaceProcessing(true);
-    r.setEntityExpansionLimit(0);
-    int depth = 0, skip = 0;
-    while (!r.atEnd()) {
-        switch (r.readNext()) {
-            case QXmlStreamReader::DTD:
-                if (!r.entityDeclarations().isEmpty()) {
-                    error = part + ": the XML declares entities, which are not allowed";
-                    return false;
-                }
-                break;
-            case QXmlStreamReader::StartElement:
-                if (++depth > kMaxDepth) {
-                    error = part + ": the XML is nested too deeply";
-                    return false;
-                }
-                if (skip > 0 || !start(r)) ++skip;
-                break;
-            case QXmlStreamReader::EndElement:
-                --depth;
-                if (skip > 0) {
-                    --skip;
-                } else {
-                    end(r);
-                }
-                break;
-            case QXmlStreamReader::Characters:
-                if (skip == 0) chars(r.text());
-                break;
-            default:
-                break;
-        }
-    }
-    if (r.hasError()) {
-        error = part + ": malformed XML at line " + std::to_string(r.lineNumber()) + ": " +
-                r.errorString().toStdString();
-        return false;
-    }
-    return true;
+    struct Handler : XmlHandler {
+        Start& start_;
+        End& end_;
+        Chars& chars_;
+        Handler(Start& s, End& e, Chars& c) : start_(s), end_(e), chars_(c) {}
+        bool start(const XmlElement& element) override { return start_(element); }
+        void end(const XmlElement& element) override { end_(element); }
+        void chars(QStringView text) override { chars_(text); }
+    } handler(start, end, chars);
+    return WalkXml(XmlAsUnicode(bytes), part, kMaxDepth, error, handler);
 }
 
 // A builder with the bold and italic state it was last set to, so that an element can set

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <tuple>
@@ -17,6 +18,7 @@
 #include "documents/books/bookreader.h"
 #include "documents/books/ziparchive.h"
 #include "documents/read.h"
+#include "documents/rtf/rtfwriter.h"
 #include "support/booktext.h"
 #include "support/hostile.h"
 #include "support/makezip.h"
@@ -153,6 +155,25 @@ TEST_P(OfficeFormats, HeadingsEmphasisListsTablesAndNotesComeOutAsFormats) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, OfficeFormats,
                          ::testing::Values("office.docx", "office-lo.docx", "office.odt",
                                            "office-lo.odt"));
+
+// Every fixture's runs and formats, written out as RTF, against what the reader made of it
+// when the reference was written (README.md there says how): a change in any text, break or
+// format of a fixture shows here, and so does a fixture added without its reference.
+TEST(OfficeRichText, EachFixtureWritesTheRtfOfItsReference) {
+    int fixtures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kOffice)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".docx" && entry.path().extension() != ".odt") continue;
+        SCOPED_TRACE(name);
+        ++fixtures;
+        const ReadResult r = ReadFile(kOffice + name);
+        ASSERT_TRUE(r.ok) << r.error;
+        const std::string reference = kOffice + name + ".expected.rtf";
+        ASSERT_TRUE(std::filesystem::exists(reference));
+        EXPECT_EQ(WriteRtf(r.document), Slurp(reference));
+    }
+    EXPECT_EQ(fixtures, 4);
+}
 
 TEST(OfficeKind, OnlyAnArchiveOrAnOleFileGoesToTheReader) {
     EXPECT_TRUE(kDocxFormat.takes("PK\x03\x04...", u"a.docx"));
@@ -298,6 +319,20 @@ TEST(DocxParts, NotesComeLastNumberedAsReferredToAndADeletedOneIsDropped) {
         u"a[1] b[2] c[1]*\n[2] second\n[1] first\nagain\ncustom\n[1] end");
 }
 
+// Word's elements by their namespace, not their prefix: the default namespace, a prefix
+// bound to Word's namespace on one paragraph, and Word's own names bound elsewhere.
+TEST(DocxParts, ElementsAreKnownByTheirNamespaceWhateverTheirPrefix) {
+    const std::string main = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    EXPECT_EQ(DocxText(MakeZip(
+                  {{"word/document.xml",
+                    "<document xmlns=\"" + main + "\"><body><p><r><t>one</t></r></p>"
+                    "<p xmlns:v=\"" + main + "\"><v:r><v:t>two</v:t></v:r></p>"
+                    "<p><r xmlns=\"urn:other\"><t>not Word's</t></r></p>"
+                    "<w:p xmlns:w=\"urn:other\"><w:r><w:t>nor this</w:t></w:r></w:p>"
+                    "<p><r><t>three</t></r></p></body></document>"}})),
+              u"one\ntwo\nthree");
+}
+
 TEST(DocxParts, TheMainPartIsFoundThroughThePackageRelationships) {
     const std::string rels =
         R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
@@ -398,6 +433,11 @@ std::vector<Hostile> HostileCases() {
          "content.xml: malformed XML at line 1"},
         {"odt malformed styles", DocumentKind::Odt, Odt(Content(""), "<style:style>"),
          "styles.xml: malformed XML"},
+        {"docx prefix bound nowhere", DocumentKind::Docx, Docx("<w:p>\n<x:r/></w:p>"),
+         "word/document.xml: malformed XML at line 2"},
+        {"odt prefix used beyond its element", DocumentKind::Odt,
+         Odt(Content(R"(<text:p xmlns:x="urn:x"><x:a/></text:p><x:b/>)")),
+         "content.xml: malformed XML at line 1"},
         {"docx laughs", DocumentKind::Docx,
          MakeZip({{"word/document.xml", kLaughs + "<w:document " + kW +
                                             "><w:body><w:p><w:r><w:t>&lol9;</w:t></w:r></w:p>"

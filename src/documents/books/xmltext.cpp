@@ -132,26 +132,32 @@ RichDocument BookBuilder::take() {
     return done;
 }
 
-QByteArray XmlAsUnicode(const std::string& bytes) {
-    const QByteArray raw =
-        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    if (!raw.startsWith("<?xml")) return raw;
-    const qsizetype end = raw.indexOf("?>");
-    if (end < 0 || end > 512) return raw;
-    const QByteArray decl = raw.left(end);
+QByteArray DeclaredEncoding(const QByteArray& xml, qsizetype* declarationEnd) {
+    if (!xml.startsWith("<?xml")) return {};
+    const qsizetype end = xml.indexOf("?>");
+    if (end < 0 || end > 512) return {};
+    const QByteArray decl = xml.left(end);
     const qsizetype at = decl.indexOf("encoding");
-    if (at < 0) return raw;
+    if (at < 0) return {};
     qsizetype q = at + 8;
     while (q < decl.size() && (decl[q] == ' ' || decl[q] == '='))
         ++q;
-    if (q >= decl.size() || (decl[q] != '"' && decl[q] != '\'')) return raw;
+    if (q >= decl.size() || (decl[q] != '"' && decl[q] != '\'')) return {};
     const qsizetype close = decl.indexOf(decl[q], q + 1);
-    if (close < 0) return raw;
-    const QByteArray name = decl.mid(q + 1, close - q - 1).toLower();
+    if (close < 0) return {};
+    if (declarationEnd) *declarationEnd = end + 2;
+    return decl.mid(q + 1, close - q - 1);
+}
+
+QByteArray XmlAsUnicode(const std::string& bytes) {
+    const QByteArray raw =
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    qsizetype end = 0;
+    const QByteArray name = DeclaredEncoding(raw, &end).toLower();
     if (name != "windows-1251" && name != "cp1251" && name != "cp-1251" && name != "x-cp1251")
         return raw;
-    const std::string utf8 = Utf16ToUtf8(
-        DecodeCp1251(std::string_view(bytes).substr(static_cast<std::size_t>(end) + 2)));
+    const std::string utf8 =
+        Utf16ToUtf8(DecodeCp1251(std::string_view(bytes).substr(static_cast<std::size_t>(end))));
     QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
     out.append(utf8.data(), static_cast<qsizetype>(utf8.size()));
     return out;

@@ -59,6 +59,10 @@ private:
     bool breakPending_ = false;  // a line break that waits for the line's text
 };
 
+// The encoding an XML header declares ("windows-1251"), as written, or empty; `declarationEnd`
+// receives where the header ends.
+QByteArray DeclaredEncoding(const QByteArray& xml, qsizetype* declarationEnd);
+
 // The bytes as UTF-8 with an encoding declaration to match: Windows-1251 (and its
 // aliases) declared in the XML header is decoded here; UTF-16 and UTF-8 pass as they are.
 QByteArray XmlAsUnicode(const std::string& bytes);

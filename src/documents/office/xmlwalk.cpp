@@ -1,5 +1,7 @@
 #include "documents/office/xmlwalk.h"
 
+#include "documents/books/xmltext.h"
+
 #include <expat.h>
 
 #include <QString>
@@ -65,24 +67,14 @@ bool IsMisshapen(std::string_view local, std::string_view qualified) {
 // declared otherwise (KOI8-R, Shift_JIS...) is decoded here, as far as Qt knows it, and
 // declared again as UTF-8.
 QByteArray InKnownEncoding(const QByteArray& xml) {
-    if (!xml.startsWith("<?xml")) return xml;
-    const qsizetype end = xml.indexOf("?>");
-    if (end < 0 || end > 512) return xml;
-    const QByteArray decl = xml.left(end);
-    const qsizetype at = decl.indexOf("encoding");
-    if (at < 0) return xml;
-    qsizetype q = at + 8;
-    while (q < decl.size() && (decl[q] == ' ' || decl[q] == '='))
-        ++q;
-    if (q >= decl.size() || (decl[q] != '"' && decl[q] != '\'')) return xml;
-    const qsizetype close = decl.indexOf(decl[q], q + 1);
-    if (close < 0) return xml;
-    const QByteArray name = decl.mid(q + 1, close - q - 1);
+    qsizetype end = 0;
+    const QByteArray name = DeclaredEncoding(xml, &end);
+    if (name.isEmpty()) return xml;
     for (const char* known : {"utf-8", "utf-16", "iso-8859-1", "us-ascii"})
         if (name.compare(known, Qt::CaseInsensitive) == 0) return xml;
     QStringDecoder decoder(name.constData());
     if (!decoder.isValid()) return xml;
-    const QString text = decoder(QByteArrayView(xml).sliced(end + 2));
+    const QString text = decoder(QByteArrayView(xml).sliced(end));
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + text.toUtf8();
 }
 
@@ -93,7 +85,10 @@ bool IsDeclaration(std::string_view name) {
 class Walk {
 public:
     Walk(const std::string& part, int maxDepth, std::string& error, XmlHandler& handler)
-        : part_(part), maxDepth_(maxDepth), error_(error), handler_(handler),
+        : part_(part),
+          maxDepth_(maxDepth),
+          error_(error),
+          handler_(handler),
           // The prefixes are resolved here rather than by the parser, which would spell out
           // every name with its namespace: about a quarter of its time on a large part.
           parser_(XML_ParserCreate(nullptr)) {
@@ -207,8 +202,8 @@ private:
         attributes_.clear();
         for (std::size_t i = 0; i + 2 < bounds_.size(); i += 2) {
             const auto b = [&](std::size_t k) { return static_cast<qsizetype>(bounds_[k]); };
-            attributes_.push_back({all.sliced(b(i), b(i + 1) - b(i)),
-                                   all.sliced(b(i + 1), b(i + 2) - b(i + 1))});
+            attributes_.push_back(
+                {all.sliced(b(i), b(i + 1) - b(i)), all.sliced(b(i + 1), b(i + 2) - b(i + 1))});
         }
         const qsizetype nameEnd = static_cast<qsizetype>(bounds_.front());
         if (!handler_.start(XmlElement(uri->second, all.first(nameEnd), attributes_))) ++skip_;
@@ -265,8 +260,8 @@ private:
     const Uri* namespaceOf(std::string_view uri) {
         for (const Uri& known : uris_)
             if (known.first == uri) return &known;
-        return &uris_.emplace_back(std::string(uri),
-                                   QString::fromUtf8(uri.data(), static_cast<qsizetype>(uri.size())));
+        return &uris_.emplace_back(
+            std::string(uri), QString::fromUtf8(uri.data(), static_cast<qsizetype>(uri.size())));
     }
 
     struct Binding {
@@ -283,8 +278,8 @@ private:
     int depth_ = 0;
     int skip_ = 0;
     bool failed_ = false;
-    std::string text_;       // the text since the last tag, as the parser gave it
-    std::u16string units_;   // what the handler is shown: a text, or a name with its attributes
+    std::string text_;      // the text since the last tag, as the parser gave it
+    std::u16string units_;  // what the handler is shown: a text, or a name with its attributes
     std::vector<std::size_t> bounds_;
     std::vector<XmlAttribute> attributes_;
     std::deque<Uri> uris_;

@@ -79,6 +79,16 @@ void ChildProcess::closeInput() {
     in_ = -1;
 }
 
+ChildProcess::Read ChildProcess::readUntil(std::string& out, std::string& err,
+                                           std::chrono::steady_clock::time_point deadline,
+                                           const std::function<bool()>& done) {
+    while (!done || !done()) {
+        const Read r = read(out, err, deadline);
+        if (r != Read::Data) return r;
+    }
+    return Read::Data;
+}
+
 ChildProcess::Read ChildProcess::read(std::string& out, std::string& err,
                                       std::chrono::steady_clock::time_point deadline) {
     for (;;) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ public:
     // Waits until its output or error stream has something, at most until `deadline`, and
     // appends what is there to `out` or `err`.
     Read read(std::string& out, std::string& err, std::chrono::steady_clock::time_point deadline);
+    // Reads as `read` does until `done()` holds (Data), or, without `done`, until the engine
+    // closes its output (Closed); TimedOut past `deadline`, Closed when it quits first.
+    Read readUntil(std::string& out, std::string& err,
+                   std::chrono::steady_clock::time_point deadline,
+                   const std::function<bool()>& done = {});
     // Appends what its output holds now, without waiting.
     void drainOutput(std::string& out);
 

@@ -62,17 +62,16 @@ public:
             return false;
         }
         std::string out, err;
-        while (err.find(kDone) == std::string::npos) {
-            switch (process_.read(out, err, deadline)) {
-                case ChildProcess::Read::Data:
-                    break;
-                case ChildProcess::Read::Closed:
-                    *error = "Festival has quit";
-                    return false;
-                case ChildProcess::Read::TimedOut:
-                    *error = "Festival gave no sound in time";
-                    return false;
-            }
+        switch (process_.readUntil(out, err, deadline,
+                                   [&err] { return err.find(kDone) != std::string::npos; })) {
+            case ChildProcess::Read::Data:
+                break;
+            case ChildProcess::Read::Closed:
+                *error = "Festival has quit";
+                return false;
+            case ChildProcess::Read::TimedOut:
+                *error = "Festival gave no sound in time";
+                return false;
         }
         std::ifstream in(wav, std::ios::binary);
         if (!in) {

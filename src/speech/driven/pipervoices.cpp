@@ -46,17 +46,16 @@ public:
             return false;
         }
         std::string out, err;
-        while (err.find(kPieceLogged) == std::string::npos) {
-            switch (process_.read(out, err, deadline)) {
-                case ChildProcess::Read::Data:
-                    break;
-                case ChildProcess::Read::Closed:
-                    *error = "Piper has quit";
-                    return false;
-                case ChildProcess::Read::TimedOut:
-                    *error = "Piper gave no sound in time";
-                    return false;
-            }
+        switch (process_.readUntil(
+            out, err, deadline, [&err] { return err.find(kPieceLogged) != std::string::npos; })) {
+            case ChildProcess::Read::Data:
+                break;
+            case ChildProcess::Read::Closed:
+                *error = "Piper has quit";
+                return false;
+            case ChildProcess::Read::TimedOut:
+                *error = "Piper gave no sound in time";
+                return false;
         }
         process_.drainOutput(out);
         *pcm = RawSamples(out, rate_);

@@ -47,14 +47,10 @@ public:
         process_.write(utf8 + "\n");
         process_.closeInput();
         std::string out, err;
-        for (;;) {
-            const auto read = process_.read(out, err, deadline);
-            if (read == ChildProcess::Read::Closed) break;
-            if (read == ChildProcess::Read::TimedOut) {
-                *error = "RHVoice gave no sound in time";
-                process_.stop();
-                return false;
-            }
+        if (process_.readUntil(out, err, deadline) == ChildProcess::Read::TimedOut) {
+            *error = "RHVoice gave no sound in time";
+            process_.stop();
+            return false;
         }
         process_.stop();
         std::ifstream in(wav, std::ios::binary);

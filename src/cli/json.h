@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/textcodec.h"
+
 namespace vernalo::cli {
 
 class JsonLines {
@@ -63,18 +65,11 @@ private:
         buffer_.resize(old + text.size() * 6);
         char* out = buffer_.data() + old;
         for (std::size_t i = 0; i < text.size(); ++i) {
-            char32_t c = text[i];
-            if (c < 0x80) {
-                out = escapeAscii(out, static_cast<char>(c));
+            if (text[i] < 0x80) {
+                out = escapeAscii(out, static_cast<char>(text[i]));
                 continue;
             }
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-                ++i;
-            } else if (c >= 0xD800 && c <= 0xDFFF) {
-                c = 0xFFFD;
-            }
+            const char32_t c = CodePointAt(text, i);
             if (c < 0x800) {
                 *out++ = static_cast<char>(0xC0 | (c >> 6));
             } else {

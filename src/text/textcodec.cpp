@@ -107,14 +107,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
+        const char32_t c = CodePointAt(text, i);
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
         } else if (c < 0x800) {

@@ -18,6 +18,18 @@ std::u16string Utf8ToUtf16(std::string_view bytes);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// The code point at text[i], a surrogate pair taken whole (i moves onto its second unit) and a
+// lone surrogate read as U+FFFD.
+inline char32_t CodePointAt(std::u16string_view text, std::size_t& i) {
+    const char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+        ++i;
+        return 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00);
+    }
+    return c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c;
+}
+
 struct DecodedText {
     std::u16string text;
     TextEncoding encoding = TextEncoding::Utf8;

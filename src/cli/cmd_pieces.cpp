@@ -47,33 +47,31 @@ int Pieces(const Args& args) {
         out.raw(LanguageSuffix(*l));
         out.raw("\"");
     };
-    while (seg.position < seg.readLength) {
-        const long start = seg.position;
+    // What every piece has: where it ends, its language, its text and what the voice is given.
+    auto common = [&](long start, std::optional<Language> language, std::u16string_view text,
+                      std::u16string_view speech) {
         out.raw("{\"from\":");
         out.number(Shown(start));
+        out.raw(",\"to\":");
+        out.number(Shown(seg.position));
+        out.raw(",\"lang\":");
+        lang(language);
+        out.raw(",\"text\":");
+        out.string(text);
+        out.raw(",\"speech\":");
+        out.string(speech);
+    };
+    while (seg.position < seg.readLength) {
+        const long start = seg.position;
         if (wordMode) {
             const WordPiece w = seg.cutWord();
-            out.raw(",\"to\":");
-            out.number(Shown(seg.position));
-            out.raw(",\"lang\":");
-            lang(w.language);
-            out.raw(",\"text\":");
-            out.string(w.text);
-            out.raw(",\"speech\":");
-            out.string(w.replacement.empty() ? w.text : w.replacement);
+            common(start, w.language, w.text, w.replacement.empty() ? w.text : w.replacement);
             out.raw(",\"replacement\":");
             out.string(w.replacement);
             out.raw(w.sentenceEnd ? ",\"sentenceEnd\":true}\n" : ",\"sentenceEnd\":false}\n");
         } else {
             const SentencePiece s = seg.nextSentence();
-            out.raw(",\"to\":");
-            out.number(Shown(seg.position));
-            out.raw(",\"lang\":");
-            lang(s.language);
-            out.raw(",\"text\":");
-            out.string(s.text);
-            out.raw(",\"speech\":");
-            out.string(s.speech);
+            common(start, s.language, s.text, s.speech);
             out.raw("}\n");
         }
     }

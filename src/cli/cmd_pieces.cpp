@@ -75,6 +75,7 @@ int Pieces(const Args& args) {
             out.raw("}\n");
         }
     }
+    ReportRuleProblems(dicts);
     return out.flush() ? 0 : 1;
 }
 

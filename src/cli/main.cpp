@@ -70,7 +70,7 @@ struct Command {
 const Command kCommands[] = {
     {"pieces", Pieces,
      "pieces [--mode word|sentence] [--no-ru | --no-en] [--dict-ru FILE] [--dict-en FILE]\n"
-     "         [--from N] [FILE | -]\n"
+     "         [--rules-ru FILE] [--rules-en FILE] [--from N] [FILE | -]\n"
      "      print the pieces a text is read in, one JSON object per line"},
     {"convert", Convert,
      "convert FILE [--to txt|rtf] [-o OUT] [--verbose]\n"
@@ -87,7 +87,8 @@ const Command kCommands[] = {
     {"say", Say,
      "say [--mode word|sentence] [--no-ru | --no-en] [--repeat-ru N] [--repeat-en N]\n"
      "         [--voice-ru NAME] [--voice-en NAME] [--speed-ru N] [--speed-en N]\n"
-     "         [--dict-ru FILE] [--dict-en FILE] [--repeat-text] [--print-pieces]\n"
+     "         [--dict-ru FILE] [--dict-en FILE] [--rules-ru FILE] [--rules-en FILE]\n"
+     "         [--repeat-text] [--print-pieces]\n"
      "         [--wav OUT | --out OUT [--split-minutes N]] [FILE | -]\n"
      "      read a text aloud as the Say button does (sentence mode unless told), or write\n"
      "      the whole reading, repeats included, to one WAV file; --out writes MP3, Ogg Opus,\n"

@@ -1,6 +1,9 @@
 #include "cli/readingoptions.h"
 
+#include <iostream>
+
 #include "dict/dictfile.h"
+#include "dict/rules.h"
 #include "text/documenttext.h"
 
 namespace vernalo::cli {
@@ -19,6 +22,10 @@ int ReadingArgs::take(const Args& args, std::size_t& i) {
         }
         if (a == "--dict-" + suffix) {
             if (!TakeValue(args, i, dictionaryFile[l])) return UsageError(a + " needs a file");
+            return 1;
+        }
+        if (a == "--rules-" + suffix) {
+            if (!TakeValue(args, i, rulesFile[l])) return UsageError(a + " needs a file");
             return 1;
         }
     }
@@ -46,6 +53,13 @@ int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text) const {
         const std::string& path = dictionaryFile[l];
         if (!path.empty() && !LoadDictionaryFile(path, dicts[l], nullptr, &error))
             return UsageError(error);
+        if (rulesFile[l].empty()) continue;
+        std::shared_ptr<const RuleSet> rules;
+        if (!LoadRulesFile(rulesFile[l], rules, &error)) return UsageError(error);
+        // A rule that cannot be used is left out; the others still read.
+        for (const std::string& problem : rules->problems())
+            std::cerr << problem << '\n';
+        dicts[l].setRules(std::move(rules));
     }
     std::string bytes;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
@@ -53,6 +67,13 @@ int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text) const {
     if (!decoded.isText()) return NotTextError(input);
     text = std::move(decoded.text);
     return 0;
+}
+
+void ReportRuleProblems(const DictionaryStore& dicts) {
+    for (Language l : kLanguages)
+        if (const auto& rules = dicts[l].rules())
+            for (const std::string& problem : rules->takeMatchProblems())
+                std::cerr << problem << '\n';
 }
 
 }  // namespace vernalo::cli

@@ -17,6 +17,7 @@ struct ReadingArgs {
     bool sentenceMode = true;
     PerLanguage<bool> voiceOn{{true, true}};
     PerLanguage<std::string> dictionaryFile;
+    PerLanguage<std::string> rulesFile;
     std::string input = "-";
     bool haveInput = false;
 
@@ -27,5 +28,8 @@ struct ReadingArgs {
     // would hold it. 0, or 2 with the message printed.
     int load(DictionaryStore& dicts, std::u16string& text) const;
 };
+
+// Names on standard error the reading rules left out while the text was read.
+void ReportRuleProblems(const DictionaryStore& dicts);
 
 }  // namespace vernalo::cli

@@ -114,12 +114,14 @@ void Dictionary::clear() {
     entries_.clear();
     slots_.clear();
     arena_.clear();
+    rules_.reset();
 }
 
 void Dictionary::swap(Dictionary& other) noexcept {
     entries_.swap(other.entries_);
     slots_.swap(other.slots_);
     arena_.swap(other.arena_);
+    rules_.swap(other.rules_);
 }
 
 void Dictionary::reserve(std::size_t entries, std::size_t arenaBytes) {

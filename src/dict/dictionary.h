@@ -6,6 +6,7 @@
 // otherwise, so a million-entry dictionary costs little more memory than its file.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "text/language.h"
 
 namespace vernalo {
+
+class RuleSet;
 
 class Dictionary {
 public:
@@ -32,6 +35,11 @@ public:
     void reserve(std::size_t entries, std::size_t arenaBytes);
     std::size_t memoryBytes() const;
 
+    // The reading rules of this language (dict/reader*.rules), or none. Shared: a copy of the
+    // store for a background export reads the same compiled patterns.
+    const std::shared_ptr<const RuleSet>& rules() const { return rules_; }
+    void setRules(std::shared_ptr<const RuleSet> rules) { rules_ = std::move(rules); }
+
     // The stored form of a string: tag byte 0 + Windows-1251 bytes, or tag 1 + UTF-8.
     static void storedForm(std::u16string_view text, std::string& out);
 
@@ -50,6 +58,7 @@ private:
     std::vector<Entry> entries_;
     std::vector<std::uint32_t> slots_;  // open addressing, power-of-two size, indices into entries_
     std::string arena_;
+    std::shared_ptr<const RuleSet> rules_;
 };
 
 // Both languages' dictionaries.

@@ -1,10 +1,19 @@
 #include "reading/segmenter.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vernalo {
 
 namespace {
+
+// The rules look this far ahead of the reading, in whole lines: a long text is matched as
+// it is read, not all at once when the reading starts.
+constexpr long kRuleWindow = 1 << 16;
+
+bool IsLineBreak(char16_t c) {
+    return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029;
+}
 
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
@@ -42,6 +51,10 @@ WordPiece Segmenter::nextWord() {
 }
 
 void Segmenter::mapWord(const WordPiece& word, long start, long length, SpeechMap& map) const {
+    if (ruleSpan_) {
+        map.addWhole(length, *ruleSpan_);
+        return;
+    }
     if (word.replacement.empty() && !hasOther) {
         map.addCopy(length, start);
         return;
@@ -61,10 +74,124 @@ void Segmenter::mapWord(const WordPiece& word, long start, long length, SpeechMa
     map.addWhole(length, {from, to - from});
 }
 
+std::u16string Segmenter::lookUp(Language language, const std::u16string& key) const {
+    const Dictionary& dict = (*dicts_)[language];
+    std::u16string value = dict.lookup(key);
+    if (!value.empty() || !marked_ || dict.empty()) return value;
+    std::u16string plain;
+    plain.reserve(key.size());
+    for (char16_t c : key)
+        if (!IsCombiningMark(c)) plain.push_back(c);
+    return dict.lookup(plain);
+}
+
+void Segmenter::syncRules() {
+    bool changed = false;
+    for (Language l : kLanguages) {
+        const RuleSet* rules = (*dicts_)[l].rules().get();
+        if (rules && rules->empty()) rules = nullptr;
+        changed |= rules != rulesUsed_[l];
+        rulesUsed_[l] = rules;
+    }
+    if (!rulesUsed_[Language::Russian] && !rulesUsed_[Language::English]) {
+        ruleStop_ = LONG_MAX;
+        syncedAt_ = -1;
+        return;
+    }
+    if (changed || position < rulesFrom_ || position >= rulesTo_) {
+        matchWindow();
+    } else if (position != syncedAt_) {
+        for (Language l : kLanguages)
+            nextMatch_[l] = static_cast<std::size_t>(
+                std::lower_bound(matches_[l].begin(), matches_[l].end(), position,
+                                 [](const RuleMatch& m, long at) { return m.start < at; }) -
+                matches_[l].begin());
+    }
+    ruleHere();
+}
+
+void Segmenter::matchWindow() {
+    // From the start of the line the reading is in, to the end of a line a window further on.
+    long from = position;
+    const long floor = (rulesTo_ > rulesFrom_ && position >= rulesTo_) ? rulesTo_ : 0;
+    while (from > floor && !IsLineBreak(readText[static_cast<std::size_t>(from - 1)]))
+        --from;
+    long to = std::min(readLength, std::max(from, position) + kRuleWindow);
+    while (to < readLength && !IsLineBreak(readText[static_cast<std::size_t>(to - 1)]))
+        ++to;
+    rulesFrom_ = from;
+    rulesTo_ = std::max(to, position + 1);
+    for (Language l : kLanguages) {
+        matches_[l].clear();
+        if (rulesUsed_[l])
+            rulesUsed_[l]->findMatches(readText, from, std::min(rulesTo_, readLength), matches_[l]);
+        nextMatch_[l] = 0;
+    }
+}
+
+std::optional<Language> Segmenter::ruleHere() {
+    if (position >= rulesTo_ && rulesTo_ < readLength) matchWindow();
+    ruleStop_ = rulesTo_ < readLength ? rulesTo_ : LONG_MAX;
+    PerLanguage<bool> here{{false, false}};
+    for (Language l : kLanguages) {
+        const auto& m = matches_[l];
+        std::size_t& next = nextMatch_[l];
+        while (next < m.size() && m[next].start < position)
+            ++next;
+        if (next == m.size()) continue;
+        here[l] = m[next].start == position && enabled[l];
+        ruleStop_ = std::min(ruleStop_, m[next].start == position && !enabled[l]
+                                            ? (next + 1 < m.size() ? m[next + 1].start : LONG_MAX)
+                                            : m[next].start);
+    }
+    if (here[Language::Russian] && here[Language::English]) {
+        // Both languages read it ("5 %"): in the language the text is in here.
+        return lastLetters_.value_or(Language::Russian);
+    }
+    if (here[Language::Russian]) return Language::Russian;
+    if (here[Language::English]) return Language::English;
+    return std::nullopt;
+}
+
+void Segmenter::takeRule(Language language, long start, WordPiece& r) {
+    const RuleMatch& m = matches_[language][nextMatch_[language]];
+    ruleSpan_ = TextSpan{m.start, m.length};
+    position = m.start + m.length;
+    // Empty speech would make the voice read the text as written.
+    r.replacement = m.speech.empty() ? u" " : m.speech;
+    r.sentenceEnd = false;
+    if (position < readLength) {
+        const CharClass next = CharClassTable()[readText[static_cast<std::size_t>(position)]];
+        if (next == kSentenceStop) {
+            // "§ 3." ends its sentence as a word before a stop does.
+            r.replacement.push_back(readText[static_cast<std::size_t>(position)]);
+            ++position;
+            r.sentenceEnd = true;
+        } else if (next == kSeparator) {
+            r.replacement.push_back(readText[static_cast<std::size_t>(position)]);
+            ++position;
+        } else if (next == kRussianLetter || next == kLatinLetter) {
+            r.replacement.push_back(u' ');  // the next word is not run on to it
+        }
+    }
+    r.text.assign(readText, static_cast<std::size_t>(start),
+                  static_cast<std::size_t>(position - start));
+    r.language = language;
+    inLanguage = {{false, false}};
+    inLanguage[language] = true;
+    lastLetters_ = language;
+    needGap = false;
+    ruleHere();
+    syncedAt_ = position;
+}
+
 WordPiece Segmenter::cutWord() {
     WordPiece r;
     inLanguage = {{false, false}};
     hasOther = false;
+    marked_ = false;
+    ruleSpan_.reset();
+    syncRules();
     const CharClass* kinds = CharClassTable();
     std::u16string assembled;  // dictionary key and, with other characters, the spoken form
     const long start = position;
@@ -74,6 +201,17 @@ WordPiece Segmenter::cutWord() {
     char16_t endingSeparator = 0;   // the separator that ended the word, if one did
     std::vector<std::size_t> gaps;  // where a blank after a number's stop is owed to the voice
     while (!ended && position < readLength) {
+        if (position >= ruleStop_) {
+            if (const auto language = ruleHere()) {
+                if (inWord() || hasOther || !assembled.empty()) {
+                    ended = true;  // the match begins the next word
+                    continue;
+                }
+                takeRule(*language, start, r);
+                return r;
+            }
+            continue;
+        }
         const char16_t c = readText[position];
         CharClass kind = kinds[c];
         const bool inside = position > 0 && position + 1 < readLength;
@@ -126,6 +264,16 @@ WordPiece Segmenter::cutWord() {
                 }
                 break;
             case kOtherChar:
+                // A stress mark is part of the letter before it, and of its word.
+                if (IsCombiningMark(c) && inWord() &&
+                    (kinds[readText[position - 1]] != kOtherChar ||
+                     IsCombiningMark(readText[position - 1]))) {
+                    const Language letter =
+                        inLanguage[Language::Russian] ? Language::Russian : Language::English;
+                    takeLetter(c, letter, assembled);
+                    marked_ = true;
+                    break;
+                }
                 assembled.push_back(c);
                 needGap = true;
                 hasOther = true;
@@ -137,8 +285,9 @@ WordPiece Segmenter::cutWord() {
     // A word holds the letters of one language at most.
     for (Language l : kLanguages) {
         if (!inLanguage[l]) continue;
-        r.replacement = (*dicts_)[l].lookup(assembled);
+        r.replacement = lookUp(l, assembled);
         r.language = l;
+        lastLetters_ = l;
         break;
     }
     if (hasOther) {
@@ -155,6 +304,7 @@ WordPiece Segmenter::cutWord() {
         r.text.assign(readText, static_cast<std::size_t>(start),
                       static_cast<std::size_t>(position - start));
     }
+    syncedAt_ = position;
     return r;
 }
 

@@ -4,12 +4,17 @@
 //
 // Text is UTF-16; positions are 0-based unit positions, the editor's own (a line break is
 // one unit). Each unit is classified by its Windows-1251 byte, except that
-// a comma between two digits belongs to the number.
+// a comma between two digits belongs to the number, a combining mark (a stress mark) to
+// the letter before it, and what a reading rule matches is one word whose speech is the
+// rule's replacement.
 
+#include <climits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dict/dictionary.h"
+#include "dict/rules.h"
 #include "reading/speechmap.h"
 #include "text/codepage.h"
 #include "text/language.h"
@@ -45,6 +50,8 @@ public:
     void setText(std::u16string text) {
         readText = std::move(text);
         readLength = static_cast<long>(readText.size());
+        rulesFrom_ = rulesTo_ = 0;
+        syncedAt_ = -1;
     }
 
     WordPiece nextWord();
@@ -69,8 +76,28 @@ private:
     // Maps `length` units of speech given for the word just cut from `start`: unit for unit
     // when it is the text as it stands, else to the word as a whole.
     void mapWord(const WordPiece& word, long start, long length, SpeechMap& map) const;
+    // The value for a word: its spelling with stress marks first, then without them.
+    std::u16string lookUp(Language language, const std::u16string& key) const;
+
+    // The reading rules' matches, found a window of whole lines at a time ahead of the reading.
+    void syncRules();
+    void matchWindow();
+    // The language of a rule match beginning at `position`, if one does; moves past matches
+    // the reading has passed and sets ruleStop_.
+    std::optional<Language> ruleHere();
+    // Cuts the match beginning at `position`, with the blank after it, as a word of `language`.
+    void takeRule(Language language, long start, WordPiece& r);
 
     const DictionaryStore* dicts_;
+    bool marked_ = false;                  // the word being cut holds a combining mark
+    std::optional<Language> lastLetters_;  // of the last word with letters
+    PerLanguage<const RuleSet*> rulesUsed_{{nullptr, nullptr}};
+    PerLanguage<std::vector<RuleMatch>> matches_;
+    PerLanguage<std::size_t> nextMatch_{{0, 0}};
+    long rulesFrom_ = 0, rulesTo_ = 0;  // the text matches_ were found in
+    long syncedAt_ = -1;                // where the last word ended: nextMatch_ holds there
+    long ruleStop_ = LONG_MAX;          // where the next match begins, or the window ends
+    std::optional<TextSpan> ruleSpan_;  // the match the last word was, as written
 };
 
 }  // namespace vernalo

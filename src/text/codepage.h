@@ -30,6 +30,12 @@ enum CharClass : std::uint8_t {
     kSentenceStop = 4,
 };
 
+// A combining mark (U+0300..U+036F): it belongs to the letter before it. The acute, U+0301,
+// marks the stressed vowel in Russian learning texts.
+constexpr bool IsCombiningMark(char16_t unit) {
+    return unit >= 0x0300 && unit <= 0x036F;
+}
+
 CharClass ClassifyChar(std::uint8_t byte);
 // Classifies a unit by its Windows-1251 byte; a unit the code page cannot hold is kOtherChar.
 CharClass ClassifyChar(char16_t unit);

@@ -152,6 +152,37 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"emptyText", u"", {}}),
     Name);
 
+// A stress mark belongs to the letter before it: the word stays whole, reaches the voice with
+// the mark, and finds a dictionary entry written with the mark first, else one without.
+INSTANTIATE_TEST_SUITE_P(
+    StressMarks, Words,
+    testing::Values(
+        Case{"markedWordsStayWhole",
+             u"Это за\u0301мок, а не замо\u0301к.",
+             {{u"Это ", {}, ru},
+              {u"за\u0301мок,", {}, ru, false, 11},
+              {u" а ", {}, ru},
+              {u"не ", {}, ru},
+              {u"замо\u0301к.", {}, ru, true, 24}}},
+        Case{"graveAndMarkOnLatin", u"cafe\u0300 x", {{u"cafe\u0300 ", {}, en}, {u"x", {}, en}}},
+        Case{"capitalVowelInsideStaysALetter", u"замОк", {{u"замОк", {}, ru}}},
+        Case{"markAfterNoLetterIsOther", u"5\u0301", {{u"5\u0301", {}, none}}},
+        Case{"plainEntryMatchesAMarkedWord",
+             u"за\u0301мок",
+             {{u"за\u0301мок", u"zamok", ru}},
+             true,
+             true,
+             {{u"замок", u"zamok"}}},
+        Case{"markedEntryMatchesItsSpellingFirst",
+             u"за\u0301мок замо\u0301к замок",
+             {{u"за\u0301мок ", u"castle", ru},
+              {u"замо\u0301к ", u"lock", ru},
+              {u"замок", u"lock", ru}},
+             true,
+             true,
+             {{u"замок", u"lock"}, {u"за\u0301мок", u"castle"}}}),
+    Name);
+
 // A word spoken in its assembled form keeps the separator that ended it, so the next word
 // is not run on; a comma between two digits belongs to the number.
 INSTANTIATE_TEST_SUITE_P(
@@ -281,6 +312,9 @@ INSTANTIATE_TEST_SUITE_P(
              true,
              {},
              {{u"Hello", u"Heh-low"}}},
+        Case{"markedWordsInOneSentence",
+             u"Это за\u0301мок, а не замо\u0301к. Next",
+             {{u"Это за\u0301мок, а не замо\u0301к.", {}, ru, false, 24}, {u" Next", {}, en}}},
         Case{"emptyText", u"", {}}),
     Name);
 
@@ -350,7 +384,9 @@ INSTANTIATE_TEST_SUITE_P(
                             {},
                             {{u"USA", u"United States"}}},
                     MapCase{"respelledNumberAsAWhole", u"Это 5кг.", u"кг", u"5кг"},
-                    MapCase{"acrossTwoWords", u"One two three.", u"e tw", u"e tw"}),
+                    MapCase{"acrossTwoWords", u"One two three.", u"e tw", u"e tw"},
+                    MapCase{"markedWordUnitForUnit", u"Это за\u0301мок.", u"за\u0301мок",
+                            u"за\u0301мок"}),
     test::CaseName);
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dict/dictfile.h"
+#include "dict/rules.h"
 #include "text/fileio.h"
 
 namespace vernalo {
@@ -45,13 +46,27 @@ QString InstalledDictionaryDir() {
 #endif
 }
 
-QString DictionaryFilePath(Language language, const QString& baseDir, const QString& installedDir) {
-    const QString name = language == Language::Russian ? QStringLiteral("readerru.dic")
-                                                       : QStringLiteral("readeren.dic");
+namespace {
+
+QString DataFilePath(const QString& name, const QString& baseDir, const QString& installedDir) {
     const QString base = baseDir.isEmpty() ? QDir::currentPath() : baseDir;
     const QString own = QDir(base).filePath(QStringLiteral("dict/") + name);
     if (QFileInfo::exists(own) || installedDir.isEmpty()) return own;
     return QDir(installedDir).filePath(name);
+}
+
+}  // namespace
+
+QString DictionaryFilePath(Language language, const QString& baseDir, const QString& installedDir) {
+    return DataFilePath(language == Language::Russian ? QStringLiteral("readerru.dic")
+                                                      : QStringLiteral("readeren.dic"),
+                        baseDir, installedDir);
+}
+
+QString RulesFilePath(Language language, const QString& baseDir, const QString& installedDir) {
+    return DataFilePath(language == Language::Russian ? QStringLiteral("readerru.rules")
+                                                      : QStringLiteral("readeren.rules"),
+                        baseDir, installedDir);
 }
 
 DictionaryLoader::DictionaryLoader(QObject* parent) : QThread(parent) {
@@ -113,6 +128,7 @@ void DictionaryLoader::execute() {
             if (isInterruptionRequested()) throw Interrupted{};
             reportProgress(done, total);
         });
+        loadRules();
         parseOk_ = true;
     } catch (const Interrupted&) {
     } catch (const std::exception& e) {
@@ -120,6 +136,23 @@ void DictionaryLoader::execute() {
         problem_ =
             tr("Dictionary not loaded: %1: %2").arg(filePath_, QString::fromLocal8Bit(e.what()));
     }
+}
+
+void DictionaryLoader::loadRules() {
+    ruleProblems_.clear();
+    const QString file = RulesFilePath(language_, baseDir_, installedDir_);
+    const std::string path = QFile::encodeName(file).toStdString();
+    std::shared_ptr<const RuleSet> rules;
+    std::string error;
+    if (!FileExists(path)) {
+        // Rules are optional: none, none read.
+    } else if (!LoadRulesFile(path, rules, &error)) {
+        ruleProblems_ << file + QStringLiteral(": ") + QString::fromLocal8Bit(error);
+    } else {
+        for (const std::string& problem : rules->problems())
+            ruleProblems_ << QString::fromStdString(problem);
+    }
+    parsed_.setRules(std::move(rules));
 }
 
 void DictionaryLoader::setProgressRange(std::size_t total) {
@@ -167,6 +200,12 @@ void DictionaryLoader::apply() {
         // one swap puts them all in place, however large the file.
         target().swap(parsed_);
         ++generation;
+        if (!ruleProblems_.isEmpty()) {
+            const QString text = tr("Some reading rules were left out:\n%1")
+                                     .arg(ruleProblems_.join(QLatin1Char('\n')));
+            qCWarning(lcDict) << text;
+            emit problem(text);
+        }
     } else if (!problem_.isEmpty()) {
         qCWarning(lcDict) << problem_;
         emit problem(problem_);

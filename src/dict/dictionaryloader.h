@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <cstddef>
@@ -25,6 +26,8 @@ QString InstalledDictionaryDir();
 // The file of a language (readerru.dic, readeren.dic): the one under baseDir/dict when it
 // exists, else the one in installedDir.
 QString DictionaryFilePath(Language language, const QString& baseDir, const QString& installedDir);
+// The reading rules of a language (readerru.rules, readeren.rules), found the same way.
+QString RulesFilePath(Language language, const QString& baseDir, const QString& installedDir);
 
 class DictionaryLoader : public QThread {
     Q_OBJECT
@@ -49,14 +52,16 @@ public:
 signals:
     // On the GUI thread, after " Ready " was written: the file's entries are in the store.
     void loaded();
-    // On the GUI thread, before loaded(): the file exists but could not be read or parsed.
-    // Nothing from it was stored.
+    // On the GUI thread, before loaded(): the file exists but could not be read or parsed, and
+    // nothing from it was stored; or some lines of the rules file were left out.
     void problem(const QString& message);
 
 protected:
     void run() override;
     // The thread body: choose the file, read it, parse it into the worker's own map.
     void execute();
+    // Reads the language's rules file, if there is one, into the worker's map.
+    void loadRules();
 
 private:
     void apply();  // GUI thread, once the worker has finished
@@ -76,6 +81,7 @@ private:
     bool parseOk_ = false;
     QString filePath_;
     QString problem_;
+    QStringList ruleProblems_;  // rules files' lines left out, "FILE:LINE: why"
 
     // Progress updates are coalesced: at most one is waiting in the GUI thread's queue.
     std::atomic<int> progressValue_{0};

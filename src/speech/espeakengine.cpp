@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
+#include "speech/espeakstress.h"
 #include "text/textcodec.h"
 
 // libespeak-ng draws one rand() for about every sample it makes (its noise sources), and
@@ -57,6 +59,59 @@ const Candidate kCandidates[] = {
     {"en-us", u"English (American), male", u"Peter"},
     {"en-us+f2", u"English (American), female", u"Susan"},
 };
+
+// The UTF-16 offset of each code point of `text`, and one for its end.
+std::vector<long> CodePointOffsets(const std::u16string& text) {
+    std::vector<long> offsets;
+    offsets.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        offsets.push_back(static_cast<long>(i));
+        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            ++i;
+    }
+    offsets.push_back(static_cast<long>(text.size()));
+    return offsets;
+}
+
+// Russian learning texts mark the stress; the engine is told it as phonemes.
+std::u16string MarkedText(const std::string& voice, const std::u16string& text) {
+    return voice.starts_with("ru") && HasStressMark(text) ? text : std::u16string();
+}
+
+// The engine's phonemes for one word, in its ASCII names; on the engine's thread.
+std::string EnginePhonemes(const std::u16string& word) {
+    const std::string utf8 = Utf16ToUtf8(word);
+    const void* at = utf8.c_str();
+    const char* phonemes = espeak_TextToPhonemes(&at, espeakCHARS_UTF8, 0);
+    return phonemes ? phonemes : "";
+}
+
+// A word callback for the respelled text that reports, as the job's own callback expects,
+// code points of the text as it was given.
+auto WordsOfTheSource(std::function<void(int, int, std::int64_t)> word,
+                      const std::u16string& source, const StressedText& respelled) {
+    std::vector<int> codePointOf(source.size() + 1, 0);
+    const std::vector<long> starts = CodePointOffsets(source);
+    for (std::size_t c = 0; c + 1 < starts.size(); ++c)
+        for (long u = starts[c]; u < starts[c + 1]; ++u)
+            codePointOf[static_cast<std::size_t>(u)] = static_cast<int>(c);
+    codePointOf[source.size()] = static_cast<int>(starts.size()) - 1;
+    return [word = std::move(word), codePointOf = std::move(codePointOf),
+            units = CodePointOffsets(respelled.text), from = respelled.source,
+            end = static_cast<int>(source.size())](int position, int length, std::int64_t sample) {
+        const int last = static_cast<int>(units.size()) - 1;
+        const int a = std::clamp(position, 0, last), b = std::clamp(position + length, a, last);
+        const auto ua = static_cast<std::size_t>(units[static_cast<std::size_t>(a)]);
+        const auto ub = static_cast<std::size_t>(units[static_cast<std::size_t>(b)]);
+        const int first = ua < from.size() ? from[ua].from : end;
+        const int past = ub > ua ? std::max(first, from[ub - 1].to) : first;
+        word(codePointOf[static_cast<std::size_t>(first)],
+             codePointOf[static_cast<std::size_t>(past)] -
+                 codePointOf[static_cast<std::size_t>(first)],
+             sample);
+    };
+}
 
 int SynthCallback(short* wav, int count, espeak_EVENT* events) {
     auto* job = events ? static_cast<EspeakEngine::Job*>(events->user_data) : nullptr;
@@ -154,11 +209,46 @@ void EspeakEngine::synthesize(Job& job) {
         if (!chunk(samples, count)) abandoned = true;
         return !abandoned;
     };
-    espeak_ng_STATUS status =
-        espeak_ng_Synthesize(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0,
-                             espeakCHARS_UTF8, nullptr, &job);
+    unsigned flags = espeakCHARS_UTF8;
+    if (!job.marked.empty()) {
+        const StressedText respelled = ApplyStressMarks(job.marked, EnginePhonemes);
+        job.text = Utf16ToUtf8(respelled.text);
+        if (respelled.phonemes) flags |= espeakPHONEMES;
+        if (job.word) job.word = WordsOfTheSource(std::move(job.word), job.marked, respelled);
+    }
+    // The phonemes the engine reads with, as its command-line tool prints them.
+    char* traced = nullptr;
+    std::size_t tracedSize = 0;
+    FILE* trace = job.phonemes ? open_memstream(&traced, &tracedSize) : nullptr;
+    if (trace) espeak_SetPhonemeTrace(espeakPHONEMES_SHOW, trace);
+    espeak_ng_STATUS status = espeak_ng_Synthesize(job.text.c_str(), job.text.size() + 1, 0,
+                                                   POS_CHARACTER, 0, flags, nullptr, &job);
+    if (trace) {
+        espeak_SetPhonemeTrace(0, nullptr);
+        std::fclose(trace);
+        job.phonemes(std::string(traced, tracedSize));
+        std::free(traced);
+    }
     if (!abandoned && job.done) job.done();
     (void)status;
+}
+
+std::string EspeakEngine::phonemesOf(const std::string& voice, const std::u16string& text) {
+    auto result = std::make_shared<std::promise<std::string>>();
+    std::future<std::string> phonemes = result->get_future();
+    Job job;
+    job.owner = result.get();
+    job.voice = voice;
+    job.text = Utf16ToUtf8(text);
+    job.marked = MarkedText(voice, text);
+    job.chunk = [](const std::int16_t*, std::size_t) { return true; };
+    job.phonemes = [result](std::string p) { result->set_value(std::move(p)); };
+    {
+        std::lock_guard lock(mutex_);
+        if (stop_ || !error_.empty()) return {};
+    }
+    submit(std::move(job));
+    return phonemes.get();
 }
 
 void EspeakEngine::submit(Job job) {
@@ -231,24 +321,6 @@ int EspeakVoice::findSpeaker(const std::u16string& name) {
     return 0;
 }
 
-namespace {
-
-// The UTF-16 offset of each code point of `text`, and one for its end.
-std::vector<long> CodePointOffsets(const std::u16string& text) {
-    std::vector<long> offsets;
-    offsets.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        offsets.push_back(static_cast<long>(i));
-        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
-            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-            ++i;
-    }
-    offsets.push_back(static_cast<long>(text.size()));
-    return offsets;
-}
-
-}  // namespace
-
 void EspeakVoice::speak(const std::u16string& text) {
     if (modeCount() == 0 || text.empty()) return;
     EspeakEngine::Job job;
@@ -256,6 +328,7 @@ void EspeakVoice::speak(const std::u16string& text) {
     job.voice = engine_.modes()[mode_ - 1].voice;
     job.rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * speed_ / 100.0));
     job.text = Utf16ToUtf8(text);
+    job.marked = MarkedText(job.voice, text);
     unsigned generation, id;
     {
         std::lock_guard lock(mutex_);

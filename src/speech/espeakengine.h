@@ -47,6 +47,9 @@ public:
         std::string voice;
         int rate = 175;    // words per minute
         std::string text;  // UTF-8
+        // The text with stress marks, when it has them: the engine is given it with each
+        // marked word respelled in phonemes, and reports words in it as in `text`.
+        std::u16string marked;
         // Gets each synthesized chunk on the worker; returning false abandons the job.
         std::function<bool(const std::int16_t*, std::size_t)> chunk;
         // Gets each word as the library reaches it, on the worker: its first character and
@@ -55,8 +58,13 @@ public:
         std::function<void(int position, int length, std::int64_t sample)> word;
         // Runs on the worker after the last chunk unless the job was dropped or abandoned.
         std::function<void()> done;
+        // When set, gets the phonemes the engine read the text with (its ASCII names).
+        std::function<void(std::string)> phonemes;
     };
     void submit(Job job);
+    // The phonemes the engine reads `text` with in `voice` (as speaking would: stress marks
+    // included), after the jobs queued before; empty when the engine could not start.
+    std::string phonemesOf(const std::string& voice, const std::u16string& text);
     // Drops the queued jobs of `owner`; a running one goes on until its Chunk says stop.
     void drop(const void* owner);
     // Drops the queued jobs of `owner` and waits until none of its jobs runs.

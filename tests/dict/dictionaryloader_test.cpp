@@ -211,6 +211,24 @@ TEST(LibraryLoader, wordsReadAfterTheLoadAreSpokenAsTheirReplacements) {
     EXPECT_EQ(w.speech, u"эм гэ у");
 }
 
+TEST(LibraryLoader, rulesBesideTheDictionaryAreReadAndTheirBadLinesNamed) {
+    Folders f;
+    // The data folder's rules hide the installed ones, as its dictionary would.
+    f.writeInstalled("readeren.rules", "e\\.g\\. = installed\n");
+    f.writeOwn("readeren.rules", "e\\.g\\. = for example\r\n(bad = x\r\n");
+    DictionaryStore store;
+    Segmenter reader(store);
+    Panel panel;
+    std::unique_ptr<DictionaryLoader> loader(Start("EN", f, store, panel));
+    QSignalSpy problems(loader.get(), &DictionaryLoader::problem);
+    ASSERT_TRUE(WaitLoaded(loader.get()));
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0][0].toString().contains(QStringLiteral("readeren.rules:2:")))
+        << problems[0][0].toString().toStdString();
+    reader.setText(u"e.g. this");
+    EXPECT_EQ(reader.nextWord().speech, u"for example ");
+}
+
 std::string BigDictionary(std::size_t entries) {
     std::string bytes;
     bytes.reserve(entries * 24);

@@ -232,6 +232,10 @@ TEST(Espeak, wordsAreHeardInOrderAsTheyArePlayed) {
     // A character outside the basic plane counts as one for the engine, two units here.
     EXPECT_EQ(WordsHeard(voice, u"\U0001D400 One, two three."),
               (std::vector<std::u16string>{u"\U0001D400", u"One", u"two", u"three"}));
+    // Words respelled for their stress marks are still marked as they are written.
+    EspeakVoice russian(std::make_unique<NullOutput>(), EspeakVoice::findSpeaker(u"Nicolai"));
+    EXPECT_EQ(WordsHeard(russian, u"Это я\u0301блоко, не ябло\u0301ко."),
+              (std::vector<std::u16string>{u"Это", u"я\u0301блоко", u"не", u"ябло\u0301ко"}));
     // Again from the first word; a reset drops the words with the sound.
     EXPECT_EQ(WordsHeard(voice, u"One, two three.").front(), u"One");
     voice.speak(u"One, two three.");

@@ -14,6 +14,7 @@
 #include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
 #include "dict/dictionaryloader.h"
+#include "dict/rules.h"
 
 namespace vernalo {
 
@@ -27,6 +28,7 @@ ReadingController::ReadingController(const WindowParts& parts, QString dictionar
     view_->onPieceShown = [this](long start, long length) {
         if (pieceStarts_.size() > 100'000) pieceStarts_.clear();
         pieceStarts_.insert(start);
+        reportRuleProblems();
         emit pieceShown(start, length);
     };
     SpeechPage* speech = parts_.settings.speech();
@@ -55,6 +57,15 @@ ReadingController::ReadingController(const WindowParts& parts, QString dictionar
 }
 
 ReadingController::~ReadingController() = default;
+
+void ReadingController::reportRuleProblems() {
+    // A rule that ran past its limit on the text read has been left out; say which.
+    for (Language l : kLanguages)
+        if (const auto& rules = dictionaries_[l].rules())
+            for (const std::string& problem : rules->takeMatchProblems())
+                parts_.messages.show(
+                    tr("A reading rule was left out: %1").arg(QString::fromStdString(problem)));
+}
 
 void ReadingController::voiceFailed(const QString& text) {
     if (session_->running()) {

@@ -61,6 +61,7 @@ private:
     bool refuseWithoutSound();
     void dictionaryLoaded();
     void voiceFailed(const QString& text);
+    void reportRuleProblems();
 
     WindowParts parts_;
     QString dictionaryDir_;

@@ -1,5 +1,6 @@
-// Segmentation throughput on a large mixed text with a loaded dictionary, and the
-// throughput and memory of parsing a million-entry dictionary file.
+// Segmentation throughput on a large mixed text with a loaded dictionary, without and with the
+// shipped reading rules on a text with stress marks and abbreviations, and the throughput and
+// memory of parsing a million-entry dictionary file.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -7,8 +8,10 @@
 #include <vector>
 
 #include "dict/dictfile.h"
+#include "dict/rules.h"
 #include "reading/segmenter.h"
 #include "text/codepage.h"
+#include "text/fileio.h"
 
 namespace {
 
@@ -28,10 +31,23 @@ const std::vector<std::u16string>& Words() {
     return words;
 }
 
+// What learners' texts hold besides: stress marks, abbreviations, signs and centuries.
+const std::vector<std::u16string>& LearnersWords() {
+    static const std::vector<std::u16string> words = [] {
+        std::vector<std::u16string> w = Words();
+        for (const char16_t* extra :
+             {u"за\u0301мок", u"замо\u0301к", u"молоко\u0301", u"т. е.", u"и т. д.", u"5 %", u"№ 3",
+              u"XX век", u"e.g.", u"i.e.", u"Mr.", u"2000 г."})
+            w.push_back(extra);
+        return w;
+    }();
+    return words;
+}
+
 // About `units` UTF-16 units of mixed Russian and English prose with punctuation and breaks.
-std::u16string MixedText(std::size_t units) {
+std::u16string MixedText(std::size_t units, bool learners = false) {
     std::mt19937 rng(42);
-    const auto& words = Words();
+    const auto& words = learners ? LearnersWords() : Words();
     std::u16string text;
     text.reserve(units + 32);
     while (text.size() < units) {
@@ -81,9 +97,22 @@ void BM_Segment(benchmark::State& state) {
         FillDictionaries(d, 50000);  // 100,000 entries in all
         return d;
     }();
+    static const std::u16string learnersText = MixedText(kTextUnits, true);
+    static DictionaryStore withRules = [] {
+        DictionaryStore d = dicts;
+        for (Language l : kLanguages) {
+            std::shared_ptr<const RuleSet> rules;
+            const std::string file = std::string(VERNALO_SOURCE_DIR "/dict/reader") +
+                                     (l == Language::Russian ? "ru" : "en") + ".rules";
+            if (LoadRulesFile(file, rules)) d[l].setRules(std::move(rules));
+        }
+        return d;
+    }();
     const bool sentences = state.range(0) == 1;
-    Segmenter seg(dicts);
-    seg.setText(text);
+    // 0: today's text; 1: the learners' text without rules; 2: with the shipped rules.
+    const bool learners = state.range(1) >= 1, rules = state.range(1) == 2;
+    Segmenter seg(rules ? withRules : dicts);
+    seg.setText(learners ? learnersText : text);
     std::size_t pieces = 0;
     for (auto _ : state) {
         seg.position = 0;
@@ -95,13 +124,23 @@ void BM_Segment(benchmark::State& state) {
             ++pieces;
         }
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size() * 2));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * seg.readLength * 2));
     state.counters["pieces"] =
         static_cast<double>(pieces) / static_cast<double>(state.iterations());
-    state.SetLabel(sentences ? "sentence mode, 10 MB UTF-16, 100k entries"
-                             : "word mode, 10 MB UTF-16, 100k entries");
+    state.SetLabel(std::string(sentences ? "sentence mode" : "word mode") +
+                   ", 10 MB UTF-16, 100k entries" + (learners ? ", marks and abbreviations" : "") +
+                   (rules ? ", shipped rules" : ""));
 }
-BENCHMARK(BM_Segment)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// The learners' text without rules, then with them: the third figure beside the second is
+// the rules' cost.
+BENCHMARK(BM_Segment)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Args({1, 2})
+    ->Unit(benchmark::kMillisecond);
 
 // A million CR LF lines of Windows-1251 (or UTF-8) key=value.
 std::string DictionaryFile(bool utf8) {

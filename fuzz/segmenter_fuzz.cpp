@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dict/rules.h"
 #include "fuzzcheck.h"
 #include "reading/segmenter.h"
 #include "text/textcodec.h"
@@ -28,6 +29,14 @@ const DictionaryStore& Dictionaries() {
         en.assign(u"etc", u"et cetera");
         en.assign(u"я", u"ya");
         en.assign(u"ж", u"zh");
+        // Rules whose matches start, end and overlap words in every way.
+        d[Language::Russian].setRules(std::make_shared<const RuleSet>(
+            "(?<!\\w)т\\.\\h?е\\. = то есть\n(\\d+)\\h?% = $1 процентов\n\\bX+(?=\\h+век) = "
+            "двадцатый\nт = \n",
+            "ru.rules"));
+        d[Language::English].setRules(std::make_shared<const RuleSet>(
+            "(?<!\\w)e\\.g\\. = for example\n(\\d+)\\h?% = $1 percent\n[a-z]\\. = letter\n",
+            "en.rules"));
         return d;
     }();
     return store;

@@ -85,6 +85,12 @@
         <source>Dictionary not loaded: %1: %2</source>
         <translation>Словарь не загружен: %1: %2</translation>
     </message>
+    <message>
+        <source>Some reading rules were left out:
+%1</source>
+        <translation>Некоторые правила чтения пропущены:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::DocumentCommands</name>
@@ -419,6 +425,10 @@
     <message>
         <source> Ready </source>
         <translation> Готово </translation>
+    </message>
+    <message>
+        <source>A reading rule was left out: %1</source>
+        <translation>Правило чтения пропущено: %1</translation>
     </message>
 </context>
 <context>

@@ -157,8 +157,11 @@ void Segmenter::takeRule(Language language, long start, WordPiece& r) {
     const RuleMatch& m = matches_[language][nextMatch_[language]];
     ruleSpan_ = TextSpan{m.start, m.length};
     position = m.start + m.length;
-    // Empty speech would make the voice read the text as written.
-    r.replacement = m.speech.empty() ? u" " : m.speech;
+    // The blanks before it are heard as before a word; empty speech would make the voice read
+    // the text as written.
+    r.replacement.assign(readText, static_cast<std::size_t>(start),
+                         static_cast<std::size_t>(m.start - start));
+    r.replacement += m.speech.empty() ? u" " : m.speech;
     r.sentenceEnd = false;
     if (position < readLength) {
         const CharClass next = CharClassTable()[readText[static_cast<std::size_t>(position)]];

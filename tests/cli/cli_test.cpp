@@ -41,6 +41,19 @@ TEST(CliPieces, wordModeWithDictionaryAndStart) {
               "\"replacement\":\"\",\"sentenceEnd\":false}\n");
 }
 
+// The rules' replacement is what the voice gets; the text and the positions stay as written,
+// and a rule that cannot be used is named with its file and line.
+TEST(CliPieces, rulesGiveTheSpeechAndNameTheirBadLines) {
+    std::string rules = Write("cli_en.rules", "(?<!\\w)e\\.g\\. = for example\n(bad = x\n");
+    std::string text = Write("cli_rules.txt", "Fruit, e.g. apples.");
+    CliRun r = Cli("pieces --rules-en " + rules + " -", text);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, rules +
+                         ":2: the pattern does not compile: missing closing parenthesis at 5\n"
+                         "{\"from\":1,\"to\":20,\"lang\":\"en\",\"text\":\"Fruit, e.g. "
+                         "apples.\",\"speech\":\"Fruit, for example apples.\"}\n");
+}
+
 // Long texts are written a slice at a time: a character outside the basic plane at the
 // slice boundary stays whole, and an empty text is still a quoted string.
 TEST(CliPieces, longWordIsWrittenWhole) {

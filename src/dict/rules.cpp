@@ -135,13 +135,13 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
     pcre2_set_match_limit(context, kMatchLimit);
     pcre2_set_depth_limit(context, kDepthLimit);
     pcre2_set_heap_limit(context, kHeapLimitKiB);
-    // The subject ends with the window, but lookbehinds still see the text before it.
-    const PCRE2_SPTR subject = Units(text.data());
-    const auto length = static_cast<PCRE2_SIZE>(to);
+    // The subject is the window: every call's cost is bounded by it, not by the text before.
+    const PCRE2_SPTR subject = Units(text.data() + from);
+    const auto length = static_cast<PCRE2_SIZE>(to - from);
     std::u16string speech;
     for (const auto& rule : rules_) {
         if (rule->leftOut) continue;
-        auto offset = static_cast<PCRE2_SIZE>(from);
+        PCRE2_SIZE offset = 0;
         while (offset < length) {
             const int rc = pcre2_match(rule->code, subject, length, offset, 0, data, context);
             if (rc == PCRE2_ERROR_NOMATCH) break;
@@ -154,7 +154,8 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
                 break;
             }
             const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data);
-            const auto start = static_cast<long>(ov[0]), end = static_cast<long>(ov[1]);
+            const long start = from + static_cast<long>(ov[0]);
+            const long end = from + static_cast<long>(ov[1]);
             offset = std::max(ov[1], ov[0] + 1);
             // An empty match has nothing to read; one across a line break is not of one line.
             if (end <= start ||
@@ -170,7 +171,8 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
             speech.resize(rule->replacement.size() + 64);
             PCRE2_SIZE size = speech.size();
             const uint32_t options = PCRE2_SUBSTITUTE_MATCHED | PCRE2_SUBSTITUTE_REPLACEMENT_ONLY |
-                                     PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
+                                     PCRE2_SUBSTITUTE_EXTENDED | PCRE2_SUBSTITUTE_UNSET_EMPTY |
+                                     PCRE2_NO_UTF_CHECK | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
             int sub = pcre2_substitute(rule->code, subject, length, ov[0], options, data, context,
                                        Units(rule->replacement.data()), rule->replacement.size(),
                                        reinterpret_cast<PCRE2_UCHAR*>(speech.data()), &size);

@@ -5,8 +5,8 @@
 // A rules file is UTF-8 (a byte-order mark is allowed) with LF or CR LF lines; blank lines
 // and lines beginning with '#' are ignored; every other line is `pattern = replacement`,
 // split at the first " = ". The pattern is PCRE2 in UTF and Unicode-property mode, matched
-// within one line of the text being read; the replacement is PCRE2's substitution text
-// ($1, ${name}, $$). Rules are tried in file order: a match that overlaps one of an earlier
+// within one line of the text being read; the replacement is PCRE2's extended substitution
+// text ($1, ${name}, $$, ${1:+if set:if not}, \\ for a backslash). Rules are tried in file order: a match that overlaps one of an earlier
 // rule is dropped. Every match costs at most a fixed amount of work, so a pattern that
 // backtracks without end stops, is reported with its file and line, and is left out from
 // then on.
@@ -48,8 +48,8 @@ public:
     const std::vector<std::string>& problems() const { return problems_; }
 
     // The matches in text[from, to), in text order and none overlapping. `from` is where a
-    // line begins and `to` where one ends (or the text's end). Safe to call from several
-    // threads at once.
+    // line begins and `to` where one ends (or the text's end); lookbehinds see nothing before
+    // `from`. Safe to call from several threads at once.
     void findMatches(std::u16string_view text, long from, long to,
                      std::vector<RuleMatch>& out) const;
     // "FILE:LINE: why" for every rule left out while matching since the last call.

@@ -203,9 +203,12 @@ WordPiece Segmenter::cutWord() {
     bool ended = false;
     char16_t endingSeparator = 0;   // the separator that ended the word, if one did
     std::vector<std::size_t> gaps;  // where a blank after a number's stop is owed to the voice
+    long ruleStop = ruleStop_;      // held here: the loop runs for every unit of the text
     while (!ended && position < readLength) {
-        if (position >= ruleStop_) {
-            if (const auto language = ruleHere()) {
+        if (position >= ruleStop) {
+            const auto language = ruleHere();
+            ruleStop = ruleStop_;
+            if (language) {
                 if (inWord() || hasOther || !assembled.empty()) {
                     ended = true;  // the match begins the next word
                     continue;

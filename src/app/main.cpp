@@ -89,6 +89,23 @@ int main(int argc, char** argv) {
             stderr);
         return 1;
     }
+    // A text for a running window goes to it at once, before anything a window needs.
+    {
+        QStringList args;
+        for (int i = 0; i < argc; ++i)
+            args.push_back(QString::fromLocal8Bit(argv[i]));
+        QString mistake;
+        const std::optional<vernalo::ReadRequest> request =
+            vernalo::ParseReadRequest(args, &mistake);
+        if (request) {
+            const std::string baseDir =
+                vernalo::ResolveBaseDir(QDir::currentPath().toStdString(),
+                                        std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+            if (const std::optional<int> handed = vernalo::HandToRunningWindow(
+                    argc, argv, *request, QString::fromStdString(baseDir)))
+                vernalo::ExitSkippingAudioTeardown(*handed);
+        }
+    }
     int status;
     {
         // Both must be said before the application object is made.

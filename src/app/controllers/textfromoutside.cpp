@@ -56,6 +56,7 @@ QString TextFromOutside::SelectionText() {
 
 bool TextFromOutside::readText(const QString& text) {
     if (NothingToRead(text)) return false;
+    qCInfo(lcApp) << "a text to read from another program," << text.size() << "characters";
     // The text read now is the new one, from its first word, whatever was being read.
     reading_.stopForReplacedText();
     opener_->openText(text, parts_.editor()->document()->defaultFont());

@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 
 #include "app/controllers/textfromoutside.h"
+#include "app/process/singleinstance.h"
 
 namespace vernalo {
 
@@ -92,6 +94,31 @@ QString NothingToReadMessage(const ReadRequest& request) {
     return request.text == QStringLiteral("-")
                ? QStringLiteral("nothing to read: standard input gave no text")
                : QStringLiteral("nothing to read: the text is empty");
+}
+
+std::optional<int> HandToRunningWindow(int argc, char** argv, const ReadRequest& request,
+                                       const QString& dataFolder) {
+    SingleInstance instance(dataFolder);
+    if (!instance.heldElsewhere()) return std::nullopt;
+    // The window's own start (widgets, fonts, translations) would double the time to the
+    // first sound; the selection needs only the display's connection.
+    std::unique_ptr<QCoreApplication> app;
+    if (request.source == ReadRequest::Source::Text)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    const QString text = TakeText(request);
+    if (text.trimmed().isEmpty()) {
+        std::fprintf(stderr, "vernalo: %s\n",
+                     NothingToReadMessage(request).toLocal8Bit().constData());
+        return 1;
+    }
+    if (instance.handOverText(text)) return 0;
+    std::fprintf(stderr,
+                 "vernalo: a Vernalo window already uses the data folder %s but does not "
+                 "answer; close it (or end it) and start again.\n",
+                 dataFolder.toLocal8Bit().constData());
+    return 1;
 }
 
 }  // namespace vernalo

@@ -32,4 +32,10 @@ QString TakeText(const ReadRequest& request);
 // The message for a request that found nothing to read.
 QString NothingToReadMessage(const ReadRequest& request);
 
+// When a window already holds `dataFolder`: takes the text with the least of an application
+// object the source needs (none of the window's), hands it over and gives the exit status.
+// Nothing when no window runs: this start is to become the window.
+std::optional<int> HandToRunningWindow(int argc, char** argv, const ReadRequest& request,
+                                       const QString& dataFolder);
+
 }  // namespace vernalo

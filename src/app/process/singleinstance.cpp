@@ -65,6 +65,13 @@ SingleInstance::Role SingleInstance::claim() {
     return Role::First;
 }
 
+bool SingleInstance::heldElsewhere() const {
+    QLockFile lock(lockPath());
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) return false;  // unlocked again as it goes
+    return lock.error() == QLockFile::LockFailedError;
+}
+
 void SingleInstance::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

@@ -30,6 +30,9 @@ public:
     ~SingleInstance() override;
 
     Role claim();
+    // Whether a window holds the folder now, without claiming it: a start that only hands
+    // something over can then skip what a window needs.
+    bool heldElsewhere() const;
     // Asks the running window to come forward and open `files` (made absolute here, against
     // this process's current folder). False when it does not answer within `timeoutMs`.
     bool handOver(const QStringList& files, int timeoutMs = 5000);

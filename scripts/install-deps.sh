@@ -12,7 +12,7 @@ packages=(
   libzip-dev libexpat1-dev libpoppler-qt6-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
-  xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox
+  xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox xclip xdotool
   adwaita-icon-theme fonts-dejavu-core desktop-file-utils appstream
   python3-pyatspi at-spi2-core dbus-x11 dbus-daemon dbus-bin
 )

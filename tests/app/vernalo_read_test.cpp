@@ -264,6 +264,23 @@ TEST_F(ReadFromOthers, withNoWindowRunningTheCommandStartsOneThatReads) {
     EXPECT_EQ(textAfterUndo(window), QStringLiteral("old text"));
 }
 
+// A selection of 10 MB comes in pieces from its owner (the X11 INCR transfer): it reaches the
+// window whole, and the reading begins.
+TEST_F(ReadFromOthers, aTenMegabyteSelectionArrivesWhole) {
+    QProcess& window = startWindow();
+    QString big;
+    while (big.size() < (10 << 20))
+        big += kFirst + QStringLiteral(" Ещё одна строка по-русски.\n");
+    hold("primary", big);
+    QProcess& command = vernalo({QStringLiteral("--read-selection")});
+    ASSERT_TRUE(ends(command)) << command.readAll().toStdString();
+    const QByteArray arrived = QStringLiteral("a text to read from another program, %1 characters")
+                                   .arg(big.size())
+                                   .toUtf8();
+    EXPECT_TRUE(logged(window, arrived.constData())) << window.peek(1 << 16).toStdString();
+    EXPECT_TRUE(logged(window, "reading a text from another program"));
+}
+
 // Nothing to read: the command says so and fails, the bus answers an error, and the running
 // window keeps its text.
 TEST_F(ReadFromOthers, nothingToReadIsAnErrorAndChangesNothing) {

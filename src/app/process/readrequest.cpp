@@ -9,6 +9,7 @@
 
 #include "app/controllers/textfromoutside.h"
 #include "app/process/singleinstance.h"
+#include "app/process/x11selection.h"
 
 namespace vernalo {
 
@@ -101,13 +102,24 @@ std::optional<int> HandToRunningWindow(int argc, char** argv, const ReadRequest&
     SingleInstance instance(dataFolder);
     if (!instance.heldElsewhere()) return std::nullopt;
     // The window's own start (widgets, fonts, translations) would double the time to the
-    // first sound; the selection needs only the display's connection.
+    // first sound. On X11 the selection comes over a bare connection; elsewhere (Wayland)
+    // through Qt's platform plug-in.
+    std::optional<QString> taken;
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        if (request.source == ReadRequest::Source::Selection) {
+            taken = ReadX11Selection(X11Selection::Primary);
+            if (taken && taken->trimmed().isEmpty())
+                taken = ReadX11Selection(X11Selection::Clipboard);
+        } else if (request.source == ReadRequest::Source::Clipboard) {
+            taken = ReadX11Selection(X11Selection::Clipboard);
+        }
+    }
     std::unique_ptr<QCoreApplication> app;
-    if (request.source == ReadRequest::Source::Text)
+    if (request.source == ReadRequest::Source::Text || taken)
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QGuiApplication>(argc, argv);
-    const QString text = TakeText(request);
+    const QString text = taken ? *taken : TakeText(request);
     if (text.trimmed().isEmpty()) {
         std::fprintf(stderr, "vernalo: %s\n",
                      NothingToReadMessage(request).toLocal8Bit().constData());

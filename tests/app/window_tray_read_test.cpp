@@ -2,7 +2,7 @@
 // (trayer): a text read while the window is hidden in the notification area leaves it there,
 // one read while it shows brings it forward, and either is one Ctrl+Z away from the earlier
 // text; with "Read what I copy" on, Vernalo's own copies are not read. Skipped without a
-// display.
+// display. Also the shortcut command Help > Read from other programs shows.
 
 #include <QAction>
 #include <QClipboard>
@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "app/controllers/textfromoutside.h"
+#include "app/dialogs/readfromothers.h"
 #include "support/windowrig.h"
 
 namespace vernalo {
@@ -116,6 +117,32 @@ TEST_F(TrayRead, readWhatICopySkipsVernalosOwnCopies) {
     EXPECT_EQ(text(), QStringLiteral("old text"));
     xclip.kill();
     xclip.waitForFinished();
+}
+
+// The command Help > Read from other programs gives for a keyboard shortcut: the program by
+// its name when the path finds it, and a change into any data folder but the usual one, quoted
+// for the shell whatever the folder's name holds.
+TEST(ShortcutCommand, namesTheProgramAndAnyFolderButTheUsualOne) {
+    struct Case {
+        const char* folder;
+        const char* program;
+        bool onPath;
+        const char* command;
+    } const cases[] = {
+        {"/home/u/.local/share/vernalo", "/usr/bin/vernalo", true, "vernalo --read-selection"},
+        {"/home/u/.local/share/vernalo/", "/opt/v 2/vernalo", false,
+         "'/opt/v 2/vernalo' --read-selection"},
+        {"/media/stick/Vernalo", "/usr/bin/vernalo", true,
+         "sh -c 'cd /media/stick/Vernalo && exec vernalo --read-selection'"},
+        {"/home/u/Anna's texts", "/usr/bin/vernalo", true,
+         R"(sh -c 'cd '\''/home/u/Anna'\''\'\'''\''s texts'\'' && exec vernalo --read-selection')"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadFromOthersDialog::ShortcutCommand(
+                      QString::fromUtf8(c.folder), QStringLiteral("/home/u/.local/share/vernalo"),
+                      QString::fromUtf8(c.program), c.onPath),
+                  QString::fromUtf8(c.command))
+            << c.folder;
 }
 
 }  // namespace

@@ -421,10 +421,16 @@
         <translation>&amp;Копировать команду</translation>
     </message>
     <message>
-        <source>GNOME: Settings &gt; Keyboard &gt; View and Customize Shortcuts &gt; Custom Shortcuts. KDE Plasma: System Settings &gt; Shortcuts &gt; Add New &gt; Command or Script. Xfce: Keyboard &gt; Application Shortcuts &gt; Add. Cinnamon: Keyboard &gt; Shortcuts &gt; Add custom shortcut.
+        <source>GNOME: Settings &gt; Keyboard &gt; View and Customize Shortcuts &gt; Custom Shortcuts
+KDE Plasma: System Settings &gt; Shortcuts &gt; Add New &gt; Command or Script
+Xfce: Keyboard &gt; Application Shortcuts &gt; Add
+Cinnamon: Keyboard &gt; Shortcuts &gt; Add custom shortcut
 
 With nothing selected the clipboard is read; --read-clipboard reads only the clipboard, and --read-text reads the text given (&quot;-&quot;: standard input). Each data folder has its own window, so the command names this window&apos;s folder when it is not the usual one.</source>
-        <translation>GNOME: Параметры &gt; Клавиатура &gt; Просмотр и настройка комбинаций клавиш &gt; Дополнительные комбинации клавиш. KDE Plasma: Параметры системы &gt; Комбинации клавиш &gt; Добавить &gt; Команда или сценарий. Xfce: Клавиатура &gt; Комбинации клавиш приложений &gt; Добавить. Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; Добавить пользовательскую комбинацию.
+        <translation>GNOME: Параметры &gt; Клавиатура &gt; Просмотр и настройка комбинаций клавиш &gt; Дополнительные комбинации клавиш
+KDE Plasma: Параметры системы &gt; Комбинации клавиш &gt; Добавить &gt; Команда или сценарий
+Xfce: Клавиатура &gt; Комбинации клавиш приложений &gt; Добавить
+Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; Добавить пользовательскую комбинацию
 
 Если ничего не выделено, читается буфер обмена; --read-clipboard читает только буфер обмена, а --read-text читает данный текст (&quot;-&quot;: стандартный ввод). У каждой папки данных своё окно, поэтому команда называет папку этого окна, если она не обычная.</translation>
     </message>

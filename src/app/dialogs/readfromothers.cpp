@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 #include "settings/settings.h"
@@ -63,16 +64,18 @@ ReadFromOthersDialog::ReadFromOthersDialog(const QString& baseDir, QWidget* pare
     line->setReadOnly(true);
     line->setAccessibleName(tr("Command"));
     line->setCursorPosition(0);
+    // The whole command in view, as far as the screen allows.
+    line->setMinimumWidth(std::min(line->fontMetrics().horizontalAdvance(command_) + 24, 900));
     layout->addWidget(line);
     auto* copy = new QPushButton(tr("&Copy the command"), this);
     connect(copy, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(command_); });
     layout->addWidget(copy, 0, Qt::AlignLeft);
     auto* where = new QLabel(
-        tr("GNOME: Settings > Keyboard > View and Customize Shortcuts > Custom Shortcuts. "
-           "KDE Plasma: System Settings > Shortcuts > Add New > Command or Script. "
-           "Xfce: Keyboard > Application Shortcuts > Add. "
-           "Cinnamon: Keyboard > Shortcuts > Add custom shortcut.\n\n"
+        tr("GNOME: Settings > Keyboard > View and Customize Shortcuts > Custom Shortcuts\n"
+           "KDE Plasma: System Settings > Shortcuts > Add New > Command or Script\n"
+           "Xfce: Keyboard > Application Shortcuts > Add\n"
+           "Cinnamon: Keyboard > Shortcuts > Add custom shortcut\n\n"
            "With nothing selected the clipboard is read; --read-clipboard reads only the "
            "clipboard, and --read-text reads the text given (\"-\": standard input). Each data "
            "folder has its own window, so the command names this window's folder when it is not "

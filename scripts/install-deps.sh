@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev libpulse-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
-  qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+  qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev qt6-translations-l10n libxcb1-dev
   libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev libpcre2-dev
   libsndfile1-dev libsamplerate0-dev libmp3lame-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
@@ -12,7 +12,7 @@ packages=(
   libzip-dev libexpat1-dev libpoppler-qt6-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
-  xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox
+  xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox xclip xdotool
   adwaita-icon-theme fonts-dejavu-core desktop-file-utils appstream
   python3-pyatspi at-spi2-core dbus-x11 dbus-daemon dbus-bin
 )

@@ -409,6 +409,39 @@
     </message>
 </context>
 <context>
+    <name>vernalo::ReadFromOthersDialog</name>
+    <message>
+        <source>Read from other programs</source>
+        <translation>Чтение из других программ</translation>
+    </message>
+    <message>
+        <source>To hear the text selected in any program with one key, bind this command to a key as a custom shortcut in your desktop&apos;s keyboard settings:</source>
+        <translation>Чтобы слушать текст, выделенный в любой программе, одной клавишей, назначьте эту команду клавише как собственную комбинацию в настройках клавиатуры вашего рабочего стола:</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Команда</translation>
+    </message>
+    <message>
+        <source>&amp;Copy the command</source>
+        <translation>&amp;Копировать команду</translation>
+    </message>
+    <message>
+        <source>GNOME: Settings &gt; Keyboard &gt; View and Customize Shortcuts &gt; Custom Shortcuts
+KDE Plasma: System Settings &gt; Shortcuts &gt; Add New &gt; Command or Script
+Xfce: Keyboard &gt; Application Shortcuts &gt; Add
+Cinnamon: Keyboard &gt; Shortcuts &gt; Add custom shortcut
+
+With nothing selected the clipboard is read; --read-clipboard reads only the clipboard, and --read-text reads the text given (&quot;-&quot;: standard input). Each data folder has its own window, so the command names this window&apos;s folder when it is not the usual one.</source>
+        <translation>GNOME: Параметры &gt; Клавиатура &gt; Просмотр и настройка комбинаций клавиш &gt; Дополнительные комбинации клавиш
+KDE Plasma: Параметры системы &gt; Комбинации клавиш &gt; Добавить &gt; Команда или сценарий
+Xfce: Клавиатура &gt; Комбинации клавиш приложений &gt; Добавить
+Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; Добавить пользовательскую комбинацию
+
+Если ничего не выделено, читается буфер обмена; --read-clipboard читает только буфер обмена, а --read-text читает данный текст (&quot;-&quot;: стандартный ввод). У каждой папки данных своё окно, поэтому команда называет папку этого окна, если она не обычная.</translation>
+    </message>
+</context>
+<context>
     <name>vernalo::ReadingController</name>
     <message>
         <source>Reading paused: %1</source>
@@ -544,6 +577,13 @@
     </message>
 </context>
 <context>
+    <name>vernalo::TextFromOutside</name>
+    <message>
+        <source>Read what I &amp;copy</source>
+        <translation>Читать &amp;копируемое</translation>
+    </message>
+</context>
+<context>
     <name>vernalo::ToolBarRow</name>
     <message>
         <source>Clear</source>
@@ -596,6 +636,25 @@
     <message>
         <source>Export audio</source>
         <translation>Экспорт звука</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::TrayMenu</name>
+    <message>
+        <source>Read &amp;clipboard</source>
+        <translation>Читать &amp;буфер обмена</translation>
+    </message>
+    <message>
+        <source>Read &amp;selection</source>
+        <translation>Читать в&amp;ыделенное</translation>
+    </message>
+    <message>
+        <source>S&amp;how</source>
+        <translation>&amp;Показать</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>В&amp;ыход</translation>
     </message>
 </context>
 <context>
@@ -759,6 +818,10 @@
     <message>
         <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
         <translation>&lt;p&gt;Лицензия: GNU General Public License, версия 3 или более поздняя (GPL-3.0-or-later).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&amp;Read from other programs…</source>
+        <translation>&amp;Чтение из других программ…</translation>
     </message>
 </context>
 <context>

@@ -16,7 +16,10 @@
 
 #include "app/controllers/documentcommands.h"
 #include "app/controllers/mediabridge.h"
+#include "app/controllers/textfromoutside.h"
 #include "app/process/quitsignals.h"
+#include "app/process/readerbus.h"
+#include "app/process/readrequest.h"
 #include "app/process/singleinstance.h"
 #include "app/process/translation.h"
 #include "app/process/webengineasroot.h"
@@ -38,6 +41,7 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
         QStringLiteral("Reads Russian and English texts aloud, each with its own voice."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    vernalo::AddReadOptions(parser);
     parser.addPositionalArgument(QStringLiteral("files"),
                                  QStringLiteral("Files to open, as Open would."),
                                  QStringLiteral("[FILE...]"));
@@ -85,6 +89,23 @@ int main(int argc, char** argv) {
             stderr);
         return 1;
     }
+    // A text for a running window goes to it at once, before anything a window needs.
+    {
+        QStringList args;
+        for (int i = 0; i < argc; ++i)
+            args.push_back(QString::fromLocal8Bit(argv[i]));
+        QString mistake;
+        const std::optional<vernalo::ReadRequest> request =
+            vernalo::ParseReadRequest(args, &mistake);
+        if (request) {
+            const std::string baseDir =
+                vernalo::ResolveBaseDir(QDir::currentPath().toStdString(),
+                                        std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+            if (const std::optional<int> handed = vernalo::HandToRunningWindow(
+                    argc, argv, *request, QString::fromStdString(baseDir)))
+                vernalo::ExitSkippingAudioTeardown(*handed);
+        }
+    }
     int status;
     {
         // Both must be said before the application object is made.
@@ -99,13 +120,31 @@ int main(int argc, char** argv) {
         QApplication::setWindowIcon(vernalo::ThemeIcon("vernalo", "vernalo"));
         // The desktop's language (LANGUAGE, LC_ALL, LANG); English needs no translation.
         vernalo::InstallTranslations(QLocale::system());
-        const QStringList files = QApplication::arguments().mid(1);
+        QString mistake;
+        const std::optional<vernalo::ReadRequest> readRequest =
+            vernalo::ParseReadRequest(QApplication::arguments(), &mistake);
+        if (!mistake.isEmpty()) {
+            std::fprintf(stderr, "vernalo: %s\n", mistake.toLocal8Bit().constData());
+            return 2;
+        }
+        const QStringList files = readRequest ? QStringList() : QApplication::arguments().mid(1);
+        // Taken here, before any window: a running one then only receives it.
+        QString textToRead;
+        if (readRequest) {
+            textToRead = vernalo::TakeText(*readRequest);
+            if (textToRead.trimmed().isEmpty()) {
+                std::fprintf(stderr, "vernalo: %s\n",
+                             vernalo::NothingToReadMessage(*readRequest).toLocal8Bit().constData());
+                return 1;
+            }
+        }
 
         const std::string baseDir = vernalo::ResolveBaseDir(
             QDir::currentPath().toStdString(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
         vernalo::SingleInstance instance(QString::fromStdString(baseDir));
         if (instance.claim() == vernalo::SingleInstance::Role::Second) {
-            if (instance.handOver(files)) return 0;
+            if (readRequest ? instance.handOverText(textToRead) : instance.handOver(files))
+                return 0;
             std::fprintf(stderr,
                          "vernalo: a Vernalo window already uses the data folder %s but does not "
                          "answer; close it (or end it) and start again.\n",
@@ -118,7 +157,15 @@ int main(int argc, char** argv) {
         options.baseDir = baseDir;
         vernalo::MainWindow window(options);
         window.startUp();
-        window.controllers().media.registerOnBus();
+        vernalo::TextFromOutside& outside = window.controllers().outside;
+        vernalo::ReaderBus readerBus({
+            .readText = [&outside](const QString& text) { return outside.readText(text); },
+            .readSelection = [&outside] { return outside.readSelection(); },
+            .readClipboard = [&outside] { return outside.readClipboard(); },
+            .stop = [&outside] { outside.stop(); },
+        });
+        // Only beside the media player: without a session bus of the desktop there is none.
+        if (window.controllers().media.registerOnBus()) readerBus.registerOnBus();
         // A logout, a shutdown or a signal closes the window as the user would: the reading
         // stops and the text and settings are written.
         bool closing = false;
@@ -139,13 +186,18 @@ int main(int argc, char** argv) {
                              window.bringForward();
                              open(paths);
                          });
+        QObject::connect(&instance, &vernalo::SingleInstance::textRequested, &outside,
+                         [&outside, &closing](const QString& text) {
+                             if (!closing) outside.readText(text);
+                         });
         // Without a window manager "maximized" means nothing; fill the screen all the same.
         if (const QScreen* screen = window.screen())
             window.resize(screen->availableGeometry().size());
         window.showMaximized();
-        QTimer::singleShot(0, &window, [&window, open, files] {
+        QTimer::singleShot(0, &window, [&window, &outside, open, files, textToRead] {
             window.showStartupProblems();
             open(files);
+            if (!textToRead.isEmpty()) outside.readText(textToRead);
         });
         status = QApplication::exec();
     }

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QStyle>
 #include <QTimer>
 #include <QWidget>
@@ -84,11 +85,17 @@ void TrayIcon::hideToTray() {
     ownerForm_->hide();
 }
 
+void TrayIcon::setMenu(QMenu* menu) {
+    menu_ = menu;
+    if (icon_) icon_->setContextMenu(menu);
+}
+
 void TrayIcon::addTrayIcon() {
     if (!icon_) {
         icon_ = new QSystemTrayIcon(this);
         icon_->setObjectName(QStringLiteral("trayIcon"));
         connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::iconActivated);
+        if (menu_) icon_->setContextMenu(menu_);
     }
     QIcon image = ownerForm_ ? ownerForm_->windowIcon() : QIcon();
     if (image.isNull()) image = QApplication::windowIcon();

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <functional>
 
+class QMenu;
 class QTimer;
 
 namespace vernalo {
@@ -40,6 +41,9 @@ public:
     // Brings a window hidden to the notification area back, as a double click on the icon
     // does; nothing when it is not hidden there.
     void restore();
+
+    // The menu the icon's context click shows; the caller keeps it alive.
+    void setMenu(QMenu* menu);
 
     bool iconShown() const { return iconShown_; }
     // The notification-area icon; null until the window was first hidden to it.
@@ -70,6 +74,7 @@ private:
     bool hidePending_ = false;
     Qt::WindowStates previousState_ = Qt::WindowNoState;
     QSystemTrayIcon* icon_ = nullptr;
+    QPointer<QMenu> menu_;
     QTimer* watchdog_ = nullptr;  // brings the window back if the notification area goes away
 };
 

@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Window, WindowLanguage, testing::Values(false, true),
 const QRegularExpression kNotCaptions(QStringLiteral(
     R"(Vernalo|RTF|MP3|WAV|FLAC|Ogg|Opus|Vorbis|PDF|HTML|DOC|DOS|WIN|TXT|Dos2Win|eSpeak NG|)"
     R"(GNU General Public License|GPL-3\.0-or-later|L?GPL|GNU|Qt|speech-dispatcher|)"
-    R"(Nicolai|Carol|DIGALO|\b(RU|EN|OK)\b|((Ctrl|Shift|Alt|Meta)\+)+\S+|\bF\d+\b|)"
+    R"(Nicolai|Carol|DIGALO|GNOME|KDE Plasma|Xfce|Cinnamon|--[\w-]+|\b(RU|EN|OK)\b|((Ctrl|Shift|Alt|Meta)\+)+\S+|\bF\d+\b|)"
     R"(\*(\.[\w.]+)?|(^|\s)/\S*|\w+://\S*|about:blank)"));
 
 // The colour box's hint is the colour's name in the settings file.

@@ -50,16 +50,44 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
     s.urls = {u"u0", u"u1", u"u2"};
     s.posY = 2;
     WriteSettings(ini, s);
-    EXPECT_EQ(
-        Text(ini),
-        "; kept\r\n[text]\r\nPosY=2\r\nPosition=0\r\nPosX=0\r\n\r\n"
-        "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
-        "[Other]\r\nx = 1\r\n"
-        "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
-        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
-        "MarkWord=1\r\n");
+    EXPECT_EQ(Text(ini),
+              "; kept\r\n[text]\r\nPosY=2\r\nPosition=0\r\nPosX=0\r\n\r\n"
+              "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
+              "[Other]\r\nx = 1\r\n"
+              "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
+              "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
+              "MarkWord=1\r\n");
     EXPECT_EQ(ini.read(u"other", u"X", u"?"),
               u"1");  // blanks around names and values are not theirs
+}
+
+// "Read what I copy" is off unless the file says otherwise; off is written only over a key the
+// file already has, so the files of those who never turned it on keep their lines.
+TEST(IniFile, readCopiedIsWrittenOnceItWasOn) {
+    struct Case {
+        const char* before;
+        bool on;
+        const char* key;  // the key's line afterwards; empty: none
+    } const cases[] = {
+        {"", false, ""},
+        {"", true, "ReadCopied=1"},
+        {"[Interface]\r\nReadCopied=1\r\n", false, "ReadCopied=0"},
+    };
+    for (const Case& c : cases) {
+        IniFile ini = IniFile::fromBytes(c.before);
+        EXPECT_EQ(ReadSettings(ini).readCopied,
+                  std::string(c.before).find("=1") != std::string::npos)
+            << c.before;
+        ReaderSettings s;
+        s.readCopied = c.on;
+        WriteSettings(ini, s);
+        const std::string text = Text(ini);
+        if (*c.key)
+            EXPECT_NE(text.find(c.key), std::string::npos) << c.before << " on=" << c.on;
+        else
+            EXPECT_EQ(text.find("ReadCopied"), std::string::npos);
+        EXPECT_EQ(ReadSettings(IniFile::fromBytes(text)).readCopied, c.on);
+    }
 }
 
 TEST(IniFile, readsCaseInsensitivelyAndCutsLongValues) {

@@ -4,6 +4,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <atomic>
+#include <optional>
 
 #include "documents/qt/documentio.h"
 
@@ -12,6 +13,7 @@ namespace vernalo {
 struct DocumentOpener::Job {
     QString path;
     QFont font;
+    std::optional<QString> text;  // set: this text, not a file
     std::atomic<bool> cancelled{false};
     // Written by the worker before its thread finishes, read after.
     std::unique_ptr<QTextDocument> document;
@@ -44,14 +46,32 @@ void DocumentOpener::open(const QString& path, const QFont& defaultFont) {
     auto job = std::make_shared<Job>();
     job->path = path;
     job->font = defaultFont;
+    start(job);
+}
+
+void DocumentOpener::openText(const QString& text, const QFont& defaultFont) {
+    cancel();
+    auto job = std::make_shared<Job>();
+    job->font = defaultFont;
+    job->text = text;
+    start(job);
+}
+
+void DocumentOpener::start(const std::shared_ptr<Job>& job) {
     current_ = job;
     QThread* home = thread();
     QThread* worker = QThread::create([job, home] {
         auto doc = std::make_unique<QTextDocument>();
         doc->setDefaultFont(job->font);
-        ReadControl control;
-        control.cancelled = [&job] { return job->cancelled.load(); };
-        job->result = LoadDocumentFile(job->path, *doc, control);
+        if (job->text) {
+            doc->setPlainText(*job->text);
+            job->text.reset();
+            job->result.ok = true;
+        } else {
+            ReadControl control;
+            control.cancelled = [&job] { return job->cancelled.load(); };
+            job->result = LoadDocumentFile(job->path, *doc, control);
+        }
         doc->moveToThread(home);
         job->document = std::move(doc);
     });

@@ -24,6 +24,10 @@ public:
 
     // Reads `path` into a new document with `defaultFont` as its default font.
     void open(const QString& path, const QFont& defaultFont);
+    // A plain text from elsewhere, made into a document as a file would be: a text of many
+    // megabytes takes longer to lay out than the window may stand still. `opened` gives an
+    // empty path.
+    void openText(const QString& text, const QFont& defaultFont);
     void cancel();
     bool busy() const { return current_ != nullptr; }
 
@@ -34,6 +38,7 @@ signals:
 
 private:
     struct Job;
+    void start(const std::shared_ptr<Job>& job);
     void finish(const std::shared_ptr<Job>& job);
 
     std::shared_ptr<Job> current_;

@@ -75,6 +75,8 @@ void WindowPersistence::startUp() {
                 .arg(QString::fromStdString(key), QString::fromStdString(SettingsPath(baseDir_))));
     parts_.status.showCaret(s.posX, s.posY);
     parts_.settings.options()->setMarkWord(s.markWord);
+    readCopied_ = s.readCopied;
+    emit readCopiedChanged(readCopied_);
     // The file keeps the selection start, where the caret comes back.
     reading_.setReadingPosition(s.position);
     // A new user reads in the desktop's own font, which is easier to follow than a small one.
@@ -150,6 +152,13 @@ void WindowPersistence::rememberRecentFile(const QString& path) {
     emit recentFilesChanged();
 }
 
+void WindowPersistence::setReadCopied(bool on) {
+    if (on == readCopied_) return;
+    readCopied_ = on;
+    settingsChanged_ = true;
+    emit readCopiedChanged(on);
+}
+
 ReaderSettings WindowPersistence::collectSettings() const {
     ReaderSettings s;
     SpeechPage* speech = parts_.settings.speech();
@@ -163,6 +172,7 @@ ReaderSettings WindowPersistence::collectSettings() const {
     s.fontSize = f.pointSize() > 0 ? f.pointSize() : 8;
     s.fontColor = fontColor_;
     s.markWord = parts_.settings.options()->markWord();
+    s.readCopied = readCopied_;
     s.position = static_cast<int>(editor->selectionStart());
     s.posX = static_cast<int>(editor->caretColumn());
     s.posY = static_cast<int>(editor->caretLine());

@@ -48,9 +48,14 @@ public:
     // The file opened goes first in File > Open Recent (and the settings file).
     void rememberRecentFile(const QString& path);
     const std::vector<std::u16string>& recentFiles() const { return recentFiles_; }
+    // "Read what I copy", kept in the settings file.
+    bool readCopied() const { return readCopied_; }
+    void setReadCopied(bool on);
 
 signals:
     void recentFilesChanged();
+    // At start-up, as the settings file had it, and at each change.
+    void readCopiedChanged(bool on);
 
 private:
     ReaderSettings collectSettings() const;
@@ -70,6 +75,7 @@ private:
     std::vector<std::u16string> recentFiles_;  // the last files opened, the newest first
     std::vector<QString> startupProblems_;
     ColorCode fontColor_ = kWindowTextColor;
+    bool readCopied_ = false;
     Autosave* autosave_ = nullptr;
 };
 

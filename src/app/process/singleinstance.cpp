@@ -17,6 +17,7 @@ namespace vernalo {
 namespace {
 
 constexpr char kRaise[] = "raise";
+constexpr char kRead[] = "read";
 
 // Items of a request, each ended by a NUL byte (a file name never holds one).
 QByteArray Encode(const QStringList& items) {
@@ -64,12 +65,26 @@ SingleInstance::Role SingleInstance::claim() {
     return Role::First;
 }
 
+bool SingleInstance::heldElsewhere() const {
+    QLockFile lock(lockPath());
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) return false;  // unlocked again as it goes
+    return lock.error() == QLockFile::LockFailedError;
+}
+
 void SingleInstance::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // The request is complete when the other side has written it all and hung up.
         connect(socket, &QLocalSocket::readChannelFinished, this, [this, socket] {
-            const QList<QByteArray> items = socket->readAll().split('\0');
+            const QByteArray request = socket->readAll();
+            // A text to read: everything after the word, NUL bytes and all.
+            const QByteArray read = QByteArray(kRead) + '\0';
+            if (request.startsWith(read)) {
+                emit textRequested(QString::fromUtf8(request.mid(read.size())));
+                return;
+            }
+            const QList<QByteArray> items = request.split('\0');
             if (items.isEmpty() || items.first() != kRaise) return;
             QStringList files;
             for (qsizetype i = 1; i < items.size(); ++i)
@@ -83,6 +98,14 @@ bool SingleInstance::handOver(const QStringList& files, int timeoutMs) {
     QStringList items{QString::fromLatin1(kRaise)};
     for (const QString& f : files)
         items << QFileInfo(f).absoluteFilePath();
+    return send(Encode(items), timeoutMs);
+}
+
+bool SingleInstance::handOverText(const QString& text, int timeoutMs) {
+    return send(QByteArray(kRead) + '\0' + text.toUtf8(), timeoutMs);
+}
+
+bool SingleInstance::send(const QByteArray& request, int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     // The running window may still be starting and not listen yet.
@@ -92,8 +115,10 @@ bool SingleInstance::handOver(const QStringList& files, int timeoutMs) {
         if (deadline.hasExpired()) return false;
         QThread::msleep(50);
     }
-    socket.write(Encode(items));
-    if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) return false;
+    socket.write(request);
+    // A big text goes out in many writes.
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) return false;
     socket.disconnectFromServer();
     return socket.state() == QLocalSocket::UnconnectedState ||
            socket.waitForDisconnected(static_cast<int>(deadline.remainingTime()));

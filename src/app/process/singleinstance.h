@@ -30,9 +30,15 @@ public:
     ~SingleInstance() override;
 
     Role claim();
+    // Whether a window holds the folder now, without claiming it: a start that only hands
+    // something over can then skip what a window needs.
+    bool heldElsewhere() const;
     // Asks the running window to come forward and open `files` (made absolute here, against
     // this process's current folder). False when it does not answer within `timeoutMs`.
     bool handOver(const QStringList& files, int timeoutMs = 5000);
+    // Asks the running window to read `text` (taken by this start from the selection, the
+    // clipboard or the command line). False when it does not answer within `timeoutMs`.
+    bool handOverText(const QString& text, int timeoutMs = 5000);
 
     // Where the lock and the socket are; for diagnostics and tests.
     QString lockPath() const { return base_ + QStringLiteral(".lock"); }
@@ -41,9 +47,12 @@ public:
 signals:
     // On the first window, for each later start: come forward, then open these files.
     void requested(const QStringList& files);
+    // On the first window: a later start asks it to read this text.
+    void textRequested(const QString& text);
 
 private:
     void accept();
+    bool send(const QByteArray& request, int timeoutMs);
 
     QString base_;
     std::unique_ptr<QLockFile> lock_;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -10,6 +11,7 @@
 #include "app/controllers/exportcontroller.h"
 #include "app/controllers/mediabridge.h"
 #include "app/controllers/readingcontroller.h"
+#include "app/controllers/textfromoutside.h"
 #include "app/controllers/windowparts.h"
 #include "app/controllers/windowpersistence.h"
 #include "app/pages/speechpage.h"
@@ -18,6 +20,7 @@
 #include "app/window/modifiedkeys.h"
 #include "app/window/readingview.h"
 #include "app/window/texteditor.h"
+#include "app/window/traymenu.h"
 #include "app/window/windowmenus.h"
 #include "tray/trayicon.h"
 
@@ -70,20 +73,36 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     documents_ = new DocumentCommands(parts, *persistence_, this);
     reading_->view().onImportBrowserPage = [this] { documents_->importBrowserPage(); };
     exports_ = new ExportController(parts, *reading_, this);
-    new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options());
+    // A text from another program brings the window forward, unless it was hidden to the
+    // notification area: reading from there stays there.
+    outside_ = new TextFromOutside(
+        parts, *reading_, *persistence_,
+        [this] {
+            if (!tray_->iconShown()) bringForward();
+        },
+        this);
+    new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options(),
+                    *outside_);
     media_ = new MediaBridge(
         parts, *reading_, [this] { bringForward(); }, [this] { close(); }, this);
 
     // Minimizing hides the window to the notification area, where the desktop has one.
     tray_ = new TrayIcon(this);
     tray_->setHint(QStringLiteral("Vernalo " VERNALO_SHORT_VERSION));
+    tray_->setMenu(new TrayMenu(
+        *toolBars_, *outside_, [this] { bringForward(); },
+        [this] {
+            close();
+            QCoreApplication::quit();
+        },
+        this));
     tray_->loaded();
 }
 
 MainWindow::~MainWindow() = default;
 
 WindowControllers MainWindow::controllers() const {
-    return {*reading_, *persistence_, *documents_, *exports_, *media_};
+    return {*reading_, *persistence_, *documents_, *exports_, *media_, *outside_};
 }
 
 void MainWindow::startUp() {
@@ -146,6 +165,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         closed_ = true;
         // A file still being read would replace the text after it is written.
         documents_->cancelOpening();
+        outside_->stop();
         persistence_->saveOnClose();
     }
     event->accept();

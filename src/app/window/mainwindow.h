@@ -1,7 +1,7 @@
 #pragma once
 // The main window: makes the tool bars, the settings pages, the document pages and the status
 // bar, and wires them to the controllers that hold the work and the state behind them
-// (reading, persistence, document commands, export, media controls).
+// (reading, persistence, document commands, export, media controls, texts from other programs).
 //
 // A new command: its Command and button in ToolBarRow (or only an item in WindowMenus), its
 // work in the controller it belongs to, and its case in onCommand.
@@ -25,6 +25,7 @@ class ExportController;
 class MediaBridge;
 class Messages;
 class ReadingController;
+class TextFromOutside;
 class TrayIcon;
 class WindowPersistence;
 
@@ -35,6 +36,7 @@ struct WindowControllers {
     DocumentCommands& documents;
     ExportController& exports;
     MediaBridge& media;
+    TextFromOutside& outside;
 };
 
 class MainWindow : public QMainWindow {
@@ -96,6 +98,7 @@ private:
     DocumentCommands* documents_ = nullptr;
     ExportController* exports_ = nullptr;
     MediaBridge* media_ = nullptr;
+    TextFromOutside* outside_ = nullptr;
 };
 
 }  // namespace vernalo

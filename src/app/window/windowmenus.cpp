@@ -14,7 +14,9 @@
 #include <QVBoxLayout>
 
 #include "app/controllers/documentcommands.h"
+#include "app/controllers/textfromoutside.h"
 #include "app/controllers/windowpersistence.h"
+#include "app/dialogs/readfromothers.h"
 #include "app/pages/optionspage.h"
 #include "app/window/mainwindow.h"
 #include "app/window/qtext.h"
@@ -44,7 +46,8 @@ QKeySequence Keys(QKeySequence::StandardKey key, const char* usual) {
 }  // namespace
 
 WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentCommands& documents,
-                         WindowPersistence& persistence, OptionsPage& options)
+                         WindowPersistence& persistence, OptionsPage& options,
+                         TextFromOutside& outside)
     : QObject(&window), window_(window), documents_(documents), persistence_(persistence) {
     QMenuBar* bar = window.menuBar();
     const auto shared = [&toolBars](QMenu* menu, Command command, const QString& text,
@@ -107,6 +110,8 @@ WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentComma
         toolBars.action(Command::OptionsPage)->setChecked(true);
         window.showSettingsPage(SettingsPage::Options);
     });
+    reading->addSeparator();
+    reading->addAction(outside.readCopiedAction());
 
     QMenu* view = bar->addMenu(tr("&View"));
     shared(view, Command::SpeechPage, tr("&Speech settings"));
@@ -123,6 +128,10 @@ WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentComma
     QMenu* help = bar->addMenu(tr("&Help"));
     AddItem(help, tr("&Keyboard shortcuts"), QKeySequence::HelpContents,
             [this] { showShortcuts(); });
+    AddItem(help, tr("&Read from other programs…"), {}, [this] {
+        ReadFromOthersDialog dialog(QString::fromStdString(persistence_.baseDir()), &window_);
+        dialog.exec();
+    });
     AddItem(help, tr("&About Vernalo"), {}, [this] { showAbout(); });
 
     // Shortcuts work while the menu bar is hidden or a menu was never opened.

@@ -11,6 +11,7 @@ namespace vernalo {
 class DocumentCommands;
 class MainWindow;
 class OptionsPage;
+class TextFromOutside;
 class ToolBarRow;
 class WindowPersistence;
 
@@ -19,7 +20,7 @@ class WindowMenus : public QObject {
 public:
     // Fills the window's menu bar; lives as long as the window.
     WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentCommands& documents,
-                WindowPersistence& persistence, OptionsPage& options);
+                WindowPersistence& persistence, OptionsPage& options, TextFromOutside& outside);
 
 private:
     void fillRecentMenu();

@@ -422,6 +422,37 @@
     </message>
 </context>
 <context>
+    <name>vernalo::ReadingMenuItems</name>
+    <message>
+        <source>&amp;Previous piece</source>
+        <translation>Пре&amp;дыдущий фрагмент</translation>
+    </message>
+    <message>
+        <source>&amp;Next piece</source>
+        <translation>Следу&amp;ющий фрагмент</translation>
+    </message>
+    <message>
+        <source>Read the piece &amp;again</source>
+        <translation>Прочитать фрагмент с&amp;нова</translation>
+    </message>
+    <message>
+        <source>S&amp;top after</source>
+        <translation>&amp;Остановить через</translation>
+    </message>
+    <message>
+        <source>&amp;%1 minutes</source>
+        <translation>&amp;%1 минут</translation>
+    </message>
+    <message>
+        <source>At the end of the &amp;chapter</source>
+        <translation>В конце &amp;главы</translation>
+    </message>
+    <message>
+        <source>&amp;Off</source>
+        <translation>В&amp;ыключить</translation>
+    </message>
+</context>
+<context>
     <name>vernalo::SettingsPages</name>
     <message>
         <source>Speech</source>
@@ -438,6 +469,17 @@
     <message>
         <source>Font</source>
         <translation>Шрифт</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::SleepTimer</name>
+    <message>
+        <source>Reading paused by the sleep timer</source>
+        <translation>Чтение остановлено таймером сна</translation>
+    </message>
+    <message>
+        <source>Chapter</source>
+        <translation>Глава</translation>
     </message>
 </context>
 <context>
@@ -524,6 +566,10 @@
     <message>
         <source> - English - </source>
         <translation> - Английский - </translation>
+    </message>
+    <message>
+        <source>Sleep timer</source>
+        <translation>Таймер сна</translation>
     </message>
 </context>
 <context>
@@ -749,6 +795,10 @@
     <message>
         <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
         <translation>&lt;p&gt;Лицензия: GNU General Public License, версия 3 или более поздняя (GPL-3.0-or-later).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&amp;Clear list</source>
+        <translation>&amp;Очистить список</translation>
     </message>
 </context>
 <context>

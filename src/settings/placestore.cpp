@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 #include "text/fileio.h"
 
@@ -74,6 +75,9 @@ bool PlaceStore::load(const std::string& path, PlaceStore& out, std::string* err
 }
 
 bool PlaceStore::save(const std::string& path, std::string* error) const {
+    // The data folder of a first run is made when something is first kept in it.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     return WriteFileAtomically(path, toText(), error);
 }
 

@@ -464,13 +464,21 @@ TEST_F(Window, recentFilesComeBackAfterARestartNewestFirst) {
         if (m->title().remove(u'&') == QStringLiteral("Open Recent")) recent = m;
     ASSERT_NE(recent, nullptr);
     const QList<QAction*> items = recent->actions();
-    ASSERT_EQ(items.size(), 10);
+    ASSERT_EQ(items.size(), 12);  // ten files, a separator and Clear list
     EXPECT_TRUE(items[0]->text().endsWith(paths[5]));
     EXPECT_TRUE(items[1]->text().endsWith(paths[11]));
     EXPECT_TRUE(items[9]->text().endsWith(paths[2]));  // 5, 11, 10 ... 6, 4, 3, 2
     items[2]->trigger();
     ASSERT_TRUE(test::WaitFor([this] { return !window->controllers().documents.opening(); }));
     EXPECT_EQ(window->editor()->toPlainText(), QStringLiteral("text 10"));
+    // Clear list empties the menu, and it stays empty after a restart.
+    QAction* clear = recent->actions().last();  // the items were made anew by the open
+    ASSERT_EQ(clear->text().remove(u'&'), QStringLiteral("Clear list"));
+    clear->trigger();
+    EXPECT_TRUE(test::WaitFor([&] { return !recent->isEnabled(); }));
+    close();
+    start();
+    EXPECT_TRUE(window->controllers().persistence.recentFiles().empty());
 }
 
 // A click toggles its box first; the pairing then switches the mode and keeps one box checked.

@@ -150,6 +150,12 @@ void WindowPersistence::rememberRecentFile(const QString& path) {
     emit recentFilesChanged();
 }
 
+void WindowPersistence::clearRecentFiles() {
+    recentFiles_.clear();
+    settingsChanged_ = true;
+    emit recentFilesChanged();
+}
+
 ReaderSettings WindowPersistence::collectSettings() const {
     ReaderSettings s;
     SpeechPage* speech = parts_.settings.speech();

@@ -48,6 +48,7 @@ public:
     // The file opened goes first in File > Open Recent (and the settings file).
     void rememberRecentFile(const QString& path);
     const std::vector<std::u16string>& recentFiles() const { return recentFiles_; }
+    void clearRecentFiles();
 
 signals:
     void recentFilesChanged();

@@ -10,6 +10,9 @@
 #include "app/controllers/exportcontroller.h"
 #include "app/controllers/mediabridge.h"
 #include "app/controllers/readingcontroller.h"
+#include "app/controllers/readingfollower.h"
+#include "app/controllers/readingplaces.h"
+#include "app/controllers/sleeptimer.h"
 #include "app/controllers/windowparts.h"
 #include "app/controllers/windowpersistence.h"
 #include "app/pages/speechpage.h"
@@ -70,7 +73,11 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     documents_ = new DocumentCommands(parts, *persistence_, this);
     reading_->view().onImportBrowserPage = [this] { documents_->importBrowserPage(); };
     exports_ = new ExportController(parts, *reading_, this);
-    new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options());
+    places_ = new ReadingPlaces(parts, *reading_, *persistence_, *documents_, this);
+    new ReadingFollower(parts, *reading_, this);
+    auto* sleepTimer = new SleepTimer(parts, *reading_, this);
+    new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options(),
+                    *reading_, *sleepTimer);
     media_ = new MediaBridge(
         parts, *reading_, [this] { bringForward(); }, [this] { close(); }, this);
 
@@ -146,6 +153,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         closed_ = true;
         // A file still being read would replace the text after it is written.
         documents_->cancelOpening();
+        places_->saveOnClose();
         persistence_->saveOnClose();
     }
     event->accept();

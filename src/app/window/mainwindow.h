@@ -25,6 +25,8 @@ class ExportController;
 class MediaBridge;
 class Messages;
 class ReadingController;
+class ReadingPlaces;
+class SleepTimer;
 class TrayIcon;
 class WindowPersistence;
 
@@ -96,6 +98,7 @@ private:
     DocumentCommands* documents_ = nullptr;
     ExportController* exports_ = nullptr;
     MediaBridge* media_ = nullptr;
+    ReadingPlaces* places_ = nullptr;
 };
 
 }  // namespace vernalo

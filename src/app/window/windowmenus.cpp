@@ -18,6 +18,7 @@
 #include "app/pages/optionspage.h"
 #include "app/window/mainwindow.h"
 #include "app/window/qtext.h"
+#include "app/window/readingmenuitems.h"
 #include "app/window/texteditor.h"
 #include "speech/espeakengine.h"
 
@@ -44,7 +45,8 @@ QKeySequence Keys(QKeySequence::StandardKey key, const char* usual) {
 }  // namespace
 
 WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentCommands& documents,
-                         WindowPersistence& persistence, OptionsPage& options)
+                         WindowPersistence& persistence, OptionsPage& options,
+                         ReadingController& readingController, SleepTimer& sleepTimer)
     : QObject(&window), window_(window), documents_(documents), persistence_(persistence) {
     QMenuBar* bar = window.menuBar();
     const auto shared = [&toolBars](QMenu* menu, Command command, const QString& text,
@@ -107,6 +109,7 @@ WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentComma
         toolBars.action(Command::OptionsPage)->setChecked(true);
         window.showSettingsPage(SettingsPage::Options);
     });
+    new ReadingMenuItems(reading, readingController, sleepTimer);
 
     QMenu* view = bar->addMenu(tr("&View"));
     shared(view, Command::SpeechPage, tr("&Speech settings"));
@@ -141,6 +144,11 @@ void WindowMenus::fillRecentMenu() {
             QString(path).replace(u'&', QStringLiteral("&&"))));
         connect(a, &QAction::triggered, this, [this, path] { documents_.openDocument(path); });
     }
+    recentMenu_->addSeparator();
+    // Queued: the list is refilled, which deletes the item still being triggered.
+    connect(
+        recentMenu_->addAction(tr("&Clear list")), &QAction::triggered, this,
+        [this] { persistence_.clearRecentFiles(); }, Qt::QueuedConnection);
     recentMenu_->setEnabled(!persistence_.recentFiles().empty());
 }
 

@@ -11,6 +11,8 @@ namespace vernalo {
 class DocumentCommands;
 class MainWindow;
 class OptionsPage;
+class ReadingController;
+class SleepTimer;
 class ToolBarRow;
 class WindowPersistence;
 
@@ -19,7 +21,8 @@ class WindowMenus : public QObject {
 public:
     // Fills the window's menu bar; lives as long as the window.
     WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentCommands& documents,
-                WindowPersistence& persistence, OptionsPage& options);
+                WindowPersistence& persistence, OptionsPage& options, ReadingController& reading,
+                SleepTimer& sleepTimer);
 
 private:
     void fillRecentMenu();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "app/controllers/windowparts.h"
 #include "settings/placestore.h"
@@ -28,8 +29,17 @@ public:
     // The place of the document shown is kept, and the file written.
     void saveOnClose();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void opened(const QString& path, bool ok);
+    // The caret goes to the place kept once the opened text is painted (the layout up to the
+    // place takes a long book seconds, and the text shows meanwhile), or as soon as the
+    // layout reaches it, or when Say is pressed first. A caret the user moves stays.
+    void placeWhenLaidOut();
+    void placeNow();
+    void dropPending();
     // The document shown leaves the editor: its place is kept.
     void leave();
     void load();
@@ -44,6 +54,8 @@ private:
     // The document shown, while it is the one read from `current_.path`.
     const QTextDocument* shown_ = nullptr;
     ReadingPlace current_;
+    std::optional<long> pending_;  // the place the caret goes to once laid out
+    QMetaObject::Connection layoutWatch_;
 };
 
 }  // namespace vernalo

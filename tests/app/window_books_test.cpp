@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/controllers/readingfollower.h"
 #include "app/controllers/sleeptimer.h"
 #include "app/pages/optionspage.h"
 #include "app/pages/settingspages.h"
@@ -46,11 +48,14 @@ protected:
     }
     void startHolding() {
         MainWindow::Options o = options();
-        o.voices = [] {
+        o.voices = [this] {
             const std::vector<test::FakeMode> modes = {{u"Russian", u"Nicolai"},
                                                        {u"English", u"Carol"}};
-            return PerLanguage<std::unique_ptr<Voice>>{
-                {std::make_unique<HoldingVoice>(modes), std::make_unique<HoldingVoice>(modes)}};
+            auto ru = std::make_unique<HoldingVoice>(modes);
+            auto en = std::make_unique<HoldingVoice>(modes);
+            ruVoice = ru.get();
+            enVoice = en.get();
+            return PerLanguage<std::unique_ptr<Voice>>{{std::move(ru), std::move(en)}};
         };
         w = &startWindow(std::move(o));
     }
@@ -235,6 +240,58 @@ TEST_F(WindowBooks, sleepTimerPausesTheReading) {
     EXPECT_LE(piece.selectionStart(), fifthLine);
     EXPECT_GT(piece.selectionEnd(), fifthLine);
     EXPECT_EQ(panel(), QString());
+}
+
+// The piece being read stays in view, turned to about a third from the top when it leaves
+// it; a scroll by hand keeps the view where the user put it for a few seconds.
+TEST_F(WindowBooks, theViewFollowsTheReadingUnlessScrolledByHand) {
+    std::int64_t now = 1'000'000;
+    auto* follower = w->findChild<ReadingFollower*>(QStringLiteral("readingFollower"));
+    ASSERT_NE(follower, nullptr);
+    follower->setClock([&now] { return now; });
+    w->resize(500, 400);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "Line " + std::to_string(i) + " is here.\n";
+    ASSERT_TRUE(test::OpenAndWait(*w, write("books/long.txt", text)));
+    TextEditor* editor = w->editor();
+    QScrollBar* bar = editor->verticalScrollBar();
+    const int height = editor->viewport()->height();
+    const auto pieceTop = [&] {
+        QTextCursor start = editor->textCursor();
+        start.setPosition(start.selectionStart());
+        return editor->cursorRect(start).top();
+    };
+    // The English voice finishes its piece; the reading goes on to the next.
+    const auto next = [&] {
+        const long before = caret();
+        enVoice->audioReset();
+        return test::WaitFor([&] { return caret() > before; });
+    };
+    say();
+    int turns = 0;
+    for (int i = 0; i < 60; ++i) {
+        const int top = bar->value();
+        ASSERT_TRUE(next());
+        ASSERT_GE(pieceTop(), 0) << i;
+        ASSERT_LT(pieceTop(), height) << i;
+        if (bar->value() != top) {
+            ++turns;
+            EXPECT_NEAR(pieceTop(), height / 3, height / 10) << i;
+        }
+    }
+    EXPECT_GE(turns, 1);
+    EXPECT_LE(turns, 30);  // a page at a time, not a line for every piece
+
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(next());
+    EXPECT_EQ(bar->value(), 0);
+    now += ReadingFollower::kHandScrollHoldMs;
+    ASSERT_TRUE(next());
+    EXPECT_NEAR(pieceTop(), height / 3, height / 10);
 }
 
 }  // namespace

@@ -380,6 +380,9 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
         {"Reading", "Say/Pause", "Say text/Pause", QKeySequence(Qt::Key_F5)},
         {"Reading", "Repeat text", "Repeat text", {}},
         {"Reading", "Word mode", nullptr, {}},
+        {"Reading", "Previous piece", nullptr, QKeySequence(QStringLiteral("Alt+Left"))},
+        {"Reading", "Next piece", nullptr, QKeySequence(QStringLiteral("Alt+Right"))},
+        {"Reading", "Read the piece again", nullptr, QKeySequence(QStringLiteral("Alt+Down"))},
         {"View", "Speech settings", "Speech settings", {}},
         {"View", "Options", "Options", {}},
         {"View", "Font settings", "Font settings", {}},
@@ -391,6 +394,10 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
         QAction* a = item(QString::fromUtf8(c.menu), QString::fromUtf8(c.item));
         ASSERT_NE(a, nullptr) << c.menu << " > " << c.item;
         EXPECT_EQ(a->shortcut(), c.keys) << c.item;
+        // Help > Keyboard shortcuts lists the window's actions with keys.
+        if (!c.keys.isEmpty()) {
+            EXPECT_TRUE(window->actions().contains(a)) << c.item;
+        }
         if (c.button) {
             EXPECT_EQ(test::FindAccessible<QToolButton>(window.get(), c.button)->defaultAction(), a)
                 << c.item;

@@ -33,6 +33,10 @@ SleepTimer::SleepTimer(const WindowParts& parts, ReadingController& reading, QOb
     connect(ticks_, &QTimer::timeout, this, &SleepTimer::check);
     connect(&reading_, &ReadingController::pieceShown, this,
             [this](long start, long length) { pieceShown(start, length); });
+    // A chapter's end belongs to the text it was found in.
+    connect(parts_.editor(), &TextEditor::documentReplaced, this, [this] {
+        if (chapterEnd_) turnOff();
+    });
     // The text read to its end: the last chapter's end came with it.
     connect(&reading_, &ReadingController::readingStopped, this, [this](ReadingStop why) {
         if (why == ReadingStop::TextEnd && chapterEnd_) turnOff();
@@ -79,7 +83,8 @@ void SleepTimer::pieceShown(long start, long length) {
 void SleepTimer::pauseReading() {
     turnOff();
     QAction* say = parts_.toolBars.action(Command::Say);
-    if (say->isChecked()) say->trigger();
+    if (!say->isChecked()) return;
+    say->trigger();
     parts_.status.setText(StatusPanel::Activity, tr("Reading paused by the sleep timer"));
 }
 

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
 cmake --build "$build" --target reading_bench rtf_bench htmltortf_bench speech_bench session_bench \
-  startup_bench dictload_bench browser_bench editor_bench outside_text_bench vernalo vernalo-cli >/dev/null
+  startup_bench dictload_bench browser_bench editor_bench outside_text_bench places_bench vernalo vernalo-cli >/dev/null
 export QT_QPA_PLATFORM=offscreen
 # As root, the web engine runs only without its sandbox; this is for the benchmark alone.
 if [ "$(id -u)" -eq 0 ]; then
@@ -33,6 +33,8 @@ section "a 10 MB text from another program beside the same text opened"
 "$build/bench/outside_text_bench" 2>&1 | results
 section "vernalo --read-selection to the first sound, beside espeak-ng"
 bench/read_selection.sh "$build" 2>&1 | grep -E 'first sound|^  ' || true
+section "a 10 MB book opened at its place, and the view following the reading"
+"$build/bench/places_bench" --rounds 3 2>&1 | quiet
 section "close on SIGTERM with an unsaved 10 MB text"
 bench/close_on_signal.sh "$build" 2>&1 | quiet
 section "dictionaries loaded at start-up"

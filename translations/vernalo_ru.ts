@@ -465,6 +465,37 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     </message>
 </context>
 <context>
+    <name>vernalo::ReadingMenuItems</name>
+    <message>
+        <source>&amp;Previous piece</source>
+        <translation>Пре&amp;дыдущий фрагмент</translation>
+    </message>
+    <message>
+        <source>&amp;Next piece</source>
+        <translation>Следу&amp;ющий фрагмент</translation>
+    </message>
+    <message>
+        <source>Read the piece &amp;again</source>
+        <translation>Прочитать фрагмент с&amp;нова</translation>
+    </message>
+    <message>
+        <source>S&amp;top after</source>
+        <translation>&amp;Остановить через</translation>
+    </message>
+    <message>
+        <source>&amp;%1 minutes</source>
+        <translation>&amp;%1 минут</translation>
+    </message>
+    <message>
+        <source>At the end of the &amp;chapter</source>
+        <translation>В конце &amp;главы</translation>
+    </message>
+    <message>
+        <source>&amp;Off</source>
+        <translation>В&amp;ыключить</translation>
+    </message>
+</context>
+<context>
     <name>vernalo::SettingsPages</name>
     <message>
         <source>Speech</source>
@@ -481,6 +512,17 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     <message>
         <source>Font</source>
         <translation>Шрифт</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::SleepTimer</name>
+    <message>
+        <source>Reading paused by the sleep timer</source>
+        <translation>Чтение остановлено таймером сна</translation>
+    </message>
+    <message>
+        <source>Chapter</source>
+        <translation>Глава</translation>
     </message>
 </context>
 <context>
@@ -567,6 +609,10 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     <message>
         <source> - English - </source>
         <translation> - Английский - </translation>
+    </message>
+    <message>
+        <source>Sleep timer</source>
+        <translation>Таймер сна</translation>
     </message>
 </context>
 <context>
@@ -822,6 +868,10 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     <message>
         <source>&amp;Read from other programs…</source>
         <translation>&amp;Чтение из других программ…</translation>
+    </message>
+    <message>
+        <source>&amp;Clear list</source>
+        <translation>&amp;Очистить список</translation>
     </message>
 </context>
 <context>

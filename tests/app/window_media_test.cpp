@@ -17,26 +17,13 @@
 
 #include "app/window/texteditor.h"
 #include "support/accessible.h"
+#include "support/holdingvoice.h"
 #include "support/windowrig.h"
 
 namespace vernalo {
 namespace {
 
-// A voice that keeps speaking until told to stop, so a reading stays on its piece.
-class HoldingVoice : public test::FakeVoice {
-public:
-    using FakeVoice::FakeVoice;
-    void speak(const std::u16string& text) override {
-        FakeVoice::speak(text);
-        speaking_ = true;
-    }
-    int speaking() const override { return speaking_ && holding ? 1 : 0; }
-    void audioReset() override { speaking_ = false; }
-    static inline bool holding = true;
-
-private:
-    bool speaking_ = false;
-};
+using test::HoldingVoice;
 
 class WindowMedia : public testing::Test, protected test::WindowRig {
 protected:

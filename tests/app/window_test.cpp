@@ -380,6 +380,9 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
         {"Reading", "Say/Pause", "Say text/Pause", QKeySequence(Qt::Key_F5)},
         {"Reading", "Repeat text", "Repeat text", {}},
         {"Reading", "Word mode", nullptr, {}},
+        {"Reading", "Previous piece", nullptr, QKeySequence(QStringLiteral("Alt+Left"))},
+        {"Reading", "Next piece", nullptr, QKeySequence(QStringLiteral("Alt+Right"))},
+        {"Reading", "Read the piece again", nullptr, QKeySequence(QStringLiteral("Alt+Down"))},
         {"View", "Speech settings", "Speech settings", {}},
         {"View", "Options", "Options", {}},
         {"View", "Font settings", "Font settings", {}},
@@ -391,6 +394,10 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
         QAction* a = item(QString::fromUtf8(c.menu), QString::fromUtf8(c.item));
         ASSERT_NE(a, nullptr) << c.menu << " > " << c.item;
         EXPECT_EQ(a->shortcut(), c.keys) << c.item;
+        // Help > Keyboard shortcuts lists the window's actions with keys.
+        if (!c.keys.isEmpty()) {
+            EXPECT_TRUE(window->actions().contains(a)) << c.item;
+        }
         if (c.button) {
             EXPECT_EQ(test::FindAccessible<QToolButton>(window.get(), c.button)->defaultAction(), a)
                 << c.item;
@@ -464,13 +471,21 @@ TEST_F(Window, recentFilesComeBackAfterARestartNewestFirst) {
         if (m->title().remove(u'&') == QStringLiteral("Open Recent")) recent = m;
     ASSERT_NE(recent, nullptr);
     const QList<QAction*> items = recent->actions();
-    ASSERT_EQ(items.size(), 10);
+    ASSERT_EQ(items.size(), 12);  // ten files, a separator and Clear list
     EXPECT_TRUE(items[0]->text().endsWith(paths[5]));
     EXPECT_TRUE(items[1]->text().endsWith(paths[11]));
     EXPECT_TRUE(items[9]->text().endsWith(paths[2]));  // 5, 11, 10 ... 6, 4, 3, 2
     items[2]->trigger();
     ASSERT_TRUE(test::WaitFor([this] { return !window->controllers().documents.opening(); }));
     EXPECT_EQ(window->editor()->toPlainText(), QStringLiteral("text 10"));
+    // Clear list empties the menu, and it stays empty after a restart.
+    QAction* clear = recent->actions().last();  // the items were made anew by the open
+    ASSERT_EQ(clear->text().remove(u'&'), QStringLiteral("Clear list"));
+    clear->trigger();
+    EXPECT_TRUE(test::WaitFor([&] { return !recent->isEnabled(); }));
+    close();
+    start();
+    EXPECT_TRUE(window->controllers().persistence.recentFiles().empty());
 }
 
 // A click toggles its box first; the pairing then switches the mode and keeps one box checked.

@@ -122,16 +122,22 @@ bool ReadingController::refuseWithoutSound() {
 }
 
 void ReadingController::skipPiece(bool forward) {
+    stepPiece(forward ? PieceStep::Next : PieceStep::Previous);
+}
+
+void ReadingController::stepPiece(PieceStep step) {
     QAction* say = parts_.toolBars.action(Command::Say);
     TextEditor* editor = parts_.editor();
     if (!say->isEnabled() || editor->document()->isEmpty()) return;
     // Paused, the selection stays on the piece that was being read.
     if (say->isChecked()) say->trigger();
     const QTextCursor c = editor->textCursor();
-    long target = c.selectionEnd();
-    if (!forward) {
+    const long start = c.selectionStart();
+    long target = start;
+    if (step == PieceStep::Next) {
+        target = c.selectionEnd();
+    } else if (step == PieceStep::Previous) {
         // The piece read before this one; at the first piece read, this one again.
-        const long start = c.selectionStart();
         const auto it = pieceStarts_.lower_bound(start);
         target = it == pieceStarts_.begin() ? start : *std::prev(it);
     }

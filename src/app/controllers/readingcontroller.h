@@ -34,6 +34,9 @@ public:
     void stopForReplacedText();
     // Next and Previous of the media controls: the reading moves by one piece and goes on.
     void skipPiece(bool forward);
+    // The same, with the piece read again as a third step (Reading > Read the piece again).
+    enum class PieceStep { Previous, Again, Next };
+    void stepPiece(PieceStep step);
     void startDictionaryLoader(Language language, const std::string& baseDir);
     // The window closes: the reading stops, and one waiting for dictionaries never starts.
     void close();

@@ -159,6 +159,12 @@ void WindowPersistence::setReadCopied(bool on) {
     emit readCopiedChanged(on);
 }
 
+void WindowPersistence::clearRecentFiles() {
+    recentFiles_.clear();
+    settingsChanged_ = true;
+    emit recentFilesChanged();
+}
+
 ReaderSettings WindowPersistence::collectSettings() const {
     ReaderSettings s;
     SpeechPage* speech = parts_.settings.speech();

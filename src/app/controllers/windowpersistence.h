@@ -51,6 +51,7 @@ public:
     // "Read what I copy", kept in the settings file.
     bool readCopied() const { return readCopied_; }
     void setReadCopied(bool on);
+    void clearRecentFiles();
 
 signals:
     void recentFilesChanged();

@@ -12,6 +12,9 @@
 #include "app/controllers/mediabridge.h"
 #include "app/controllers/readingcontroller.h"
 #include "app/controllers/textfromoutside.h"
+#include "app/controllers/readingfollower.h"
+#include "app/controllers/readingplaces.h"
+#include "app/controllers/sleeptimer.h"
 #include "app/controllers/windowparts.h"
 #include "app/controllers/windowpersistence.h"
 #include "app/pages/speechpage.h"
@@ -81,8 +84,11 @@ MainWindow::MainWindow(Options options, QWidget* parent)
             if (!tray_->iconShown()) bringForward();
         },
         this);
+    places_ = new ReadingPlaces(parts, *reading_, *persistence_, *documents_, this);
+    new ReadingFollower(parts, *reading_, this);
+    auto* sleepTimer = new SleepTimer(parts, *reading_, this);
     new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options(),
-                    *outside_);
+                    *outside_, *reading_, *sleepTimer);
     media_ = new MediaBridge(
         parts, *reading_, [this] { bringForward(); }, [this] { close(); }, this);
 
@@ -166,6 +172,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         // A file still being read would replace the text after it is written.
         documents_->cancelOpening();
         outside_->stop();
+        places_->saveOnClose();
         persistence_->saveOnClose();
     }
     event->accept();

@@ -26,6 +26,8 @@ class MediaBridge;
 class Messages;
 class ReadingController;
 class TextFromOutside;
+class ReadingPlaces;
+class SleepTimer;
 class TrayIcon;
 class WindowPersistence;
 
@@ -99,6 +101,7 @@ private:
     ExportController* exports_ = nullptr;
     MediaBridge* media_ = nullptr;
     TextFromOutside* outside_ = nullptr;
+    ReadingPlaces* places_ = nullptr;
 };
 
 }  // namespace vernalo

@@ -1,6 +1,7 @@
 #include "app/window/readingview.h"
 
 #include <QAction>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include "app/pages/optionspage.h"
@@ -57,8 +58,13 @@ void ReadingView::readingStarted() {
 }
 
 void ReadingView::showPiece(long start, long length) {
-    documents_.editor()->select(start, length);
-    documents_.editor()->ensureCursorVisible();
+    // Where the view goes is the reading follower's call: selecting alone would scroll it a
+    // line for every piece that crosses the bottom.
+    TextEditor* editor = documents_.editor();
+    QScrollBar* bar = editor->verticalScrollBar();
+    const int kept = bar->value();
+    editor->select(start, length);
+    bar->setValue(kept);
     if (onPieceShown) onPieceShown(start, length);
 }
 

@@ -33,12 +33,16 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     }
     panels_[static_cast<std::size_t>(StatusPanel::Activity)]->setObjectName(
         QStringLiteral("activityPanel"));
-    // A last, empty panel keeps its place; the progress bar takes the rest of the bar.
-    auto* spare = new QLabel(this);
-    spare->setFixedWidth(50);
-    spare->setFrameShape(QFrame::Panel);
-    spare->setFrameShadow(QFrame::Sunken);
-    addWidget(spare);
+    // The sleep timer's panel keeps its place while empty; the progress bar takes the rest.
+    auto* timer = new QLabel(this);
+    timer->setObjectName(QStringLiteral("sleepTimerPanel"));
+    timer->setAccessibleName(tr("Sleep timer"));
+    timer->setFixedWidth(50);
+    timer->setAlignment(Qt::AlignCenter);
+    timer->setFrameShape(QFrame::Panel);
+    timer->setFrameShadow(QFrame::Sunken);
+    addWidget(timer);
+    panels_[static_cast<std::size_t>(StatusPanel::SleepTimer)] = timer;
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progressBar"));

@@ -1,6 +1,6 @@
 #pragma once
 // The window's status bar: the caret's column and line, the line count, what the program is
-// doing (the voice speaking, the dictionaries loading) and a progress bar.
+// doing (the voice speaking, the dictionaries loading), the sleep timer and a progress bar.
 
 #include <QStatusBar>
 #include <array>
@@ -13,7 +13,8 @@ class QProgressBar;
 
 namespace vernalo {
 
-enum class StatusPanel { Column, Line, LineCount, Activity };
+// SleepTimer: the time left before the reading stops, empty while the timer is off.
+enum class StatusPanel { Column, Line, LineCount, Activity, SleepTimer };
 
 class StatusBar : public QStatusBar {
     Q_OBJECT
@@ -31,7 +32,7 @@ public:
     QProgressBar* progress() const { return progress_; }
 
 private:
-    std::array<QLabel*, 4> panels_{};
+    std::array<QLabel*, 5> panels_{};
     QProgressBar* progress_ = nullptr;
 };
 

@@ -20,6 +20,7 @@
 #include "app/pages/optionspage.h"
 #include "app/window/mainwindow.h"
 #include "app/window/qtext.h"
+#include "app/window/readingmenuitems.h"
 #include "app/window/texteditor.h"
 #include "speech/espeakengine.h"
 
@@ -47,7 +48,8 @@ QKeySequence Keys(QKeySequence::StandardKey key, const char* usual) {
 
 WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentCommands& documents,
                          WindowPersistence& persistence, OptionsPage& options,
-                         TextFromOutside& outside)
+                         TextFromOutside& outside, ReadingController& readingController,
+                         SleepTimer& sleepTimer)
     : QObject(&window), window_(window), documents_(documents), persistence_(persistence) {
     QMenuBar* bar = window.menuBar();
     const auto shared = [&toolBars](QMenu* menu, Command command, const QString& text,
@@ -110,6 +112,7 @@ WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentComma
         toolBars.action(Command::OptionsPage)->setChecked(true);
         window.showSettingsPage(SettingsPage::Options);
     });
+    new ReadingMenuItems(reading, readingController, sleepTimer);
     reading->addSeparator();
     reading->addAction(outside.readCopiedAction());
 
@@ -150,6 +153,11 @@ void WindowMenus::fillRecentMenu() {
             QString(path).replace(u'&', QStringLiteral("&&"))));
         connect(a, &QAction::triggered, this, [this, path] { documents_.openDocument(path); });
     }
+    recentMenu_->addSeparator();
+    // Queued: the list is refilled, which deletes the item still being triggered.
+    connect(
+        recentMenu_->addAction(tr("&Clear list")), &QAction::triggered, this,
+        [this] { persistence_.clearRecentFiles(); }, Qt::QueuedConnection);
     recentMenu_->setEnabled(!persistence_.recentFiles().empty());
 }
 

@@ -11,6 +11,8 @@ namespace vernalo {
 class DocumentCommands;
 class MainWindow;
 class OptionsPage;
+class ReadingController;
+class SleepTimer;
 class TextFromOutside;
 class ToolBarRow;
 class WindowPersistence;
@@ -20,7 +22,8 @@ class WindowMenus : public QObject {
 public:
     // Fills the window's menu bar; lives as long as the window.
     WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentCommands& documents,
-                WindowPersistence& persistence, OptionsPage& options, TextFromOutside& outside);
+                WindowPersistence& persistence, OptionsPage& options, TextFromOutside& outside,
+                ReadingController& reading, SleepTimer& sleepTimer);
 
 private:
     void fillRecentMenu();

@@ -41,6 +41,9 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
     int markWord = s.markWord ? 1 : 0;
     integer(u"Interface", u"MarkWord", "MarkWord", markWord);
     s.markWord = markWord != 0;
+    int showContents = s.showContents ? 1 : 0;
+    integer(u"Interface", u"ShowContents", "ShowContents", showContents);
+    s.showContents = showContents != 0;
     integer(u"Text", u"PosX", "PosX", s.posX);
     integer(u"Text", u"PosY", "PosY", s.posY);
     integer(u"Text", u"Position", "Position", s.position);
@@ -70,6 +73,7 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     ini.write(u"Interface", u"FontSize", Decimal(s.fontSize));
     ini.write(u"Interface", u"FontColor", FormatColor(s.fontColor));
     ini.write(u"Interface", u"MarkWord", s.markWord ? u"1" : u"0");
+    ini.write(u"Interface", u"ShowContents", s.showContents ? u"1" : u"0");
     ini.write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
     ini.write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     ini.write(u"Text", u"Position", Decimal(s.position));

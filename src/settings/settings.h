@@ -21,6 +21,7 @@ struct ReaderSettings {
     int fontSize = 0;
     ColorCode fontColor = kWindowTextColor;
     bool markWord = true;  // the word being heard is marked while reading ([Interface] MarkWord)
+    bool showContents = false;  // the Contents panel shows ([Interface] ShowContents)
     int posX = 0;
     int posY = 0;
     int position = 0;  // where the selection (or the caret) began, 0-based as in the editor

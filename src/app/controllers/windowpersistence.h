@@ -48,6 +48,9 @@ public:
     // The file opened goes first in File > Open Recent (and the settings file).
     void rememberRecentFile(const QString& path);
     const std::vector<std::u16string>& recentFiles() const { return recentFiles_; }
+    // Whether the Contents panel shows: read at start-up, written with the settings.
+    bool contentsShown() const { return contentsShown_; }
+    void setContentsShown(bool shown) { contentsShown_ = shown; }
 
 signals:
     void recentFilesChanged();
@@ -65,6 +68,7 @@ private:
     std::string baseDir_;
     bool settingsChanged_ = false;
     bool textChanged_ = false;
+    bool contentsShown_ = false;
     std::vector<std::u16string> urls_;  // the address list, kept for the settings file
     static constexpr std::size_t kRecentFiles = 10;
     std::vector<std::u16string> recentFiles_;  // the last files opened, the newest first

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/controllers/contentscontroller.h"
 #include "app/controllers/documentcommands.h"
 #include "app/controllers/exportcontroller.h"
 #include "app/controllers/mediabridge.h"
@@ -14,6 +15,7 @@
 #include "app/controllers/windowpersistence.h"
 #include "app/pages/speechpage.h"
 #include "app/window/accessibleclick.h"
+#include "app/window/contentspanel.h"
 #include "app/window/icons.h"
 #include "app/window/modifiedkeys.h"
 #include "app/window/readingview.h"
@@ -46,6 +48,9 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     column->addWidget(documentPages_, 1);
     statusBar_ = new StatusBar(this);
     setStatusBar(statusBar_);
+    contentsPanel_ = new ContentsPanel(this);
+    addDockWidget(Qt::LeftDockWidgetArea, contentsPanel_);
+    contentsPanel_->hide();
 
     connect(toolBars_, &ToolBarRow::clicked, this, &MainWindow::onCommand);
     connect(settingsPages_->speech(), &SpeechPage::speechProblem, this,
@@ -70,6 +75,9 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     documents_ = new DocumentCommands(parts, *persistence_, this);
     reading_->view().onImportBrowserPage = [this] { documents_->importBrowserPage(); };
     exports_ = new ExportController(parts, *reading_, this);
+    contents_ = new ContentsController(parts, *reading_, *contentsPanel_, this);
+    connect(contentsPanel_->toggleViewAction(), &QAction::toggled, this,
+            [this](bool shown) { persistence_->setContentsShown(shown); });
     new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options());
     media_ = new MediaBridge(
         parts, *reading_, [this] { bringForward(); }, [this] { close(); }, this);
@@ -88,6 +96,7 @@ WindowControllers MainWindow::controllers() const {
 
 void MainWindow::startUp() {
     persistence_->startUp();
+    contentsPanel_->setVisible(persistence_->contentsShown());
 }
 
 void MainWindow::showStartupProblems() {

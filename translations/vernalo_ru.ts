@@ -43,6 +43,14 @@
         <source>&amp;Split into files of:</source>
         <translation>&amp;Разбить на файлы по:</translation>
     </message>
+    <message>
+        <source>One file per &amp;chapter</source>
+        <translation>Файл на каждую &amp;главу</translation>
+    </message>
+    <message>
+        <source>Numbered files named after the chapters, with a playlist</source>
+        <translation>Нумерованные файлы с названиями глав и список воспроизведения</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::BrowserPage</name>
@@ -69,6 +77,17 @@
     <message>
         <source>Web page</source>
         <translation>Веб-страница</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::ContentsPanel</name>
+    <message>
+        <source>Contents</source>
+        <translation>Содержание</translation>
+    </message>
+    <message>
+        <source>This document has no headings.</source>
+        <translation>В этом документе нет заголовков.</translation>
     </message>
 </context>
 <context>
@@ -212,6 +231,10 @@
     <message>
         <source>English</source>
         <translation>английский</translation>
+    </message>
+    <message>
+        <source> Playlist: %1</source>
+        <translation> Список воспроизведения: %1</translation>
     </message>
 </context>
 <context>
@@ -749,6 +772,10 @@
     <message>
         <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
         <translation>&lt;p&gt;Лицензия: GNU General Public License, версия 3 или более поздняя (GPL-3.0-or-later).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Содержание</translation>
     </message>
 </context>
 <context>

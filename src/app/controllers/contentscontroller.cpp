@@ -36,9 +36,12 @@ ContentsController::ContentsController(const WindowParts& parts, ReadingControll
         stale_ = true;
         settle_->start();
     });
-    connect(&panel_, &QDockWidget::visibilityChanged, this, [this](bool shown) {
-        if (shown && stale_) refresh();
-    });
+    // Shown by View > Contents, or as the window comes up with it.
+    const auto shown = [this](bool on) {
+        if (on && stale_) refresh();
+    };
+    connect(&panel_, &QDockWidget::visibilityChanged, this, shown);
+    connect(panel_.toggleViewAction(), &QAction::toggled, this, shown);
     connect(&panel_, &ContentsPanel::chosen, this, &ContentsController::jumpTo);
     connect(&reading_, &ReadingController::pieceShown, this,
             [this](long start, long) { follow(start); });

@@ -96,7 +96,9 @@ WindowControllers MainWindow::controllers() const {
 
 void MainWindow::startUp() {
     persistence_->startUp();
+    // The menu item follows a dock shown or hidden only once the window is up: set it too.
     contentsPanel_->setVisible(persistence_->contentsShown());
+    contentsPanel_->toggleViewAction()->setChecked(persistence_->contentsShown());
 }
 
 void MainWindow::showStartupProblems() {

@@ -382,7 +382,8 @@ private:
         }
         if (kw == Kw::Pard) st_.outline = -1;
         if (kw == Kw::OutlineLevel) {
-            st_.outline = hasParam ? ClampRtfParam(param, 0, 8) : 0;
+            // 9 is body text, as writers mark a paragraph that leaves the outline.
+            st_.outline = hasParam && param >= 9 ? -1 : hasParam ? ClampRtfParam(param, 0, 8) : 0;
             return;
         }
         // Every other keyword belongs to one of these; the one that knows it acts.

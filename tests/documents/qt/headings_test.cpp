@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "documents/html/htmltortf.h"
 #include "documents/qt/documentheadings.h"
 #include "documents/qt/documentio.h"
 
@@ -43,7 +45,16 @@ TEST_P(Headings, areListedInOrderAtTheirParagraphs) {
     QTextDocument doc;
     const QString path =
         QString::fromUtf8(VERNALO_TEST_DATA "/") + QString::fromUtf8(GetParam().file);
-    ASSERT_TRUE(LoadDocumentFile(path, doc).ok);
+    if (path.endsWith(QStringLiteral(".html"))) {
+        // A page goes into the editor as Transform HTML to text takes it.
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const std::string rtf =
+            HtmlToRtf(WithCrLf(QString::fromUtf8(file.readAll()).toStdU16String()));
+        LoadDocumentBytes(QByteArray::fromStdString(rtf), doc);
+    } else {
+        ASSERT_TRUE(LoadDocumentFile(path, doc).ok);
+    }
     const std::vector<DocumentHeading> found = DocumentHeadings(doc);
     for (const DocumentHeading& h : found)
         SCOPED_TRACE(h.title.toStdString());
@@ -79,6 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
         HeadingCase{"pdf/text.pdf",
                     {{"Весна в городе", 1}, {"Spring in the City", 2}, {"Вторая страница", 2}},
                     "Весна в городе"},
+        // A page taken in by Transform HTML to text.
+        HeadingCase{"pdf/text.html",
+                    {{"Весна в городе", 1}, {"Spring in the City", 2}, {"Вторая страница", 2}}},
         HeadingCase{"books/book.epub.txt", {}}));
 
 TEST(Headings, followTheTextThroughEdits) {

@@ -73,7 +73,9 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     ini.write(u"Interface", u"FontSize", Decimal(s.fontSize));
     ini.write(u"Interface", u"FontColor", FormatColor(s.fontColor));
     ini.write(u"Interface", u"MarkWord", s.markWord ? u"1" : u"0");
-    ini.write(u"Interface", u"ShowContents", s.showContents ? u"1" : u"0");
+    // Only once the panel was shown: a file that never used it keeps its keys as they were.
+    if (s.showContents || !ini.read(u"Interface", u"ShowContents", u"").empty())
+        ini.write(u"Interface", u"ShowContents", s.showContents ? u"1" : u"0");
     ini.write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
     ini.write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     ini.write(u"Text", u"Position", Decimal(s.position));

@@ -50,16 +50,29 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
     s.urls = {u"u0", u"u1", u"u2"};
     s.posY = 2;
     WriteSettings(ini, s);
-    EXPECT_EQ(
-        Text(ini),
-        "; kept\r\n[text]\r\nPosY=2\r\nPosition=0\r\nPosX=0\r\n\r\n"
-        "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
-        "[Other]\r\nx = 1\r\n"
-        "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
-        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
-        "MarkWord=1\r\n");
+    EXPECT_EQ(Text(ini),
+              "; kept\r\n[text]\r\nPosY=2\r\nPosition=0\r\nPosX=0\r\n\r\n"
+              "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
+              "[Other]\r\nx = 1\r\n"
+              "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
+              "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
+              "MarkWord=1\r\n");
     EXPECT_EQ(ini.read(u"other", u"X", u"?"),
               u"1");  // blanks around names and values are not theirs
+}
+
+// The Contents panel's key appears once the panel was shown, and then follows it.
+TEST(IniFile, contentsPanelKeyIsWrittenOnceShown) {
+    IniFile ini;
+    ReaderSettings s;
+    WriteSettings(ini, s);
+    EXPECT_EQ(Text(ini).find("ShowContents"), std::string::npos);
+    for (const bool shown : {true, false}) {
+        s.showContents = shown;
+        WriteSettings(ini, s);
+        EXPECT_EQ(ini.read(u"Interface", u"ShowContents", u""), shown ? u"1" : u"0");
+        EXPECT_EQ(ReadSettings(ini).showContents, shown);
+    }
 }
 
 TEST(IniFile, readsCaseInsensitivelyAndCutsLongValues) {

@@ -236,13 +236,23 @@ RichDocument DocumentToModel(const QTextDocument& doc) {
     FontList fonts(model);
     ParagraphFormat format;
     bool first = true;
+    // The headings as the editor lists them, each at the start of its paragraph.
+    const std::vector<DocumentHeading> headings = DocumentHeadings(doc);
+    std::size_t heading = 0;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         if (!first && ContinuesRow(block)) {
             model.addText({}, u"\t");
         } else {
             if (!first) model.endParagraph(format);
             format = ModelParagraphFormat(block.blockFormat());
+            if (heading < headings.size() && headings[heading].position == block.position()) {
+                model.addHeading(ToU16(headings[heading].title), headings[heading].level,
+                                 model.nextTextPosition());
+                ++heading;
+            }
         }
+        while (heading < headings.size() && headings[heading].position <= block.position())
+            ++heading;
         first = false;
         if (QString label = ListLabel(block); !label.isEmpty())
             model.addText(ModelCharFormat(block.charFormat(), fonts), ToU16(label));

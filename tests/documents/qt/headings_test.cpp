@@ -74,6 +74,16 @@ TEST_P(Headings, areListedInOrderAtTheirParagraphs) {
             << block.text().toStdString();
     }
     EXPECT_EQ(DocumentTitle(doc).toStdString(), GetParam().bookTitle);
+    // Saved as rich text (Save as RTF, the last text kept between runs) and read again, each
+    // heading comes back at its paragraph with its level.
+    QTextDocument again;
+    LoadDocumentBytes(DocumentToRtf(doc), again);
+    const std::vector<DocumentHeading> back = DocumentHeadings(again);
+    ASSERT_EQ(back.size(), found.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(back[i].position, found[i].position) << i;
+        EXPECT_EQ(back[i].level, found[i].level) << i;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

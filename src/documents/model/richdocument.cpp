@@ -144,6 +144,7 @@ void RichDocument::addHeading(std::u16string_view title, int level, std::size_t 
     }
     if (clean.empty()) return;
     if (!headings.empty() && headings.back().position >= position) return;
+    if (headings.size() >= kMaxHeadings) return;
     headings.push_back({std::move(clean), std::max(level, 1), position});
 }
 

@@ -201,6 +201,9 @@ private:
     // Distinct formats beyond this many (only hostile files have them) take the last one's
     // place instead of growing the table without bound.
     static constexpr std::size_t kMaxFormats = 1 << 16;
+    // More headings than any book has (each is a line of the contents and a block format of
+    // its own in the editor); a hostile file's further ones are dropped.
+    static constexpr std::size_t kMaxHeadings = 20'000;
 
     std::uint32_t charFormatIndex(const CharFormat& f);
     std::uint32_t paraFormatIndex(const ParagraphFormat& f);

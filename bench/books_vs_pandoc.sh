@@ -2,7 +2,8 @@
 # Reading a ~10 MB FB2 and a ~10 MB EPUB (generated: the fixture text's words shuffled into
 # chapters, sections, emphasis, lists, stanzas and notes, so that it compresses like prose)
 # into the editor's model, beside pandoc converting the same files to plain text, in the
-# same run. Prints time and peak memory of each and the ratios.
+# same run. Prints time and peak memory of each and the ratios, then how long the Contents
+# panel takes to list each book once it is in the editor (contents_bench; goal 50 ms).
 #
 #   bench/books_vs_pandoc.sh [--no-pandoc] [BUILD_DIR]     (default build/release)
 #
@@ -107,3 +108,16 @@ for f in big.fb2 big.epub; do
       "$pandoc_ms" "$(calc "$pandoc_kib / 1024")" "$(calc "$pandoc_kib * 1024 / $bytes")"
   printf '  pandoc/ours: %.1fx the time\n' "$(calc "$pandoc_ms / $ours_ms")"
 done
+# The Contents panel listing each book once it is in the editor (goal: 50 ms).
+contents="$build/bench/contents_bench"
+if [ -x "$contents" ]; then
+  for f in big.fb2 big.epub; do
+    line=$("$contents" --runs 5 "$work/$f")
+    printf '%s contents: %s headings in %s ms (best of 5; median %s ms; goal 50 ms)\n' "$f" \
+        "$(sed 's/.*headings=\([0-9]*\).*/\1/' <<<"$line")" \
+        "$(sed 's/.*best_ms=\([0-9.]*\).*/\1/' <<<"$line")" \
+        "$(sed 's/.*median_ms=\([0-9.]*\).*/\1/' <<<"$line")"
+  done
+else
+  echo "contents_bench not built (target contents_bench): no Contents figure"
+fi

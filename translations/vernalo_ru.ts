@@ -43,6 +43,14 @@
         <source>&amp;Split into files of:</source>
         <translation>&amp;Разбить на файлы по:</translation>
     </message>
+    <message>
+        <source>One file per &amp;chapter</source>
+        <translation>Файл на каждую &amp;главу</translation>
+    </message>
+    <message>
+        <source>Numbered files named after the chapters, with a playlist</source>
+        <translation>Нумерованные файлы с названиями глав и список воспроизведения</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::BrowserPage</name>
@@ -69,6 +77,17 @@
     <message>
         <source>Web page</source>
         <translation>Веб-страница</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::ContentsPanel</name>
+    <message>
+        <source>Contents</source>
+        <translation>Содержание</translation>
+    </message>
+    <message>
+        <source>This document has no headings.</source>
+        <translation>В этом документе нет заголовков.</translation>
     </message>
 </context>
 <context>
@@ -218,6 +237,10 @@
     <message>
         <source>English</source>
         <translation>английский</translation>
+    </message>
+    <message>
+        <source> Playlist: %1</source>
+        <translation> Список воспроизведения: %1</translation>
     </message>
 </context>
 <context>
@@ -872,6 +895,10 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     <message>
         <source>&amp;Clear list</source>
         <translation>&amp;Очистить список</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Содержание</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -45,6 +46,7 @@ struct SayArgs {
     std::string wavPath;
     std::string outPath;
     int splitMinutes = 0;
+    bool splitChapters = false;
     bool repeatText = false;
     bool printPieces = false;
 };
@@ -92,6 +94,12 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
             if (!TakeValue(args, i, v) || !ParseNumber(v, 1, 1000, out.splitMinutes))
                 return UsageError("--split-minutes takes a number from 1 to 1000" +
                                   (v.empty() ? std::string() : ": '" + v + "'"));
+        } else if (args[i] == "--split") {
+            std::string v;
+            if (!TakeValue(args, i, v) || v != "chapters")
+                return UsageError("--split takes chapters" +
+                                  (v.empty() ? std::string() : ": '" + v + "'"));
+            out.splitChapters = true;
         } else if (args[i] != "--wav") {
             return UsageError("unknown option '" + args[i] + "'");
         } else if (!TakeValue(args, i, out.wavPath) || out.wavPath.empty()) {
@@ -107,6 +115,10 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         return UsageError("--wav and --out: one file at a time");
     if (out.splitMinutes > 0 && out.outPath.empty())
         return UsageError("--split-minutes splits what --out writes");
+    if (out.splitChapters && out.outPath.empty())
+        return UsageError("--split chapters splits what --out writes");
+    if (out.splitChapters && out.splitMinutes > 0)
+        return UsageError("--split chapters or --split-minutes: one way to split");
     return 0;
 }
 
@@ -162,8 +174,20 @@ bool RunReading(ReadingSession& session, bool toFile, const std::atomic<bool>& f
 
 // The reading into the sound files of --out, split when asked.
 int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16string text,
-               const ReadingOptions& options, const PerLanguage<ExportVoice>& voices) {
+               const ReadingOptions& options, const PerLanguage<ExportVoice>& voices,
+               const std::vector<Heading>& headings, const std::u16string& title) {
     ExportRequest request;
+    if (parsed.splitChapters) {
+        // The book's title names the text before the first chapter and the album; a document
+        // without one goes by the name of the file written.
+        std::string name = Utf16ToUtf8(title);
+        if (name.empty()) name = std::filesystem::path(parsed.outPath).stem().string();
+        std::vector<HeadingMark> marks;
+        for (const Heading& h : headings)
+            marks.push_back({static_cast<long>(h.position), h.level, Utf16ToUtf8(h.title)});
+        request.chapters = TopLevelChapters(marks, text, name);
+        request.album = name;
+    }
     request.text = std::move(text);
     request.options = options;
     request.voices = voices;
@@ -190,6 +214,9 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
         std::cerr << "vernalo-cli: " << result.error << "\n";
         return 1;
     }
+    if (!result.playlist.empty())
+        std::cerr << "vernalo-cli: " << result.files.size() << " chapters, playlist '"
+                  << result.playlist << "'\n";
     if (result.seconds == 0)
         std::cerr << "vernalo-cli: nothing in the text was spoken; '" << parsed.outPath
                   << "' holds no sound\n";
@@ -202,8 +229,9 @@ int Say(const Args& args) {
     SayArgs parsed;
     if (int status = ParseSayArgs(args, parsed)) return status;
     DictionaryStore dicts;
-    std::u16string text;
-    if (int status = parsed.reading.load(dicts, text)) return status;
+    std::u16string text, title;
+    std::vector<Heading> headings;
+    if (int status = parsed.reading.load(dicts, text, &headings, &title)) return status;
 
     EspeakEngine& engine = EspeakEngine::instance();
     if (engine.modes().empty()) {
@@ -269,7 +297,8 @@ int Say(const Args& args) {
         if (DrivenVoice* driven = made[l].driven) driven->onError = onError;
     }
 
-    if (toFiles) return SayToFiles(parsed, dicts, std::move(text), options, chosen);
+    if (toFiles)
+        return SayToFiles(parsed, dicts, std::move(text), options, chosen, headings, title);
 
     Segmenter seg(dicts);
     HeadlessView view(std::move(text), options);

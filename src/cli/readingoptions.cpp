@@ -5,6 +5,8 @@
 #include "dict/dictfile.h"
 #include "dict/rules.h"
 #include "text/documenttext.h"
+#include "documents/read.h"
+#include "text/textcodec.h"
 
 namespace vernalo::cli {
 
@@ -45,7 +47,8 @@ int ReadingArgs::take(const Args& args, std::size_t& i) {
     return 1;
 }
 
-int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text) const {
+int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text, std::vector<Heading>* headings,
+                      std::u16string* title) const {
     if (!voiceOn[Language::Russian] && !voiceOn[Language::English])
         return UsageError("at least one language must stay on");
     std::string error;
@@ -63,9 +66,16 @@ int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text) const {
     }
     std::string bytes;
     if (!ReadInput(input, bytes, error)) return UsageError(error);
-    DecodedDocument decoded = DecodeDocumentText(bytes);
-    if (!decoded.isText()) return NotTextError(input);
-    text = std::move(decoded.text);
+    ReadResult read = ReadDocument(bytes, Utf8ToUtf16(input));
+    std::string().swap(bytes);
+    if (read.notText) return NotTextError(input);
+    if (!read.ok)
+        return UsageError(
+            read.wholeMessage ? read.error : "Cannot read " + InputName(input) + ": " + read.error);
+    if (headings) *headings = read.document.headings;
+    if (title) *title = read.document.title;
+    // One unit per editor position: a line break inside a paragraph reads as a line break.
+    text = read.plainText ? read.document.takeText() : read.document.takePlainText();
     return 0;
 }
 

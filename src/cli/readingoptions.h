@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "dict/dictionary.h"
+#include "documents/model/richdocument.h"
 #include "text/language.h"
 
 namespace vernalo::cli {
@@ -25,8 +26,10 @@ struct ReadingArgs {
     // file. Returns 1 taken, 0 not one of ours, 2 bad use (the message is printed).
     int take(const Args& args, std::size_t& i);
     // After all options: checks them, loads the dictionaries and reads the text as the editor
-    // would hold it. 0, or 2 with the message printed.
-    int load(DictionaryStore& dicts, std::u16string& text) const;
+    // would hold it, through the readers the window opens files with. 0, or 2 with the
+    // message printed. `headings` and `title`, when given, receive the document's.
+    int load(DictionaryStore& dicts, std::u16string& text, std::vector<Heading>* headings = nullptr,
+             std::u16string* title = nullptr) const;
 };
 
 // Names on standard error the reading rules left out while the text was read.

@@ -12,6 +12,7 @@
 #include "reading/segmenter.h"
 #include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
+#include "text/fileio.h"
 #include "text/textcodec.h"
 
 namespace vernalo {
@@ -72,6 +73,25 @@ struct Pipeline {
     // Set for the piece shown last, taken by its first Speak.
     long pieceEnd = 0;
     bool cutBefore = false;
+    // A chapter begins: taken by the next piece spoken, which starts its file. A chapter
+    // with nothing spoken gets no file, and the numbers go on without a gap.
+    std::optional<std::size_t> chapterCut;
+    int track = 1;
+
+    // The file of the chapter that starts with the piece being spoken, if one does.
+    std::optional<NamedPart> takeChapterCut() {
+        const auto chapter = std::exchange(chapterCut, std::nullopt);
+        if (!chapter) return std::nullopt;
+        return ChapterPart(request, *chapter, ++track);
+    }
+    static NamedPart ChapterPart(const ExportRequest& r, std::size_t chapter, int track) {
+        const std::filesystem::path p(r.path);
+        const int width = std::max(2, static_cast<int>(std::to_string(r.chapters.size()).size()));
+        const ExportChapter& c = r.chapters[chapter];
+        return {(p.parent_path() / ChapterFileName(track, width, c.title, p.extension().string()))
+                    .string(),
+                c.title, track};
+    }
 
     // Why an installed engine could not read; set on the export's thread.
     std::string failure;
@@ -108,18 +128,23 @@ public:
         job.rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * voice_.speed / 100.0));
         job.text = Utf16ToUtf8(text);
         const bool cut = std::exchange(p.cutBefore, false);
+        const std::optional<NamedPart> chapter = p.takeChapterCut();
         const long end = p.pieceEnd;
         {
             std::lock_guard lock(p.mutex);
             ++p.pending;
         }
         auto first = std::make_shared<bool>(true);
-        job.chunk = [&p, cut, first](const std::int16_t* samples, std::size_t count) {
+        job.chunk = [&p, cut, chapter, first](const std::int16_t* samples, std::size_t count) {
             if (p.cancel) return false;
             // Everything before this piece is in the files: a part may end here.
-            if (cut && std::exchange(*first, false) && p.request.splitMinutes > 0 &&
-                p.files.partSeconds() >= p.request.splitMinutes * 60)
-                p.files.nextPart();
+            if (std::exchange(*first, false)) {
+                if (chapter)
+                    p.files.nextPart(chapter);
+                else if (cut && p.request.splitMinutes > 0 &&
+                         p.files.partSeconds() >= p.request.splitMinutes * 60)
+                    p.files.nextPart();
+            }
             p.files.write(samples, count);
             return true;
         };
@@ -174,6 +199,7 @@ public:
         Pipeline& p = pipeline_;
         if (text.empty() || !p.failure.empty()) return;
         const bool cut = std::exchange(p.cutBefore, false);
+        const std::optional<NamedPart> chapter = p.takeChapterCut();
         {
             std::unique_lock lock(p.mutex);
             while (p.pending > 0 && !p.cancel)
@@ -196,8 +222,10 @@ public:
             }
         }
         const std::vector<std::int16_t> samples = Resampled(pcm, kSampleRate);
-        if (cut && p.request.splitMinutes > 0 &&
-            p.files.partSeconds() >= p.request.splitMinutes * 60)
+        if (chapter)
+            p.files.nextPart(chapter);
+        else if (cut && p.request.splitMinutes > 0 &&
+                 p.files.partSeconds() >= p.request.splitMinutes * 60)
             p.files.nextPart();
         p.files.write(samples.data(), samples.size());
         const double total = static_cast<double>(p.request.text.size());
@@ -209,6 +237,26 @@ private:
     ExportVoice voice_;
     std::unique_ptr<Synthesizer> engine_;
 };
+
+// The playlist of a chapter export, beside its files; on failure the files go too, as an
+// export is whole or absent.
+bool WritePlaylist(const ExportRequest& request, const AudioFileSet& files, ExportResult& result) {
+    const std::filesystem::path p(request.path);
+    const auto lengths = files.partLengths();
+    std::vector<PlaylistEntry> entries;
+    for (std::size_t i = 0; i < result.files.size() && i < lengths.size(); ++i)
+        entries.push_back({std::filesystem::path(result.files[i]).filename().string(),
+                           lengths[i].first, lengths[i].second});
+    result.playlist = (p.parent_path() / (p.stem().string() + ".m3u")).string();
+    std::string error;
+    if (WriteFileAtomically(result.playlist, M3uPlaylist(entries), &error)) return true;
+    for (const std::string& f : result.files)
+        std::remove(f.c_str());
+    result.files.clear();
+    result.error = "cannot write '" + result.playlist + "': " + error;
+    result.playlist.clear();
+    return false;
+}
 
 }  // namespace
 
@@ -227,10 +275,13 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         result.error = "cannot write '" + request.path + "': " + engine.error();
         return result;
     }
-    const bool split = request.splitMinutes > 0;
+    const bool split = request.splitMinutes > 0 && request.chapters.empty();
     AudioFileSet files(request.path, *format, std::filesystem::path(request.path).stem().string(),
                        split);
-    if (!files.open(&result.error)) return result;
+    files.setAlbum(request.album);
+    std::optional<NamedPart> first;
+    if (!request.chapters.empty()) first = Pipeline::ChapterPart(request, 0, 1);
+    if (!files.open(&result.error, first)) return result;
 
     Pipeline pipeline(files, request, progress, cancel);
     PerLanguage<std::unique_ptr<Voice>> voices;
@@ -243,10 +294,16 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     ReadingOptions options = request.options;
     options.repeatText = false;
     HeadlessView view(request.text, options);
+    std::size_t nextChapter = 1;
     view.onPiece = [&](long start, long length) {
         if (length <= 0) return;
         pipeline.pieceEnd = start + length;
         pipeline.cutBefore = split && EndsSentence(request.text, start);
+        const auto& chapters = request.chapters;
+        if (nextChapter >= chapters.size() || start < chapters[nextChapter].start) return;
+        while (nextChapter + 1 < chapters.size() && start >= chapters[nextChapter + 1].start)
+            ++nextChapter;
+        pipeline.chapterCut = nextChapter++;
     };
     Segmenter segmenter(dictionaries);
     const auto failed = [&files, &pipeline] { return files.failed() || !pipeline.failure.empty(); };
@@ -284,6 +341,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     result.seconds = files.totalSeconds();
     if (!files.finish(&result.error)) return result;
     result.files = files.paths();
+    if (!request.chapters.empty() && !WritePlaylist(request, files, result)) return result;
     result.ok = true;
     if (progress) progress(1.0);
     return result;

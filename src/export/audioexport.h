@@ -13,6 +13,7 @@
 
 #include "dict/dictionary.h"
 #include "export/audiofile.h"
+#include "export/chapters.h"
 #include "reading/readingsession.h"
 #include "speech/driven/drivenmode.h"
 #include "text/language.h"
@@ -33,6 +34,11 @@ struct ExportRequest {
     std::string path;  // the format follows its suffix
     // Above 0: numbered files of about this many minutes each, cut at sentence ends.
     double splitMinutes = 0;
+    // Not empty (TopLevelChapters): one file per chapter instead, "01 - Title.mp3" in the
+    // folder of `path`, with an M3U playlist named as `path` with the suffix .m3u.
+    std::vector<ExportChapter> chapters;
+    // The book's title, every file's album tag.
+    std::string album;
 };
 
 struct ExportResult {
@@ -40,7 +46,8 @@ struct ExportResult {
     bool cancelled = false;
     std::string error;  // names the file and the system's reason
     std::vector<std::string> files;
-    double seconds = 0;  // of sound, all files together
+    double seconds = 0;    // of sound, all files together
+    std::string playlist;  // written beside chapter files
 };
 
 // Writes the reading of `request`. `progress` gets the share of the text done (0 to 1) on this

@@ -131,6 +131,9 @@ bool AudioFile::open(std::string* error) {
     if (!title_.empty()) {
         sf_set_string(Sf(sndfile_), SF_STR_TITLE, title_.c_str());
         sf_set_string(Sf(sndfile_), SF_STR_ARTIST, "Vernalo");
+        if (!album_.empty()) sf_set_string(Sf(sndfile_), SF_STR_ALBUM, album_.c_str());
+        if (track_ > 0)
+            sf_set_string(Sf(sndfile_), SF_STR_TRACKNUMBER, std::to_string(track_).c_str());
     }
     return true;
 }
@@ -144,6 +147,8 @@ bool AudioFile::openMp3(int fd) {
     settings.quality = kMp3Quality;
     settings.title = title_;
     settings.artist = "Vernalo";
+    settings.album = album_;
+    settings.track = track_;
     mp3_ = std::make_unique<Mp3Encoder>(mp3File_, std::move(settings));
     return mp3_->start() || fail(mp3_->reason());
 }
@@ -258,21 +263,27 @@ AudioFileSet::~AudioFileSet() {
     abort();
 }
 
-bool AudioFileSet::open(std::string* error) {
+bool AudioFileSet::open(std::string* error, std::optional<NamedPart> first) {
     abort();
     stop_ = false;
     error_.clear();
     partSamples_ = totalSamples_ = 0;
-    if (!startPart(error)) return false;
+    if (!startPart(error, first)) return false;
     encoder_ = std::thread([this] { encode(); });
     return true;
 }
 
-bool AudioFileSet::startPart(std::string* error) {
+bool AudioFileSet::startPart(std::string* error, const std::optional<NamedPart>& name) {
     if (!parts_.empty() && !parts_.back()->close(error)) return false;
     const std::size_t number = parts_.size() + 1;
-    const std::string title = numbered_ ? title_ + " " + std::to_string(number) : title_;
-    parts_.push_back(std::make_unique<AudioFile>(partPath(number), format_, title));
+    if (name) {
+        parts_.push_back(std::make_unique<AudioFile>(name->path, format_, name->title));
+        parts_.back()->setAlbum(album_, name->track);
+    } else {
+        const std::string title = numbered_ ? title_ + " " + std::to_string(number) : title_;
+        parts_.push_back(std::make_unique<AudioFile>(partPath(number), format_, title));
+        parts_.back()->setAlbum(album_, 0);
+    }
     return parts_.back()->open(error);
 }
 
@@ -292,7 +303,7 @@ void AudioFileSet::encode() {
         if (failed) {
             // Nothing more is encoded; the queue only drains.
         } else if (block.samples.empty()) {
-            startPart(&error);
+            startPart(&error, block.name);
         } else {
             parts_.back()->write(block.samples.data(), block.samples.size());
             // A full disk stops the export now rather than after the whole text.
@@ -319,15 +330,15 @@ void AudioFileSet::write(const std::int16_t* samples, std::size_t count) {
         queue_.back().samples.insert(queue_.back().samples.end(), samples, samples + count);
         return;
     }
-    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count)});
+    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count), std::nullopt});
     queue_.back().samples.reserve(kBlockSamples + count);
     if (queue_.size() > 1) changed_.notify_all();
 }
 
-void AudioFileSet::nextPart() {
+void AudioFileSet::nextPart(std::optional<NamedPart> next) {
     std::lock_guard lock(mutex_);
     if (!encoder_.joinable() || stop_) return;
-    queue_.push_back(Block{});
+    queue_.push_back(Block{{}, std::move(next)});
     partSamples_ = 0;
     changed_.notify_all();
 }
@@ -391,6 +402,13 @@ double AudioFileSet::partSeconds() const {
 double AudioFileSet::totalSeconds() const {
     std::lock_guard lock(mutex_);
     return double(totalSamples_) / kSampleRate;
+}
+
+std::vector<std::pair<double, std::string>> AudioFileSet::partLengths() const {
+    std::vector<std::pair<double, std::string>> lengths;
+    for (const auto& part : parts_)
+        lengths.emplace_back(part->seconds(), part->title());
+    return lengths;
 }
 
 std::vector<std::string> AudioFileSet::paths() const {

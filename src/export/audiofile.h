@@ -38,6 +38,11 @@ public:
     AudioFile(const AudioFile&) = delete;
     AudioFile& operator=(const AudioFile&) = delete;
 
+    // The album and track tags, set before Open; none when empty and 0.
+    void setAlbum(std::string album, int track) {
+        album_ = std::move(album);
+        track_ = track;
+    }
     // False with `error` (naming the file and the system's reason) when it cannot be made.
     bool open(std::string* error);
     void write(const std::int16_t* samples, std::size_t count);
@@ -47,6 +52,7 @@ public:
     bool commit(std::string* error);
 
     const std::string& path() const { return path_; }
+    const std::string& title() const { return title_; }
     double seconds() const;
     // A write failed: Close will say why.
     bool failed() const;
@@ -61,6 +67,8 @@ private:
     std::string tempPath_;
     AudioFormat format_;
     std::string title_;
+    std::string album_;
+    int track_ = 0;
     void* sndfile_ = nullptr;    // SNDFILE*
     void* resampler_ = nullptr;  // SRC_STATE*, for formats that cannot take the engine's rate
     // MP3 goes through the encoder library itself: libsndfile fixes it at its slowest
@@ -90,17 +98,28 @@ private:
     AudioOutput& file_;
 };
 
-// An export's files: one, or numbered parts ("book-01.mp3", "book-02.mp3"...) when split.
-// Encoding runs on a thread of its own, beside the synthesis that writes here.
+// A part of an export that is named for what it holds (a chapter) rather than numbered.
+struct NamedPart {
+    std::string path;
+    std::string title;
+    int track = 0;
+};
+
+// An export's files: one, or numbered parts ("book-01.mp3", "book-02.mp3"...) when split, or
+// parts named as they start. Encoding runs on a thread of its own, beside the synthesis that
+// writes here.
 class AudioFileSet : public AudioOutput {
 public:
     AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered);
     ~AudioFileSet() override;  // as Abort unless Finish ran
 
-    // Makes the first file and starts the encoding thread.
-    bool open(std::string* error);
-    // The part under way ends after what was written so far; the next one follows.
-    void nextPart();
+    // Every part's album tag; set before Open.
+    void setAlbum(std::string album) { album_ = std::move(album); }
+    // Makes the first file (named `first` when given) and starts the encoding thread.
+    bool open(std::string* error, std::optional<NamedPart> first = std::nullopt);
+    // The part under way ends after what was written so far; the next one follows, named
+    // `next` when given.
+    void nextPart(std::optional<NamedPart> next = std::nullopt);
     // Encodes what is left, closes the last part and gives every part its name; on failure
     // none keeps it, and `error` names the file and the reason.
     bool finish(std::string* error);
@@ -117,19 +136,23 @@ public:
     double partSeconds() const;
     double totalSeconds() const;
     std::vector<std::string> paths() const;
+    // Each part's length in seconds and its title, once finished.
+    std::vector<std::pair<double, std::string>> partLengths() const;
 
 private:
     struct Block {
         std::vector<std::int16_t> samples;  // empty: the next part begins here
+        std::optional<NamedPart> name;      // that part's name, when it has one
     };
     std::string partPath(std::size_t number) const;
-    bool startPart(std::string* error);
+    bool startPart(std::string* error, const std::optional<NamedPart>& name);
     void encode();
     void stop();
 
     std::string path_;
     AudioFormat format_;
     std::string title_;
+    std::string album_;
     bool numbered_;
     std::vector<std::unique_ptr<AudioFile>> parts_;  // the encoding thread's while it runs
 

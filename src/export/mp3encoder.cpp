@@ -75,7 +75,7 @@ void* Mp3Encoder::newEncoder(std::string* error, bool tagged) const {
     lame_set_VBR(l, vbr_off);
     lame_set_brate(l, settings_.kilobitsPerSecond);
     lame_set_quality(l, settings_.quality);
-    lame_set_bWriteVbrTag(l, 0);  // the file is written in one pass
+    lame_set_bWriteVbrTag(l, 0);            // the file is written in one pass
     lame_set_write_id3tag_automatic(l, 0);  // one tag for the file, not one per stretch
     if (tagged) {
         id3tag_init(l);
@@ -87,6 +87,13 @@ void* Mp3Encoder::newEncoder(std::string* error, bool tagged) const {
         else
             id3tag_set_textinfo_utf16(l, "TIT2", MarkedUtf16(settings_.title).data());
         id3tag_set_artist(l, settings_.artist.c_str());
+        if (settings_.album.empty()) {
+        } else if (IsAscii(settings_.album)) {
+            id3tag_set_album(l, settings_.album.c_str());
+        } else {
+            id3tag_set_textinfo_utf16(l, "TALB", MarkedUtf16(settings_.album).data());
+        }
+        if (settings_.track > 0) id3tag_set_track(l, std::to_string(settings_.track).c_str());
     }
     if (lame_init_params(l) < 0) {
         lame_close(l);
@@ -142,9 +149,9 @@ void Mp3Encoder::work() {
             const std::vector<std::int16_t>& sound = stretch->sound;
             stretch->mp3.resize(Mp3Bound(sound.size()));
             // Mono: the right channel is not read.
-            int made = lame_encode_buffer(l, sound.data(), sound.data(),
-                                          static_cast<int>(sound.size()), stretch->mp3.data(),
-                                          static_cast<int>(stretch->mp3.size()));
+            int made =
+                lame_encode_buffer(l, sound.data(), sound.data(), static_cast<int>(sound.size()),
+                                   stretch->mp3.data(), static_cast<int>(stretch->mp3.size()));
             int flushed = 0;
             if (made >= 0)
                 flushed = lame_encode_flush(l, stretch->mp3.data() + made,

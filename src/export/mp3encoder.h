@@ -23,6 +23,8 @@ struct Mp3Settings {
     int quality = 7;  // the encoder's speed against care, 0 (best) to 9 (fastest)
     std::string title;
     std::string artist;
+    std::string album;  // none when empty
+    int track = 0;      // none when 0
     // A stretch is cut in a pause after this many samples: at once in one long enough to take
     // the join, else in the longest pause of the next `seekSamples`.
     std::size_t stretchSamples = 22050 * 30;
@@ -76,10 +78,10 @@ private:
 
     // The stretch being gathered, and how it may be cut.
     std::vector<std::int16_t> gathering_;
-    std::size_t quietRun_ = 0;  // quiet samples at its end
+    std::size_t quietRun_ = 0;                      // quiet samples at its end
     std::size_t bestPause_ = 0, bestPauseEnd_ = 0;  // its longest pause past the length sought
-    std::size_t toSkip_ = 0;    // quiet samples still to drop from its start
-    std::size_t delay_ = 0, frameSize_ = 576;  // the encoder's, in samples
+    std::size_t toSkip_ = 0;                        // quiet samples still to drop from its start
+    std::size_t delay_ = 0, frameSize_ = 576;       // the encoder's, in samples
     std::size_t stretchCount_ = 0;
 
     std::mutex mutex_;

@@ -44,6 +44,9 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
     int readCopied = s.readCopied ? 1 : 0;
     integer(u"Interface", u"ReadCopied", "ReadCopied", readCopied);
     s.readCopied = readCopied != 0;
+    int showContents = s.showContents ? 1 : 0;
+    integer(u"Interface", u"ShowContents", "ShowContents", showContents);
+    s.showContents = showContents != 0;
     integer(u"Text", u"PosX", "PosX", s.posX);
     integer(u"Text", u"PosY", "PosY", s.posY);
     integer(u"Text", u"Position", "Position", s.position);
@@ -76,6 +79,9 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     // Off is the default and goes unwritten, so a file that never had it keeps its lines.
     if (s.readCopied || !ini.read(u"Interface", u"ReadCopied", u"").empty())
         ini.write(u"Interface", u"ReadCopied", s.readCopied ? u"1" : u"0");
+    // Only once the panel was shown: a file that never used it keeps its keys as they were.
+    if (s.showContents || !ini.read(u"Interface", u"ShowContents", u"").empty())
+        ini.write(u"Interface", u"ShowContents", s.showContents ? u"1" : u"0");
     ini.write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
     ini.write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     ini.write(u"Text", u"Position", Decimal(s.position));

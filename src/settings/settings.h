@@ -23,6 +23,7 @@ struct ReaderSettings {
     bool markWord = true;  // the word being heard is marked while reading ([Interface] MarkWord)
     // Each text another program copies is read ([Interface] ReadCopied).
     bool readCopied = false;
+    bool showContents = false;  // the Contents panel shows ([Interface] ShowContents)
     int posX = 0;
     int posY = 0;
     int position = 0;  // where the selection (or the caret) began, 0-based as in the editor

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLocale>
@@ -147,6 +148,44 @@ TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
     EXPECT_GT(Seconds(out + "/book-01.flac"), 60.0);
     EXPECT_GT(Seconds(out + "/book-02.flac"), 1.0);
     EXPECT_TRUE(activity().startsWith(QStringLiteral("Exported to "))) << activity().toStdString();
+}
+
+// One file per chapter from the dialog: the book's top-level headings, the title page before
+// them in a file of its own, and a playlist; a selection is cut by the chapters it holds.
+TEST_F(WindowExport, byChapterFollowsTheBooksHeadings) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->controllers().documents.openDocument(
+        QStringLiteral(VERNALO_TEST_DATA "/books/book.fb2"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().documents.opening(); }));
+    QTimer::singleShot(0, [&] {
+        auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("exportDialog"));
+        ASSERT_NE(dialog, nullptr);
+        auto* chapters = dialog->findChild<QCheckBox*>(QStringLiteral("splitChapters"));
+        ASSERT_NE(chapters, nullptr);
+        chapters->setChecked(true);
+        EXPECT_FALSE(dialog->findChild<QSpinBox*>(QStringLiteral("splitMinutes"))->isEnabled());
+        dialog->selectFile(QString::fromStdString(out + "/book.wav"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::keySequence(window.get(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
+    for (const char* name : {"01 - Весна в городе.wav", "02 - Глава первая_ Spring.wav",
+                             "03 - Глава вторая_ Evening.wav", "book.m3u"})
+        EXPECT_TRUE(fs::exists(out + "/" + name)) << name;
+    EXPECT_EQ(test::Decode(out + "/02 - Глава первая_ Spring.wav").title, "Глава первая: Spring");
+    EXPECT_TRUE(activity().contains(QStringLiteral("Playlist: "))) << activity().toStdString();
+
+    const QString text = window->editor()->toPlainText();
+    const int last = static_cast<int>(text.indexOf(QStringLiteral("Глава вторая")));
+    window->editor()->select(last, text.size() - last);
+    const std::string dir = out + "/part";
+    fs::create_directory(dir);
+    ASSERT_TRUE(window->controllers().exports.startExport(QString::fromStdString(dir + "/part.wav"),
+                                                          0, true));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
+    EXPECT_TRUE(fs::exists(dir + "/01 - Глава вторая_ Evening.wav"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
 TEST_F(WindowExport, unwritableFileGivesAMessageNamingIt) {

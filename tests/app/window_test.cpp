@@ -387,6 +387,7 @@ TEST_F(Window, menusShareTheToolBarsActionsAndCarryTheShortcuts) {
         {"View", "Options", "Options", {}},
         {"View", "Font settings", "Font settings", {}},
         {"View", "Browser page", nullptr, {}},
+        {"View", "Contents", nullptr, QKeySequence(Qt::Key_F9)},
         {"Help", "Keyboard shortcuts", nullptr, QKeySequence::HelpContents},
         {"Help", "About Vernalo", nullptr, {}},
     };

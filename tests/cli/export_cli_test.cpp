@@ -173,6 +173,45 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
     EXPECT_NEAR(sum, total, 0.01 * total);
 }
 
+// A book cut by its chapters: the text before the first chapter (the title page) and each
+// chapter in a file of its own, tagged and numbered in the book's order, with a playlist.
+TEST(CliExport, bookSplitByChaptersFollowsItsContents) {
+    const std::string book = std::string(VERNALO_TEST_DATA) + "/books/book.epub";
+    const std::string whole = TempPath("whole.flac");
+    ASSERT_EQ(Cli("say --out " + whole + " " + book).status, 0);
+    const double total = Decode(whole).seconds();
+    const std::string dir = TempPath("chapters");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    CliRun r = Cli("say --split chapters --out " + dir + "/book.flac " + book);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const struct {
+        const char* file;
+        const char* title;
+    } kFiles[] = {{"01 - Весна в городе.flac", "Весна в городе"},
+                  {"02 - Глава первая_ Spring.flac", "Глава первая: Spring"},
+                  {"03 - Глава вторая_ Evening.flac", "Глава вторая: Evening"}};
+    std::string playlist = "#EXTM3U\n";
+    double sum = 0;
+    for (std::size_t i = 0; i < std::size(kFiles); ++i) {
+        const Sound s = Decode(dir + "/" + kFiles[i].file);
+        ASSERT_TRUE(s.valid) << kFiles[i].file;
+        EXPECT_GT(s.rms(), 0.02) << kFiles[i].file << " is silent";
+        EXPECT_EQ(s.title, kFiles[i].title);
+        EXPECT_EQ(s.album, "Весна в городе");
+        EXPECT_EQ(s.track, std::to_string(i + 1));
+        sum += s.seconds();
+        playlist += "#EXTINF:" + std::to_string(std::lround(s.seconds())) + "," + kFiles[i].title +
+                    "\n" + kFiles[i].file + "\n";
+    }
+    EXPECT_NEAR(sum, total, 0.01 * total);
+    EXPECT_EQ(Read(dir + "/book.m3u"), playlist);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+    for (const char* bad : {"--split chapters -", "--split pages --out a.mp3 -",
+                            "--split chapters --split-minutes 3 --out a.mp3 -"})
+        EXPECT_EQ(Cli(std::string("say ") + bad).status, 2) << bad;
+}
+
 }  // namespace
 
 namespace {

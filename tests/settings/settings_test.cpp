@@ -90,6 +90,20 @@ TEST(IniFile, readCopiedIsWrittenOnceItWasOn) {
     }
 }
 
+// The Contents panel's key appears once the panel was shown, and then follows it.
+TEST(IniFile, contentsPanelKeyIsWrittenOnceShown) {
+    IniFile ini;
+    ReaderSettings s;
+    WriteSettings(ini, s);
+    EXPECT_EQ(Text(ini).find("ShowContents"), std::string::npos);
+    for (const bool shown : {true, false}) {
+        s.showContents = shown;
+        WriteSettings(ini, s);
+        EXPECT_EQ(ini.read(u"Interface", u"ShowContents", u""), shown ? u"1" : u"0");
+        EXPECT_EQ(ReadSettings(ini).showContents, shown);
+    }
+}
+
 TEST(IniFile, readsCaseInsensitivelyAndCutsLongValues) {
     IniFile ini = IniFile::fromBytes("[SPEECH]\nrussian=Ирина\nLong=" + std::string(3000, 'x') +
                                      "\n[Speech]\nENGLISH=ignored\n");

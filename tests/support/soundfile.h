@@ -15,6 +15,8 @@ struct Sound {
     int rate = 0;
     std::vector<float> samples;
     std::string title;
+    std::string album;
+    std::string track;
 
     double seconds() const { return rate ? double(samples.size()) / rate : 0; }
     // Loudness in windows of 10 ms: the shape of the speech.
@@ -46,6 +48,8 @@ inline Sound Decode(const std::string& path) {
     s.rate = info.samplerate;
     s.valid = info.channels == 1;
     if (const char* title = sf_get_string(f, SF_STR_TITLE)) s.title = title;
+    if (const char* album = sf_get_string(f, SF_STR_ALBUM)) s.album = album;
+    if (const char* track = sf_get_string(f, SF_STR_TRACKNUMBER)) s.track = track;
     std::vector<float> buf(4096);
     sf_count_t n;
     while ((n = sf_readf_float(f, buf.data(), static_cast<sf_count_t>(buf.size()))) > 0)

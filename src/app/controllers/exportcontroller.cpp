@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 
 #include "app/controllers/readingcontroller.h"
@@ -16,6 +17,7 @@
 #include "app/window/statusbar.h"
 #include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
+#include "documents/qt/documentheadings.h"
 #include "speech/driven/drivenmode.h"
 #include "speech/espeakengine.h"
 
@@ -42,7 +44,7 @@ void ExportController::exportAudio() {
     const auto choice = AskExportFile(parts_.window, folder);
     if (!choice) return;
     lastExportFolder_ = QFileInfo(choice->path).absolutePath();
-    startExport(choice->path, choice->splitMinutes);
+    startExport(choice->path, choice->splitMinutes, choice->byChapter);
 }
 
 void ExportController::showExporting(bool running) {
@@ -75,7 +77,24 @@ void ExportController::setUp() {
     connect(exportRun_, &ExportRun::finished, this, &ExportController::exportFinished);
 }
 
-bool ExportController::startExport(const QString& path, int splitMinutes) {
+namespace {
+
+// The chapters of the text exported (the selection's, counted from its start): the book's
+// title names the text before the first and is the album; without one, the file's name.
+void CutByChapters(const QTextDocument& doc, long from, const std::u16string& text,
+                   const QString& path, ExportRequest& request) {
+    QString title = DocumentTitle(doc);
+    if (title.isEmpty()) title = QFileInfo(path).completeBaseName();
+    std::vector<HeadingMark> marks;
+    for (const DocumentHeading& h : DocumentHeadings(doc))
+        marks.push_back({h.position - from, h.level, h.title.toStdString()});
+    request.chapters = TopLevelChapters(marks, text, title.toStdString());
+    request.album = title.toStdString();
+}
+
+}  // namespace
+
+bool ExportController::startExport(const QString& path, int splitMinutes, bool byChapter) {
     if (exporting()) return false;
     if (!exportRun_) setUp();
     // A copy of the text and the settings as they are now: the user may go on editing.
@@ -84,7 +103,11 @@ bool ExportController::startExport(const QString& path, int splitMinutes) {
     const QTextCursor cursor = parts_.editor()->textCursor();
     const auto from = static_cast<std::size_t>(std::max(0, cursor.selectionStart()));
     const auto to = std::min(text.size(), static_cast<std::size_t>(cursor.selectionEnd()));
-    request.text = cursor.hasSelection() && from < to ? text.substr(from, to - from) : text;
+    const bool part = cursor.hasSelection() && from < to;
+    request.text = part ? text.substr(from, to - from) : text;
+    if (byChapter)
+        CutByChapters(*parts_.editor()->document(), part ? static_cast<long>(from) : 0,
+                      request.text, path, request);
     request.options = reading_.view().options();
     request.options.repeatText = false;
     request.path = QDir::toNativeSeparators(path).toStdString();
@@ -138,10 +161,12 @@ void ExportController::exportFinished(const ExportResult& result) {
     QStringList files;
     for (const auto& f : result.files)
         files << QString::fromStdString(f);
-    const QString where = files.size() == 1 ? tr("Exported to %1").arg(files.first())
-                                            : tr("Exported to %1 files: %2 ... %3")
-                                                  .arg(files.size())
-                                                  .arg(files.first(), files.last());
+    QString where = files.size() == 1 ? tr("Exported to %1").arg(files.first())
+                                      : tr("Exported to %1 files: %2 ... %3")
+                                            .arg(files.size())
+                                            .arg(files.first(), files.last());
+    if (!result.playlist.empty())
+        where += tr(" Playlist: %1").arg(QString::fromStdString(result.playlist));
     const QString empty =
         result.seconds > 0 ? QString() : tr(" Nothing in the text was spoken: it holds no sound.");
     parts_.status.setText(StatusPanel::Activity, where + empty + exportNote_);

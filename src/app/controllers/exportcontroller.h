@@ -25,8 +25,8 @@ public:
     // Asks for the file and the split, then starts as startExport does.
     void exportAudio();
     // Exports the selection, or else the whole text, as Say would read it; false while an
-    // export runs.
-    bool startExport(const QString& path, int splitMinutes);
+    // export runs. `byChapter`: one file per top-level heading, with a playlist.
+    bool startExport(const QString& path, int splitMinutes, bool byChapter = false);
     void cancelExport();
     bool exporting() const;
 

@@ -77,6 +77,7 @@ void WindowPersistence::startUp() {
     parts_.settings.options()->setMarkWord(s.markWord);
     readCopied_ = s.readCopied;
     emit readCopiedChanged(readCopied_);
+    contentsShown_ = s.showContents;
     // The file keeps the selection start, where the caret comes back.
     reading_.setReadingPosition(s.position);
     // A new user reads in the desktop's own font, which is easier to follow than a small one.
@@ -179,6 +180,7 @@ ReaderSettings WindowPersistence::collectSettings() const {
     s.fontColor = fontColor_;
     s.markWord = parts_.settings.options()->markWord();
     s.readCopied = readCopied_;
+    s.showContents = contentsShown_;
     s.position = static_cast<int>(editor->selectionStart());
     s.posX = static_cast<int>(editor->caretColumn());
     s.posY = static_cast<int>(editor->caretLine());

@@ -52,6 +52,9 @@ public:
     bool readCopied() const { return readCopied_; }
     void setReadCopied(bool on);
     void clearRecentFiles();
+    // Whether the Contents panel shows: read at start-up, written with the settings.
+    bool contentsShown() const { return contentsShown_; }
+    void setContentsShown(bool shown) { contentsShown_ = shown; }
 
 signals:
     void recentFilesChanged();
@@ -71,6 +74,7 @@ private:
     std::string baseDir_;
     bool settingsChanged_ = false;
     bool textChanged_ = false;
+    bool contentsShown_ = false;
     std::vector<std::u16string> urls_;  // the address list, kept for the settings file
     static constexpr std::size_t kRecentFiles = 10;
     std::vector<std::u16string> recentFiles_;  // the last files opened, the newest first

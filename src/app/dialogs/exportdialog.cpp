@@ -1,5 +1,6 @@
 #include "app/dialogs/exportdialog.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -56,17 +57,24 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     auto* label =
         new QLabel(QCoreApplication::translate("ExportDialog", "&Split into files of:"), &dialog);
     label->setBuddy(split);
+    auto* chapters = new QCheckBox(
+        QCoreApplication::translate("ExportDialog", "One file per &chapter"), &dialog);
+    chapters->setObjectName(QStringLiteral("splitChapters"));
+    chapters->setToolTip(QCoreApplication::translate(
+        "ExportDialog", "Numbered files named after the chapters, with a playlist"));
+    QObject::connect(chapters, &QCheckBox::toggled, split, &QWidget::setDisabled);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
         const int row = grid->rowCount();
         grid->addWidget(label, row, 0);
         grid->addWidget(split, row, 1);
+        grid->addWidget(chapters, row, 2);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString path = dialog.selectedFiles().first();
     // A name ending in another format's suffix keeps it; any other gets the chosen filter's.
     if (!FormatForPath(QFileInfo(path).fileName().toStdString()))
         path += u'.' + dialog.defaultSuffix();
-    return ExportChoice{path, split->value()};
+    return ExportChoice{path, chapters->isChecked() ? 0 : split->value(), chapters->isChecked()};
 }
 
 ExportRun::~ExportRun() {

@@ -15,11 +15,13 @@ class QWidget;
 namespace vernalo {
 
 struct ExportChoice {
-    QString path;          // its suffix names one of the formats offered
-    int splitMinutes = 0;  // 0: one file
+    QString path;            // its suffix names one of the formats offered
+    int splitMinutes = 0;    // 0: one file
+    bool byChapter = false;  // one file per chapter instead
 };
 
-// Asks where to export and how long each file may be; none when the user cancels.
+// Asks where to export and how long each file may be, or whether it is cut by chapters; none
+// when the user cancels.
 std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder);
 
 // One export at a time on its own thread; progress and the end arrive on the owner's thread.

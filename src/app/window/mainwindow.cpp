@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/controllers/contentscontroller.h"
 #include "app/controllers/documentcommands.h"
 #include "app/controllers/exportcontroller.h"
 #include "app/controllers/mediabridge.h"
@@ -19,6 +20,8 @@
 #include "app/controllers/windowpersistence.h"
 #include "app/pages/speechpage.h"
 #include "app/window/accessibleclick.h"
+#include "app/window/contentspanel.h"
+#include "documents/qt/documentheadings.h"
 #include "app/window/icons.h"
 #include "app/window/modifiedkeys.h"
 #include "app/window/readingview.h"
@@ -52,6 +55,9 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     column->addWidget(documentPages_, 1);
     statusBar_ = new StatusBar(this);
     setStatusBar(statusBar_);
+    contentsPanel_ = new ContentsPanel(this);
+    addDockWidget(Qt::LeftDockWidgetArea, contentsPanel_);
+    contentsPanel_->hide();
 
     connect(toolBars_, &ToolBarRow::clicked, this, &MainWindow::onCommand);
     connect(settingsPages_->speech(), &SpeechPage::speechProblem, this,
@@ -87,8 +93,16 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     places_ = new ReadingPlaces(parts, *reading_, *persistence_, *documents_, this);
     new ReadingFollower(parts, *reading_, this);
     auto* sleepTimer = new SleepTimer(parts, *reading_, this);
+    sleepTimer->setNextChapter([this](long position) -> std::optional<long> {
+        if (const auto end = ChapterEndAfter(*editor()->document(), static_cast<int>(position)))
+            return *end;
+        return std::nullopt;
+    });
     new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options(),
                     *outside_, *reading_, *sleepTimer);
+    contents_ = new ContentsController(parts, *reading_, *contentsPanel_, this);
+    connect(contentsPanel_->toggleViewAction(), &QAction::toggled, this,
+            [this](bool shown) { persistence_->setContentsShown(shown); });
     media_ = new MediaBridge(
         parts, *reading_, [this] { bringForward(); }, [this] { close(); }, this);
 
@@ -113,6 +127,9 @@ WindowControllers MainWindow::controllers() const {
 
 void MainWindow::startUp() {
     persistence_->startUp();
+    // The menu item follows a dock shown or hidden only once the window is up: set it too.
+    contentsPanel_->setVisible(persistence_->contentsShown());
+    contentsPanel_->toggleViewAction()->setChecked(persistence_->contentsShown());
 }
 
 void MainWindow::showStartupProblems() {

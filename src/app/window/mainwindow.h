@@ -20,6 +20,8 @@
 
 namespace vernalo {
 
+class ContentsController;
+class ContentsPanel;
 class DocumentCommands;
 class ExportController;
 class MediaBridge;
@@ -72,6 +74,7 @@ public:
     WindowControllers controllers() const;
     TextEditor* editor() const { return documentPages_->editor(); }
     DocumentPages* documentPages() const { return documentPages_; }
+    ContentsPanel* contentsPanel() const { return contentsPanel_; }
     QString statusText(StatusPanel panel) const { return statusBar_->text(panel); }
     SettingsPage settingsPage() const { return settingsPages_->current(); }
 
@@ -102,6 +105,8 @@ private:
     MediaBridge* media_ = nullptr;
     TextFromOutside* outside_ = nullptr;
     ReadingPlaces* places_ = nullptr;
+    ContentsPanel* contentsPanel_ = nullptr;
+    ContentsController* contents_ = nullptr;
 };
 
 }  // namespace vernalo

@@ -18,6 +18,7 @@
 #include "app/controllers/windowpersistence.h"
 #include "app/dialogs/readfromothers.h"
 #include "app/pages/optionspage.h"
+#include "app/window/contentspanel.h"
 #include "app/window/mainwindow.h"
 #include "app/window/qtext.h"
 #include "app/window/readingmenuitems.h"
@@ -127,6 +128,11 @@ WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentComma
     AddItem(view, tr("&Browser page"), {}, [&window] {
         window.documentPages()->setCurrentIndex(static_cast<int>(DocumentPage::Browser));
     });
+    view->addSeparator();
+    QAction* contents = window.contentsPanel()->toggleViewAction();
+    contents->setText(tr("&Contents"));
+    contents->setShortcut(QKeySequence(Qt::Key_F9));
+    view->addAction(contents);
 
     QMenu* help = bar->addMenu(tr("&Help"));
     AddItem(help, tr("&Keyboard shortcuts"), QKeySequence::HelpContents,

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "documents/books/epubcontents.h"
 #include "documents/books/xmltext.h"
 #include "documents/books/ziparchive.h"
 #include "text/textcodec.h"
@@ -54,29 +55,6 @@ ReadResult Fb2Zip(std::string_view bytes) {
     return Fb2(xml);
 }
 
-// "a/b/../c%20d.xhtml" relative to the folder "OEBPS/" as a member name.
-std::string ResolvePath(const std::string& folder, const QString& href) {
-    QString h = href;
-    if (const qsizetype hash = h.indexOf(u'#'); hash >= 0) h.truncate(hash);
-    const QByteArray decoded = QByteArray::fromPercentEncoding(h.toUtf8());
-    std::string joined =
-        h.startsWith(u'/') ? decoded.mid(1).toStdString() : folder + decoded.toStdString();
-    std::vector<std::string> parts;
-    std::stringstream in(joined);
-    for (std::string part; std::getline(in, part, '/');) {
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-            continue;
-        }
-        parts.push_back(part);
-    }
-    std::string out;
-    for (const auto& p : parts)
-        out += (out.empty() ? "" : "/") + p;
-    return out;
-}
-
 // Reads a small XML part (container, package) and calls `element` for each start tag.
 template <class Fn>
 bool WalkSmallXml(const std::string& bytes, std::string& error, const char* what, Fn&& element) {
@@ -108,6 +86,58 @@ bool WalkSmallXml(const std::string& bytes, std::string& error, const char* what
     return true;
 }
 
+struct ManifestItem {
+    QString href, type, properties;
+};
+
+// The book's own table of contents, which names its chapters as its author did even where
+// their headings are plain styled paragraphs: the EPUB 3 navigation document, else the NCX.
+std::vector<ContentsEntry> BookContents(ZipArchive& zip,
+                                        const std::map<QString, ManifestItem>& manifest,
+                                        const QString& ncxId, const std::string& folder) {
+    const auto read = [&](const ManifestItem& item, auto parse) {
+        const std::string name = ResolveBookPath(folder, item.href);
+        const std::string itemFolder =
+            name.find('/') == std::string::npos ? "" : name.substr(0, name.rfind('/') + 1);
+        std::string xml, error;
+        if (!zip.contains(name) || !zip.read(name, xml, error)) return std::vector<ContentsEntry>{};
+        return parse(xml, itemFolder);
+    };
+    for (const auto& [id, item] : manifest)
+        if (item.properties.split(u' ').contains(QStringLiteral("nav")))
+            if (auto entries = read(item, ReadNavContents); !entries.empty()) return entries;
+    for (const auto& [id, item] : manifest)
+        if (id == ncxId || item.type == u"application/x-dtbncx+xml")
+            if (auto entries = read(item, ReadNcxContents); !entries.empty()) return entries;
+    return {};
+}
+
+// The contents' entries as the document's headings, in the order of the text; where none
+// points into the text, the headings of the chapters (h1-h6) stay.
+void UseContents(RichDocument& doc, const std::vector<ContentsEntry>& contents,
+                 const std::map<std::string, std::size_t>& partStarts,
+                 const std::map<std::string, std::map<QString, std::size_t>>& anchors) {
+    std::vector<Heading> found;
+    for (const ContentsEntry& e : contents) {
+        const auto part = partStarts.find(e.part);
+        if (part == partStarts.end()) continue;
+        std::size_t at = part->second;
+        if (!e.fragment.isEmpty()) {
+            const auto& ids = anchors.at(e.part);
+            if (const auto it = ids.find(e.fragment);
+                it != ids.end() && it->second != std::string::npos)
+                at = it->second;
+        }
+        found.push_back({e.title.toStdU16String(), e.level, at});
+    }
+    if (found.empty()) return;
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Heading& a, const Heading& b) { return a.position < b.position; });
+    doc.headings.clear();
+    for (const Heading& h : found)
+        doc.addHeading(h.title, h.level, h.position);
+}
+
 ReadResult Epub(std::string_view bytes) {
     std::string error;
     auto zip = ZipArchive::open(bytes, error);
@@ -124,20 +154,21 @@ ReadResult Epub(std::string_view bytes) {
         }))
         return Fail(error);
     if (packagePath.isEmpty()) return Fail("the container names no package document");
-    const std::string opfName = ResolvePath("", packagePath);
+    const std::string opfName = ResolveBookPath("", packagePath);
     if (!zip->contains(opfName)) return Fail("the package document is missing");
     std::string opf;
     if (!zip->read(opfName, opf, error)) return Fail(error);
 
-    struct Item {
-        QString href, type, properties;
-    };
+    using Item = ManifestItem;
     std::map<QString, Item> manifest;
     std::vector<QString> spine;
-    QString ncxId;
+    QString ncxId, title;
     if (!WalkSmallXml(opf, error, "the package document", [&](QXmlStreamReader& r) {
             const auto a = r.attributes();
-            if (r.name() == u"item") {
+            if (r.name() == u"title" && title.isEmpty() &&
+                r.namespaceUri() == u"http://purl.org/dc/elements/1.1/") {
+                title = r.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
+            } else if (r.name() == u"item") {
                 manifest[a.value(QStringLiteral("id")).toString()] =
                     Item{a.value(QStringLiteral("href")).toString(),
                          a.value(QStringLiteral("media-type")).toString(),
@@ -163,8 +194,15 @@ ReadResult Epub(std::string_view bytes) {
             item.properties.split(u' ').contains(QStringLiteral("nav")))
             continue;
         if (item.type != u"application/xhtml+xml" && item.type != u"text/html") continue;
-        parts.push_back(ResolvePath(folder, item.href));
+        parts.push_back(ResolveBookPath(folder, item.href));
     }
+    const std::vector<ContentsEntry> contents = BookContents(*zip, manifest, ncxId, folder);
+    // The positions the contents point at: each part's start, and the elements named.
+    std::map<std::string, std::map<QString, std::size_t>> anchors;
+    for (const ContentsEntry& e : contents)
+        if (!e.fragment.isEmpty()) anchors[e.part].emplace(e.fragment, std::string::npos);
+    std::map<std::string, std::size_t> partStarts;
+
     std::uint64_t markupBytes = 0, markupRead = 0;
     for (const std::string& name : parts)
         markupBytes += zip->declaredSize(name);
@@ -176,7 +214,10 @@ ReadResult Epub(std::string_view bytes) {
         if (!zip->contains(name)) return Fail("the part " + name + " is missing");
         if (!zip->read(name, part, error)) return Fail(error);
         const QByteArray xml = XmlAsUnicode(part);
-        if (!ReadXhtml(xml, out, error)) return Fail(name + ": " + error);
+        partStarts.emplace(name, out.position());
+        const auto wanted = anchors.find(name);
+        if (!ReadXhtml(xml, out, error, wanted == anchors.end() ? nullptr : &wanted->second))
+            return Fail(name + ": " + error);
         out.endBlock();
         // Once a good part of the book is read, its text per byte of markup tells how much
         // room the whole needs: reserved once, the text is not copied as it grows. Sizes
@@ -195,6 +236,8 @@ ReadResult Epub(std::string_view bytes) {
     ReadResult r;
     r.ok = true;
     r.document = out.take();
+    r.document.title = title.toStdU16String();
+    UseContents(r.document, contents, partStarts, anchors);
     return r;
 }
 

@@ -45,9 +45,26 @@ void BookBuilder::put(char16_t c) {
     if (breakPending_) {
         pending_ += u'\u2028';
         breakPending_ = false;
+        if (headingLevel_ > 0) headingTitle_ += u' ';
     }
     pending_ += c;
     hasText_ = true;
+    if (headingLevel_ > 0) headingTitle_ += c;
+}
+
+void BookBuilder::beginHeading(int level) {
+    endBlock();
+    endHeading();
+    headingLevel_ = level;
+    headingPosition_ = doc_.nextTextPosition();
+    headingTitle_.clear();
+}
+
+void BookBuilder::endHeading() {
+    if (headingLevel_ == 0) return;
+    doc_.addHeading(headingTitle_, headingLevel_, headingPosition_);
+    headingLevel_ = 0;
+    headingTitle_.clear();
 }
 
 void BookBuilder::text(QStringView text) {
@@ -97,6 +114,7 @@ void BookBuilder::lineBreak() {
 }
 
 void BookBuilder::endBlock() {
+    if (headingLevel_ > 0 && hasText_) headingTitle_ += u' ';
     flush();
     if (hasText_) doc_.endParagraph(ParagraphFormat{});
     hasText_ = false;
@@ -111,9 +129,12 @@ void BookBuilder::flush() {
     pending_.clear();
 }
 
-void BookBuilder::append(const RichDocument& other) {
+void BookBuilder::append(const RichDocument& other, int maxLevel) {
     if (other.text().empty()) return;
     endBlock();
+    const std::size_t base = doc_.nextTextPosition();
+    for (const Heading& h : other.headings)
+        if (h.level <= maxLevel) doc_.addHeading(h.title, h.level, base + h.position);
     bool any = false;
     other.forEach(
         [&](const RichDocument::ParagraphView&) {
@@ -126,6 +147,7 @@ void BookBuilder::append(const RichDocument& other) {
 
 RichDocument BookBuilder::take() {
     endBlock();
+    endHeading();
     doc_.finish(ParagraphFormat{});
     RichDocument done = std::move(doc_);
     doc_ = RichDocument();
@@ -331,20 +353,31 @@ bool IsBackLink(const QXmlStreamAttributes& a) {
 
 }  // namespace
 
-bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error) {
+bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error,
+               std::map<QString, std::size_t>* anchors) {
     XmlWalk walk(xml);
     BookBuilder* target = &out;
-    std::vector<int> headings;
+    const auto anchor = [&](QXmlStreamReader& r, bool block) {
+        const QStringView id = r.attributes().value(QStringLiteral("id"));
+        if (id.isEmpty()) return;
+        const auto it = anchors->find(id.toString());
+        if (it == anchors->end()) return;
+        if (block) out.endBlock();
+        it->second = out.position();
+    };
     return walk.run(
         target, error,
         [&](QXmlStreamReader& r, bool skipping) -> unsigned {
             if (skipping) return kSkip;
             const QStringView n = r.name();
             if (const int level = HeadingLevel(n)) {
-                out.endBlock();
+                out.beginHeading(level);
+                if (anchors) anchor(r, true);
                 out.heading(level);
                 return kBlock | kHeading;
             }
+            if (anchors && r.attributes().hasAttribute(QStringLiteral("id")))
+                anchor(r, XhtmlEffect(n) & kBlock);
             if (n == u"br") {
                 out.lineBreak();
                 return 0;
@@ -356,6 +389,7 @@ bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error) {
         [&](QXmlStreamReader&, unsigned e) {
             if (e & kHeading) {
                 out.endBlock();
+                out.endHeading();
                 out.heading(0);
             }
         },
@@ -417,6 +451,10 @@ bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error) {
             }
             if (n == u"title" || n == u"subtitle") {
                 const int level = std::min(sectionDepth + (n == u"title" ? 1 : 2), 6);
+                // The contents list the sections by depth, and a notes body by its title;
+                // the main body's own title is the book's.
+                if (n == u"title" && (target == &notes) == (sectionDepth == 0))
+                    target->beginHeading(std::max(sectionDepth, 1));
                 target->endBlock();
                 target->heading(level);
                 return kBlock | (n == u"title" ? kTitle : kSubtitle);
@@ -436,6 +474,7 @@ bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error) {
         [&](QXmlStreamReader& r, unsigned e) {
             if (e & (kTitle | kSubtitle)) {
                 target->endBlock();
+                target->endHeading();
                 target->heading(0);
             }
             if (e & kSection) --sectionDepth;
@@ -471,7 +510,8 @@ bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error) {
         });
     if (!ok) return false;
     writeHead();
-    out.append(notes.take());
+    out.append(notes.take(), 1);
+    out.setTitle(bookTitle.simplified().toStdU16String());
     return true;
 }
 

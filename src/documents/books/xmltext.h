@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QStringView>
+#include <map>
 #include <string>
 
 #include "documents/model/richdocument.h"
@@ -30,6 +31,15 @@ public:
     void italic(bool on) { italic_ += on ? 1 : -1; }
     // Level 1 (largest) to 6; 0 ends the heading.
     void heading(int level) { heading_ = level; }
+    // A heading of the contents starts at the next paragraph: the text until EndHeading is
+    // its title, paragraphs joined by a space.
+    void beginHeading(int level);
+    void endHeading();
+    // Where the next character lands in the document's text.
+    std::size_t position() const {
+        return hasText_ ? doc_.text().size() + pending_.size() : doc_.nextTextPosition();
+    }
+    void setTitle(std::u16string title) { doc_.title = std::move(title); }
 
     // Room for this many UTF-16 units of text, so that a big book's text is not copied
     // (and held twice) as it grows.
@@ -38,8 +48,8 @@ public:
     }
     // Units of text so far.
     std::size_t units() const { return doc_.text().size() + pending_.size(); }
-    // Appends every paragraph of another document.
-    void append(const RichDocument& other);
+    // Appends every paragraph of another document, and its headings up to `maxLevel`.
+    void append(const RichDocument& other, int maxLevel = 0);
     RichDocument take();
 
 private:
@@ -57,6 +67,10 @@ private:
     bool lineStart_ = true;      // nothing yet on the current line
     bool space_ = false;         // whitespace seen since the last character
     bool breakPending_ = false;  // a line break that waits for the line's text
+    // The heading being gathered, when headingLevel_ > 0.
+    int headingLevel_ = 0;
+    std::size_t headingPosition_ = 0;
+    std::u16string headingTitle_;
 };
 
 // The encoding an XML header declares ("windows-1251"), as written, or empty; `declarationEnd`
@@ -74,6 +88,9 @@ std::size_t Utf8CharCount(const QByteArray& utf8);
 // Each fills `out`; false with `error` set ("malformed XML ...", "entities are declared")
 // when the document cannot be read.
 bool ReadFb2Xml(const QByteArray& xml, BookBuilder& out, std::string& error);
-bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error);
+// `anchors`, when given, holds the element ids wanted (the contents point at them); each
+// found gets the position of its element's text.
+bool ReadXhtml(const QByteArray& xml, BookBuilder& out, std::string& error,
+               std::map<QString, std::size_t>* anchors = nullptr);
 
 }  // namespace vernalo

@@ -88,6 +88,7 @@ std::u16string HtmlToRtfConverter::readTagName() {
 std::size_t HtmlToRtfConverter::readTagKey(char (&key)[9]) {
     std::size_t n = 0;
     const std::size_t len = text_.size();
+    tagDigit_ = 0;
     while (pos_ < len) {
         const char32_t c = at(pos_);
         if (c == U'>' || c == U' ') break;
@@ -95,6 +96,8 @@ std::size_t HtmlToRtfConverter::readTagKey(char (&key)[9]) {
             // A unit outside ASCII can match no name of the table.
             if (n < 8) key[n] = c < 0x80 ? static_cast<char>(AsciiUpper(c)) : '\x01';
             ++n;
+        } else if (tagDigit_ == 0) {
+            tagDigit_ = static_cast<int>(c - U'0');
         }
         ++pos_;
     }
@@ -250,7 +253,11 @@ void HtmlToRtfConverter::applyTag(std::string_view key) {
             }
             break;
         case 'H':
-            if (key == "H") result_ += "\\par \\b ";
+            // h1..h6 mark their paragraph with its outline level, for the contents.
+            if (key == "H" && tagDigit_ >= 1 && tagDigit_ <= 6)
+                result_ += "\\par \\outlinelevel" + std::to_string(tagDigit_ - 1) + "\\b ";
+            else if (key == "H")
+                result_ += "\\par \\b ";
             break;
         case 'L':
             if (key == "LI") {
@@ -280,7 +287,8 @@ void HtmlToRtfConverter::applyTag(std::string_view key) {
             if (key == "/P")
                 result_ += "\\par ";
             else if (key == "/H")
-                result_ += "\\par \\b0 ";
+                result_ +=
+                    tagDigit_ >= 1 && tagDigit_ <= 6 ? "\\par \\outlinelevel9\\b0 " : "\\par \\b0 ";
             else if (key == "/B")
                 result_ += "\\b0 ";
             else if (key == "/I")

@@ -60,6 +60,8 @@ private:
     // Reads a tag name into a short buffer: only names of up to eight characters can be in the
     // table, so longer ones are only measured, not kept.
     std::size_t readTagKey(char (&key)[9]);
+    // The first digit of the tag name read last (h1..h6 differ only there), or 0.
+    int tagDigit_ = 0;
     void applyTag(std::string_view key);
     void skipScript();
     // The length of the character reference that starts at `pos` (its "&" to its ";") and

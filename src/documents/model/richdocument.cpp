@@ -128,6 +128,26 @@ void RichDocument::addParagraph(const Paragraph& paragraph) {
     endParagraph(paragraph.format);
 }
 
+void RichDocument::addHeading(std::u16string_view title, int level, std::size_t position) {
+    // Titles read from markup keep its line breaks and runs of blanks: one space each.
+    std::u16string clean;
+    bool space = false;
+    for (char16_t c : title) {
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\u2028' ||
+            c == u'\u00a0') {
+            space = !clean.empty();
+            continue;
+        }
+        if (space) clean.push_back(u' ');
+        space = false;
+        clean.push_back(c);
+    }
+    if (clean.empty()) return;
+    if (!headings.empty() && headings.back().position >= position) return;
+    if (headings.size() >= kMaxHeadings) return;
+    headings.push_back({std::move(clean), std::max(level, 1), position});
+}
+
 std::vector<Paragraph> RichDocument::paragraphs() const {
     std::vector<Paragraph> out;
     out.reserve(paras_.size());

@@ -91,10 +91,25 @@ private:
     std::size_t size_ = 0;
 };
 
+// A heading of the document (a chapter, a section, a bookmark): what the contents list.
+struct Heading {
+    std::u16string title;
+    // 1 is the top; deeper headings count up.
+    int level = 1;
+    // Where its paragraph starts in text(), 0-based UTF-16.
+    std::size_t position = 0;
+
+    bool operator==(const Heading&) const = default;
+};
+
 class RichDocument {
 public:
     // Font family names; CharFormat::font indexes this list.
     std::vector<std::u16string> fonts;
+    // In the order of their positions; none for plain text.
+    std::vector<Heading> headings;
+    // The document's own title (a book's), when it names one.
+    std::u16string title;
 
     // --- reading ---
 
@@ -158,6 +173,15 @@ public:
     std::u16string& runText() { return text_; }
     // Room for this many units of text, so that the text is not copied as it grows.
     void reserveText(std::size_t units) { text_.reserve(units); }
+    // Where the next text added will stand in text(): a heading is recorded here before its
+    // text is added.
+    std::size_t nextTextPosition() const {
+        return text_.size() + (!openStarted_ && !paras_.empty() ? 1 : 0);
+    }
+    // Records a heading at `position` (nextTextPosition() before its text was added); a
+    // blank title, or one at or before the last one's position, is dropped, so an empty
+    // section or two marks on one paragraph list once.
+    void addHeading(std::u16string_view title, int level, std::size_t position);
 
 private:
     friend RichDocument PlainTextDocument(std::u16string text);
@@ -177,6 +201,9 @@ private:
     // Distinct formats beyond this many (only hostile files have them) take the last one's
     // place instead of growing the table without bound.
     static constexpr std::size_t kMaxFormats = 1 << 16;
+    // More headings than any book has (each is a line of the contents and a block format of
+    // its own in the editor); a hostile file's further ones are dropped.
+    static constexpr std::size_t kMaxHeadings = 20'000;
 
     std::uint32_t charFormatIndex(const CharFormat& f);
     std::uint32_t paraFormatIndex(const ParagraphFormat& f);

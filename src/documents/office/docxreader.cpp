@@ -77,7 +77,11 @@ private:
         p.applied = true;
         const DocxFormat f = styles_.paragraph(p.style);
         const int level = p.outline ? *p.outline : f.level;
-        if (level > 0) t_.setHeading(level);
+        if (level > 0) {
+            // A heading inside a table cell would cut the row's line: only the look stays.
+            if (!t_.inCell() && note_ == 0) t_.out.beginHeading(level);
+            t_.setHeading(level);
+        }
         t_.setBold(f.bold);
         t_.setItalic(f.italic);
         // A list item's number, in the paragraph's own format, before its first run.
@@ -260,6 +264,7 @@ private:
             case W::P:
                 if (!paras_.empty()) paras_.pop_back();
                 t_.paragraphEnd();
+                if (!t_.inCell()) t_.out.endHeading();
                 t_.setBold(f.bold);
                 t_.setItalic(f.italic);
                 t_.setHeading(f.heading);

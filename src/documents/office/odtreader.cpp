@@ -221,6 +221,8 @@ private:
                     bool ok = false;
                     const int level = Attr(a, u"outline-level").toInt(&ok);
                     t_->setHeading(ok ? std::clamp(level, 1, 6) : 1);
+                    if (!t_->inCell() && t_ != &notes_)
+                        t_->out.beginHeading(ok ? std::clamp(level, 1, 10) : 1);
                 }
                 setStyle(u"paragraph", Attr(a, u"style-name"));
                 if (!frames_.empty() && frames_.back().kind == kItem) label(Attr(a, u"style-name"));
@@ -301,6 +303,7 @@ private:
             case kPara:
                 --paras_;
                 t_->paragraphEnd();
+                if (!t_->inCell()) t_->out.endHeading();
                 [[fallthrough]];
             case kSpan:
                 t_->setBold(f.bold);

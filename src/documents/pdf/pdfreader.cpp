@@ -184,6 +184,52 @@ std::u16string_view View(const QString& s) {
     return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
 }
 
+struct Bookmark {
+    QString title;
+    int level;
+    int page;  // 0-based
+};
+
+// The outline's entries that point at a page of this document, depth first as listed.
+void Bookmarks(const QVector<Poppler::OutlineItem>& items, int level, int pages,
+               std::vector<Bookmark>& out) {
+    for (const Poppler::OutlineItem& item : items) {
+        if (out.size() >= 100'000 || level > 32) return;
+        const auto destination = item.destination();
+        const int page = destination ? destination->pageNumber() - 1 : -1;
+        if (page >= 0 && page < pages) out.push_back({item.name(), level, page});
+        if (item.hasChildren()) Bookmarks(item.children(), level + 1, pages, out);
+    }
+}
+
+// A bookmark points at a page: it starts at the paragraph of that page whose text begins
+// with its title, else at the page's first paragraph.
+void AddBookmarks(RichDocument& doc, const std::vector<Bookmark>& marks,
+                  const std::vector<std::size_t>& pageStarts) {
+    std::vector<Heading> found;
+    const std::u16string_view text = doc.text();
+    for (const Bookmark& b : marks) {
+        const std::size_t from = pageStarts[static_cast<std::size_t>(b.page)];
+        const std::size_t to = static_cast<std::size_t>(b.page) + 1 < pageStarts.size()
+                                   ? pageStarts[static_cast<std::size_t>(b.page) + 1]
+                                   : text.size();
+        const std::u16string title = b.title.simplified().toStdU16String();
+        std::size_t at = from;
+        if (!title.empty() && from < text.size()) {
+            const std::size_t hit = text.substr(from, to - from).find(title);
+            if (hit != std::u16string_view::npos) {
+                const std::size_t para = text.rfind(u'\n', from + hit);
+                at = para == std::u16string_view::npos || para < from ? from : para + 1;
+            }
+        }
+        found.push_back({title, b.level, at});
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Heading& a, const Heading& b) { return a.position < b.position; });
+    for (const Heading& h : found)
+        doc.addHeading(h.title, h.level, h.position);
+}
+
 }  // namespace
 
 ReadResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
@@ -202,7 +248,11 @@ ReadResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
     CharFormat body, heading;
     heading.bold = true;
     bool any = false;
+    // Where each page's text starts; a page without text starts where the next one does.
+    std::vector<std::size_t> pageStarts;
+    pageStarts.reserve(static_cast<std::size_t>(pages));
     for (int i = 0; i < pages; ++i) {
+        pageStarts.push_back(doc.nextTextPosition() + (any ? 1 : 0));
         if (stop()) return stop.result();
         std::unique_ptr<Poppler::Page> page = pdf->page(i);
         if (!page) return Fail("the PDF is damaged");
@@ -220,6 +270,10 @@ ReadResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
     }
     if (!any) return Fail("This PDF has no text to read.", true);
     doc.finish(ParagraphFormat{});
+    std::vector<Bookmark> marks;
+    Bookmarks(pdf->outline(), 1, pages, marks);
+    AddBookmarks(doc, marks, pageStarts);
+    doc.title = pdf->info(QStringLiteral("Title")).simplified().toStdU16String();
     ReadResult r;
     r.ok = true;
     r.document = std::move(doc);

@@ -16,10 +16,12 @@
 #include <QTextTable>
 
 #include <cmath>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "documents/qt/documentheadings.h"
 #include "documents/read.h"
 #include "documents/rtf/rtfreader.h"
 #include "documents/rtf/rtfwriter.h"
@@ -168,18 +170,31 @@ void ModelToDocument(const RichDocument& model, QTextDocument& doc) {
         return it->second;
     };
     bool first = true;
+    // A heading goes on the block its position falls in, the first one there only.
+    std::size_t heading = 0;
+    const auto markHeadingsBefore = [&](std::size_t end) {
+        bool marked = false;
+        for (; heading < model.headings.size() && model.headings[heading].position < end;
+             ++heading) {
+            if (!marked) MarkHeadingBlock(cursor, model.headings[heading]);
+            marked = true;
+        }
+    };
     model.forEach(
         [&](const RichDocument::ParagraphView& para) {
             if (first) {
                 cursor.setBlockFormat(QtBlockFormat(para.format));
                 first = false;
             } else {
+                markHeadingsBefore(para.textStart);
                 cursor.insertBlock(QtBlockFormat(para.format), QTextCharFormat());
             }
         },
         [&](const RichDocument::RunView& run) {
             cursor.insertText(ToQString(run.text), formatOf(run.format));
         });
+    markHeadingsBefore(std::numeric_limits<std::size_t>::max());
+    SetDocumentTitle(doc, model.title);
     block.endEditBlock();
     doc.setUndoRedoEnabled(undo);
     doc.setModified(false);
@@ -221,13 +236,23 @@ RichDocument DocumentToModel(const QTextDocument& doc) {
     FontList fonts(model);
     ParagraphFormat format;
     bool first = true;
+    // The headings as the editor lists them, each at the start of its paragraph.
+    const std::vector<DocumentHeading> headings = DocumentHeadings(doc);
+    std::size_t heading = 0;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         if (!first && ContinuesRow(block)) {
             model.addText({}, u"\t");
         } else {
             if (!first) model.endParagraph(format);
             format = ModelParagraphFormat(block.blockFormat());
+            if (heading < headings.size() && headings[heading].position == block.position()) {
+                model.addHeading(ToU16(headings[heading].title), headings[heading].level,
+                                 model.nextTextPosition());
+                ++heading;
+            }
         }
+        while (heading < headings.size() && headings[heading].position <= block.position())
+            ++heading;
         first = false;
         if (QString label = ListLabel(block); !label.isEmpty())
             model.addText(ModelCharFormat(block.charFormat(), fonts), ToU16(label));

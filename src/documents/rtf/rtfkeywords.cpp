@@ -40,7 +40,7 @@ const std::unordered_map<std::string_view, Kw>& Keywords() {
             {"cb", Kw::Cb}, {"highlight", Kw::Cb}, {"chcbpat", Kw::Cb}, {"v", Kw::V},
             {"pard", Kw::Pard}, {"intbl", Kw::Intbl}, {"ql", Kw::Ql}, {"qc", Kw::Qc},
             {"qr", Kw::Qr}, {"qj", Kw::Qj}, {"qd", Kw::Qj}, {"li", Kw::Li}, {"ri", Kw::Ri},
-            {"fi", Kw::Fi},
+            {"fi", Kw::Fi}, {"outlinelevel", Kw::OutlineLevel},
         };
         // Every underline style reads as underline.
         for (std::string_view ul : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",

@@ -23,7 +23,7 @@ enum class RtfKeyword : std::uint8_t {
     // Character format.
     Plain, B, I, Ul, UlNone, Strike, Fs, Cf, Cb, V,
     // Paragraph format.
-    Pard, Intbl, Ql, Qc, Qr, Qj, Li, Ri, Fi,
+    Pard, Intbl, Ql, Qc, Qr, Qj, Li, Ri, Fi, OutlineLevel,
 };
 // clang-format on
 

@@ -41,6 +41,7 @@ struct State {
     Dest dest = Dest::Text;
     Dest resumeDest = Dest::Text;  // where \result or \ud inside an object or \upr goes on
     bool intbl = false;
+    int outline = -1;  // \outlinelevel: 0 is the top heading; -1 body text
     int uc = 1;
 };
 
@@ -84,6 +85,7 @@ public:
         }
         if (st_.dest == Dest::FontTable) commitFont();
         if (pendingPar_) flushParagraph();
+        noteHeading();
         doc_.finish(st_.para);
         return std::move(doc_);
     }
@@ -223,8 +225,17 @@ private:
         }
     }
 
+    // A paragraph marked with an outline level is a heading of the contents.
+    void noteHeading() {
+        if (st_.outline < 0 || doc_.text().size() <= paraStart_) return;
+        doc_.addHeading(std::u16string_view(doc_.text()).substr(paraStart_), st_.outline + 1,
+                        paraStart_);
+    }
+
     void breakParagraph(const ParagraphFormat& format) {
+        noteHeading();
         doc_.endParagraph(format);
+        paraStart_ = doc_.nextTextPosition();
         runValid_ = false;
         pendingLead_ = -1;
     }
@@ -367,6 +378,12 @@ private:
         }
         if (ApplyCharFormatWord(st_.chr, kw, hasParam, param)) {
             formatChanged();
+            return;
+        }
+        if (kw == Kw::Pard) st_.outline = -1;
+        if (kw == Kw::OutlineLevel) {
+            // 9 is body text, as writers mark a paragraph that leaves the outline.
+            st_.outline = hasParam && param >= 9 ? -1 : hasParam ? ClampRtfParam(param, 0, 8) : 0;
             return;
         }
         // Every other keyword belongs to one of these; the one that knows it acts.
@@ -524,6 +541,7 @@ private:
     int skip_ = 0;  // characters still to drop after \u
     int pendingTabs_ = 0;
     bool pendingPar_ = false;
+    std::size_t paraStart_ = 0;  // where the paragraph being read starts in the text
     ParagraphFormat pendingFormat_;
     int pendingLead_ = -1;
 

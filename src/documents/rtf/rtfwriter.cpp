@@ -1,5 +1,7 @@
 #include "documents/rtf/rtfwriter.h"
 
+#include <algorithm>
+
 #include <map>
 #include <vector>
 
@@ -180,11 +182,20 @@ std::string WriteRtf(const RichDocument& doc, std::u16string_view defaultFont) {
     out.reserve(numbering.textSize * 2 + doc.paragraphCount() * 16 + 256);
     AppendHeader(out, doc, numbering, defaultFont);
     bool first = true;
+    // A heading's paragraph carries its outline level (0 the top), which the reader takes back.
+    std::size_t heading = 0;
+    const auto& headings = doc.headings;
     doc.forEach(
         [&](const RichDocument::ParagraphView& para) {
             if (!first) out += "\\par\r\n";
             first = false;
             AppendParaFormat(out, para.format);
+            while (heading < headings.size() && headings[heading].position < para.textStart)
+                ++heading;
+            if (heading < headings.size() && headings[heading].position == para.textStart) {
+                out += "\\outlinelevel";
+                AppendInt(out, std::clamp(headings[heading].level, 1, 9) - 1);
+            }
         },
         [&](const RichDocument::RunView& run) { AppendRun(out, run, numbering); });
     if (!first) out += "\\par\r\n";

@@ -49,7 +49,7 @@ const Case kCases[] = {
     // The worked example: title dropped, heading bold on its own paragraph.
     {"documentWithTitleHeadingAndParagraph",
      "<html><head><title>T</title></head><body><h1>Big</h1><p>One two</p></body></html>",
-     "\\par \\b  Big\\par \\par \\b0 \\pard  One two\\par \\par "},
+     "\\par \\outlinelevel0\\b  Big\\par \\par \\outlinelevel9\\b0 \\pard  One two\\par \\par "},
     // Flowing runs each end a paragraph.
     {"boldWordStandsOnItsOwnLine", "<p>a <b>bold</b> word</p>",
      "\\pard  a\\par \\b  bold\\par \\b0  word\\par \\par "},
@@ -64,8 +64,11 @@ const Case kCases[] = {
     {"lineBreaksBetweenListItemsGiveOnePar", "<li>one\r\n\r\n<li>two<p>",
      " -  one\\par -  two\\pard "},
     // Tag names.
-    {"headingWithClassAttribute", "<h2 class=\"x\">T</h2>.", "\\par \\b  T\\par \\par \\b0 "},
-    {"upperCaseHeading", "<H2>T</H2>.", "\\par \\b  T\\par \\par \\b0 "},
+    // A heading's level marks its paragraph for the contents; the end marks body text again.
+    {"headingWithClassAttribute", "<h2 class=\"x\">T</h2>.",
+     "\\par \\outlinelevel1\\b  T\\par \\par \\outlinelevel9\\b0 "},
+    {"upperCaseHeading", "<H2>T</H2>.",
+     "\\par \\outlinelevel1\\b  T\\par \\par \\outlinelevel9\\b0 "},
     {"ruleAndBreakDoNothing", "<hr>a<br>b<br/>.", " a\\par  b\\par "},
     {"tagNameHoldingLineBreakIsNotP", "<p\r\nclass=x>t<b>", " t\\par \\b "},
     {"greaterThanInsideAttributeStartsRun", "<a title=\"a>b\">link</a>.", " b\">link\\par "},

@@ -33,6 +33,9 @@ struct ExportRequest {
     std::string path;  // the format follows its suffix
     // Above 0: numbered files of about this many minutes each, cut at sentence ends.
     double splitMinutes = 0;
+    // The built-in engine reads the text's second language in a copy of the program, on
+    // another core; off, one engine reads both, switching voices.
+    bool secondProcess = true;
 };
 
 struct ExportResult {

@@ -1,0 +1,49 @@
+#pragma once
+// Pieces made by two engines at once reach the files in the text's order: the piece due next
+// writes through as its sound comes, a later one waits in memory until its turn.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+namespace vernalo {
+
+class PieceOrder {
+public:
+    struct Piece {
+        bool cut = false;  // a file may end before it
+        long end = 0;      // where its text ends
+    };
+    // `write` gets a piece's sound in order, `first` on its first samples; `finished` follows
+    // its last. Both are called under this object's lock, from the thread that made the sound.
+    using Write = std::function<void(const Piece&, bool first, const std::int16_t*, std::size_t)>;
+    using Finished = std::function<void(const Piece&)>;
+
+    PieceOrder(Write write, Finished finished)
+        : write_(std::move(write)), finished_(std::move(finished)) {}
+
+    // Numbers the next piece of the text.
+    std::uint32_t add(Piece piece);
+    void write(std::uint32_t piece, const std::int16_t* samples, std::size_t count);
+    void finish(std::uint32_t piece);
+
+private:
+    struct Entry {
+        Piece piece;
+        std::vector<std::int16_t> samples;  // waiting for its turn
+        bool started = false;
+        bool done = false;
+    };
+    void pass(Entry& e, const std::int16_t* samples, std::size_t count);
+
+    Write write_;
+    Finished finished_;
+    std::mutex mutex_;
+    std::deque<Entry> entries_;  // from the piece due next
+    std::uint32_t head_ = 0;     // the number of entries_.front()
+};
+
+}  // namespace vernalo

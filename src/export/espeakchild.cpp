@@ -1,6 +1,5 @@
 #include "export/espeakchild.h"
 
-#include <linux/close_range.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>

@@ -322,7 +322,8 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         while (pipeline.pending > 0 && !cancel && !failed())
             pipeline.changed.wait_for(lock, std::chrono::milliseconds(20));
     }
-    engine.drain(&pipeline);  // no piece writes after this
+    if (cancel || failed()) pipeline.order.stop();  // an engine waiting for its turn goes on
+    engine.drain(&pipeline);                        // no piece writes after this
     pipeline.second.reset();
     if (!pipeline.failure.empty()) {
         files.abort();

@@ -2,6 +2,7 @@
 // Pieces made by two engines at once reach the files in the text's order: the piece due next
 // writes through as its sound comes, a later one waits in memory until its turn.
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -27,8 +28,12 @@ public:
 
     // Numbers the next piece of the text.
     std::uint32_t add(Piece piece);
+    // A later piece's sound waits in memory up to a limit; beyond it, its engine waits for
+    // its turn too, so that one language's long piece does not pile up the other's sound.
     void write(std::uint32_t piece, const std::int16_t* samples, std::size_t count);
     void finish(std::uint32_t piece);
+    // The export stops: no write waits any more, and none is passed on.
+    void stop();
 
 private:
     struct Entry {
@@ -42,8 +47,11 @@ private:
     Write write_;
     Finished finished_;
     std::mutex mutex_;
+    std::condition_variable room_;
     std::deque<Entry> entries_;  // from the piece due next
     std::uint32_t head_ = 0;     // the number of entries_.front()
+    std::size_t waiting_ = 0;    // samples of later pieces held
+    bool stopped_ = false;
 };
 
 }  // namespace vernalo

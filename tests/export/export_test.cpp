@@ -9,9 +9,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "export/audioexport.h"
+#include "export/pieceorder.h"
 #include "speech/espeakengine.h"
 
 namespace {
@@ -177,6 +179,40 @@ TEST(AudioFileSet, writesLongerThanTheQueueGoThrough) {
         file.write(sentence.data(), sentence.size());
     ASSERT_TRUE(file.finish(&error)) << error;
     EXPECT_EQ(ReadSamples(path).size(), 3 * sentence.size());
+}
+
+// Two engines finish pieces out of order: the files get them in the text's order, each piece's
+// first samples marked, even when a later piece has more sound than may wait in memory (its
+// engine then waits for its turn).
+TEST(PieceOrder, piecesReachTheFilesInTheTextsOrder) {
+    std::vector<std::pair<long, std::int16_t>> written;  // piece end, sample value
+    std::vector<long> firsts, finished;
+    PieceOrder order(
+        [&](const PieceOrder::Piece& p, bool first, const std::int16_t* s, std::size_t n) {
+            if (first) firsts.push_back(p.end);
+            for (std::size_t i = 0; i < n; ++i)
+                if (written.empty() || written.back().first != p.end ||
+                    written.back().second != s[i])
+                    written.push_back({p.end, s[i]});
+        },
+        [&](const PieceOrder::Piece& p) { finished.push_back(p.end); });
+    const std::uint32_t a = order.add({false, 10}), b = order.add({false, 20}),
+                        c = order.add({false, 30});
+    const std::vector<std::int16_t> minute(22050 * 60, 2), little(100, 1), last(50, 3);
+    std::thread second([&] {  // the second engine: pieces b, then nothing
+        for (int i = 0; i < 3; ++i)
+            order.write(b, minute.data(), minute.size());
+        order.finish(b);
+    });
+    order.write(a, little.data(), little.size());
+    order.finish(a);
+    order.write(c, last.data(), last.size());
+    second.join();
+    order.finish(c);
+    const std::vector<std::pair<long, std::int16_t>> expected{{10, 1}, {20, 2}, {30, 3}};
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(firsts, (std::vector<long>{10, 20, 30}));
+    EXPECT_EQ(finished, (std::vector<long>{10, 20, 30}));
 }
 
 }  // namespace

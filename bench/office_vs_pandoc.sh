@@ -116,8 +116,9 @@ for f in big.docx big.odt; do
     bytes=$(stat -c %s "$file")
     timed_run "$cli" convert "$file" -o "$work/ours.txt"
     ours_ms=$run_ms ours_kib=$run_kib
-    printf '  on a %.2f MB document for pandoc: vernalo-cli convert %8.1f ms\n' \
+    printf '  on a %.2f MB document for pandoc: vernalo-cli convert %8.1f ms (one run; its fixed\n' \
         "$(calc "$bytes / 1e6")" "$ours_ms"
+    printf '  start-up weighs more on a small file, so the ratio below understates ours)\n'
   fi
   timed_run pandoc -t plain --wrap=none "$file" -o "$work/pandoc.txt"
   printf '  pandoc -t plain:     %8.1f ms (one run)    peak %7.1f MiB = %.2fx the file\n' \

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <utility>
 
+#include "export/espeakchild.h"
+#include "export/pieceorder.h"
 #include "reading/segmenter.h"
 #include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
@@ -59,7 +61,12 @@ namespace {
 struct Pipeline {
     Pipeline(AudioFileSet& f, const ExportRequest& r, const std::function<void(double)>& p,
              const std::atomic<bool>& c)
-        : files(f), request(r), progress(p), cancel(c) {}
+        : files(f),
+          request(r),
+          progress(p),
+          cancel(c),
+          order(OrderedWrite(), OrderedDone()),
+          secondProcess(r.secondProcess) {}
 
     AudioFileSet& files;
     const ExportRequest& request;
@@ -95,6 +102,54 @@ struct Pipeline {
 
     // Why an installed engine could not read; set on the export's thread.
     std::string failure;
+
+    // The built-in engine's pieces, made here or in the second process, reach the files in
+    // order through this.
+    PieceOrder order;
+    // The language the program's own engine reads; the other one's pieces go to `second`.
+    std::optional<Language> first;
+    bool secondProcess;
+    std::unique_ptr<EspeakChild> second;  // ends first: it writes through `order`
+
+    PieceOrder::Write OrderedWrite() {
+        return [this](const PieceOrder::Piece& piece, bool first, const std::int16_t* samples,
+                      std::size_t count) {
+            if (cancel) return;
+            // Everything before this piece is in the files: a part may end here.
+            if (first && piece.chapter)
+                files.nextPart(ChapterPart(request, *piece.chapter, ++track));
+            else if (first && piece.cut && request.splitMinutes > 0 &&
+                     files.partSeconds() >= request.splitMinutes * 60)
+                files.nextPart();
+            files.write(samples, count);
+        };
+    }
+    PieceOrder::Finished OrderedDone() {
+        return [this](const PieceOrder::Piece& piece) {
+            const double total = static_cast<double>(request.text.size());
+            if (progress && total > 0) progress(double(piece.end) / total);
+            std::lock_guard lock(mutex);
+            --pending;
+            changed.notify_all();
+        };
+    }
+    // The second process, started at its language's first piece; null when it cannot start
+    // (the program's engine then reads both languages).
+    EspeakChild* secondEngine(Language language) {
+        if (!first) first = language;
+        if (*first == language || !secondProcess) return nullptr;
+        if (!second) {
+            second = std::make_unique<EspeakChild>(
+                [this](std::uint32_t piece, const std::int16_t* samples, std::size_t count) {
+                    order.write(piece, samples, count);
+                },
+                [this](std::uint32_t piece) { order.finish(piece); });
+            std::string error;
+            if (!second->start(&error)) secondProcess = false;
+        }
+        return secondProcess ? second.get() : nullptr;
+    }
+    std::string secondFailure() const { return second ? second->failure() : std::string(); }
 };
 
 // Pieces the engine may have queued ahead of the one it synthesizes: enough that it never
@@ -106,8 +161,11 @@ constexpr int kPiecesAhead = 16;
 // the order of the pieces, whichever language they are in.
 class QueuedVoice : public Voice {
 public:
-    QueuedVoice(Pipeline& pipeline, ExportVoice voice)
-        : pipeline_(pipeline), engine_(EspeakEngine::instance()), voice_(voice) {}
+    QueuedVoice(Pipeline& pipeline, ExportVoice voice, Language language)
+        : pipeline_(pipeline),
+          engine_(EspeakEngine::instance()),
+          voice_(voice),
+          language_(language) {}
 
     int modeCount() const override { return static_cast<int>(engine_.modes().size()); }
     std::u16string modeName(int mode) const override { return mode_(mode).name; }
@@ -127,34 +185,22 @@ public:
         job.voice = mode_(voice_.mode).voice;
         job.rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * voice_.speed / 100.0));
         job.text = Utf16ToUtf8(text);
-        const bool cut = std::exchange(p.cutBefore, false);
-        const std::optional<NamedPart> chapter = p.takeChapterCut();
-        const long end = p.pieceEnd;
+        const std::uint32_t piece = p.order.add(
+            {std::exchange(p.cutBefore, false), p.pieceEnd, std::exchange(p.chapterCut, {})});
         {
             std::lock_guard lock(p.mutex);
             ++p.pending;
         }
-        auto first = std::make_shared<bool>(true);
-        job.chunk = [&p, cut, chapter, first](const std::int16_t* samples, std::size_t count) {
+        if (EspeakChild* second = p.secondEngine(language_)) {
+            second->submit(piece, job.voice, job.rate, job.text);
+            return;
+        }
+        job.chunk = [&p, piece](const std::int16_t* samples, std::size_t count) {
             if (p.cancel) return false;
-            // Everything before this piece is in the files: a part may end here.
-            if (std::exchange(*first, false)) {
-                if (chapter)
-                    p.files.nextPart(chapter);
-                else if (cut && p.request.splitMinutes > 0 &&
-                         p.files.partSeconds() >= p.request.splitMinutes * 60)
-                    p.files.nextPart();
-            }
-            p.files.write(samples, count);
+            p.order.write(piece, samples, count);
             return true;
         };
-        job.done = [&p, end] {
-            const double total = static_cast<double>(p.request.text.size());
-            if (p.progress && total > 0) p.progress(double(end) / total);
-            std::lock_guard lock(p.mutex);
-            --p.pending;
-            p.changed.notify_all();
-        };
+        job.done = [&p, piece] { p.order.finish(piece); };
         engine_.submit(std::move(job));
     }
     // Busy only while the engine has enough queued: the session then waits.
@@ -174,6 +220,7 @@ private:
     Pipeline& pipeline_;
     EspeakEngine& engine_;
     ExportVoice voice_;
+    Language language_;
 };
 
 // A voice of an installed engine. Its pieces are made on the export's thread once the built-in
@@ -289,7 +336,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         if (request.voices[l].driven)
             voices[l] = std::make_unique<DrivenExportVoice>(pipeline, request.voices[l]);
         else
-            voices[l] = std::make_unique<QueuedVoice>(pipeline, request.voices[l]);
+            voices[l] = std::make_unique<QueuedVoice>(pipeline, request.voices[l], l);
     }
     ReadingOptions options = request.options;
     options.repeatText = false;
@@ -306,7 +353,10 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         pipeline.chapterCut = nextChapter++;
     };
     Segmenter segmenter(dictionaries);
-    const auto failed = [&files, &pipeline] { return files.failed() || !pipeline.failure.empty(); };
+    const auto failed = [&files, &pipeline] {
+        if (pipeline.failure.empty()) pipeline.failure = pipeline.secondFailure();
+        return files.failed() || !pipeline.failure.empty();
+    };
     {
         ReadingSession session(
             view, {{voices[Language::Russian].get(), voices[Language::English].get()}}, segmenter);
@@ -324,10 +374,12 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     // The last pieces are synthesized; cancel is looked at now and then, as nobody signals it.
     {
         std::unique_lock lock(pipeline.mutex);
-        while (pipeline.pending > 0 && !cancel && !files.failed())
+        while (pipeline.pending > 0 && !cancel && !failed())
             pipeline.changed.wait_for(lock, std::chrono::milliseconds(20));
     }
-    engine.drain(&pipeline);  // no piece writes after this
+    if (cancel || failed()) pipeline.order.stop();  // an engine waiting for its turn goes on
+    engine.drain(&pipeline);                        // no piece writes after this
+    pipeline.second.reset();
     if (!pipeline.failure.empty()) {
         files.abort();
         result.error = "cannot write '" + request.path + "': " + pipeline.failure;

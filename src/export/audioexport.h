@@ -39,6 +39,9 @@ struct ExportRequest {
     std::vector<ExportChapter> chapters;
     // The book's title, every file's album tag.
     std::string album;
+    // The built-in engine reads the text's second language in a copy of the program, on
+    // another core; off, one engine reads both, switching voices.
+    bool secondProcess = true;
 };
 
 struct ExportResult {

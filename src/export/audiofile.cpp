@@ -290,8 +290,11 @@ bool AudioFileSet::startPart(std::string* error, const std::optional<NamedPart>&
 void AudioFileSet::encode() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        // The last block fills while the ones before it wait to be encoded.
-        changed_.wait(lock, [this] { return stop_ || queue_.size() > 1; });
+        // The last block fills while the ones before it wait to be encoded, unless it alone
+        // holds as much as may wait: the writer then waits for it.
+        changed_.wait(lock, [this] {
+            return stop_ || queue_.size() > 1 || (!queue_.empty() && queued_ >= kQueuedSamples);
+        });
         if (queue_.empty()) return;  // stopped with everything encoded
         Block block = std::move(queue_.front());
         queue_.pop_front();
@@ -328,11 +331,12 @@ void AudioFileSet::write(const std::int16_t* samples, std::size_t count) {
     if (!queue_.empty() && !queue_.back().samples.empty() &&
         queue_.back().samples.size() < kBlockSamples) {
         queue_.back().samples.insert(queue_.back().samples.end(), samples, samples + count);
+        if (queued_ >= kQueuedSamples) changed_.notify_all();
         return;
     }
     queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count), std::nullopt});
     queue_.back().samples.reserve(kBlockSamples + count);
-    if (queue_.size() > 1) changed_.notify_all();
+    if (queue_.size() > 1 || queued_ >= kQueuedSamples) changed_.notify_all();
 }
 
 void AudioFileSet::nextPart(std::optional<NamedPart> next) {

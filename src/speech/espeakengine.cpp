@@ -11,6 +11,8 @@
 #include <limits>
 
 #include "speech/espeakstress.h"
+#include <unistd.h>
+
 #include "text/textcodec.h"
 
 // libespeak-ng draws one rand() for about every sample it makes (its noise sources), and
@@ -190,16 +192,16 @@ void EspeakEngine::run() {
         queue_.pop_front();
         running_ = job.owner;
         lock.unlock();
-        synthesize(job);
+        synthesizeHere(job, currentVoice_);
         lock.lock();
         running_ = nullptr;
         idle_.notify_all();
     }
 }
 
-void EspeakEngine::synthesize(Job& job) {
-    if (job.voice != currentVoice_) {
-        if (espeak_ng_SetVoiceByName(job.voice.c_str()) == ENS_OK) currentVoice_ = job.voice;
+void EspeakEngine::synthesizeHere(Job& job, std::string& voice) {
+    if (job.voice != voice) {
+        if (espeak_ng_SetVoiceByName(job.voice.c_str()) == ENS_OK) voice = job.voice;
     }
     // Rate is global in the library and survives a voice switch: set it for every job.
     espeak_ng_SetParameter(espeakRATE, std::clamp(job.rate, kMinRate, kMaxRate), 0);
@@ -210,6 +212,9 @@ void EspeakEngine::synthesize(Job& job) {
         return !abandoned;
     };
     unsigned flags = espeakCHARS_UTF8;
+    // The export's jobs come as UTF-8 alone; their marks count too.
+    if (job.marked.empty() && job.voice.starts_with("ru"))
+        job.marked = MarkedText(job.voice, Utf8ToUtf16(job.text));
     if (!job.marked.empty()) {
         const StressedText respelled = ApplyStressMarks(job.marked, EnginePhonemes);
         job.text = Utf16ToUtf8(respelled.text);
@@ -258,6 +263,16 @@ void EspeakEngine::submit(Job job) {
         queue_.push_back(std::move(job));
     }
     wake_.notify_one();
+}
+
+int EspeakEngine::forkIdle(const std::function<int()>& child) {
+    std::unique_lock lock(mutex_);
+    if (!error_.empty()) return -1;
+    // The worker takes no job while the lock is held, and none runs now.
+    idle_.wait(lock, [this] { return running_ == nullptr; });
+    const pid_t pid = ::fork();
+    if (pid == 0) _exit(child());
+    return pid;
 }
 
 void EspeakEngine::drop(const void* owner) {

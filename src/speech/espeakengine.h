@@ -70,6 +70,14 @@ public:
     // Drops the queued jobs of `owner` and waits until none of its jobs runs.
     void drain(const void* owner);
 
+    // Runs `child` in a copy of this process made between two jobs, so that the copy's library
+    // is ready and idle; the copy has the calling thread only and ends with what `child`
+    // returns, without the program's exit handlers. Gives the copy's process id, or -1.
+    int forkIdle(const std::function<int()>& child);
+    // Synthesizes `job` with the library on the calling thread, selecting its voice unless
+    // `voice` already names it: only for the worker, or a copy made by ForkIdle.
+    static void synthesizeHere(Job& job, std::string& voice);
+
     // The library's own rate bounds and normal rate, in words per minute.
     static constexpr int kMinRate = 80;
     static constexpr int kMaxRate = 450;
@@ -79,7 +87,6 @@ private:
     EspeakEngine();
     void run();
     bool start();
-    void synthesize(Job& job);
 
     std::vector<EspeakMode> modes_;
     std::string error_;

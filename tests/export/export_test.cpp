@@ -1,14 +1,20 @@
 // The export library: where files may be cut, and that a stopped export leaves nothing.
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "export/audioexport.h"
+#include "export/pieceorder.h"
+#include "speech/espeakengine.h"
 
 namespace {
 
@@ -91,6 +97,122 @@ TEST(AudioFileSet, untitledWavIsThePlainHeaderAndTheSamples) {
         44);
     EXPECT_EQ(bytes.substr(0, 44), header);
     EXPECT_EQ(bytes.substr(44), std::string("\x01\x00\xfe\xff\x2c\x01", 6));
+}
+
+std::vector<std::int16_t> ReadSamples(const std::string& path) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f) return {};
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(info.frames));
+    samples.resize(static_cast<std::size_t>(sf_read_short(f, samples.data(), info.frames)));
+    sf_close(f);
+    return samples;
+}
+
+// The loudness of every half second: where speech and pauses fall.
+std::vector<double> Envelope(const std::vector<std::int16_t>& samples) {
+    constexpr std::size_t kWindow = 11025;
+    std::vector<double> out;
+    for (std::size_t i = 0; i + kWindow <= samples.size(); i += kWindow) {
+        double sum = 0;
+        for (std::size_t j = i; j < i + kWindow; ++j)
+            sum += double(samples[j]) * samples[j];
+        out.push_back(std::sqrt(sum / kWindow));
+    }
+    return out;
+}
+
+double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    double ma = 0, mb = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ma += a[i] / n;
+        mb += b[i] / n;
+    }
+    double ab = 0, aa = 0, bb = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ab += (a[i] - ma) * (b[i] - mb);
+        aa += (a[i] - ma) * (a[i] - ma);
+        bb += (b[i] - mb) * (b[i] - mb);
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+// The second language read in a process of its own sounds as when one engine reads both: the
+// same pieces in the same order and voices. The library carries state from one piece to the
+// next (a piece's closing pause varies by a few hundredths of a second with what it made
+// before), so the sound is compared by its length and its loudness over time, which pieces
+// out of order, lost or in the wrong voice would change.
+TEST(ExportAudio, secondProcessSoundsAsOneEngine) {
+    DictionaryStore dicts;
+    const std::string dir = FreshDir("second");
+    std::vector<std::int16_t> sound[2];
+    for (bool second : {false, true}) {
+        ExportRequest request;
+        request.text =
+            u"Мама мыла раму. The quick brown fox jumps over the lazy dog. Сегодня хорошая "
+            u"погода! Reading aloud helps learners hear words.\nЕщё одна строка. And one more "
+            u"line.\n";
+        request.voices[Language::English].mode = EspeakVoice::findSpeaker(u"Carol");
+        request.secondProcess = second;
+        request.path = dir + (second ? "/two.wav" : "/one.wav");
+        std::atomic<bool> cancel{false};
+        const ExportResult r = ExportAudio(request, dicts, nullptr, cancel);
+        ASSERT_TRUE(r.ok) << r.error;
+        sound[second] = ReadSamples(request.path);
+    }
+    const double one = double(sound[0].size()), two = double(sound[1].size());
+    ASSERT_GT(one, 5 * 22050.0);  // both languages spoke
+    EXPECT_NEAR(two / one, 1.0, 0.03);
+    EXPECT_GT(Correlation(Envelope(sound[0]), Envelope(sound[1])), 0.8);
+}
+
+// A writer may hand over more than may wait for the encoder at once (an installed engine's
+// whole sentence): the next write waits for the encoder instead of for ever.
+TEST(AudioFileSet, writesLongerThanTheQueueGoThrough) {
+    const std::string path = FreshDir("long") + "/long.flac";
+    AudioFileSet file(path, AudioFormat::Flac, "long", false);
+    std::string error;
+    ASSERT_TRUE(file.open(&error)) << error;
+    const std::vector<std::int16_t> sentence(22050 * 12, 100);
+    for (int i = 0; i < 3; ++i)
+        file.write(sentence.data(), sentence.size());
+    ASSERT_TRUE(file.finish(&error)) << error;
+    EXPECT_EQ(ReadSamples(path).size(), 3 * sentence.size());
+}
+
+// Two engines finish pieces out of order: the files get them in the text's order, each piece's
+// first samples marked, even when a later piece has more sound than may wait in memory (its
+// engine then waits for its turn).
+TEST(PieceOrder, piecesReachTheFilesInTheTextsOrder) {
+    std::vector<std::pair<long, std::int16_t>> written;  // piece end, sample value
+    std::vector<long> firsts, finished;
+    PieceOrder order(
+        [&](const PieceOrder::Piece& p, bool first, const std::int16_t* s, std::size_t n) {
+            if (first) firsts.push_back(p.end);
+            for (std::size_t i = 0; i < n; ++i)
+                if (written.empty() || written.back().first != p.end ||
+                    written.back().second != s[i])
+                    written.push_back({p.end, s[i]});
+        },
+        [&](const PieceOrder::Piece& p) { finished.push_back(p.end); });
+    const std::uint32_t a = order.add({false, 10}), b = order.add({false, 20}),
+                        c = order.add({false, 30});
+    const std::vector<std::int16_t> minute(22050 * 60, 2), little(100, 1), last(50, 3);
+    std::thread second([&] {  // the second engine: pieces b, then nothing
+        for (int i = 0; i < 3; ++i)
+            order.write(b, minute.data(), minute.size());
+        order.finish(b);
+    });
+    order.write(a, little.data(), little.size());
+    order.finish(a);
+    order.write(c, last.data(), last.size());
+    second.join();
+    order.finish(c);
+    const std::vector<std::pair<long, std::int16_t>> expected{{10, 1}, {20, 2}, {30, 3}};
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(firsts, (std::vector<long>{10, 20, 30}));
+    EXPECT_EQ(finished, (std::vector<long>{10, 20, 30}));
 }
 
 }  // namespace

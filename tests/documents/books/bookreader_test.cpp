@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "documents/books/ziparchive.h"
+#include "documents/rtf/rtfwriter.h"
 #include "support/booktext.h"
 #include "support/hostile.h"
 #include "support/makezip.h"
@@ -242,6 +244,26 @@ TEST(ZipArchive, StopsAtTheTotalInflatedLimit) {
     EXPECT_FALSE(archive->read("b", out, error));
     EXPECT_NE(error.find("zip bomb"), std::string::npos);
     EXPECT_TRUE(out.empty());
+}
+
+// Every book fixture's runs and formats, written out as RTF, against what the reader made of it
+// when the reference was written (README.md there says how): a change in any text, break or
+// format shows here, and so does a book added without its reference.
+TEST(BookRichText, EachFixtureWritesTheRtfOfItsReference) {
+    int fixtures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kBooks)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.ends_with(".fb2") && !name.ends_with(".epub") && !name.ends_with(".fb2.zip"))
+            continue;
+        SCOPED_TRACE(name);
+        ++fixtures;
+        const ReadResult r = ReadFile(kBooks + name);
+        ASSERT_TRUE(r.ok) << r.error;
+        const std::string reference = kBooks + name + ".expected.rtf";
+        ASSERT_TRUE(std::filesystem::exists(reference));
+        EXPECT_EQ(WriteRtf(r.document), Slurp(reference));
+    }
+    EXPECT_EQ(fixtures, 5);
 }
 
 TEST(ZipArchive, ReadsMembersAndNamesTheMissingOne) {

@@ -420,6 +420,10 @@
         <source> Ready </source>
         <translation> Готово </translation>
     </message>
+    <message>
+        <source>Loading the voice %1…</source>
+        <translation>Загружается голос %1…</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::SettingsPages</name>

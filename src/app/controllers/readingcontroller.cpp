@@ -47,6 +47,7 @@ ReadingController::ReadingController(const WindowParts& parts, QString dictionar
     });
     // A service voice that cannot speak would otherwise let the reading skip on in silence.
     connect(speech, &SpeechPage::voiceFailed, this, &ReadingController::voiceFailed);
+    connect(speech, &SpeechPage::voiceLoading, this, &ReadingController::voiceLoading);
     TextEditor* editor = parts_.editor();
     const auto textChanged = [this] { pieceStarts_.clear(); };
     connect(editor, &TextEditor::textEdited, this, textChanged);
@@ -63,6 +64,14 @@ void ReadingController::voiceFailed(const QString& text) {
     } else {
         parts_.status.setText(StatusPanel::Activity, text);
     }
+}
+
+void ReadingController::voiceLoading(const QString& speaker, bool loading) {
+    const QString text = tr("Loading the voice %1…").arg(speaker);
+    if (loading)
+        parts_.status.setText(StatusPanel::Activity, text);
+    else if (parts_.status.text(StatusPanel::Activity) == text)  // nothing said since
+        parts_.status.setText(StatusPanel::Activity, tr(kReady));
 }
 
 void ReadingController::sayToggled() {

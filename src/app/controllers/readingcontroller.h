@@ -61,6 +61,8 @@ private:
     bool refuseWithoutSound();
     void dictionaryLoaded();
     void voiceFailed(const QString& text);
+    // The status bar says a voice loads while it does.
+    void voiceLoading(const QString& speaker, bool loading);
 
     WindowParts parts_;
     QString dictionaryDir_;

@@ -7,8 +7,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "export/audioexport.h"
+#include "export/parallelsynthesis.h"
+#include "speech/audiooutput.h"
+#include "speech/driven/pcm.h"
+#include "text/textcodec.h"
 
 namespace {
 
@@ -71,6 +77,38 @@ TEST(ExportAudio, stoppedOrRefusedLeavesTheFolderEmpty) {
             EXPECT_GT(seen, 0.5) << name;
         }
     }
+}
+
+// Pieces of two voices made on two threads come back in the order they were added, each with
+// the sound its own text makes alone.
+TEST(ParallelSynthesis, piecesOfTwoVoicesComeBackInOrderWithTheirOwnSound) {
+    if (FindProgram("espeak-ng").empty()) GTEST_SKIP() << "espeak-ng is not installed";
+    const std::string file = FreshDir("parallel") + "/voices.ini";
+    std::ofstream(file) << "[One]\nlanguage = en\ncommand = espeak-ng --stdout -v en\n"
+                        << "[Two]\nlanguage = ru\ncommand = espeak-ng --stdout -v ru\n";
+    std::vector<std::string> problems;
+    const std::vector<DrivenMode> modes = CommandModes(file, &problems);
+    ASSERT_EQ(modes.size(), 2u);
+    const std::u16string texts[] = {
+        u"One.", u"Первая длинная фраза для проверки порядка.", u"Two, three, four, five.",
+        u"Два.", u"A longer sentence that takes a while.",      u"Три, четыре."};
+    ParallelSynthesis parallel(2);
+    for (long i = 0; i < 6; ++i)
+        parallel.add(modes[static_cast<std::size_t>(i % 2)], 100, texts[i], i);
+    for (long i = 0; i < 6; ++i) {
+        ParallelSynthesis::Done done;
+        ASSERT_TRUE(parallel.takeReady(&done, std::chrono::seconds(60))) << i;
+        EXPECT_EQ(done.tag, i);
+        EXPECT_TRUE(done.error.empty()) << done.error;
+        auto engine = modes[static_cast<std::size_t>(i % 2)].make();
+        Pcm alone;
+        std::string error;
+        ASSERT_TRUE(engine->synthesize(Utf16ToUtf8(texts[i]), 100, &alone, &error,
+                                       std::chrono::steady_clock::now() + std::chrono::seconds(60)))
+            << error;
+        EXPECT_EQ(done.samples.size(), Resampled(alone, kSampleRate).size()) << i;
+    }
+    EXPECT_EQ(parallel.outstanding(), 0u);
 }
 
 // vernalo-cli's --wav files are written here: an untitled WAV file is exactly the plain

@@ -307,7 +307,9 @@ void AudioFileSet::write(const std::int16_t* samples, std::size_t count) {
     if (count == 0) return;
     std::unique_lock lock(mutex_);
     if (!encoder_.joinable() || stop_) return;
-    changed_.wait(lock, [this] { return stop_ || queued_ < kQueuedSamples; });
+    // The encoder leaves the last block to fill: with only that one queued, however long (a
+    // whole sentence written at once), waiting for it would wait for ever.
+    changed_.wait(lock, [this] { return stop_ || queued_ < kQueuedSamples || queue_.size() < 2; });
     if (stop_) return;
     queued_ += count;
     partSamples_ += count;

@@ -111,6 +111,30 @@ TEST(ParallelSynthesis, piecesOfTwoVoicesComeBackInOrderWithTheirOwnSound) {
     EXPECT_EQ(parallel.outstanding(), 0u);
 }
 
+// A driven voice hands over a whole sentence at once, often longer than the encoder's queue:
+// such writes one after another all reach the file.
+TEST(AudioFileSet, sentencesLongerThanTheQueueWrittenAtOnceAllReachTheFile) {
+    const std::string path = FreshDir("long") + "/long.wav";
+    AudioFileSet file(path, AudioFormat::Wav, std::string(), false);
+    std::string error;
+    ASSERT_TRUE(file.open(&error)) << error;
+    const std::vector<std::int16_t> sentence(std::size_t(kSampleRate) * 12, 1000);
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 3; ++i)
+            file.write(sentence.data(), sentence.size());
+        written = true;
+    });
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!written && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!written) file.abort();  // frees the writer
+    writer.join();
+    ASSERT_TRUE(written) << "the writer waited for ever";
+    ASSERT_TRUE(file.finish(&error)) << error;
+    EXPECT_EQ(fs::file_size(path), 44 + sentence.size() * 3 * 2);
+}
+
 // vernalo-cli's --wav files are written here: an untitled WAV file is exactly the plain
 // 44-byte header and the samples, as the command's own writer made them before.
 TEST(AudioFileSet, untitledWavIsThePlainHeaderAndTheSamples) {

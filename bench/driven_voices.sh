@@ -267,6 +267,16 @@ own = {'vernalo, Festival voices': own_silence(ours_alone((RU, EN)), alternating
        'vernalo, built-in voices': own_silence(ours_alone(('Nicolai', 'Carol')), alternating)}
 for name, gaps in results.items():
     show_gaps(name, gaps, own[name])
+# The module's one Festival process says nothing in Russian once it has spoken English: its
+# gaps are measured one language at a time too, each with a fresh module.
+for lang, ss in (('Russian', ru_short), ('English', en_short)):
+    gaps = []
+    with Service():
+        via_spd_say(ss[:1])
+        for _ in range(rounds):
+            gaps += via_spd_say(ss)
+    show_gaps('spd-say -w, Festival module, %s only' % lang, gaps,
+              own_silence(text2wave_alone, ss))
 
 print('== Say to first sound with the voice loaded; load time; memory')
 sys.stdout.flush()

@@ -68,10 +68,15 @@ void ReadingController::voiceFailed(const QString& text) {
 
 void ReadingController::voiceLoading(const QString& speaker, bool loading) {
     const QString text = tr("Loading the voice %1…").arg(speaker);
-    if (loading)
+    const QString shown = parts_.status.text(StatusPanel::Activity);
+    if (loading) {
+        // Both voices may load at once: what was there before the first is said again.
+        if (shown != loadingShown_) beforeLoading_ = shown;
+        loadingShown_ = text;
         parts_.status.setText(StatusPanel::Activity, text);
-    else if (parts_.status.text(StatusPanel::Activity) == text)  // nothing said since
-        parts_.status.setText(StatusPanel::Activity, tr(kReady));
+    } else if (shown == text) {  // nothing said since
+        parts_.status.setText(StatusPanel::Activity, beforeLoading_);
+    }
 }
 
 void ReadingController::sayToggled() {

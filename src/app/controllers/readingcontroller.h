@@ -67,6 +67,9 @@ private:
     WindowParts parts_;
     QString dictionaryDir_;
     bool closed_ = false;
+    // What the status bar said before a voice began to load, said again once it has.
+    QString beforeLoading_;
+    QString loadingShown_;
     DictionaryStore dictionaries_;
     Segmenter segmenter_{dictionaries_};
     std::unique_ptr<ReadingView> view_;

@@ -14,6 +14,8 @@ namespace {
 // Pieces of one voice waiting for a thread before a thread without that voice loads it too:
 // loading the Russian Festival voice takes seconds and half a gigabyte.
 constexpr std::size_t kBacklogForAnotherEngine = 6;
+// Engines of one voice at most: two keep both cores busy on a text of one language.
+constexpr std::size_t kEnginesPerVoice = 2;
 
 }  // namespace
 
@@ -40,7 +42,7 @@ ParallelSynthesis::~ParallelSynthesis() {
 }
 
 int ParallelSynthesis::ThreadsForExport() {
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 4u));
 }
 
 void ParallelSynthesis::add(const DrivenMode& mode, int speed, std::u16string text, long tag) {
@@ -80,12 +82,12 @@ std::deque<ParallelSynthesis::Job>::iterator ParallelSynthesis::choose(const Wor
     auto own = std::find_if(first, jobs_.end(),
                             [&](const Job& j) { return !j.started && loaded(worker, j.mode); });
     if (own != jobs_.end()) return own;
-    const bool elsewhere = std::any_of(workers_.begin(), workers_.end(), [&](const Worker& w) {
-        return &w != &worker && loaded(w, first->mode);
-    });
+    const auto engines = static_cast<std::size_t>(std::count_if(
+        workers_.begin(), workers_.end(), [&](const Worker& w) { return loaded(w, first->mode); }));
     const auto backlog = static_cast<std::size_t>(std::count_if(
         first, jobs_.end(), [&](const Job& j) { return !j.started && j.mode == first->mode; }));
-    return !elsewhere || backlog >= kBacklogForAnotherEngine ? first : jobs_.end();
+    const bool another = engines < kEnginesPerVoice && backlog >= kBacklogForAnotherEngine;
+    return engines == 0 || another ? first : jobs_.end();
 }
 
 void ParallelSynthesis::run(Worker& worker) {

@@ -2,7 +2,8 @@
 // The pieces of an export read by voices of installed engines, made on several threads at once
 // (each thread with engines of its own) and handed back in the order they were added. A thread
 // keeps to the voices it has loaded and loads another engine of a voice only when that voice's
-// backlog is long, so that a short export does not pay for loading a voice twice.
+// backlog is long, so that a short export does not pay for loading a voice twice, and never
+// keeps more than two engines of a voice (the Russian Festival voice takes half a gigabyte).
 
 #include <chrono>
 #include <condition_variable>
@@ -43,7 +44,7 @@ public:
     // when it is not made by then.
     bool takeReady(Done* done, std::chrono::milliseconds wait = {});
 
-    // Threads for an export on this machine: one per core, two at least.
+    // Threads for an export on this machine: one per core, two at least and four at most.
     static int ThreadsForExport();
 
 private:

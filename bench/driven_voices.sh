@@ -158,9 +158,13 @@ def russian_sentences():
         t = re.sub(r'&[a-z]+;|%\d|[&\n]', ' ', t)
         t = re.sub(r'\s+', ' ', t).strip()
         for sentence in re.split(r'(?<=[.!?])\s+', t):
-            if len(sentence.split()) >= 4 and re.search('[а-яА-Я]', sentence):
-                out.append(sentence if sentence[-1] in '.!?' else sentence + '.')
-    return out
+            sentence = sentence if sentence[-1:] in '.!?' else sentence + '.'
+            # Plain prose: text2wave gives up on the whole file at a lone quote or dash, where a
+            # placeholder was.
+            if len(sentence.split()) >= 4 and re.search('[а-яА-Я]', sentence) and \
+                    re.fullmatch(r"[А-Яа-яЁё0-9 ,.!?-]+", sentence):
+                out.append(sentence)
+    return list(dict.fromkeys(out))
 
 def english_sentences():
     text = open(os.path.join(here, 'README.md'), encoding='utf-8').read()

@@ -4,6 +4,8 @@
 
 #include <stdlib.h>
 
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -79,6 +81,27 @@ std::vector<WordTime> WordTimes(const std::string& err, const std::string& utf8,
     return words;
 }
 
+// `utf8` with every sign but letters, digits and . , ! ? - made blanks, byte for byte, so
+// that the words stay at their places.
+std::string Plain(std::string utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        bool keep = std::isalnum(c) || std::strchr(" .,!?-", c);
+        if (c >= 0xC0 && i + 1 < utf8.size()) {
+            // Latin letters with marks and Cyrillic (U+00C0 to U+04FF) are two bytes each.
+            const auto code =
+                ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            keep = n == 2 && code >= 0xC0 && code <= 0x4FF && code != 0xD7 && code != 0xF7;
+        }
+        if (!keep)
+            for (std::size_t k = i; k < std::min(i + n, utf8.size()); ++k)
+                utf8[k] = ' ';
+        i += n;
+    }
+    return utf8;
+}
+
 // A Scheme string literal holding `text`.
 std::string SchemeString(const std::string& text) {
     std::string s = "\"";
@@ -103,37 +126,16 @@ public:
                     Deadline deadline) override {
         if (!process_.running() && !start(error)) return false;
         const std::string wav = folder_ + "/piece.wav";
+        std::string err;
+        if (!say(utf8, speed, wav, deadline, &err, error)) return false;
+        std::string spoken = utf8;
         std::error_code ec;
-        fs::remove(wav, ec);
-        std::ostringstream form;
-        // An HTS voice takes its rate from the engine's "-r" (2 is twice as fast); a unit
-        // selection voice keeps its recorded units' lengths whatever Festival is told, so its
-        // sound is stretched here instead.
-        if (hts_)
-            form << "(set! hts_engine_params (cons (list \"-r\" " << speed / 100.0
-                 << ") vernalo_hts_params))\n";
-        // Each step a form of its own: one that fails (a word the voice cannot say) leaves the
-        // next to run, and the piece then ends without a file, as silence.
-        form << "(set! vernalo_utt nil)\n"
-             << "(set! vernalo_utt (utt.synth (Utterance Text " << SchemeString(utf8) << ")))\n"
-             << "(if vernalo_utt (utt.save.wave vernalo_utt " << SchemeString(wav) << " 'riff))\n"
-             << "(if vernalo_utt (vernalo_words vernalo_utt))\n"
-             << "(format stderr \"" << kDone << "\\n\")\n";
-        if (!process_.write(form.str())) {
-            *error = "Festival has quit";
-            return false;
-        }
-        std::string out, err;
-        switch (process_.readUntil(out, err, deadline,
-                                   [&err] { return err.find(kDone) != std::string::npos; })) {
-            case ChildProcess::Read::Data:
-                break;
-            case ChildProcess::Read::Closed:
-                *error = "Festival has quit";
-                return false;
-            case ChildProcess::Read::TimedOut:
-                *error = "Festival gave no sound in time";
-                return false;
+        if (!fs::exists(wav, ec)) {
+            // The Russian voice gives up on a whole sentence at a sign its letter rules do not
+            // know (a bracket, a semicolon, a lone quote): it is said again with such signs as
+            // blanks, which leave the words where they were.
+            spoken = Plain(utf8);
+            if (spoken != utf8 && !say(spoken, speed, wav, deadline, &err, error)) return false;
         }
         std::ifstream in(wav, std::ios::binary);
         if (!in) {
@@ -146,7 +148,7 @@ public:
         bytes << in.rdbuf();
         if (!ParseWav(bytes.str(), pcm, error)) return false;
         const double seconds = pcm->rate > 0 ? double(pcm->samples.size()) / pcm->rate : 0;
-        pcm->words = WordTimes(err, utf8, seconds);
+        pcm->words = WordTimes(err, spoken, seconds);
         if (!hts_) {
             pcm->samples = TimeStretched(pcm->samples, pcm->rate, speed);
             for (WordTime& w : pcm->words) {
@@ -162,6 +164,46 @@ public:
     void interrupt() override { process_.interrupt(); }
 
 private:
+    // Has Festival say `utf8` into `wav` (no file when it could not), its error stream (with
+    // the words' times) in `err`; false when it quit or hung.
+    bool say(const std::string& utf8, int speed, const std::string& wav, Deadline deadline,
+             std::string* err, std::string* error) {
+        std::error_code ec;
+        fs::remove(wav, ec);
+        std::ostringstream form;
+        // An HTS voice takes its rate from the engine's "-r" (2 is twice as fast); a unit
+        // selection voice keeps its recorded units' lengths whatever Festival is told, so its
+        // sound is stretched here instead.
+        if (hts_)
+            form << "(set! hts_engine_params (cons (list \"-r\" " << speed / 100.0
+                 << ") vernalo_hts_params))\n";
+        // Each step a form of its own: one that fails (a word the voice cannot say) leaves the
+        // next to run, and the piece then ends without a file.
+        form << "(set! vernalo_utt nil)\n"
+             << "(set! vernalo_utt (utt.synth (Utterance Text " << SchemeString(utf8) << ")))\n"
+             << "(if vernalo_utt (utt.save.wave vernalo_utt " << SchemeString(wav) << " 'riff))\n"
+             << "(if vernalo_utt (vernalo_words vernalo_utt))\n"
+             << "(format stderr \"" << kDone << "\\n\")\n";
+        if (!process_.write(form.str())) {
+            *error = "Festival has quit";
+            return false;
+        }
+        std::string out;
+        err->clear();
+        switch (process_.readUntil(out, *err, deadline,
+                                   [err] { return err->find(kDone) != std::string::npos; })) {
+            case ChildProcess::Read::Data:
+                return true;
+            case ChildProcess::Read::Closed:
+                *error = "Festival has quit";
+                return false;
+            case ChildProcess::Read::TimedOut:
+                *error = "Festival gave no sound in time";
+                return false;
+        }
+        return false;
+    }
+
     bool start(std::string* error) {
         if (folder_.empty()) {
             std::string pattern = (fs::temp_directory_path() / "vernalo-festival-XXXXXX").string();

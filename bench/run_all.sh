@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
 cmake --build "$build" --target reading_bench rtf_bench htmltortf_bench speech_bench session_bench \
-  startup_bench dictload_bench browser_bench editor_bench outside_text_bench places_bench vernalo vernalo-cli >/dev/null
+  startup_bench dictload_bench browser_bench editor_bench outside_text_bench places_bench driven_bench vernalo vernalo-cli >/dev/null
 export QT_QPA_PLATFORM=offscreen
 # As root, the web engine runs only without its sandbox; this is for the benchmark alone.
 if [ "$(id -u)" -eq 0 ]; then
@@ -48,3 +48,6 @@ section "reading session on the audio device"
 bench/session_device.sh "$build" 2>&1 | results
 section "speech-dispatcher voices beside the built-in ones, and spd-say -w"
 bench/speechd_latency.sh "$build" 2>&1 | grep -E 'first sound' || true
+section "Festival's voices driven by Vernalo beside speech-dispatcher's Festival module and text2wave"
+# A 20 kB export keeps this section to minutes; bench/driven_voices.sh alone exports 100 kB.
+bench/driven_voices.sh "$build" 20 2 2>&1 | grep -E '^(==|vernalo|spd-say|text2wave|Russian|English)' || true

@@ -8,7 +8,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev libpcre2-dev
   libsndfile1-dev libsamplerate0-dev libmp3lame-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
-  festival festvox-ru festvox-us-slt-hts
+  festival festvox-ru festvox-us-slt-hts speech-dispatcher-festival
   libzip-dev libexpat1-dev libpoppler-qt6-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev

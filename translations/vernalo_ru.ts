@@ -517,6 +517,10 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
         <source>&amp;Off</source>
         <translation>В&amp;ыключить</translation>
     </message>
+    <message>
+        <source>Loading the voice %1…</source>
+        <translation>Загружается голос %1…</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::SettingsPages</name>

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -11,6 +12,7 @@
 
 #include "export/espeakchild.h"
 #include "export/pieceorder.h"
+#include "export/parallelsynthesis.h"
 #include "reading/segmenter.h"
 #include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
@@ -33,6 +35,7 @@ bool IsStop(char16_t c) {
 
 // How long the session waits at most for the engine to take a piece.
 constexpr std::chrono::milliseconds kPoll{5};
+constexpr std::chrono::milliseconds kNoWait{0};
 
 }  // namespace
 
@@ -85,12 +88,6 @@ struct Pipeline {
     std::optional<std::size_t> chapterCut;
     int track = 1;
 
-    // The file of the chapter that starts with the piece being spoken, if one does.
-    std::optional<NamedPart> takeChapterCut() {
-        const auto chapter = std::exchange(chapterCut, std::nullopt);
-        if (!chapter) return std::nullopt;
-        return ChapterPart(request, *chapter, ++track);
-    }
     static NamedPart ChapterPart(const ExportRequest& r, std::size_t chapter, int track) {
         const std::filesystem::path p(r.path);
         const int width = std::max(2, static_cast<int>(std::to_string(r.chapters.size()).size()));
@@ -150,7 +147,14 @@ struct Pipeline {
         return secondProcess ? second.get() : nullptr;
     }
     std::string secondFailure() const { return second ? second->failure() : std::string(); }
+
+    // The pieces of the installed engines' voices, made in parallel; whether a part may end
+    // before each, in their order.
+    std::unique_ptr<ParallelSynthesis> driven;
+    std::deque<PieceOrder::Piece> drivenCuts;
 };
+
+void WriteDriven(Pipeline& p, bool all);
 
 // Pieces the engine may have queued ahead of the one it synthesizes: enough that it never
 // waits for the next, few enough that progress and cancel stay close to the sound.
@@ -180,6 +184,7 @@ public:
     void speak(const std::u16string& text) override {
         if (text.empty() || modeCount() == 0) return;
         Pipeline& p = pipeline_;
+        WriteDriven(p, true);  // the installed engines' pieces before this one
         EspeakEngine::Job job;
         job.owner = &p;
         job.voice = mode_(voice_.mode).voice;
@@ -223,12 +228,46 @@ private:
     Language language_;
 };
 
-// A voice of an installed engine. Its pieces are made on the export's thread once the built-in
-// engine has written every piece before them, so that the files keep the text's order.
+// Writes the installed engines' pieces that are made, in their order, after the built-in
+// engine's pieces queued before them; with `all`, waits until every one is written.
+void WriteDriven(Pipeline& p, bool all) {
+    while (p.driven && p.driven->outstanding() > 0 && !p.cancel && p.failure.empty()) {
+        {
+            std::unique_lock lock(p.mutex);
+            if (p.pending > 0) {
+                if (!all) return;
+                p.changed.wait_for(lock, std::chrono::milliseconds(20));
+                continue;
+            }
+        }
+        ParallelSynthesis::Done done;
+        if (!p.driven->takeReady(&done, all ? std::chrono::milliseconds(20) : kNoWait)) {
+            if (!all) return;
+            continue;
+        }
+        const PieceOrder::Piece piece = p.drivenCuts.front();
+        p.drivenCuts.pop_front();
+        if (!done.error.empty()) {
+            p.failure = done.error;
+            return;
+        }
+        if (piece.chapter)
+            p.files.nextPart(Pipeline::ChapterPart(p.request, *piece.chapter, ++p.track));
+        else if (piece.cut && p.request.splitMinutes > 0 &&
+                 p.files.partSeconds() >= p.request.splitMinutes * 60)
+            p.files.nextPart();
+        p.files.write(done.samples.data(), done.samples.size());
+        const double total = static_cast<double>(p.request.text.size());
+        if (p.progress && total > 0) p.progress(double(done.tag) / total);
+    }
+}
+
+// A voice of an installed engine: its pieces are made on the threads of the pipeline's
+// ParallelSynthesis, several at once, and written in the text's order.
 class DrivenExportVoice : public Voice {
 public:
     DrivenExportVoice(Pipeline& pipeline, ExportVoice voice)
-        : pipeline_(pipeline), voice_(std::move(voice)), engine_(voice_.driven->make()) {}
+        : pipeline_(pipeline), voice_(std::move(voice)) {}
 
     int modeCount() const override { return 1; }
     std::u16string modeName(int) const override { return voice_.driven->name; }
@@ -239,50 +278,25 @@ public:
     void setSpeed(int speed) override { voice_.speed = speed; }
     int minSpeed() const override { return kMinSpeed; }
     int maxSpeed() const override { return kMaxSpeed; }
-    int speaking() const override { return 0; }
+    // Busy only while enough pieces are queued: the session then waits.
+    int speaking() const override {
+        WriteDriven(pipeline_, false);
+        return pipeline_.driven->outstanding() >= kPiecesAhead ? 1 : 0;
+    }
     void audioReset() override {}
 
     void speak(const std::u16string& text) override {
         Pipeline& p = pipeline_;
-        if (text.empty() || !p.failure.empty()) return;
-        const bool cut = std::exchange(p.cutBefore, false);
-        const std::optional<NamedPart> chapter = p.takeChapterCut();
-        {
-            std::unique_lock lock(p.mutex);
-            while (p.pending > 0 && !p.cancel)
-                p.changed.wait_for(lock, std::chrono::milliseconds(20));
-        }
-        if (p.cancel) return;
-        Pcm pcm;
-        std::string error;
-        const std::string utf8 = Utf16ToUtf8(text);
-        const auto deadline = [] {
-            return std::chrono::steady_clock::now() + DrivenVoice::kPieceTimeout;
-        };
-        // An engine that died or hung gets one more chance, started afresh.
-        if (!engine_->synthesize(utf8, voice_.speed, &pcm, &error, deadline())) {
-            engine_ = voice_.driven->make();
-            if (!engine_->synthesize(utf8, voice_.speed, &pcm, &error, deadline())) {
-                p.failure = "the speech engine " + Utf16ToUtf8(voice_.driven->product) +
-                            " failed: " + error;
-                return;
-            }
-        }
-        const std::vector<std::int16_t> samples = Resampled(pcm, kSampleRate);
-        if (chapter)
-            p.files.nextPart(chapter);
-        else if (cut && p.request.splitMinutes > 0 &&
-                 p.files.partSeconds() >= p.request.splitMinutes * 60)
-            p.files.nextPart();
-        p.files.write(samples.data(), samples.size());
-        const double total = static_cast<double>(p.request.text.size());
-        if (p.progress && total > 0) p.progress(double(p.pieceEnd) / total);
+        if (text.empty() || !p.failure.empty() || p.cancel) return;
+        p.drivenCuts.push_back(
+            {std::exchange(p.cutBefore, false), p.pieceEnd, std::exchange(p.chapterCut, {})});
+        p.driven->add(*voice_.driven, voice_.speed, text, p.pieceEnd);
+        WriteDriven(p, false);
     }
 
 private:
     Pipeline& pipeline_;
     ExportVoice voice_;
-    std::unique_ptr<Synthesizer> engine_;
 };
 
 // The playlist of a chapter export, beside its files; on failure the files go too, as an
@@ -333,6 +347,9 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     Pipeline pipeline(files, request, progress, cancel);
     PerLanguage<std::unique_ptr<Voice>> voices;
     for (Language l : kLanguages) {
+        if (request.voices[l].driven && !pipeline.driven)
+            pipeline.driven =
+                std::make_unique<ParallelSynthesis>(ParallelSynthesis::ThreadsForExport());
         if (request.voices[l].driven)
             voices[l] = std::make_unique<DrivenExportVoice>(pipeline, request.voices[l]);
         else
@@ -371,6 +388,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         }
         session.close();
     }
+    WriteDriven(pipeline, true);
     // The last pieces are synthesized; cancel is looked at now and then, as nobody signals it.
     {
         std::unique_lock lock(pipeline.mutex);
@@ -380,6 +398,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     if (cancel || failed()) pipeline.order.stop();  // an engine waiting for its turn goes on
     engine.drain(&pipeline);                        // no piece writes after this
     pipeline.second.reset();
+    pipeline.driven.reset();  // a piece still being made is interrupted
     if (!pipeline.failure.empty()) {
         files.abort();
         result.error = "cannot write '" + request.path + "': " + pipeline.failure;

@@ -12,7 +12,11 @@
 #include <QSlider>
 #include <QTest>
 #include <cctype>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "app/pages/speechpage.h"
 #include "speech/driven/drivenmode.h"
@@ -196,9 +200,30 @@ TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
     }
 }
 
+// Festival's processes that this test program started, found as `ps --ppid` would.
+std::vector<pid_t> FestivalChildren() {
+    std::vector<pid_t> pids;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+        std::ifstream f(entry.path() / "stat");
+        std::string stat;
+        if (!std::getline(f, stat)) continue;
+        const auto open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        char state = 0;
+        int ppid = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) != 2) continue;
+        if (ppid == getpid() && stat.substr(open + 1, close - open - 1) == "festival")
+            pids.push_back(std::atoi(entry.path().filename().c_str()));
+    }
+    return pids;
+}
+
 // Installed Festival voices are in the boxes from the start, are restored by their speaker
-// names, and the test button speaks through them on the built-in voice's output.
-TEST(SpeechPageDriven, festivalVoicesAreRestoredByNameAndTheTestButtonSpeaks) {
+// names, and the test buttons speak through them on the built-in voice's output. A voice says
+// once that it loads; idle, one process per voice stays; none outlives the page (which the
+// window owns).
+TEST(SpeechPageDriven, festivalVoicesAreRestoredByNameSpeakAndLeaveNoProcess) {
     PerLanguage<QString> speakers;
     for (const DrivenMode& m : InstalledDrivenModes()) {
         const Language l = m.name.starts_with(u"Russian") ? Language::Russian : Language::English;
@@ -207,19 +232,37 @@ TEST(SpeechPageDriven, festivalVoicesAreRestoredByNameAndTheTestButtonSpeaks) {
     }
     if (speakers[Language::Russian].isEmpty() || speakers[Language::English].isEmpty())
         GTEST_SKIP() << "Festival's Russian and English voices are not installed";
+    ASSERT_TRUE(FestivalChildren().empty());
     VoiceSet voices = BuildVoices([](std::string*) -> std::unique_ptr<AudioOutput> {
         return std::make_unique<NullOutput>();
     });
-    AudioOutput& output = voices.languages[Language::English].builtIn->output();
-    SpeechPage page(std::move(voices));
-    page.restore(speakers, {{QStringLiteral("100"), QStringLiteral("150")}});
-    auto* box = page.findChild<QComboBox*>(QStringLiteral("russianVoiceBox"));
+    PerLanguage<AudioOutput*> outputs{{&voices.languages[Language::Russian].builtIn->output(),
+                                       &voices.languages[Language::English].builtIn->output()}};
+    auto page = std::make_unique<SpeechPage>(std::move(voices));
+    page->restore(speakers, {{QStringLiteral("100"), QStringLiteral("150")}});
+    auto* box = page->findChild<QComboBox*>(QStringLiteral("russianVoiceBox"));
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->currentText(), speakers[Language::Russian]);
-    EXPECT_EQ(page.voiceName(Language::English), speakers[Language::English]);
-    EXPECT_EQ(page.speed(Language::English), 150);
-    page.testVoice(Language::English);
-    QTRY_VERIFY_WITH_TIMEOUT(output.heard().value_or(0) > kSampleRate / 2, 30000);
+    EXPECT_EQ(page->voiceName(Language::English), speakers[Language::English]);
+    EXPECT_EQ(page->speed(Language::English), 150);
+    QSignalSpy loading(page.get(), &SpeechPage::voiceLoading);
+    for (Language l : {Language::English, Language::English, Language::Russian}) {
+        const std::int64_t before = outputs[l]->heard().value_or(0);
+        page->testVoice(l);
+        QTRY_VERIFY_WITH_TIMEOUT(outputs[l]->heard().value_or(0) > before + kSampleRate / 2, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(page->voice(l).speaking() == 0, 60000);
+    }
+    // Each voice loaded once: started, then loaded.
+    QTRY_COMPARE_WITH_TIMEOUT(loading.count(), 4, 10000);
+    EXPECT_EQ(loading.at(0), (QVariantList{speakers[Language::English], true}));
+    EXPECT_EQ(loading.at(1), (QVariantList{speakers[Language::English], false}));
+    EXPECT_EQ(loading.at(2), (QVariantList{speakers[Language::Russian], true}));
+    EXPECT_EQ(FestivalChildren().size(), 2u) << "one process per voice when idle";
+    const std::vector<pid_t> running = FestivalChildren();
+    page.reset();
+    EXPECT_TRUE(FestivalChildren().empty());
+    for (pid_t pid : running)
+        EXPECT_NE(::kill(pid, 0), 0) << "Festival " << pid << " outlived the page";
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 
+#include "app/pages/speechpage.h"
 #include "app/window/texteditor.h"
 #include "support/accessible.h"
 #include "support/monitor.h"
@@ -149,6 +150,36 @@ TEST_F(WindowSay, serviceDyingMidReadingPausesWithAMessage) {
                     .startsWith(QStringLiteral("Reading paused: speech-dispatcher")))
         << window->statusText(StatusPanel::Activity).toStdString();
     window.reset();  // before the catalog its voice lists from
+}
+
+// While a voice loads (both may, one after the other), the status bar says so; once the last
+// has loaded, it says again what it said before.
+TEST_F(WindowSay, aLoadingVoiceIsToldInTheStatusBarUntilItHasLoaded) {
+    MainWindow& w = start();
+    w.editor()->setPlainText(QStringLiteral("Hello world. Привет мир."));
+    say()->click();
+    const QString speaking = w.statusText(StatusPanel::Activity);
+    ASSERT_EQ(speaking, QStringLiteral(" - English - "));
+    auto* page = w.findChild<SpeechPage*>();
+    ASSERT_NE(page, nullptr);
+    const QString ru = QStringLiteral("msu_ru_nsh (Festival)"),
+                  en = QStringLiteral("cmu_us_slt_arctic (Festival)");
+    const struct {
+        const QString& speaker;
+        bool loading;
+        QString shown;
+    } steps[] = {
+        {en, true, QStringLiteral("Loading the voice cmu_us_slt_arctic (Festival)…")},
+        {ru, true, QStringLiteral("Loading the voice msu_ru_nsh (Festival)…")},
+        {en, false, QStringLiteral("Loading the voice msu_ru_nsh (Festival)…")},
+        {ru, false, speaking},
+    };
+    for (const auto& step : steps) {
+        emit page->voiceLoading(step.speaker, step.loading);
+        EXPECT_EQ(w.statusText(StatusPanel::Activity), step.shown)
+            << step.speaker.toStdString() << " " << step.loading;
+    }
+    say()->click();
 }
 
 TEST_F(WindowSay, releasingSayStopsAtOnceAndSayAgainResumesAtThePiece) {

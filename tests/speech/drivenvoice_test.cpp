@@ -7,15 +7,18 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 
 #include "speech/driven/drivenmode.h"
 #include "speech/driven/drivenvoice.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 namespace {
@@ -31,6 +34,13 @@ public:
     }
     bool playing() const override { return false; }
     void reset() override {}
+    // What a test says has been heard.
+    std::optional<std::int64_t> heard() const override { return heardAt; }
+    std::atomic<std::int64_t> heardAt = 0;
+    std::vector<std::int16_t> samples() const {
+        std::lock_guard lock(mutex_);
+        return samples_;
+    }
     std::size_t count() const {
         std::lock_guard lock(mutex_);
         return samples_.size();
@@ -105,10 +115,13 @@ TEST(DrivenVoice, festivalSpeaksRussianAndItsEngineEndsWithTheVoice) {
         pid = voice.enginePid();
         ASSERT_GT(pid, 0);
         EXPECT_TRUE(Alive(pid));
-        // The same process speaks the next piece: the voice is loaded once.
-        voice.speak(u"Второе предложение.");
+        // The same process speaks the next piece: the voice is loaded once. Signs the voice's
+        // letter rules do not know (brackets, a semicolon, lone quotes) silence no sentence.
+        const std::size_t before = out.count();
+        voice.speak(u"Второе (и последнее) предложение; « » — вот оно.");
         ASSERT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
         EXPECT_EQ(voice.enginePid(), pid);
+        EXPECT_GT(out.count(), before + kSampleRate) << "the sentence was left silent";
     }
     EXPECT_FALSE(Alive(pid)) << "Festival outlived its voice";
 }
@@ -133,6 +146,53 @@ TEST(DrivenVoice, festivalSpeedShortensTheSpeechOfEveryVoice) {
             << std::string(mode.engine) << " voice " << modes.size() << ": " << lengths[0]
             << " samples at 100 %, " << lengths[1] << " at 200 %";
         EXPECT_GT(lengths[1], lengths[0] * 0.3);
+    }
+}
+
+// Festival tells when each word sounds: the mark walks the words of the text in order, each
+// marked while its sound plays, at any speed (the Russian voice's sound is stretched by us).
+TEST(DrivenVoice, festivalMarksEachWordWhileItSounds) {
+    const auto modes = FestivalModes();
+    if (modes.empty()) GTEST_SKIP() << "Festival is not installed";
+    for (const DrivenMode& mode : modes) {
+        const bool russian = mode.name.starts_with(u"Russian");
+        const std::u16string text = russian ? u"Каждое слово, сказанное вслух, отмечено."
+                                            : u"Every word, said aloud, is marked here.";
+        const std::vector<std::u16string> words =
+            russian ? std::vector<std::u16string>{u"Каждое", u"слово", u"сказанное", u"вслух",
+                                                  u"отмечено"}
+                    : std::vector<std::u16string>{u"Every", u"word",   u"said", u"aloud",
+                                                  u"is",    u"marked", u"here"};
+        for (int speed : {100, 200}) {
+            Recording out;
+            DrivenVoice voice({mode}, [&out]() -> AudioOutput& { return out; });
+            voice.setSpeed(speed);
+            voice.speak(text);
+            ASSERT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
+            const std::vector<std::int16_t> sound = out.samples();
+            std::vector<std::u16string> marked;
+            std::vector<std::pair<std::size_t, std::size_t>> spans;  // samples marked, per word
+            for (std::size_t at = 0; at < sound.size(); at += kSampleRate / 100) {
+                out.heardAt = static_cast<std::int64_t>(at);
+                const auto span = voice.heardWord();
+                if (!span) continue;
+                const std::u16string word = text.substr(static_cast<std::size_t>(span->offset),
+                                                        static_cast<std::size_t>(span->length));
+                if (marked.empty() || marked.back() != word) {
+                    marked.push_back(word);
+                    spans.emplace_back(at, at);
+                }
+                spans.back().second = at;
+            }
+            // A word is marked while it sounds, not over a pause.
+            for (std::size_t i = 0; i < spans.size(); ++i)
+                EXPECT_GT(Rms(sound.data() + spans[i].first, spans[i].second - spans[i].first + 1),
+                          300)
+                    << Utf16ToUtf8(marked[i]) << " at " << speed << " %";
+            EXPECT_EQ(marked, words) << Utf16ToUtf8(mode.name) << " at " << speed << " %";
+            out.heardAt = static_cast<std::int64_t>(sound.size());
+            EXPECT_FALSE(voice.heardWord()) << "a word marked after the sound ended";
+        }
     }
 }
 
@@ -284,6 +344,12 @@ TEST_F(StandIn, piperVoiceKeepsOneEngineForItsPieces) {
     EXPECT_EQ(modes[0].name, u"English (Piper: en_US-standin-medium)");
     Recording out;
     DrivenVoice voice(modes, [&out]() -> AudioOutput& { return out; });
+    std::mutex mutex;
+    std::vector<std::pair<std::u16string, bool>> loading;
+    voice.onLoading = [&](const std::u16string& speaker, bool starts) {
+        std::lock_guard lock(mutex);
+        loading.emplace_back(speaker, starts);
+    };
     voice.speak(u"First piece.");
     ASSERT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
     const std::size_t first = out.count();
@@ -294,6 +360,20 @@ TEST_F(StandIn, piperVoiceKeepsOneEngineForItsPieces) {
     ASSERT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
     EXPECT_GT(out.count(), first + kSampleRate / 4);
     EXPECT_EQ(voice.enginePid(), pid) << "Piper was started again for the next piece";
+    {
+        // The load is told once, around the first piece only.
+        std::lock_guard lock(mutex);
+        const std::vector<std::pair<std::u16string, bool>> once = {{modes[0].speaker, true},
+                                                                   {modes[0].speaker, false}};
+        EXPECT_EQ(loading, once);
+    }
+    // Idle, the voice lends its loaded engine: an export takes that one, not a new one.
+    const auto pool = EnginePool::shared();
+    ASSERT_TRUE(WaitFor([&] { return pool->idlePids() == std::vector<pid_t>{pid}; }));
+    std::unique_ptr<Synthesizer> borrowed = pool->take(modes[0]);
+    EXPECT_EQ(borrowed->pid(), pid);
+    pool->give(modes[0], std::move(borrowed));
+    EXPECT_TRUE(Alive(pid));
 }
 
 TEST_F(StandIn, rhvoiceVoiceSpeaksAndLeavesNoProcess) {

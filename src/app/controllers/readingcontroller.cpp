@@ -49,6 +49,7 @@ ReadingController::ReadingController(const WindowParts& parts, QString dictionar
     });
     // A service voice that cannot speak would otherwise let the reading skip on in silence.
     connect(speech, &SpeechPage::voiceFailed, this, &ReadingController::voiceFailed);
+    connect(speech, &SpeechPage::voiceLoading, this, &ReadingController::voiceLoading);
     TextEditor* editor = parts_.editor();
     const auto textChanged = [this] { pieceStarts_.clear(); };
     connect(editor, &TextEditor::textEdited, this, textChanged);
@@ -73,6 +74,19 @@ void ReadingController::voiceFailed(const QString& text) {
         parts_.status.setText(StatusPanel::Activity, tr("Reading paused: %1").arg(text));
     } else {
         parts_.status.setText(StatusPanel::Activity, text);
+    }
+}
+
+void ReadingController::voiceLoading(const QString& speaker, bool loading) {
+    const QString text = tr("Loading the voice %1…").arg(speaker);
+    const QString shown = parts_.status.text(StatusPanel::Activity);
+    if (loading) {
+        // Both voices may load at once: what was there before the first is said again.
+        if (shown != loadingShown_) beforeLoading_ = shown;
+        loadingShown_ = text;
+        parts_.status.setText(StatusPanel::Activity, text);
+    } else if (shown == text) {  // nothing said since
+        parts_.status.setText(StatusPanel::Activity, beforeLoading_);
     }
 }
 

@@ -65,10 +65,15 @@ private:
     void dictionaryLoaded();
     void voiceFailed(const QString& text);
     void reportRuleProblems();
+    // The status bar says a voice loads while it does.
+    void voiceLoading(const QString& speaker, bool loading);
 
     WindowParts parts_;
     QString dictionaryDir_;
     bool closed_ = false;
+    // What the status bar said before a voice began to load, said again once it has.
+    QString beforeLoading_;
+    QString loadingShown_;
     DictionaryStore dictionaries_;
     Segmenter segmenter_{dictionaries_};
     std::unique_ptr<ReadingView> view_;

@@ -80,7 +80,15 @@ SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
                 this, [this, text] { emit voiceFailed(text); }, Qt::QueuedConnection);
         };
         if (DispatcherVoice* d = service_[l]) d->onError = failed;
-        if (DrivenVoice* d = voices.languages[l].driven) d->onError = failed;
+        if (DrivenVoice* d = voices.languages[l].driven) {
+            d->onError = failed;
+            d->onLoading = [this](const std::u16string& speaker, bool loading) {
+                const QString name = QString::fromStdU16String(speaker);
+                QMetaObject::invokeMethod(
+                    this, [this, name, loading] { emit voiceLoading(name, loading); },
+                    Qt::QueuedConnection);
+            };
+        }
     }
     setupControls();
     if (service_[Language::Russian]) {

@@ -78,6 +78,9 @@ signals:
     // A voice of the speech service could not speak (the service is gone); the other voices
     // go on working.
     void voiceFailed(const QString& text);
+    // A voice of an installed engine started loading (its first piece takes seconds), or has
+    // loaded; `speaker` names it as the voice lists do.
+    void voiceLoading(const QString& speaker, bool loading);
 
 private:
     void setupControls();

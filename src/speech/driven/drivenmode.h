@@ -25,6 +25,8 @@ public:
                             Deadline deadline) = 0;
     // The engine process kept between pieces, 0 when none runs now.
     virtual pid_t pid() const { return 0; }
+    // The engine keeps its voice loaded between pieces: its first piece takes the load time.
+    virtual bool loadsOnce() const { return false; }
     // Ends a Synthesize running on another thread at once (it then fails).
     virtual void interrupt() = 0;
 };

@@ -1,6 +1,7 @@
 #include "speech/driven/drivenvoice.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "text/textcodec.h"
 
@@ -10,6 +11,9 @@ namespace {
 
 // Pieces made ahead but not yet asked for: the next one is all a reading needs.
 constexpr std::size_t kMaxAhead = 2;
+
+// Silence kept before the speech of a piece (10 ms): Festival puts a quarter of a second there.
+constexpr std::size_t kLeadKept = kSampleRate / 100;
 
 }  // namespace
 
@@ -77,7 +81,7 @@ void DrivenVoice::speak(const std::u16string& text) {
     // What was made ahead for another text will not be asked for; one being made now is
     // left to end.
     std::erase_if(queue_, [](const Piece& p) { return !p.play && (p.ready || !p.started); });
-    queue_.push_back(Piece{text, mode_, speed_, generation_, true, false, false, {}});
+    queue_.push_back(Piece{text, mode_, speed_, generation_, true, false, false, {}, {}});
     wake_.notify_all();
 }
 
@@ -90,7 +94,7 @@ void DrivenVoice::prepare(const std::u16string& text) {
         if (!p.play) ++ahead;
     }
     if (ahead >= kMaxAhead) return;
-    queue_.push_back(Piece{text, mode_, speed_, generation_, false, false, false, {}});
+    queue_.push_back(Piece{text, mode_, speed_, generation_, false, false, false, {}, {}});
     wake_.notify_all();
 }
 
@@ -105,7 +109,18 @@ void DrivenVoice::audioReset() {
     std::lock_guard lock(mutex_);
     ++generation_;
     queue_.clear();
+    words_.clear();
     output_().reset();
+}
+
+std::optional<Voice::WordSpan> DrivenVoice::heardWord() const {
+    std::lock_guard lock(mutex_);
+    if (words_.empty()) return std::nullopt;
+    const std::optional<std::int64_t> heard = output_().heard();
+    if (!heard) return std::nullopt;
+    for (const TimedWord& w : words_)
+        if (w.start <= *heard && *heard < w.end) return w.span;
+    return std::nullopt;
 }
 
 pid_t DrivenVoice::enginePid() const {
@@ -122,6 +137,17 @@ void DrivenVoice::playReady(std::unique_lock<std::mutex>&) {
         }
         if (!it->ready) return;
         AudioOutput& out = output_();
+        // The words' samples are known in the output's count only when the piece starts on a
+        // silent output (as sentences do): all it was given has then been heard.
+        words_.clear();
+        const std::optional<std::int64_t> heard = out.playing() ? std::nullopt : out.heard();
+        if (heard) {
+            for (TimedWord w : it->words) {
+                w.start += *heard;
+                w.end += *heard;
+                words_.push_back(w);
+            }
+        }
         out.write(it->samples.data(), it->samples.size());
         out.flush();
         it = queue_.erase(it);
@@ -131,6 +157,7 @@ void DrivenVoice::playReady(std::unique_lock<std::mutex>&) {
 void DrivenVoice::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
+        giveBackIdle(lock);
         auto next = queue_.end();
         wake_.wait(lock, [&] {
             next = std::find_if(queue_.begin(), queue_.end(),
@@ -142,8 +169,9 @@ void DrivenVoice::run() {
         const Piece piece = *next;
         lock.unlock();
         std::vector<std::int16_t> samples;
+        std::vector<TimedWord> words;
         std::string error;
-        const bool ok = synthesize(piece, &samples, &error);
+        const bool ok = synthesize(piece, &samples, &words, &error);
         lock.lock();
         if (piece.generation != generation_) continue;  // reset meanwhile: never played
         auto it = std::find_if(queue_.begin(), queue_.end(), [&](const Piece& p) {
@@ -165,32 +193,65 @@ void DrivenVoice::run() {
             continue;
         }
         it->samples = std::move(samples);
+        it->words = std::move(words);
         it->ready = true;
         playReady(lock);
     }
 }
 
+void DrivenVoice::giveBackIdle(std::unique_lock<std::mutex>& lock) {
+    if (!engine_ || stop_ ||
+        std::any_of(queue_.begin(), queue_.end(), [](const Piece& p) { return !p.started; }))
+        return;
+    std::unique_ptr<Synthesizer> engine = std::move(engine_);
+    const int mode = engineMode_;
+    engineMode_ = 0;
+    lock.unlock();
+    pool_->give(modes_[mode - 1], std::move(engine));
+    lock.lock();
+}
+
 bool DrivenVoice::synthesize(const Piece& piece, std::vector<std::int16_t>* samples,
-                             std::string* error) {
+                             std::vector<TimedWord>* words, std::string* error) {
     const std::string utf8 = Utf16ToUtf8(piece.text);
     // An engine that died or hung gets one more chance, started afresh.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!engine_ || engineMode_ != piece.mode) {
-            auto made = modes_[piece.mode - 1].make();
+            std::unique_ptr<Synthesizer> before;
+            {
+                std::lock_guard lock(mutex_);
+                before = std::move(engine_);
+            }
+            if (before) pool_->give(modes_[engineMode_ - 1], std::move(before));
+            // After a failure the engine is made afresh, not taken from the pool.
+            auto made =
+                attempt == 0 ? pool_->take(modes_[piece.mode - 1]) : modes_[piece.mode - 1].make();
             std::lock_guard lock(mutex_);
             if (stop_) return false;
-            engine_ = std::move(made);  // the one before ends: at most one engine per voice
+            engine_ = std::move(made);
             engineMode_ = piece.mode;
         }
+        const bool loading = engine_->loadsOnce() && engine_->pid() == 0;
+        const std::u16string& speaker = modes_[piece.mode - 1].speaker;
+        if (loading && onLoading) onLoading(speaker, true);
         Pcm pcm;
         const bool ok = engine_->synthesize(utf8, piece.speed, &pcm, error,
                                             std::chrono::steady_clock::now() + kPieceTimeout);
+        if (loading && onLoading) onLoading(speaker, false);
         {
             std::lock_guard lock(mutex_);
             enginePid_ = engine_->pid();
         }
         if (ok) {
             *samples = Resampled(pcm, kSampleRate);
+            const std::size_t lead = LeadingSilence(*samples, kLeadKept);
+            samples->erase(samples->begin(), samples->begin() + static_cast<std::ptrdiff_t>(lead));
+            const auto at = [lead](double seconds) {
+                return std::max<std::int64_t>(
+                    0, std::llround(seconds * kSampleRate) - static_cast<std::int64_t>(lead));
+            };
+            for (const WordTime& w : pcm.words)
+                words->push_back({at(w.start), at(w.end), {w.offset, w.length}});
             return true;
         }
         std::lock_guard lock(mutex_);

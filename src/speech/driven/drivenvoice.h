@@ -9,12 +9,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "speech/audiooutput.h"
 #include "speech/driven/drivenmode.h"
+#include "speech/driven/enginepool.h"
 #include "speech/voice.h"
 
 namespace vernalo {
@@ -40,19 +42,32 @@ public:
     int speaking() const override;
     void audioReset() override;
     void prepare(const std::u16string& text) override;
+    // From the word times of an engine that tells them (Festival); none from the others.
+    std::optional<WordSpan> heardWord() const override;
 
     const DrivenMode& mode(int mode) const { return modes_[static_cast<std::size_t>(mode - 1)]; }
-    // The engine process running now, 0 when none.
+    // The engine process this voice spoke with last while it runs (idle in the pool, maybe),
+    // 0 when none.
     pid_t enginePid() const;
 
     // Called on the worker when an engine failed twice in a row (hung, died or said nothing
     // usable); what was queued is dropped and Speaking drops to 0.
     std::function<void(const std::string&)> onError;
 
+    // Called on the worker when an engine that keeps its voice loaded starts on a piece (true)
+    // and when that piece is made (false): the first piece of such a voice takes its load time.
+    std::function<void(const std::u16string& speaker, bool loading)> onLoading;
+
     // How long an engine may stay silent on one piece before it counts as hung.
     static constexpr std::chrono::seconds kPieceTimeout{30};
 
 private:
+    // A word's sound, in samples of the piece at kSampleRate (of the output once written).
+    struct TimedWord {
+        std::int64_t start;
+        std::int64_t end;
+        WordSpan span;
+    };
     struct Piece {
         std::u16string text;
         int mode;
@@ -62,10 +77,14 @@ private:
         bool started;  // the worker has taken it
         bool ready;
         std::vector<std::int16_t> samples;
+        std::vector<TimedWord> words;
     };
     void run();
-    bool synthesize(const Piece& piece, std::vector<std::int16_t>* samples, std::string* error);
+    bool synthesize(const Piece& piece, std::vector<std::int16_t>* samples,
+                    std::vector<TimedWord>* words, std::string* error);
     void playReady(std::unique_lock<std::mutex>& lock);
+    // Lends the engine to the pool while nothing is left to make.
+    void giveBackIdle(std::unique_lock<std::mutex>& lock);
 
     std::vector<DrivenMode> modes_;
     std::function<AudioOutput&()> output_;
@@ -73,11 +92,13 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Piece> queue_;
+    std::vector<TimedWord> words_;  // of the piece written last, counted as the output counts
     unsigned generation_ = 0;
     int mode_ = 1;
     int speed_ = kNormalSpeed;
     bool stop_ = false;
 
+    std::shared_ptr<EnginePool> pool_ = EnginePool::shared();
     // The worker replaces the engine under the mutex, so that the destructor may interrupt it.
     std::unique_ptr<Synthesizer> engine_;
     int engineMode_ = 0;

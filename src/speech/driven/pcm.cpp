@@ -131,4 +131,13 @@ std::vector<std::int16_t> Resampled(const Pcm& pcm, int rate) {
     return samples;
 }
 
+std::size_t LeadingSilence(const std::vector<std::int16_t>& samples, std::size_t keep) {
+    // Below about -54 dBFS: no onset of speech is that quiet.
+    constexpr int kQuiet = 64;
+    const auto first = std::find_if(samples.begin(), samples.end(),
+                                    [](std::int16_t v) { return v > kQuiet || v < -kQuiet; });
+    const auto silent = static_cast<std::size_t>(first - samples.begin());
+    return silent > keep ? silent - keep : 0;
+}
+
 }  // namespace vernalo

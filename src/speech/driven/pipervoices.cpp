@@ -63,6 +63,7 @@ public:
     }
 
     pid_t pid() const override { return process_.pid(); }
+    bool loadsOnce() const override { return true; }
     void interrupt() override { process_.interrupt(); }
 
 private:

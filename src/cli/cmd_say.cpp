@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "cli/commands.h"
 #include "cli/readingoptions.h"
@@ -47,6 +48,7 @@ struct SayArgs {
     int splitMinutes = 0;
     bool repeatText = false;
     bool printPieces = false;
+    int pauseAfter = 0;
 };
 
 // Takes a per-language option (--repeat-ru, --speed-en, --voice-ru...): 1 taken, 0 not one of
@@ -87,6 +89,12 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
             if (!FormatForPath(out.outPath))
                 return UsageError("--out names a file ending in " + std::string(KnownSuffixes()) +
                                   ": '" + out.outPath + "'");
+        } else if (args[i] == "--pause-after") {
+            std::string v;
+            if (!TakeValue(args, i, v) ||
+                !ParseNumber(v, 0, ReadingOptions::kMaxPauseAfter, out.pauseAfter))
+                return UsageError("--pause-after takes 0, 1 or 2" +
+                                  (v.empty() ? std::string() : ": '" + v + "'"));
         } else if (args[i] == "--split-minutes") {
             std::string v;
             if (!TakeValue(args, i, v) || !ParseNumber(v, 1, 1000, out.splitMinutes))
@@ -107,6 +115,8 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         return UsageError("--wav and --out: one file at a time");
     if (out.splitMinutes > 0 && out.outPath.empty())
         return UsageError("--split-minutes splits what --out writes");
+    // A file written faster than it plays gets its pauses as silence, which the export writes.
+    if (out.pauseAfter > 0 && !out.wavPath.empty()) out.outPath = std::exchange(out.wavPath, {});
     return 0;
 }
 
@@ -229,6 +239,7 @@ int Say(const Args& args) {
     options.sentenceMode = parsed.reading.sentenceMode;
     options.voiceOn = parsed.reading.voiceOn;
     options.repeatText = parsed.repeatText;
+    options.pauseAfter = parsed.pauseAfter;
     // A service voice that cannot speak stops the reading instead of letting it skip on.
     std::atomic<bool> serviceFailed{false};
     std::mutex serviceErrorMutex;

@@ -88,12 +88,13 @@ const Command kCommands[] = {
      "say [--mode word|sentence] [--no-ru | --no-en] [--repeat-ru N] [--repeat-en N]\n"
      "         [--voice-ru NAME] [--voice-en NAME] [--speed-ru N] [--speed-en N]\n"
      "         [--dict-ru FILE] [--dict-en FILE] [--repeat-text] [--print-pieces]\n"
-     "         [--wav OUT | --out OUT [--split-minutes N]] [FILE | -]\n"
+     "         [--pause-after 0|1|2] [--wav OUT | --out OUT [--split-minutes N]] [FILE | -]\n"
      "      read a text aloud as the Say button does (sentence mode unless told), or write\n"
      "      the whole reading, repeats included, to one WAV file; --out writes MP3, Ogg Opus,\n"
      "      Ogg Vorbis, FLAC or WAV by the suffix (.mp3 .opus .ogg .flac .wav), and\n"
      "      --split-minutes into numbered files of about N minutes cut at sentence ends;\n"
-     "      --repeat-text starts over\n"
+     "      --pause-after leaves a silence after each piece as long as it (1) or twice (2),\n"
+     "      time to say it after the voice; --repeat-text starts over\n"
      "      at the end until interrupted (Ctrl+C), --print-pieces prints each piece as it is\n"
      "      highlighted ({\"from\":N,\"to\":M}, positions as pieces gives them)"},
     {"html2rtf", Html2Rtf,

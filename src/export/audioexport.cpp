@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "reading/segmenter.h"
 #include "speech/driven/drivenvoice.h"
@@ -77,6 +78,39 @@ struct Pipeline {
     std::string failure;
 };
 
+// The sound of one repetition as it is written, for the pause after it: the pause lasts
+// `factor` times the stretch from its first to its last audible sample, counted from that last
+// one, so the silence the engine left at the end is part of it.
+class SoundSpan {
+public:
+    void add(const std::int16_t* samples, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (std::abs(samples[i]) <= kAudible) continue;
+            const std::int64_t at = total_ + static_cast<std::int64_t>(i);
+            if (first_ < 0) first_ = at;
+            last_ = at;
+        }
+        total_ += static_cast<std::int64_t>(count);
+    }
+    // Writes the silence the pause asks for after the samples added.
+    void writePause(AudioFileSet& files, int factor) const {
+        if (factor <= 0 || first_ < 0) return;
+        const std::int64_t trailing = total_ - 1 - last_;
+        std::int64_t n = factor * (last_ - first_ + 1) - trailing;
+        static const std::vector<std::int16_t> zeros(kSampleRate / 10, 0);
+        while (n > 0) {
+            const auto step = static_cast<std::size_t>(std::min<std::int64_t>(n, zeros.size()));
+            files.write(zeros.data(), step);
+            n -= static_cast<std::int64_t>(step);
+        }
+    }
+
+private:
+    static constexpr int kAudible = 300;  // about 1 % of full scale: above the engine's hiss
+    std::int64_t total_ = 0;
+    std::int64_t first_ = -1, last_ = -1;
+};
+
 // Pieces the engine may have queued ahead of the one it synthesizes: enough that it never
 // waits for the next, few enough that progress and cancel stay close to the sound.
 constexpr int kPiecesAhead = 16;
@@ -114,16 +148,19 @@ public:
             ++p.pending;
         }
         auto first = std::make_shared<bool>(true);
-        job.chunk = [&p, cut, first](const std::int16_t* samples, std::size_t count) {
+        auto span = std::make_shared<SoundSpan>();
+        job.chunk = [&p, cut, first, span](const std::int16_t* samples, std::size_t count) {
             if (p.cancel) return false;
             // Everything before this piece is in the files: a part may end here.
             if (cut && std::exchange(*first, false) && p.request.splitMinutes > 0 &&
                 p.files.partSeconds() >= p.request.splitMinutes * 60)
                 p.files.nextPart();
             p.files.write(samples, count);
+            span->add(samples, count);
             return true;
         };
-        job.done = [&p, end] {
+        job.done = [&p, end, span] {
+            if (!p.cancel) span->writePause(p.files, p.request.options.pauseAfter);
             const double total = static_cast<double>(p.request.text.size());
             if (p.progress && total > 0) p.progress(double(end) / total);
             std::lock_guard lock(p.mutex);
@@ -200,6 +237,9 @@ public:
             p.files.partSeconds() >= p.request.splitMinutes * 60)
             p.files.nextPart();
         p.files.write(samples.data(), samples.size());
+        SoundSpan span;
+        span.add(samples.data(), samples.size());
+        span.writePause(p.files, p.request.options.pauseAfter);
         const double total = static_cast<double>(p.request.text.size());
         if (p.progress && total > 0) p.progress(double(p.pieceEnd) / total);
     }
@@ -242,6 +282,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     }
     ReadingOptions options = request.options;
     options.repeatText = false;
+    options.pauseAfter = 0;  // the voices write the pauses into the files, not the clock
     HeadlessView view(request.text, options);
     view.onPiece = [&](long start, long length) {
         if (length <= 0) return;

@@ -41,6 +41,11 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
     int markWord = s.markWord ? 1 : 0;
     integer(u"Interface", u"MarkWord", "MarkWord", markWord);
     s.markWord = markWord != 0;
+    integer(u"Interface", u"PauseAfter", "PauseAfter", s.pauseAfter);
+    if (s.pauseAfter < 0 || s.pauseAfter > 2) {
+        s.pauseAfter = 0;
+        bad("PauseAfter");
+    }
     integer(u"Text", u"PosX", "PosX", s.posX);
     integer(u"Text", u"PosY", "PosY", s.posY);
     integer(u"Text", u"Position", "Position", s.position);
@@ -70,6 +75,7 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     ini.write(u"Interface", u"FontSize", Decimal(s.fontSize));
     ini.write(u"Interface", u"FontColor", FormatColor(s.fontColor));
     ini.write(u"Interface", u"MarkWord", s.markWord ? u"1" : u"0");
+    ini.write(u"Interface", u"PauseAfter", Decimal(s.pauseAfter));
     ini.write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
     ini.write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     ini.write(u"Text", u"Position", Decimal(s.position));

@@ -21,6 +21,8 @@ struct ReaderSettings {
     int fontSize = 0;
     ColorCode fontColor = kWindowTextColor;
     bool markWord = true;  // the word being heard is marked while reading ([Interface] MarkWord)
+    // Silence after each piece: 0 none, 1 as long as the piece, 2 twice ([Interface] PauseAfter).
+    int pauseAfter = 0;
     int posX = 0;
     int posY = 0;
     int position = 0;  // where the selection (or the caret) began, 0-based as in the editor

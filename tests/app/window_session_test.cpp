@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QSpinBox>
@@ -24,6 +25,7 @@
 #include "support/monitor.h"
 #include "support/opendocument.h"
 #include "support/scriptedservice.h"
+#include "support/stretches.h"
 #include "support/windowrig.h"
 
 namespace vernalo {
@@ -365,3 +367,35 @@ TEST_F(WindowDictionary, anotherEnginesVoiceLoadsNone) {
 
 }  // namespace
 }  // namespace vernalo
+
+class WindowPauseAfter : public WindowSay, public testing::WithParamInterface<int> {};
+
+TEST_P(WindowPauseAfter, leavesASilenceAsLongAsThePieceTimesTheSetting) {
+    if (!test::Monitor()) GTEST_SKIP() << "no test sound server (run through test.sh)";
+    const int factor = GetParam();
+    const test::SinkLock sink;
+    MainWindow& w = start(true);
+    auto* pause = w.findChild<QComboBox*>(QStringLiteral("pauseAfterBox"));
+    ASSERT_TRUE(pause);
+    pause->setCurrentIndex(factor);
+    // Sentence mode, each piece twice: the pause follows every repetition.
+    test::FindAccessible<QSpinBox>(&w, "Repeat English Word/Sentence")->setValue(2);
+    w.editor()->setPlainText(QStringLiteral("Good morning to you. Thank you very much. Bye."));
+    const std::size_t before = test::MonitorSize();
+    say()->click();
+    ASSERT_TRUE(test::WaitFor([&] { return !say()->isChecked(); }, 60000));
+    const auto heard = test::RecordingUntilQuiet(before, std::chrono::milliseconds(300), true,
+                                                 std::chrono::seconds(30));
+    ASSERT_TRUE(heard) << "the recording is silent";
+    // Pieces are parted by more than a quarter second; the words within one by less.
+    const auto pieces = test::SoundStretches(*heard, test::kLoud, kSampleRate / 4);
+    ASSERT_EQ(pieces.size(), 6u);  // two repetitions of each sentence
+    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+        const double sound = double(pieces[i].second - pieces[i].first) / kSampleRate;
+        const double silence = double(pieces[i + 1].first - pieces[i].second) / kSampleRate;
+        EXPECT_NEAR(silence / sound, factor, 0.1 * factor)
+            << "piece " << i << ": " << sound << " s of sound, " << silence << " s of silence";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, WindowPauseAfter, testing::Values(1, 2));

@@ -43,6 +43,8 @@ WindowPersistence::WindowPersistence(const WindowParts& parts, ReadingController
             [this] { settingsChanged_ = true; });
     connect(parts_.settings.options(), &OptionsPage::markWordChanged, this,
             [this] { settingsChanged_ = true; });
+    connect(parts_.settings.options(), &OptionsPage::pauseAfterChanged, this,
+            [this] { settingsChanged_ = true; });
 }
 
 void WindowPersistence::startUp() {
@@ -75,6 +77,7 @@ void WindowPersistence::startUp() {
                 .arg(QString::fromStdString(key), QString::fromStdString(SettingsPath(baseDir_))));
     parts_.status.showCaret(s.posX, s.posY);
     parts_.settings.options()->setMarkWord(s.markWord);
+    parts_.settings.options()->setPauseAfter(s.pauseAfter);
     // The file keeps the selection start, where the caret comes back.
     reading_.setReadingPosition(s.position);
     // A new user reads in the desktop's own font, which is easier to follow than a small one.
@@ -163,6 +166,7 @@ ReaderSettings WindowPersistence::collectSettings() const {
     s.fontSize = f.pointSize() > 0 ? f.pointSize() : 8;
     s.fontColor = fontColor_;
     s.markWord = parts_.settings.options()->markWord();
+    s.pauseAfter = parts_.settings.options()->pauseAfter();
     s.position = static_cast<int>(editor->selectionStart());
     s.posX = static_cast<int>(editor->caretColumn());
     s.posY = static_cast<int>(editor->caretLine());

@@ -3,15 +3,19 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/controllers/documentcommands.h"
 #include "app/controllers/exportcontroller.h"
 #include "app/controllers/mediabridge.h"
+#include "app/controllers/pronunciationcontroller.h"
 #include "app/controllers/readingcontroller.h"
 #include "app/controllers/windowparts.h"
 #include "app/controllers/windowpersistence.h"
+#include "app/dialogs/pronunciationdialog.h"
 #include "app/pages/speechpage.h"
 #include "app/window/accessibleclick.h"
 #include "app/window/icons.h"
@@ -71,6 +75,10 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     reading_->view().onImportBrowserPage = [this] { documents_->importBrowserPage(); };
     exports_ = new ExportController(parts, *reading_, this);
     new WindowMenus(*this, *toolBars_, *documents_, *persistence_, *settingsPages_->options());
+    pronunciation_ = new PronunciationController(
+        parts, *reading_, [this] { return persistence_->baseDir(); }, this);
+    InstallPronunciationEditor(menuBar()->findChild<QMenu*>(QStringLiteral("editMenu")), ed,
+                               *pronunciation_, this);
     media_ = new MediaBridge(
         parts, *reading_, [this] { bringForward(); }, [this] { close(); }, this);
 
@@ -83,7 +91,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 WindowControllers MainWindow::controllers() const {
-    return {*reading_, *persistence_, *documents_, *exports_, *media_};
+    return {*reading_, *persistence_, *documents_, *exports_, *media_, *pronunciation_};
 }
 
 void MainWindow::startUp() {

@@ -23,6 +23,7 @@ namespace vernalo {
 class DocumentCommands;
 class ExportController;
 class MediaBridge;
+class PronunciationController;
 class Messages;
 class ReadingController;
 class TrayIcon;
@@ -35,6 +36,7 @@ struct WindowControllers {
     DocumentCommands& documents;
     ExportController& exports;
     MediaBridge& media;
+    PronunciationController& pronunciation;
 };
 
 class MainWindow : public QMainWindow {
@@ -96,6 +98,7 @@ private:
     DocumentCommands* documents_ = nullptr;
     ExportController* exports_ = nullptr;
     MediaBridge* media_ = nullptr;
+    PronunciationController* pronunciation_ = nullptr;
 };
 
 }  // namespace vernalo

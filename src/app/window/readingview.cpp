@@ -35,6 +35,7 @@ ReadingOptions ReadingView::options() const {
         o.voiceOn[l] = settings_.speech()->voiceOn(l);
     }
     o.markWord = page->markWord();
+    o.pauseAfter = page->pauseAfter();
     return o;
 }
 

@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev libpulse-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
-  libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev
+  libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev libpcre2-dev
   libsndfile1-dev libsamplerate0-dev libmp3lame-dev
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   festival festvox-ru festvox-us-slt-hts

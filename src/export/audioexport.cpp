@@ -76,13 +76,26 @@ struct Pipeline {
 
     // Why an installed engine could not read; set on the export's thread.
     std::string failure;
+
+    // Silence owed after the last repetition, written before the next sound or at the end.
+    std::int64_t owedSilence = 0;
+    void payPause() {
+        static const std::vector<std::int16_t> zeros(kSampleRate / 10, 0);
+        while (owedSilence > 0) {
+            const auto step =
+                static_cast<std::size_t>(std::min<std::int64_t>(owedSilence, zeros.size()));
+            files.write(zeros.data(), step);
+            owedSilence -= static_cast<std::int64_t>(step);
+        }
+    }
 };
 
 // The sound of one repetition as it is written, for the pause after it: the pause lasts
-// `factor` times the stretch from its first to its last audible sample, counted from that last
-// one, so the silence the engine left at the end is part of it.
+// `factor` times the stretch from its first to its last audible sample.
 class SoundSpan {
 public:
+    static constexpr int kAudible = 300;  // about 1 % of full scale: above the engine's hiss
+
     void add(const std::int16_t* samples, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
             if (std::abs(samples[i]) <= kAudible) continue;
@@ -92,24 +105,36 @@ public:
         }
         total_ += static_cast<std::int64_t>(count);
     }
-    // Writes the silence the pause asks for after the samples added.
-    void writePause(AudioFileSet& files, int factor) const {
-        if (factor <= 0 || first_ < 0) return;
-        const std::int64_t trailing = total_ - 1 - last_;
-        std::int64_t n = factor * (last_ - first_ + 1) - trailing;
-        static const std::vector<std::int16_t> zeros(kSampleRate / 10, 0);
-        while (n > 0) {
-            const auto step = static_cast<std::size_t>(std::min<std::int64_t>(n, zeros.size()));
-            files.write(zeros.data(), step);
-            n -= static_cast<std::int64_t>(step);
-        }
+    // The silence still owed after the samples added: the quiet the engine left at their end
+    // is part of the pause.
+    std::int64_t pauseSamples(int factor) const {
+        if (factor <= 0 || first_ < 0) return 0;
+        return std::max<std::int64_t>(0, factor * (last_ - first_ + 1) - (total_ - 1 - last_));
     }
 
 private:
-    static constexpr int kAudible = 300;  // about 1 % of full scale: above the engine's hiss
     std::int64_t total_ = 0;
     std::int64_t first_ = -1, last_ = -1;
 };
+
+// Writes a piece's samples, paying the pause owed to the piece before it: the quiet the engine
+// puts before the first sound counts towards it, so the silence between two pieces is the
+// pause, not the pause and the next piece's lead-in.
+void WriteAfterPause(Pipeline& p, const std::int16_t* samples, std::size_t count, bool& sounded) {
+    if (!sounded && p.owedSilence > 0) {
+        std::size_t quiet = 0;
+        while (quiet < count && std::abs(samples[quiet]) <= SoundSpan::kAudible)
+            ++quiet;
+        p.files.write(samples, quiet);
+        p.owedSilence = std::max<std::int64_t>(0, p.owedSilence - static_cast<std::int64_t>(quiet));
+        if (quiet == count) return;
+        p.payPause();
+        samples += quiet;
+        count -= quiet;
+    }
+    sounded = true;
+    p.files.write(samples, count);
+}
 
 // Pieces the engine may have queued ahead of the one it synthesizes: enough that it never
 // waits for the next, few enough that progress and cancel stay close to the sound.
@@ -148,19 +173,24 @@ public:
             ++p.pending;
         }
         auto first = std::make_shared<bool>(true);
+        auto sounded = std::make_shared<bool>(false);
         auto span = std::make_shared<SoundSpan>();
-        job.chunk = [&p, cut, first, span](const std::int16_t* samples, std::size_t count) {
+        job.chunk = [&p, cut, first, sounded, span](const std::int16_t* samples,
+                                                    std::size_t count) {
             if (p.cancel) return false;
             // Everything before this piece is in the files: a part may end here.
             if (cut && std::exchange(*first, false) && p.request.splitMinutes > 0 &&
-                p.files.partSeconds() >= p.request.splitMinutes * 60)
+                p.files.partSeconds() >= p.request.splitMinutes * 60) {
+                p.payPause();
                 p.files.nextPart();
-            p.files.write(samples, count);
+            }
+            WriteAfterPause(p, samples, count, *sounded);
             span->add(samples, count);
             return true;
         };
         job.done = [&p, end, span] {
-            if (!p.cancel) span->writePause(p.files, p.request.options.pauseAfter);
+            p.owedSilence =
+                std::max(p.owedSilence, span->pauseSamples(p.request.options.pauseAfter));
             const double total = static_cast<double>(p.request.text.size());
             if (p.progress && total > 0) p.progress(double(end) / total);
             std::lock_guard lock(p.mutex);
@@ -234,12 +264,15 @@ public:
         }
         const std::vector<std::int16_t> samples = Resampled(pcm, kSampleRate);
         if (cut && p.request.splitMinutes > 0 &&
-            p.files.partSeconds() >= p.request.splitMinutes * 60)
+            p.files.partSeconds() >= p.request.splitMinutes * 60) {
+            p.payPause();
             p.files.nextPart();
-        p.files.write(samples.data(), samples.size());
+        }
+        bool sounded = false;
+        WriteAfterPause(p, samples.data(), samples.size(), sounded);
         SoundSpan span;
         span.add(samples.data(), samples.size());
-        span.writePause(p.files, p.request.options.pauseAfter);
+        p.owedSilence = std::max(p.owedSilence, span.pauseSamples(p.request.options.pauseAfter));
         const double total = static_cast<double>(p.request.text.size());
         if (p.progress && total > 0) p.progress(double(p.pieceEnd) / total);
     }
@@ -322,6 +355,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         result.cancelled = true;
         return result;
     }
+    pipeline.payPause();  // the last piece is repeated after too
     result.seconds = files.totalSeconds();
     if (!files.finish(&result.error)) return result;
     result.files = files.paths();

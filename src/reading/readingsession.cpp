@@ -204,7 +204,16 @@ bool ReadingSession::pausing(const ReadingOptions& options) {
     const Clock::time_point now = Clock::now();
     if (spokeAt_ && voice(spokeIn_).speaking() == 0) {
         const int factor = std::clamp(options.pauseAfter, 0, ReadingOptions::kMaxPauseAfter);
-        quietUntil_ = now + factor * (now - *spokeAt_);
+        const Clock::duration took = now - *spokeAt_;
+        Clock::duration pause = factor * took;
+        if (const auto sound = voice(spokeIn_).lastSoundSeconds(); sound && factor > 0) {
+            // The time the voice took beyond its audible sound (starting, the quiet before
+            // and after) comes again before the next piece is heard: it is part of the pause.
+            const auto audible =
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*sound));
+            pause = std::max(Clock::duration::zero(), (factor + 1) * audible - took);
+        }
+        quietUntil_ = now + pause;
         spokeAt_.reset();
     }
     return spokeAt_ ? false : now < quietUntil_;

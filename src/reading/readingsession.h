@@ -148,9 +148,9 @@ private:
     bool trailing_ = false;  // the last piece sounds on after the end of the text
     std::optional<TextSpan> marked_;
 
-    // The pause after each repetition. A piece's length is the time from handing it to the
-    // voice until the voice falls silent: the one measure every engine gives, the service's
-    // voices included, whose sound never passes through here.
+    // The pause after each repetition. A piece's length is its audible sound where the voice
+    // can tell it, else the time from handing it to the voice until the voice falls silent
+    // (the service's voices, whose sound never passes through Vernalo).
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> spokeAt_;  // the repetition sounding now was handed over
     Language spokeIn_ = Language::Russian;

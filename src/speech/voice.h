@@ -62,6 +62,11 @@ public:
     // The word whose sound is being heard at this moment, or none: between words, when
     // silent, and always for a voice that learns nothing of its words' timing.
     virtual std::optional<WordSpan> heardWord() const { return std::nullopt; }
+
+    // How long the sound of the text last given to Speak is audible, from its first to its
+    // last audible sample, once all of it is made; none from a voice whose sound does not pass
+    // through Vernalo (the pause after a piece then goes by the clock alone).
+    virtual std::optional<double> lastSoundSeconds() const { return std::nullopt; }
 };
 
 // The first of `count` modes (named by `name(n)`, n from 1) whose name carries the

@@ -206,12 +206,12 @@ bool ReadingSession::pausing(const ReadingOptions& options) {
         const int factor = std::clamp(options.pauseAfter, 0, ReadingOptions::kMaxPauseAfter);
         const Clock::duration took = now - *spokeAt_;
         Clock::duration pause = factor * took;
-        if (const auto sound = voice(spokeIn_).lastSoundSeconds(); sound && factor > 0) {
-            // The time the voice took beyond its audible sound (starting, the quiet before
-            // and after) comes again before the next piece is heard: it is part of the pause.
-            const auto audible =
-                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*sound));
-            pause = std::max(Clock::duration::zero(), (factor + 1) * audible - took);
+        if (const auto sound = voice(spokeIn_).lastSound(); sound && factor > 0) {
+            // The quiet after the sound has passed already, and about as much as there was
+            // before it will come before the next piece is heard: both are part of the pause.
+            const double seconds = factor * sound->audible - sound->quietAfter - sound->quietBefore;
+            pause = std::max(Clock::duration::zero(), std::chrono::duration_cast<Clock::duration>(
+                                                          std::chrono::duration<double>(seconds)));
         }
         quietUntil_ = now + pause;
         spokeAt_.reset();

@@ -150,7 +150,8 @@ private:
 
     // The pause after each repetition. A piece's length is its audible sound where the voice
     // can tell it, else the time from handing it to the voice until the voice falls silent
-    // (the service's voices, whose sound never passes through Vernalo).
+    // (the service's voices, whose sound never passes through Vernalo). The time a voice
+    // takes to start is not known beforehand, and so not taken off.
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> spokeAt_;  // the repetition sounding now was handed over
     Language spokeIn_ = Language::Russian;

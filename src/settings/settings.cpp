@@ -75,7 +75,9 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     ini.write(u"Interface", u"FontSize", Decimal(s.fontSize));
     ini.write(u"Interface", u"FontColor", FormatColor(s.fontColor));
     ini.write(u"Interface", u"MarkWord", s.markWord ? u"1" : u"0");
-    ini.write(u"Interface", u"PauseAfter", Decimal(s.pauseAfter));
+    // Off is the default: a file that never had the pause on stays as it was.
+    if (s.pauseAfter != 0 || !ini.read(u"Interface", u"PauseAfter", u"").empty())
+        ini.write(u"Interface", u"PauseAfter", Decimal(s.pauseAfter));
     ini.write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
     ini.write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     ini.write(u"Text", u"Position", Decimal(s.position));

@@ -327,10 +327,14 @@ std::optional<Voice::WordSpan> EspeakVoice::heardWord() const {
     return w.span;
 }
 
-std::optional<double> EspeakVoice::lastSoundSeconds() const {
+std::optional<Voice::SoundLength> EspeakVoice::lastSound() const {
     std::lock_guard lock(mutex_);
     if (!lastDone_ || lastFirstLoud_ < 0) return std::nullopt;
-    return static_cast<double>(lastLastLoud_ - lastFirstLoud_ + 1) / kSampleRate;
+    const auto seconds = [](std::int64_t samples) {
+        return static_cast<double>(samples) / kSampleRate;
+    };
+    return SoundLength{seconds(lastLastLoud_ - lastFirstLoud_ + 1), seconds(lastFirstLoud_),
+                       seconds(lastSamples_ - 1 - lastLastLoud_)};
 }
 
 int EspeakVoice::speaking() const {

@@ -108,7 +108,7 @@ public:
     int speaking() const override;
     void audioReset() override;
     std::optional<WordSpan> heardWord() const override;
-    std::optional<double> lastSoundSeconds() const override;
+    std::optional<SoundLength> lastSound() const override;
 
     int mode() const { return mode_; }
     AudioOutput& output() { return *output_; }

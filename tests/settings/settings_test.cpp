@@ -50,14 +50,13 @@ TEST(IniFile, existingKeysKeepTheirPlaceAndNewOnesGoToTheirSectionsEnd) {
     s.urls = {u"u0", u"u1", u"u2"};
     s.posY = 2;
     WriteSettings(ini, s);
-    EXPECT_EQ(
-        Text(ini),
-        "; kept\r\n[text]\r\nPosY=2\r\nPosition=0\r\nPosX=0\r\n\r\n"
-        "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
-        "[Other]\r\nx = 1\r\n"
-        "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
-        "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
-        "MarkWord=1\r\n");
+    EXPECT_EQ(Text(ini),
+              "; kept\r\n[text]\r\nPosY=2\r\nPosition=0\r\nPosX=0\r\n\r\n"
+              "[URL]\r\n4=old four\r\n3=old three\r\n0=u0\r\n1=u1\r\n2=u2\r\n"
+              "[Other]\r\nx = 1\r\n"
+              "[Speech]\r\nRUSSIAN=Nicolai\r\nENGLISH=Carol\r\nSPEEDRU=100\r\nSPEEDEN=100\r\n"
+              "[Interface]\r\nFontName=MS Sans Serif\r\nFontSize=8\r\nFontColor=clWindowText\r\n"
+              "MarkWord=1\r\n");
     EXPECT_EQ(ini.read(u"other", u"X", u"?"),
               u"1");  // blanks around names and values are not theirs
 }
@@ -213,10 +212,12 @@ TEST(Settings, aBadValueTakesItsDefaultAndSpoilsNothingElse) {
     std::vector<std::string> bad;
     ReaderSettings s = ReadSettings(
         IniFile::fromBytes(
-            "[Interface]\nFontSize=big\nFontColor=clred\nMarkWord=yes\n[Text]\nPosX=$10\n"
+            "[Interface]\nFontSize=big\nFontColor=clred\nMarkWord=yes\nPauseAfter=3\n[Text]\n"
+            "PosX=$10\n"
             "Position=12x\nPosY=3\n"),
         &bad);
-    EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "MarkWord", "Position"}));
+    EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "MarkWord", "PauseAfter", "Position"}));
+    EXPECT_EQ(s.pauseAfter, 0);
     EXPECT_TRUE(s.markWord);
     EXPECT_EQ(s.fontSize, 0);  // the desktop font's size
     EXPECT_EQ(s.fontColor, Rgb(255, 0, 0));
@@ -232,6 +233,21 @@ TEST(Settings, wordMarkingOffIsReadBack) {
     WriteSettings(ini, s);
     EXPECT_EQ(ini.read(u"Interface", u"MarkWord", u""), u"0");
     EXPECT_FALSE(ReadSettings(ini).markWord);
+}
+
+TEST(Settings, pauseAfterIsWrittenOnceSetAndReadBack) {
+    IniFile ini;
+    ReaderSettings s;
+    for (int pause : {0, 2, 0}) {
+        s.pauseAfter = pause;
+        WriteSettings(ini, s);
+        EXPECT_EQ(ReadSettings(ini).pauseAfter, pause);
+    }
+    // Set once, the key stays to say it is off again.
+    EXPECT_EQ(ini.read(u"Interface", u"PauseAfter", u""), u"0");
+    IniFile fresh;
+    WriteSettings(fresh, ReaderSettings());
+    EXPECT_EQ(fresh.read(u"Interface", u"PauseAfter", u"none"), u"none");
 }
 
 TEST(Settings, urlKeysZeroOneThree) {

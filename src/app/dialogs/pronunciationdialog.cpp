@@ -66,7 +66,10 @@ PronunciationDialog::PronunciationDialog(PronunciationController& controller, QW
     form->addRow(tr("&Word:"), word_);
     form->addRow(tr("&Language:"), language_);
     form->addRow(tr("Current entry:"), current_);
-    form->addRow(tr("&Say it as:"), sayRow);
+    // A row holding a layout gets no buddy of its own: the label needs it for its key.
+    auto* sayLabel = new QLabel(tr("&Say it as:"), entry);
+    sayLabel->setBuddy(sayAs_);
+    form->addRow(sayLabel, sayRow);
     auto* buttons = new QHBoxLayout;
     auto* test = new QPushButton(tr("&Test"), entry);
     test->setObjectName(QStringLiteral("testButton"));
@@ -193,6 +196,7 @@ void InstallPronunciationEditor(QMenu* editMenu, TextEditor* editor,
         if (!*dialog) *dialog = new PronunciationDialog(controller, window);
         (*dialog)->showWord(controller.wordAtCaret());
     };
+    editMenu->addSeparator();
     QAction* item = editMenu->addAction(PronunciationItemText(std::nullopt));
     item->setObjectName(QStringLiteral("pronunciationAction"));
     QObject::connect(item, &QAction::triggered, editMenu, open);

@@ -112,6 +112,56 @@
     </message>
 </context>
 <context>
+    <name>vernalo::DictionaryModel</name>
+    <message>
+        <source>Word</source>
+        <translation>Слово</translation>
+    </message>
+    <message>
+        <source>Say it as</source>
+        <translation>Произносить как</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::DictionaryTab</name>
+    <message>
+        <source>Russian</source>
+        <translation>Русский</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Английский</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>Entries</source>
+        <translation>Записи</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Изменить</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Удалить</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries</source>
+        <translation>
+            <numerusform>%n запись</numerusform>
+            <numerusform>%n записи</numerusform>
+            <numerusform>%n записей</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>vernalo::DocumentCommands</name>
     <message>
         <source>All readable files</source>
@@ -430,6 +480,148 @@
         <source>Mark the spoken word</source>
         <translation>Отмечать произносимое слово</translation>
     </message>
+    <message>
+        <source>Off</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>As long as the piece</source>
+        <translation>Такая же, как фрагмент</translation>
+    </message>
+    <message>
+        <source>Twice as long</source>
+        <translation>Вдвое длиннее</translation>
+    </message>
+    <message>
+        <source>Pause after each piece</source>
+        <translation>Пауза после каждого фрагмента</translation>
+    </message>
+    <message>
+        <source>Pause after each piece:</source>
+        <translation>Пауза после каждого фрагмента:</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::PronunciationController</name>
+    <message>
+        <source>The dictionary could not be read, so it cannot be changed: %1</source>
+        <translation>Словарь не удалось прочитать, поэтому его нельзя изменить: %1</translation>
+    </message>
+    <message>
+        <source>The dictionary is still loading.</source>
+        <translation>Словарь ещё загружается.</translation>
+    </message>
+    <message>
+        <source>Type the word first.</source>
+        <translation>Сначала введите слово.</translation>
+    </message>
+    <message>
+        <source>Type what the voice should say.</source>
+        <translation>Введите, как голос должен произносить слово.</translation>
+    </message>
+    <message>
+        <source>A word in the dictionary cannot hold &quot;=&quot;.</source>
+        <translation>Слово в словаре не может содержать «=».</translation>
+    </message>
+    <message>
+        <source>An entry cannot hold a line break.</source>
+        <translation>Запись не может содержать перевод строки.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not in the dictionary.</source>
+        <translation>«%1» нет в словаре.</translation>
+    </message>
+    <message>
+        <source>The dictionary was not saved: %1</source>
+        <translation>Словарь не сохранён: %1</translation>
+    </message>
+    <message>
+        <source>The rules could not be read: %1</source>
+        <translation>Правила не удалось прочитать: %1</translation>
+    </message>
+    <message>
+        <source>The rules were not saved: %1</source>
+        <translation>Правила не сохранены: %1</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::PronunciationDialog</name>
+    <message>
+        <source>Pr&amp;onunciation…</source>
+        <translation>Пр&amp;оизношение…</translation>
+    </message>
+    <message>
+        <source>Pr&amp;onunciation of &quot;%1&quot;…</source>
+        <translation>Пр&amp;оизношение «%1»…</translation>
+    </message>
+    <message>
+        <source>Pronunciation</source>
+        <translation>Произношение</translation>
+    </message>
+    <message>
+        <source>Word</source>
+        <translation>Слово</translation>
+    </message>
+    <message>
+        <source>Say it as</source>
+        <translation>Произносить как</translation>
+    </message>
+    <message>
+        <source>Stress &amp;mark</source>
+        <translation>Знак &amp;ударения</translation>
+    </message>
+    <message>
+        <source>Puts an acute accent after the letter before the cursor: the voice stresses that vowel.</source>
+        <translation>Ставит знак ударения после буквы перед курсором: голос сделает ударение на этой гласной.</translation>
+    </message>
+    <message>
+        <source>&amp;Word:</source>
+        <translation>&amp;Слово:</translation>
+    </message>
+    <message>
+        <source>&amp;Language:</source>
+        <translation>&amp;Язык:</translation>
+    </message>
+    <message>
+        <source>Current entry:</source>
+        <translation>Текущая запись:</translation>
+    </message>
+    <message>
+        <source>&amp;Say it as:</source>
+        <translation>&amp;Произносить как:</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Прослушать</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve</source>
+        <translation>Со&amp;хранить</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Удалить</translation>
+    </message>
+    <message>
+        <source>Dictionary</source>
+        <translation>Словарь</translation>
+    </message>
+    <message>
+        <source>Rules</source>
+        <translation>Правила</translation>
+    </message>
+    <message>
+        <source>Saved to %1</source>
+        <translation>Сохранено в %1</translation>
+    </message>
+    <message>
+        <source>(none: the voice reads the word as written)</source>
+        <translation>(нет: голос читает слово как написано)</translation>
+    </message>
+    <message>
+        <source>Saving…</source>
+        <translation>Сохранение…</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::ReadFromOthersDialog</name>
@@ -520,6 +712,73 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     <message>
         <source>Loading the voice %1…</source>
         <translation>Загружается голос %1…</translation>
+    </message>
+</context>
+<context>
+    <name>vernalo::RulesTab</name>
+    <message>
+        <source>Each pattern is a regular expression; what it matches is read as the replacement.</source>
+        <translation>Каждый образец — регулярное выражение; то, что с ним совпадает, читается как замена.</translation>
+    </message>
+    <message>
+        <source>Rules</source>
+        <translation>Правила</translation>
+    </message>
+    <message>
+        <source>Pattern</source>
+        <translation>Образец</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>Замена</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Добавить</translation>
+    </message>
+    <message>
+        <source>Re&amp;move</source>
+        <translation>У&amp;далить</translation>
+    </message>
+    <message>
+        <source>Move &amp;up</source>
+        <translation>В&amp;верх</translation>
+    </message>
+    <message>
+        <source>Move do&amp;wn</source>
+        <translation>В&amp;низ</translation>
+    </message>
+    <message>
+        <source>Save &amp;rules</source>
+        <translation>Сохранить &amp;правила</translation>
+    </message>
+    <message>
+        <source>Rule %1: the pattern is empty.</source>
+        <translation>Правило %1: образец пуст.</translation>
+    </message>
+    <message>
+        <source>Rule %1: the pattern holds a line break.</source>
+        <translation>Правило %1: образец содержит перевод строки.</translation>
+    </message>
+    <message>
+        <source>Rule %1: the pattern cannot hold &quot; = &quot;.</source>
+        <translation>Правило %1: образец не может содержать « = ».</translation>
+    </message>
+    <message>
+        <source>Rule %1: a pattern starting with # would be a comment.</source>
+        <translation>Правило %1: образец, начинающийся с #, был бы комментарием.</translation>
+    </message>
+    <message>
+        <source>Rule %1: the pattern is not a valid regular expression: %2</source>
+        <translation>Правило %1: образец не является правильным регулярным выражением: %2</translation>
+    </message>
+    <message>
+        <source>Changed; not saved yet.</source>
+        <translation>Изменено, но ещё не сохранено.</translation>
+    </message>
+    <message>
+        <source>Saved to %1</source>
+        <translation>Сохранено в %1</translation>
     </message>
 </context>
 <context>

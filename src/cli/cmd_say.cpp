@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "cli/commands.h"
 #include "cli/readingoptions.h"
@@ -49,6 +50,7 @@ struct SayArgs {
     bool splitChapters = false;
     bool repeatText = false;
     bool printPieces = false;
+    int pauseAfter = 0;
 };
 
 // Takes a per-language option (--repeat-ru, --speed-en, --voice-ru...): 1 taken, 0 not one of
@@ -89,6 +91,12 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
             if (!FormatForPath(out.outPath))
                 return UsageError("--out names a file ending in " + std::string(KnownSuffixes()) +
                                   ": '" + out.outPath + "'");
+        } else if (args[i] == "--pause-after") {
+            std::string v;
+            if (!TakeValue(args, i, v) ||
+                !ParseNumber(v, 0, ReadingOptions::kMaxPauseAfter, out.pauseAfter))
+                return UsageError("--pause-after takes 0, 1 or 2" +
+                                  (v.empty() ? std::string() : ": '" + v + "'"));
         } else if (args[i] == "--split-minutes") {
             std::string v;
             if (!TakeValue(args, i, v) || !ParseNumber(v, 1, 1000, out.splitMinutes))
@@ -119,6 +127,8 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         return UsageError("--split chapters splits what --out writes");
     if (out.splitChapters && out.splitMinutes > 0)
         return UsageError("--split chapters or --split-minutes: one way to split");
+    // A file written faster than it plays gets its pauses as silence, which the export writes.
+    if (out.pauseAfter > 0 && !out.wavPath.empty()) out.outPath = std::exchange(out.wavPath, {});
     return 0;
 }
 
@@ -257,6 +267,7 @@ int Say(const Args& args) {
     options.sentenceMode = parsed.reading.sentenceMode;
     options.voiceOn = parsed.reading.voiceOn;
     options.repeatText = parsed.repeatText;
+    options.pauseAfter = parsed.pauseAfter;
     // A service voice that cannot speak stops the reading instead of letting it skip on.
     std::atomic<bool> serviceFailed{false};
     std::mutex serviceErrorMutex;

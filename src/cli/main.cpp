@@ -88,7 +88,7 @@ const Command kCommands[] = {
      "say [--mode word|sentence] [--no-ru | --no-en] [--repeat-ru N] [--repeat-en N]\n"
      "         [--voice-ru NAME] [--voice-en NAME] [--speed-ru N] [--speed-en N]\n"
      "         [--dict-ru FILE] [--dict-en FILE] [--rules-ru FILE] [--rules-en FILE]\n"
-     "         [--repeat-text] [--print-pieces]\n"
+     "         [--repeat-text] [--print-pieces] [--pause-after 0|1|2]\n"
      "         [--wav OUT | --out OUT [--split-minutes N | --split chapters]] [FILE | -]\n"
      "      read a text aloud as the Say button does (sentence mode unless told), or write\n"
      "      the whole reading, repeats included, to one WAV file; --out writes MP3, Ogg Opus,\n"
@@ -96,7 +96,8 @@ const Command kCommands[] = {
      "      --split-minutes into numbered files of about N minutes cut at sentence ends,\n"
      "      --split chapters into one file per chapter (\"01 - Title.mp3\") beside OUT and\n"
      "      an M3U playlist named as OUT;\n"
-     "      --repeat-text starts over\n"
+     "      --pause-after leaves a silence after each piece as long as it (1) or twice (2),\n"
+     "      time to say it after the voice; --repeat-text starts over\n"
      "      at the end until interrupted (Ctrl+C), --print-pieces prints each piece as it is\n"
      "      highlighted ({\"from\":N,\"to\":M}, positions as pieces gives them)"},
     {"html2rtf", Html2Rtf,

@@ -110,6 +110,47 @@ void Dictionary::assignStored(std::string_view key, std::string_view value) {
         {offset, static_cast<std::uint32_t>(key.size()), static_cast<std::uint32_t>(value.size())});
 }
 
+bool Dictionary::remove(std::u16string_view key) {
+    if (entries_.empty()) return false;
+    std::string stored;
+    storedForm(key, stored);
+    std::size_t hole = findSlot(stored, Hash(stored));
+    const std::uint32_t idx = slots_[hole];
+    if (idx == kEmpty) return false;
+    // Linear probing: entries after the hole that could sit in it move back, so that every
+    // key stays reachable from its home slot without tombstones.
+    const std::size_t mask = slots_.size() - 1;
+    slots_[hole] = kEmpty;
+    for (std::size_t i = (hole + 1) & mask; slots_[i] != kEmpty; i = (i + 1) & mask) {
+        const std::size_t home = Hash(keyOf(entries_[slots_[i]])) & mask;
+        // Moves when its home is not in the cyclic range (hole, i].
+        if (((i - home) & mask) >= ((i - hole) & mask)) {
+            slots_[hole] = slots_[i];
+            slots_[i] = kEmpty;
+            hole = i;
+        }
+    }
+    const auto last = static_cast<std::uint32_t>(entries_.size() - 1);
+    if (idx != last) {
+        // The last entry fills the index; its slot follows. The arena keeps the bytes.
+        std::size_t s = Hash(keyOf(entries_[last])) & mask;
+        while (slots_[s] != last)
+            s = (s + 1) & mask;
+        slots_[s] = idx;
+        entries_[idx] = entries_[last];
+    }
+    entries_.pop_back();
+    return true;
+}
+
+std::u16string Dictionary::keyAt(std::size_t index) const {
+    return FromStored(storedKeyAt(index));
+}
+
+std::u16string Dictionary::valueAt(std::size_t index) const {
+    return FromStored(storedValueAt(index));
+}
+
 void Dictionary::clear() {
     entries_.clear();
     slots_.clear();

@@ -19,13 +19,25 @@ class RuleSet;
 
 class Dictionary {
 public:
-    // The value stored for key; empty when absent. Absent keys are not inserted: the store
-    // is never listed, and inserting would grow memory with every distinct word read.
+    // The value stored for key; empty when absent. Absent keys are not inserted: inserting
+    // would grow memory with every distinct word read.
     std::u16string lookup(std::u16string_view key) const;
     // Inserts the entry or overwrites the value of a present key.
     void assign(std::u16string_view key, std::u16string_view value);
     // Assign from a string already in stored form (see StoredForm); used by the file parser.
     void assignStored(std::string_view key, std::string_view value);
+    // False when the key is absent. The last entry takes the removed one's index.
+    bool remove(std::u16string_view key);
+
+    // Entries by index, 0..size()-1, in the order they were first stored (removals aside).
+    std::u16string keyAt(std::size_t index) const;
+    std::u16string valueAt(std::size_t index) const;
+    // The stored forms (see storedForm) of an entry, for writers that keep them as they are.
+    std::string_view storedKeyAt(std::size_t index) const { return keyOf(entries_[index]); }
+    std::string_view storedValueAt(std::size_t index) const {
+        const Entry& e = entries_[index];
+        return {arena_.data() + e.offset + e.keyLength, e.valueLength};
+    }
 
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }

@@ -9,9 +9,11 @@
 #include <memory>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "export/espeakchild.h"
 #include "export/pieceorder.h"
+#include "export/soundspan.h"
 #include "export/parallelsynthesis.h"
 #include "reading/segmenter.h"
 #include "speech/driven/drivenvoice.h"
@@ -112,17 +114,16 @@ struct Pipeline {
         return [this](const PieceOrder::Piece& piece, bool first, const std::int16_t* samples,
                       std::size_t count) {
             if (cancel) return;
-            // Everything before this piece is in the files: a part may end here.
-            if (first && piece.chapter)
-                files.nextPart(ChapterPart(request, *piece.chapter, ++track));
-            else if (first && piece.cut && request.splitMinutes > 0 &&
-                     files.partSeconds() >= request.splitMinutes * 60)
-                files.nextPart();
-            files.write(samples, count);
+            if (first) startPiece(piece);
+            writeAfterPause(samples, count, pieceSounded);
+            pieceSpan.add(samples, count);
         };
     }
     PieceOrder::Finished OrderedDone() {
         return [this](const PieceOrder::Piece& piece) {
+            endPiece(pieceSpan);
+            pieceSpan = {};
+            pieceSounded = false;
             const double total = static_cast<double>(request.text.size());
             if (progress && total > 0) progress(double(piece.end) / total);
             std::lock_guard lock(mutex);
@@ -146,6 +147,53 @@ struct Pipeline {
         }
         return secondProcess ? second.get() : nullptr;
     }
+    // Everything before this piece is in the files: a part may end here.
+    void startPiece(const PieceOrder::Piece& piece) {
+        if (piece.chapter) {
+            payPause();
+            files.nextPart(ChapterPart(request, *piece.chapter, ++track));
+        } else if (piece.cut && request.splitMinutes > 0 &&
+                   files.partSeconds() >= request.splitMinutes * 60) {
+            payPause();
+            files.nextPart();
+        }
+    }
+    // Silence owed after the last repetition, written before the next sound or at the end.
+    std::int64_t owedSilence = 0;
+    void payPause() {
+        static const std::vector<std::int16_t> zeros(kSampleRate / 10, 0);
+        while (owedSilence > 0) {
+            const auto step =
+                static_cast<std::size_t>(std::min<std::int64_t>(owedSilence, zeros.size()));
+            files.write(zeros.data(), step);
+            owedSilence -= static_cast<std::int64_t>(step);
+        }
+    }
+    // Writes a piece's samples, paying the pause owed to the piece before it: the quiet the
+    // engine puts before the first sound counts towards it, so the silence between two pieces
+    // is the pause, not the pause and the next piece's lead-in.
+    void writeAfterPause(const std::int16_t* samples, std::size_t count, bool& sounded) {
+        if (!sounded && owedSilence > 0) {
+            std::size_t quiet = 0;
+            while (quiet < count && std::abs(samples[quiet]) <= SoundSpan::kAudible)
+                ++quiet;
+            files.write(samples, quiet);
+            owedSilence = std::max<std::int64_t>(0, owedSilence - static_cast<std::int64_t>(quiet));
+            if (quiet == count) return;
+            payPause();
+            samples += quiet;
+            count -= quiet;
+        }
+        sounded = true;
+        files.write(samples, count);
+    }
+    void endPiece(const SoundSpan& span) {
+        owedSilence = std::max(owedSilence, span.pauseSamples(request.options.pauseAfter));
+    }
+    // The piece being written in order, for its pause.
+    SoundSpan pieceSpan;
+    bool pieceSounded = false;
+
     std::string secondFailure() const { return second ? second->failure() : std::string(); }
 
     // The pieces of the installed engines' voices, made in parallel; whether a part may end
@@ -251,12 +299,12 @@ void WriteDriven(Pipeline& p, bool all) {
             p.failure = done.error;
             return;
         }
-        if (piece.chapter)
-            p.files.nextPart(Pipeline::ChapterPart(p.request, *piece.chapter, ++p.track));
-        else if (piece.cut && p.request.splitMinutes > 0 &&
-                 p.files.partSeconds() >= p.request.splitMinutes * 60)
-            p.files.nextPart();
-        p.files.write(done.samples.data(), done.samples.size());
+        p.startPiece(piece);
+        bool sounded = false;
+        p.writeAfterPause(done.samples.data(), done.samples.size(), sounded);
+        SoundSpan span;
+        span.add(done.samples.data(), done.samples.size());
+        p.endPiece(span);
         const double total = static_cast<double>(p.request.text.size());
         if (p.progress && total > 0) p.progress(double(done.tag) / total);
     }
@@ -357,6 +405,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     }
     ReadingOptions options = request.options;
     options.repeatText = false;
+    options.pauseAfter = 0;  // the voices write the pauses into the files, not the clock
     HeadlessView view(request.text, options);
     std::size_t nextChapter = 1;
     view.onPiece = [&](long start, long length) {
@@ -409,6 +458,7 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         result.cancelled = true;
         return result;
     }
+    pipeline.payPause();  // the last piece is repeated after too
     result.seconds = files.totalSeconds();
     if (!files.finish(&result.error)) return result;
     result.files = files.paths();

@@ -80,6 +80,8 @@ void ReadingSession::start() {
     seg_.setText(view_.text());
     running_ = true;
     pieceSelected_ = false;
+    spokeAt_.reset();
+    quietUntil_ = {};
     repeatsLeft_ = 0;
     lastLanguage_.reset();
     pausedAtStart_ = paused_;
@@ -138,6 +140,7 @@ ReadingSession::Outcome ReadingSession::pass() {
     }
     const ReadingOptions options = view_.options();
     markWord_ = options.markWord;
+    if (pausing(options)) return Outcome::Waiting;
     if (repeatsLeft_ > 0) {
         if (!speakOnce()) return Outcome::Waiting;
         return repeatsLeft_ > 0 ? Outcome::Progress : finishPiece(options);
@@ -197,6 +200,25 @@ ReadingSession::Outcome ReadingSession::pass() {
     return finishPiece(options);
 }
 
+bool ReadingSession::pausing(const ReadingOptions& options) {
+    const Clock::time_point now = Clock::now();
+    if (spokeAt_ && voice(spokeIn_).speaking() == 0) {
+        const int factor = std::clamp(options.pauseAfter, 0, ReadingOptions::kMaxPauseAfter);
+        const Clock::duration took = now - *spokeAt_;
+        Clock::duration pause = factor * took;
+        if (const auto sound = voice(spokeIn_).lastSound(); sound && factor > 0) {
+            // The quiet after the sound has passed already, and about as much as there was
+            // before it will come before the next piece is heard: both are part of the pause.
+            const double seconds = factor * sound->audible - sound->quietAfter - sound->quietBefore;
+            pause = std::max(Clock::duration::zero(), std::chrono::duration_cast<Clock::duration>(
+                                                          std::chrono::duration<double>(seconds)));
+        }
+        quietUntil_ = now + pause;
+        spokeAt_.reset();
+    }
+    return spokeAt_ ? false : now < quietUntil_;
+}
+
 Language ReadingSession::numberLanguage(const ReadingOptions& options) const {
     if (lastLanguage_ && options.voiceOn[*lastLanguage_]) return *lastLanguage_;
     return options.voiceOn[Language::Russian] ? Language::Russian : Language::English;
@@ -208,6 +230,8 @@ bool ReadingSession::speakOnce() {
     const bool busy = pieceSentenceMode_ ? own.speaking() != 0 : speaking();
     if (busy) return false;
     own.speak(pieceSpeech_);
+    spokeAt_ = Clock::now();
+    spokeIn_ = pieceLanguage_;
     voice(OtherLanguage(pieceLanguage_)).audioReset();
     view_.speakingIn(pieceLanguage_);
     --repeatsLeft_;

@@ -9,6 +9,7 @@
 // owner is reached through SessionView, so the same logic serves the window, the command-line
 // tool and the tests.
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,10 @@ struct ReadingOptions {
     PerLanguage<int> repeats{{1, 1}};
     PerLanguage<bool> voiceOn{{true, true}};
     bool markWord = true;  // the word being heard is marked inside the piece
+    // Silence after each repetition, so a learner can say it after the voice: 0 none, 1 as
+    // long as the piece sounded, 2 twice as long.
+    int pauseAfter = 0;
+    static constexpr int kMaxPauseAfter = 2;
 };
 
 // Why a reading stopped.
@@ -114,6 +119,9 @@ private:
     void followVoice();
     void showMark(std::optional<TextSpan> word);
     void stopTrailing();
+    // True while the silence after the last repetition lasts; starts it once the voice that
+    // spoke falls silent.
+    bool pausing(const ReadingOptions& options);
     Voice& voice(Language language) { return *voices_[language]; }
 
     SessionView& view_;
@@ -139,6 +147,15 @@ private:
     bool markWord_ = true;
     bool trailing_ = false;  // the last piece sounds on after the end of the text
     std::optional<TextSpan> marked_;
+
+    // The pause after each repetition. A piece's length is its audible sound where the voice
+    // can tell it, else the time from handing it to the voice until the voice falls silent
+    // (the service's voices, whose sound never passes through Vernalo). The time a voice
+    // takes to start is not known beforehand, and so not taken off.
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> spokeAt_;  // the repetition sounding now was handed over
+    Language spokeIn_ = Language::Russian;
+    Clock::time_point quietUntil_{};
 };
 
 }  // namespace vernalo

@@ -47,6 +47,11 @@ ReaderSettings ReadSettings(const IniFile& ini, std::vector<std::string>* badKey
     int showContents = s.showContents ? 1 : 0;
     integer(u"Interface", u"ShowContents", "ShowContents", showContents);
     s.showContents = showContents != 0;
+    integer(u"Interface", u"PauseAfter", "PauseAfter", s.pauseAfter);
+    if (s.pauseAfter < 0 || s.pauseAfter > 2) {
+        s.pauseAfter = 0;
+        bad("PauseAfter");
+    }
     integer(u"Text", u"PosX", "PosX", s.posX);
     integer(u"Text", u"PosY", "PosY", s.posY);
     integer(u"Text", u"Position", "Position", s.position);
@@ -82,6 +87,9 @@ void WriteSettings(IniFile& ini, const ReaderSettings& s) {
     // Only once the panel was shown: a file that never used it keeps its keys as they were.
     if (s.showContents || !ini.read(u"Interface", u"ShowContents", u"").empty())
         ini.write(u"Interface", u"ShowContents", s.showContents ? u"1" : u"0");
+    // Off is the default: a file that never had the pause on stays as it was.
+    if (s.pauseAfter != 0 || !ini.read(u"Interface", u"PauseAfter", u"").empty())
+        ini.write(u"Interface", u"PauseAfter", Decimal(s.pauseAfter));
     ini.write(u"Speech", u"SPEEDRU", s.speed[Language::Russian]);
     ini.write(u"Speech", u"SPEEDEN", s.speed[Language::English]);
     ini.write(u"Text", u"Position", Decimal(s.position));

@@ -24,6 +24,8 @@ struct ReaderSettings {
     // Each text another program copies is read ([Interface] ReadCopied).
     bool readCopied = false;
     bool showContents = false;  // the Contents panel shows ([Interface] ShowContents)
+    // Silence after each piece: 0 none, 1 as long as the piece, 2 twice ([Interface] PauseAfter).
+    int pauseAfter = 0;
     int posX = 0;
     int posY = 0;
     int position = 0;  // where the selection (or the caret) began, 0-based as in the editor

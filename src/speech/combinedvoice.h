@@ -36,6 +36,7 @@ public:
     void audioReset() override;
     void prepare(const std::u16string& text) override { current().prepare(text); }
     std::optional<WordSpan> heardWord() const override { return current().heardWord(); }
+    std::optional<SoundLength> lastSound() const override { return current().lastSound(); }
 
     Voice& engine(std::size_t index) { return *engines_[index]; }
     // The engine that speaks `mode`, or nullptr.

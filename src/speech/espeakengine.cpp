@@ -350,18 +350,31 @@ void EspeakVoice::speak(const std::u16string& text) {
         generation = generation_;
         id = ++jobs_;
         ++pending_;
+        lastFirstLoud_ = lastLastLoud_ = -1;
+        lastSamples_ = 0;
+        lastDone_ = false;
         // Words already heard to their text's end are of no more use.
         if (auto heard = output_->heard())
             std::erase_if(words_, [&](const TimedWord& w) { return w.end <= *heard; });
     }
     // Where the job's audio begins among the output's samples: known at its first event.
     auto base = std::make_shared<std::int64_t>(-1);
-    job.chunk = [this, generation, base](const std::int16_t* samples, std::size_t count) {
+    job.chunk = [this, generation, base, id](const std::int16_t* samples, std::size_t count) {
         std::lock_guard lock(mutex_);
         if (generation != generation_) return false;
         if (*base < 0) *base = written_;
         output_->write(samples, count);
         written_ += static_cast<std::int64_t>(count);
+        if (id == jobs_) {
+            constexpr int kAudible = 300;  // about 1 % of full scale: above the engine's hiss
+            for (std::size_t i = 0; i < count; ++i) {
+                if (std::abs(samples[i]) <= kAudible) continue;
+                const std::int64_t at = lastSamples_ + static_cast<std::int64_t>(i);
+                if (lastFirstLoud_ < 0) lastFirstLoud_ = at;
+                lastLastLoud_ = at;
+            }
+            lastSamples_ += static_cast<std::int64_t>(count);
+        }
         return true;
     };
     job.word = [this, generation, base, id, offsets = CodePointOffsets(text)](
@@ -383,6 +396,7 @@ void EspeakVoice::speak(const std::u16string& text) {
         --pending_;
         for (TimedWord& w : words_)
             if (w.job == id) w.end = written_;
+        if (id == jobs_) lastDone_ = true;
         output_->flush();
     };
     engine_.submit(std::move(job));
@@ -399,6 +413,16 @@ std::optional<Voice::WordSpan> EspeakVoice::heardWord() const {
     const TimedWord& w = *std::prev(after);
     if (*heard >= w.end) return std::nullopt;
     return w.span;
+}
+
+std::optional<Voice::SoundLength> EspeakVoice::lastSound() const {
+    std::lock_guard lock(mutex_);
+    if (!lastDone_ || lastFirstLoud_ < 0) return std::nullopt;
+    const auto seconds = [](std::int64_t samples) {
+        return static_cast<double>(samples) / kSampleRate;
+    };
+    return SoundLength{seconds(lastLastLoud_ - lastFirstLoud_ + 1), seconds(lastFirstLoud_),
+                       seconds(lastSamples_ - 1 - lastLastLoud_)};
 }
 
 int EspeakVoice::speaking() const {

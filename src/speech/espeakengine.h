@@ -123,6 +123,7 @@ public:
     int speaking() const override;
     void audioReset() override;
     std::optional<WordSpan> heardWord() const override;
+    std::optional<SoundLength> lastSound() const override;
 
     int mode() const { return mode_; }
     AudioOutput& output() { return *output_; }
@@ -172,6 +173,10 @@ private:
     std::vector<TimedWord> words_;  // in the order spoken; pruned as they are heard
     std::int64_t written_ = 0;      // samples ever given to the output
     unsigned jobs_ = 0;             // numbers the texts spoken
+    // The audible stretch of the last text's samples (first and last loud sample, -1 before
+    // any), and whether all of them are made.
+    std::int64_t lastFirstLoud_ = -1, lastLastLoud_ = -1, lastSamples_ = 0;
+    bool lastDone_ = false;
 };
 
 }  // namespace vernalo

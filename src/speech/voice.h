@@ -62,6 +62,17 @@ public:
     // The word whose sound is being heard at this moment, or none: between words, when
     // silent, and always for a voice that learns nothing of its words' timing.
     virtual std::optional<WordSpan> heardWord() const { return std::nullopt; }
+
+    // The sound of the text last given to Speak, once all of it is made, in seconds: audible
+    // from its first to its last audible sample, with the quiet before and after. None from a
+    // voice whose sound does not pass through Vernalo (the pause after a piece then goes by
+    // the clock alone).
+    struct SoundLength {
+        double audible = 0;
+        double quietBefore = 0;
+        double quietAfter = 0;
+    };
+    virtual std::optional<SoundLength> lastSound() const { return std::nullopt; }
 };
 
 // The first of `count` modes (named by `name(n)`, n from 1) whose name carries the

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QSpinBox>
@@ -25,6 +26,7 @@
 #include "support/monitor.h"
 #include "support/opendocument.h"
 #include "support/scriptedservice.h"
+#include "support/stretches.h"
 #include "support/windowrig.h"
 
 namespace vernalo {
@@ -393,6 +395,50 @@ TEST_F(WindowDictionary, anotherEnginesVoiceLoadsNone) {
     ASSERT_FALSE(enVoice->spoken.empty());
     EXPECT_EQ(enVoice->spoken[0], u"Hello, world.");
 }
+
+class WindowPauseAfter : public WindowSay, public testing::WithParamInterface<int> {};
+
+TEST_P(WindowPauseAfter, leavesASilenceAsLongAsThePieceTimesTheSetting) {
+    if (!test::Monitor()) GTEST_SKIP() << "no test sound server (run through test.sh)";
+    const int factor = GetParam();
+    const test::SinkLock sink;
+    MainWindow& w = start(true);
+    auto* pause = w.findChild<QComboBox*>(QStringLiteral("pauseAfterBox"));
+    ASSERT_TRUE(pause);
+    pause->setCurrentIndex(factor);
+    // Sentence mode, each piece twice: the pause follows every repetition.
+    test::FindAccessible<QSpinBox>(&w, "Repeat English Word/Sentence")->setValue(2);
+    w.editor()->setPlainText(QStringLiteral("Good morning to you. Thank you very much."));
+    const std::size_t before = test::MonitorSize();
+    say()->click();
+    ASSERT_TRUE(test::WaitFor([&] { return !say()->isChecked(); }, 60000));
+    // The recorder lags behind the sink, and a pause is quiet too: wait for every piece.
+    // Pieces are parted by more than half a second; the words within one by less.
+    std::vector<std::pair<std::size_t, std::size_t>> pieces;
+    std::vector<std::int16_t> heard;
+    test::WaitFor(
+        [&] {
+            heard = test::MonitorSamples(before, test::MonitorSize());
+            pieces = test::SoundStretches(heard, test::kLoud, kSampleRate / 2);
+            return pieces.size() >= 4 && heard.size() - pieces.back().second > kSampleRate;
+        },
+        30000);
+    ASSERT_EQ(pieces.size(), 4u);  // two repetitions of each sentence
+    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+        // A busy machine may starve the sound device for a moment: a gap longer than the
+        // engine leaves between words is no sound of the piece.
+        const std::vector<std::int16_t> piece(heard.begin() + long(pieces[i].first),
+                                              heard.begin() + long(pieces[i].second) + 1);
+        double sound = 0;
+        for (auto [from, to] : test::SoundStretches(piece, test::kLoud, kSampleRate / 7))
+            sound += double(to - from) / kSampleRate;
+        const double silence = double(pieces[i + 1].first - pieces[i].second) / kSampleRate;
+        EXPECT_NEAR(silence / sound, factor, 0.1 * factor)
+            << "piece " << i << ": " << sound << " s of sound, " << silence << " s of silence";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, WindowPauseAfter, testing::Values(1, 2));
 
 }  // namespace
 }  // namespace vernalo

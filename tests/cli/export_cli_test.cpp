@@ -13,6 +13,7 @@
 
 #include "support/cli_runner.h"
 #include "support/soundfile.h"
+#include "support/stretches.h"
 
 namespace {
 
@@ -102,7 +103,8 @@ TEST(CliExport, unwritableFolderGivesTheReasonAndNoFile) {
         << out;
     EXPECT_TRUE(fs::is_empty(dir));
     for (const char* bad :
-         {"--out a.txt -", "--split-minutes 5 -", "--out", "--out a.mp3 --split-minutes 0 -"}) {
+         {"--out a.txt -", "--split-minutes 5 -", "--out", "--out a.mp3 --split-minutes 0 -",
+          "--pause-after 3 -", "--pause-after -"}) {
         CliRun r = Cli(std::string("say ") + bad);
         EXPECT_EQ(r.status, 2) << bad << ": " << r.out;
     }
@@ -129,6 +131,39 @@ TEST(CliExport, fullDiskGivesTheReasonAndNoFile) {
                   std::string::npos)
             << r.out;
         EXPECT_TRUE(fs::is_empty(dir)) << name;
+    }
+}
+
+// A listening-and-repeating track: after every repetition of every piece, a silence as long
+// as the piece's sound (or twice), in word and in sentence mode.
+TEST(CliExport, pauseAfterEachPieceIsSilenceInTheFile) {
+    const struct {
+        const char* options;
+        int factor;
+        std::size_t pieces;
+    } cases[] = {
+        {"--mode sentence --repeat-en 2 --pause-after 1", 1, 4},
+        {"--mode sentence --pause-after 2", 2, 2},
+        {"--mode word --pause-after 1", 1, 6},
+    };
+    const std::string text = Write("pause.txt", "Good morning to you. Thank you.");
+    for (const auto& c : cases) {
+        const std::string out = TempPath("pause.wav");
+        const CliRun r = Cli(std::string("say ") + c.options + " --wav " + out + " " + text);
+        ASSERT_EQ(r.status, 0) << c.options << ": " << r.out;
+        const Sound sound = Decode(out);
+        ASSERT_TRUE(sound.valid);
+        // The words of a piece are closer than a quarter second; the pieces are further apart.
+        const auto pieces =
+            SoundStretches(sound.samples, 300.0 / 32768, static_cast<std::size_t>(sound.rate / 4));
+        ASSERT_EQ(pieces.size(), c.pieces) << c.options;
+        for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+            const double piece = double(pieces[i].second - pieces[i].first);
+            const double silence = double(pieces[i + 1].first - pieces[i].second);
+            EXPECT_NEAR(silence / piece, c.factor, 0.1 * c.factor)
+                << c.options << ", piece " << i << ": " << piece / sound.rate << " s, then "
+                << silence / sound.rate << " s of silence";
+        }
     }
 }
 

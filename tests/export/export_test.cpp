@@ -242,8 +242,8 @@ TEST(PieceOrder, piecesReachTheFilesInTheTextsOrder) {
                     written.push_back({p.end, s[i]});
         },
         [&](const PieceOrder::Piece& p) { finished.push_back(p.end); });
-    const std::uint32_t a = order.add({false, 10}), b = order.add({false, 20}),
-                        c = order.add({false, 30});
+    const std::uint32_t a = order.add({false, 10, {}}), b = order.add({false, 20, {}}),
+                        c = order.add({false, 30, {}});
     const std::vector<std::int16_t> minute(22050 * 60, 2), little(100, 1), last(50, 3);
     std::thread second([&] {  // the second engine: pieces b, then nothing
         for (int i = 0; i < 3; ++i)

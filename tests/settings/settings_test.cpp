@@ -255,10 +255,12 @@ TEST(Settings, aBadValueTakesItsDefaultAndSpoilsNothingElse) {
     std::vector<std::string> bad;
     ReaderSettings s = ReadSettings(
         IniFile::fromBytes(
-            "[Interface]\nFontSize=big\nFontColor=clred\nMarkWord=yes\n[Text]\nPosX=$10\n"
+            "[Interface]\nFontSize=big\nFontColor=clred\nMarkWord=yes\nPauseAfter=3\n[Text]\n"
+            "PosX=$10\n"
             "Position=12x\nPosY=3\n"),
         &bad);
-    EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "MarkWord", "Position"}));
+    EXPECT_EQ(bad, (std::vector<std::string>{"FontSize", "MarkWord", "PauseAfter", "Position"}));
+    EXPECT_EQ(s.pauseAfter, 0);
     EXPECT_TRUE(s.markWord);
     EXPECT_EQ(s.fontSize, 0);  // the desktop font's size
     EXPECT_EQ(s.fontColor, Rgb(255, 0, 0));
@@ -274,6 +276,21 @@ TEST(Settings, wordMarkingOffIsReadBack) {
     WriteSettings(ini, s);
     EXPECT_EQ(ini.read(u"Interface", u"MarkWord", u""), u"0");
     EXPECT_FALSE(ReadSettings(ini).markWord);
+}
+
+TEST(Settings, pauseAfterIsWrittenOnceSetAndReadBack) {
+    IniFile ini;
+    ReaderSettings s;
+    for (int pause : {0, 2, 0}) {
+        s.pauseAfter = pause;
+        WriteSettings(ini, s);
+        EXPECT_EQ(ReadSettings(ini).pauseAfter, pause);
+    }
+    // Set once, the key stays to say it is off again.
+    EXPECT_EQ(ini.read(u"Interface", u"PauseAfter", u""), u"0");
+    IniFile fresh;
+    WriteSettings(fresh, ReaderSettings());
+    EXPECT_EQ(fresh.read(u"Interface", u"PauseAfter", u"none"), u"none");
 }
 
 TEST(Settings, urlKeysZeroOneThree) {

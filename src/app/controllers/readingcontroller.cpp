@@ -170,13 +170,25 @@ void ReadingController::close() {
 void ReadingController::startDictionaryLoader(Language language, const std::string& baseDir) {
     parts_.status.setText(StatusPanel::Activity, tr("Loading data ..."));
     // " Ready " is shown here once every loader is done, not by each loader.
-    auto* loader = vernalo::startDictionaryLoader(
-        language, parts_.status.progress(), dictionaries_, {}, QString::fromStdString(baseDir),
-        dictionaryDir_.isEmpty() ? InstalledDictionaryDir() : dictionaryDir_, this);
+    auto* loader = vernalo::startDictionaryLoader(language, parts_.status.progress(), dictionaries_,
+                                                  {}, QString::fromStdString(baseDir),
+                                                  installedDictionaryDir(), this);
     ++loadersRunning_;
-    connect(loader, &DictionaryLoader::problem, this,
-            [this](const QString& text) { parts_.messages.show(text); });
-    connect(loader, &DictionaryLoader::loaded, this, &ReadingController::dictionaryLoaded);
+    ++loading_[language];
+    requested_[language] = true;
+    connect(loader, &DictionaryLoader::problem, this, [this, language](const QString& text) {
+        failed_[language] = true;
+        parts_.messages.show(text);
+    });
+    connect(loader, &DictionaryLoader::loaded, this, [this, language] {
+        --loading_[language];
+        dictionaryLoaded();
+        emit dictionaryReady(language);
+    });
+}
+
+QString ReadingController::installedDictionaryDir() const {
+    return dictionaryDir_.isEmpty() ? InstalledDictionaryDir() : dictionaryDir_;
 }
 
 void ReadingController::dictionaryLoaded() {

@@ -49,6 +49,14 @@ public:
     // Say is down, waiting for dictionaries still loading before the reading starts.
     bool waitsForDictionaries() const { return waitingForDictionaries_; }
     DictionaryStore& dictionaries() { return dictionaries_; }
+    // A loader was started for the language (its voice uses the dictionary, or it is edited).
+    bool dictionaryRequested(Language language) const { return requested_[language]; }
+    // Its file is still being read: its entries are not all in the store yet.
+    bool dictionaryLoading(Language language) const { return loading_[language] > 0; }
+    // Its file exists but could not be read: the store lacks what it holds.
+    bool dictionaryFailed(Language language) const { return failed_[language]; }
+    // Where the shipped dictionaries are.
+    QString installedDictionaryDir() const;
     ReadingSession& session() { return *session_; }
     // The window as the reading session sees it.
     ReadingView& view() { return *view_; }
@@ -57,6 +65,8 @@ signals:
     void readingStarted();
     void readingStopped(vernalo::ReadingStop why);
     void pieceShown(long start, long length);
+    // A loader of the language is done (its entries are in, or it reported a problem).
+    void dictionaryReady(vernalo::Language language);
 
 private:
     // Say was pressed with no sound output: it comes back up with a message. False when
@@ -80,6 +90,9 @@ private:
     std::unique_ptr<ReadingSession> session_;
     QTimer* timer_ = nullptr;
     int loadersRunning_ = 0;  // dictionary loaders whose entries are not in yet
+    PerLanguage<int> loading_{{0, 0}};
+    PerLanguage<bool> requested_{{false, false}};
+    PerLanguage<bool> failed_{{false, false}};
     bool waitingForDictionaries_ = false;
     std::set<long> pieceStarts_;  // where the pieces read since the text last changed begin
 };

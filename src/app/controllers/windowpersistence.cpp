@@ -43,6 +43,8 @@ WindowPersistence::WindowPersistence(const WindowParts& parts, ReadingController
             [this] { settingsChanged_ = true; });
     connect(parts_.settings.options(), &OptionsPage::markWordChanged, this,
             [this] { settingsChanged_ = true; });
+    connect(parts_.settings.options(), &OptionsPage::pauseAfterChanged, this,
+            [this] { settingsChanged_ = true; });
 }
 
 void WindowPersistence::startUp() {
@@ -78,6 +80,7 @@ void WindowPersistence::startUp() {
     readCopied_ = s.readCopied;
     emit readCopiedChanged(readCopied_);
     contentsShown_ = s.showContents;
+    parts_.settings.options()->setPauseAfter(s.pauseAfter);
     // The file keeps the selection start, where the caret comes back.
     reading_.setReadingPosition(s.position);
     // A new user reads in the desktop's own font, which is easier to follow than a small one.
@@ -181,6 +184,7 @@ ReaderSettings WindowPersistence::collectSettings() const {
     s.markWord = parts_.settings.options()->markWord();
     s.readCopied = readCopied_;
     s.showContents = contentsShown_;
+    s.pauseAfter = parts_.settings.options()->pauseAfter();
     s.position = static_cast<int>(editor->selectionStart());
     s.posX = static_cast<int>(editor->caretColumn());
     s.posY = static_cast<int>(editor->caretLine());

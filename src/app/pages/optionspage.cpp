@@ -1,6 +1,7 @@
 #include "app/pages/optionspage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/window/boldlabel.h"
 #include "reading/readingsession.h"
@@ -91,6 +93,18 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
     markWordBox_->setChecked(true);
     connect(markWordBox_, &QCheckBox::toggled, this, &OptionsPage::markWordChanged);
     repeatGrid->addWidget(markWordBox_, 0, 2);
+    // Time to say the piece after the voice.
+    pauseBox_ = new QComboBox(repeatGroup);
+    pauseBox_->setObjectName(QStringLiteral("pauseAfterBox"));
+    pauseBox_->addItems({tr("Off"), tr("As long as the piece"), tr("Twice as long")});
+    pauseBox_->setAccessibleName(tr("Pause after each piece"));
+    auto* pauseLabel = new QLabel(tr("Pause after each piece:"), repeatGroup);
+    pauseLabel->setBuddy(pauseBox_);
+    connect(pauseBox_, &QComboBox::currentIndexChanged, this, &OptionsPage::pauseAfterChanged);
+    auto* pauseRow = new QHBoxLayout;
+    pauseRow->addWidget(pauseLabel);
+    pauseRow->addWidget(pauseBox_);
+    repeatGrid->addLayout(pauseRow, 1, 2);
     repeatGrid->setColumnStretch(3, 1);
     row->addWidget(modeGroup);
     row->addWidget(repeatGroup, 1);
@@ -118,6 +132,15 @@ void OptionsPage::setMarkWord(bool on) {
     // As it was saved: not a change of the settings.
     const QSignalBlocker quiet(markWordBox_);
     markWordBox_->setChecked(on);
+}
+
+int OptionsPage::pauseAfter() const {
+    return pauseBox_->currentIndex();
+}
+
+void OptionsPage::setPauseAfter(int factor) {
+    const QSignalBlocker quiet(pauseBox_);
+    pauseBox_->setCurrentIndex(std::clamp(factor, 0, ReadingOptions::kMaxPauseAfter));
 }
 
 bool OptionsPage::eventFilter(QObject* watched, QEvent* event) {

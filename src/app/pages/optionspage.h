@@ -6,6 +6,7 @@
 #include "text/language.h"
 
 class QCheckBox;
+class QComboBox;
 class QSpinBox;
 
 namespace vernalo {
@@ -33,9 +34,13 @@ public:
     // The word being heard is marked inside the piece being read.
     bool markWord() const;
     void setMarkWord(bool on);
+    // The silence after each piece: 0 none, 1 as long as the piece, 2 twice as long.
+    int pauseAfter() const;
+    void setPauseAfter(int factor);
 
 signals:
     void markWordChanged(bool on);
+    void pauseAfterChanged(int factor);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,6 +52,7 @@ private:
     QCheckBox* sentenceBox_ = nullptr;
     PerLanguage<QSpinBox*> repeatBoxes_{};
     QCheckBox* markWordBox_ = nullptr;
+    QComboBox* pauseBox_ = nullptr;
 };
 
 }  // namespace vernalo

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -11,6 +13,7 @@
 #include "app/controllers/documentcommands.h"
 #include "app/controllers/exportcontroller.h"
 #include "app/controllers/mediabridge.h"
+#include "app/controllers/pronunciationcontroller.h"
 #include "app/controllers/readingcontroller.h"
 #include "app/controllers/textfromoutside.h"
 #include "app/controllers/readingfollower.h"
@@ -18,6 +21,7 @@
 #include "app/controllers/sleeptimer.h"
 #include "app/controllers/windowparts.h"
 #include "app/controllers/windowpersistence.h"
+#include "app/dialogs/pronunciationdialog.h"
 #include "app/pages/speechpage.h"
 #include "app/window/accessibleclick.h"
 #include "app/window/contentspanel.h"
@@ -103,6 +107,10 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     contents_ = new ContentsController(parts, *reading_, *contentsPanel_, this);
     connect(contentsPanel_->toggleViewAction(), &QAction::toggled, this,
             [this](bool shown) { persistence_->setContentsShown(shown); });
+    pronunciation_ = new PronunciationController(
+        parts, *reading_, [this] { return persistence_->baseDir(); }, this);
+    InstallPronunciationEditor(menuBar()->findChild<QMenu*>(QStringLiteral("editMenu")), ed,
+                               *pronunciation_, this);
     media_ = new MediaBridge(
         parts, *reading_, [this] { bringForward(); }, [this] { close(); }, this);
 
@@ -122,7 +130,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 WindowControllers MainWindow::controllers() const {
-    return {*reading_, *persistence_, *documents_, *exports_, *media_, *outside_};
+    return {*reading_, *persistence_, *documents_, *exports_, *media_, *outside_, *pronunciation_};
 }
 
 void MainWindow::startUp() {

@@ -25,6 +25,7 @@ class ContentsPanel;
 class DocumentCommands;
 class ExportController;
 class MediaBridge;
+class PronunciationController;
 class Messages;
 class ReadingController;
 class TextFromOutside;
@@ -41,6 +42,7 @@ struct WindowControllers {
     ExportController& exports;
     MediaBridge& media;
     TextFromOutside& outside;
+    PronunciationController& pronunciation;
 };
 
 class MainWindow : public QMainWindow {
@@ -107,6 +109,7 @@ private:
     ReadingPlaces* places_ = nullptr;
     ContentsPanel* contentsPanel_ = nullptr;
     ContentsController* contents_ = nullptr;
+    PronunciationController* pronunciation_ = nullptr;
 };
 
 }  // namespace vernalo

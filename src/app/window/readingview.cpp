@@ -36,6 +36,7 @@ ReadingOptions ReadingView::options() const {
         o.voiceOn[l] = settings_.speech()->voiceOn(l);
     }
     o.markWord = page->markWord();
+    o.pauseAfter = page->pauseAfter();
     return o;
 }
 

@@ -271,6 +271,7 @@ void TextEditor::contextMenuEvent(QContextMenuEvent* event) {
         connect(action, &QAction::triggered, this,
                 undo ? &TextEditor::undoStep : &TextEditor::redoStep);
     }
+    emit contextMenuOpening(menu.get());
     menu->exec(event->globalPos());
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class QMenu;
 class QMimeData;
 class QTextDocument;
 
@@ -66,6 +67,8 @@ signals:
     void documentReplaced();
     // Files were dropped on the text: they are to be opened, not their names inserted.
     void filesDropped(const QStringList& paths);
+    // The context menu is about to open: items may be added to it.
+    void contextMenuOpening(QMenu* menu);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -75,6 +75,7 @@ WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentComma
     shared(file, Command::Exit, tr("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
+    edit->setObjectName(QStringLiteral("editMenu"));
     AddItem(edit, tr("&Undo"), QKeySequence::Undo, [&window] { window.editor()->undoStep(); });
     AddItem(edit, tr("&Redo"), QKeySequence::Redo, [&window] { window.editor()->redoStep(); });
     edit->addSeparator();

@@ -1,5 +1,7 @@
 #include "app/controllers/pronunciationcontroller.h"
 
+#include "dict/rules.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -218,9 +220,13 @@ bool PronunciationController::loadRules(Language language, RulesFile& rules, QSt
 bool PronunciationController::saveRules(Language language, const RulesFile& rules, QString* error) {
     const QString path = rulesPath(language);
     std::string why = "cannot make the folder";
+    const std::string bytes = RulesFileBytes(rules);
     if (QDir().mkpath(QFileInfo(path).absolutePath()) &&
-        WriteFileAtomically(Local(path), RulesFileBytes(rules), &why))
+        WriteFileAtomically(Local(path), bytes, &why)) {
+        // In effect from the next piece, as the entries are.
+        reading_.dictionaries()[language].setRules(std::make_shared<const RuleSet>(bytes, Local(path)));
         return true;
+    }
     if (error) *error = tr("The rules were not saved: %1").arg(QString::fromLocal8Bit(why));
     return false;
 }

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "documents/ocr/lookalikes.h"
+
 namespace vernalo {
 namespace {
 
@@ -40,6 +42,88 @@ std::u16string Utf16(const char* utf8) {
 
 bool Cancelled(void* stop, int) {
     return static_cast<const std::atomic<bool>*>(stop)->load();
+}
+
+// One line being read, symbol by symbol.
+struct LineReader {
+    PageLine line;
+    std::vector<RecognisedWord> words;
+    double x1 = 0, y1 = 0, x2 = 1, y2 = 0;  // the baseline
+    // How high each unit of each word reaches above the baseline.
+    std::vector<std::vector<double>> heights;
+
+    double baseAt(double x) const { return x2 == x1 ? y1 : y1 + (y2 - y1) * (x - x1) / (x2 - x1); }
+    void finish(std::vector<PageLine>& lines) {
+        // Most letters of a line are small ones: the middle height is theirs, and a capital
+        // stands clearly above it. A line of capitals has none below it.
+        std::vector<double> all;
+        for (const auto& h : heights)
+            all.insert(all.end(), h.begin(), h.end());
+        if (!all.empty()) {
+            std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2),
+                             all.end());
+            const double smallTop = 1.2 * all[all.size() / 2];
+            for (std::size_t w = 0; w < words.size(); ++w)
+                for (double h : heights[w])
+                    words[w].small.push_back(h < smallTop);
+        }
+        FixLookAlikes(words);
+        for (const RecognisedWord& w : words) {
+            if (w.text.empty()) continue;
+            // The engine parts "по-английски" at its hyphen: one word on a line is one word.
+            const bool hyphenated = line.text.size() >= 2 && line.text.back() == u'-' &&
+                                    line.text[line.text.size() - 2] != u' ' &&
+                                    w.text.front() != u'-';
+            if (!line.text.empty() && !hyphenated) line.text += u' ';
+            line.text += w.text;
+        }
+        if (!line.text.empty()) lines.push_back(std::move(line));
+        line = PageLine{};
+        words.clear();
+        heights.clear();
+    }
+};
+
+// The page's lines with their words, look-alike letters put right, and each line's box from
+// its baseline and its row's height: the ink's own box is taller on a line with descenders,
+// which would read as a change of size.
+std::vector<PageLine> ReadLines(tesseract::TessBaseAPI& api) {
+    std::vector<PageLine> lines;
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    if (!it || it->Empty(tesseract::RIL_SYMBOL)) return lines;
+    LineReader reader;
+    bool started = false;
+    do {
+        int l = 0, t = 0, r = 0, b = 0;
+        if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+            if (started) reader.finish(lines);
+            started = true;
+            it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b);
+            int x1 = l, y1 = b, x2 = r, y2 = b;
+            it->Baseline(tesseract::RIL_TEXTLINE, &x1, &y1, &x2, &y2);
+            reader.x1 = x1, reader.y1 = y1, reader.x2 = x2, reader.y2 = y2;
+            float rowHeight = 0, descenders = 0, ascenders = 0;
+            it->RowAttributes(&rowHeight, &descenders, &ascenders);
+            const double height = rowHeight > 0 ? rowHeight : b - t;
+            const double base = (y1 + y2) / 2.0;
+            reader.line.box = LineBox{double(l), base - height, double(r), base};
+            int wl = 0, wt = 0, wr = 0, wb = 0;
+            if (it->BoundingBox(tesseract::RIL_WORD, &wl, &wt, &wr, &wb))
+                reader.line.firstWordWidth = wr - wl;
+        }
+        if (it->IsAtBeginningOf(tesseract::RIL_WORD) || reader.words.empty()) {
+            reader.words.emplace_back();
+            reader.heights.emplace_back();
+        }
+        std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+        if (!text || !it->BoundingBox(tesseract::RIL_SYMBOL, &l, &t, &r, &b)) continue;
+        const std::u16string symbol = Utf16(text.get());
+        reader.words.back().text += symbol;
+        reader.heights.back().insert(reader.heights.back().end(), symbol.size(),
+                                     reader.baseAt((l + r) / 2.0) - t);
+    } while (it->Next(tesseract::RIL_SYMBOL));
+    reader.finish(lines);
+    return lines;
 }
 
 }  // namespace
@@ -157,33 +241,7 @@ std::vector<PageParagraph> PageRecognizer::recognise(Pix* page, const std::atomi
         api.Clear();
         return out;
     }
-    std::vector<PageLine> lines;
-    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-    if (it) {
-        do {
-            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
-            int l = 0, t = 0, r = 0, b = 0;
-            if (!text || !it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b)) continue;
-            PageLine line;
-            line.text = Utf16(text.get());
-            while (!line.text.empty() && (line.text.back() == u'\n' || line.text.back() == u' '))
-                line.text.pop_back();
-            // The box from the baseline and the row's height: the ink's own box is taller on a
-            // line with descenders, which would read as a change of size.
-            float rowHeight = 0, descenders = 0, ascenders = 0;
-            int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-            double base = b;
-            if (it->Baseline(tesseract::RIL_TEXTLINE, &x1, &y1, &x2, &y2)) base = (y1 + y2) / 2.0;
-            double height = b - t;
-            it->RowAttributes(&rowHeight, &descenders, &ascenders);
-            if (rowHeight > 0) height = rowHeight;
-            line.box = LineBox{double(l), base - height, double(r), base};
-            int wl = 0, wt = 0, wr = 0, wb = 0;
-            if (it->BoundingBox(tesseract::RIL_WORD, &wl, &wt, &wr, &wb))
-                line.firstWordWidth = wr - wl;
-            lines.push_back(std::move(line));
-        } while (it->Next(tesseract::RIL_TEXTLINE));
-    }
+    std::vector<PageLine> lines = ReadLines(api);
     api.Clear();
     return JoinPageLines(MergeLinePieces(std::move(lines)));
 }

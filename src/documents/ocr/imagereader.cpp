@@ -21,10 +21,18 @@ bool AddRecognisedPage(RichDocument& doc, bool firstPage, const std::vector<Page
 ReadResult ReadImageBytes(std::string_view bytes, const ReadControl& control) {
     const ImageCheck check = CheckImage(bytes);
     if (!check.ok) return ReadFailure(check.error);
+    // The first page is decoded before the engines load: a damaged image is told at once.
+    PixPtr first = DecodeImagePage(bytes, 0);
+    if (!first) return ReadFailure("the image is damaged");
     RichDocument doc;
     bool any = false;
     ReadResult r = RecognisePages(
-        check.pages, [bytes](int index) { return DecodeImagePage(bytes, index); }, control,
+        check.pages,
+        [bytes, &first](int index) {
+            // Each page is asked for once, the first by one worker only.
+            return index == 0 ? std::move(first) : DecodeImagePage(bytes, index);
+        },
+        control,
         [&](int, std::vector<PageParagraph> page) {
             any = AddRecognisedPage(doc, !any, page, control) || any;
         });

@@ -71,6 +71,14 @@ convert -size 1000x -font "$font" -pointsize 16 -density 72 caption:"$(cat "$her
   -bordercolor white -border 12 -colorspace Gray "$tmp/shot.png"
 convert "$tmp/shot.png" -quality 90 "$out/screenshot.webp"
 convert "$tmp/shot.png" -colors 16 -type Palette "BMP3:$out/screenshot.bmp"
+# Three short pages in one TIFF, quick to recognise: the window's tests of pages that come
+# one by one.
+for t in en ru mixed; do
+  convert -size 1000x -font "$font" -pointsize 16 -density 72 caption:"$(head -n 1 "$here/$t.txt")" \
+    -bordercolor white -border 12 -colorspace Gray -density 96 -units PixelsPerInch "$tmp/short-$t.png"
+done
+convert "$tmp/short-en.png" "$tmp/short-ru.png" "$tmp/short-mixed.png" -compress zip \
+  "$out/three-pages.tif"
 
 # An image-only PDF of two pages (English, then Russian): each page one JPEG, as a scanner
 # writes it. ImageMagick may not write PDF here, so the few objects are written directly.

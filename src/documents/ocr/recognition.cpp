@@ -81,7 +81,7 @@ ReadResult RecognisePages(int pages, const PageImageSource& image, const ReadCon
 
     // A page that takes longer than this is given up: no scan of a page needs it, a hostile
     // image might. The whole read has no limit, as the pages come and can be cancelled.
-    const auto pageLimit = std::max(control.timeLimit * 4, control.timeLimit);
+    const auto pageLimit = control.timeLimit * 10;
     auto pageDeadline = std::chrono::steady_clock::now() + pageLimit;
     std::optional<ReadResult> failure;
     int handed = 0;

@@ -179,10 +179,17 @@ void DocumentCommands::pageRead(const QString& path, QTextDocument* page, bool f
         // One undo step for the whole scan, taken now: the pages after it join it.
         parts_.editor()->replaceDocument(page);
         unfinishedPages_ = true;
+        pagesDocument_ = page;
         if (!isOwnFile(path)) parts_.documents.fileName()->setText(path);
-    } else {
+    } else if (parts_.editor()->document() == pagesDocument_) {
         parts_.editor()->appendPage(*page);
         delete page;
+    } else {
+        // Undone while it was recognised: the user went back to the text before.
+        delete page;
+        unfinishedPages_ = false;
+        opener_->cancel();
+        pagesProgressed(0, 0);
     }
     showLineCount();
 }
@@ -191,7 +198,7 @@ void DocumentCommands::dropUnfinishedPages() {
     pagesProgressed(0, 0);
     if (!unfinishedPages_) return;
     unfinishedPages_ = false;
-    parts_.editor()->dropReplacement();
+    if (parts_.editor()->document() == pagesDocument_) parts_.editor()->dropReplacement();
     showLineCount();
 }
 

@@ -89,6 +89,8 @@ private:
     // The editor shows the first pages of a scan whose other pages are still being
     // recognised.
     bool unfinishedPages_ = false;
+    // The document those pages are in: an undo may have put another in its place.
+    QPointer<QTextDocument> pagesDocument_;
     // The activity panel says which page is being recognised.
     bool recognising_ = false;
     // A pasted image goes to the reader through this file.

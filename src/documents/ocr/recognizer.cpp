@@ -171,6 +171,11 @@ PixPtr CleanPage(Pix* page) {
         }
     }
     pixSetResolution(gray.get(), dpi, dpi);
+    // Light letters on a dark ground (a screenshot of a dark window) are turned round here,
+    // once for the page: the engine's own try of every doubtful line inverted costs more.
+    l_float32 mean = 255;
+    if (pixGetAverageMasked(gray.get(), nullptr, 0, 0, 4, L_MEAN_ABSVAL, &mean) == 0 && mean < 110)
+        pixInvert(gray.get(), gray.get());
     // Speckles from a noisy copy or a coarse JPEG confuse the engine's line finding more
     // than a slight softening of clean letters does.
     if (PixPtr smooth(pixMedianFilter(gray.get(), 3, 3)); smooth) gray = std::move(smooth);
@@ -193,6 +198,7 @@ PageRecognizer::PageRecognizer() : engines_(std::make_unique<Engines>()) {
     engines_->ready = engines_->text.Init(dir.c_str(), "rus+eng", tesseract::OEM_LSTM_ONLY) == 0;
     if (!engines_->ready) return;
     engines_->text.SetPageSegMode(tesseract::PSM_AUTO);
+    engines_->text.SetVariable("tessedit_do_invert", "0");
     // Tesseract's debug output would otherwise go to standard error for every page.
     engines_->text.SetVariable("debug_file", "/dev/null");
     std::error_code ec;

@@ -1,7 +1,5 @@
 #include "documents/pdf/pdfreader.h"
 
-#include "documents/pdf/pdfscan.h"
-
 #include <poppler-qt6.h>
 
 #include <QByteArray>
@@ -11,6 +9,8 @@
 #include <algorithm>
 #include <memory>
 #include <vector>
+
+#include "documents/pdf/pdfscan.h"
 
 namespace vernalo {
 namespace {

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes an image-only PDF, one A4 page per JPEG (taken as 300 dpi scans), as a scanner does.
-   jpegs-to-pdf.py OUT.pdf PAGE.jpg..."""
+"""Writes an image-only PDF, one A4 page per JPEG (taken as 300 dpi scans), as a scanner does;
+   a page given as text:WORDS is a page with a text layer instead (Helvetica, not embedded).
+   jpegs-to-pdf.py OUT.pdf PAGE.jpg|text:WORDS..."""
 import struct
 import sys
 
@@ -20,6 +21,15 @@ def main(out, pages):
     objects = [b'<< /Type /Catalog /Pages 2 0 R >>', None]
     kids = []
     for path in pages:
+        if path.startswith('text:'):
+            words = path[5:].encode('latin-1')
+            content = b'BT /F1 12 Tf 72 760 Td (' + words + b') Tj ET'
+            objects.append(b'<< /Length %d >>\nstream\n' % len(content) + content + b'\nendstream')
+            objects.append(b'<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] '
+                           b'/Resources << /Font << /F1 << /Type /Font /Subtype /Type1 '
+                           b'/BaseFont /Helvetica >> >> >> /Contents %d 0 R >>' % len(objects))
+            kids.append(b'%d 0 R' % len(objects))
+            continue
         data = open(path, 'rb').read()
         w, h = jpeg_size(data)
         pw, ph = w * 72 / 300, h * 72 / 300

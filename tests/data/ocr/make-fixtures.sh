@@ -85,3 +85,7 @@ convert "$tmp/short-en.png" "$tmp/short-ru.png" "$tmp/short-mixed.png" -compress
 convert "$tmp/en-300.png" -quality 60 "$tmp/p1.jpg"
 convert "$tmp/ru-300.png" -quality 60 "$tmp/p2.jpg"
 python3 "$here/jpegs-to-pdf.py" "$out/scan-300.pdf" "$tmp/p1.jpg" "$tmp/p2.jpg"
+# A PDF of a page with a text layer, then a scanned one (the Russian strip of three-pages.tif).
+convert "$tmp/short-ru.png" -quality 60 "$tmp/short-ru.jpg"
+python3 "$here/jpegs-to-pdf.py" "$out/mixed-layers.pdf" "text:A page with its own text layer." \
+  "$tmp/short-ru.jpg"

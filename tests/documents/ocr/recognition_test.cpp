@@ -226,5 +226,19 @@ TEST(Recognition, handsOnATiffsPagesInOrderAsTheyAreDone) {
     EXPECT_EQ(U8(r.document.plainText()), pages[0] + "\n\n" + pages[1] + "\n\n" + pages[2]);
 }
 
+// A page with a text layer is read from it, a scanned page beside it recognised, in order.
+TEST(Recognition, readsAPdfsTextLayerAndRecognisesItsScannedPages) {
+    int pagesHandedOn = 0;
+    ReadControl control;
+    control.pageRead = [&](RichDocument) { ++pagesHandedOn; };
+    const ReadResult r = ReadDocument(Slurp(kOcr + "mixed-layers.pdf"), u"mixed.pdf", control);
+    ASSERT_TRUE(r.ok) << r.error;
+    const std::string text = U8(r.document.plainText());
+    EXPECT_EQ(text.rfind("A page with its own text layer.\n\nВернало читает текст вслух", 0), 0u)
+        << text;
+    EXPECT_EQ(pagesHandedOn, 2);
+    EXPECT_EQ(r.description, "PDF document, recognised text (Tesseract 5.3, rus+eng)");
+}
+
 }  // namespace
 }  // namespace vernalo

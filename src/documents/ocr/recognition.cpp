@@ -9,6 +9,10 @@
 
 #include "documents/ocr/recognizer.h"
 
+#ifdef VERNALO_HAS_OPENMP
+#include <omp.h>
+#endif
+
 namespace vernalo {
 namespace {
 
@@ -29,7 +33,14 @@ struct Shared {
     int workersLeft = 0;
 };
 
-void Work(Shared& shared, const PageImageSource& image) {
+void Work(Shared& shared, const PageImageSource& image, bool shareCores) {
+#ifdef VERNALO_HAS_OPENMP
+    // Each engine would start a team of threads per page as if it had every core; with a
+    // page per core already, the runtime may give it fewer, by the cores that are idle.
+    if (shareCores) omp_set_dynamic(1);
+#else
+    (void)shareCores;
+#endif
     PageRecognizer recognizer;
     if (!recognizer.ready()) {
         std::lock_guard lock(shared.mutex);
@@ -77,7 +88,7 @@ ReadResult RecognisePages(int pages, const PageImageSource& image, const ReadCon
     shared.workersLeft = workers;
     std::vector<std::jthread> threads;
     for (int w = 0; w < workers; ++w)
-        threads.emplace_back([&shared, &image] { Work(shared, image); });
+        threads.emplace_back([&shared, &image, workers] { Work(shared, image, workers > 1); });
 
     // A page that takes longer than this is given up: no scan of a page needs it, a hostile
     // image might. The whole read has no limit, as the pages come and can be cancelled.

@@ -224,7 +224,9 @@ std::vector<PageParagraph> PageRecognizer::recognise(Pix* page, const std::atomi
     if (!clean) return out;
     if (engines_->canTurn) {
         // Turned only when the engine is sure: a page of a few words gives a weak guess.
-        engines_->orientation.SetImage(clean.get());
+        // Which way up shows as well at half the size, in a quarter of the time.
+        PixPtr half(pixScaleAreaMap2(clean.get()));
+        engines_->orientation.SetImage(half ? half.get() : clean.get());
         int degrees = 0;
         float confidence = 0, scriptConfidence = 0;
         const char* script = nullptr;

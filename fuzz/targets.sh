@@ -1,7 +1,7 @@
 # Sourced by scripts/fuzz-smoke.sh and bench/fuzz_long.sh: the fuzz targets and how one is run.
 
 VERNALO_FUZZ_TARGETS=(rtf_reader rtf_roundtrip html_to_rtf text_decode dict_file rules_file segmenter
-                      ini_file address_rules book_reader pdf_reader word97_reader)
+                      ini_file address_rules book_reader pdf_reader word97_reader page_image)
 
 # The fuzzer's dictionary of tokens for a target, if it has one.
 vernalo_fuzz_dict() {

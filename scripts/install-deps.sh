@@ -10,6 +10,7 @@ packages=(
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   festival festvox-ru festvox-us-slt-hts speech-dispatcher-festival
   libzip-dev libexpat1-dev libpoppler-qt6-dev libgsf-1-dev
+  libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-rus tesseract-ocr-eng tesseract-ocr-osd
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox xclip xdotool

@@ -199,6 +199,14 @@
         <source>Save</source>
         <translation>Сохранить</translation>
     </message>
+    <message>
+        <source>Images</source>
+        <translation>Изображения</translation>
+    </message>
+    <message>
+        <source>Recognising page %1 of %2…</source>
+        <translation>Распознаётся страница %1 из %2…</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::DocumentFile</name>

@@ -53,7 +53,14 @@ int Convert(const Args& args) {
 
     // Read as the editor reads a file. Neither the file's bytes nor the document are kept past
     // their use: a big file is not held twice.
-    ReadResult read = ReadDocument(bytes, Utf8ToUtf16(input));
+    // Recognising a scan takes seconds a page: the pages are counted on standard error.
+    ReadControl control;
+    control.progress = [](int done, int pages) {
+        if (done < pages)
+            std::cerr << "vernalo-cli: recognising page " << done + 1 << " of " << pages
+                      << "\xe2\x80\xa6\n";
+    };
+    ReadResult read = ReadDocument(bytes, Utf8ToUtf16(input), control);
     std::string().swap(bytes);
     if (!read.ok)
         return UsageError(

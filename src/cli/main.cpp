@@ -76,7 +76,8 @@ const Command kCommands[] = {
      "convert FILE [--to txt|rtf] [-o OUT] [--verbose]\n"
      "      read a file as the editor does (rich text, else plain text in the encoding it is\n"
      "      found to be in) and write its plain text (UTF-8, LF line breaks) or rich text;\n"
-     "      --verbose names the format and encoding found on standard error"},
+     "      --verbose names the format and encoding found on standard error; the text of\n"
+     "      scanned pages and pictures is recognised, the pages counted on standard error"},
     {"voices", Voices,
      "voices\n"
      "      list the voices: number, mode name, speaker, product, speed range, normal speed,\n"

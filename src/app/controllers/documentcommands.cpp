@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 
 #include "app/controllers/documentopener.h"
@@ -41,6 +43,7 @@ namespace {
     QT_TRANSLATE_NOOP("vernalo::DocumentCommands", "RTF files"),
     QT_TRANSLATE_NOOP("vernalo::DocumentCommands", "HTML files"),
     QT_TRANSLATE_NOOP("vernalo::DocumentCommands", "DOC files"),
+    QT_TRANSLATE_NOOP("vernalo::DocumentCommands", "Images"),
     QT_TRANSLATE_NOOP("vernalo::DocumentCommands", "All files"),
 };
 
@@ -65,6 +68,9 @@ DocumentCommands::DocumentCommands(const WindowParts& parts, WindowPersistence& 
     opener_ = new DocumentOpener(this);
     connect(opener_, &DocumentOpener::opened, this, &DocumentCommands::documentRead);
     connect(opener_, &DocumentOpener::failed, this, &DocumentCommands::documentRefused);
+    connect(opener_, &DocumentOpener::progressed, this,
+            [this](const QString&, int done, int pages) { pagesProgressed(done, pages); });
+    connect(opener_, &DocumentOpener::pageRead, this, &DocumentCommands::pageRead);
     // Files dropped on the text open as Open opens them (the window takes the rest).
     connect(parts_.editor(), &TextEditor::filesDropped, this,
             [this](const QStringList& paths) { openDocument(paths.first()); });
@@ -81,6 +87,7 @@ void DocumentCommands::showLineCount() {
 
 void DocumentCommands::cancelOpening() {
     opener_->cancel();
+    dropUnfinishedPages();
 }
 
 void DocumentCommands::chooseFont() {
@@ -94,6 +101,7 @@ void DocumentCommands::chooseFont() {
 }
 
 void DocumentCommands::clearText() {
+    cancelOpening();
     parts_.editor()->replaceDocument([](QTextDocument&) { return true; });
     persistence_.markTextChanged();
     showLineCount();
@@ -109,8 +117,8 @@ bool DocumentCommands::opening() const {
 }
 
 void DocumentCommands::openDocument(const QString& path) {
+    cancelOpening();
     if (OpenRoadFor(path.toStdU16String()) == OpenRoad::Browser) {
-        opener_->cancel();
         persistence_.markTextChanged();
         openInBrowserPage(path);
         persistence_.rememberRecentFile(path);
@@ -123,24 +131,79 @@ void DocumentCommands::openDocument(const QString& path) {
 }
 
 void DocumentCommands::documentRead(const QString& path, QTextDocument* document) {
-    parts_.status.progress()->setRange(0, 100);
-    parts_.status.progress()->setValue(0);
-    parts_.editor()->replaceDocument(document);
+    pagesProgressed(0, 0);
+    // Null when the pages came one by one and the editor holds them all now.
+    if (document) parts_.editor()->replaceDocument(document);
+    unfinishedPages_ = false;
     persistence_.markTextChanged();
-    parts_.documents.fileName()->setText(path);
+    if (!isOwnFile(path)) {
+        parts_.documents.fileName()->setText(path);
+        persistence_.rememberRecentFile(path);
+    }
     showLineCount();
-    persistence_.rememberRecentFile(path);
     qCInfo(lcApp) << "opened" << path;
     emit openFinished(path, true);
 }
 
 void DocumentCommands::documentRefused(const QString& path, const QString& message) {
-    parts_.status.progress()->setRange(0, 100);
-    parts_.status.progress()->setValue(0);
+    dropUnfinishedPages();
     qCWarning(lcApp) << "cannot open" << path << message;
     // Nothing was replaced: the text keeps its saved or unsaved state.
     parts_.messages.show(message);
     emit openFinished(path, false);
+}
+
+void DocumentCommands::pagesProgressed(int done, int pages) {
+    QProgressBar* bar = parts_.status.progress();
+    if (done < pages) {
+        bar->setRange(0, pages);
+        bar->setValue(done);
+        parts_.status.setText(StatusPanel::Activity,
+                              tr("Recognising page %1 of %2…").arg(done + 1).arg(pages));
+        recognising_ = true;
+        return;
+    }
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    if (recognising_)
+        parts_.status.setText(StatusPanel::Activity, QString::fromUtf8(kSpeakingNone));
+    recognising_ = false;
+}
+
+void DocumentCommands::pageRead(const QString& path, QTextDocument* page, bool first) {
+    if (isOwnFile(path)) {
+        // A pasted image's text goes in at the caret, as pasted text does.
+        parts_.editor()->textCursor().insertFragment(QTextDocumentFragment(page));
+        delete page;
+    } else if (first) {
+        // One undo step for the whole scan, taken now: the pages after it join it.
+        parts_.editor()->replaceDocument(page);
+        unfinishedPages_ = true;
+        pagesDocument_ = page;
+        if (!isOwnFile(path)) parts_.documents.fileName()->setText(path);
+    } else if (parts_.editor()->document() == pagesDocument_) {
+        parts_.editor()->appendPage(*page);
+        delete page;
+    } else {
+        // Undone while it was recognised: the user went back to the text before.
+        delete page;
+        unfinishedPages_ = false;
+        opener_->cancel();
+        pagesProgressed(0, 0);
+    }
+    showLineCount();
+}
+
+void DocumentCommands::dropUnfinishedPages() {
+    pagesProgressed(0, 0);
+    if (!unfinishedPages_) return;
+    unfinishedPages_ = false;
+    if (parts_.editor()->document() == pagesDocument_) parts_.editor()->dropReplacement();
+    showLineCount();
+}
+
+bool DocumentCommands::isOwnFile(const QString& path) const {
+    return !pastePath_.isEmpty() && path == pastePath_;
 }
 
 void DocumentCommands::openFile() {
@@ -152,12 +215,29 @@ void DocumentCommands::openFile() {
 
 void DocumentCommands::pasteFromClipboard() {
     const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (data && data->hasText())
+    if (data && data->hasText()) {
         parts_.editor()->paste();
-    else
+    } else if (data && data->hasImage()) {
+        pasteImage(qvariant_cast<QImage>(data->imageData()));
+        return;
+    } else {
         parts_.messages.show(tr("Clipboard does not contain text."));
+    }
     persistence_.markTextChanged();
     showLineCount();
+}
+
+void DocumentCommands::pasteImage(const QImage& image) {
+    // The reader takes files: the image goes through one of our own, lossless.
+    if (!pasteDir_) pasteDir_ = std::make_unique<QTemporaryDir>();
+    pastePath_ = pasteDir_->filePath(QStringLiteral("pasted.png"));
+    if (!pasteDir_->isValid() || !image.save(pastePath_, "PNG")) {
+        parts_.messages.show(tr("Clipboard does not contain text."));
+        return;
+    }
+    cancelOpening();
+    parts_.status.progress()->setRange(0, 0);
+    opener_->open(pastePath_, parts_.editor()->document()->defaultFont());
 }
 
 void DocumentCommands::saveAs() {

@@ -8,11 +8,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTemporaryDir>
+#include <memory>
 #include <string>
 
 #include "app/controllers/windowparts.h"
 #include "settings/colors.h"
 
+class QImage;
 class QTextDocument;
 
 namespace vernalo {
@@ -32,11 +35,14 @@ public:
     // open still running. What cannot be read leaves the editor unchanged, with a message.
     void openDocument(const QString& path);
     bool opening() const;
-    // A file still being read would replace the text after the close wrote it.
+    // A file still being read would replace the text after the close wrote it. The pages of
+    // a scan shown so far go, and the text before them comes back.
     void cancelOpening();
     // Open: asks for the file.
     void openFile();
     void clearText();
+    // Text is pasted; an image (a screenshot) without text has its text recognised, in the
+    // background as a scanned file is.
     void pasteFromClipboard();
     void saveAs();
     void findInText();
@@ -65,6 +71,13 @@ signals:
 private:
     void documentRead(const QString& path, QTextDocument* document);
     void documentRefused(const QString& path, const QString& message);
+    void pagesProgressed(int done, int pages);
+    void pageRead(const QString& path, QTextDocument* page, bool first);
+    // The pages of a scan shown while it is still recognised give way to the text before.
+    void dropUnfinishedPages();
+    // A file's name for the window: the pasted image's file stays out of sight.
+    bool isOwnFile(const QString& path) const;
+    void pasteImage(const QImage& image);
     // The whole text becomes `html` turned into formatted text, as one undoable step.
     void replaceWithHtml(const std::u16string& html);
     void showLineCount();
@@ -73,6 +86,16 @@ private:
     WindowParts parts_;
     WindowPersistence& persistence_;
     DocumentOpener* opener_ = nullptr;
+    // The editor shows the first pages of a scan whose other pages are still being
+    // recognised.
+    bool unfinishedPages_ = false;
+    // The document those pages are in: an undo may have put another in its place.
+    QPointer<QTextDocument> pagesDocument_;
+    // The activity panel says which page is being recognised.
+    bool recognising_ = false;
+    // A pasted image goes to the reader through this file.
+    std::unique_ptr<QTemporaryDir> pasteDir_;
+    QString pastePath_;
     QPointer<FindDialog> findDialog_;
     QFont lastDialogFont_;
     ColorCode lastDialogColor_ = kWindowTextColor;

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <atomic>
 #include <optional>
+#include <mutex>
 
 #include "documents/qt/documentio.h"
 
@@ -18,11 +19,19 @@ struct DocumentOpener::Job {
     // Written by the worker before its thread finishes, read after.
     std::unique_ptr<QTextDocument> document;
     DocumentResult result;
+    bool pages = false;
+    // The opener while it takes news from the worker; null once it is gone.
+    std::mutex newsLock;
+    DocumentOpener* news = nullptr;
 };
 
 DocumentOpener::DocumentOpener(QObject* parent) : QObject(parent) {}
 
 DocumentOpener::~DocumentOpener() {
+    if (current_) {
+        std::lock_guard lock(current_->newsLock);
+        current_->news = nullptr;
+    }
     cancel();
     const QDeadlineTimer deadline(3000);
     for (QThread* t : threads_) {
@@ -58,9 +67,16 @@ void DocumentOpener::openText(const QString& text, const QFont& defaultFont) {
 }
 
 void DocumentOpener::start(const std::shared_ptr<Job>& job) {
+    job->news = this;
     current_ = job;
     QThread* home = thread();
     QThread* worker = QThread::create([job, home] {
+        // News from the worker, for the opener's thread, while the job is wanted.
+        const auto tell = [&job](auto&& what) {
+            std::lock_guard lock(job->newsLock);
+            if (!job->news || job->cancelled) return;
+            QMetaObject::invokeMethod(job->news, std::move(what), Qt::QueuedConnection);
+        };
         auto doc = std::make_unique<QTextDocument>();
         doc->setDefaultFont(job->font);
         if (job->text) {
@@ -70,6 +86,25 @@ void DocumentOpener::start(const std::shared_ptr<Job>& job) {
         } else {
             ReadControl control;
             control.cancelled = [&job] { return job->cancelled.load(); };
+            control.progress = [&](int done, int pages) {
+                tell([job, done, pages] {
+                    if (job->news && job == job->news->current_)
+                        emit job->news->progressed(job->path, done, pages);
+                });
+            };
+            control.pageRead = [&](RichDocument page) {
+                auto part = std::make_shared<std::unique_ptr<QTextDocument>>(new QTextDocument);
+                (*part)->setDefaultFont(job->font);
+                ModelToDocument(page, **part);
+                (*part)->moveToThread(home);
+                const bool first = !job->pages;
+                job->pages = true;
+                // A page nobody takes any more goes with the last copy of `part`.
+                tell([job, part, first] {
+                    if (job->news && job == job->news->current_)
+                        emit job->news->pageRead(job->path, part->release(), first);
+                });
+            };
             job->result = LoadDocumentFile(job->path, *doc, control);
         }
         doc->moveToThread(home);
@@ -87,10 +122,12 @@ void DocumentOpener::start(const std::shared_ptr<Job>& job) {
 void DocumentOpener::finish(const std::shared_ptr<Job>& job) {
     if (job != current_ || job->cancelled) return;  // a later open took its place
     current_.reset();
-    if (job->result.ok)
-        emit opened(job->path, job->document.release());
-    else
+    if (!job->result.ok)
         emit failed(job->path, job->result.error);
+    else if (job->pages)
+        emit opened(job->path, nullptr);
+    else
+        emit opened(job->path, job->document.release());
 }
 
 }  // namespace vernalo

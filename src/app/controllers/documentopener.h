@@ -1,7 +1,8 @@
 #pragma once
 // Reads documents for the editor in a worker thread: a book or a large file can take seconds,
 // and the window must stay usable meanwhile. A new open cancels the one still running; its
-// result, if it comes, is dropped.
+// result, if it comes, is dropped. A document read page by page (recognised scans) comes as
+// its pages are done.
 
 #include <QFont>
 #include <QObject>
@@ -33,8 +34,14 @@ public:
 
 signals:
     // The document has no parent and lives in this object's thread; the receiver owns it.
+    // Null when the document came as pages (pageRead), all of them now.
     void opened(const QString& path, QTextDocument* document);
     void failed(const QString& path, const QString& message);
+    // Pages done of the pages a slow reader goes through (recognition), from 0 up.
+    void progressed(const QString& path, int done, int pages);
+    // The next page of a document read page by page, owned by the receiver; `first` for the
+    // first page, which stands for the whole text until the rest comes.
+    void pageRead(const QString& path, QTextDocument* page, bool first);
 
 private:
     struct Job;

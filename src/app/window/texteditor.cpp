@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QUrl>
 #include <algorithm>
 #include <memory>
@@ -39,9 +40,34 @@ TextEditor::~TextEditor() {
 void TextEditor::watchDocument() {
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         // A new edit starts a new branch: the texts ahead of it can no longer be redone.
+        if (appending_) return;
         if (!undoing_) forget(after_);
         emit textEdited();
     });
+}
+
+void TextEditor::appendPage(const QTextDocument& page) {
+    QTextDocument* doc = document();
+    appending_ = true;
+    // The page is part of the replacement the first page made: one undo step for them all.
+    doc->setUndoRedoEnabled(false);
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertBlock();
+    end.insertBlock();
+    end.insertFragment(QTextDocumentFragment(&page));
+    doc->setUndoRedoEnabled(true);
+    appending_ = false;
+}
+
+void TextEditor::dropReplacement() {
+    if (before_.empty()) return;
+    const Kept kept = before_.back();
+    before_.pop_back();
+    QTextDocument* dropped = document();
+    showDocument(kept.document, kept.caret);
+    delete dropped;
+    emit documentReplaced();
 }
 
 void TextEditor::forget(std::vector<Kept>& texts) {

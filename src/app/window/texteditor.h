@@ -50,6 +50,13 @@ public:
     // As above, with a document filled elsewhere (in this thread's hands now); the editor
     // takes it over.
     void replaceDocument(QTextDocument* filled);
+    // Appends `page` to the text after an empty line, outside the undo history and without
+    // textEdited: a reading under way goes on over the text before it. For pages that come
+    // one by one after a replaceDocument.
+    void appendPage(const QTextDocument& page);
+    // Takes back the last replaceDocument as if it had not been: the text before it comes
+    // back, and nothing is left for redo.
+    void dropReplacement();
     // As replaceDocument, with nothing to go back to: the text loaded at start-up.
     bool loadDocument(const std::function<bool(QTextDocument&)>& fill);
 
@@ -99,6 +106,7 @@ private:
     std::vector<Kept> before_;  // texts undo brings back, the last one first
     std::vector<Kept> after_;   // texts redo brings back
     bool undoing_ = false;      // the document changes by its own undo or redo
+    bool appending_ = false;    // a page is being appended: no edit of the user's
     // The word mark; it follows edits of the text as any cursor does.
     QTextCursor mark_;
 };

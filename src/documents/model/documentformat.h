@@ -40,6 +40,13 @@ struct ReadControl {
     std::function<bool()> cancelled;
     // Past this the read stops with "it takes too long to read".
     std::chrono::steady_clock::duration timeLimit = std::chrono::seconds(30);
+    // A reader that goes page by page through a slow road (recognised scans, where the limit
+    // above, ten times over, holds for each page instead) tells how many pages are done of
+    // how many...
+    std::function<void(int done, int pages)> progress = nullptr;
+    // ...and hands on each page that holds text, in order, as soon as it is done. The result
+    // holds them all again, an empty paragraph between pages.
+    std::function<void(RichDocument page)> pageRead = nullptr;
 };
 
 struct DocumentFormat {

@@ -37,6 +37,10 @@ DocumentKind DocumentKindOf(std::u16string_view path) {
         {u".FB2.ZIP", DocumentKind::Fb2Zip}, {u".FB2", DocumentKind::Fb2},
         {u".EPUB", DocumentKind::Epub},      {u".DOCX", DocumentKind::Docx},
         {u".ODT", DocumentKind::Odt},        {u".PDF", DocumentKind::Pdf},
+        {u".PNG", DocumentKind::Image},      {u".JPG", DocumentKind::Image},
+        {u".JPEG", DocumentKind::Image},     {u".TIF", DocumentKind::Image},
+        {u".TIFF", DocumentKind::Image},     {u".WEBP", DocumentKind::Image},
+        {u".BMP", DocumentKind::Image},
     };
     for (const auto& [suffix, kind] : kSuffixes)
         if (endsWith(suffix)) return kind;

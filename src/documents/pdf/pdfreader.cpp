@@ -10,19 +10,10 @@
 #include <memory>
 #include <vector>
 
+#include "documents/pdf/pdfscan.h"
+
 namespace vernalo {
 namespace {
-
-struct Line {
-    QString text;
-    QRectF box;
-    qreal firstWordWidth = 0;
-};
-
-struct PageParagraph {
-    QString text;
-    bool heading = false;
-};
 
 ReadResult Fail(std::string error, bool whole = false) {
     return ReadFailure(std::move(error), whole);
@@ -74,114 +65,27 @@ bool LooksWhole(std::string_view bytes) {
     return bytes.substr(bytes.size() - tail).find("%%EOF") != std::string_view::npos;
 }
 
-bool IsHyphen(QChar c) {
-    return c == u'-' || c == QChar(0x00AD) || c == QChar(0x2010);
-}
-
-// "Rus-" at a line's end and "sian" on the next line are one word.
-bool SplitsWord(const QString& a, const QString& b) {
-    return a.size() >= 2 && IsHyphen(a.back()) && a[a.size() - 2].isLetter() && !b.isEmpty() &&
-           b.front().isLower();
-}
-
-qreal Median(std::vector<qreal> v) {
-    if (v.empty()) return 0;
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-}
-
 // Poppler's words in reading order, grouped into its lines.
-std::vector<Line> PageLines(const std::vector<std::unique_ptr<Poppler::TextBox>>& boxes) {
-    std::vector<Line> lines;
+std::vector<PageLine> PageLines(const std::vector<std::unique_ptr<Poppler::TextBox>>& boxes) {
+    const auto box = [](const QRectF& r) {
+        return LineBox{r.left(), r.top(), r.right(), r.bottom()};
+    };
+    std::vector<PageLine> lines;
     bool open = false;
     for (const auto& word : boxes) {
         if (!open) {
-            lines.push_back(Line{{}, word->boundingBox(), word->boundingBox().width()});
+            lines.push_back(PageLine{{}, box(word->boundingBox()), word->boundingBox().width()});
             open = true;
         } else {
-            lines.back().box = lines.back().box.united(word->boundingBox());
+            lines.back().box = lines.back().box.united(box(word->boundingBox()));
         }
-        lines.back().text += word->text();
+        lines.back().text += word->text().toStdU16String();
         if (!word->nextWord())
             open = false;
         else if (word->hasSpaceAfter())
             lines.back().text += u' ';
     }
-    std::erase_if(lines, [](const Line& l) { return l.text.trimmed().isEmpty(); });
-    // Poppler cuts a justified line with wide gaps into pieces; the pieces of one line, in
-    // order from left to right on one baseline, are put back together.
-    std::vector<Line> joined;
-    for (Line& line : lines) {
-        if (!joined.empty()) {
-            Line& last = joined.back();
-            const QRectF& a = last.box;
-            const QRectF& b = line.box;
-            if (std::abs(a.bottom() - b.bottom()) < 0.2 * a.height() &&
-                std::abs(a.height() - b.height()) < 0.2 * a.height() && b.left() >= a.right() - 1) {
-                last.text += u' ';
-                last.text += line.text;
-                last.box = a.united(b);
-                continue;
-            }
-        }
-        joined.push_back(std::move(line));
-    }
-    return joined;
-}
-
-// Lines into paragraphs. A new paragraph starts where the next line is not below this one,
-// has another size, sits further apart than the page's usual line spacing, starts further
-// right (an indent), or where its first word would have fitted on this line, which then
-// ended early on purpose.
-std::vector<PageParagraph> PageParagraphs(std::vector<Line> lines) {
-    std::vector<PageParagraph> out;
-    if (lines.empty()) return out;
-    std::vector<qreal> heights, pitches;
-    qreal right = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QRectF& b = lines[i].box;
-        heights.push_back(b.height());
-        right = std::max(right, b.right());
-        if (i == 0) continue;
-        const QRectF& a = lines[i - 1].box;
-        const qreal pitch = b.top() - a.top();
-        if (pitch > 0 && pitch < 3 * a.height() &&
-            std::abs(a.height() - b.height()) < 0.2 * a.height())
-            pitches.push_back(pitch);
-    }
-    const qreal height = Median(heights);
-    const qreal pitch = pitches.empty() ? 1.2 * height : Median(pitches);
-
-    auto breaksBetween = [&](const Line& a, const Line& b) {
-        const QRectF& x = a.box;
-        const QRectF& y = b.box;
-        if (y.top() <= x.top() + 0.3 * x.height()) return true;
-        if (std::abs(x.height() - y.height()) > 0.2 * std::max(x.height(), y.height())) return true;
-        if (y.top() - x.top() > 1.25 * pitch + 0.5) return true;
-        if (y.left() > x.left() + 0.8 * x.height()) return true;
-        const qreal space = 0.3 * x.height();
-        return x.right() + space + b.firstWordWidth < right - 1;
-    };
-
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
-        if (i == 0 ||
-            (breaksBetween(lines[i - 1], line) && !SplitsWord(lines[i - 1].text, line.text))) {
-            out.push_back(PageParagraph{line.text.trimmed(), line.box.height() > 1.3 * height});
-            continue;
-        }
-        QString& text = out.back().text;
-        if (SplitsWord(text, line.text))
-            text.chop(1);
-        else
-            text += u' ';
-        text += line.text.trimmed();
-    }
-    return out;
-}
-
-std::u16string_view View(const QString& s) {
-    return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+    return MergeLinePieces(std::move(lines));
 }
 
 struct Bookmark {
@@ -244,13 +148,9 @@ ReadResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
     const int pages = pdf->numPages();
     if (pages <= 0) return Fail("the PDF is damaged");
 
-    RichDocument doc;
-    CharFormat body, heading;
-    heading.bold = true;
-    bool any = false;
-    // Where each page's text starts; a page without text starts where the next one does.
-    std::vector<std::size_t> pageStarts;
-    pageStarts.reserve(static_cast<std::size_t>(pages));
+    // The text layer first: it is quick, and the pages without one are recognised after.
+    std::vector<std::vector<PageParagraph>> text(static_cast<std::size_t>(pages));
+    std::vector<int> scanned;
     for (int i = 0; i < pages; ++i) {
         pageStarts.push_back(doc.nextTextPosition() + (any ? 1 : 0));
         if (stop()) return stop.result();
@@ -259,24 +159,16 @@ ReadResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
         const auto boxes = page->textList(Poppler::Page::Rotate0, AskStopper,
                                           QVariant::fromValue(reinterpret_cast<quintptr>(&stop)));
         if (stop.stopped()) return stop.result();
-        const std::vector<PageParagraph> paragraphs = PageParagraphs(PageLines(boxes));
-        if (paragraphs.empty()) continue;
-        if (any) doc.endParagraph(ParagraphFormat{});  // the blank line between pages
-        any = true;
-        for (const PageParagraph& p : paragraphs) {
-            doc.addText(p.heading ? heading : body, View(p.text));
-            doc.endParagraph(ParagraphFormat{});
-        }
+        text[static_cast<std::size_t>(i)] = JoinPageLines(PageLines(boxes));
+        if (text[static_cast<std::size_t>(i)].empty()) scanned.push_back(i);
     }
-    if (!any) return Fail("This PDF has no text to read.", true);
-    doc.finish(ParagraphFormat{});
+    std::vector<std::size_t> pageStarts(static_cast<std::size_t>(pages), 0);
+    ReadResult r = ReadPdfPages(*pdf, std::move(text), scanned, control, &pageStarts);
+    if (!r.ok) return r;
     std::vector<Bookmark> marks;
     Bookmarks(pdf->outline(), 1, pages, marks);
-    AddBookmarks(doc, marks, pageStarts);
-    doc.title = pdf->info(QStringLiteral("Title")).simplified().toStdU16String();
-    ReadResult r;
-    r.ok = true;
-    r.document = std::move(doc);
+    AddBookmarks(r.document, marks, pageStarts);
+    r.document.title = pdf->info(QStringLiteral("Title")).simplified().toStdU16String();
     return r;
 }
 

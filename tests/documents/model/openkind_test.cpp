@@ -58,6 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"epub", "/home/ann/book.epub", "EPU", OpenRoad::Editor},
                     KeyCase{"pdf", "/home/ann/Paper.PDF", "PDF", OpenRoad::Editor},
                     KeyCase{"odt", "/home/ann/Report.ODT", "ODT", OpenRoad::Editor},
+                    KeyCase{"scanJpeg", "/home/ann/Page.JPEG", "JPE", OpenRoad::Editor},
+                    KeyCase{"scanTiff", "/home/ann/scan.tif", "TIF", OpenRoad::Editor},
+                    KeyCase{"screenshotWebp", "/home/ann/shot.webp", "WEB", OpenRoad::Editor},
                     KeyCase{"cyrillicExtension", "/home/ann/файл.тхт", "ТХТ", OpenRoad::Browser}),
     test::CaseName);
 
@@ -70,19 +73,20 @@ TEST(OpenKind, officeDocumentsAreReadLikeBooks) {
     EXPECT_FALSE(HasDocumentKind(u"/home/ann/report.docm"));
 }
 
-TEST(OpenDialogFilter, listsEveryReadableFileFirstThenTheFiveKinds) {
+TEST(OpenDialogFilter, listsEveryReadableFileFirstThenTheSixKinds) {
     const std::string filter(kOpenDialogFilter);
     EXPECT_EQ(filter.rfind("All readable files (", 0), 0u);
     const std::string all = filter.substr(0, filter.find(";;"));
     for (const char* pattern : {"*.txt", "*.rtf", "*.doc", "*.docx", "*.odt", "*.pdf", "*.fb2",
-                                "*.fb2.zip", "*.epub", "*.html"})
+                                "*.fb2.zip", "*.epub", "*.html", "*.png", "*.jpg", "*.tif",
+                                "*.webp", "*.bmp"})
         EXPECT_NE(all.find(pattern), std::string::npos) << pattern;
     EXPECT_NE(filter.find(";;Text files (*.txt);;"), std::string::npos);
     std::size_t entries = 1;
     for (std::size_t at = filter.find(";;"); at != std::string::npos;
          at = filter.find(";;", at + 2))
         ++entries;
-    EXPECT_EQ(entries, 6u);
+    EXPECT_EQ(entries, 7u);
     EXPECT_NE(filter.find("HTML files (*.html *.htm *.asp *.jsp)"), std::string::npos);
     // On Linux "*.*" would hide names without a ".".
     EXPECT_NE(filter.find("All files (*)"), std::string::npos);

@@ -234,6 +234,18 @@
         <source>Failed to Save Stream</source>
         <translation>Не удалось записать файл</translation>
     </message>
+    <message>
+        <source>This PDF has no text to read.</source>
+        <translation>В этом PDF нет текста для чтения.</translation>
+    </message>
+    <message>
+        <source>No text was found in this image.</source>
+        <translation>На этом изображении не найден текст.</translation>
+    </message>
+    <message>
+        <source>Text recognition needs the Russian and English language data: install tesseract-ocr-rus and tesseract-ocr-eng.</source>
+        <translation>Для распознавания текста нужны данные русского и английского языков: установите tesseract-ocr-rus и tesseract-ocr-eng.</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::DocumentPages</name>
@@ -686,6 +698,10 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
         <source>A reading rule was left out: %1</source>
         <translation>Правило чтения пропущено: %1</translation>
     </message>
+    <message>
+        <source>Loading the voice %1…</source>
+        <translation>Загружается голос %1…</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::ReadingMenuItems</name>
@@ -716,10 +732,6 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     <message>
         <source>&amp;Off</source>
         <translation>В&amp;ыключить</translation>
-    </message>
-    <message>
-        <source>Loading the voice %1…</source>
-        <translation>Загружается голос %1…</translation>
     </message>
 </context>
 <context>

@@ -152,7 +152,6 @@ ReadResult ReadPdfBytes(std::string_view bytes, const ReadControl& control) {
     std::vector<std::vector<PageParagraph>> text(static_cast<std::size_t>(pages));
     std::vector<int> scanned;
     for (int i = 0; i < pages; ++i) {
-        pageStarts.push_back(doc.nextTextPosition() + (any ? 1 : 0));
         if (stop()) return stop.result();
         std::unique_ptr<Poppler::Page> page = pdf->page(i);
         if (!page) return Fail("the PDF is damaged");

@@ -269,6 +269,16 @@ RichDocument DocumentToModel(const QTextDocument& doc) {
 
 namespace {
 
+// The readers' messages that are whole sentences for the user, so that lupdate sees them;
+// a reader's shorter reasons go into "Cannot read %1: %2" as they are.
+[[maybe_unused]] const char* const kWholeReaderMessages[] = {
+    QT_TRANSLATE_NOOP("vernalo::DocumentFile", "This PDF has no text to read."),
+    QT_TRANSLATE_NOOP("vernalo::DocumentFile", "No text was found in this image."),
+    QT_TRANSLATE_NOOP("vernalo::DocumentFile",
+                      "Text recognition needs the Russian and English language data: install "
+                      "tesseract-ocr-rus and tesseract-ocr-eng."),
+};
+
 void LoadPlainText(std::u16string&& decoded, QTextDocument& doc) {
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
@@ -314,7 +324,7 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
     if (!r.ok)
         return {false,
                 r.wholeMessage
-                    ? QString::fromStdString(r.error)
+                    ? QCoreApplication::translate("vernalo::DocumentFile", r.error.c_str())
                     : QCoreApplication::translate("vernalo::DocumentFile", "Cannot read %1: %2")
                           .arg(QFileInfo(path).fileName(), QString::fromStdString(r.error))};
     if (stop()) return {false, {}};

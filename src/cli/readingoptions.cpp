@@ -4,8 +4,8 @@
 
 #include "dict/dictfile.h"
 #include "dict/rules.h"
-#include "text/documenttext.h"
 #include "documents/read.h"
+#include "text/documenttext.h"
 #include "text/textcodec.h"
 
 namespace vernalo::cli {

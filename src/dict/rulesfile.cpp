@@ -21,7 +21,8 @@ RulesFile ParseRulesFile(std::string_view bytes) {
     }
     const std::u16string text = Utf8ToUtf16(bytes);
     const auto firstBreak = text.find(u'\n');
-    file.crlf = firstBreak != std::u16string::npos && firstBreak > 0 && text[firstBreak - 1] == u'\r';
+    file.crlf =
+        firstBreak != std::u16string::npos && firstBreak > 0 && text[firstBreak - 1] == u'\r';
     std::vector<std::u16string> pending;
     std::size_t pos = 0;
     int number = 0;

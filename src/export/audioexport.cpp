@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "export/espeakchild.h"
+#include "export/parallelsynthesis.h"
 #include "export/pieceorder.h"
 #include "export/soundspan.h"
-#include "export/parallelsynthesis.h"
 #include "reading/segmenter.h"
 #include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"

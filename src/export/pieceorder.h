@@ -16,8 +16,8 @@ namespace vernalo {
 class PieceOrder {
 public:
     struct Piece {
-        bool cut = false;  // a file may end before it
-        long end = 0;      // where its text ends
+        bool cut = false;                    // a file may end before it
+        long end = 0;                        // where its text ends
         std::optional<std::size_t> chapter;  // the chapter whose file begins with it
     };
     // `write` gets a piece's sound in order, `first` on its first samples; `finished` follows

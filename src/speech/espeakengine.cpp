@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "speech/espeakstress.h"
 #include <unistd.h>
+#include "speech/espeakstress.h"
 
 #include "text/textcodec.h"
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "export/audioexport.h"
-#include "export/pieceorder.h"
-#include "speech/espeakengine.h"
 #include "export/parallelsynthesis.h"
+#include "export/pieceorder.h"
 #include "speech/audiooutput.h"
 #include "speech/driven/pcm.h"
+#include "speech/espeakengine.h"
 #include "text/textcodec.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QTextDocument>
 #include <QThread>
 #include <atomic>
-#include <optional>
 #include <mutex>
+#include <optional>
 
 #include "documents/qt/documentio.h"
 

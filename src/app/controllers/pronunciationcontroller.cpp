@@ -224,7 +224,8 @@ bool PronunciationController::saveRules(Language language, const RulesFile& rule
     if (QDir().mkpath(QFileInfo(path).absolutePath()) &&
         WriteFileAtomically(Local(path), bytes, &why)) {
         // In effect from the next piece, as the entries are.
-        reading_.dictionaries()[language].setRules(std::make_shared<const RuleSet>(bytes, Local(path)));
+        reading_.dictionaries()[language].setRules(
+            std::make_shared<const RuleSet>(bytes, Local(path)));
         return true;
     }
     if (error) *error = tr("The rules were not saved: %1").arg(QString::fromLocal8Bit(why));

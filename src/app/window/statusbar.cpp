@@ -24,7 +24,12 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     };
     for (const PanelDef& d : defs) {
         auto* label = new QLabel(d.text, this);
-        label->setFixedWidth(d.width);
+        // What the program is doing may say more than its panel holds ("Loading the voice
+        // msu_ru_nsh (Festival)…"): that panel grows for it, taking room from the progress bar.
+        if (d.panel == StatusPanel::Activity)
+            label->setMinimumWidth(d.width);
+        else
+            label->setFixedWidth(d.width);
         label->setAlignment(d.alignment);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);

@@ -1,10 +1,10 @@
 #include "app/controllers/readingfollower.h"
 
-#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "app/controllers/monotonicms.h"
 #include "app/controllers/readingcontroller.h"
 #include "app/window/texteditor.h"
 
@@ -17,15 +17,6 @@ QRect CaretRect(const TextEditor& editor, long position) {
     c.setPosition(static_cast<int>(
         std::clamp(position, 0L, static_cast<long>(editor.document()->characterCount() - 1))));
     return editor.cursorRect(c);
-}
-
-std::int64_t MonotonicMs() {
-    static QElapsedTimer since = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return since.elapsed();
 }
 
 }  // namespace
@@ -61,5 +52,4 @@ void ReadingFollower::follow(long start, long length) {
     QScrollBar* bar = editor.verticalScrollBar();
     bar->setValue(bar->value() + first.top() - height / 3);
 }
-
 }  // namespace vernalo

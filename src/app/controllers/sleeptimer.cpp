@@ -1,28 +1,15 @@
 #include "app/controllers/sleeptimer.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QTimer>
 
+#include "app/controllers/monotonicms.h"
 #include "app/controllers/readingcontroller.h"
 #include "app/window/statusbar.h"
 #include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
 
 namespace vernalo {
-
-namespace {
-
-std::int64_t MonotonicMs() {
-    static QElapsedTimer since = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return since.elapsed();
-}
-
-}  // namespace
 
 SleepTimer::SleepTimer(const WindowParts& parts, ReadingController& reading, QObject* parent)
     : QObject(parent), parts_(parts), reading_(reading), clock_(&MonotonicMs) {
@@ -99,5 +86,4 @@ void SleepTimer::showLeft() {
     }
     parts_.status.setText(StatusPanel::SleepTimer, text);
 }
-
 }  // namespace vernalo

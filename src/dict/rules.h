@@ -6,10 +6,10 @@
 // and lines beginning with '#' are ignored; every other line is `pattern = replacement`,
 // split at the first " = ". The pattern is PCRE2 in UTF and Unicode-property mode, matched
 // within one line of the text being read; the replacement is PCRE2's extended substitution
-// text ($1, ${name}, $$, ${1:+if set:if not}, \\ for a backslash). Rules are tried in file order: a match that overlaps one of an earlier
-// rule is dropped. Every match costs at most a fixed amount of work, so a pattern that
-// backtracks without end stops, is reported with its file and line, and is left out from
-// then on.
+// text ($1, ${name}, $$, ${1:+if set:if not}, \\ for a backslash). Rules are tried in file order: a
+// match that overlaps one of an earlier rule is dropped. Every match costs at most a fixed amount
+// of work, so a pattern that backtracks without end stops, is reported with its file and line, and
+// is left out from then on.
 
 #include <atomic>
 #include <cstddef>
@@ -31,6 +31,8 @@ struct RuleMatch {
     long length = 0;
     std::u16string speech;
 };
+
+struct CompiledRule;  // one line's pattern as PCRE2 compiled it, and its replacement
 
 class RuleSet {
 public:
@@ -61,11 +63,10 @@ public:
     static constexpr unsigned kHeapLimitKiB = 16 * 1024;
 
 private:
-    struct Rule;
-    void leaveOut(const Rule& rule, const std::string& why) const;
+    void leaveOut(const CompiledRule& rule, const std::string& why) const;
 
     std::string source_;
-    std::vector<std::unique_ptr<Rule>> rules_;
+    std::vector<std::unique_ptr<CompiledRule>> rules_;
     std::vector<std::string> problems_;
     std::size_t maxGroups_ = 1;
     mutable std::mutex mutex_;

@@ -73,12 +73,16 @@ struct CompiledRule {
     uint32_t index = 0;   // in the file's order
     uint32_t groups = 0;  // capture groups
     pcre2_code* code = nullptr;
-    MatchStarts starts;  // where in a window its matches can begin
+    pcre2_code* limitedCode = nullptr;  // with PCRE2_USE_OFFSET_LIMIT, when starts narrows
+    MatchStarts starts;                 // where in a window its matches can begin
     std::u16string replacement;
     bool literal = false;  // the replacement is the speech as it stands
     bool memo = false;     // its speech depends on the captured texts only
     mutable std::atomic<bool> leftOut{false};
-    ~CompiledRule() { pcre2_code_free(code); }
+    ~CompiledRule() {
+        pcre2_code_free(code);
+        pcre2_code_free(limitedCode);
+    }
 };
 
 std::optional<std::string> RulePatternError(std::u16string_view pattern) {
@@ -123,14 +127,13 @@ RuleSet::RuleSet(std::string_view bytes, std::string source) : source_(std::move
         auto rule = std::make_unique<CompiledRule>();
         rule->starts = MatchStarts(pattern, FactsOf(c.code));
         if (rule->starts.narrows()) {
-            // Searched a stretch at a time, which takes a pattern compiled for it.
-            Compiled limited = Compile(pattern, PCRE2_USE_OFFSET_LIMIT);
-            if (limited.code) {
-                pcre2_code_free(c.code);
-                c.code = limited.code;
-            } else {
+            // Searched a stretch at a time, which takes a pattern compiled for it; that one
+            // searches a whole window more slowly, so both are kept.
+            rule->limitedCode = Compile(pattern, PCRE2_USE_OFFSET_LIMIT).code;
+            if (rule->limitedCode)
+                pcre2_jit_compile(rule->limitedCode, PCRE2_JIT_COMPLETE);
+            else
                 rule->starts = MatchStarts();
-            }
         }
         // Compiled to machine code where the platform allows; the interpreter otherwise.
         pcre2_jit_compile(c.code, PCRE2_JIT_COMPLETE);
@@ -174,8 +177,9 @@ struct Memo {
 };
 
 // The speech for the match in `data`; PCRE2's error code when the replacement fails.
-int Expand(const CompiledRule& rule, PCRE2_SPTR subject, std::size_t length, pcre2_match_data* data,
-           pcre2_match_context* context, Memo& memo, std::u16string& speech) {
+int Expand(const CompiledRule& rule, const pcre2_code* code, PCRE2_SPTR subject, std::size_t length,
+           pcre2_match_data* data, pcre2_match_context* context, Memo& memo,
+           std::u16string& speech) {
     if (rule.literal) {
         speech = rule.replacement;
         return 0;
@@ -212,12 +216,12 @@ int Expand(const CompiledRule& rule, PCRE2_SPTR subject, std::size_t length, pcr
     const uint32_t options = PCRE2_SUBSTITUTE_MATCHED | PCRE2_SUBSTITUTE_REPLACEMENT_ONLY |
                              PCRE2_SUBSTITUTE_EXTENDED | PCRE2_SUBSTITUTE_UNSET_EMPTY |
                              PCRE2_NO_UTF_CHECK | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
-    int sub = pcre2_substitute(rule.code, subject, length, ov[0], options, data, context,
+    int sub = pcre2_substitute(code, subject, length, ov[0], options, data, context,
                                Units(rule.replacement.data()), rule.replacement.size(),
                                reinterpret_cast<PCRE2_UCHAR*>(speech.data()), &size);
     if (sub == PCRE2_ERROR_NOMEMORY) {
         speech.resize(size);
-        sub = pcre2_substitute(rule.code, subject, length, ov[0], options, data, context,
+        sub = pcre2_substitute(code, subject, length, ov[0], options, data, context,
                                Units(rule.replacement.data()), rule.replacement.size(),
                                reinterpret_cast<PCRE2_UCHAR*>(speech.data()), &size);
     }
@@ -251,6 +255,7 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
         if (rule->leftOut) continue;
         const bool narrowed = rule->starts.spans(window, spans);
         if (!narrowed) spans.assign(1, StartSpan{0, length - 1});
+        const pcre2_code* code = narrowed ? rule->limitedCode : rule->code;
         PCRE2_SIZE offset = 0;
         bool failed = false;
         for (auto span = spans.begin(); span != spans.end() && !failed; ++span) {
@@ -258,7 +263,7 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
             offset = std::max(offset, span->first);
             if (narrowed) pcre2_set_offset_limit(limited, span->last);
             while (offset <= span->last) {
-                const int rc = pcre2_match(rule->code, subject, length, offset, 0, data,
+                const int rc = pcre2_match(code, subject, length, offset, 0, data,
                                            narrowed ? limited : context);
                 if (rc == PCRE2_ERROR_NOMATCH) break;
                 if (rc < 0) {
@@ -285,7 +290,7 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
                 if ((at != found.end() && at->start < end) ||
                     (at != found.begin() && std::prev(at)->start + std::prev(at)->length > start))
                     continue;  // an earlier rule has this text
-                const int sub = Expand(*rule, subject, length, data, context, memo, speech);
+                const int sub = Expand(*rule, code, subject, length, data, context, memo, speech);
                 if (sub < 0) {
                     leaveOut(*rule, "the replacement failed: " + ErrorText(sub));
                     failed = true;

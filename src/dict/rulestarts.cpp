@@ -197,11 +197,16 @@ bool MatchStarts::spans(RuleWindow& window, std::vector<StartSpan>& out) const {
             floor = r + 1;
         }
     }
-    auto add = [&out](std::size_t start) {
-        if (!out.empty() && start <= out.back().last + kSearchCost)
+    // What searching the stretches would cost, in units PCRE2 tries.
+    std::size_t cost = 0;
+    auto add = [&out, &cost](std::size_t start) {
+        if (!out.empty() && start <= out.back().last + kSearchCost) {
+            cost += start - out.back().last;
             out.back().last = start;
-        else
+        } else {
+            cost += kSearchCost + 1;
             out.push_back({start, start});
+        }
     };
     if (lineStarts_) {
         if (required) {
@@ -221,20 +226,26 @@ bool MatchStarts::spans(RuleWindow& window, std::vector<StartSpan>& out) const {
                                 return true;
                             });
         } else {
-            ForEachUnit(text, starts_, [&](std::size_t c) {
-                add(c);
-                return true;
-            });
+            // Given up once the first eighth shows the stretches costing half the window.
+            const std::size_t sample = text.size() / 8;
+            if (!ForEachUnit(text, starts_, [&](std::size_t c) {
+                    add(c);
+                    return c < sample || 2 * cost <= c;
+                })) {
+                out.clear();
+                return false;
+            }
         }
     } else if (required) {
         out = std::move(lines);
+        for (const StartSpan& s : out)
+            cost += kSearchCost + s.last - s.first + 1;
     } else {
         return false;
     }
-    std::size_t covered = 0;
-    for (const StartSpan& s : out)
-        covered += s.last - s.first + 1;
-    if (out.size() * kSearchCost + covered >= text.size()) {
+    // Searched whole unless the stretches clearly cost less: within them PCRE2 loses the start
+    // it found ahead in one search.
+    if (2 * cost >= text.size()) {
         out.clear();
         return false;
     }

@@ -101,11 +101,19 @@ void Segmenter::syncRules() {
     if (changed || position < rulesFrom_ || position >= rulesTo_) {
         matchWindow();
     } else if (position != syncedAt_) {
-        for (Language l : kLanguages)
-            nextMatch_[l] = static_cast<std::size_t>(
-                std::lower_bound(matches_[l].begin(), matches_[l].end(), position,
-                                 [](const RuleMatch& m, long at) { return m.start < at; }) -
-                matches_[l].begin());
+        // Mostly back to the start of the word just cut, which a sentence hands on to the next
+        // one: a step or none from where the index is.
+        for (Language l : kLanguages) {
+            const std::vector<RuleMatch>& m = matches_[l];
+            std::size_t& next = nextMatch_[l];
+            next = std::min(next, m.size());
+            while (next > 0 && m[next - 1].start >= position)
+                --next;
+            while (next < m.size() && m[next].start < position)
+                ++next;
+        }
+    } else if (position < ruleStop_ && enabled == stopEnabled_) {
+        return;  // short of the next match as it was found: nothing begins here
     }
     ruleHere();
 }
@@ -132,6 +140,7 @@ void Segmenter::matchWindow() {
 std::optional<Language> Segmenter::ruleHere() {
     if (position >= rulesTo_ && rulesTo_ < readLength) matchWindow();
     ruleStop_ = rulesTo_ < readLength ? rulesTo_ : LONG_MAX;
+    stopEnabled_ = enabled;
     PerLanguage<bool> here{{false, false}};
     for (Language l : kLanguages) {
         const auto& m = matches_[l];

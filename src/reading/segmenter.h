@@ -97,7 +97,8 @@ private:
     long rulesFrom_ = 0, rulesTo_ = 0;  // the text matches_ were found in
     long syncedAt_ = -1;                // where the last word ended: nextMatch_ holds there
     long ruleStop_ = LONG_MAX;          // where the next match begins, or the window ends
-    std::optional<TextSpan> ruleSpan_;  // the match the last word was, as written
+    PerLanguage<bool> stopEnabled_{{false, false}};  // the voices on when ruleStop_ was found
+    std::optional<TextSpan> ruleSpan_;               // the match the last word was, as written
 };
 
 }  // namespace vernalo

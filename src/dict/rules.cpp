@@ -258,6 +258,10 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
         const pcre2_code* code = narrowed ? rule->limitedCode : rule->code;
         PCRE2_SIZE offset = 0;
         bool failed = false;
+        // The earlier rules' matches come first, in text order; this rule's follow, in text
+        // order too and none overlapping, and are merged in when it is done.
+        const std::size_t earlier = found.size();
+        std::size_t after = 0;  // the first earlier match from the last start on
         for (auto span = spans.begin(); span != spans.end() && !failed; ++span) {
             if (span->last < offset) continue;
             offset = std::max(offset, span->first);
@@ -285,10 +289,10 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
                     offset = ov[0] + 1;
                     continue;
                 }
-                auto at = std::lower_bound(found.begin(), found.end(), start,
-                                           [](const RuleMatch& m, long s) { return m.start < s; });
-                if ((at != found.end() && at->start < end) ||
-                    (at != found.begin() && std::prev(at)->start + std::prev(at)->length > start))
+                while (after < earlier && found[after].start < start)
+                    ++after;
+                if ((after < earlier && found[after].start < end) ||
+                    (after > 0 && found[after - 1].start + found[after - 1].length > start))
                     continue;  // an earlier rule has this text
                 const int sub = Expand(*rule, code, subject, length, data, context, memo, speech);
                 if (sub < 0) {
@@ -296,9 +300,12 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
                     failed = true;
                     break;
                 }
-                found.insert(at, RuleMatch{start, end - start, speech});
+                found.push_back(RuleMatch{start, end - start, speech});
             }
         }
+        std::inplace_merge(
+            found.begin(), found.begin() + static_cast<long>(earlier), found.end(),
+            [](const RuleMatch& a, const RuleMatch& b) { return a.start < b.start; });
     }
     pcre2_match_context_free(limited);
     pcre2_match_context_free(context);

@@ -33,20 +33,25 @@ bool InRanges(char16_t c, const std::vector<UnitRange>& ranges) {
 
 #ifdef __SSE2__
 // Which of eight units are within `count` ranges, a unit's lane all ones: c - first <=
-// last - first, unsigned, is a saturating subtraction that leaves nothing.
-template <std::size_t count>
+// last - first, unsigned, is a saturating subtraction that leaves nothing. Ranges of one unit
+// each (`units`) take one comparison.
+template <std::size_t count, bool units>
 __m128i Within(const char16_t* at, const __m128i* first, const __m128i* width) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     __m128i hit = _mm_setzero_si128();
-    for (std::size_t k = 0; k < count; ++k)
-        hit =
-            _mm_or_si128(hit, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, first[k]), width[k]),
-                                              _mm_setzero_si128()));
+    for (std::size_t k = 0; k < count; ++k) {
+        if constexpr (units)
+            hit = _mm_or_si128(hit, _mm_cmpeq_epi16(v, first[k]));
+        else
+            hit = _mm_or_si128(hit,
+                               _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, first[k]), width[k]),
+                                               _mm_setzero_si128()));
+    }
     return hit;
 }
 
 // ForEachUnit 32 units at a time; returns where it stopped, or SIZE_MAX when `found` asked to.
-template <std::size_t count, class Found>
+template <std::size_t count, bool units, class Found>
 std::size_t ForEachUnitVector(std::u16string_view text, const std::vector<UnitRange>& ranges,
                               Found& found) {
     __m128i first[count], width[count];
@@ -57,10 +62,10 @@ std::size_t ForEachUnitVector(std::u16string_view text, const std::vector<UnitRa
     std::size_t i = 0;
     for (; i + 32 <= text.size(); i += 32) {
         const char16_t* at = text.data() + i;
-        const __m128i a = Within<count>(at, first, width);
-        const __m128i b = Within<count>(at + 8, first, width);
-        const __m128i c = Within<count>(at + 16, first, width);
-        const __m128i d = Within<count>(at + 24, first, width);
+        const __m128i a = Within<count, units>(at, first, width);
+        const __m128i b = Within<count, units>(at + 8, first, width);
+        const __m128i c = Within<count, units>(at + 16, first, width);
+        const __m128i d = Within<count, units>(at + 24, first, width);
         // One bit a unit, in text order.
         auto mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b))) |
                     static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(c, d))) << 16;
@@ -68,6 +73,15 @@ std::size_t ForEachUnitVector(std::u16string_view text, const std::vector<UnitRa
             if (!found(i + static_cast<std::size_t>(__builtin_ctz(mask)))) return SIZE_MAX;
     }
     return i;
+}
+
+template <std::size_t count, class Found>
+std::size_t ForEachUnitVector(std::u16string_view text, const std::vector<UnitRange>& ranges,
+                              Found& found) {
+    const bool units = std::all_of(ranges.begin(), ranges.end(),
+                                   [](const UnitRange& r) { return r.first == r.last; });
+    return units ? ForEachUnitVector<count, true>(text, ranges, found)
+                 : ForEachUnitVector<count, false>(text, ranges, found);
 }
 #endif
 

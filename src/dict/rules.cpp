@@ -93,7 +93,8 @@ std::optional<std::string> RulePatternError(std::u16string_view pattern) {
     return std::nullopt;
 }
 
-RuleSet::RuleSet(std::string_view bytes, std::string source) : source_(std::move(source)) {
+RuleSet::RuleSet(std::string_view bytes, std::string source, bool narrow)
+    : source_(std::move(source)) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     const std::u16string text = Utf8ToUtf16(bytes);
     std::u16string_view rest = text;
@@ -125,7 +126,7 @@ RuleSet::RuleSet(std::string_view bytes, std::string source) : source_(std::move
             continue;
         }
         auto rule = std::make_unique<CompiledRule>();
-        rule->starts = MatchStarts(pattern, FactsOf(c.code));
+        if (narrow) rule->starts = MatchStarts(pattern, FactsOf(c.code));
         if (rule->starts.narrows()) {
             // Searched a stretch at a time, which takes a pattern compiled for it; that one
             // searches a whole window more slowly, so both are kept.

@@ -37,8 +37,10 @@ struct CompiledRule;  // one line's pattern as PCRE2 compiled it, and its replac
 class RuleSet {
 public:
     // Parses a rules file's bytes. `source` names the file in problem reports; lines that
-    // cannot be used are left out and named in problems().
-    RuleSet(std::string_view bytes, std::string source);
+    // cannot be used are left out and named in problems(). A rule is searched for only where
+    // PCRE2's analysis of it says a match can begin; `narrow` false searches every window
+    // whole, which finds the same.
+    RuleSet(std::string_view bytes, std::string source, bool narrow = true);
     ~RuleSet();
     RuleSet(const RuleSet&) = delete;
     RuleSet& operator=(const RuleSet&) = delete;

@@ -1,6 +1,7 @@
 // The reading rules file against its format: every line is blank, a comment, a rule or a
 // problem naming that line; and whatever the rules, their matches in any text are in order,
-// apart, inside the text and each within one line.
+// apart, inside the text and each within one line, and the same however much of the text is
+// searched.
 
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +62,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "a match across lines");
         past = m.start + m.length;
     }
-    rules.takeMatchProblems();
+    const bool stopped = !rules.takeMatchProblems().empty();
+
+    // Searched only where PCRE2 says a match can begin, the rules find what a search of the
+    // whole window finds; a line of blanks after the text makes narrowing worth its while. A
+    // rule stopped by the match limit may stop sooner searching whole: nothing to compare then.
+    const RuleSet whole(bytes, "f.rules", false);
+    const std::u16string padded = text + u'\n' + std::u16string(2048, u'\u00A0');
+    std::vector<RuleMatch> narrowedFound, wholeFound;
+    rules.findMatches(padded, 0, static_cast<long>(padded.size()), narrowedFound);
+    whole.findMatches(padded, 0, static_cast<long>(padded.size()), wholeFound);
+    if (!stopped && rules.takeMatchProblems().empty() && whole.takeMatchProblems().empty()) {
+        FUZZ_CHECK(narrowedFound.size() == wholeFound.size(),
+                   std::to_string(narrowedFound.size()) + " matches narrowed, " +
+                       std::to_string(wholeFound.size()) + " whole");
+        for (std::size_t i = 0; i < narrowedFound.size(); ++i)
+            FUZZ_CHECK(narrowedFound[i].start == wholeFound[i].start &&
+                           narrowedFound[i].length == wholeFound[i].length &&
+                           narrowedFound[i].speech == wholeFound[i].speech,
+                       "match " + std::to_string(narrowedFound[i].start) + " narrowed, " +
+                           std::to_string(wholeFound[i].start) + " whole");
+    }
     return 0;
 }

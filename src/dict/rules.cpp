@@ -190,9 +190,12 @@ int Expand(const CompiledRule& rule, const pcre2_code* code, PCRE2_SPTR subject,
     const uint32_t pairs = pcre2_get_ovector_count(data);
     const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data);
     std::u16string& key = memo.key;
-    key.assign(1, static_cast<char16_t>(rule.index));
-    key.push_back(static_cast<char16_t>(rule.index >> 16));
-    for (uint32_t g = 0; g < std::min(pairs, rule.groups + 1); ++g) {
+    key.clear();
+    if (rule.memo) {
+        key.push_back(static_cast<char16_t>(rule.index));
+        key.push_back(static_cast<char16_t>(rule.index >> 16));
+    }
+    for (uint32_t g = 0; rule.memo && g < std::min(pairs, rule.groups + 1); ++g) {
         if (ov[2 * g] == PCRE2_UNSET) {
             key.append(2, char16_t(0xFFFF));  // no length is that long
             continue;
@@ -206,7 +209,7 @@ int Expand(const CompiledRule& rule, const pcre2_code* code, PCRE2_SPTR subject,
         key.push_back(static_cast<char16_t>(n >> 16));
         key.append(reinterpret_cast<const char16_t*>(subject) + ov[2 * g], n);
     }
-    const bool memoize = rule.memo && !key.empty();
+    const bool memoize = !key.empty();
     if (const auto known = memoize ? memo.speech.find(key) : memo.speech.end();
         known != memo.speech.end()) {
         speech = known->second;

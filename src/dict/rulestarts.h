@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string_view>
 #include <vector>
 
@@ -59,7 +60,7 @@ private:
     std::u16string_view text_;
     bool breaksFound_ = false;
     std::vector<uint32_t> breaks_;
-    std::vector<Units> units_;
+    std::deque<Units> units_;  // what unitsOf gave stays where it is
 };
 
 class MatchStarts {

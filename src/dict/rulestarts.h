@@ -7,7 +7,9 @@
 //
 // Narrowing never changes what is found: a match of a rule is kept only when it lies within one
 // line, so a start is left out only when no match within one line can begin there. The stretches
-// hold every start PCRE2 itself would try, and the search inside them is PCRE2's own.
+// hold every start PCRE2 itself would try, and the search inside them is PCRE2's own. Only the
+// work a rule is allowed (PCRE2's match limit) counts differently: each stretch's search has it
+// to itself, so a rule that backtracks on every start of a long line stops later, if at all.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "dict/rules.h"
+#include "dict/rulesfile.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
@@ -69,47 +70,36 @@ std::optional<std::string> RulePatternError(std::u16string_view pattern) {
 }
 
 RuleSet::RuleSet(std::string_view bytes, std::string source) : source_(std::move(source)) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    const std::u16string text = Utf8ToUtf16(bytes);
-    std::u16string_view rest = text;
-    int lineNumber = 0;
-    while (!rest.empty()) {
-        ++lineNumber;
-        const std::size_t end = rest.find(u'\n');
-        std::u16string_view line = rest.substr(0, end);
-        rest = end == std::u16string_view::npos ? std::u16string_view() : rest.substr(end + 1);
-        if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
-        if (line.find_first_not_of(u" \t") == std::u16string_view::npos || line[0] == u'#')
-            continue;
-        auto problem = [&](const std::string& why) {
-            problems_.push_back(source_ + ":" + std::to_string(lineNumber) + ": " + why);
-        };
-        const std::size_t split = line.find(u" = ");
-        if (split == std::u16string_view::npos) {
-            problem("no \" = \" between a pattern and its replacement");
+    // The file as the editor reads it, so that both take the same lines for rules.
+    const RulesFile file = ParseRulesFile(bytes);
+    std::vector<std::pair<int, std::string>> problems;
+    for (int line : file.unsplitLines)
+        problems.emplace_back(line, "no \" = \" between a pattern and its replacement");
+    for (const RuleEntry& entry : file.rules) {
+        if (entry.pattern.empty()) {
+            problems.emplace_back(entry.line, "the pattern is empty");
             continue;
         }
-        const std::u16string_view pattern = line.substr(0, split);
-        if (pattern.empty()) {
-            problem("the pattern is empty");
-            continue;
-        }
-        Compiled c = Compile(pattern);
+        Compiled c = Compile(entry.pattern);
         if (!c.code) {
-            problem("the pattern does not compile: " + c.error);
+            problems.emplace_back(entry.line, "the pattern does not compile: " + c.error);
             continue;
         }
         // Compiled to machine code where the platform allows; the interpreter otherwise.
         pcre2_jit_compile(c.code, PCRE2_JIT_COMPLETE);
         auto rule = std::make_unique<Rule>();
-        rule->line = lineNumber;
+        rule->line = entry.line;
         rule->code = c.code;
-        rule->replacement = line.substr(split + 3);
+        rule->replacement = entry.replacement;
         uint32_t groups = 0;
         pcre2_pattern_info(c.code, PCRE2_INFO_CAPTURECOUNT, &groups);
         maxGroups_ = std::max<std::size_t>(maxGroups_, groups + 1);
         rules_.push_back(std::move(rule));
     }
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [line, why] : problems)
+        problems_.push_back(source_ + ":" + std::to_string(line) + ": " + why);
 }
 
 RuleSet::~RuleSet() = default;

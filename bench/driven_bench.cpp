@@ -21,6 +21,7 @@
 
 #include "speech/driven/drivenvoice.h"
 #include "speech/sounddevice.h"
+#include "support/children.h"
 #include "text/textcodec.h"
 
 using namespace vernalo;
@@ -69,25 +70,6 @@ long RssKb(pid_t pid) {
     while (std::getline(f, line))
         if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
     return 0;
-}
-
-// Children of this process whose program is `name`.
-int ChildrenNamed(const std::string& name) {
-    int count = 0;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-        std::ifstream f(entry.path() / "stat");
-        std::string stat;
-        if (!std::getline(f, stat)) continue;
-        const auto open = stat.find('('), close = stat.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) continue;
-        const std::string comm = stat.substr(open + 1, close - open - 1);
-        char state = 0;
-        int ppid = 0;
-        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) != 2) continue;
-        if (ppid == getpid() && comm == name) ++count;
-    }
-    return count;
 }
 
 double Median(std::vector<double> v) {
@@ -165,10 +147,10 @@ int main(int argc, char** argv) {
         std::printf("%-44s engine memory (RSS) %6.0f MB\n", name.c_str(),
                     RssKb(voice.enginePid()) / 1024.0);
     }
-    std::printf("%-44s %d festival processes with both voices idle\n", "vernalo",
-                ChildrenNamed("festival"));
+    std::printf("%-44s %zu festival processes with both voices idle\n", "vernalo",
+                test::ChildrenNamed("festival").size());
     voices.clear();
-    std::printf("%-44s %d festival processes after the voices are gone\n", "vernalo",
-                ChildrenNamed("festival"));
+    std::printf("%-44s %zu festival processes after the voices are gone\n", "vernalo",
+                test::ChildrenNamed("festival").size());
     return 0;
 }

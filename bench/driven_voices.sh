@@ -60,19 +60,18 @@ FestivalCacheOn 0
 CONF
 export SPEECHD_ADDRESS="unix_socket:$VERNALO_RUNTIME_DIR/speechd-festival.sock"
 
-python3 - "$cli" "$bench" "$VERNALO_MONITOR" "$here" "$kb" "$rounds" "$festival_pid" "$conf" <<'PY'
+PYTHONPATH="$here/bench" python3 - "$cli" "$bench" "$VERNALO_MONITOR" "$here" "$kb" "$rounds" "$festival_pid" "$conf" <<'PY'
 import array, os, re, statistics, subprocess, sys, tempfile, time, wave
+from recording import LOUD, RATE, Recording, gap_at, quiet_runs
 
 cli, bench, monitor, here, kb, rounds, festival_pid, conf = sys.argv[1:9]
 kb, rounds = int(kb), int(rounds)
-RATE = 22050
-LOUD = 300
 RU, EN = 'msu_ru_nsh (Festival)', 'cmu_us_slt_arctic (Festival)'
 RU_FEST, EN_FEST = 'msu_ru_nsh_clunits', 'cmu_us_slt_arctic_hts'
 tmp = tempfile.mkdtemp()
 
-def size():
-    return os.path.getsize(monitor)
+recording = Recording(monitor)
+size, samples, settle = recording.size, recording.samples, recording.settle
 
 class Service:
     # speech-dispatcher with the Festival module. Its module keeps one connection to the
@@ -97,39 +96,6 @@ class Service:
         if os.path.exists(self.socket):
             os.unlink(self.socket)
 
-def samples(a, b):
-    with open(monitor, 'rb') as f:
-        f.seek(a & ~1)
-        data = f.read((b - a) & ~1)
-    s = array.array('h')
-    s.frombytes(data[:len(data) // 2 * 2])
-    return s
-
-def settle(start, quiet=0.8, limit=60, silent=5):
-    # Until the recording ends in `quiet` seconds of silence after some sound, or nothing
-    # sounded for `silent` seconds.
-    begun = time.time()
-    while time.time() < begun + limit:
-        s = samples(start, size())
-        last = next((i for i in range(len(s) - 1, -1, -1) if abs(s[i]) > LOUD), None)
-        if last is not None and len(s) - last > quiet * RATE:
-            return
-        if last is None and time.time() > begun + silent:
-            return
-        time.sleep(0.1)
-
-def quiet_runs(s, shortest):
-    runs, start = [], None
-    for i, v in enumerate(s):
-        if abs(v) <= LOUD:
-            if start is None:
-                start = i
-        elif start is not None:
-            if i - start >= shortest:
-                runs.append((start, i))
-            start = None
-    return runs
-
 def gaps_at(marks, end):
     # The gap is the quiet stretch around the moment the next sentence was handed over; the
     # recorder lags the device a little, so a mark still in the sentence before takes the
@@ -145,9 +111,7 @@ def gaps_at(marks, end):
         if not (sounded[i - 1] and sounded[i]):
             gaps.append(None)
             continue
-        run = next((r for r in runs if r[0] <= p < r[1]), None) or \
-            next((r for r in runs if p <= r[0] < p + RATE // 5), None)
-        gaps.append(0 if run is None else (run[1] - run[0]) * 1000 / RATE)
+        gaps.append(gap_at(runs, p, RATE // 5))
     return gaps
 
 # Sentences of both languages in turn, from the program's own texts.

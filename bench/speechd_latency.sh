@@ -19,52 +19,22 @@ vernalo_start_services
 words_en="one two three four five six seven eight"
 words_ru="один два три четыре пять шесть семь восемь"
 
-python3 - "$cli" "$VERNALO_MONITOR" "$words_en" "$words_ru" <<'PY'
-import array, os, statistics, subprocess, sys, tempfile, time
+PYTHONPATH="$here/bench" python3 - "$cli" "$VERNALO_MONITOR" "$words_en" "$words_ru" <<'PY'
+import os, statistics, subprocess, sys, tempfile
+from recording import LOUD, RATE, Recording, gap_at, quiet_runs
 
 cli, monitor, words_en, words_ru = sys.argv[1:5]
-RATE = 22050
-LOUD = 300
+recording = Recording(monitor)
+size, samples = recording.size, recording.samples
 
-def size():
-    return os.path.getsize(monitor)
-
-def samples(a, b):
-    with open(monitor, 'rb') as f:
-        f.seek(a & ~1)
-        data = f.read((b - a) & ~1)
-    s = array.array('h')
-    s.frombytes(data[:len(data) // 2 * 2])
-    return s
-
-def settle(start, quiet=0.6, limit=20):
-    # Waits until the recording ends in `quiet` seconds of silence after some sound.
-    deadline = time.time() + limit
-    while time.time() < deadline:
-        s = samples(start, size())
-        last = max((i for i in range(len(s) - 1, -1, -1) if abs(s[i]) > LOUD), default=None) \
-            if len(s) else None
-        if last is not None and len(s) - last > quiet * RATE:
-            return
-        time.sleep(0.05)
+def settle(start):
+    recording.settle(start, quiet=0.6, limit=20)
 
 def first_loud(s, frm=0):
     for i in range(frm, len(s)):
         if abs(s[i]) > LOUD:
             return i
     return None
-
-def quiet_runs(s, shortest):
-    runs, start = [], None
-    for i, v in enumerate(s):
-        if abs(v) <= LOUD:
-            if start is None:
-                start = i
-        elif start is not None:
-            if i - start >= shortest:
-                runs.append((start, i))
-            start = None
-    return runs
 
 def measure(marks, end):
     # marks: recording positions (bytes) at which each word was handed over. The gap is the
@@ -78,9 +48,7 @@ def measure(marks, end):
     runs = quiet_runs(s, RATE // 100)
     gaps = []
     for p in pos[1:]:
-        run = next((r for r in runs if r[0] <= p < r[1]), None) or \
-            next((r for r in runs if p <= r[0] < p + RATE // 10), None)
-        gaps.append(0 if run is None else (run[1] - run[0]) * 1000 / RATE)
+        gaps.append(gap_at(runs, p, RATE // 10))
     return start_ms, gaps
 
 def via_cli(extra, text):

@@ -1,4 +1,5 @@
 #include "dict/rules.h"
+#include "dict/rulesfile.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
@@ -95,42 +96,27 @@ std::optional<std::string> RulePatternError(std::u16string_view pattern) {
 
 RuleSet::RuleSet(std::string_view bytes, std::string source, bool narrow)
     : source_(std::move(source)) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    const std::u16string text = Utf8ToUtf16(bytes);
-    std::u16string_view rest = text;
-    int lineNumber = 0;
-    while (!rest.empty()) {
-        ++lineNumber;
-        const std::size_t end = rest.find(u'\n');
-        std::u16string_view line = rest.substr(0, end);
-        rest = end == std::u16string_view::npos ? std::u16string_view() : rest.substr(end + 1);
-        if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
-        if (line.find_first_not_of(u" \t") == std::u16string_view::npos || line[0] == u'#')
-            continue;
-        auto problem = [&](const std::string& why) {
-            problems_.push_back(source_ + ":" + std::to_string(lineNumber) + ": " + why);
-        };
-        const std::size_t split = line.find(u" = ");
-        if (split == std::u16string_view::npos) {
-            problem("no \" = \" between a pattern and its replacement");
+    // The file as the editor reads it, so that both take the same lines for rules.
+    const RulesFile file = ParseRulesFile(bytes);
+    std::vector<std::pair<int, std::string>> problems;
+    for (int line : file.unsplitLines)
+        problems.emplace_back(line, "no \" = \" between a pattern and its replacement");
+    for (const RuleEntry& entry : file.rules) {
+        if (entry.pattern.empty()) {
+            problems.emplace_back(entry.line, "the pattern is empty");
             continue;
         }
-        const std::u16string_view pattern = line.substr(0, split);
-        if (pattern.empty()) {
-            problem("the pattern is empty");
-            continue;
-        }
-        Compiled c = Compile(pattern);
+        Compiled c = Compile(entry.pattern);
         if (!c.code) {
-            problem("the pattern does not compile: " + c.error);
+            problems.emplace_back(entry.line, "the pattern does not compile: " + c.error);
             continue;
         }
         auto rule = std::make_unique<CompiledRule>();
-        if (narrow) rule->starts = MatchStarts(pattern, FactsOf(c.code));
+        if (narrow) rule->starts = MatchStarts(entry.pattern, FactsOf(c.code));
         if (rule->starts.narrows()) {
             // Searched a stretch at a time, which takes a pattern compiled for it; that one
             // searches a whole window more slowly, so both are kept.
-            rule->limitedCode = Compile(pattern, PCRE2_USE_OFFSET_LIMIT).code;
+            rule->limitedCode = Compile(entry.pattern, PCRE2_USE_OFFSET_LIMIT).code;
             if (rule->limitedCode)
                 pcre2_jit_compile(rule->limitedCode, PCRE2_JIT_COMPLETE);
             else
@@ -138,14 +124,14 @@ RuleSet::RuleSet(std::string_view bytes, std::string source, bool narrow)
         }
         // Compiled to machine code where the platform allows; the interpreter otherwise.
         pcre2_jit_compile(c.code, PCRE2_JIT_COMPLETE);
-        rule->line = lineNumber;
+        rule->line = entry.line;
         rule->code = c.code;
-        rule->replacement = line.substr(split + 3);
+        rule->replacement = entry.replacement;
         rule->index = static_cast<uint32_t>(rules_.size());
         // Without $ or \\ the extended replacement text has nothing to expand.
         rule->literal = rule->replacement.find_first_of(u"$\\") == std::u16string::npos;
         // (*MARK) names are not captured texts; $` and $' (newer PCRE2) see past the match.
-        rule->memo = pattern.find(u"(*") == std::u16string_view::npos &&
+        rule->memo = entry.pattern.find(u"(*") == std::u16string::npos &&
                      rule->replacement.find(u"$`") == std::u16string::npos &&
                      rule->replacement.find(u"$'") == std::u16string::npos &&
                      rule->replacement.find(u"$_") == std::u16string::npos;
@@ -153,6 +139,10 @@ RuleSet::RuleSet(std::string_view bytes, std::string source, bool narrow)
         maxGroups_ = std::max<std::size_t>(maxGroups_, rule->groups + 1);
         rules_.push_back(std::move(rule));
     }
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [line, why] : problems)
+        problems_.push_back(source_ + ":" + std::to_string(line) + ": " + why);
 }
 
 RuleSet::~RuleSet() = default;

@@ -2,14 +2,12 @@
 // Reading rules: regular expressions that turn what a whole-word dictionary cannot catch
 // (abbreviations with stops, numbers with signs) into words for the voice.
 //
-// A rules file is UTF-8 (a byte-order mark is allowed) with LF or CR LF lines; blank lines
-// and lines beginning with '#' are ignored; every other line is `pattern = replacement`,
-// split at the first " = ". The pattern is PCRE2 in UTF and Unicode-property mode, matched
-// within one line of the text being read; the replacement is PCRE2's extended substitution
-// text ($1, ${name}, $$, ${1:+if set:if not}, \\ for a backslash). Rules are tried in file order: a
-// match that overlaps one of an earlier rule is dropped. Every match costs at most a fixed amount
-// of work, so a pattern that backtracks without end stops, is reported with its file and line, and
-// is left out from then on.
+// A rules file is read as rulesfile.h says. The pattern is PCRE2 in UTF and Unicode-property
+// mode, matched within one line of the text being read; the replacement is PCRE2's extended
+// substitution text ($1, ${name}, $$, ${1:+if set:if not}, \\ for a backslash). Rules are
+// tried in file order: a match that overlaps one of an earlier rule is dropped. Every match
+// costs at most a fixed amount of work, so a pattern that backtracks without end stops, is
+// reported with its file and line, and is left out from then on.
 
 #include <atomic>
 #include <cstddef>

@@ -35,6 +35,7 @@ RulesFile ParseRulesFile(std::string_view bytes) {
         ++number;
         const auto split = line.find(kRuleSeparator);
         if (IsIgnored(line) || split == std::u16string::npos) {
+            if (!IsIgnored(line)) file.unsplitLines.push_back(number);
             pending.push_back(std::move(line));
             continue;
         }

@@ -1,6 +1,7 @@
 #pragma once
 // Rules files (readerru.rules, readeren.rules beside the dictionaries): UTF-8 (a byte-order
-// mark allowed), LF or CR LF lines; blank lines and lines starting with '#' are ignored; every
+// mark allowed), LF or CR LF lines; blank lines and lines whose first non-blank is '#' are
+// ignored; every
 // other line is `pattern = replacement`, split at the first " = ".
 //
 // For editing, the file is a list of rules; the lines a rule cannot hold (comments, blanks,
@@ -24,6 +25,8 @@ struct RuleEntry {
 struct RulesFile {
     std::vector<RuleEntry> rules;
     std::vector<std::u16string> trailingLines;
+    // Lines neither blank, a comment nor a rule (no " = "), 1-based: a reader reports them.
+    std::vector<int> unsplitLines;
     bool byteOrderMark = false;
     bool crlf = false;  // the first line break read was CR LF; new files use LF
 };

@@ -19,9 +19,11 @@ public:
     virtual ~AudioOutput() = default;
     // Queues samples behind what is already queued.
     virtual void write(const std::int16_t* samples, std::size_t count) = 0;
-    // True while some written sample has not been played yet.
+    // True while some written sample has not been played yet. A device output may say false
+    // for the last few milliseconds of its sound (QtAudioOutput::kHandOver), which the next
+    // sound takes to start.
     virtual bool playing() const = 0;
-    // Silences the output at once and drops everything queued.
+    // Silences the output at once and drops everything queued; such a last moment may play out.
     virtual void reset() = 0;
     // No more samples follow for now: an output that holds back a short stretch, hoping for
     // more of it, plays it at once.

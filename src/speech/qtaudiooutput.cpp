@@ -15,6 +15,7 @@
 #include <chrono>
 #include <deque>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace vernalo {
@@ -62,6 +63,7 @@ struct QtAudioOutput::Impl {
     bool busy = false;                // handed to the sink, not yet played
     bool taken = false;               // the server has taken all real audio handed to it
     bool flushed = false;             // the writer has nothing more for now
+    std::size_t serverHolds = 0;      // samples the server had not taken at the last pump
     Clock::time_point firstQueued{};  // when `queued` last became non-empty
     Clock::time_point streamEnd{};    // when all handed over, silence included, has played
     Clock::time_point realEnd{};      // when the last real sample handed over has played
@@ -156,7 +158,11 @@ void QtAudioOutput::Impl::fail(const std::string& message) {
 
 void QtAudioOutput::Impl::updateBusy(Clock::time_point now) {
     if (!busy || !queued.empty()) return;
-    if ((taken && now >= realEnd + kDeviceLatency) || now > realEnd + kEndGrace) busy = false;
+    // The server must be taking the sound as reckoned: one that stalls holds it longer.
+    const auto handOver = SamplesDuration(serverHolds) <= kHandOver;
+    if (((taken || handOver) && now >= realEnd + kDeviceLatency - kHandOver) ||
+        now > realEnd + kEndGrace)
+        busy = false;
 }
 
 void QtAudioOutput::Impl::pump() {
@@ -167,10 +173,11 @@ void QtAudioOutput::Impl::pump() {
             return;
         }
     }
-    // Dry: the stream waits for a whole prebuffer before it plays.
-    const bool dry = sink->state() == QAudio::IdleState;
     const auto room = static_cast<std::size_t>(std::max<qsizetype>(sink->bytesFree(), 0) / 2);
     const auto prebuffer = static_cast<std::size_t>(std::max<qsizetype>(sink->bufferSize(), 0) / 2);
+    const std::size_t holds = prebuffer > room ? prebuffer - room : 0;
+    // The stream waits for a whole prebuffer before it plays once it ran dry.
+    const bool idle = sink->state() == QAudio::IdleState;
     // Only asked when silence follows the real audio: the idle report comes after the silence.
     const bool padded = written > realWritten;
     const std::int64_t played = padded ? sink->processedUSecs() * kSampleRate / 1000000 : 0;
@@ -179,9 +186,13 @@ void QtAudioOutput::Impl::pump() {
     {
         std::lock_guard lock(mutex);
         const auto now = Clock::now();
+        serverHolds = holds;
+        // A sound handed over at the end of the one before may find the stream run dry by
+        // the time it arrives.
+        const bool dry = idle || (!busy && SamplesDuration(holds) <= kHandOver + kDeviceLatency);
         std::size_t n = std::min(room, queued.size());
         std::size_t pad = 0;
-        if (dry && n > 0 && n < prebuffer) {
+        if (dry && n > 0 && holds + n < prebuffer) {
             if (!flushed && now - firstQueued < kHoldBack)
                 n = 0;  // the rest of the stretch is likely on its way
             else
@@ -197,7 +208,7 @@ void QtAudioOutput::Impl::pump() {
             realWritten = written;
             written += static_cast<std::int64_t>(pad);
             // A dry stream starts playing now; a running one after what it holds.
-            const auto from = dry ? now : std::max(streamEnd, now);
+            const auto from = idle ? now : std::max(streamEnd, now);
             realEnd = from + SamplesDuration(n);
             streamEnd = realEnd + SamplesDuration(pad);
             while (!stretches.empty() && stretches.front().from +
@@ -252,6 +263,15 @@ QtAudioOutput::QtAudioOutput() : d_(std::make_unique<Impl>()) {
 
 QtAudioOutput::~QtAudioOutput() {
     if (d_->thread.isRunning()) {
+        // The last moment of a sound already handed over plays out, as it does on a reset.
+        Clock::time_point tailEnd{};
+        {
+            std::lock_guard lock(d_->mutex);
+            if (!d_->failed && !d_->busy && d_->queued.empty())
+                tailEnd = d_->realEnd + kDeviceLatency;
+        }
+        if (tailEnd > Clock::now() && tailEnd - Clock::now() <= kHandOver + kDeviceLatency)
+            std::this_thread::sleep_until(tailEnd);
         QMetaObject::invokeMethod(
             d_->context,
             [this] {

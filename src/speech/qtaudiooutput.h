@@ -1,6 +1,7 @@
 #pragma once
 // Speech played through Qt Multimedia on the default output device.
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,11 @@ namespace vernalo {
 // in real time instead and OnError reports it once.
 class QtAudioOutput : public AudioOutput {
 public:
+    // A sound is over for its writer this long before its last sample is heard: the next
+    // one, handed over then, takes about as long to be heard (the sound server starts a
+    // stream, an engine makes its first samples), so the two follow without a gap.
+    static constexpr std::chrono::milliseconds kHandOver{12};
+
     QtAudioOutput();
     ~QtAudioOutput() override;
     // Opens the default output device; false with `error` set when there is none.

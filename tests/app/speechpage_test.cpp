@@ -23,6 +23,7 @@
 #include "speech/espeakengine.h"
 #include "speech/sounddevice.h"
 #include "support/accessible.h"
+#include "support/children.h"
 #include "support/fakevoice.h"
 #include "support/monitor.h"
 
@@ -200,23 +201,9 @@ TEST(SpeechPageService, savedServiceVoicesAreRestoredOnceListed) {
     }
 }
 
-// Festival's processes that this test program started, found as `ps --ppid` would.
+// Festival's processes that this test program started.
 std::vector<pid_t> FestivalChildren() {
-    std::vector<pid_t> pids;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-        std::ifstream f(entry.path() / "stat");
-        std::string stat;
-        if (!std::getline(f, stat)) continue;
-        const auto open = stat.find('('), close = stat.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) continue;
-        char state = 0;
-        int ppid = 0;
-        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) != 2) continue;
-        if (ppid == getpid() && stat.substr(open + 1, close - open - 1) == "festival")
-            pids.push_back(std::atoi(entry.path().filename().c_str()));
-    }
-    return pids;
+    return test::ChildrenNamed("festival");
 }
 
 // Installed Festival voices are in the boxes from the start, are restored by their speaker

@@ -18,6 +18,7 @@
 #include "app/process/webengineasroot.h"
 #include "documents/qt/documentio.h"
 #include "savedtext.h"
+#include "support/programfolder.h"
 #include "text/fileio.h"
 
 namespace vernalo {
@@ -25,71 +26,22 @@ namespace {
 
 using test::SavedText;
 
-// A working folder holding data/ (so it is the data folder) and a runtime folder of its own.
+// A folder of the program's own, with a text to open.
 class Program : public testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vernalo_program_XXXXXX";
-        dir = mkdtemp(tmpl);
-        std::filesystem::create_directories(dir + "/data");
-        std::filesystem::create_directories(dir + "/run");
-        std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
-        std::ofstream(dir + "/data/text.txt") << "old text\r\n";
-        std::ofstream(dir + "/new.txt") << "Новый текст from a file\r\n";
-    }
-    void TearDown() override {
-        for (auto& p : processes)
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished();
-            }
-        std::filesystem::remove_all(dir);
-    }
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        const QString d = QString::fromStdString(dir);
-        env.insert(QStringLiteral("HOME"), d);
-        // The lock and the socket live here; the sound server stays where it was.
-        const QString pulse =
-            env.value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/pulse/native");
-        if (!env.contains(QStringLiteral("PULSE_SERVER")))
-            env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + pulse);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), d + QStringLiteral("/run"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vernalo.*=true"));
-        // The texts looked for are the English ones, whatever the desktop's language.
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        env.remove(QStringLiteral("LANGUAGE"));
-        if (!env.contains(QStringLiteral("DISPLAY")))
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        return env;
-    }
+    Program() { std::ofstream(dir + "/new.txt") << "Новый текст from a file\r\n"; }
+    QProcessEnvironment environment() const { return folder_.environment(); }
     QProcess& start(const QStringList& args, QProcessEnvironment env = {}) {
-        processes.push_back(std::make_unique<QProcess>());
-        QProcess& p = *processes.back();
-        p.setWorkingDirectory(QString::fromStdString(dir));
-        p.setProcessEnvironment(env.isEmpty() ? environment() : env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral(VERNALO_PROGRAM), args);
-        EXPECT_TRUE(p.waitForStarted());
-        return p;
+        return folder_.run(QStringLiteral(VERNALO_PROGRAM), args, std::move(env));
     }
-    // Waits until the program has logged `text`.
     static bool logged(QProcess& p, const char* text, int ms = 30000) {
-        return QTest::qWaitFor(
-            [&] {
-                p.waitForReadyRead(10);
-                return p.peek(1 << 20).contains(text);
-            },
-            ms);
+        return test::ProgramFolder::Logged(p, text, 1, ms);
     }
-    static bool ends(QProcess& p) {
-        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
-               p.exitCode() == 0;
-    }
+    static bool ends(QProcess& p) { return test::ProgramFolder::Ends(p); }
     QString newFile() const { return QString::fromStdString(dir + "/new.txt"); }
 
-    std::string dir;
-    std::vector<std::unique_ptr<QProcess>> processes;
+    test::ProgramFolder folder_{"vernalo_program"};
+    const std::string& dir = folder_.dir;
 };
 
 class ClosingSignal : public Program, public testing::WithParamInterface<int> {};

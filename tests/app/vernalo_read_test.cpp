@@ -25,6 +25,7 @@
 
 #include "savedtext.h"
 #include "support/monitor.h"
+#include "support/programfolder.h"
 
 // Readable failures for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -67,46 +68,16 @@ protected:
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 GTEST_SKIP() << tool << " is not installed";
         ASSERT_TRUE(g_bus && qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"));
-        char tmpl[] = "/tmp/vernalo_read_XXXXXX";
-        dir = mkdtemp(tmpl);
-        std::filesystem::create_directories(dir + "/data");
-        std::filesystem::create_directories(dir + "/run");
-        std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
-        std::ofstream(dir + "/data/text.txt") << "old text\r\n";
+        folder_ = std::make_unique<test::ProgramFolder>("vernalo_read");
+        dir = folder_->dir;
         sink_ = std::make_unique<test::SinkLock>();
     }
-    void TearDown() override {
-        for (auto& p : processes)
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished();
-            }
-        if (!dir.empty()) std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { folder_.reset(); }
 
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        const QString d = QString::fromStdString(dir);
-        env.insert(QStringLiteral("HOME"), d);
-        const QString pulse =
-            env.value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/pulse/native");
-        if (!env.contains(QStringLiteral("PULSE_SERVER")))
-            env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + pulse);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), d + QStringLiteral("/run"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vernalo.*=true"));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        env.remove(QStringLiteral("LANGUAGE"));
-        return env;
-    }
     QProcess& run(const QString& program, const QStringList& args, const QByteArray& input = {}) {
-        processes.push_back(std::make_unique<QProcess>());
-        QProcess& p = *processes.back();
-        p.setWorkingDirectory(QString::fromStdString(dir));
-        p.setProcessEnvironment(environment());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, args);
-        EXPECT_TRUE(p.waitForStarted());
+        QProcessEnvironment env = folder_->environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcess& p = folder_->run(program, args, env);
         if (!input.isNull()) {
             p.write(input);
             p.closeWriteChannel();
@@ -117,16 +88,10 @@ protected:
         return run(QStringLiteral(VERNALO_PROGRAM), args, input);
     }
     static bool logged(QProcess& p, const char* text, int times = 1, int ms = 60000) {
-        return QTest::qWaitFor(
-            [&] {
-                p.waitForReadyRead(10);
-                return p.peek(1 << 20).count(text) >= times;
-            },
-            ms);
+        return test::ProgramFolder::Logged(p, text, times, ms);
     }
     static bool ends(QProcess& p, int code = 0) {
-        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit &&
-               p.exitCode() == code;
+        return test::ProgramFolder::Ends(p, code, 60000);
     }
     // `text` becomes the selection's (the primary selection or the clipboard), held by an
     // xclip that serves it until the test ends.
@@ -193,9 +158,9 @@ protected:
         return test::SavedText(dir + "/data/text.txt").trimmed();
     }
 
+    std::unique_ptr<test::ProgramFolder> folder_;
     std::string dir;
     std::unique_ptr<test::SinkLock> sink_;
-    std::vector<std::unique_ptr<QProcess>> processes;
 };
 
 // Each way a text reaches the running window: it is read aloud piece by piece, the command

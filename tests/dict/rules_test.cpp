@@ -45,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, RulesFile,
     testing::Values(
         FileCase{"bomCrLfCommentsAndBlanks",
-                 "\xEF\xBB\xBF# comment\r\n\r\n  \r\nab = x\r\n",
+                 "\xEF\xBB\xBF# comment\r\n\r\n  \r\n\t# a comment, not the pattern |ab = y\r\nab "
+                 "= x\r\n",
                  u"ab ab",
                  {"x", "x"},
                  {}},

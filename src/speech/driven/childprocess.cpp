@@ -147,4 +147,16 @@ void ChildProcess::stop() {
     pid_ = 0;
 }
 
+bool ChildProcess::runOnce(const std::vector<std::string>& argv, const std::string& input,
+                           std::chrono::steady_clock::time_point deadline, const std::string& who,
+                           std::string& out, std::string& err, std::string* error) {
+    if (!start(argv, error)) return false;
+    write(input);
+    closeInput();
+    const bool timedOut = readUntil(out, err, deadline) == Read::TimedOut;
+    stop();
+    if (timedOut) *error = who + " gave no sound in time";
+    return !timedOut;
+}
+
 }  // namespace vernalo

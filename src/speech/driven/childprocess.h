@@ -47,6 +47,13 @@ public:
     // Kills it without reaping: safe from another thread, to end a read that waits on it.
     void interrupt();
 
+    // Starts `argv`, gives it `input` and closes its input, then gathers what it writes until
+    // it ends, and reaps it. False with the reason when it cannot start, or "`who` gave no
+    // sound in time" past `deadline`.
+    bool runOnce(const std::vector<std::string>& argv, const std::string& input,
+                 std::chrono::steady_clock::time_point deadline, const std::string& who,
+                 std::string& out, std::string& err, std::string* error);
+
 private:
     std::atomic<pid_t> pid_ = 0;
     int in_ = -1, out_ = -1, err_ = -1;

@@ -31,16 +31,10 @@ public:
         if (!voice_.speedOption.empty())
             command += " " + voice_.speedOption + " " +
                        std::to_string(std::lround(voice_.normalSpeed * speed / 100.0));
-        if (!process_.start({"/bin/sh", "-c", command}, error)) return false;
-        process_.write(utf8 + "\n");
-        process_.closeInput();
         std::string out, err;
-        if (process_.readUntil(out, err, deadline) == ChildProcess::Read::TimedOut) {
-            *error = "'" + voice_.name + "' gave no sound in time";
-            process_.stop();
+        if (!process_.runOnce({"/bin/sh", "-c", command}, utf8 + "\n", deadline,
+                              "'" + voice_.name + "'", out, err, error))
             return false;
-        }
-        process_.stop();
         if (out.empty()) {
             *error = "'" + voice_.name + "' wrote no sound" + (err.empty() ? "" : ": " + err);
             return false;

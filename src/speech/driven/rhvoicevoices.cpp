@@ -41,18 +41,11 @@ public:
         std::error_code ec;
         fs::remove(wav, ec);
         // The rate is in percent of the voice's normal rate, as Vernalo's speeds are.
-        if (!process_.start({"RHVoice-test", "-p", voice_, "-r", std::to_string(speed), "-o", wav},
-                            error))
-            return false;
-        process_.write(utf8 + "\n");
-        process_.closeInput();
         std::string out, err;
-        if (process_.readUntil(out, err, deadline) == ChildProcess::Read::TimedOut) {
-            *error = "RHVoice gave no sound in time";
-            process_.stop();
+        if (!process_.runOnce(
+                {"RHVoice-test", "-p", voice_, "-r", std::to_string(speed), "-o", wav}, utf8 + "\n",
+                deadline, "RHVoice", out, err, error))
             return false;
-        }
-        process_.stop();
         std::ifstream in(wav, std::ios::binary);
         if (!in) {
             *error = "RHVoice wrote no sound";

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const RuleSet rules(bytes, "f.rules");
 
-    // The lines as the format counts them: LF ends a line, a CR before it belongs to it.
+    // The lines as the format counts them: LF ends a line, a CR before it belongs to it; a
+    // line whose first non-blank is '#' is a comment.
     std::string_view body = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? bytes.substr(3) : bytes;
     const std::u16string text = Utf8ToUtf16(body);
     std::size_t ruleLines = 0, lines = 0;
@@ -26,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::u16string_view line(text.data() + at, end - at);
         if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
         ++lines;
-        if (line.find_first_not_of(u" \t") != std::u16string_view::npos && line[0] != u'#')
-            ++ruleLines;
+        const std::size_t first = line.find_first_not_of(u" \t");
+        if (first != std::u16string_view::npos && line[first] != u'#') ++ruleLines;
         at = end + 1;
     }
     FUZZ_CHECK(rules.size() + rules.problems().size() == ruleLines,

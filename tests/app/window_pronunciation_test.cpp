@@ -159,6 +159,14 @@ TEST_F(WindowPronunciation, aBadPatternIsShownAndNotSaved) {
     EXPECT_NE(in<QLabel>("rulesMessage")->text().indexOf(QStringLiteral("Rule 2")), -1);
     EXPECT_FALSE(rules->save());
     EXPECT_EQ(read("dict/readerru.rules"), before);
+    // A look at the other language's rules keeps these changes for the return.
+    auto* languageBox = in<QComboBox>("rulesLanguageBox");
+    languageBox->setCurrentIndex(1);
+    EXPECT_EQ(table->rowCount(), 0);
+    languageBox->setCurrentIndex(0);
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_TRUE(rules->modified());
+    EXPECT_NE(in<QLabel>("rulesMessage")->text().indexOf(QStringLiteral("Rule 2")), -1);
     table->item(1, 0)->setText(QStringLiteral("\\bт\\. е\\."));
     table->setCurrentCell(1, 0);
     in<QPushButton>("ruleUpButton")->click();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/controllers/pronunciationcontroller.h"
 #include "app/dialogs/dictionarytab.h"
@@ -68,9 +69,17 @@ RulesTab::RulesTab(PronunciationController& controller, QWidget* parent)
 }
 
 void RulesTab::load(Language language) {
+    if (language != language_ && modified_) unsaved_[language_] = std::move(file_);
     language_ = language;
     if (languageBox_->currentIndex() != static_cast<int>(language))
         languageBox_->setCurrentIndex(static_cast<int>(language));  // comes back here
+    modified_ = unsaved_[language].has_value();
+    if (modified_) {
+        file_ = *std::exchange(unsaved_[language], std::nullopt);
+        fillTable();
+        showProblem();
+        return;
+    }
     QString error;
     if (!controller_.loadRules(language, file_, &error)) {
         file_ = RulesFile();
@@ -78,7 +87,6 @@ void RulesTab::load(Language language) {
     } else {
         message_->setText(controller_.rulesPath(language));
     }
-    modified_ = false;
     fillTable();
 }
 

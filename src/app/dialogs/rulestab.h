@@ -4,6 +4,7 @@
 // it is entered; the file is written only when every pattern is sound.
 
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "dict/rulesfile.h"
@@ -21,7 +22,8 @@ class RulesTab : public QWidget {
     Q_OBJECT
 public:
     RulesTab(PronunciationController& controller, QWidget* parent = nullptr);
-    // Reads the language's file into the table; unsaved changes of the other are dropped.
+    // Shows the language's rules: its unsaved changes if it has some, else its file. The
+    // unsaved changes of the language shown before are kept for its return.
     void load(Language language);
     Language language() const { return language_; }
     // Writes the table; false (with the message shown) when a pattern is bad or the write failed.
@@ -47,6 +49,7 @@ private:
     RulesFile file_;  // the rules as the table shows them, with the lines kept beside them
     bool modified_ = false;
     bool filling_ = false;
+    PerLanguage<std::optional<RulesFile>> unsaved_;  // of the language not shown
 };
 
 }  // namespace vernalo

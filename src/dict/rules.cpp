@@ -28,11 +28,6 @@ std::string ErrorText(int code) {
                                            static_cast<std::size_t>(n)));
 }
 
-bool IsLineBreak(char16_t c) {
-    return c == u'\n' || c == u'\r' || c == 0x0B || c == 0x0C || c == 0x85 || c == 0x2028 ||
-           c == 0x2029;
-}
-
 struct Compiled {
     pcre2_code* code = nullptr;
     std::string error;
@@ -279,7 +274,7 @@ void RuleSet::findMatches(std::u16string_view text, long from, long to,
                 offset = std::max(ov[1], ov[0] + 1);
                 // An empty match has nothing to read; one across a line break is not of one line.
                 if (end <= start ||
-                    std::any_of(text.begin() + start, text.begin() + end, IsLineBreak)) {
+                    std::any_of(text.begin() + start, text.begin() + end, IsRuleLineBreak)) {
                     offset = ov[0] + 1;
                     continue;
                 }

@@ -19,12 +19,6 @@ constexpr std::size_t kFewUnits = 256;
 // More ranges than this make the scan for first units cost more than it saves.
 constexpr std::size_t kMaxRanges = 4;
 
-bool IsLineBreak(char16_t c) {
-    // What PCRE2 takes for a line break (PCRE2_NEWLINE_ANY), as the editor does: LF, VT, FF, CR,
-    // NEL, LS, PS.
-    return (c >= u'\n' && c <= u'\r') || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
-
 bool InRanges(char16_t c, const std::vector<UnitRange>& ranges) {
     return std::any_of(ranges.begin(), ranges.end(), [c](const UnitRange& r) {
         return static_cast<char16_t>(c - r.first) <= static_cast<char16_t>(r.last - r.first);
@@ -202,9 +196,9 @@ bool MatchStarts::spans(RuleWindow& window, std::vector<StartSpan>& out) const {
         std::size_t floor = 0;  // past the last unit of the line before
         for (const uint32_t r : *required) {
             std::size_t start = r;
-            while (start > floor && !IsLineBreak(text[start - 1]))
+            while (start > floor && !IsRuleLineBreak(text[start - 1]))
                 --start;
-            if (start == floor && !lines.empty() && !IsLineBreak(text[floor - 1]))
+            if (start == floor && !lines.empty() && !IsRuleLineBreak(text[floor - 1]))
                 lines.back().last = r;  // on the line of the one before
             else
                 lines.push_back({start, r});

@@ -19,6 +19,12 @@
 
 namespace vernalo {
 
+// What PCRE2 takes for a line break in a rule (PCRE2_NEWLINE_ANY), as the editor does: LF,
+// VT, FF, CR, NEL, LS, PS. A rule's match is kept only within one line.
+inline bool IsRuleLineBreak(char16_t c) {
+    return (c >= u'\n' && c <= u'\r') || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
 // Code units first..last, both included.
 struct UnitRange {
     char16_t first = 0;

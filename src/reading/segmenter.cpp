@@ -51,8 +51,8 @@ WordPiece Segmenter::nextWord() {
 }
 
 void Segmenter::mapWord(const WordPiece& word, long start, long length, SpeechMap& map) const {
-    if (ruleSpan_) {
-        map.addWhole(length, *ruleSpan_);
+    if (rules_.span) {
+        map.addWhole(length, *rules_.span);
         return;
     }
     if (word.replacement.empty() && !hasOther) {
@@ -74,45 +74,34 @@ void Segmenter::mapWord(const WordPiece& word, long start, long length, SpeechMa
     map.addWhole(length, {from, to - from});
 }
 
-std::u16string Segmenter::lookUp(Language language, const std::u16string& key) const {
-    const Dictionary& dict = (*dicts_)[language];
-    std::u16string value = dict.lookup(key);
-    if (!value.empty() || !marked_ || dict.empty()) return value;
-    std::u16string plain;
-    plain.reserve(key.size());
-    for (char16_t c : key)
-        if (!IsCombiningMark(c)) plain.push_back(c);
-    return dict.lookup(plain);
-}
-
 void Segmenter::syncRules() {
     bool changed = false;
     for (Language l : kLanguages) {
         const RuleSet* rules = (*dicts_)[l].rules().get();
         if (rules && rules->empty()) rules = nullptr;
-        changed |= rules != rulesUsed_[l];
-        rulesUsed_[l] = rules;
+        changed |= rules != rules_.used[l];
+        rules_.used[l] = rules;
     }
-    if (!rulesUsed_[Language::Russian] && !rulesUsed_[Language::English]) {
-        ruleStop_ = LONG_MAX;
-        syncedAt_ = -1;
+    if (!rules_.used[Language::Russian] && !rules_.used[Language::English]) {
+        rules_.stop = LONG_MAX;
+        rules_.syncedAt = -1;
         return;
     }
-    if (changed || position < rulesFrom_ || position >= rulesTo_) {
+    if (changed || position < rules_.from || position >= rules_.to) {
         matchWindow();
-    } else if (position != syncedAt_) {
+    } else if (position != rules_.syncedAt) {
         // Mostly back to the start of the word just cut, which a sentence hands on to the next
         // one: a step or none from where the index is.
         for (Language l : kLanguages) {
-            const std::vector<RuleMatch>& m = matches_[l];
-            std::size_t& next = nextMatch_[l];
+            const std::vector<RuleMatch>& m = (*rules_.matches)[l];
+            std::size_t& next = rules_.next[l];
             next = std::min(next, m.size());
             while (next > 0 && m[next - 1].start >= position)
                 --next;
             while (next < m.size() && m[next].start < position)
                 ++next;
         }
-    } else if (position < ruleStop_ && enabled == stopEnabled_) {
+    } else if (position < rules_.stop && enabled == rules_.stopEnabled) {
         return;  // short of the next match as it was found: nothing begins here
     }
     ruleHere();
@@ -121,41 +110,44 @@ void Segmenter::syncRules() {
 void Segmenter::matchWindow() {
     // From the start of the line the reading is in, to the end of a line a window further on.
     long from = position;
-    const long floor = (rulesTo_ > rulesFrom_ && position >= rulesTo_) ? rulesTo_ : 0;
+    const long floor = (rules_.to > rules_.from && position >= rules_.to) ? rules_.to : 0;
     while (from > floor && !IsLineBreak(readText[static_cast<std::size_t>(from - 1)]))
         --from;
     long to = std::min(readLength, std::max(from, position) + kRuleWindow);
     while (to < readLength && !IsLineBreak(readText[static_cast<std::size_t>(to - 1)]))
         ++to;
-    rulesFrom_ = from;
-    rulesTo_ = std::max(to, position + 1);
+    rules_.from = from;
+    rules_.to = std::max(to, position + 1);
+    auto found = std::make_shared<PerLanguage<std::vector<RuleMatch>>>();
     for (Language l : kLanguages) {
-        matches_[l].clear();
-        if (rulesUsed_[l])
-            rulesUsed_[l]->findMatches(readText, from, std::min(rulesTo_, readLength), matches_[l]);
-        nextMatch_[l] = 0;
+        if (rules_.used[l])
+            rules_.used[l]->findMatches(readText, from, std::min(rules_.to, readLength),
+                                        (*found)[l]);
+        rules_.next[l] = 0;
     }
+    rules_.matches = std::move(found);
 }
 
 std::optional<Language> Segmenter::ruleHere() {
-    if (position >= rulesTo_ && rulesTo_ < readLength) matchWindow();
-    ruleStop_ = rulesTo_ < readLength ? rulesTo_ : LONG_MAX;
-    stopEnabled_ = enabled;
+    if (position >= rules_.to && rules_.to < readLength) matchWindow();
+    rules_.stop = rules_.to < readLength ? rules_.to : LONG_MAX;
+    rules_.stopEnabled = enabled;
     PerLanguage<bool> here{{false, false}};
     for (Language l : kLanguages) {
-        const auto& m = matches_[l];
-        std::size_t& next = nextMatch_[l];
+        const auto& m = (*rules_.matches)[l];
+        std::size_t& next = rules_.next[l];
         while (next < m.size() && m[next].start < position)
             ++next;
         if (next == m.size()) continue;
         here[l] = m[next].start == position && enabled[l];
-        ruleStop_ = std::min(ruleStop_, m[next].start == position && !enabled[l]
-                                            ? (next + 1 < m.size() ? m[next + 1].start : LONG_MAX)
-                                            : m[next].start);
+        rules_.stop =
+            std::min(rules_.stop, m[next].start == position && !enabled[l]
+                                      ? (next + 1 < m.size() ? m[next + 1].start : LONG_MAX)
+                                      : m[next].start);
     }
     if (here[Language::Russian] && here[Language::English]) {
         // Both languages read it ("5 %"): in the language the text is in here.
-        return lastLetters_.value_or(Language::Russian);
+        return rules_.lastLetters.value_or(Language::Russian);
     }
     if (here[Language::Russian]) return Language::Russian;
     if (here[Language::English]) return Language::English;
@@ -163,8 +155,8 @@ std::optional<Language> Segmenter::ruleHere() {
 }
 
 void Segmenter::takeRule(Language language, long start, WordPiece& r) {
-    const RuleMatch& m = matches_[language][nextMatch_[language]];
-    ruleSpan_ = TextSpan{m.start, m.length};
+    const RuleMatch& m = (*rules_.matches)[language][rules_.next[language]];
+    rules_.span = TextSpan{m.start, m.length};
     position = m.start + m.length;
     // The blanks before it are heard as before a word; empty speech would make the voice read
     // the text as written.
@@ -191,136 +183,170 @@ void Segmenter::takeRule(Language language, long start, WordPiece& r) {
     r.language = language;
     inLanguage = {{false, false}};
     inLanguage[language] = true;
-    lastLetters_ = language;
+    rules_.lastLetters = language;
     needGap = false;
     ruleHere();
-    syncedAt_ = position;
+    rules_.syncedAt = position;
 }
+
+struct Segmenter::Cut {
+    long start = 0;
+    std::u16string assembled;  // dictionary key and, with other characters, the spoken form
+    // The assembled text is still the units consumed, so it can be the raw text as it is.
+    bool verbatim = true;
+    bool ended = false;
+    char16_t endingSeparator = 0;   // the separator that ended the word, if one did
+    std::vector<std::size_t> gaps;  // where a blank after a number's stop is owed to the voice
+    long ruleStop = LONG_MAX;       // rules_.stop, held here: the loop runs for every unit
+    long letterEnd = -1;            // past the last letter the word took, or a mark of it
+};
 
 WordPiece Segmenter::cutWord() {
     WordPiece r;
     inLanguage = {{false, false}};
     hasOther = false;
-    marked_ = false;
-    ruleSpan_.reset();
+    rules_.span.reset();
     syncRules();
-    const CharClass* kinds = CharClassTable();
-    std::u16string assembled;  // dictionary key and, with other characters, the spoken form
-    const long start = position;
-    // The assembled text is still the units consumed, so it can be the raw text as it is.
-    bool verbatim = !needGap;
-    bool ended = false;
-    char16_t endingSeparator = 0;   // the separator that ended the word, if one did
-    std::vector<std::size_t> gaps;  // where a blank after a number's stop is owed to the voice
-    long ruleStop = ruleStop_;      // held here: the loop runs for every unit of the text
-    while (!ended && position < readLength) {
-        if (position >= ruleStop) {
-            const auto language = ruleHere();
-            ruleStop = ruleStop_;
-            if (language) {
-                if (inWord() || hasOther || !assembled.empty()) {
-                    ended = true;  // the match begins the next word
-                    continue;
-                }
-                takeRule(*language, start, r);
-                return r;
-            }
-            continue;
+    Cut cut;
+    cut.start = position;
+    cut.verbatim = !needGap;
+    cut.ruleStop = rules_.stop;
+    while (!cut.ended && position < readLength) {
+        if (position < cut.ruleStop) {
+            takeUnit(cut, r);
+        } else if (cutAtRule(cut, r)) {
+            return r;
         }
-        const char16_t c = readText[position];
-        CharClass kind = kinds[c];
-        const bool inside = position > 0 && position + 1 < readLength;
-        // A comma inside a number ("3,5", "1,000") is part of it, like the point in "3.5".
-        if (c == u',' && inside && IsDigit(readText[position - 1]) &&
-            IsDigit(readText[position + 1]))
-            kind = kOtherChar;
-        // An apostrophe between two letters of the word is a letter of it: as an other
-        // character it would make "don't" into "don' t", which the voice reads "don tee".
-        if (IsApostrophe(c) && inside && inWord() &&
-            kinds[readText[position - 1]] == kinds[readText[position + 1]]) {
-            const CharClass letters = kinds[readText[position + 1]];
-            if (letters == kRussianLetter || letters == kLatinLetter) kind = letters;
-        }
-        switch (kind) {
-            case kRussianLetter:
-            case kLatinLetter: {
-                const Language letter =
-                    kind == kRussianLetter ? Language::Russian : Language::English;
-                if (!takeLetter(c, letter, assembled)) {
-                    ended = true;  // begins the next word
-                    continue;
-                }
-                if (!enabled[letter]) verbatim = false;
-                break;
-            }
-            case kSeparator:
-                verbatim = false;
-                if (inWord()) {
-                    ended = true;
-                    endingSeparator = c;
-                } else if (!assembled.empty() && kinds[assembled.back()] == kSentenceStop &&
-                           (gaps.empty() || gaps.back() != assembled.size())) {
-                    // "1. Open", "глава 5. Потом": the stop ends a number, not a decimal; run
-                    // on to the next word, the voice would read the point ("one dot open").
-                    gaps.push_back(assembled.size());
-                }
-                r.sentenceEnd = false;
-                break;
-            case kSentenceStop:
-                if (inWord()) {
-                    ended = true;
-                    r.sentenceEnd = true;
-                }
-                if (needGap) {
-                    assembled.push_back(c);
-                    needGap = false;
-                } else {
-                    verbatim = false;
-                }
-                break;
-            case kOtherChar:
-                // A stress mark is part of the letter before it, and of its word.
-                if (IsCombiningMark(c) && inWord() &&
-                    (kinds[readText[position - 1]] != kOtherChar ||
-                     IsCombiningMark(readText[position - 1]))) {
-                    const Language letter =
-                        inLanguage[Language::Russian] ? Language::Russian : Language::English;
-                    takeLetter(c, letter, assembled);
-                    marked_ = true;
-                    break;
-                }
-                assembled.push_back(c);
-                needGap = true;
-                hasOther = true;
-                r.sentenceEnd = false;
-                break;
-        }
-        ++position;
     }
-    // A word holds the letters of one language at most.
+    finishWord(cut, r);
+    rules_.syncedAt = position;
+    return r;
+}
+
+bool Segmenter::cutAtRule(Cut& cut, WordPiece& r) {
+    const auto language = ruleHere();
+    cut.ruleStop = rules_.stop;
+    if (!language) return false;
+    if (inWord() || hasOther || !cut.assembled.empty()) {
+        cut.ended = true;  // the match begins the next word
+        return false;
+    }
+    takeRule(*language, cut.start, r);
+    return true;
+}
+
+CharClass Segmenter::kindAt(long at) const {
+    const CharClass* kinds = CharClassTable();
+    const char16_t c = readText[static_cast<std::size_t>(at)];
+    const bool inside = at > 0 && at + 1 < readLength;
+    if (!inside) return kinds[c];
+    const char16_t before = readText[static_cast<std::size_t>(at - 1)];
+    const char16_t after = readText[static_cast<std::size_t>(at + 1)];
+    // A comma inside a number ("3,5", "1,000") is part of it, like the point in "3.5".
+    if (c == u',' && IsDigit(before) && IsDigit(after)) return kOtherChar;
+    // An apostrophe between two letters of the word is a letter of it: as an other
+    // character it would make "don't" into "don' t", which the voice reads "don tee".
+    if (IsApostrophe(c) && inWord() && kinds[before] == kinds[after] &&
+        (kinds[after] == kRussianLetter || kinds[after] == kLatinLetter))
+        return kinds[after];
+    return kinds[c];
+}
+
+void Segmenter::takeUnit(Cut& cut, WordPiece& r) {
+    const char16_t c = readText[static_cast<std::size_t>(position)];
+    const CharClass kind = kindAt(position);
+    switch (kind) {
+        case kRussianLetter:
+        case kLatinLetter: {
+            const Language letter = kind == kRussianLetter ? Language::Russian : Language::English;
+            if (!takeLetter(c, letter, cut.assembled)) {
+                cut.ended = true;  // begins the next word
+                return;
+            }
+            if (!enabled[letter]) cut.verbatim = false;
+            // A mark after an apostrophe taken as a letter stays an other character.
+            if (CharClassTable()[c] == kind) cut.letterEnd = position + 1;
+            break;
+        }
+        case kSeparator:
+            takeSeparator(c, cut, r);
+            break;
+        case kSentenceStop:
+            takeStop(c, cut, r);
+            break;
+        case kOtherChar:
+            takeOtherChar(c, cut, r);
+            break;
+    }
+    ++position;
+}
+
+void Segmenter::takeSeparator(char16_t c, Cut& cut, WordPiece& r) {
+    cut.verbatim = false;
+    if (inWord()) {
+        cut.ended = true;
+        cut.endingSeparator = c;
+    } else if (!cut.assembled.empty() && CharClassTable()[cut.assembled.back()] == kSentenceStop &&
+               (cut.gaps.empty() || cut.gaps.back() != cut.assembled.size())) {
+        // "1. Open", "глава 5. Потом": the stop ends a number, not a decimal; run on to the
+        // next word, the voice would read the point ("one dot open").
+        cut.gaps.push_back(cut.assembled.size());
+    }
+    r.sentenceEnd = false;
+}
+
+void Segmenter::takeStop(char16_t c, Cut& cut, WordPiece& r) {
+    if (inWord()) {
+        cut.ended = true;
+        r.sentenceEnd = true;
+    }
+    if (needGap) {
+        cut.assembled.push_back(c);
+        needGap = false;
+    } else {
+        cut.verbatim = false;
+    }
+}
+
+void Segmenter::takeOtherChar(char16_t c, Cut& cut, WordPiece& r) {
+    // A stress mark is part of the letter before it, and of its word: after a letter the
+    // word took, or after a mark that is part of one. After anything else it is a sign of
+    // its own, and so is a second mark after it.
+    if (IsCombiningMark(c) && inWord() && cut.letterEnd == position) {
+        takeLetter(c, inLanguage[Language::Russian] ? Language::Russian : Language::English,
+                   cut.assembled);
+        cut.letterEnd = position + 1;
+        return;
+    }
+    cut.assembled.push_back(c);
+    needGap = true;
+    hasOther = true;
+    r.sentenceEnd = false;
+}
+
+void Segmenter::finishWord(Cut& cut, WordPiece& r) {
+    // A word holds the letters of one language at most. Its key is as written, marks and all.
     for (Language l : kLanguages) {
         if (!inLanguage[l]) continue;
-        r.replacement = lookUp(l, assembled);
+        r.replacement = (*dicts_)[l].lookup(cut.assembled);
         r.language = l;
-        lastLetters_ = l;
+        rules_.lastLetters = l;
         break;
     }
     if (hasOther) {
-        r.text = std::move(assembled);
-        for (auto at = gaps.rbegin(); at != gaps.rend(); ++at)
+        r.text = std::move(cut.assembled);
+        for (auto at = cut.gaps.rbegin(); at != cut.gaps.rend(); ++at)
             r.text.insert(*at, 1, u' ');
         // The key is looked up without it, but the voice hears where the word ended: without
         // it, the next word would be run on ("2.1 isout").
-        if (endingSeparator) r.text.push_back(endingSeparator);
-    } else if (verbatim) {
-        r.text = std::move(assembled);  // the same units: a long word is not held twice
+        if (cut.endingSeparator) r.text.push_back(cut.endingSeparator);
+    } else if (cut.verbatim) {
+        r.text = std::move(cut.assembled);  // the same units: a long word is not held twice
     } else {
         // The raw text is exactly the units consumed.
-        r.text.assign(readText, static_cast<std::size_t>(start),
-                      static_cast<std::size_t>(position - start));
+        r.text.assign(readText, static_cast<std::size_t>(cut.start),
+                      static_cast<std::size_t>(position - cut.start));
     }
-    syncedAt_ = position;
-    return r;
 }
 
 SentencePiece Segmenter::nextSentence() {

@@ -153,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
     Name);
 
 // A stress mark belongs to the letter before it: the word stays whole, reaches the voice with
-// the mark, and finds a dictionary entry written with the mark first, else one without.
+// the mark, and finds only a dictionary entry written with the same marks.
 INSTANTIATE_TEST_SUITE_P(
     StressMarks, Words,
     testing::Values(
@@ -167,17 +167,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"graveAndMarkOnLatin", u"cafe\u0300 x", {{u"cafe\u0300 ", {}, en}, {u"x", {}, en}}},
         Case{"capitalVowelInsideStaysALetter", u"замОк", {{u"замОк", {}, ru}}},
         Case{"markAfterNoLetterIsOther", u"5\u0301", {{u"5\u0301", {}, none}}},
-        Case{"plainEntryMatchesAMarkedWord",
-             u"за\u0301мок",
-             {{u"за\u0301мок", u"zamok", ru}},
+        Case{
+            "secondMarkAfterASignStaysWithIt", u"a5\u0301\u0301b", {{u"a5\u0301\u0301 b", {}, en}}},
+        Case{"plainEntryLeavesAMarkedWord",
+             u"замо\u0301к замок",
+             {{u"замо\u0301к ", {}, ru}, {u"замок", u"за\u0301мок", ru}},
              true,
              true,
-             {{u"замок", u"zamok"}}},
-        Case{"markedEntryMatchesItsSpellingFirst",
+             {{u"замок", u"за\u0301мок"}}},
+        Case{"markedEntryMatchesItsOwnSpelling",
              u"за\u0301мок замо\u0301к замок",
-             {{u"за\u0301мок ", u"castle", ru},
-              {u"замо\u0301к ", u"lock", ru},
-              {u"замок", u"lock", ru}},
+             {{u"за\u0301мок ", u"castle", ru}, {u"замо\u0301к ", {}, ru}, {u"замок", u"lock", ru}},
              true,
              true,
              {{u"замок", u"lock"}, {u"за\u0301мок", u"castle"}}}),

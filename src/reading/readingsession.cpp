@@ -242,10 +242,7 @@ void ReadingSession::hintNext(const ReadingOptions& options) {
     // The piece after this one goes to its voice as a hint, so that an engine that takes long
     // to start a piece may make it while this one sounds. The segmenter is left as it was.
     if (seg_.position >= seg_.readLength) return;
-    const long position = seg_.position;
-    const PerLanguage<bool> inLanguage = seg_.inLanguage;
-    const bool hasOther = seg_.hasOther;
-    const bool needGap = seg_.needGap;
+    const Segmenter::State before = seg_.state();
     std::optional<Language> language;
     std::u16string speech;
     if (options.sentenceMode) {
@@ -257,10 +254,7 @@ void ReadingSession::hintNext(const ReadingOptions& options) {
         language = r.language;
         speech = std::move(r.speech);
     }
-    seg_.position = position;
-    seg_.inLanguage = inLanguage;
-    seg_.hasOther = hasOther;
-    seg_.needGap = needGap;
+    seg_.restore(before);
     if (language && !speech.empty()) voice(*language).prepare(speech);
 }
 

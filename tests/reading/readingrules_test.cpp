@@ -1,5 +1,6 @@
 // The shipped reading rules as the segmenter applies them: what a rule matches is one word,
-// read as its replacement, and the highlight still covers the text as written.
+// read as its replacement, and the highlight still covers the text as written; and as the
+// session reads them, looking a piece ahead.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 
 #include "dict/rules.h"
 #include "reading/segmenter.h"
+#include "reading/sessionrig.h"
 #include "support/casename.h"
 #include "text/textcodec.h"
 
@@ -29,20 +31,22 @@ void PrintTo(const RuleCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+void LoadShippedRules(DictionaryStore& dicts) {
+    for (Language l : kLanguages) {
+        std::shared_ptr<const RuleSet> rules;
+        const std::string path = std::string(VERNALO_SOURCE_DIR "/dict/reader") +
+                                 (l == Language::Russian ? "ru" : "en") + ".rules";
+        EXPECT_TRUE(LoadRulesFile(path, rules));
+        if (!rules) continue;
+        EXPECT_TRUE(rules->problems().empty()) << rules->problems().front();
+        dicts[l].setRules(std::move(rules));
+    }
+}
+
 struct Shipped {
     DictionaryStore dicts;
     Segmenter seg{dicts};
-    Shipped() {
-        for (Language l : kLanguages) {
-            std::shared_ptr<const RuleSet> rules;
-            const std::string path = std::string(VERNALO_SOURCE_DIR "/dict/reader") +
-                                     (l == Language::Russian ? "ru" : "en") + ".rules";
-            EXPECT_TRUE(LoadRulesFile(path, rules));
-            if (!rules) continue;
-            EXPECT_TRUE(rules->problems().empty()) << rules->problems().front();
-            dicts[l].setRules(std::move(rules));
-        }
-    }
+    Shipped() { LoadShippedRules(dicts); }
 };
 
 class ShippedRules : public testing::TestWithParam<RuleCase> {};
@@ -163,6 +167,63 @@ TEST(ShippedRules, readingFromTheMiddleAndBackFindsTheMatchesAgain) {
     s.seg.position = 0;
     EXPECT_EQ(Utf16ToUtf8(s.seg.nextSentence().speech), "Строка то есть вот.");
 }
+
+// The session cuts the next piece ahead, to hint it to its voice, and takes the cut back: it
+// then reads what the segmenter alone cuts, though a match both languages read takes the
+// language of the words before it.
+struct AheadCase {
+    const char* name;
+    std::u16string text;
+};
+
+void PrintTo(const AheadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LookingAhead : public testing::TestWithParam<AheadCase> {};
+
+TEST_P(LookingAhead, readsWhatTheSegmenterCuts) {
+    for (bool sentences : {true, false}) {
+        SCOPED_TRACE(sentences ? "sentences" : "words");
+        Shipped alone;
+        alone.seg.setText(GetParam().text);
+        std::vector<std::pair<long, long>> pieces;
+        Strings spoken;
+        while (alone.seg.position < alone.seg.readLength) {
+            const long start = alone.seg.position;
+            std::optional<Language> language;
+            std::u16string speech;
+            if (sentences) {
+                SentencePiece p = alone.seg.nextSentence();
+                language = p.language;
+                speech = std::move(p.speech);
+            } else {
+                WordPiece p = alone.seg.nextWord();
+                language = p.language;
+                speech = std::move(p.speech);
+            }
+            pieces.emplace_back(start, alone.seg.position - start);
+            if (language)
+                spoken.push_back((*language == Language::Russian ? "RU " : "EN ") +
+                                 Utf16ToUtf8(speech));
+        }
+        Rig rig(GetParam().text, sentences);
+        LoadShippedRules(rig.dicts);
+        rig.press();
+        rig.runToEnd();
+        EXPECT_EQ(rig.view.scrolledTo, pieces);
+        EXPECT_EQ(rig.voices.spokenBy(), spoken);
+        EXPECT_EQ(rig.voices.ru.prepared.size() + rig.voices.en.prepared.size(), spoken.size() - 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ShippedRules, LookingAhead,
+    testing::Values(AheadCase{"percentAfterARussianSentence", u"Цены выросли. 5% of them fell."},
+                    AheadCase{"percentAfterAnEnglishSentence", u"Prices rose. 5 % выросли цены."},
+                    AheadCase{"abbreviationAfterAPercent",
+                              u"Он сказал hello. 3 % всех, i.e. the rest. Конец."}),
+    test::CaseName);
 
 }  // namespace
 }  // namespace vernalo

@@ -333,7 +333,7 @@ int Say(const Args& args) {
             std::cerr << "\rvernalo-cli: reading " << percent << "%" << std::flush;
         };
     }
-    ReadingSession session(view, voices, seg);
+    ReadingSession session(view, {{voices[Language::Russian], voices[Language::English]}}, seg);
     const bool finished = RunReading(session, wav != nullptr, serviceFailed);
     if (shownPercent >= 0) std::cerr << "\n";
     if (serviceFailed) {

@@ -37,7 +37,8 @@ bool IsHighSurrogate(char16_t c) {
 
 }  // namespace
 
-ReadingSession::ReadingSession(SessionView& view, PerLanguage<Voice*> voices, Segmenter& segmenter)
+ReadingSession::ReadingSession(SessionView& view, PerLanguage<Speaker*> voices,
+                               Segmenter& segmenter)
     : view_(view), voices_(voices), seg_(segmenter) {}
 
 void ReadingSession::sayToggled(bool down) {
@@ -225,7 +226,7 @@ Language ReadingSession::numberLanguage(const ReadingOptions& options) const {
 }
 
 bool ReadingSession::speakOnce() {
-    Voice& own = voice(pieceLanguage_);
+    Speaker& own = voice(pieceLanguage_);
     // A sentence waits for its own voice only; a word waits until both are silent.
     const bool busy = pieceSentenceMode_ ? own.speaking() != 0 : speaking();
     if (busy) return false;

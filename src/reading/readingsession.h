@@ -14,7 +14,7 @@
 #include <string>
 
 #include "reading/segmenter.h"
-#include "speech/voice.h"
+#include "speech/speaker.h"
 #include "text/language.h"
 
 namespace vernalo {
@@ -78,7 +78,7 @@ class ReadingSession {
 public:
     // All four outlive the session. The segmenter holds the text being read, its position and
     // the word flags (needGap carries over from one session to the next).
-    ReadingSession(SessionView& view, PerLanguage<Voice*> voices, Segmenter& segmenter);
+    ReadingSession(SessionView& view, PerLanguage<Speaker*> voices, Segmenter& segmenter);
 
     // The user pressed (down) or released (up) Say. Pressing starts a session and does its
     // first piece at once; releasing silences both voices at once and pauses, leaving the
@@ -122,10 +122,10 @@ private:
     // True while the silence after the last repetition lasts; starts it once the voice that
     // spoke falls silent.
     bool pausing(const ReadingOptions& options);
-    Voice& voice(Language language) { return *voices_[language]; }
+    Speaker& voice(Language language) { return *voices_[language]; }
 
     SessionView& view_;
-    PerLanguage<Voice*> voices_;
+    PerLanguage<Speaker*> voices_;
     Segmenter& seg_;
 
     bool running_ = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "reading/readingsession.h"
+#include "speech/voice.h"
 
 #include <algorithm>
 #include <string>

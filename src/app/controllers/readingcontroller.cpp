@@ -32,10 +32,9 @@ ReadingController::ReadingController(const WindowParts& parts, QString dictionar
         emit pieceShown(start, length);
     };
     SpeechPage* speech = parts_.settings.speech();
-    session_ = std::make_unique<ReadingSession>(
-        *view_,
-        PerLanguage<Voice*>{{&speech->voice(Language::Russian), &speech->voice(Language::English)}},
-        segmenter_);
+    const PerLanguage<Speaker*> voices{
+        {&speech->voice(Language::Russian), &speech->voice(Language::English)}};
+    session_ = std::make_unique<ReadingSession>(*view_, voices, segmenter_);
     timer_ = new QTimer(this);
     timer_->setInterval(5);
     connect(timer_, &QTimer::timeout, this, [this] {

@@ -69,7 +69,7 @@ void ReadingSession::resetVoices() {
 
 void ReadingSession::stopTrailing() {
     trailing_ = false;
-    pieceMap_.clear();
+    piece_.map.clear();
     showMark(std::nullopt);
 }
 
@@ -116,14 +116,14 @@ void ReadingSession::tick() {
 }
 
 void ReadingSession::followVoice() {
-    if (trailing_ && !voice(pieceLanguage_).speaking()) {
+    if (trailing_ && !voice(piece_.language).speaking()) {
         trailing_ = false;
-        pieceMap_.clear();
+        piece_.map.clear();
     }
     std::optional<TextSpan> word;
-    if (markWord_ && !pieceMap_.empty()) {
-        if (auto heard = voice(pieceLanguage_).heardWord())
-            word = pieceMap_.textOf(heard->offset, heard->length);
+    if (markWord_ && !piece_.map.empty()) {
+        if (auto heard = voice(piece_.language).heardWord())
+            word = piece_.map.textOf(heard->offset, heard->length);
     }
     showMark(word);
 }
@@ -168,7 +168,7 @@ ReadingSession::Outcome ReadingSession::pass() {
     }
     const long length = std::max(0L, seg_.position - start);
     showMark(std::nullopt);
-    pieceMap_.clear();
+    piece_.map.clear();
     view_.showPiece(start, length);
     pieceSelected_ = true;
 
@@ -187,11 +187,14 @@ ReadingSession::Outcome ReadingSession::pass() {
         }
     }
     if (language) {
-        pieceMap_ = std::move(map);
+        piece_.start = start;
+        piece_.length = length;
+        piece_.map = std::move(map);
         lastLanguage_ = language;
-        pieceLanguage_ = *language;
+        piece_.language = *language;
+        piece_.repetition = 0;
         pieceSentenceMode_ = options.sentenceMode;
-        pieceSpeech_ = std::move(speech);
+        piece_.speech = std::move(speech);
         roundSpoke_ = true;
         repeatsLeft_ = ClampRepeat(options.repeats[*language]);
         speakOnce();
@@ -226,15 +229,17 @@ Language ReadingSession::numberLanguage(const ReadingOptions& options) const {
 }
 
 bool ReadingSession::speakOnce() {
-    Speaker& own = voice(pieceLanguage_);
+    Speaker& own = voice(piece_.language);
     // A sentence waits for its own voice only; a word waits until both are silent.
     const bool busy = pieceSentenceMode_ ? own.speaking() != 0 : speaking();
     if (busy) return false;
-    own.speak(pieceSpeech_);
+    view_.pieceSpoken(piece_);
+    ++piece_.repetition;
+    own.speak(piece_.speech);
     spokeAt_ = Clock::now();
-    spokeIn_ = pieceLanguage_;
-    voice(OtherLanguage(pieceLanguage_)).audioReset();
-    view_.speakingIn(pieceLanguage_);
+    spokeIn_ = piece_.language;
+    voice(OtherLanguage(piece_.language)).audioReset();
+    view_.speakingIn(piece_.language);
     --repeatsLeft_;
     return true;
 }
@@ -279,10 +284,10 @@ void ReadingSession::endAtTextEnd() {
     // are still marked as they are heard.
     view_.placeCaret(seg_.readLength);
     view_.readingStopped(ReadingStop::TextEnd);
-    SpeechMap last = std::move(pieceMap_);
+    SpeechMap last = std::move(piece_.map);
     finish();
-    pieceMap_ = std::move(last);
-    trailing_ = !pieceMap_.empty();
+    piece_.map = std::move(last);
+    trailing_ = !piece_.map.empty();
 }
 
 void ReadingSession::stop(ReadingStop why) {
@@ -296,10 +301,10 @@ void ReadingSession::stop(ReadingStop why) {
 
 void ReadingSession::finish() {
     showMark(std::nullopt);
-    pieceMap_.clear();
+    piece_.map.clear();
     running_ = false;
     repeatsLeft_ = 0;
-    pieceSpeech_.clear();
+    piece_.speech.clear();
     view_.speakingIn(std::nullopt);
     view_.caretMoved();
 }

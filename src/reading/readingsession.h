@@ -42,6 +42,16 @@ enum class ReadingStop {
     Closed,   // the window closes
 };
 
+// A repetition of a piece, told just before its speech goes to the voice.
+struct SpokenPiece {
+    long start = 0;  // the piece in the text
+    long length = 0;
+    Language language = Language::Russian;
+    int repetition = 0;  // 0 the first time
+    std::u16string speech;
+    SpeechMap map;  // where the speech comes from; empty when the highlight says it all
+};
+
 // What the session needs from its owner. Positions are 0-based UTF-16 units of the text (a
 // line break is one unit), the same numbers as the segmenter's position.
 class SessionView {
@@ -66,6 +76,8 @@ public:
     virtual void markWord(std::optional<TextSpan> word) { (void)word; }
     // Put the caret at a position, selecting nothing.
     virtual void placeCaret(long position) { showPiece(position, 0); }
+    // A repetition of a piece is about to be spoken.
+    virtual void pieceSpoken(const SpokenPiece& piece) { (void)piece; }
     // The voice now speaking, or none.
     virtual void speakingIn(std::optional<Language> language) { (void)language; }
     // The caret moved with the reading; caret displays follow it.
@@ -137,13 +149,11 @@ private:
     bool roundSpoke_ = false;
     std::optional<Language> lastLanguage_;  // of the piece spoken last in this session
 
-    // The piece being spoken: its repetitions still to issue.
+    // The piece being spoken, its repetition told next, and its repetitions still to issue.
+    // Its map stays while its words may be marked.
+    SpokenPiece piece_;
     int repeatsLeft_ = 0;
-    Language pieceLanguage_ = Language::Russian;
     bool pieceSentenceMode_ = true;
-    std::u16string pieceSpeech_;
-    // Where the piece's speech comes from, while its words may be marked.
-    SpeechMap pieceMap_;
     bool markWord_ = true;
     bool trailing_ = false;  // the last piece sounds on after the end of the text
     std::optional<TextSpan> marked_;

@@ -16,6 +16,7 @@ struct NumberCase {
     Strings spoken;  // voice and text of every Speak
     bool ruOn = true, enOn = true;
     int repRU = 1, repEN = 1;
+    Strings told{};  // what the view is told before each Speak; not checked when empty
 };
 
 void PrintTo(const NumberCase& c, std::ostream* os) {
@@ -34,6 +35,9 @@ TEST_P(NumbersWithoutLanguage, areSpokenByTheVoiceReadingOn) {
     rig.press();
     rig.runToEnd();
     EXPECT_EQ(rig.voices.spokenBy(), c.spoken);
+    if (!c.told.empty()) {
+        EXPECT_EQ(rig.view.told, c.told);
+    }
     Strings panels;
     for (const std::string& s : c.spoken)
         panels.push_back(s.compare(0, 2, "RU") == 0 ? " - Russian - " : " - English - ");
@@ -55,14 +59,16 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"russianOffGoesToEnglish", u"3,5", false, {"EN 3,5"}, false, true},
         // The switched-off letters are no language of their own: the span as written.
         NumberCase{"englishOffSpansTheLetters", u"Call 3,5", false, {"RU Call 3,5"}, true, false},
-        NumberCase{"repeatCountOfTheVoice",
-                   u"Call 911!",
-                   false,
-                   {"EN Call ", "EN Call ", "EN 911!", "EN 911!"},
-                   true,
-                   true,
-                   3,
-                   2},
+        NumberCase{
+            "repeatCountOfTheVoice",
+            u"Call 911!",
+            false,
+            {"EN Call ", "EN Call ", "EN 911!", "EN 911!"},
+            true,
+            true,
+            3,
+            2,
+            {"0+5 EN #0 Call  @0", "0+5 EN #1 Call  @1", "5+4 EN #0 911! @2", "5+4 EN #1 911! @3"}},
         NumberCase{"noDigitStaysSilent", u"Call ...", false, {"EN Call "}}),
     test::CaseName);
 

@@ -152,6 +152,13 @@ public:
                                                   static_cast<std::size_t>(word->length))));
     }
     void placeCaret(long position) override { select(position, 0); }
+    // "5+4 EN #1 911! @3": span, voice, repetition, speech, and how many Speaks came before.
+    void pieceSpoken(const SpokenPiece& piece) override {
+        told.push_back(std::to_string(piece.start) + "+" + std::to_string(piece.length) +
+                       (piece.language == Language::Russian ? " RU #" : " EN #") +
+                       std::to_string(piece.repetition) + " " + Utf16ToUtf8(piece.speech) + " @" +
+                       std::to_string(speaks ? speaks->spoken().size() : 0));
+    }
     void speakingIn(std::optional<Language> language) override {
         const char* t = !language                        ? " "
                         : *language == Language::Russian ? " - Russian - "
@@ -185,6 +192,8 @@ public:
     bool ruOn = true, enOn = true;
     bool markWordOn = true;
     std::vector<std::string> marks;  // the text under each word mark shown, "-" for none
+    std::vector<std::string> told;   // each piece told as spoken
+    const Voices* speaks = nullptr;
     long column = 0, line = 0;
     std::vector<std::string> panel3History;
     std::vector<std::pair<long, long>> selections, scrolledTo;
@@ -211,6 +220,7 @@ struct Rig {
     ReadingSession session{view, {{&voices.ru, &voices.en}}, seg};
 
     explicit Rig(std::u16string text, bool sentenceMode = false) {
+        view.speaks = &voices;
         view.editorText = std::move(text);
         view.sentenceMode = sentenceMode;
     }

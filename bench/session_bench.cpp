@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "reading/readingsession.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 
 #include "speech/sounddevice.h"
 

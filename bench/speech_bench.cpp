@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "text/textcodec.h"
 
 #include "speech/sounddevice.h"

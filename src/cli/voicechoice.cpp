@@ -4,7 +4,7 @@
 #include <string>
 
 #include "speech/driven/drivenvoice.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 
 namespace vernalo::cli {
 

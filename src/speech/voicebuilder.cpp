@@ -6,6 +6,7 @@
 #include "speech/dispatchervoice.h"
 #include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/servicevoice.h"
 
 namespace vernalo {

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/qtaudiooutput.h"
 #include "speech/quickexit.h"
 #include "support/monitor.h"

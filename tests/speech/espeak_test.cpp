@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 
 namespace vernalo {
 namespace {

@@ -17,7 +17,7 @@
 #include "app/window/qtext.h"
 #include "speech/dispatchervoice.h"
 #include "speech/driven/drivenvoice.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/sounddevice.h"
 
 namespace vernalo {

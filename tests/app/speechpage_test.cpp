@@ -20,7 +20,7 @@
 
 #include "app/pages/speechpage.h"
 #include "speech/driven/drivenmode.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/sounddevice.h"
 #include "support/accessible.h"
 #include "support/children.h"

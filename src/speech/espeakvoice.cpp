@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 
 #include "text/textcodec.h"
 
 namespace vernalo {
 
-EspeakVoice::EspeakVoice(std::unique_ptr<AudioOutput> output, int mode)
+EspeakVoice::EspeakVoice(std::unique_ptr<PlaybackOutput> output, int mode)
     : engine_(EspeakEngine::instance()),
       output_(output ? std::move(output) : std::make_unique<NullOutput>()) {
     mode_ = (mode >= 1 && mode <= modeCount()) ? mode : 1;
@@ -74,8 +73,7 @@ void EspeakVoice::speak(const std::u16string& text) {
         generation = generation_;
         id = ++jobs_;
         ++pending_;
-        lastFirstLoud_ = lastLastLoud_ = -1;
-        lastSamples_ = 0;
+        lastSpan_ = SoundSpan();
         lastDone_ = false;
         // Words already heard to their text's end are of no more use.
         if (auto heard = output_->heard())
@@ -89,16 +87,7 @@ void EspeakVoice::speak(const std::u16string& text) {
         if (*base < 0) *base = written_;
         output_->write(samples, count);
         written_ += static_cast<std::int64_t>(count);
-        if (id == jobs_) {
-            constexpr int kAudible = 300;  // about 1 % of full scale: above the engine's hiss
-            for (std::size_t i = 0; i < count; ++i) {
-                if (std::abs(samples[i]) <= kAudible) continue;
-                const std::int64_t at = lastSamples_ + static_cast<std::int64_t>(i);
-                if (lastFirstLoud_ < 0) lastFirstLoud_ = at;
-                lastLastLoud_ = at;
-            }
-            lastSamples_ += static_cast<std::int64_t>(count);
-        }
+        if (id == jobs_) lastSpan_.add(samples, count);
         return true;
     };
     job.word = [this, generation, base, id, offsets = CodePointOffsets(text)](
@@ -141,12 +130,13 @@ std::optional<Voice::WordSpan> EspeakVoice::heardWord() const {
 
 std::optional<Voice::SoundLength> EspeakVoice::lastSound() const {
     std::lock_guard lock(mutex_);
-    if (!lastDone_ || lastFirstLoud_ < 0) return std::nullopt;
+    const std::int64_t first = lastSpan_.firstLoud(), last = lastSpan_.lastLoud();
+    if (!lastDone_ || first < 0) return std::nullopt;
     const auto seconds = [](std::int64_t samples) {
         return static_cast<double>(samples) / kSampleRate;
     };
-    return SoundLength{seconds(lastLastLoud_ - lastFirstLoud_ + 1), seconds(lastFirstLoud_),
-                       seconds(lastSamples_ - 1 - lastLastLoud_)};
+    return SoundLength{seconds(last - first + 1), seconds(first),
+                       seconds(lastSpan_.total() - 1 - last)};
 }
 
 int EspeakVoice::speaking() const {
@@ -163,21 +153,6 @@ void EspeakVoice::audioReset() {
         words_.clear();
     }
     engine_.drop(this);
-}
-
-std::unique_ptr<AudioOutput> EspeakVoice::replaceOutput(std::unique_ptr<AudioOutput> output) {
-    {
-        std::lock_guard lock(mutex_);
-        ++generation_;
-        pending_ = 0;
-        output_->reset();
-        words_.clear();
-        // The new output counts its samples from 0.
-        written_ = 0;
-        std::swap(output_, output);
-    }
-    engine_.drain(this);
-    return output;
 }
 
 void EspeakVoice::SharedOutput::write(const std::int16_t* samples, std::size_t count) {
@@ -204,6 +179,16 @@ void EspeakVoice::SharedOutput::flush() {
 std::optional<std::int64_t> EspeakVoice::SharedOutput::heard() const {
     std::lock_guard lock(voice_.mutex_);
     return voice_.output_->heard();
+}
+
+std::chrono::milliseconds EspeakVoice::SharedOutput::handOver() const {
+    std::lock_guard lock(voice_.mutex_);
+    return voice_.output_->handOver();
+}
+
+bool EspeakVoice::SharedOutput::reopen(std::string* error) {
+    // Opening a device takes a while; the output stays the same, so the voice is not held.
+    return voice_.output_->reopen(error);
 }
 
 }  // namespace vernalo

@@ -1,6 +1,7 @@
 #pragma once
 // A synthesizer control speaking with the built-in engine (speech/espeakengine.h).
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,7 @@
 
 #include "speech/audiooutput.h"
 #include "speech/espeakengine.h"
+#include "speech/soundspan.h"
 #include "speech/voice.h"
 
 namespace vernalo {
@@ -18,7 +20,7 @@ namespace vernalo {
 class EspeakVoice : public Voice {
 public:
     // `mode` is the mode selected at first (1 when out of range).
-    explicit EspeakVoice(std::unique_ptr<AudioOutput> output, int mode = 1);
+    explicit EspeakVoice(std::unique_ptr<PlaybackOutput> output, int mode = 1);
     ~EspeakVoice() override;
 
     int modeCount() const override;
@@ -38,18 +40,15 @@ public:
     std::optional<SoundLength> lastSound() const override;
 
     int mode() const { return mode_; }
-    AudioOutput& output() { return *output_; }
+    PlaybackOutput& output() { return *output_; }
     // The output as another engine of the same language writes to it: its samples are
-    // counted, so that this voice's word marks stay on its own, and it follows ReplaceOutput.
-    AudioOutput& sharedOutput() { return shared_; }
-    // Speaks on `output` from now on, dropping what was queued or playing as audioReset does;
-    // gives back the output it spoke on. Mode and speed stay.
-    std::unique_ptr<AudioOutput> replaceOutput(std::unique_ptr<AudioOutput> output);
+    // counted, so that this voice's word marks stay on its own.
+    PlaybackOutput& sharedOutput() { return shared_; }
     // The mode whose speaker is `name`, or 0.
     static int findSpeaker(const std::u16string& name);
 
 private:
-    class SharedOutput : public AudioOutput {
+    class SharedOutput : public PlaybackOutput {
     public:
         explicit SharedOutput(EspeakVoice& voice) : voice_(voice) {}
         void write(const std::int16_t* samples, std::size_t count) override;
@@ -57,13 +56,15 @@ private:
         void reset() override;
         void flush() override;
         std::optional<std::int64_t> heard() const override;
+        std::chrono::milliseconds handOver() const override;
+        bool reopen(std::string* error) override;
 
     private:
         EspeakVoice& voice_;
     };
 
     EspeakEngine& engine_;
-    std::unique_ptr<AudioOutput> output_;
+    std::unique_ptr<PlaybackOutput> output_;
     SharedOutput shared_{*this};
     int mode_ = 1;
     int speed_ = kNormalSpeed;
@@ -85,9 +86,8 @@ private:
     std::vector<TimedWord> words_;  // in the order spoken; pruned as they are heard
     std::int64_t written_ = 0;      // samples ever given to the output
     unsigned jobs_ = 0;             // numbers the texts spoken
-    // The audible stretch of the last text's samples (first and last loud sample, -1 before
-    // any), and whether all of them are made.
-    std::int64_t lastFirstLoud_ = -1, lastLastLoud_ = -1, lastSamples_ = 0;
+    // The audible stretch of the last text's samples, and whether all of them are made.
+    SoundSpan lastSpan_;
     bool lastDone_ = false;
 };
 

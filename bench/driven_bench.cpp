@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
           u"And the third sentence is here."}},
     };
     SoundDeviceHost host;
-    std::vector<std::unique_ptr<AudioOutput>> outputs;
+    std::vector<std::unique_ptr<PlaybackOutput>> outputs;
     std::vector<std::unique_ptr<DrivenVoice>> voices;
     for (const Sample& sample : samples) {
         std::vector<DrivenMode> modes;
@@ -120,9 +120,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "driven_bench: %s\n", error.c_str());
             return 2;
         }
-        AudioOutput* out = outputs.back().get();
+        PlaybackOutput* out = outputs.back().get();
         voices.push_back(
-            std::make_unique<DrivenVoice>(modes, [out]() -> AudioOutput& { return *out; }));
+            std::make_unique<DrivenVoice>(modes, [out]() -> PlaybackOutput& { return *out; }));
         DrivenVoice& voice = *voices.back();
         voice.select(1);
         const auto loadStart = Clock::now();

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "reading/readingsession.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 
 #include "speech/sounddevice.h"
 
@@ -97,7 +97,7 @@ struct Timeline {
 // Playing then decides when a piece is over.
 class TimedOutput : public NullOutput {
 public:
-    TimedOutput(Timeline& t, std::unique_ptr<AudioOutput> device)
+    TimedOutput(Timeline& t, std::unique_ptr<PlaybackOutput> device)
         : timeline_(t), device_(std::move(device)) {}
     void write(const std::int16_t* samples, std::size_t count) override {
         const auto now = Clock::now();
@@ -133,7 +133,7 @@ public:
 
 private:
     Timeline& timeline_;
-    std::unique_ptr<AudioOutput> device_;
+    std::unique_ptr<PlaybackOutput> device_;
 };
 
 // The piece's loudest stretch of this many samples is what is looked for in the recording.
@@ -209,7 +209,7 @@ std::vector<double> Locate(const std::vector<Timeline::Piece>& pieces,
 }
 
 // The default device, or null (and `error` set) when it cannot be opened or this build has none.
-std::unique_ptr<AudioOutput> OpenDevice(std::string& error) {
+std::unique_ptr<PlaybackOutput> OpenDevice(std::string& error) {
     return OpenSoundDevice(&error);
 }
 
@@ -247,7 +247,7 @@ struct Rig {
     Timeline timeline;
     std::string error;
     std::unique_ptr<Monitor> monitor;
-    std::unique_ptr<AudioOutput> deviceRU, deviceEN;
+    std::unique_ptr<PlaybackOutput> deviceRU, deviceEN;
     EspeakVoice ru;
     EspeakVoice en;
     DictionaryStore dicts;

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "text/textcodec.h"
 
 #include "speech/sounddevice.h"
@@ -27,7 +27,7 @@ const char16_t kSentence[] =
     u"burns low and the night grows quiet around the old stone house by the sea.";
 
 // Records when the first sample arrives and how many came; plays nothing.
-class TimingOutput : public AudioOutput {
+class TimingOutput : public PlaybackOutput {
 public:
     void write(const std::int16_t*, std::size_t n) override {
         if (samples == 0) first = Clock::now();
@@ -113,7 +113,7 @@ BENCHMARK(EspeakCommand)->Unit(benchmark::kMillisecond)->Iterations(10);
 // is one (the device output drops what the sound server still holds before returning).
 void ResetToSilence(benchmark::State& state) {
     std::string error;
-    std::unique_ptr<AudioOutput> out = MakeDeviceOutput(&error);
+    std::unique_ptr<PlaybackOutput> out = MakeDeviceOutput(&error);
     state.SetLabel(error.empty() ? "device" : "null output: " + error);
     EspeakVoice voice(std::move(out), EspeakVoice::findSpeaker(u"Carol"));
     for (auto _ : state) {

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/qtaudiooutput.h"
 
 namespace {

@@ -35,6 +35,21 @@ extern "C" void OnInterrupt(int) {
     gInterrupted = true;
 }
 
+// Where both voices write the one file: it takes the audio as fast as it comes, so a voice is
+// busy only while it synthesizes.
+class FileOutput : public PlaybackOutput {
+public:
+    explicit FileOutput(SampleSink& file) : file_(file) {}
+    void write(const std::int16_t* samples, std::size_t count) override {
+        file_.write(samples, count);
+    }
+    bool playing() const override { return false; }
+    void reset() override {}
+
+private:
+    SampleSink& file_;
+};
+
 struct VoiceOptions {
     std::string name;
     int speed = kNormalSpeed;
@@ -135,7 +150,7 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
 // Where the two voices sound: one file they share, or the audio device. Empty outputs and a
 // message printed when that cannot be had.
 struct Outputs {
-    PerLanguage<std::unique_ptr<AudioOutput>> voice;
+    PerLanguage<std::unique_ptr<PlaybackOutput>> voice;
     std::unique_ptr<AudioFileSet> wav;
     std::unique_ptr<SoundDeviceHost> device;
 };
@@ -154,7 +169,7 @@ bool OpenOutputs(const std::string& wavPath, bool toFiles, Outputs& out) {
             return false;
         }
         for (Language l : kLanguages)
-            out.voice[l] = std::make_unique<FileShare>(*out.wav);
+            out.voice[l] = std::make_unique<FileOutput>(*out.wav);
         return true;
     }
     out.device = std::make_unique<SoundDeviceHost>();

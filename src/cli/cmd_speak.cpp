@@ -96,7 +96,7 @@ int Speak(const Args& args) {
     const bool withService = !voiceName.empty() && NeedsService(speaker);
 
     bool deviceMissing = false;
-    std::unique_ptr<AudioOutput> output;
+    std::unique_ptr<PlaybackOutput> output;
     std::unique_ptr<AudioFileSet> wav;
     std::unique_ptr<SoundDeviceHost> device;
     std::string error;

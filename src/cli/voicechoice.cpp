@@ -4,7 +4,7 @@
 #include <string>
 
 #include "speech/driven/drivenvoice.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 
 namespace vernalo::cli {
 
@@ -22,7 +22,7 @@ bool Listed() {
 
 }  // namespace
 
-LanguageVoice MakeVoice(std::unique_ptr<AudioOutput> output, bool withService) {
+LanguageVoice MakeVoice(std::unique_ptr<PlaybackOutput> output, bool withService) {
     if (withService) Listed();
     return BuildVoice(std::move(output), withService);
 }

@@ -14,7 +14,7 @@ namespace vernalo::cli {
 
 // The built-in voices, followed by the service's when `withService` (their listing waits a
 // few seconds at most; a missing service lists none).
-LanguageVoice MakeVoice(std::unique_ptr<AudioOutput> output, bool withService);
+LanguageVoice MakeVoice(std::unique_ptr<PlaybackOutput> output, bool withService);
 
 // The mode of `voice` whose speaker is `name`, or 0.
 int FindSpeaker(const Voice& voice, const std::u16string& name);

@@ -14,10 +14,10 @@
 #include "export/espeakchild.h"
 #include "export/parallelsynthesis.h"
 #include "export/pieceorder.h"
-#include "export/soundspan.h"
 #include "reading/segmenter.h"
 #include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
+#include "speech/soundspan.h"
 #include "text/fileio.h"
 #include "text/textcodec.h"
 

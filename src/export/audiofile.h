@@ -85,17 +85,15 @@ private:
 
 // Where both voices of an export write: the file of the part under way. A voice is busy only
 // while it synthesizes, since the file takes the audio as fast as it comes.
-class FileShare : public AudioOutput {
+class FileShare : public SampleSink {
 public:
-    explicit FileShare(AudioOutput& file) : file_(file) {}
+    explicit FileShare(SampleSink& file) : file_(file) {}
     void write(const std::int16_t* samples, std::size_t count) override {
         file_.write(samples, count);
     }
-    bool playing() const override { return false; }
-    void reset() override {}
 
 private:
-    AudioOutput& file_;
+    SampleSink& file_;
 };
 
 // A part of an export that is named for what it holds (a chapter) rather than numbered.
@@ -108,7 +106,7 @@ struct NamedPart {
 // An export's files: one, or numbered parts ("book-01.mp3", "book-02.mp3"...) when split, or
 // parts named as they start. Encoding runs on a thread of its own, beside the synthesis that
 // writes here.
-class AudioFileSet : public AudioOutput {
+class AudioFileSet : public SampleSink {
 public:
     AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered);
     ~AudioFileSet() override;  // as Abort unless Finish ran
@@ -129,8 +127,6 @@ public:
     bool failed() const;
 
     void write(const std::int16_t* samples, std::size_t count) override;
-    bool playing() const override { return false; }
-    void reset() override {}
 
     // Of the sound written so far, queued for encoding or not.
     double partSeconds() const;

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "speech/audiooutput.h"
-#include "speech/driven/drivenvoice.h"
-#include "speech/driven/pcm.h"
 #include "text/textcodec.h"
 
 namespace vernalo {
@@ -64,7 +61,8 @@ bool ParallelSynthesis::takeReady(Done* done, std::chrono::milliseconds wait) {
     if (!made_.wait_for(lock, wait, [this] { return !jobs_.empty() && jobs_.front().done; }))
         return false;
     Job& job = jobs_.front();
-    done->samples = std::move(job.samples);
+    done->samples = std::move(job.made.samples);
+    done->words = std::move(job.made.words);
     done->tag = job.tag;
     done->error = std::move(job.error);
     jobs_.pop_front();
@@ -102,11 +100,11 @@ void ParallelSynthesis::run(Worker& worker) {
         next->started = true;
         Job* job = &*next;  // a deque keeps its elements in place while the front is popped
         lock.unlock();
-        std::vector<std::int16_t> samples;
+        SynthesizedPiece made;
         std::string error;
-        const bool ok = synthesize(worker, *job, &samples, &error);
+        const bool ok = synthesize(worker, *job, &made, &error);
         lock.lock();
-        job->samples = std::move(samples);
+        job->made = std::move(made);
         if (!ok)
             job->error =
                 "the speech engine " + Utf16ToUtf8(job->mode->product) + " failed: " + error;
@@ -117,7 +115,7 @@ void ParallelSynthesis::run(Worker& worker) {
     }
 }
 
-bool ParallelSynthesis::synthesize(Worker& worker, Job& job, std::vector<std::int16_t>* samples,
+bool ParallelSynthesis::synthesize(Worker& worker, Job& job, SynthesizedPiece* made,
                                    std::string* error) {
     auto slot = std::find_if(worker.engines.begin(), worker.engines.end(),
                              [&](const auto& e) { return e.first == job.mode; });
@@ -127,30 +125,24 @@ bool ParallelSynthesis::synthesize(Worker& worker, Job& job, std::vector<std::in
         worker.engines.emplace_back(job.mode, std::move(engine));
         slot = std::prev(worker.engines.end());
     }
-    // An engine that died or hung gets one more chance, started afresh.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        {
-            std::lock_guard lock(mutex_);
-            if (stop_) return false;
-            if (!slot->second) slot->second = job.mode->make();
-            worker.busy = slot->second.get();
-        }
-        Pcm pcm;
-        const bool ok =
-            slot->second->synthesize(job.utf8, job.speed, &pcm, error,
-                                     std::chrono::steady_clock::now() + DrivenVoice::kPieceTimeout);
+    EngineTurns turns;
+    turns.take = [&](int) -> Synthesizer* {
+        std::lock_guard lock(mutex_);
+        if (stop_) return nullptr;
+        // After a failure the engine is made afresh.
+        if (!slot->second) slot->second = job.mode->make();
+        worker.busy = slot->second.get();
+        return worker.busy;
+    };
+    turns.done = [&](bool ok) {
         std::unique_ptr<Synthesizer> failed;
-        {
-            std::lock_guard lock(mutex_);
-            worker.busy = nullptr;
-            if (!ok) failed = std::move(slot->second);
-        }
-        if (ok) {
-            *samples = Resampled(pcm, kSampleRate);
-            return true;
-        }
-    }
-    return false;
+        std::lock_guard lock(mutex_);
+        worker.busy = nullptr;
+        if (!ok) failed = std::move(slot->second);
+        return true;
+    };
+    // The engine's lead-in stays: the exported files keep the sound as it was made.
+    return SynthesizePiece(job.utf8, job.speed, turns, false, made, error);
 }
 
 }  // namespace vernalo

@@ -17,6 +17,7 @@
 
 #include "speech/driven/drivenmode.h"
 #include "speech/driven/enginepool.h"
+#include "speech/driven/piecesynthesis.h"
 
 namespace vernalo {
 
@@ -37,6 +38,7 @@ public:
 
     struct Done {
         std::vector<std::int16_t> samples;  // at kSampleRate
+        std::vector<PieceWord> words;       // in `samples`, from an engine that tells them
         long tag = 0;
         std::string error;  // the engine failed twice: names it and says why
     };
@@ -55,7 +57,7 @@ private:
         long tag;
         bool started = false;
         bool done = false;
-        std::vector<std::int16_t> samples;
+        SynthesizedPiece made;
         std::string error;
     };
     struct Worker {
@@ -66,8 +68,7 @@ private:
     void run(Worker& worker);
     // The job the worker takes next, or jobs_.end().
     std::deque<Job>::iterator choose(const Worker& worker);
-    bool synthesize(Worker& worker, Job& job, std::vector<std::int16_t>* samples,
-                    std::string* error);
+    bool synthesize(Worker& worker, Job& job, SynthesizedPiece* made, std::string* error);
 
     std::shared_ptr<EnginePool> pool_ = EnginePool::shared();
     // The modes added, kept at stable addresses for the jobs.

@@ -6,6 +6,21 @@
 
 namespace vernalo {
 
+void PlaybackOutput::setListener(OutputListener listener) {
+    std::lock_guard lock(listenerMutex_);
+    listener_ = std::move(listener);
+}
+
+void PlaybackOutput::tellLost(const std::string& why) const {
+    std::lock_guard lock(listenerMutex_);
+    if (listener_.lost) listener_.lost(why);
+}
+
+void PlaybackOutput::tellBack() const {
+    std::lock_guard lock(listenerMutex_);
+    if (listener_.back) listener_.back();
+}
+
 void NullOutput::write(const std::int16_t*, std::size_t count) {
     const auto duration = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(static_cast<double>(count) / kSampleRate));

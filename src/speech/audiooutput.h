@@ -1,6 +1,6 @@
 #pragma once
-// Where synthesized speech goes: 16-bit mono PCM at kSampleRate. Write may be called from
-// the synthesis thread while Playing and Reset are called from the window's thread.
+// Where synthesized speech is played as it is heard. Write may be called from the synthesis
+// thread while Playing and Reset are called from the window's thread.
 
 #include <chrono>
 #include <cstddef>
@@ -10,18 +10,23 @@
 #include <optional>
 #include <string>
 
+#include "speech/samplesink.h"
+
 namespace vernalo {
 
-inline constexpr int kSampleRate = 22050;
+// What a playback output tells about its device, on any thread (the audio thread, mostly).
+struct OutputListener {
+    // The device failed after it was opened: the output plays nowhere, in real time, until it
+    // is reopened. Said at most once per device.
+    std::function<void(const std::string& why)> lost;
+    // A device was opened again after it was lost or missing: sound is heard again.
+    std::function<void()> back;
+};
 
-class AudioOutput {
+class PlaybackOutput : public SampleSink {
 public:
-    virtual ~AudioOutput() = default;
-    // Queues samples behind what is already queued.
-    virtual void write(const std::int16_t* samples, std::size_t count) = 0;
     // True while some written sample has not been played yet. A device output may say false
-    // for the last few milliseconds of its sound (QtAudioOutput::kHandOver), which the next
-    // sound takes to start.
+    // for the last HandOver of its sound, which the next sound takes to start.
     virtual bool playing() const = 0;
     // Silences the output at once and drops everything queued; such a last moment may play out.
     virtual void reset() = 0;
@@ -31,13 +36,35 @@ public:
     // How many of the samples ever written have been heard by now or dropped by Reset; none
     // from an output that cannot tell.
     virtual std::optional<std::int64_t> heard() const { return std::nullopt; }
-    // Called (at most once, on any thread) when the output fails after it was made.
-    std::function<void(const std::string&)> onError;
+    // How long before its last sample is heard a sound is over for its writer (Playing turns
+    // false): the next sound, handed over then, takes about as long to be heard, so the two
+    // follow without a gap.
+    virtual std::chrono::milliseconds handOver() const { return {}; }
+    // Opens the device again when it was lost or could not be opened (a sound server started
+    // or a device plugged in since), dropping what was queued; true when sound is heard now,
+    // else false with `error` set. An output with no device to lose has nothing to reopen.
+    virtual bool reopen(std::string* error) {
+        (void)error;
+        return true;
+    }
+
+    // Sets the listener, or clears it with an empty one. The listener is called under a lock
+    // this takes too: once it returns, the listener replaced is not running and never runs
+    // again. So a listener must not set the listener.
+    void setListener(OutputListener listener);
+
+protected:
+    void tellLost(const std::string& why) const;
+    void tellBack() const;
+
+private:
+    mutable std::mutex listenerMutex_;
+    OutputListener listener_;
 };
 
 // Stands in for a device: consumes the audio in real time and plays it nowhere, so that
 // Playing behaves as it would with a sound card.
-class NullOutput : public AudioOutput {
+class NullOutput : public PlaybackOutput {
 public:
     void write(const std::int16_t* samples, std::size_t count) override;
     bool playing() const override;

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 
 #include <unistd.h>
 #include "speech/espeakstress.h"
@@ -62,25 +61,6 @@ const Candidate kCandidates[] = {
     {"en-us+f2", u"English (American), female", u"Susan"},
 };
 
-// The UTF-16 offset of each code point of `text`, and one for its end.
-std::vector<long> CodePointOffsets(const std::u16string& text) {
-    std::vector<long> offsets;
-    offsets.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        offsets.push_back(static_cast<long>(i));
-        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
-            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-            ++i;
-    }
-    offsets.push_back(static_cast<long>(text.size()));
-    return offsets;
-}
-
-// Russian learning texts mark the stress; the engine is told it as phonemes.
-std::u16string MarkedText(const std::string& voice, const std::u16string& text) {
-    return voice.starts_with("ru") && HasStressMark(text) ? text : std::u16string();
-}
-
 // The engine's phonemes for one word, in its ASCII names; on the engine's thread.
 std::string EnginePhonemes(const std::u16string& word) {
     const std::string utf8 = Utf16ToUtf8(word);
@@ -129,6 +109,23 @@ int SynthCallback(short* wav, int count, espeak_EVENT* events) {
 }
 
 }  // namespace
+
+std::vector<long> CodePointOffsets(const std::u16string& text) {
+    std::vector<long> offsets;
+    offsets.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        offsets.push_back(static_cast<long>(i));
+        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            ++i;
+    }
+    offsets.push_back(static_cast<long>(text.size()));
+    return offsets;
+}
+
+std::u16string MarkedText(const std::string& voice, const std::u16string& text) {
+    return voice.starts_with("ru") && HasStressMark(text) ? text : std::u16string();
+}
 
 EspeakEngine& EspeakEngine::instance() {
     static EspeakEngine engine;
@@ -284,202 +281,6 @@ void EspeakEngine::drain(const void* owner) {
     std::unique_lock lock(mutex_);
     std::erase_if(queue_, [owner](const Job& j) { return j.owner == owner; });
     idle_.wait(lock, [this, owner] { return running_ != owner; });
-}
-
-EspeakVoice::EspeakVoice(std::unique_ptr<AudioOutput> output, int mode)
-    : engine_(EspeakEngine::instance()),
-      output_(output ? std::move(output) : std::make_unique<NullOutput>()) {
-    mode_ = (mode >= 1 && mode <= modeCount()) ? mode : 1;
-}
-
-EspeakVoice::~EspeakVoice() {
-    {
-        std::lock_guard lock(mutex_);
-        ++generation_;
-    }
-    engine_.drain(this);
-}
-
-int EspeakVoice::modeCount() const {
-    return static_cast<int>(engine_.modes().size());
-}
-
-std::u16string EspeakVoice::modeName(int mode) const {
-    if (mode < 1 || mode > modeCount()) return {};
-    return engine_.modes()[mode - 1].name;
-}
-
-std::u16string EspeakVoice::speaker(int mode) const {
-    if (mode < 1 || mode > modeCount()) return {};
-    return engine_.modes()[mode - 1].speaker;
-}
-
-std::u16string EspeakVoice::productName(int mode) const {
-    if (mode < 1 || mode > modeCount()) return {};
-    return engine_.productName();
-}
-
-void EspeakVoice::select(int mode) {
-    if (mode < 1 || mode > modeCount()) return;
-    mode_ = mode;
-    speed_ = kNormalSpeed;
-}
-
-void EspeakVoice::setSpeed(int speed) {
-    speed_ = std::clamp(speed, kMinSpeed, kMaxSpeed);
-}
-
-int EspeakVoice::findSpeaker(const std::u16string& name) {
-    const auto& modes = EspeakEngine::instance().modes();
-    for (std::size_t i = 0; i < modes.size(); ++i)
-        if (modes[i].speaker == name) return static_cast<int>(i) + 1;
-    return 0;
-}
-
-void EspeakVoice::speak(const std::u16string& text) {
-    if (modeCount() == 0 || text.empty()) return;
-    EspeakEngine::Job job;
-    job.owner = this;
-    job.voice = engine_.modes()[mode_ - 1].voice;
-    job.rate = static_cast<int>(std::lround(EspeakEngine::kNormalRate * speed_ / 100.0));
-    job.text = Utf16ToUtf8(text);
-    job.marked = MarkedText(job.voice, text);
-    unsigned generation, id;
-    {
-        std::lock_guard lock(mutex_);
-        generation = generation_;
-        id = ++jobs_;
-        ++pending_;
-        lastFirstLoud_ = lastLastLoud_ = -1;
-        lastSamples_ = 0;
-        lastDone_ = false;
-        // Words already heard to their text's end are of no more use.
-        if (auto heard = output_->heard())
-            std::erase_if(words_, [&](const TimedWord& w) { return w.end <= *heard; });
-    }
-    // Where the job's audio begins among the output's samples: known at its first event.
-    auto base = std::make_shared<std::int64_t>(-1);
-    job.chunk = [this, generation, base, id](const std::int16_t* samples, std::size_t count) {
-        std::lock_guard lock(mutex_);
-        if (generation != generation_) return false;
-        if (*base < 0) *base = written_;
-        output_->write(samples, count);
-        written_ += static_cast<std::int64_t>(count);
-        if (id == jobs_) {
-            constexpr int kAudible = 300;  // about 1 % of full scale: above the engine's hiss
-            for (std::size_t i = 0; i < count; ++i) {
-                if (std::abs(samples[i]) <= kAudible) continue;
-                const std::int64_t at = lastSamples_ + static_cast<std::int64_t>(i);
-                if (lastFirstLoud_ < 0) lastFirstLoud_ = at;
-                lastLastLoud_ = at;
-            }
-            lastSamples_ += static_cast<std::int64_t>(count);
-        }
-        return true;
-    };
-    job.word = [this, generation, base, id, offsets = CodePointOffsets(text)](
-                   int position, int length, std::int64_t sample) {
-        const auto last = static_cast<int>(offsets.size()) - 1;
-        const int from = std::clamp(position, 0, last);
-        const int to = std::clamp(position + length, from, last);
-        std::lock_guard lock(mutex_);
-        if (generation != generation_) return;
-        if (*base < 0) *base = written_;
-        words_.push_back({*base + sample,
-                          std::numeric_limits<std::int64_t>::max(),
-                          id,
-                          {offsets[from], offsets[to] - offsets[from]}});
-    };
-    job.done = [this, generation, id] {
-        std::lock_guard lock(mutex_);
-        if (generation != generation_) return;
-        --pending_;
-        for (TimedWord& w : words_)
-            if (w.job == id) w.end = written_;
-        if (id == jobs_) lastDone_ = true;
-        output_->flush();
-    };
-    engine_.submit(std::move(job));
-}
-
-std::optional<Voice::WordSpan> EspeakVoice::heardWord() const {
-    std::lock_guard lock(mutex_);
-    const std::optional<std::int64_t> heard = output_->heard();
-    if (!heard) return std::nullopt;
-    // The last word begun by now, while its text still sounds.
-    auto after = std::upper_bound(words_.begin(), words_.end(), *heard,
-                                  [](std::int64_t h, const TimedWord& w) { return h < w.sample; });
-    if (after == words_.begin()) return std::nullopt;
-    const TimedWord& w = *std::prev(after);
-    if (*heard >= w.end) return std::nullopt;
-    return w.span;
-}
-
-std::optional<Voice::SoundLength> EspeakVoice::lastSound() const {
-    std::lock_guard lock(mutex_);
-    if (!lastDone_ || lastFirstLoud_ < 0) return std::nullopt;
-    const auto seconds = [](std::int64_t samples) {
-        return static_cast<double>(samples) / kSampleRate;
-    };
-    return SoundLength{seconds(lastLastLoud_ - lastFirstLoud_ + 1), seconds(lastFirstLoud_),
-                       seconds(lastSamples_ - 1 - lastLastLoud_)};
-}
-
-int EspeakVoice::speaking() const {
-    std::lock_guard lock(mutex_);
-    return pending_ > 0 || output_->playing() ? 1 : 0;
-}
-
-void EspeakVoice::audioReset() {
-    {
-        std::lock_guard lock(mutex_);
-        ++generation_;
-        pending_ = 0;
-        output_->reset();
-        words_.clear();
-    }
-    engine_.drop(this);
-}
-
-std::unique_ptr<AudioOutput> EspeakVoice::replaceOutput(std::unique_ptr<AudioOutput> output) {
-    {
-        std::lock_guard lock(mutex_);
-        ++generation_;
-        pending_ = 0;
-        output_->reset();
-        words_.clear();
-        // The new output counts its samples from 0.
-        written_ = 0;
-        std::swap(output_, output);
-    }
-    engine_.drain(this);
-    return output;
-}
-
-void EspeakVoice::SharedOutput::write(const std::int16_t* samples, std::size_t count) {
-    std::lock_guard lock(voice_.mutex_);
-    voice_.output_->write(samples, count);
-    voice_.written_ += static_cast<std::int64_t>(count);
-}
-
-bool EspeakVoice::SharedOutput::playing() const {
-    std::lock_guard lock(voice_.mutex_);
-    return voice_.output_->playing();
-}
-
-void EspeakVoice::SharedOutput::reset() {
-    std::lock_guard lock(voice_.mutex_);
-    voice_.output_->reset();
-}
-
-void EspeakVoice::SharedOutput::flush() {
-    std::lock_guard lock(voice_.mutex_);
-    voice_.output_->flush();
-}
-
-std::optional<std::int64_t> EspeakVoice::SharedOutput::heard() const {
-    std::lock_guard lock(voice_.mutex_);
-    return voice_.output_->heard();
 }
 
 std::string EspeakVersion() {

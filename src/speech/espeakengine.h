@@ -24,6 +24,12 @@ namespace vernalo {
 // The library's version, as it reports it ("1.51"); needs no engine.
 std::string EspeakVersion();
 
+// The UTF-16 offset of each code point of `text`, and one for its end.
+std::vector<long> CodePointOffsets(const std::u16string& text);
+// `text` when the engine is to be told its stress marks as phonemes in `voice`, else empty:
+// Russian learning texts mark the stress.
+std::u16string MarkedText(const std::string& voice, const std::u16string& text);
+
 struct EspeakMode {
     std::string voice;  // the library's voice name, with a variant ("ru+f3")
     std::u16string name;
@@ -100,83 +106,6 @@ private:
     bool stop_ = false;
     std::string currentVoice_;
     std::thread worker_;
-};
-
-// A synthesizer control speaking with the built-in engine through one audio output.
-class EspeakVoice : public Voice {
-public:
-    // `mode` is the mode selected at first (1 when out of range).
-    explicit EspeakVoice(std::unique_ptr<AudioOutput> output, int mode = 1);
-    ~EspeakVoice() override;
-
-    int modeCount() const override;
-    std::u16string modeName(int mode) const override;
-    std::u16string speaker(int mode) const override;
-    std::u16string productName(int mode) const override;
-    bool supportsDictionaries(int) const override { return true; }
-    void select(int mode) override;
-    int speed() const override { return speed_; }
-    void setSpeed(int speed) override;
-    int minSpeed() const override { return kMinSpeed; }
-    int maxSpeed() const override { return kMaxSpeed; }
-    void speak(const std::u16string& text) override;
-    int speaking() const override;
-    void audioReset() override;
-    std::optional<WordSpan> heardWord() const override;
-    std::optional<SoundLength> lastSound() const override;
-
-    int mode() const { return mode_; }
-    AudioOutput& output() { return *output_; }
-    // The output as another engine of the same language writes to it: its samples are
-    // counted, so that this voice's word marks stay on its own, and it follows ReplaceOutput.
-    AudioOutput& sharedOutput() { return shared_; }
-    // Speaks on `output` from now on, dropping what was queued or playing as audioReset does;
-    // gives back the output it spoke on. Mode and speed stay.
-    std::unique_ptr<AudioOutput> replaceOutput(std::unique_ptr<AudioOutput> output);
-    // The mode whose speaker is `name`, or 0.
-    static int findSpeaker(const std::u16string& name);
-
-private:
-    class SharedOutput : public AudioOutput {
-    public:
-        explicit SharedOutput(EspeakVoice& voice) : voice_(voice) {}
-        void write(const std::int16_t* samples, std::size_t count) override;
-        bool playing() const override;
-        void reset() override;
-        void flush() override;
-        std::optional<std::int64_t> heard() const override;
-
-    private:
-        EspeakVoice& voice_;
-    };
-
-    EspeakEngine& engine_;
-    std::unique_ptr<AudioOutput> output_;
-    SharedOutput shared_{*this};
-    int mode_ = 1;
-    int speed_ = kNormalSpeed;
-
-    // Guards the generation, the pending count and the hand-over of audio to the output, so
-    // that nothing from before an AudioReset reaches the output after it.
-    mutable std::mutex mutex_;
-    unsigned generation_ = 0;
-    int pending_ = 0;  // jobs of this generation not yet fully synthesized
-
-    // Where each word of the text last spoken begins in the output's samples, in the order
-    // spoken; kept until a new text is spoken or a reset.
-    struct TimedWord {
-        std::int64_t sample;  // where its sound begins among the samples given to the output
-        std::int64_t end;     // where its text's sound ends; unknown (the largest) until then
-        unsigned job;
-        WordSpan span;
-    };
-    std::vector<TimedWord> words_;  // in the order spoken; pruned as they are heard
-    std::int64_t written_ = 0;      // samples ever given to the output
-    unsigned jobs_ = 0;             // numbers the texts spoken
-    // The audible stretch of the last text's samples (first and last loud sample, -1 before
-    // any), and whether all of them are made.
-    std::int64_t lastFirstLoud_ = -1, lastLastLoud_ = -1, lastSamples_ = 0;
-    bool lastDone_ = false;
 };
 
 }  // namespace vernalo

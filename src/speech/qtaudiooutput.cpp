@@ -150,9 +150,9 @@ void QtAudioOutput::Impl::fail(const std::string& message) {
     fallback.write(rest.data(), rest.size());
     if (timer) timer->stop();
     qCWarning(lcAudio) << "audio output failed:" << message.c_str();
-    if (!reported && owner->onError) {
+    if (!reported) {
         reported = true;
-        owner->onError(message);
+        owner->tellLost(message);
     }
 }
 
@@ -302,6 +302,12 @@ bool QtAudioOutput::start(std::string* error) {
         d_->context, [this, &ok, error] { ok = d_->open(error); }, Qt::BlockingQueuedConnection);
     if (!ok) d_->failed = true;
     return ok;
+}
+
+bool QtAudioOutput::reopen(std::string* error) {
+    if (!d_->failed) return true;
+    if (error) *error = "the audio output device stopped working";
+    return false;
 }
 
 void QtAudioOutput::write(const std::int16_t* samples, std::size_t count) {

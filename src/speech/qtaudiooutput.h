@@ -11,14 +11,10 @@ namespace vernalo {
 
 // The sink lives on a thread of its own, so that audio keeps flowing while the window is busy.
 // Needs a QCoreApplication. When the device fails after it was opened, the audio is consumed
-// in real time instead and OnError reports it once.
-class QtAudioOutput : public AudioOutput {
+// in real time instead and the listener is told once; it cannot be opened again (DeviceOutput
+// makes a new one).
+class QtAudioOutput : public PlaybackOutput {
 public:
-    // A sound is over for its writer this long before its last sample is heard: the next
-    // one, handed over then, takes about as long to be heard (the sound server starts a
-    // stream, an engine makes its first samples), so the two follow without a gap.
-    static constexpr std::chrono::milliseconds kHandOver{12};
-
     QtAudioOutput();
     ~QtAudioOutput() override;
     // Opens the default output device; false with `error` set when there is none.
@@ -29,8 +25,14 @@ public:
     void reset() override;
     void flush() override;
     std::optional<std::int64_t> heard() const override;
+    std::chrono::milliseconds handOver() const override { return kHandOver; }
+    // True while the device works; a failed one stays failed.
+    bool reopen(std::string* error) override;
 
 private:
+    // The hand-over: the sound server starts a stream, an engine makes its first samples.
+    static constexpr std::chrono::milliseconds kHandOver{12};
+
     struct Impl;
     std::unique_ptr<Impl> d_;
 };

@@ -11,10 +11,11 @@
 namespace vernalo {
 
 // An output on the default device, or nullptr with `error` set when none can be opened.
-std::unique_ptr<AudioOutput> OpenSoundDevice(std::string* error);
-// The same, but a NullOutput (the voice then speaks silently in real time) and a logged
-// warning when there is no device; `error` tells why.
-std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error);
+std::unique_ptr<PlaybackOutput> OpenSoundDevice(std::string* error);
+// An output on the default device for the life of the voices (a DeviceOutput): when there is
+// no device it speaks silently in real time, with a logged warning and `error` telling why,
+// until Reopen finds one.
+std::unique_ptr<PlaybackOutput> MakeDeviceOutput(std::string* error);
 
 // What the device needs around it in a program that has no Qt application of its own (the
 // command-line tool): made on the main thread before the first output, kept while sound plays.

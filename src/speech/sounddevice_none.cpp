@@ -1,15 +1,16 @@
 #include "speech/sounddevice.h"
 
+#include "speech/deviceoutput.h"
+
 namespace vernalo {
 
-std::unique_ptr<AudioOutput> OpenSoundDevice(std::string* error) {
+std::unique_ptr<PlaybackOutput> OpenSoundDevice(std::string* error) {
     if (error) *error = "this build has no audio output";
     return nullptr;
 }
 
-std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error) {
-    OpenSoundDevice(error);
-    return std::make_unique<NullOutput>();
+std::unique_ptr<PlaybackOutput> MakeDeviceOutput(std::string* error) {
+    return std::make_unique<DeviceOutput>(OpenSoundDevice, error);
 }
 
 struct SoundDeviceHost::State {};

@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "speech/deviceoutput.h"
 #include "speech/qtaudiooutput.h"
 #include "speech/quickexit.h"
 #include "speech/sounddevice.h"
@@ -45,7 +46,7 @@ bool SoundServerAnswers() {
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> OpenSoundDevice(std::string* error) {
+std::unique_ptr<PlaybackOutput> OpenSoundDevice(std::string* error) {
     if (!SoundServerAnswers()) {
         // What Qt says when it has no server to ask.
         if (error) *error = "no audio output device";
@@ -56,10 +57,14 @@ std::unique_ptr<AudioOutput> OpenSoundDevice(std::string* error) {
     return nullptr;
 }
 
-std::unique_ptr<AudioOutput> MakeDeviceOutput(std::string* error) {
-    if (auto out = OpenSoundDevice(error)) return out;
-    qCWarning(lcAudio) << "no audio output:" << (error ? error->c_str() : "");
-    return std::make_unique<NullOutput>();
+std::unique_ptr<PlaybackOutput> MakeDeviceOutput(std::string* error) {
+    std::string why;
+    auto out = std::make_unique<DeviceOutput>(OpenSoundDevice, &why);
+    if (!why.empty()) {
+        qCWarning(lcAudio) << "no audio output:" << why.c_str();
+        if (error) *error = why;
+    }
+    return out;
 }
 
 struct SoundDeviceHost::State {

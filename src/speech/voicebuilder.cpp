@@ -6,11 +6,12 @@
 #include "speech/dispatchervoice.h"
 #include "speech/driven/drivenvoice.h"
 #include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/servicevoice.h"
 
 namespace vernalo {
 
-LanguageVoice BuildVoice(std::unique_ptr<AudioOutput> output, bool withService) {
+LanguageVoice BuildVoice(std::unique_ptr<PlaybackOutput> output, bool withService) {
     LanguageVoice built;
     std::vector<std::unique_ptr<Voice>> engines;
     auto builtIn = std::make_unique<EspeakVoice>(std::move(output));
@@ -19,7 +20,7 @@ LanguageVoice BuildVoice(std::unique_ptr<AudioOutput> output, bool withService) 
     engines.push_back(std::move(builtIn));
     if (const auto& modes = InstalledDrivenModes(); !modes.empty()) {
         auto driven = std::make_unique<DrivenVoice>(
-            modes, [speaksOn]() -> AudioOutput& { return speaksOn->sharedOutput(); });
+            modes, [speaksOn]() -> PlaybackOutput& { return speaksOn->sharedOutput(); });
         built.driven = driven.get();
         engines.push_back(std::move(driven));
     }

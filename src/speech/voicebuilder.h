@@ -40,11 +40,11 @@ struct VoiceSet {
 // The built-in engine speaking on `output`, then the voices of the installed engines the
 // program runs itself (on the same output), then the service's voices when `withService` and
 // this build has the service (their listing goes on in the background).
-LanguageVoice BuildVoice(std::unique_ptr<AudioOutput> output, bool withService);
+LanguageVoice BuildVoice(std::unique_ptr<PlaybackOutput> output, bool withService);
 
 // A voice for each language, each on an output of its own from `makeOutput`, which sets its
 // error argument when it gives a silent stand-in.
-using OutputMaker = std::function<std::unique_ptr<AudioOutput>(std::string* error)>;
+using OutputMaker = std::function<std::unique_ptr<PlaybackOutput>(std::string* error)>;
 VoiceSet BuildVoices(const OutputMaker& makeOutput);
 
 // Voices made elsewhere (scripted ones in tests), taken as they are.

@@ -20,7 +20,7 @@
 
 #include "app/pages/speechpage.h"
 #include "speech/driven/drivenmode.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/sounddevice.h"
 #include "support/accessible.h"
 #include "support/children.h"
@@ -220,11 +220,11 @@ TEST(SpeechPageDriven, festivalVoicesAreRestoredByNameSpeakAndLeaveNoProcess) {
     if (speakers[Language::Russian].isEmpty() || speakers[Language::English].isEmpty())
         GTEST_SKIP() << "Festival's Russian and English voices are not installed";
     ASSERT_TRUE(FestivalChildren().empty());
-    VoiceSet voices = BuildVoices([](std::string*) -> std::unique_ptr<AudioOutput> {
+    VoiceSet voices = BuildVoices([](std::string*) -> std::unique_ptr<PlaybackOutput> {
         return std::make_unique<NullOutput>();
     });
-    PerLanguage<AudioOutput*> outputs{{&voices.languages[Language::Russian].builtIn->output(),
-                                       &voices.languages[Language::English].builtIn->output()}};
+    PerLanguage<PlaybackOutput*> outputs{{&voices.languages[Language::Russian].builtIn->output(),
+                                          &voices.languages[Language::English].builtIn->output()}};
     auto page = std::make_unique<SpeechPage>(std::move(voices));
     page->restore(speakers, {{QStringLiteral("100"), QStringLiteral("150")}});
     auto* box = page->findChild<QComboBox*>(QStringLiteral("russianVoiceBox"));

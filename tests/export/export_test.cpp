@@ -17,7 +17,7 @@
 #include "export/pieceorder.h"
 #include "speech/audiooutput.h"
 #include "speech/driven/pcm.h"
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "text/textcodec.h"
 
 namespace {

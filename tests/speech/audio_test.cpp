@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 #include "speech/qtaudiooutput.h"
 #include "speech/quickexit.h"
 #include "support/monitor.h"
@@ -199,7 +199,7 @@ TEST_P(DeviceBursts, eachBurstComesOutWholeOnceAndInTurn) {
         auto tone = Tone(c.ms, 3000.0 + 2500.0 * k);
         // Quiet around it, as around speech: the next burst is handed over in the last moment
         // of this one and may start while that still plays.
-        const std::size_t edge = kSampleRate * 2 * QtAudioOutput::kHandOver.count() / 1000;
+        const std::size_t edge = kSampleRate * 2 * out.handOver().count() / 1000;
         tone.insert(tone.begin(), edge, 0);
         tone.insert(tone.end(), edge, 0);
         const auto start = Clock::now();
@@ -208,7 +208,7 @@ TEST_P(DeviceBursts, eachBurstComesOutWholeOnceAndInTurn) {
         while (out.playing() && Clock::now() - start < 3s)
             std::this_thread::sleep_for(1ms);
         EXPECT_FALSE(out.playing()) << "burst " << k << " never ended";
-        EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(c.ms) - QtAudioOutput::kHandOver)
+        EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(c.ms) - out.handOver())
             << "burst " << k << ": playing as long as the sound lasts but its hand-over";
     }
     const auto recorded = RecordingUntilQuiet(before, kBurstsEnded, true);

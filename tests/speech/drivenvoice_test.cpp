@@ -18,6 +18,7 @@
 
 #include "speech/driven/drivenmode.h"
 #include "speech/driven/drivenvoice.h"
+#include "speech/driven/piecesynthesis.h"
 #include "text/textcodec.h"
 
 namespace vernalo {
@@ -26,7 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Keeps every sample written; plays at once, so a test waits for synthesis only.
-class Recording : public AudioOutput {
+class Recording : public PlaybackOutput {
 public:
     void write(const std::int16_t* samples, std::size_t count) override {
         std::lock_guard lock(mutex_);
@@ -106,7 +107,7 @@ TEST(DrivenVoice, festivalSpeaksRussianAndItsEngineEndsWithTheVoice) {
     Recording out;
     pid_t pid = 0;
     {
-        DrivenVoice voice(modes, [&out]() -> AudioOutput& { return out; });
+        DrivenVoice voice(modes, [&out]() -> PlaybackOutput& { return out; });
         EXPECT_EQ(voice.enginePid(), 0) << "no engine may start before the first piece";
         voice.speak(u"Привет, это проверка голоса.");
         ASSERT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
@@ -134,7 +135,7 @@ TEST(DrivenVoice, festivalSpeedShortensTheSpeechOfEveryVoice) {
         int i = 0;
         for (int speed : {100, 200}) {
             Recording out;
-            DrivenVoice voice({mode}, [&out]() -> AudioOutput& { return out; });
+            DrivenVoice voice({mode}, [&out]() -> PlaybackOutput& { return out; });
             voice.setSpeed(speed);
             voice.speak(mode.name.starts_with(u"Russian")
                             ? u"Скорость речи меняется по желанию читателя."
@@ -165,7 +166,7 @@ TEST(DrivenVoice, festivalMarksEachWordWhileItSounds) {
                                                   u"is",    u"marked", u"here"};
         for (int speed : {100, 200}) {
             Recording out;
-            DrivenVoice voice({mode}, [&out]() -> AudioOutput& { return out; });
+            DrivenVoice voice({mode}, [&out]() -> PlaybackOutput& { return out; });
             voice.setSpeed(speed);
             voice.speak(text);
             ASSERT_TRUE(WaitFor([&] { return voice.speaking() == 0; }));
@@ -221,7 +222,7 @@ TEST(DrivenVoice, userCommandSpeaksWhatPrepareMadeAheadOnce) {
     ASSERT_EQ(rig.modes.size(), 1u);
     EXPECT_EQ(rig.modes[0].name, u"English (Logged espeak)");
     Recording out;
-    DrivenVoice voice(rig.modes, [&out]() -> AudioOutput& { return out; });
+    DrivenVoice voice(rig.modes, [&out]() -> PlaybackOutput& { return out; });
     voice.prepare(u"made ahead");
     ASSERT_TRUE(WaitFor([&] { return Count(ReadFile(rig.log), "made ahead") == 1; }));
     EXPECT_EQ(out.count(), 0u) << "a prepared piece played before it was asked for";
@@ -235,7 +236,7 @@ TEST(DrivenVoice, resetAndSpeedChangeDiscardWhatWasMadeAhead) {
     CommandVoiceRig rig;
     ASSERT_EQ(rig.modes.size(), 1u);
     Recording out;
-    DrivenVoice voice(rig.modes, [&out]() -> AudioOutput& { return out; });
+    DrivenVoice voice(rig.modes, [&out]() -> PlaybackOutput& { return out; });
     voice.prepare(u"stale");
     ASSERT_TRUE(WaitFor([&] { return Count(ReadFile(rig.log), "stale") == 1; }));
     voice.audioReset();
@@ -258,7 +259,7 @@ TEST(DrivenVoice, anEngineThatFailsIsReportedByNameAndTheVoiceFallsSilent) {
     auto modes = CommandModes(folder + "/voices.ini", &problems);
     ASSERT_EQ(modes.size(), 1u);
     Recording out;
-    DrivenVoice voice(modes, [&out]() -> AudioOutput& { return out; });
+    DrivenVoice voice(modes, [&out]() -> PlaybackOutput& { return out; });
     std::mutex mutex;
     std::string error;
     voice.onError = [&](const std::string& message) {
@@ -285,7 +286,7 @@ TEST(DrivenVoice, aHungEngineEndsWithItsVoiceAtOnce) {
     auto modes = CommandModes(folder + "/voices.ini", &problems);
     ASSERT_EQ(modes.size(), 1u);
     Recording out;
-    auto voice = std::make_unique<DrivenVoice>(modes, [&out]() -> AudioOutput& { return out; });
+    auto voice = std::make_unique<DrivenVoice>(modes, [&out]() -> PlaybackOutput& { return out; });
     voice->speak(u"nothing comes");
     ASSERT_TRUE(WaitFor([&] { return fs::exists(started); }));
     EXPECT_EQ(voice->speaking(), 1);
@@ -343,7 +344,7 @@ TEST_F(StandIn, piperVoiceKeepsOneEngineForItsPieces) {
     ASSERT_EQ(modes.size(), 1u);
     EXPECT_EQ(modes[0].name, u"English (Piper: en_US-standin-medium)");
     Recording out;
-    DrivenVoice voice(modes, [&out]() -> AudioOutput& { return out; });
+    DrivenVoice voice(modes, [&out]() -> PlaybackOutput& { return out; });
     std::mutex mutex;
     std::vector<std::pair<std::u16string, bool>> loading;
     voice.onLoading = [&](const std::u16string& speaker, bool starts) {
@@ -385,12 +386,58 @@ TEST_F(StandIn, rhvoiceVoiceSpeaksAndLeavesNoProcess) {
     ASSERT_EQ(modes.size(), 1u);
     EXPECT_EQ(modes[0].speaker, u"Anna (RHVoice)");
     Recording out;
-    DrivenVoice v(modes, [&out]() -> AudioOutput& { return out; });
+    DrivenVoice v(modes, [&out]() -> PlaybackOutput& { return out; });
     v.speak(u"Проверка голоса.");
     ASSERT_TRUE(WaitFor([&] { return v.speaking() == 0; }));
     EXPECT_GT(out.count(), std::size_t(kSampleRate / 4));
     EXPECT_GT(out.rms(), 300);
     EXPECT_EQ(v.enginePid(), 0);
+}
+
+// An engine that fails its first `failures` pieces, then gives a second of silence with a loud
+// sample half-way and one word from 0.2 s to its end.
+struct ScriptedEngine : Synthesizer {
+    int failures = 0;
+    bool synthesize(const std::string&, int, Pcm* pcm, std::string* error, Deadline) override {
+        *error = "died";
+        if (failures-- > 0) return false;
+        *pcm = {std::vector<std::int16_t>(kSampleRate, 0), kSampleRate, {{0.2, 1.0, 3, 4}}};
+        pcm->samples[kSampleRate / 2] = 10000;
+        return true;
+    }
+    void interrupt() override {}
+};
+
+// The synthesis the reading voice and the export share: only the voice cuts the lead-in (the
+// exported files keep theirs), the word times follow the cut, a failing engine gets one more
+// chance. Trimmed, 10 ms stay before the loud sample: 11025 - 220 samples go.
+TEST(SynthesizePiece, trimsOnlyWhenAskedAndTriesTwice) {
+    struct Case {
+        bool trimLead;
+        int failures;
+        std::size_t samples;  // 0: fails
+        std::int64_t wordStart, wordEnd;
+    } const cases[] = {
+        {false, 0, 22050, 4410, 22050},
+        {true, 0, 11245, 0, 11245},
+        {false, 1, 22050, 4410, 22050},
+        {true, 2, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "trim " << c.trimLead << ", failures " << c.failures);
+        ScriptedEngine engine;
+        engine.failures = c.failures;
+        const EngineTurns turns{[&](int) { return &engine; }, [](bool) { return true; }};
+        SynthesizedPiece piece;
+        std::string error;
+        EXPECT_EQ(SynthesizePiece("x", 100, turns, c.trimLead, &piece, &error), c.samples > 0);
+        EXPECT_EQ(piece.samples.size(), c.samples);
+        if (c.samples == 0) continue;
+        ASSERT_EQ(piece.words.size(), 1u);
+        EXPECT_EQ(piece.words[0].start, c.wordStart);
+        EXPECT_EQ(piece.words[0].end, c.wordEnd);
+        EXPECT_EQ(piece.words[0].span, (Voice::WordSpan{3, 4}));
+    }
 }
 
 }  // namespace

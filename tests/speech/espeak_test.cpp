@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 
 namespace vernalo {
 namespace {
@@ -101,7 +102,7 @@ TEST(Espeak, speakingLastsAsLongAsTheAudio) {
 }
 
 // Takes the audio without playing it, so a test waits only for the synthesis.
-class InstantOutput : public AudioOutput {
+class InstantOutput : public PlaybackOutput {
 public:
     void write(const std::int16_t*, std::size_t n) override { samples += n; }
     bool playing() const override { return false; }

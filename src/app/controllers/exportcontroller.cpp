@@ -20,6 +20,7 @@
 #include "documents/qt/documentheadings.h"
 #include "speech/driven/drivenmode.h"
 #include "speech/espeakengine.h"
+#include "speech/espeakvoice.h"
 
 namespace vernalo {
 

@@ -17,8 +17,7 @@
 #include "app/window/qtext.h"
 #include "speech/dispatchervoice.h"
 #include "speech/driven/drivenvoice.h"
-#include "speech/espeakengine.h"
-#include "speech/sounddevice.h"
+#include "speech/espeakvoice.h"
 
 namespace vernalo {
 
@@ -106,8 +105,9 @@ SpeechPage::SpeechPage(VoiceSet voices, QWidget* parent)
     }
 }
 
-void SpeechPage::watchOutput(AudioOutput& output) {
-    output.onError = [this](const std::string& message) {
+void SpeechPage::watchOutput(PlaybackOutput& output) {
+    OutputListener listener;
+    listener.lost = [this](const std::string& message) {
         const QString text = QString::fromStdString(message);
         QMetaObject::invokeMethod(
             this,
@@ -118,26 +118,20 @@ void SpeechPage::watchOutput(AudioOutput& output) {
             },
             Qt::QueuedConnection);
     };
+    output.setListener(std::move(listener));
 }
 
 bool SpeechPage::retrySound() {
     if (soundProblem_.isEmpty()) return true;
-    // Both languages get a new output or neither does, so that both are heard or neither.
-    PerLanguage<std::unique_ptr<AudioOutput>> outputs;
     for (Language l : kLanguages) {
         if (!builtIn_[l]) continue;
         std::string error;
-        outputs[l] = OpenSoundDevice(&error);
-        if (!outputs[l]) {
+        if (!builtIn_[l]->output().reopen(&error)) {
             soundProblem_ = QString::fromStdString(error);
             return false;
         }
-    }
-    for (Language l : kLanguages) {
-        if (!outputs[l]) continue;
-        watchOutput(*outputs[l]);
-        std::unique_ptr<AudioOutput> old = builtIn_[l]->replaceOutput(std::move(outputs[l]));
-        old->onError = nullptr;
+        // What was spoken silently meanwhile is not heard late.
+        builtIn_[l]->audioReset();
     }
     qCInfo(lcApp) << "the sound device is back";
     soundProblem_.clear();
@@ -162,7 +156,7 @@ SpeechPage::~SpeechPage() {
     }
     // The voices go first: their audio threads must not call back into a half-gone page.
     for (Language l : kLanguages) {
-        if (builtIn_[l]) builtIn_[l]->output().onError = nullptr;
+        if (builtIn_[l]) builtIn_[l]->output().setListener({});
         voices_[l].reset();
     }
 }

@@ -50,9 +50,9 @@ public:
     // Why no sound can be heard (no audio device could be opened, or it failed since); empty
     // when speech is heard. Readings are refused meanwhile; the test buttons stay.
     QString soundProblem() const { return soundProblem_; }
-    // Opens the sound device again when there was none or it failed, for a sound server
-    // started or a device plugged in since; the voices, their speeds and switches stay. True
-    // when sound is heard now; else soundProblem() says why.
+    // Has the voices' outputs open the sound device again when there was none or it failed,
+    // for a sound server started or a device plugged in since; the voices, their speeds and
+    // switches stay. True when sound is heard now; else soundProblem() says why.
     bool retrySound();
     // Whether a language is switched on for reading; at least one always is.
     bool voiceOn(Language language) const;
@@ -89,7 +89,7 @@ private:
     void editText(Language language);
     void report(const QString& text);
     // A failure of `output` sets soundProblem and emits soundLost.
-    void watchOutput(AudioOutput& output);
+    void watchOutput(PlaybackOutput& output);
 
     PerLanguage<std::unique_ptr<Voice>> voices_;
     PerLanguage<EspeakVoice*> builtIn_;

@@ -12,12 +12,9 @@ namespace {
 // Pieces made ahead but not yet asked for: the next one is all a reading needs.
 constexpr std::size_t kMaxAhead = 2;
 
-// Silence kept before the speech of a piece (10 ms): Festival puts a quarter of a second there.
-constexpr std::size_t kLeadKept = kSampleRate / 100;
-
 }  // namespace
 
-DrivenVoice::DrivenVoice(std::vector<DrivenMode> modes, std::function<AudioOutput&()> output)
+DrivenVoice::DrivenVoice(std::vector<DrivenMode> modes, std::function<PlaybackOutput&()> output)
     : modes_(std::move(modes)), output_(std::move(output)) {
     worker_ = std::thread([this] { run(); });
 }
@@ -81,7 +78,7 @@ void DrivenVoice::speak(const std::u16string& text) {
     // What was made ahead for another text will not be asked for; one being made now is
     // left to end.
     std::erase_if(queue_, [](const Piece& p) { return !p.play && (p.ready || !p.started); });
-    queue_.push_back(Piece{text, mode_, speed_, generation_, true, false, false, {}, {}});
+    queue_.push_back(Piece{text, mode_, speed_, generation_, true, false, false, {}});
     wake_.notify_all();
 }
 
@@ -94,7 +91,7 @@ void DrivenVoice::prepare(const std::u16string& text) {
         if (!p.play) ++ahead;
     }
     if (ahead >= kMaxAhead) return;
-    queue_.push_back(Piece{text, mode_, speed_, generation_, false, false, false, {}, {}});
+    queue_.push_back(Piece{text, mode_, speed_, generation_, false, false, false, {}});
     wake_.notify_all();
 }
 
@@ -118,7 +115,7 @@ std::optional<Voice::WordSpan> DrivenVoice::heardWord() const {
     if (words_.empty()) return std::nullopt;
     const std::optional<std::int64_t> heard = output_().heard();
     if (!heard) return std::nullopt;
-    for (const TimedWord& w : words_)
+    for (const PieceWord& w : words_)
         if (w.start <= *heard && *heard < w.end) return w.span;
     return std::nullopt;
 }
@@ -136,19 +133,19 @@ void DrivenVoice::playReady(std::unique_lock<std::mutex>&) {
             continue;
         }
         if (!it->ready) return;
-        AudioOutput& out = output_();
+        PlaybackOutput& out = output_();
         // The words' samples are known in the output's count only when the piece starts on a
         // silent output (as sentences do): all it was given has then been heard.
         words_.clear();
         const std::optional<std::int64_t> heard = out.playing() ? std::nullopt : out.heard();
         if (heard) {
-            for (TimedWord w : it->words) {
+            for (PieceWord w : it->made.words) {
                 w.start += *heard;
                 w.end += *heard;
                 words_.push_back(w);
             }
         }
-        out.write(it->samples.data(), it->samples.size());
+        out.write(it->made.samples.data(), it->made.samples.size());
         out.flush();
         it = queue_.erase(it);
     }
@@ -168,10 +165,9 @@ void DrivenVoice::run() {
         next->started = true;
         const Piece piece = *next;
         lock.unlock();
-        std::vector<std::int16_t> samples;
-        std::vector<TimedWord> words;
+        SynthesizedPiece made;
         std::string error;
-        const bool ok = synthesize(piece, &samples, &words, &error);
+        const bool ok = synthesize(piece, &made, &error);
         lock.lock();
         if (piece.generation != generation_) continue;  // reset meanwhile: never played
         auto it = std::find_if(queue_.begin(), queue_.end(), [&](const Piece& p) {
@@ -192,8 +188,7 @@ void DrivenVoice::run() {
             std::erase_if(queue_, [failed](const Piece& p) { return p.generation == failed; });
             continue;
         }
-        it->samples = std::move(samples);
-        it->words = std::move(words);
+        it->made = std::move(made);
         it->ready = true;
         playReady(lock);
     }
@@ -211,11 +206,11 @@ void DrivenVoice::giveBackIdle(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
-bool DrivenVoice::synthesize(const Piece& piece, std::vector<std::int16_t>* samples,
-                             std::vector<TimedWord>* words, std::string* error) {
-    const std::string utf8 = Utf16ToUtf8(piece.text);
-    // An engine that died or hung gets one more chance, started afresh.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+bool DrivenVoice::synthesize(const Piece& piece, SynthesizedPiece* made, std::string* error) {
+    const std::u16string& speaker = modes_[piece.mode - 1].speaker;
+    bool loading = false;
+    EngineTurns turns;
+    turns.take = [&](int attempt) -> Synthesizer* {
         if (!engine_ || engineMode_ != piece.mode) {
             std::unique_ptr<Synthesizer> before;
             {
@@ -224,42 +219,27 @@ bool DrivenVoice::synthesize(const Piece& piece, std::vector<std::int16_t>* samp
             }
             if (before) pool_->give(modes_[engineMode_ - 1], std::move(before));
             // After a failure the engine is made afresh, not taken from the pool.
-            auto made =
+            auto engine =
                 attempt == 0 ? pool_->take(modes_[piece.mode - 1]) : modes_[piece.mode - 1].make();
             std::lock_guard lock(mutex_);
-            if (stop_) return false;
-            engine_ = std::move(made);
+            if (stop_) return nullptr;
+            engine_ = std::move(engine);
             engineMode_ = piece.mode;
         }
-        const bool loading = engine_->loadsOnce() && engine_->pid() == 0;
-        const std::u16string& speaker = modes_[piece.mode - 1].speaker;
+        loading = engine_->loadsOnce() && engine_->pid() == 0;
         if (loading && onLoading) onLoading(speaker, true);
-        Pcm pcm;
-        const bool ok = engine_->synthesize(utf8, piece.speed, &pcm, error,
-                                            std::chrono::steady_clock::now() + kPieceTimeout);
+        return engine_.get();
+    };
+    turns.done = [&](bool ok) {
         if (loading && onLoading) onLoading(speaker, false);
-        {
-            std::lock_guard lock(mutex_);
-            enginePid_ = engine_->pid();
-        }
-        if (ok) {
-            *samples = Resampled(pcm, kSampleRate);
-            const std::size_t lead = LeadingSilence(*samples, kLeadKept);
-            samples->erase(samples->begin(), samples->begin() + static_cast<std::ptrdiff_t>(lead));
-            const auto at = [lead](double seconds) {
-                return std::max<std::int64_t>(
-                    0, std::llround(seconds * kSampleRate) - static_cast<std::int64_t>(lead));
-            };
-            for (const WordTime& w : pcm.words)
-                words->push_back({at(w.start), at(w.end), {w.offset, w.length}});
-            return true;
-        }
         std::lock_guard lock(mutex_);
+        enginePid_ = engine_->pid();
+        if (ok) return true;
         engine_.reset();
         enginePid_ = 0;
-        if (stop_) return false;
-    }
-    return false;
+        return !stop_;
+    };
+    return SynthesizePiece(Utf16ToUtf8(piece.text), piece.speed, turns, true, made, error);
 }
 
 }  // namespace vernalo

@@ -17,6 +17,7 @@
 #include "speech/audiooutput.h"
 #include "speech/driven/drivenmode.h"
 #include "speech/driven/enginepool.h"
+#include "speech/driven/piecesynthesis.h"
 #include "speech/voice.h"
 
 namespace vernalo {
@@ -24,8 +25,8 @@ namespace vernalo {
 class DrivenVoice : public Voice {
 public:
     // `output` gives the output to write to (the built-in voice's shared output, which
-    // follows the device the window opens again when the sound comes back).
-    DrivenVoice(std::vector<DrivenMode> modes, std::function<AudioOutput&()> output);
+    // counts what it is given, so that the built-in voice's word marks stay on its own).
+    DrivenVoice(std::vector<DrivenMode> modes, std::function<PlaybackOutput&()> output);
     ~DrivenVoice() override;
 
     int modeCount() const override { return static_cast<int>(modes_.size()); }
@@ -58,16 +59,7 @@ public:
     // and when that piece is made (false): the first piece of such a voice takes its load time.
     std::function<void(const std::u16string& speaker, bool loading)> onLoading;
 
-    // How long an engine may stay silent on one piece before it counts as hung.
-    static constexpr std::chrono::seconds kPieceTimeout{30};
-
 private:
-    // A word's sound, in samples of the piece at kSampleRate (of the output once written).
-    struct TimedWord {
-        std::int64_t start;
-        std::int64_t end;
-        WordSpan span;
-    };
     struct Piece {
         std::u16string text;
         int mode;
@@ -76,23 +68,22 @@ private:
         bool play;     // Speak asked for it, not only Prepare
         bool started;  // the worker has taken it
         bool ready;
-        std::vector<std::int16_t> samples;
-        std::vector<TimedWord> words;
+        SynthesizedPiece made;
     };
     void run();
-    bool synthesize(const Piece& piece, std::vector<std::int16_t>* samples,
-                    std::vector<TimedWord>* words, std::string* error);
+    bool synthesize(const Piece& piece, SynthesizedPiece* made, std::string* error);
     void playReady(std::unique_lock<std::mutex>& lock);
     // Lends the engine to the pool while nothing is left to make.
     void giveBackIdle(std::unique_lock<std::mutex>& lock);
 
     std::vector<DrivenMode> modes_;
-    std::function<AudioOutput&()> output_;
+    std::function<PlaybackOutput&()> output_;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Piece> queue_;
-    std::vector<TimedWord> words_;  // of the piece written last, counted as the output counts
+    // Of the piece written last, counted as the output counts.
+    std::vector<PieceWord> words_;
     unsigned generation_ = 0;
     int mode_ = 1;
     int speed_ = kNormalSpeed;

@@ -1,7 +1,7 @@
 #pragma once
-// The sound of one repetition as it is written, for the pause after it (time for a learner to
-// say it after the voice): the pause lasts `factor` times the stretch from its first to its
-// last audible sample.
+// Where the sound is among samples as they are written: the stretch from the first to the last
+// audible sample. An export's pause after a repetition (time for a learner to say it after the
+// voice) lasts `factor` times that stretch; a voice tells how long its last text sounded.
 
 #include <algorithm>
 #include <cstddef>
@@ -23,6 +23,11 @@ public:
         }
         total_ += static_cast<std::int64_t>(count);
     }
+    // The first and the last audible sample among those added, -1 before any; how many were
+    // added.
+    std::int64_t firstLoud() const { return first_; }
+    std::int64_t lastLoud() const { return last_; }
+    std::int64_t total() const { return total_; }
     // The silence still owed after the samples added: the quiet the engine left at their end
     // is part of the pause.
     std::int64_t pauseSamples(int factor) const {

@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#include "app/controllers/exportrun.h"
 #include "app/controllers/readingcontroller.h"
 #include "app/dialogs/exportdialog.h"
 #include "app/pages/settingspages.h"

@@ -17,6 +17,7 @@
 #include "cli/voicechoice.h"
 #include "dict/dictfile.h"
 #include "export/audioexport.h"
+#include "export/exportplan.h"
 #include "reading/readingsession.h"
 #include "speech/dispatchervoice.h"
 #include "speech/driven/drivenvoice.h"
@@ -202,18 +203,15 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
                const ReadingOptions& options, const PerLanguage<ExportVoice>& voices,
                const std::vector<Heading>& headings, const std::u16string& title) {
     ExportRequest request;
+    request.text = std::move(text);
     if (parsed.splitChapters) {
-        // The book's title names the text before the first chapter and the album; a document
-        // without one goes by the name of the file written.
-        std::string name = Utf16ToUtf8(title);
-        if (name.empty()) name = std::filesystem::path(parsed.outPath).stem().string();
         std::vector<HeadingMark> marks;
         for (const Heading& h : headings)
             marks.push_back({static_cast<long>(h.position), h.level, Utf16ToUtf8(h.title)});
-        request.chapters = TopLevelChapters(marks, text, name);
-        request.album = name;
+        // A document without a title goes by the name of the file written.
+        CutByChapters(request, marks, Utf16ToUtf8(title),
+                      std::filesystem::path(parsed.outPath).stem().string());
     }
-    request.text = std::move(text);
     request.options = options;
     request.voices = voices;
     request.path = parsed.outPath;
@@ -248,97 +246,85 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
     return 0;
 }
 
-}  // namespace
-
-int Say(const Args& args) {
-    SayArgs parsed;
-    if (int status = ParseSayArgs(args, parsed)) return status;
-    DictionaryStore dicts;
-    std::u16string text, title;
-    std::vector<Heading> headings;
-    if (int status = parsed.reading.load(dicts, text, &headings, &title)) return status;
-
-    EspeakEngine& engine = EspeakEngine::instance();
-    if (engine.modes().empty()) {
-        std::cerr << "vernalo-cli: " << engine.error() << "\n";
-        return 1;
-    }
-    // The service is asked only for a voice no engine of the program's own has.
-    bool withService = false;
+// Whether a voice named can only be the speech service's, which is then asked for its voices.
+bool WantsService(const PerLanguage<VoiceOptions>& voices) {
     for (Language l : kLanguages) {
-        const std::string& name = parsed.voices[l].name;
-        if (!name.empty() && NeedsService(DecodeBytes(name).text)) withService = true;
+        const std::string& name = voices[l].name;
+        if (!name.empty() && NeedsService(DecodeBytes(name).text)) return true;
     }
-    Outputs outputs;
-    const bool toFiles = !parsed.outPath.empty();
-    if (!OpenOutputs(parsed.wavPath, toFiles, outputs)) return 1;
+    return false;
+}
 
-    PerLanguage<LanguageVoice> made;
-    for (Language l : kLanguages)
-        made[l] = MakeVoice(std::move(outputs.voice[l]), withService);
-    const PerLanguage<Voice*> voices{
-        {made[Language::Russian].voice.get(), made[Language::English].voice.get()}};
+// Selects `l`'s voice: the one named, else the language's first. Writing a file, a voice that
+// cannot write one gives way to the language's first built-in voice, which is said. `chosen`
+// is the voice an export writes with. 0, or the status to end with when no voice has the name.
+int SelectVoice(Voice& voice, Language l, const VoiceOptions& opt, bool toFile, bool withService,
+                ExportVoice& chosen) {
+    const std::string& name = opt.name;
+    int mode = name.empty() ? FirstModeOf(voice, l) : FindSpeaker(voice, DecodeBytes(name).text);
+    if (!name.empty() && mode == 0) {
+        std::string why;
+        if (withService && !ServiceProblem().empty())
+            why = "; speech-dispatcher lists nothing: " + ServiceProblem();
+        return UsageError("no voice '" + name + "' (see vernalo-cli voices)" + why);
+    }
+    if (toFile) {
+        const ExportVoiceChoice choice = ExportVoiceFor(voice.speaker(mode), l, opt.speed);
+        if (choice.replacedBy) {
+            std::cerr << "vernalo-cli: '" << name
+                      << "' is a speech-dispatcher voice, which cannot write files; "
+                      << Utf16ToUtf8(*choice.replacedBy) << " reads the " << LanguageName(l)
+                      << " text instead\n";
+            // The built-in voices come first among a language's modes, under the same numbers.
+            mode = choice.voice.mode;
+        }
+        chosen = choice.voice;
+    }
+    voice.select(mode == 0 ? 1 : mode);
+    voice.setSpeed(opt.speed);
+    return 0;
+}
+
+ReadingOptions OptionsOf(const SayArgs& parsed) {
     ReadingOptions options;
     options.sentenceMode = parsed.reading.sentenceMode;
     options.voiceOn = parsed.reading.voiceOn;
     options.repeatText = parsed.repeatText;
     options.pauseAfter = parsed.pauseAfter;
-    // A service voice that cannot speak stops the reading instead of letting it skip on.
-    std::atomic<bool> serviceFailed{false};
-    std::mutex serviceErrorMutex;
-    std::string serviceError;
-    PerLanguage<ExportVoice> chosen;
-    for (Language l : kLanguages) {
-        Voice& voice = *made[l].voice;
-        const std::string& name = parsed.voices[l].name;
-        int mode = 0;
-        if (!name.empty()) {
-            mode = FindSpeaker(voice, DecodeBytes(name).text);
-            if (mode == 0) {
-                std::string why;
-                if (withService && !ServiceProblem().empty())
-                    why = "; speech-dispatcher lists nothing: " + ServiceProblem();
-                return UsageError("no voice '" + name + "' (see vernalo-cli voices)" + why);
-            }
-            if ((outputs.wav || toFiles) && !WritesFiles(made[l], mode)) {
-                const int builtIn = FirstModeOf(voice, l);
-                std::cerr << "vernalo-cli: '" << name
-                          << "' is a speech-dispatcher voice, which cannot write files; "
-                          << Utf16ToUtf8(voice.speaker(builtIn)) << " reads the " << LanguageName(l)
-                          << " text instead\n";
-                mode = builtIn;
-            }
-        }
-        if (mode == 0) mode = FirstModeOf(voice, l);
-        voice.select(mode == 0 ? 1 : mode);
-        voice.setSpeed(parsed.voices[l].speed);
-        chosen[l] = {mode == 0 ? 1 : mode, parsed.voices[l].speed, DrivenModeOf(made[l], mode)};
+    for (Language l : kLanguages)
         options.repeats[l] = parsed.voices[l].repeat;
-        const auto onError = [&](const std::string& message) {
-            std::lock_guard lock(serviceErrorMutex);
-            if (serviceError.empty()) serviceError = message;
-            serviceFailed = true;
+    return options;
+}
+
+// A voice that cannot speak (the service's, an installed engine's) stops the reading instead
+// of letting it skip on; the first reason is kept.
+struct ReadingFailure {
+    std::atomic<bool> failed{false};
+    std::mutex mutex;
+    std::string reason;
+
+    void listenTo(const LanguageVoice& voice) {
+        const auto onError = [this](const std::string& message) {
+            std::lock_guard lock(mutex);
+            if (reason.empty()) reason = message;
+            failed = true;
         };
-        if (DispatcherVoice* service = made[l].service) service->onError = onError;
-        if (DrivenVoice* driven = made[l].driven) driven->onError = onError;
+        if (DispatcherVoice* service = voice.service) service->onError = onError;
+        if (DrivenVoice* driven = voice.driven) driven->onError = onError;
     }
+};
 
-    if (toFiles)
-        return SayToFiles(parsed, dicts, std::move(text), options, chosen, headings, title);
-
-    Segmenter seg(dicts);
-    HeadlessView view(std::move(text), options);
-    AudioFileSet* wav = outputs.wav.get();
-    int shownPercent = -1;
-    if (parsed.printPieces) {
-        // Each highlighted piece as `pieces` numbers it, at the moment it is shown; the caret
-        // put at the end when the reading is over is no piece.
+// Shows the reading going on: each piece printed as `pieces` numbers it (--print-pieces), or
+// the share of the text done while a file is written. `shownPercent` stays -1 until one is.
+void ShowProgress(HeadlessView& view, bool printPieces, bool toFile, int& shownPercent) {
+    if (printPieces) {
+        // The caret put at the end when the reading is over is no piece.
         view.onPiece = [](long start, long length) {
             if (length > 0)
                 std::cout << "{\"from\":" << Shown(start) << ",\"to\":" << Shown(start + length)
                           << "}" << std::endl;
         };
-    } else if (wav) {
+    } else if (toFile) {
         const long total = static_cast<long>(view.text().size());
         view.onPiece = [&shownPercent, total](long start, long length) {
             const long done = start + length;
@@ -348,13 +334,23 @@ int Say(const Args& args) {
             std::cerr << "\rvernalo-cli: reading " << percent << "%" << std::flush;
         };
     }
+}
+
+// The reading on the audio device, or into the WAV file `wav` when there is one.
+int SayAloud(const SayArgs& parsed, const DictionaryStore& dicts, std::u16string text,
+             const ReadingOptions& options, const PerLanguage<Voice*>& voices, AudioFileSet* wav,
+             ReadingFailure& failure) {
+    Segmenter seg(dicts);
+    HeadlessView view(std::move(text), options);
+    int shownPercent = -1;
+    ShowProgress(view, parsed.printPieces, wav != nullptr, shownPercent);
     ReadingSession session(view, {{voices[Language::Russian], voices[Language::English]}}, seg);
-    const bool finished = RunReading(session, wav != nullptr, serviceFailed);
+    const bool finished = RunReading(session, wav != nullptr, failure.failed);
     if (shownPercent >= 0) std::cerr << "\n";
-    if (serviceFailed) {
+    if (failure.failed) {
         session.close();
-        std::lock_guard lock(serviceErrorMutex);
-        std::cerr << "vernalo-cli: " << serviceError << "; the reading stopped\n";
+        std::lock_guard lock(failure.mutex);
+        std::cerr << "vernalo-cli: " << failure.reason << "; the reading stopped\n";
         return 1;
     }
     if (!finished) {
@@ -371,6 +367,46 @@ int Say(const Args& args) {
         std::cerr << "vernalo-cli: nothing in the text was spoken; '" << parsed.wavPath
                   << "' holds no sound\n";
     return 0;
+}
+
+}  // namespace
+
+int Say(const Args& args) {
+    SayArgs parsed;
+    if (int status = ParseSayArgs(args, parsed)) return status;
+    DictionaryStore dicts;
+    std::u16string text, title;
+    std::vector<Heading> headings;
+    if (int status = parsed.reading.load(dicts, text, &headings, &title)) return status;
+
+    EspeakEngine& engine = EspeakEngine::instance();
+    if (engine.modes().empty()) {
+        std::cerr << "vernalo-cli: " << engine.error() << "\n";
+        return 1;
+    }
+    // The service is asked only for a voice no engine of the program's own has.
+    const bool withService = WantsService(parsed.voices);
+    Outputs outputs;
+    const bool toFiles = !parsed.outPath.empty();
+    if (!OpenOutputs(parsed.wavPath, toFiles, outputs)) return 1;
+
+    PerLanguage<LanguageVoice> made;
+    for (Language l : kLanguages)
+        made[l] = MakeVoice(std::move(outputs.voice[l]), withService);
+    ReadingFailure failure;
+    PerLanguage<ExportVoice> chosen;
+    for (Language l : kLanguages) {
+        if (int status = SelectVoice(*made[l].voice, l, parsed.voices[l], outputs.wav || toFiles,
+                                     withService, chosen[l]))
+            return status;
+        failure.listenTo(made[l]);
+    }
+    const ReadingOptions options = OptionsOf(parsed);
+    if (toFiles)
+        return SayToFiles(parsed, dicts, std::move(text), options, chosen, headings, title);
+    const PerLanguage<Voice*> voices{
+        {made[Language::Russian].voice.get(), made[Language::English].voice.get()}};
+    return SayAloud(parsed, dicts, std::move(text), options, voices, outputs.wav.get(), failure);
 }
 
 }  // namespace vernalo::cli

@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#include "app/controllers/exportrun.h"
 #include "app/controllers/readingcontroller.h"
 #include "app/dialogs/exportdialog.h"
 #include "app/pages/settingspages.h"
@@ -18,9 +19,7 @@
 #include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
 #include "documents/qt/documentheadings.h"
-#include "speech/driven/drivenmode.h"
-#include "speech/espeakengine.h"
-#include "speech/espeakvoice.h"
+#include "export/exportplan.h"
 
 namespace vernalo {
 
@@ -80,17 +79,12 @@ void ExportController::setUp() {
 
 namespace {
 
-// The chapters of the text exported (the selection's, counted from its start): the book's
-// title names the text before the first and is the album; without one, the file's name.
-void CutByChapters(const QTextDocument& doc, long from, const std::u16string& text,
-                   const QString& path, ExportRequest& request) {
-    QString title = DocumentTitle(doc);
-    if (title.isEmpty()) title = QFileInfo(path).completeBaseName();
+// The headings of the text exported, counted from its start (a selection's).
+std::vector<HeadingMark> HeadingMarks(const QTextDocument& doc, long from) {
     std::vector<HeadingMark> marks;
     for (const DocumentHeading& h : DocumentHeadings(doc))
         marks.push_back({h.position - from, h.level, h.title.toStdString()});
-    request.chapters = TopLevelChapters(marks, text, title.toStdString());
-    request.album = title.toStdString();
+    return marks;
 }
 
 }  // namespace
@@ -106,9 +100,12 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
     const auto to = std::min(text.size(), static_cast<std::size_t>(cursor.selectionEnd()));
     const bool part = cursor.hasSelection() && from < to;
     request.text = part ? text.substr(from, to - from) : text;
-    if (byChapter)
-        CutByChapters(*parts_.editor()->document(), part ? static_cast<long>(from) : 0,
-                      request.text, path, request);
+    if (byChapter) {
+        const QTextDocument& doc = *parts_.editor()->document();
+        CutByChapters(request, HeadingMarks(doc, part ? static_cast<long>(from) : 0),
+                      DocumentTitle(doc).toStdString(),
+                      QFileInfo(path).completeBaseName().toStdString());
+    }
     request.options = reading_.view().options();
     request.options.repeatText = false;
     request.path = QDir::toNativeSeparators(path).toStdString();
@@ -117,23 +114,13 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
     SpeechPage* speech = parts_.settings.speech();
     for (Language l : kLanguages) {
         const QString name = speech->voiceName(l);
-        int mode = EspeakVoice::findSpeaker(name.toStdU16String());
-        const auto& modes = EspeakEngine::instance().modes();
-        // An installed engine's voice writes the files itself.
-        for (const DrivenMode& m : InstalledDrivenModes())
-            if (mode == 0 && m.speaker == name.toStdU16String()) request.voices[l].driven = m;
-        if (mode == 0 && !modes.empty() && !request.voices[l].driven) {
-            // The language's first built-in voice reads instead.
-            mode = std::max(1, FirstModeOf(
-                                   static_cast<int>(modes.size()),
-                                   [&modes](int n) { return modes[n - 1].name; }, l));
-            if (request.options.voiceOn[l] && !name.isEmpty())
-                exportNote_ += tr(" %1 cannot write files; %2 read the %3 text instead.")
-                                   .arg(name, QString::fromStdU16String(modes[mode - 1].speaker),
-                                        tr(NoteLanguageName(l)));
-        }
-        request.voices[l].mode = std::max(mode, 1);
-        request.voices[l].speed = std::clamp(speech->voice(l).speed(), kMinSpeed, kMaxSpeed);
+        const ExportVoiceChoice choice =
+            ExportVoiceFor(name.toStdU16String(), l, speech->voice(l).speed());
+        request.voices[l] = choice.voice;
+        if (choice.replacedBy && request.options.voiceOn[l])
+            exportNote_ += tr(" %1 cannot write files; %2 read the %3 text instead.")
+                               .arg(name, QString::fromStdU16String(*choice.replacedBy),
+                                    tr(NoteLanguageName(l)));
     }
     if (!exportRun_->start(std::move(request), reading_.dictionaries())) return false;
     parts_.status.progress()->setRange(0, 100);

@@ -1,7 +1,6 @@
 #include "app/dialogs/dictionarytab.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,17 +11,10 @@
 #include <QVBoxLayout>
 
 #include "app/controllers/pronunciationcontroller.h"
+#include "app/window/languagebox.h"
 #include "dict/dictionary.h"
 
 namespace vernalo {
-
-QComboBox* LanguageBox(QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->addItem(QCoreApplication::translate("vernalo::DictionaryTab", "Russian"));
-    box->addItem(QCoreApplication::translate("vernalo::DictionaryTab", "English"));
-    box->setAccessibleName(QCoreApplication::translate("vernalo::DictionaryTab", "Language"));
-    return box;
-}
 
 void DictionaryModel::show(const Dictionary* dictionary, const QString& search) {
     beginResetModel();
@@ -133,11 +125,11 @@ DictionaryTab::DictionaryTab(PronunciationController& controller, QWidget* paren
 }
 
 void DictionaryTab::setLanguage(Language language) {
-    language_->setCurrentIndex(static_cast<int>(language));
+    SetBoxLanguage(*language_, language);
 }
 
 Language DictionaryTab::language() const {
-    return language_->currentIndex() == 1 ? Language::English : Language::Russian;
+    return BoxLanguage(*language_);
 }
 
 void DictionaryTab::refresh() {

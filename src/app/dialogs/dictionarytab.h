@@ -71,7 +71,4 @@ private:
     DictionaryModel* model_ = nullptr;
 };
 
-// The language box the editor's tabs share: Russian, English.
-QComboBox* LanguageBox(QWidget* parent);
-
 }  // namespace vernalo

@@ -15,6 +15,7 @@
 
 #include "app/dialogs/dictionarytab.h"
 #include "app/dialogs/rulestab.h"
+#include "app/window/languagebox.h"
 #include "app/window/texteditor.h"
 
 namespace vernalo {
@@ -144,11 +145,11 @@ PronunciationDialog::PronunciationDialog(PronunciationController& controller, QW
 }
 
 Language PronunciationDialog::language() const {
-    return language_->currentIndex() == 1 ? Language::English : Language::Russian;
+    return BoxLanguage(*language_);
 }
 
 void PronunciationDialog::setLanguage(Language language) {
-    language_->setCurrentIndex(static_cast<int>(language));
+    SetBoxLanguage(*language_, language);
 }
 
 void PronunciationDialog::showWord(const std::optional<PronunciationController::Word>& word) {

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "app/controllers/pronunciationcontroller.h"
-#include "app/dialogs/dictionarytab.h"
+#include "app/window/languagebox.h"
 #include "dict/rules.h"
 #include "text/textcodec.h"
 
@@ -65,14 +65,14 @@ RulesTab::RulesTab(PronunciationController& controller, QWidget* parent)
 
     connect(table_, &QTableWidget::cellChanged, this, &RulesTab::cellChanged);
     connect(languageBox_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { load(index == 1 ? Language::English : Language::Russian); });
+            [this] { load(BoxLanguage(*languageBox_)); });
 }
 
 void RulesTab::load(Language language) {
     if (language != language_ && modified_) unsaved_[language_] = std::move(file_);
     language_ = language;
-    if (languageBox_->currentIndex() != static_cast<int>(language))
-        languageBox_->setCurrentIndex(static_cast<int>(language));  // comes back here
+    if (BoxLanguage(*languageBox_) != language)
+        SetBoxLanguage(*languageBox_, language);  // comes back here
     modified_ = unsaved_[language].has_value();
     if (modified_) {
         file_ = *std::exchange(unsaved_[language], std::nullopt);

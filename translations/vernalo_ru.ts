@@ -4,26 +4,6 @@
 <context>
     <name>ExportDialog</name>
     <message>
-        <source>MP3</source>
-        <translation>MP3</translation>
-    </message>
-    <message>
-        <source>Ogg Opus</source>
-        <translation>Ogg Opus</translation>
-    </message>
-    <message>
-        <source>Ogg Vorbis</source>
-        <translation>Ogg Vorbis</translation>
-    </message>
-    <message>
-        <source>FLAC</source>
-        <translation>FLAC</translation>
-    </message>
-    <message>
-        <source>WAV</source>
-        <translation>WAV</translation>
-    </message>
-    <message>
         <source>Export audio</source>
         <translation>Экспорт звука</translation>
     </message>

@@ -18,6 +18,7 @@
 #include "dict/dictfile.h"
 #include "export/audioexport.h"
 #include "export/exportplan.h"
+#include "reading/headlessview.h"
 #include "reading/readingsession.h"
 #include "speech/dispatchervoice.h"
 #include "speech/driven/drivenvoice.h"
@@ -164,7 +165,7 @@ bool OpenOutputs(const std::string& wavPath, bool toFiles, Outputs& out) {
         return true;
     }
     if (!wavPath.empty()) {
-        out.wav = std::make_unique<AudioFileSet>(wavPath, AudioFormat::Wav, std::string(), false);
+        out.wav = std::make_unique<AudioFileSet>(wavPath, *FormatForSuffix("wav"), std::string(), false);
         if (!out.wav->open(&error)) {
             std::cerr << "vernalo-cli: " << error << "\n";
             return false;

@@ -101,7 +101,8 @@ int Speak(const Args& args) {
     std::unique_ptr<SoundDeviceHost> device;
     std::string error;
     if (!wavPath.empty()) {
-        wav = std::make_unique<AudioFileSet>(wavPath, AudioFormat::Wav, std::string(), false);
+        wav =
+            std::make_unique<AudioFileSet>(wavPath, *FormatForSuffix("wav"), std::string(), false);
         if (!wav->open(&error)) {
             std::cerr << "vernalo-cli: " << error << "\n";
             return 1;

@@ -14,6 +14,7 @@
 #include "dict/dictionary.h"
 #include "export/audiofile.h"
 #include "export/chapters.h"
+#include "export/timeline.h"
 #include "reading/readingsession.h"
 #include "speech/driven/drivenmode.h"
 #include "text/language.h"
@@ -37,8 +38,9 @@ struct ExportRequest {
     // Not empty (TopLevelChapters): one file per chapter instead, "01 - Title.mp3" in the
     // folder of `path`, with an M3U playlist named as `path` with the suffix .m3u.
     std::vector<ExportChapter> chapters;
-    // The book's title, every file's album tag.
+    // The book's title, every file's album tag, and who is named as its artist.
     std::string album;
+    std::string artist = "Vernalo";
     // The built-in engine reads the text's second language in a copy of the program, on
     // another core; off, one engine reads both, switching voices.
     bool secondProcess = true;
@@ -51,6 +53,7 @@ struct ExportResult {
     std::vector<std::string> files;
     double seconds = 0;    // of sound, all files together
     std::string playlist;  // written beside chapter files
+    Timeline timeline;     // what was said when in the files
 };
 
 // Writes the reading of `request`. `progress` gets the share of the text done (0 to 1) on this
@@ -58,30 +61,5 @@ struct ExportResult {
 ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& dictionaries,
                          const std::function<void(double)>& progress,
                          const std::atomic<bool>& cancel);
-
-// Whether a sentence ends between the letters before `position` and those from it: a stop
-// character followed by a blank, or a line break.
-bool EndsSentence(const std::u16string& text, long position);
-
-// The text of a window nobody sees: the reading goes on from the start to the end.
-class HeadlessView : public SessionView {
-public:
-    HeadlessView(std::u16string text, ReadingOptions options)
-        : text_(std::move(text)), options_(options) {}
-
-    std::u16string text() const override { return text_; }
-    long selectionStart() const override { return 0; }
-    ReadingOptions options() const override { return options_; }
-    void showPiece(long start, long length) override {
-        if (onPiece) onPiece(start, length);
-    }
-
-    // Called with the start and length of each piece highlighted.
-    std::function<void(long, long)> onPiece;
-
-private:
-    std::u16string text_;
-    ReadingOptions options_;
-};
 
 }  // namespace vernalo

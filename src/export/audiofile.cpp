@@ -1,7 +1,5 @@
 #include "export/audiofile.h"
 
-#include <samplerate.h>
-#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,70 +14,17 @@ namespace vernalo {
 
 namespace {
 
-// Speech needs no more: a mono voice at the engine's rate sounds the same at higher rates.
-constexpr int kMp3KilobitsPerSecond = 48;
-// The encoder's speed against care (0 best, 9 fastest): speech at this rate sounds the same.
-constexpr int kMp3Quality = 7;
-// Opus takes only a few rates; the nearest one above the engine's keeps all of its sound.
-constexpr int kOpusRate = 24000;
-
-SNDFILE* Sf(void* p) {
-    return static_cast<SNDFILE*>(p);
-}
-SRC_STATE* Src(void* p) {
-    return static_cast<SRC_STATE*>(p);
-}
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
-int SfFormat(AudioFormat format) {
-    switch (format) {
-        case AudioFormat::Wav:
-            return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-        case AudioFormat::Flac:
-            return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-        case AudioFormat::Vorbis:
-            return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-        case AudioFormat::Opus:
-            return SF_FORMAT_OGG | SF_FORMAT_OPUS;
-        case AudioFormat::Mp3:
-            return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-    }
-    return 0;
-}
-
 std::string Quoted(const std::string& path) {
     return "'" + path + "'";
 }
 
 }  // namespace
 
-std::optional<AudioFormat> FormatForPath(const std::string& path) {
-    const std::string suffix = Lower(std::filesystem::path(path).extension().string());
-    if (suffix == ".wav") return AudioFormat::Wav;
-    if (suffix == ".flac") return AudioFormat::Flac;
-    if (suffix == ".ogg" || suffix == ".oga") return AudioFormat::Vorbis;
-    if (suffix == ".opus") return AudioFormat::Opus;
-    if (suffix == ".mp3") return AudioFormat::Mp3;
-    return std::nullopt;
-}
-
-const char* KnownSuffixes() {
-    return ".mp3, .opus, .ogg, .flac or .wav";
-}
-
-AudioFile::AudioFile(std::string path, AudioFormat format, std::string title)
-    : path_(std::move(path)), format_(format), title_(std::move(title)) {}
+AudioFile::AudioFile(std::string path, const AudioFormat& format, AudioTags tags)
+    : path_(std::move(path)), format_(format), tags_(std::move(tags)) {}
 
 AudioFile::~AudioFile() {
-    if (sndfile_) sf_close(Sf(sndfile_));
-    if (resampler_) src_delete(Src(resampler_));
-    mp3_.reset();
-    if (mp3File_) std::fclose(mp3File_);
+    encoder_.reset();
     if (!committed_ && !tempPath_.empty()) std::remove(tempPath_.c_str());
 }
 
@@ -103,104 +48,21 @@ bool AudioFile::open(std::string* error) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
-
-    if (format_ == AudioFormat::Mp3) {
-        if (openMp3(fd)) return true;
-        if (!mp3File_) ::close(fd);
+    encoder_ = format_.makeEncoder();
+    if (!encoder_->open(fd, tags_)) {
+        fail(encoder_->error());
         if (error) *error = error_;
         return false;
     }
-    if (format_ == AudioFormat::Opus) {
-        int status = 0;
-        resampler_ = src_new(SRC_SINC_FASTEST, 1, &status);
-        fileRate_ = kOpusRate;
-    }
-    SF_INFO info{};
-    info.samplerate = fileRate_;
-    info.channels = 1;
-    info.format = SfFormat(format_);
-    sndfile_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-    if (!sndfile_) {
-        ::close(fd);
-        fail(sf_strerror(nullptr));
-        if (error) *error = error_;
-        return false;
-    }
-    // Formats without tags refuse them; the sound is what matters. A file without a title
-    // (vernalo-cli's --wav) gets no tags: a plain WAV file is just its header and samples.
-    if (!title_.empty()) {
-        sf_set_string(Sf(sndfile_), SF_STR_TITLE, title_.c_str());
-        sf_set_string(Sf(sndfile_), SF_STR_ARTIST, "Vernalo");
-        if (!album_.empty()) sf_set_string(Sf(sndfile_), SF_STR_ALBUM, album_.c_str());
-        if (track_ > 0)
-            sf_set_string(Sf(sndfile_), SF_STR_TRACKNUMBER, std::to_string(track_).c_str());
-    }
+    open_ = true;
     return true;
-}
-
-bool AudioFile::openMp3(int fd) {
-    mp3File_ = ::fdopen(fd, "wb");
-    if (!mp3File_) return fail(std::strerror(errno));
-    Mp3Settings settings;
-    settings.rate = kSampleRate;
-    settings.kilobitsPerSecond = kMp3KilobitsPerSecond;
-    settings.quality = kMp3Quality;
-    settings.title = title_;
-    settings.artist = "Vernalo";
-    settings.album = album_;
-    settings.track = track_;
-    mp3_ = std::make_unique<Mp3Encoder>(mp3File_, std::move(settings));
-    return mp3_->start() || fail(mp3_->reason());
-}
-
-bool AudioFile::closeMp3() {
-    if (error_.empty() && !mp3_->finish()) fail(mp3_->reason());
-    mp3_.reset();
-    if (error_.empty() && (std::fflush(mp3File_) != 0 || ::fsync(::fileno(mp3File_)) != 0))
-        fail(std::strerror(errno));
-    if (std::fclose(mp3File_) != 0 && error_.empty()) fail(std::strerror(errno));
-    mp3File_ = nullptr;
-    return error_.empty();
-}
-
-bool AudioFile::writeResampled(const std::int16_t* samples, std::size_t count, bool last) {
-    in_.resize(count);
-    src_short_to_float_array(samples, in_.data(), static_cast<int>(count));
-    const double ratio = double(fileRate_) / kSampleRate;
-    out_.resize(static_cast<std::size_t>(double(count) * ratio) + 256);
-    SRC_DATA data{};
-    data.data_in = in_.data();
-    data.input_frames = static_cast<long>(count);
-    data.src_ratio = ratio;
-    data.end_of_input = last ? 1 : 0;
-    // The converter holds some input back; the last call drains it.
-    for (;;) {
-        data.data_out = out_.data();
-        data.output_frames = static_cast<long>(out_.size());
-        if (int status = src_process(Src(resampler_), &data)) return fail(src_strerror(status));
-        const auto made = static_cast<sf_count_t>(data.output_frames_gen);
-        if (made > 0 && sf_write_float(Sf(sndfile_), out_.data(), made) != made)
-            return fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
-        data.data_in += data.input_frames_used;
-        data.input_frames -= data.input_frames_used;
-        if (data.input_frames == 0 && (!last || made == 0)) return true;
-    }
 }
 
 void AudioFile::write(const std::int16_t* samples, std::size_t count) {
     std::lock_guard lock(mutex_);
-    if ((!sndfile_ && !mp3_) || !error_.empty() || count == 0) return;
-    errno = 0;
-    if (mp3_) {
-        if (!mp3_->write(samples, count)) {
-            fail(mp3_->reason());
-            return;
-        }
-    } else if (resampler_) {
-        if (!writeResampled(samples, count, false)) return;
-    } else if (sf_write_short(Sf(sndfile_), samples, static_cast<sf_count_t>(count)) !=
-               static_cast<sf_count_t>(count)) {
-        fail(errno ? std::strerror(errno) : sf_strerror(Sf(sndfile_)));
+    if (!open_ || !error_.empty() || count == 0) return;
+    if (!encoder_->write(samples, count)) {
+        fail(encoder_->error());
         return;
     }
     samples_ += count;
@@ -216,16 +78,11 @@ double AudioFile::seconds() const {
     return double(samples_) / kSampleRate;
 }
 
-bool AudioFile::close(std::string* error) {
+bool AudioFile::close(const PartTimeline& part, std::string* error) {
     std::lock_guard lock(mutex_);
-    if (mp3_) closeMp3();
-    if (sndfile_) {
-        errno = 0;
-        if (resampler_ && error_.empty()) writeResampled(nullptr, 0, true);
-        if (error_.empty()) sf_write_sync(Sf(sndfile_));
-        const int status = sf_close(Sf(sndfile_));
-        sndfile_ = nullptr;
-        if (status != 0) fail(errno ? std::strerror(errno) : sf_error_number(status));
+    if (open_) {
+        open_ = false;
+        if (!encoder_->close(part)) fail(encoder_->error());
     }
     if (error_.empty() && tempPath_.empty()) fail("it was not opened");
     if (!error_.empty() && error) *error = error_;
@@ -243,7 +100,8 @@ bool AudioFile::commit(std::string* error) {
     return true;
 }
 
-AudioFileSet::AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered)
+AudioFileSet::AudioFileSet(std::string path, const AudioFormat& format, std::string title,
+                           bool numbered)
     : path_(std::move(path)), format_(format), title_(std::move(title)), numbered_(numbered) {}
 
 std::string AudioFileSet::partPath(std::size_t number) const {
@@ -263,27 +121,29 @@ AudioFileSet::~AudioFileSet() {
     abort();
 }
 
+NamedPart AudioFileSet::partName(std::size_t number, const std::optional<NamedPart>& name) const {
+    if (name) return *name;
+    return {partPath(number), numbered_ ? title_ + " " + std::to_string(number) : title_, 0};
+}
+
 bool AudioFileSet::open(std::string* error, std::optional<NamedPart> first) {
     abort();
     stop_ = false;
     error_.clear();
     partSamples_ = totalSamples_ = 0;
-    if (!startPart(error, first)) return false;
+    const NamedPart name = partName(1, first);
+    timeline_ = {};
+    timeline_.parts.push_back({name.path, name.title, 0, {}, {}});
+    if (!startPart(error, name)) return false;
     encoder_ = std::thread([this] { encode(); });
     return true;
 }
 
-bool AudioFileSet::startPart(std::string* error, const std::optional<NamedPart>& name) {
-    if (!parts_.empty() && !parts_.back()->close(error)) return false;
-    const std::size_t number = parts_.size() + 1;
-    if (name) {
-        parts_.push_back(std::make_unique<AudioFile>(name->path, format_, name->title));
-        parts_.back()->setAlbum(album_, name->track);
-    } else {
-        const std::string title = numbered_ ? title_ + " " + std::to_string(number) : title_;
-        parts_.push_back(std::make_unique<AudioFile>(partPath(number), format_, title));
-        parts_.back()->setAlbum(album_, 0);
-    }
+bool AudioFileSet::startPart(std::string* error, const NamedPart& name) {
+    AudioTags tags = tags_;
+    tags.title = name.title;
+    tags.track = name.track;
+    parts_.push_back(std::make_unique<AudioFile>(name.path, format_, std::move(tags)));
     return parts_.back()->open(error);
 }
 
@@ -306,11 +166,11 @@ void AudioFileSet::encode() {
         if (failed) {
             // Nothing more is encoded; the queue only drains.
         } else if (block.samples.empty()) {
-            startPart(&error, block.name);
+            if (parts_.back()->close(block.ended, &error)) startPart(&error, *block.name);
         } else {
             parts_.back()->write(block.samples.data(), block.samples.size());
             // A full disk stops the export now rather than after the whole text.
-            if (parts_.back()->failed()) parts_.back()->close(&error);
+            if (parts_.back()->failed()) parts_.back()->close({}, &error);
         }
         lock.lock();
         if (error_.empty() && !error.empty()) error_ = error;
@@ -334,7 +194,7 @@ void AudioFileSet::write(const std::int16_t* samples, std::size_t count) {
         if (queued_ >= kQueuedSamples) changed_.notify_all();
         return;
     }
-    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count), std::nullopt});
+    queue_.push_back(Block{std::vector<std::int16_t>(samples, samples + count), std::nullopt, {}});
     queue_.back().samples.reserve(kBlockSamples + count);
     if (queue_.size() > 1 || queued_ >= kQueuedSamples) changed_.notify_all();
 }
@@ -342,9 +202,38 @@ void AudioFileSet::write(const std::int16_t* samples, std::size_t count) {
 void AudioFileSet::nextPart(std::optional<NamedPart> next) {
     std::lock_guard lock(mutex_);
     if (!encoder_.joinable() || stop_) return;
-    queue_.push_back(Block{{}, std::move(next)});
+    const NamedPart name = partName(timeline_.parts.size() + 1, next);
+    timeline_.parts.back().samples = static_cast<std::int64_t>(partSamples_);
+    queue_.push_back(Block{{}, name, timeline_.parts.back()});
+    timeline_.parts.push_back({name.path, name.title, 0, {}, {}});
     partSamples_ = 0;
     changed_.notify_all();
+}
+
+void AudioFileSet::markChapter(std::string title, long textStart) {
+    std::lock_guard lock(mutex_);
+    if (timeline_.parts.empty()) return;
+    timeline_.parts.back().chapters.push_back(
+        {std::move(title), textStart, static_cast<std::int64_t>(partSamples_)});
+}
+
+void AudioFileSet::beginPiece(TimedPiece piece) {
+    std::lock_guard lock(mutex_);
+    if (timeline_.parts.empty()) return;
+    piece.start = piece.end = static_cast<std::int64_t>(partSamples_);
+    timeline_.parts.back().pieces.push_back(std::move(piece));
+}
+
+void AudioFileSet::endPiece(const std::vector<TimedWord>& words) {
+    std::lock_guard lock(mutex_);
+    if (timeline_.parts.empty() || timeline_.parts.back().pieces.empty()) return;
+    TimedPiece& piece = timeline_.parts.back().pieces.back();
+    piece.end = static_cast<std::int64_t>(partSamples_);
+    for (TimedWord w : words) {
+        w.start += piece.start;
+        w.end += piece.start;
+        piece.words.push_back(w);
+    }
 }
 
 void AudioFileSet::stop() {
@@ -382,7 +271,8 @@ bool AudioFileSet::finish(std::string* error) {
         abort();
         return false;
     }
-    if (!parts_.back()->close(error)) {
+    timeline_.parts.back().samples = static_cast<std::int64_t>(partSamples_);
+    if (!parts_.back()->close(timeline_.parts.back(), error)) {
         abort();
         return false;
     }

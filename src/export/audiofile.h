@@ -1,8 +1,7 @@
 #pragma once
-// Sound files: mono, in the format the file's suffix names, written through libsndfile (MP3
-// through the encoder library itself). Every file is written under a temporary name in its own
-// folder and only takes its name when the whole export succeeded, so a cancelled or failed
-// export leaves nothing behind.
+// Sound files: mono, in the format the file's suffix names (formats/). Every file is written under
+// a temporary name in its own folder and only takes its name when the whole export succeeded, so a
+// cancelled or failed export leaves nothing behind.
 
 #include <condition_variable>
 #include <cstddef>
@@ -16,67 +15,46 @@
 #include <thread>
 #include <vector>
 
-#include "export/mp3encoder.h"
+#include "export/formats/audioformat.h"
+#include "export/timeline.h"
 #include "speech/audiooutput.h"
 
 namespace vernalo {
-
-enum class AudioFormat { Wav, Flac, Vorbis, Opus, Mp3 };
-
-// The format for a file name's suffix (.wav, .flac, .ogg/.oga, .opus, .mp3), or none.
-std::optional<AudioFormat> FormatForPath(const std::string& path);
-// The suffixes FormatForPath knows, for messages.
-const char* KnownSuffixes();
 
 // One file being written. Write is called from the synthesis thread; the first failure is
 // kept and every later write is dropped.
 class AudioFile {
 public:
-    // `path` is the name the file takes at the end; `title` goes into the tags.
-    AudioFile(std::string path, AudioFormat format, std::string title);
+    // `path` is the name the file takes at the end.
+    AudioFile(std::string path, const AudioFormat& format, AudioTags tags);
     ~AudioFile();  // removes the temporary file unless Commit ran
     AudioFile(const AudioFile&) = delete;
     AudioFile& operator=(const AudioFile&) = delete;
 
-    // The album and track tags, set before Open; none when empty and 0.
-    void setAlbum(std::string album, int track) {
-        album_ = std::move(album);
-        track_ = track;
-    }
     // False with `error` (naming the file and the system's reason) when it cannot be made.
     bool open(std::string* error);
     void write(const std::int16_t* samples, std::size_t count);
-    // Completes the encoding; false with `error` when any write failed.
-    bool close(std::string* error);
+    // Completes the encoding with what the part's timeline says of it; false with `error` when
+    // any write failed.
+    bool close(const PartTimeline& part, std::string* error);
     // Moves the closed file to its name; false with `error` on failure.
     bool commit(std::string* error);
 
     const std::string& path() const { return path_; }
-    const std::string& title() const { return title_; }
+    const std::string& title() const { return tags_.title; }
     double seconds() const;
     // A write failed: Close will say why.
     bool failed() const;
 
 private:
     bool fail(const std::string& reason);
-    bool writeResampled(const std::int16_t* samples, std::size_t count, bool last);
-    bool openMp3(int fd);
-    bool closeMp3();
 
     std::string path_;
     std::string tempPath_;
-    AudioFormat format_;
-    std::string title_;
-    std::string album_;
-    int track_ = 0;
-    void* sndfile_ = nullptr;    // SNDFILE*
-    void* resampler_ = nullptr;  // SRC_STATE*, for formats that cannot take the engine's rate
-    // MP3 goes through the encoder library itself: libsndfile fixes it at its slowest
-    // quality setting, which takes several times as long as the synthesis.
-    std::unique_ptr<Mp3Encoder> mp3_;
-    std::FILE* mp3File_ = nullptr;
-    int fileRate_ = kSampleRate;
-    std::vector<float> in_, out_;
+    const AudioFormat& format_;
+    AudioTags tags_;
+    std::unique_ptr<AudioEncoder> encoder_;
+    bool open_ = false;
     mutable std::mutex mutex_;
     std::size_t samples_ = 0;
     std::string error_;
@@ -105,14 +83,15 @@ struct NamedPart {
 
 // An export's files: one, or numbered parts ("book-01.mp3", "book-02.mp3"...) when split, or
 // parts named as they start. Encoding runs on a thread of its own, beside the synthesis that
-// writes here.
+// writes here. The writer also tells where each piece begins and ends: each part is closed with
+// its timeline, and the whole is kept for what is written beside the sound.
 class AudioFileSet : public SampleSink {
 public:
-    AudioFileSet(std::string path, AudioFormat format, std::string title, bool numbered);
+    AudioFileSet(std::string path, const AudioFormat& format, std::string title, bool numbered);
     ~AudioFileSet() override;  // as Abort unless Finish ran
 
-    // Every part's album tag; set before Open.
-    void setAlbum(std::string album) { album_ = std::move(album); }
+    // Every part's tags but the title and track; set before Open.
+    void setTags(AudioTags tags) { tags_ = std::move(tags); }
     // Makes the first file (named `first` when given) and starts the encoding thread.
     bool open(std::string* error, std::optional<NamedPart> first = std::nullopt);
     // The part under way ends after what was written so far; the next one follows, named
@@ -128,6 +107,14 @@ public:
 
     void write(const std::int16_t* samples, std::size_t count) override;
 
+    // The timeline, from the writer's thread: a chapter begins here, a piece's sound begins
+    // here, the piece begun last ends here with its words (samples counted from its start).
+    void markChapter(std::string title, long textStart);
+    void beginPiece(TimedPiece piece);
+    void endPiece(const std::vector<TimedWord>& words);
+    // What was written where, part by part; complete once finished.
+    const Timeline& timeline() const { return timeline_; }
+
     // Of the sound written so far, queued for encoding or not.
     double partSeconds() const;
     double totalSeconds() const;
@@ -137,20 +124,23 @@ public:
 
 private:
     struct Block {
-        std::vector<std::int16_t> samples;  // empty: the next part begins here
-        std::optional<NamedPart> name;      // that part's name, when it has one
+        std::vector<std::int16_t> samples;  // empty: the part under way ends here
+        std::optional<NamedPart> name;      // the next part's name, when it has one
+        PartTimeline ended;                 // what the ending part holds
     };
     std::string partPath(std::size_t number) const;
-    bool startPart(std::string* error, const std::optional<NamedPart>& name);
+    NamedPart partName(std::size_t number, const std::optional<NamedPart>& name) const;
+    bool startPart(std::string* error, const NamedPart& name);
     void encode();
     void stop();
 
     std::string path_;
-    AudioFormat format_;
+    const AudioFormat& format_;
     std::string title_;
-    std::string album_;
+    AudioTags tags_;
     bool numbered_;
     std::vector<std::unique_ptr<AudioFile>> parts_;  // the encoding thread's while it runs
+    Timeline timeline_;  // the writer's; its last part is the one being written
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -4,19 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "reading/sentenceend.h"
+
 namespace vernalo {
 
 namespace {
-
-bool HoldsWord(const std::u16string& text, long from, long to) {
-    for (long i = std::max(from, 0L); i < to && i < static_cast<long>(text.size()); ++i) {
-        const char16_t c = text[static_cast<std::size_t>(i)];
-        if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
-            (c >= 0xC0 && !(c >= 0x2000 && c <= 0x206F)))
-            return true;
-    }
-    return false;
-}
 
 // Cuts UTF-8 at most `bytes` long without splitting a character.
 void CutUtf8(std::string& s, std::size_t bytes) {

@@ -30,8 +30,8 @@ std::vector<ExportChapter> TopLevelChapters(const std::vector<HeadingMark>& head
                                             const std::string& openingTitle);
 
 // "07 - Title.mp3": the number in `width` digits at least, then the title with what file
-// systems refuse or take specially (/ \ : * ? " < > |, control characters) made '_', blanks
-// collapsed and the name kept within 200 bytes.
+// systems refuse or take specially (/ \ : * ? " < > |) made '_', blanks and control characters
+// collapsed into one blank, closing dots dropped and the name kept within 200 bytes.
 std::string ChapterFileName(int number, int width, const std::string& title,
                             const std::string& suffix);
 

@@ -5,12 +5,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "speech/audiooutput.h"
 #include "speech/espeakengine.h"
+#include "text/textcodec.h"
 
 namespace vernalo {
 
@@ -24,10 +28,20 @@ struct Request {
     std::uint32_t textSize;
 };
 
-// Sound of a piece, followed by `count` samples; a count of -1 ends the piece.
+// Sound of a piece, followed by `count` samples; a count of kWord is followed by a Word, and
+// one of kEnd ends the piece.
 struct Reply {
     std::uint32_t piece;
     std::int32_t count;
+};
+constexpr std::int32_t kEnd = -1;
+constexpr std::int32_t kWord = -2;
+
+// A word of the piece: where it is in the text (UTF-16) and the sample where it begins.
+struct Word {
+    std::int32_t offset;
+    std::int32_t length;
+    std::int64_t sample;
 };
 
 bool WriteAll(int fd, const void* data, std::size_t size) {
@@ -77,6 +91,7 @@ int ChildMain(int fd) {
             !ReadAll(fd, job.text.data(), job.text.size()))
             return 1;
         job.rate = request.rate;
+        const std::vector<long> offsets = CodePointOffsets(Utf8ToUtf16(job.text));
         bool ok = true;
         const auto send = [&] {
             const Reply reply{request.piece, static_cast<std::int32_t>(block.size())};
@@ -89,9 +104,16 @@ int ChildMain(int fd) {
             if (block.size() >= kBlock) send();
             return ok;
         };
+        job.word = [&](int position, int length, std::int64_t sample) {
+            const WordTime w = EspeakChild::WordAt(offsets, position, length, sample);
+            const Reply reply{request.piece, kWord};
+            const Word word{static_cast<std::int32_t>(w.offset),
+                            static_cast<std::int32_t>(w.length), sample};
+            ok = ok && WriteAll(fd, &reply, sizeof reply) && WriteAll(fd, &word, sizeof word);
+        };
         EspeakEngine::synthesizeHere(job, voice);
         if (!block.empty()) send();
-        const Reply end{request.piece, -1};
+        const Reply end{request.piece, kEnd};
         if (!ok || !WriteAll(fd, &end, sizeof end)) return 1;
     }
     return 0;
@@ -151,6 +173,16 @@ void EspeakChild::submit(std::uint32_t piece, const std::string& voice, int rate
         fail("the speech engine's second process stopped taking text");
 }
 
+WordTime EspeakChild::WordAt(const std::vector<long>& offsets, int position, int length,
+                             std::int64_t sample) {
+    const auto at = [&offsets](int p) {
+        return offsets.empty() ? 0L
+                               : offsets[static_cast<std::size_t>(
+                                     std::clamp(p, 0, static_cast<int>(offsets.size()) - 1))];
+    };
+    return {double(sample) / kSampleRate, 0, at(position), at(position + length) - at(position)};
+}
+
 std::string EspeakChild::failure() const {
     std::lock_guard lock(mutex_);
     return failure_;
@@ -165,12 +197,18 @@ void EspeakChild::receive() {
     std::vector<std::int16_t> samples;
     Reply reply;
     while (ReadAll(socket_, &reply, sizeof reply)) {
+        if (reply.count == kWord) {
+            Word word;
+            if (!ReadAll(socket_, &word, sizeof word)) break;
+            words_.push_back({double(word.sample) / kSampleRate, 0, word.offset, word.length});
+            continue;
+        }
         if (reply.count < 0) {
             {
                 std::lock_guard lock(mutex_);
                 --pending_;
             }
-            done_(reply.piece);
+            done_(reply.piece, std::exchange(words_, {}));
             continue;
         }
         samples.resize(static_cast<std::size_t>(reply.count));

@@ -12,6 +12,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "speech/driven/pcm.h"
 
 namespace vernalo {
 
@@ -19,7 +22,8 @@ class EspeakChild {
 public:
     // Called on a thread of this object's, in the order the process makes them.
     using Chunk = std::function<void(std::uint32_t piece, const std::int16_t*, std::size_t)>;
-    using Done = std::function<void(std::uint32_t piece)>;
+    // After a piece's last sound, with the times of its words.
+    using Done = std::function<void(std::uint32_t piece, std::vector<WordTime> words)>;
 
     EspeakChild(Chunk chunk, Done done);
     ~EspeakChild();  // ends the process, whatever it was doing, and waits for it
@@ -33,6 +37,12 @@ public:
     // Why the process stopped before making every piece it was given, or empty.
     std::string failure() const;
 
+    // A word the engine reached in a text whose code points begin at `offsets` (UTF-16): at
+    // `position` for `length` code points, sounding from `sample` of the text's sound. Its end
+    // is not known yet (0).
+    static WordTime WordAt(const std::vector<long>& offsets, int position, int length,
+                           std::int64_t sample);
+
 private:
     void receive();
     void fail(const std::string& why);
@@ -44,7 +54,8 @@ private:
     std::thread reader_;
     mutable std::mutex mutex_;
     std::string failure_;
-    std::uint32_t pending_ = 0;  // pieces given and not yet done
+    std::uint32_t pending_ = 0;    // pieces given and not yet done
+    std::vector<WordTime> words_;  // of the piece being received: the process makes one at a time
 };
 
 }  // namespace vernalo

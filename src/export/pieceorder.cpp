@@ -13,7 +13,7 @@ constexpr std::size_t kMaxWaiting = std::size_t(kSampleRate) * 60;
 
 std::uint32_t PieceOrder::add(Piece piece) {
     std::lock_guard lock(mutex_);
-    entries_.push_back({piece, {}, false, false});
+    entries_.push_back({std::move(piece), {}, {}, false, false});
     return head_ + static_cast<std::uint32_t>(entries_.size() - 1);
 }
 
@@ -39,11 +39,12 @@ void PieceOrder::write(std::uint32_t piece, const std::int16_t* samples, std::si
     }
 }
 
-void PieceOrder::finish(std::uint32_t piece) {
+void PieceOrder::finish(std::uint32_t piece, std::vector<WordTime> words) {
     std::lock_guard lock(mutex_);
     const std::uint32_t at = piece - head_;
     if (stopped_ || at >= entries_.size()) return;
     entries_[at].done = true;
+    entries_[at].words = std::move(words);
     // The pieces due next that are complete leave in order; the first one still being made
     // writes what it has and goes on writing through.
     while (!entries_.empty()) {
@@ -52,7 +53,7 @@ void PieceOrder::finish(std::uint32_t piece) {
         waiting_ -= e.samples.size();
         e.samples = {};
         if (!e.done) break;
-        finished_(e.piece);
+        finished_(e.piece, e.words);
         entries_.pop_front();
         ++head_;
     }

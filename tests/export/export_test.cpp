@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "export/audioexport.h"
+#include "reading/sentenceend.h"
 #include "export/parallelsynthesis.h"
 #include "export/pieceorder.h"
 #include "speech/audiooutput.h"
@@ -119,7 +120,7 @@ TEST(ParallelSynthesis, piecesOfTwoVoicesComeBackInOrderWithTheirOwnSound) {
 // such writes one after another all reach the file.
 TEST(AudioFileSet, sentencesLongerThanTheQueueWrittenAtOnceAllReachTheFile) {
     const std::string path = FreshDir("long") + "/long.wav";
-    AudioFileSet file(path, AudioFormat::Wav, std::string(), false);
+    AudioFileSet file(path, *FormatForSuffix("wav"), std::string(), false);
     std::string error;
     ASSERT_TRUE(file.open(&error)) << error;
     const std::vector<std::int16_t> sentence(std::size_t(kSampleRate) * 12, 1000);
@@ -143,7 +144,7 @@ TEST(AudioFileSet, sentencesLongerThanTheQueueWrittenAtOnceAllReachTheFile) {
 // 44-byte header and the samples, as the command's own writer made them before.
 TEST(AudioFileSet, untitledWavIsThePlainHeaderAndTheSamples) {
     const std::string path = FreshDir("plain") + "/plain.wav";
-    AudioFileSet file(path, AudioFormat::Wav, std::string(), false);
+    AudioFileSet file(path, *FormatForSuffix("wav"), std::string(), false);
     std::string error;
     ASSERT_TRUE(file.open(&error)) << error;
     const std::int16_t samples[] = {1, -2, 300};
@@ -235,15 +236,23 @@ TEST(PieceOrder, piecesReachTheFilesInTheTextsOrder) {
     std::vector<long> firsts, finished;
     PieceOrder order(
         [&](const PieceOrder::Piece& p, bool first, const std::int16_t* s, std::size_t n) {
-            if (first) firsts.push_back(p.end);
+            const long end = p.text.start + p.text.length;
+            if (first) firsts.push_back(end);
             for (std::size_t i = 0; i < n; ++i)
-                if (written.empty() || written.back().first != p.end ||
+                if (written.empty() || written.back().first != end ||
                     written.back().second != s[i])
-                    written.push_back({p.end, s[i]});
+                    written.push_back({end, s[i]});
         },
-        [&](const PieceOrder::Piece& p) { finished.push_back(p.end); });
-    const std::uint32_t a = order.add({false, 10, {}}), b = order.add({false, 20, {}}),
-                        c = order.add({false, 30, {}});
+        [&](const PieceOrder::Piece& p, const std::vector<WordTime>&) {
+            finished.push_back(p.text.start + p.text.length);
+        });
+    const auto ending = [](long end) {
+        PieceOrder::Piece p;
+        p.text = {0, end};
+        return p;
+    };
+    const std::uint32_t a = order.add(ending(10)), b = order.add(ending(20)),
+                        c = order.add(ending(30));
     const std::vector<std::int16_t> minute(22050 * 60, 2), little(100, 1), last(50, 3);
     std::thread second([&] {  // the second engine: pieces b, then nothing
         for (int i = 0; i < 3; ++i)

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "export/mp3encoder.h"
+#include "export/formats/mp3/mp3encoder.h"
 #include "support/soundfile.h"
 
 namespace {

@@ -5,15 +5,14 @@
 #include <QObject>
 #include <QString>
 
-#include "app/controllers/windowparts.h"
+#include <QPushButton>
+#include <QShortcut>
 
-class QPushButton;
-class QShortcut;
+#include "app/controllers/exportrun.h"
+#include "app/controllers/windowparts.h"
 
 namespace vernalo {
 
-class ExportRun;
-struct ExportResult;
 class ReadingController;
 
 class ExportController : public QObject {

@@ -13,41 +13,33 @@ namespace vernalo {
 
 namespace {
 
-struct Offered {
-    const char* name;
-    const char* suffix;
-};
-// The first is what a new export is offered as: small files for a phone.
-const Offered kFormats[] = {
-    {QT_TRANSLATE_NOOP("ExportDialog", "MP3"), "mp3"},
-    {QT_TRANSLATE_NOOP("ExportDialog", "Ogg Opus"), "opus"},
-    {QT_TRANSLATE_NOOP("ExportDialog", "Ogg Vorbis"), "ogg"},
-    {QT_TRANSLATE_NOOP("ExportDialog", "FLAC"), "flac"},
-    {QT_TRANSLATE_NOOP("ExportDialog", "WAV"), "wav"},
-};
-
-QString Filter(const Offered& f) {
-    return QCoreApplication::translate("ExportDialog", f.name) + QStringLiteral(" (*.") +
-           QLatin1String(f.suffix) + u')';
+// A format's names are its own in every language ("MP3", "Ogg Opus").
+QString Filter(const AudioFormat& f) {
+    return QLatin1String(f.name) + QStringLiteral(" (*.") + QLatin1String(f.suffixes.front()) +
+           u')';
 }
 
 }  // namespace
 
 std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder) {
     QStringList filters;
-    for (const Offered& f : kFormats)
-        filters << Filter(f);
+    // The first format is what a new export is offered as: small files for a phone.
+    const auto formats = AudioFormats();
+    for (const AudioFormat* f : formats)
+        filters << Filter(*f);
     QFileDialog dialog(parent, QCoreApplication::translate("ExportDialog", "Export audio"), folder,
                        filters.join(QStringLiteral(";;")));
     dialog.setObjectName(QStringLiteral("exportDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The split box goes into the dialog's own layout, which a desktop's dialog would not have.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setDefaultSuffix(QLatin1String(kFormats[0].suffix));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-        for (const Offered& o : kFormats)
-            if (f == Filter(o)) dialog.setDefaultSuffix(QLatin1String(o.suffix));
-    });
+    dialog.setDefaultSuffix(QLatin1String(formats.front()->suffixes.front()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, formats](const QString& f) {
+                         for (const AudioFormat* o : formats)
+                             if (f == Filter(*o))
+                                 dialog.setDefaultSuffix(QLatin1String(o->suffixes.front()));
+                     });
     auto* split = new QSpinBox(&dialog);
     split->setObjectName(QStringLiteral("splitMinutes"));
     split->setRange(0, 600);

@@ -1,4 +1,4 @@
-#include "export/mp3encoder.h"
+#include "export/formats/mp3/mp3encoder.h"
 
 #include <lame/lame.h>
 

@@ -1,0 +1,79 @@
+// MP3 through the encoder library itself: libsndfile fixes it at its slowest quality setting,
+// which takes several times as long as the synthesis.
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "export/formats/audioformat.h"
+#include "export/formats/mp3/mp3encoder.h"
+#include "speech/audiooutput.h"
+
+namespace vernalo {
+
+namespace {
+
+// Speech needs no more: a mono voice at the engine's rate sounds the same at higher rates.
+constexpr int kMp3KilobitsPerSecond = 48;
+// The encoder's speed against care (0 best, 9 fastest): speech at this rate sounds the same.
+constexpr int kMp3Quality = 7;
+
+class Mp3FileEncoder : public AudioEncoder {
+public:
+    ~Mp3FileEncoder() override {
+        encoder_.reset();
+        if (file_) std::fclose(file_);
+    }
+
+    bool open(int fd, const AudioTags& tags) override {
+        file_ = ::fdopen(fd, "wb");
+        if (!file_) {
+            ::close(fd);
+            return fail(std::strerror(errno));
+        }
+        Mp3Settings settings;
+        settings.rate = kSampleRate;
+        settings.kilobitsPerSecond = kMp3KilobitsPerSecond;
+        settings.quality = kMp3Quality;
+        settings.title = tags.title;
+        settings.artist = tags.artist;
+        settings.album = tags.album;
+        settings.track = tags.track;
+        encoder_ = std::make_unique<Mp3Encoder>(file_, std::move(settings));
+        return encoder_->start() || fail(encoder_->reason());
+    }
+
+    bool write(const std::int16_t* samples, std::size_t count) override {
+        return encoder_->write(samples, count) || fail(encoder_->reason());
+    }
+
+    bool close(const PartTimeline&) override {
+        if (!file_) return error().empty();
+        if (error().empty() && !encoder_->finish()) fail(encoder_->reason());
+        encoder_.reset();
+        if (error().empty() && (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0))
+            fail(std::strerror(errno));
+        if (std::fclose(file_) != 0) fail(std::strerror(errno));
+        file_ = nullptr;
+        return error().empty();
+    }
+
+private:
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<Mp3Encoder> encoder_;
+};
+
+constexpr const char* kMp3Suffixes[] = {"mp3"};
+
+std::unique_ptr<AudioEncoder> MakeMp3() {
+    return std::make_unique<Mp3FileEncoder>();
+}
+
+}  // namespace
+
+extern const AudioFormat kMp3Format{
+    .name = "MP3", .suffixes = kMp3Suffixes, .tags = true, .makeEncoder = MakeMp3};
+
+}  // namespace vernalo

@@ -1,0 +1,50 @@
+#pragma once
+// What was said when in the sound an export writes: for each file (a part), its chapters and,
+// for each repetition of each piece, where its text is, where its sound is and, where the
+// voice told them, where its words are. Files that carry the text beside the sound (subtitles,
+// chapter marks, read-along books) are written from it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "reading/speechmap.h"
+#include "text/language.h"
+
+namespace vernalo {
+
+// Sample positions are counted from the start of the part's file at the engine's rate.
+struct TimedWord {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    TextSpan text;  // in the text that was read
+};
+
+struct TimedPiece {
+    TextSpan text;
+    Language language = Language::Russian;
+    int repetition = 0;      // 0 the first time it is spoken
+    std::int64_t start = 0;  // its first sample, the lead-in quiet included
+    std::int64_t end = 0;    // after its last sample
+    std::vector<TimedWord> words;
+};
+
+struct TimedChapter {
+    std::string title;
+    long textStart = 0;
+    std::int64_t start = 0;
+};
+
+struct PartTimeline {
+    std::string path;  // the name the file has once the export succeeded
+    std::string title;
+    std::int64_t samples = 0;
+    std::vector<TimedChapter> chapters;
+    std::vector<TimedPiece> pieces;
+};
+
+struct Timeline {
+    std::vector<PartTimeline> parts;
+};
+
+}  // namespace vernalo

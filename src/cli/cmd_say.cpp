@@ -18,6 +18,7 @@
 #include "dict/dictfile.h"
 #include "export/audioexport.h"
 #include "export/exportplan.h"
+#include "readalong/subtitles/subtitlefiles.h"
 #include "reading/headlessview.h"
 #include "reading/readingsession.h"
 #include "speech/dispatchervoice.h"
@@ -68,6 +69,7 @@ struct SayArgs {
     bool repeatText = false;
     bool printPieces = false;
     int pauseAfter = 0;
+    std::optional<SubtitleFormat> subtitles;  // written beside what --out writes
 };
 
 // Takes a per-language option (--repeat-ru, --speed-en, --voice-ru...): 1 taken, 0 not one of
@@ -119,6 +121,11 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
             if (!TakeValue(args, i, v) || !ParseNumber(v, 1, 1000, out.splitMinutes))
                 return UsageError("--split-minutes takes a number from 1 to 1000" +
                                   (v.empty() ? std::string() : ": '" + v + "'"));
+        } else if (args[i] == "--subtitles") {
+            std::string v;
+            if (!TakeValue(args, i, v) || !(out.subtitles = SubtitleFormatNamed(v)))
+                return UsageError("--subtitles takes srt, vtt or lrc" +
+                                  (v.empty() ? std::string() : ": '" + v + "'"));
         } else if (args[i] == "--split") {
             std::string v;
             if (!TakeValue(args, i, v) || v != "chapters")
@@ -140,6 +147,8 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         return UsageError("--wav and --out: one file at a time");
     if (out.splitMinutes > 0 && out.outPath.empty())
         return UsageError("--split-minutes splits what --out writes");
+    if (out.subtitles && out.outPath.empty())
+        return UsageError("--subtitles go beside what --out writes");
     if (out.splitChapters && out.outPath.empty())
         return UsageError("--split chapters splits what --out writes");
     if (out.splitChapters && out.splitMinutes > 0)
@@ -219,7 +228,7 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
     request.splitMinutes = parsed.splitMinutes;
     int shownPercent = -1;
     auto previous = std::signal(SIGINT, OnInterrupt);
-    const ExportResult result = ExportAudio(
+    ExportResult result = ExportAudio(
         request, dicts,
         [&shownPercent](double share) {
             const int percent = static_cast<int>(share * 100);
@@ -230,6 +239,7 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
         gInterrupted);
     std::signal(SIGINT, previous);
     if (shownPercent >= 0) std::cerr << "\n";
+    if (parsed.subtitles) WriteSubtitlesBeside(*parsed.subtitles, request.text, result);
     if (result.cancelled) {
         std::cerr << "vernalo-cli: interrupted\n";
         return 1;

@@ -61,11 +61,12 @@ void PieceWriter::markStart() {
 
 // The quiet the engine puts before a piece's first sound counts towards the pause owed to the
 // piece before it, so the silence between two pieces is the pause, not the pause and the next
-// piece's lead-in. The piece's place in the timeline starts after that pause.
+// piece's lead-in. The piece's place in the timeline starts with its sound, after that quiet,
+// so that text shown beside the sound appears as it is heard.
 void PieceWriter::write(const std::int16_t* samples, std::size_t count) {
     span_.add(samples, count);
     written_ += static_cast<std::int64_t>(count);
-    if (!sounded_ && owedSilence_ > 0) {
+    if (!sounded_) {
         std::size_t quiet = 0;
         while (quiet < count && std::abs(samples[quiet]) <= SoundSpan::kAudible)
             ++quiet;

@@ -24,7 +24,7 @@ struct TimedPiece {
     TextSpan text;
     Language language = Language::Russian;
     int repetition = 0;      // 0 the first time it is spoken
-    std::int64_t start = 0;  // its first sample, the lead-in quiet included
+    std::int64_t start = 0;  // its first sound, after the quiet the engine leads in with
     std::int64_t end = 0;    // after its last sample
     std::vector<TimedWord> words;
 };

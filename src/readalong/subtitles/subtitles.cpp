@@ -107,7 +107,9 @@ std::vector<WordMark> WordMarks(const TimedPiece& piece) {
     std::int64_t last = Millis(piece.start);
     for (const WordMark& m : marks) {
         const std::int64_t ms = Millis(m.sample);
+        // Words read as one (a sign said as a word or two) show as the first of them.
         if (ms <= last || ms >= Millis(piece.end)) continue;
+        if (!kept.empty() && kept.back().position == m.position) continue;
         kept.push_back(m);
         last = ms;
     }

@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox xclip xdotool
+  ffmpeg epubcheck
   adwaita-icon-theme fonts-dejavu-core desktop-file-utils appstream
   python3-pyatspi at-spi2-core dbus-x11 dbus-daemon dbus-bin
 )

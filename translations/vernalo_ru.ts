@@ -31,6 +31,18 @@
         <source>Numbered files named after the chapters, with a playlist</source>
         <translation>Нумерованные файлы с названиями глав и список воспроизведения</translation>
     </message>
+    <message>
+        <source>Also write s&amp;ubtitles</source>
+        <translation>Также записать &amp;субтитры</translation>
+    </message>
+    <message>
+        <source>The text of each sentence as it is heard, in a file beside each audio file</source>
+        <translation>Текст каждого предложения в тот миг, когда оно звучит, — в файле рядом с каждым звуковым файлом</translation>
+    </message>
+    <message>
+        <source>Subtitle format</source>
+        <translation>Формат субтитров</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::BrowserPage</name>

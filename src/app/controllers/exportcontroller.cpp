@@ -44,7 +44,7 @@ void ExportController::exportAudio() {
     const auto choice = AskExportFile(parts_.window, folder);
     if (!choice) return;
     lastExportFolder_ = QFileInfo(choice->path).absolutePath();
-    startExport(choice->path, choice->splitMinutes, choice->byChapter);
+    startExport(choice->path, choice->splitMinutes, choice->byChapter, choice->subtitles);
 }
 
 void ExportController::showExporting(bool running) {
@@ -89,7 +89,8 @@ std::vector<HeadingMark> HeadingMarks(const QTextDocument& doc, long from) {
 
 }  // namespace
 
-bool ExportController::startExport(const QString& path, int splitMinutes, bool byChapter) {
+bool ExportController::startExport(const QString& path, int splitMinutes, bool byChapter,
+                                   std::optional<SubtitleFormat> subtitles) {
     if (exporting()) return false;
     if (!exportRun_) setUp();
     // A copy of the text and the settings as they are now: the user may go on editing.
@@ -122,7 +123,7 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
                                .arg(name, QString::fromStdU16String(*choice.replacedBy),
                                     tr(NoteLanguageName(l)));
     }
-    if (!exportRun_->start(std::move(request), reading_.dictionaries())) return false;
+    if (!exportRun_->start(std::move(request), reading_.dictionaries(), subtitles)) return false;
     parts_.status.progress()->setRange(0, 100);
     parts_.status.progress()->setValue(0);
     parts_.status.setText(StatusPanel::Activity,

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 #include <QPushButton>
 #include <QShortcut>
@@ -24,8 +25,10 @@ public:
     // Asks for the file and the split, then starts as startExport does.
     void exportAudio();
     // Exports the selection, or else the whole text, as Say would read it; false while an
-    // export runs. `byChapter`: one file per top-level heading, with a playlist.
-    bool startExport(const QString& path, int splitMinutes, bool byChapter = false);
+    // export runs. `byChapter`: one file per top-level heading, with a playlist; `subtitles`:
+    // beside each file.
+    bool startExport(const QString& path, int splitMinutes, bool byChapter = false,
+                     std::optional<SubtitleFormat> subtitles = std::nullopt);
     void cancelExport();
     bool exporting() const;
 

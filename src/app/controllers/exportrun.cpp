@@ -1,5 +1,7 @@
 #include "app/controllers/exportrun.h"
 
+#include "readalong/subtitles/subtitlefiles.h"
+
 namespace vernalo {
 
 ExportRun::~ExportRun() {
@@ -7,13 +9,15 @@ ExportRun::~ExportRun() {
     if (thread_.joinable()) thread_.join();
 }
 
-bool ExportRun::start(ExportRequest request, DictionaryStore dictionaries) {
+bool ExportRun::start(ExportRequest request, DictionaryStore dictionaries,
+                      std::optional<SubtitleFormat> subtitles) {
     if (running_) return false;
     if (thread_.joinable()) thread_.join();
     cancel_ = false;
     running_ = true;
     thread_ =
-        std::thread([this, request = std::move(request), dictionaries = std::move(dictionaries)] {
+        std::thread([this, request = std::move(request), dictionaries = std::move(dictionaries),
+                     subtitles] {
             int shown = -1;
             ExportResult result = ExportAudio(
                 request, dictionaries,
@@ -25,6 +29,7 @@ bool ExportRun::start(ExportRequest request, DictionaryStore dictionaries) {
                         this, [this, percent] { emit progress(percent); }, Qt::QueuedConnection);
                 },
                 cancel_);
+            if (subtitles) WriteSubtitlesBeside(*subtitles, request.text, result);
             QMetaObject::invokeMethod(
                 this,
                 [this, result = std::move(result)] {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "export/audioexport.h"
+#include "readalong/subtitles/subtitles.h"
 
 namespace vernalo {
 
@@ -16,8 +17,10 @@ public:
     explicit ExportRun(QObject* parent = nullptr) : QObject(parent) {}
     ~ExportRun() override;  // cancels and waits: no file is left half written
 
-    // Starts on copies of the request and the dictionaries; false while one still runs.
-    bool start(ExportRequest request, DictionaryStore dictionaries);
+    // Starts on copies of the request and the dictionaries; false while one still runs. With
+    // `subtitles`, they are written beside the files once the sound is.
+    bool start(ExportRequest request, DictionaryStore dictionaries,
+               std::optional<SubtitleFormat> subtitles = std::nullopt);
     void cancel() { cancel_ = true; }
     bool running() const { return running_; }
 

@@ -1,6 +1,7 @@
 #include "app/dialogs/exportdialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -61,12 +62,35 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
         grid->addWidget(split, row, 1);
         grid->addWidget(chapters, row, 2);
     }
+    auto* subtitles = new QCheckBox(
+        QCoreApplication::translate("ExportDialog", "Also write s&ubtitles"), &dialog);
+    subtitles->setObjectName(QStringLiteral("writeSubtitles"));
+    subtitles->setToolTip(QCoreApplication::translate(
+        "ExportDialog", "The text of each sentence as it is heard, in a file beside each audio file"));
+    // The formats' names are their own in every language.
+    auto* subtitleFormat = new QComboBox(&dialog);
+    subtitleFormat->setObjectName(QStringLiteral("subtitleFormat"));
+    subtitleFormat->setAccessibleName(
+        QCoreApplication::translate("ExportDialog", "Subtitle format"));
+    subtitleFormat->addItem(QStringLiteral("SRT (*.srt)"), int(SubtitleFormat::Srt));
+    subtitleFormat->addItem(QStringLiteral("WebVTT (*.vtt)"), int(SubtitleFormat::WebVtt));
+    subtitleFormat->addItem(QStringLiteral("LRC (*.lrc)"), int(SubtitleFormat::Lrc));
+    subtitleFormat->setEnabled(false);
+    QObject::connect(subtitles, &QCheckBox::toggled, subtitleFormat, &QWidget::setEnabled);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(subtitles, row, 0);
+        grid->addWidget(subtitleFormat, row, 1);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString path = dialog.selectedFiles().first();
     // A name ending in another format's suffix keeps it; any other gets the chosen filter's.
     if (!FormatForPath(QFileInfo(path).fileName().toStdString()))
         path += u'.' + dialog.defaultSuffix();
-    return ExportChoice{path, chapters->isChecked() ? 0 : split->value(), chapters->isChecked()};
+    ExportChoice choice{path, chapters->isChecked() ? 0 : split->value(), chapters->isChecked(), {}};
+    if (subtitles->isChecked())
+        choice.subtitles = static_cast<SubtitleFormat>(subtitleFormat->currentData().toInt());
+    return choice;
 }
 
 }  // namespace vernalo

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "export/audioexport.h"
+#include "readalong/subtitles/subtitles.h"
 
 class QWidget;
 
@@ -14,10 +15,11 @@ struct ExportChoice {
     QString path;            // its suffix names one of the formats offered
     int splitMinutes = 0;    // 0: one file
     bool byChapter = false;  // one file per chapter instead
+    std::optional<SubtitleFormat> subtitles;  // written beside each file
 };
 
-// Asks where to export and how long each file may be, or whether it is cut by chapters; none
-// when the user cancels.
+// Asks where to export and how long each file may be, or whether it is cut by chapters, and
+// whether subtitles go beside; none when the user cancels.
 std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder);
 
 }  // namespace vernalo

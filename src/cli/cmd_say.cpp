@@ -18,6 +18,7 @@
 #include "dict/dictfile.h"
 #include "export/audioexport.h"
 #include "export/exportplan.h"
+#include "readalong/epub3/readalongbook.h"
 #include "readalong/subtitles/subtitlefiles.h"
 #include "reading/headlessview.h"
 #include "reading/readingsession.h"
@@ -107,9 +108,9 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         } else if (args[i] == "--out") {
             if (!TakeValue(args, i, out.outPath) || out.outPath.empty())
                 return UsageError("--out needs a file");
-            if (!FormatForPath(out.outPath))
+            if (!FormatForPath(out.outPath) && !IsReadAlongBookPath(out.outPath))
                 return UsageError("--out names a file ending in " + std::string(KnownSuffixes()) +
-                                  ": '" + out.outPath + "'");
+                                  " or .epub: '" + out.outPath + "'");
         } else if (args[i] == "--pause-after") {
             std::string v;
             if (!TakeValue(args, i, v) ||
@@ -147,6 +148,10 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         return UsageError("--wav and --out: one file at a time");
     if (out.splitMinutes > 0 && out.outPath.empty())
         return UsageError("--split-minutes splits what --out writes");
+    // A book is cut by its chapters and carries its text itself.
+    if (IsReadAlongBookPath(out.outPath) && (out.splitMinutes > 0 || out.subtitles))
+        return UsageError("--out book.epub is cut by chapters and holds its text: no "
+                          "--split-minutes or --subtitles");
     if (out.subtitles && out.outPath.empty())
         return UsageError("--subtitles go beside what --out writes");
     if (out.splitChapters && out.outPath.empty())
@@ -211,7 +216,8 @@ bool RunReading(ReadingSession& session, bool toFile, const std::atomic<bool>& f
 // The reading into the sound files of --out, split when asked.
 int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16string text,
                const ReadingOptions& options, const PerLanguage<ExportVoice>& voices,
-               const std::vector<Heading>& headings, const std::u16string& title) {
+               const std::vector<Heading>& headings, const std::u16string& title,
+               RichDocument* book) {
     ExportRequest request;
     request.text = std::move(text);
     if (parsed.splitChapters) {
@@ -228,15 +234,15 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
     request.splitMinutes = parsed.splitMinutes;
     int shownPercent = -1;
     auto previous = std::signal(SIGINT, OnInterrupt);
-    ExportResult result = ExportAudio(
-        request, dicts,
-        [&shownPercent](double share) {
-            const int percent = static_cast<int>(share * 100);
-            if (percent == shownPercent) return;
-            shownPercent = percent;
-            std::cerr << "\rvernalo-cli: reading " << percent << "%" << std::flush;
-        },
-        gInterrupted);
+    const auto show = [&shownPercent](double share) {
+        const int percent = static_cast<int>(share * 100);
+        if (percent == shownPercent) return;
+        shownPercent = percent;
+        std::cerr << "\rvernalo-cli: reading " << percent << "%" << std::flush;
+    };
+    ExportResult result =
+        book ? ExportReadAlongBook({request, std::move(*book), {}}, dicts, show, gInterrupted)
+             : ExportAudio(request, dicts, show, gInterrupted);
     std::signal(SIGINT, previous);
     if (shownPercent >= 0) std::cerr << "\n";
     if (parsed.subtitles) WriteSubtitlesBeside(*parsed.subtitles, request.text, result);
@@ -388,7 +394,11 @@ int Say(const Args& args) {
     DictionaryStore dicts;
     std::u16string text, title;
     std::vector<Heading> headings;
-    if (int status = parsed.reading.load(dicts, text, &headings, &title)) return status;
+    RichDocument book;  // what a read-along book is made of
+    const bool toBook = IsReadAlongBookPath(parsed.outPath);
+    if (int status =
+            parsed.reading.load(dicts, text, &headings, &title, toBook ? &book : nullptr))
+        return status;
 
     EspeakEngine& engine = EspeakEngine::instance();
     if (engine.modes().empty()) {
@@ -414,7 +424,8 @@ int Say(const Args& args) {
     }
     const ReadingOptions options = OptionsOf(parsed);
     if (toFiles)
-        return SayToFiles(parsed, dicts, std::move(text), options, chosen, headings, title);
+        return SayToFiles(parsed, dicts, std::move(text), options, chosen, headings, title,
+                          toBook ? &book : nullptr);
     const PerLanguage<Voice*> voices{
         {made[Language::Russian].voice.get(), made[Language::English].voice.get()}};
     return SayAloud(parsed, dicts, std::move(text), options, voices, outputs.wav.get(), failure);

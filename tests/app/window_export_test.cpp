@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLocale>
@@ -19,6 +20,7 @@
 
 #include "app/process/translation.h"
 #include "app/window/texteditor.h"
+#include "text/fileio.h"
 #include "support/soundfile.h"
 #include "support/windowrig.h"
 
@@ -123,7 +125,8 @@ TEST_F(WindowExport, progressMovesTheWindowAnswersAndEscLeavesNoFile) {
     EXPECT_TRUE(fs::is_empty(out));
 }
 
-// The dialog offers the formats and the split; a name without a suffix takes the chosen one.
+// The dialog offers the formats, the split and subtitles; a name without a suffix takes the
+// chosen format. Each file gets its subtitles, timed from its own start.
 TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -136,6 +139,8 @@ TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
         dialog->selectNameFilter(filters[3]);
         emit dialog->filterSelected(filters[3]);
         dialog->findChild<QSpinBox*>(QStringLiteral("splitMinutes"))->setValue(1);
+        dialog->findChild<QCheckBox*>(QStringLiteral("writeSubtitles"))->setChecked(true);
+        dialog->findChild<QComboBox*>(QStringLiteral("subtitleFormat"))->setCurrentIndex(1);
         dialog->selectFile(QString::fromStdString(out + "/book"));
         static_cast<QDialog*>(dialog)->accept();
     });
@@ -147,6 +152,11 @@ TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
     ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
     EXPECT_GT(Seconds(out + "/book-01.flac"), 60.0);
     EXPECT_GT(Seconds(out + "/book-02.flac"), 1.0);
+    for (const char* name : {"/book-01.vtt", "/book-02.vtt"}) {
+        std::string subtitles;
+        EXPECT_TRUE(ReadWholeFile(out + name, subtitles)) << name;
+        EXPECT_TRUE(subtitles.starts_with("WEBVTT\n\n00:00:00.")) << name;
+    }
     EXPECT_TRUE(activity().startsWith(QStringLiteral("Exported to "))) << activity().toStdString();
 }
 

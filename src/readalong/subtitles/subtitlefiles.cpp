@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "readalong/soundlead.h"
 #include "text/fileio.h"
 
 namespace vernalo {
@@ -13,7 +14,7 @@ bool WriteSubtitlesBeside(SubtitleFormat format, const std::u16string& text,
     for (const PartTimeline& part : result.timeline.parts) {
         const std::string path = SubtitlePathFor(part.path, format);
         std::string error;
-        if (WriteFileAtomically(path, SubtitleText(format, part, text), &error)) {
+        if (WriteFileAtomically(path, SubtitleText(format, AsDecoded(part), text), &error)) {
             done.push_back(path);
             continue;
         }

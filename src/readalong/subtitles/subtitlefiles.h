@@ -10,7 +10,8 @@
 namespace vernalo {
 
 // Writes, for each file of the successful export `result` of `text`, its subtitles beside it
-// ("x.srt" beside "x.mp3"), each file whole or not at all; `written` gets their paths. When one
+// ("x.srt" beside "x.mp3"), timed as the file sounds when decoded, each file whole or not at
+// all; `written` gets their paths. When one
 // cannot be written the export is undone, as an export is whole or absent: its sound files,
 // its playlist and the subtitles written before go, and `result` is no longer ok and says why.
 bool WriteSubtitlesBeside(SubtitleFormat format, const std::u16string& text,

@@ -150,8 +150,9 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         return UsageError("--split-minutes splits what --out writes");
     // A book is cut by its chapters and carries its text itself.
     if (IsReadAlongBookPath(out.outPath) && (out.splitMinutes > 0 || out.subtitles))
-        return UsageError("--out book.epub is cut by chapters and holds its text: no "
-                          "--split-minutes or --subtitles");
+        return UsageError(
+            "--out book.epub is cut by chapters and holds its text: no "
+            "--split-minutes or --subtitles");
     if (out.subtitles && out.outPath.empty())
         return UsageError("--subtitles go beside what --out writes");
     if (out.splitChapters && out.outPath.empty())
@@ -396,8 +397,7 @@ int Say(const Args& args) {
     std::vector<Heading> headings;
     RichDocument book;  // what a read-along book is made of
     const bool toBook = IsReadAlongBookPath(parsed.outPath);
-    if (int status =
-            parsed.reading.load(dicts, text, &headings, &title, toBook ? &book : nullptr))
+    if (int status = parsed.reading.load(dicts, text, &headings, &title, toBook ? &book : nullptr))
         return status;
 
     EspeakEngine& engine = EspeakEngine::instance();

@@ -20,9 +20,9 @@
 
 #include "app/process/translation.h"
 #include "app/window/texteditor.h"
-#include "text/fileio.h"
 #include "support/soundfile.h"
 #include "support/windowrig.h"
+#include "text/fileio.h"
 
 namespace vernalo {
 namespace {

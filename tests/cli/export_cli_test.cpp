@@ -104,7 +104,9 @@ TEST(CliExport, unwritableFolderGivesTheReasonAndNoFile) {
     EXPECT_TRUE(fs::is_empty(dir));
     for (const char* bad :
          {"--out a.txt -", "--split-minutes 5 -", "--out", "--out a.mp3 --split-minutes 0 -",
-          "--pause-after 3 -", "--pause-after -"}) {
+          "--pause-after 3 -", "--pause-after -", "--subtitles srt -",
+          "--out a.mp3 --subtitles ass -", "--out b.epub --subtitles srt -",
+          "--out b.epub --split-minutes 5 -"}) {
         CliRun r = Cli(std::string("say ") + bad);
         EXPECT_EQ(r.status, 2) << bad << ": " << r.out;
     }

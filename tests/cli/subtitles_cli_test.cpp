@@ -31,8 +31,10 @@ std::vector<double> CueStarts(const std::string& subtitles, const std::regex& cl
 // How many cues ffprobe finds in a subtitle file; -1 when it cannot read it.
 int ProbedCues(const std::string& path) {
     const std::string out = TempPath("probe.txt");
-    const std::string cmd = "ffprobe -v error -count_packets -select_streams s:0 -show_entries "
-                            "stream=nb_read_packets -of csv=p=0 '" + path + "' >" + out;
+    const std::string cmd =
+        "ffprobe -v error -count_packets -select_streams s:0 -show_entries "
+        "stream=nb_read_packets -of csv=p=0 '" +
+        path + "' >" + out;
     if (std::system(cmd.c_str()) != 0) return -1;
     return std::atoi(Read(out).c_str());
 }

@@ -26,9 +26,12 @@ PartTimeline Part() {
     PartTimeline part;
     part.title = "Book";
     part.pieces = {
-        {{0, 9}, Language::English, 0, Ms(0), Ms(1500), {{Ms(0), Ms(400), {0, 2}},
-                                                         {Ms(400), Ms(500), {3, 1}},
-                                                         {Ms(600), Ms(1500), {5, 4}}}},
+        {{0, 9},
+         Language::English,
+         0,
+         Ms(0),
+         Ms(1500),
+         {{Ms(0), Ms(400), {0, 2}}, {Ms(400), Ms(500), {3, 1}}, {Ms(600), Ms(1500), {5, 4}}}},
         {{0, 9}, Language::English, 1, Ms(3000), Ms(4500), {}},
         {{10, 14}, Language::Russian, 0, Ms(4500), Ms(3723456), {}},
         {{24, 2}, Language::Russian, 0, Ms(3723456), Ms(3723900), {}},
@@ -56,8 +59,7 @@ TEST(Subtitles, eachFormatWritesEveryRepetitionAsItsOwnCue) {
          "[62:03.46]\n"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SubtitleText(c.format, Part(), kText), c.expected)
-            << SubtitleSuffix(c.format);
+        EXPECT_EQ(SubtitleText(c.format, Part(), kText), c.expected) << SubtitleSuffix(c.format);
 }
 
 TEST(Subtitles, formatsByNameAndBesideTheirSound) {

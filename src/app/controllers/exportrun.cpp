@@ -15,9 +15,8 @@ bool ExportRun::start(ExportRequest request, DictionaryStore dictionaries,
     if (thread_.joinable()) thread_.join();
     cancel_ = false;
     running_ = true;
-    thread_ =
-        std::thread([this, request = std::move(request), dictionaries = std::move(dictionaries),
-                     subtitles] {
+    thread_ = std::thread(
+        [this, request = std::move(request), dictionaries = std::move(dictionaries), subtitles] {
             int shown = -1;
             ExportResult result = ExportAudio(
                 request, dictionaries,

@@ -66,7 +66,8 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
         QCoreApplication::translate("ExportDialog", "Also write s&ubtitles"), &dialog);
     subtitles->setObjectName(QStringLiteral("writeSubtitles"));
     subtitles->setToolTip(QCoreApplication::translate(
-        "ExportDialog", "The text of each sentence as it is heard, in a file beside each audio file"));
+        "ExportDialog",
+        "The text of each sentence as it is heard, in a file beside each audio file"));
     // The formats' names are their own in every language.
     auto* subtitleFormat = new QComboBox(&dialog);
     subtitleFormat->setObjectName(QStringLiteral("subtitleFormat"));
@@ -87,7 +88,8 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     // A name ending in another format's suffix keeps it; any other gets the chosen filter's.
     if (!FormatForPath(QFileInfo(path).fileName().toStdString()))
         path += u'.' + dialog.defaultSuffix();
-    ExportChoice choice{path, chapters->isChecked() ? 0 : split->value(), chapters->isChecked(), {}};
+    ExportChoice choice{
+        path, chapters->isChecked() ? 0 : split->value(), chapters->isChecked(), {}};
     if (subtitles->isChecked())
         choice.subtitles = static_cast<SubtitleFormat>(subtitleFormat->currentData().toInt());
     return choice;

@@ -34,11 +34,20 @@ std::string Escape(std::u16string_view text) {
     std::string out;
     for (char c : Utf16ToUtf8(clean)) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -68,8 +77,8 @@ std::string XhtmlHead(const std::string& language, const std::string& title) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
            "<html xmlns=\"http://www.w3.org/1999/xhtml\" "
            "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"" +
-           language + "\" xml:lang=\"" + language + "\">\n<head>\n<meta charset=\"UTF-8\"/>\n<title>" +
-           Escape(title) +
+           language + "\" xml:lang=\"" + language +
+           "\">\n<head>\n<meta charset=\"UTF-8\"/>\n<title>" + Escape(title) +
            "</title>\n<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n</head>\n";
 }
 
@@ -85,7 +94,8 @@ std::vector<Sentence> Sentences(const PartTimeline& part) {
     for (const TimedPiece& p : part.pieces)
         if (p.repetition == 0 && p.text.length > 0)
             out.push_back({p.text.start, p.text.start + p.text.length, p.language});
-    std::sort(out.begin(), out.end(), [](const Sentence& a, const Sentence& b) { return a.from < b.from; });
+    std::sort(out.begin(), out.end(),
+              [](const Sentence& a, const Sentence& b) { return a.from < b.from; });
     return out;
 }
 
@@ -98,8 +108,7 @@ struct RunSlice {
 // Writes one paragraph: its stretches between sentence edges, each sentence's in a span.
 class ParagraphWriter {
 public:
-    ParagraphWriter(const std::vector<Sentence>& sentences, const BookInfo& info,
-                    ChapterXhtml& out)
+    ParagraphWriter(const std::vector<Sentence>& sentences, const BookInfo& info, ChapterXhtml& out)
         : sentences_(sentences), info_(info), out_(out) {}
 
     void write(const std::vector<RunSlice>& runs, long from, long to) {
@@ -108,8 +117,9 @@ public:
             while (next_ < sentences_.size() && sentences_[next_].to <= at)
                 ++next_;
             const bool inside = next_ < sentences_.size() && sentences_[next_].from <= at;
-            const long end = inside ? std::min(to, sentences_[next_].to)
-                                    : std::min(to, next_ < sentences_.size() ? sentences_[next_].from : to);
+            const long end =
+                inside ? std::min(to, sentences_[next_].to)
+                       : std::min(to, next_ < sentences_.size() ? sentences_[next_].from : to);
             if (inside) openSpan(sentences_[next_]);
             writeRuns(runs, at, end);
             if (inside) out_.xhtml += "</span>";
@@ -174,7 +184,8 @@ ChapterXhtml MakeChapterXhtml(const RichDocument& document, const BookChapter& c
                               const BookInfo& info) {
     ChapterXhtml out;
     const std::string title = chapter.title.empty() ? info.title : chapter.title;
-    out.xhtml = XhtmlHead(info.language, title) + "<body>\n<section id=\"chapter\" epub:type=\"chapter\">\n";
+    out.xhtml = XhtmlHead(info.language, title) +
+                "<body>\n<section id=\"chapter\" epub:type=\"chapter\">\n";
     const std::vector<Sentence> sentences = Sentences(chapter.part);
     ParagraphWriter writer(sentences, info, out);
     std::size_t heading = 0;
@@ -182,8 +193,9 @@ ChapterXhtml MakeChapterXhtml(const RichDocument& document, const BookChapter& c
     long paraStart = 0;
     // Each paragraph is written when the next one starts, its runs gathered in between.
     const auto flush = [&] {
-        const long paraEnd = runs.empty() ? paraStart
-                                          : runs.back().start + static_cast<long>(runs.back().text.size());
+        const long paraEnd = runs.empty()
+                                 ? paraStart
+                                 : runs.back().start + static_cast<long>(runs.back().text.size());
         const long from = std::max(paraStart, chapter.textStart);
         const long to = std::min(paraEnd, chapter.textEnd);
         if (from >= to || Blank(runs)) return;
@@ -193,7 +205,8 @@ ChapterXhtml MakeChapterXhtml(const RichDocument& document, const BookChapter& c
         const bool isHeading = heading < document.headings.size() &&
                                static_cast<long>(document.headings[heading].position) == paraStart;
         const std::string tag =
-            isHeading ? "h" + std::to_string(std::clamp(document.headings[heading].level, 1, 6)) : "p";
+            isHeading ? "h" + std::to_string(std::clamp(document.headings[heading].level, 1, 6))
+                      : "p";
         out.xhtml += '<' + tag + '>';
         writer.write(runs, from, to);
         out.xhtml += "</" + tag + ">\n";
@@ -207,8 +220,9 @@ ChapterXhtml MakeChapterXhtml(const RichDocument& document, const BookChapter& c
             paraStart = static_cast<long>(p.textStart);
         },
         [&](const RichDocument::RunView& r) {
-            const long start = runs.empty() ? paraStart
-                                            : runs.back().start + static_cast<long>(runs.back().text.size());
+            const long start = runs.empty()
+                                   ? paraStart
+                                   : runs.back().start + static_cast<long>(runs.back().text.size());
             runs.push_back({start, &r.format, r.text});
         });
     if (started) flush();
@@ -240,7 +254,8 @@ std::string MakeOverlay(const BookChapter& chapter, const std::map<long, std::st
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<smil xmlns=\"http://www.w3.org/ns/SMIL\" xmlns:epub=\"http://www.idpf.org/2007/ops\" "
            "version=\"3.0\">\n<body>\n<seq id=\"seq1\" epub:textref=\"" +
-           chapter.name + ".xhtml#chapter\" epub:type=\"chapter\">\n" + pars + "</seq>\n</body>\n</smil>\n";
+           chapter.name + ".xhtml#chapter\" epub:type=\"chapter\">\n" + pars +
+           "</seq>\n</body>\n</smil>\n";
 }
 
 std::string MakeNavigation(const std::vector<BookChapter>& chapters, const BookInfo& info) {
@@ -290,13 +305,14 @@ std::string MakePackage(const std::vector<BookChapter>& chapters,
         "<dc:title>" + Escape(info.title) + "</dc:title>\n<dc:language>" + info.language +
         "</dc:language>\n";
     if (!info.author.empty()) out += "<dc:creator>" + Escape(info.author) + "</dc:creator>\n";
-    out += "<meta property=\"dcterms:modified\">" + info.modified + "</meta>\n" +
-           "<meta property=\"media:active-class\">" + kActiveClass + "</meta>\n" + meta +
-           "<meta property=\"media:duration\">" + ClockValue(total) + "</meta>\n" +
-           "</metadata>\n<manifest>\n"
-           "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
-           "properties=\"nav\"/>\n<item id=\"style\" href=\"style.css\" media-type=\"text/css\"/>\n" +
-           manifest + "</manifest>\n<spine>\n" + spine + "</spine>\n</package>\n";
+    out +=
+        "<meta property=\"dcterms:modified\">" + info.modified + "</meta>\n" +
+        "<meta property=\"media:active-class\">" + kActiveClass + "</meta>\n" + meta +
+        "<meta property=\"media:duration\">" + ClockValue(total) + "</meta>\n" +
+        "</metadata>\n<manifest>\n"
+        "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
+        "properties=\"nav\"/>\n<item id=\"style\" href=\"style.css\" media-type=\"text/css\"/>\n" +
+        manifest + "</manifest>\n<spine>\n" + spine + "</spine>\n</package>\n";
     return out;
 }
 

@@ -2,26 +2,26 @@
 
 #include <zip.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 namespace vernalo {
 
 namespace {
 
 bool Add(zip_t* zip, const ContainerFile& f) {
-    zip_source_t* source =
-        f.source.empty() ? zip_source_buffer(zip, f.bytes.data(), f.bytes.size(), 0)
-                         : zip_source_file(zip, f.source.c_str(), 0, -1);
+    zip_source_t* source = f.source.empty()
+                               ? zip_source_buffer(zip, f.bytes.data(), f.bytes.size(), 0)
+                               : zip_source_file(zip, f.source.c_str(), 0, -1);
     if (!source) return false;
     const zip_int64_t index = zip_file_add(zip, f.name.c_str(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
         return false;
     }
-    return f.compressed || zip_set_file_compression(zip, static_cast<zip_uint64_t>(index),
-                                                    ZIP_CM_STORE, 0) == 0;
+    return f.compressed ||
+           zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) == 0;
 }
 
 }  // namespace
@@ -30,10 +30,9 @@ bool WriteEpubContainer(const std::string& path, const std::string& packagePath,
                         const std::vector<ContainerFile>& files, std::string* error) {
     const std::filesystem::path target(path);
     // Beside the book, so that the rename that completes it stays on one file system.
-    const std::string temporary =
-        (target.parent_path() / ("." + target.filename().string() + "." +
-                                 std::to_string(::getpid()) + ".part"))
-            .string();
+    const std::string temporary = (target.parent_path() / ("." + target.filename().string() + "." +
+                                                           std::to_string(::getpid()) + ".part"))
+                                      .string();
     int code = 0;
     zip_t* zip = zip_open(temporary.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!zip) {
@@ -49,10 +48,12 @@ bool WriteEpubContainer(const std::string& path, const std::string& packagePath,
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                    "<container version=\"1.0\" "
                    "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">\n<rootfiles>\n"
-                   "<rootfile full-path=\"" + packagePath +
+                   "<rootfile full-path=\"" +
+                       packagePath +
                        "\" media-type=\"application/oebps-package+xml\"/>\n"
                        "</rootfiles>\n</container>\n",
-                   {}, true});
+                   {},
+                   true});
     all.insert(all.end(), files.begin(), files.end());
     for (const ContainerFile& f : all) {
         if (Add(zip, f)) continue;

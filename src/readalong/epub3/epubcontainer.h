@@ -7,8 +7,8 @@
 namespace vernalo {
 
 struct ContainerFile {
-    std::string name;        // its path in the archive
-    std::string bytes;       // its content, unless `source` names a file to take it from
+    std::string name;   // its path in the archive
+    std::string bytes;  // its content, unless `source` names a file to take it from
     std::string source;
     bool compressed = true;  // sound is stored: it would not shrink
 };

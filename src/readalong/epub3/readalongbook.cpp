@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <chrono>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -24,7 +24,8 @@ std::string BookLanguage(const Timeline& timeline) {
     long russian = 0, english = 0;
     for (const PartTimeline& part : timeline.parts)
         for (const TimedPiece& p : part.pieces)
-            if (p.repetition == 0) (p.language == Language::Russian ? russian : english) += p.text.length;
+            if (p.repetition == 0)
+                (p.language == Language::Russian ? russian : english) += p.text.length;
     return english > russian ? "en" : "ru";
 }
 
@@ -87,12 +88,14 @@ std::vector<ContainerFile> BookFiles(const ReadAlongRequest& request,
         std::string overlay = MakeOverlay(c, xhtml.ids, &ms);
         durations.push_back(overlay.empty() ? -1 : ms);
         files.push_back({"OEBPS/" + c.name + ".xhtml", xhtml.xhtml, {}, true});
-        if (!overlay.empty()) files.push_back({"OEBPS/" + c.name + ".smil", std::move(overlay), {}, true});
+        if (!overlay.empty())
+            files.push_back({"OEBPS/" + c.name + ".smil", std::move(overlay), {}, true});
         files.push_back({"OEBPS/audio/" + c.name + ".mp3", {}, c.part.path, false});
     }
-    files.insert(files.begin(), {{"OEBPS/content.opf", MakePackage(chapters, durations, info), {}, true},
-                                 {"OEBPS/nav.xhtml", MakeNavigation(chapters, info), {}, true},
-                                 {"OEBPS/style.css", BookStyle(), {}, true}});
+    files.insert(files.begin(),
+                 {{"OEBPS/content.opf", MakePackage(chapters, durations, info), {}, true},
+                  {"OEBPS/nav.xhtml", MakeNavigation(chapters, info), {}, true},
+                  {"OEBPS/style.css", BookStyle(), {}, true}});
     return files;
 }
 
@@ -132,6 +135,9 @@ ExportResult ExportReadAlongBook(const ReadAlongRequest& request,
     }
     audio.path = (folder / "book.mp3").string();
     ExportResult result = ExportAudio(audio, dictionaries, progress, cancel);
+    // The audio's files are the book's own business: a failure names the book.
+    if (const auto why = result.error.find("': "); !result.ok && why != std::string::npos)
+        result.error = "cannot write '" + request.audio.path + result.error.substr(why);
     if (result.ok && cancel) {
         result.ok = false;
         result.cancelled = true;
@@ -139,8 +145,7 @@ ExportResult ExportReadAlongBook(const ReadAlongRequest& request,
     if (result.ok) {
         BookInfo info{title, request.author, BookLanguage(result.timeline),
                       BookIdentifier(audio.text, title), NowUtc()};
-        const auto chapters =
-            Chapters(result.timeline, static_cast<long>(audio.text.size()));
+        const auto chapters = Chapters(result.timeline, static_cast<long>(audio.text.size()));
         std::string error;
         if (!WriteEpubContainer(request.audio.path, "OEBPS/content.opf",
                                 BookFiles(request, chapters, info), &error)) {

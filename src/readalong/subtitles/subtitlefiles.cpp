@@ -7,8 +7,8 @@
 
 namespace vernalo {
 
-bool WriteSubtitlesBeside(SubtitleFormat format, const std::u16string& text,
-                          ExportResult& result, std::vector<std::string>* written) {
+bool WriteSubtitlesBeside(SubtitleFormat format, const std::u16string& text, ExportResult& result,
+                          std::vector<std::string>* written) {
     if (!result.ok) return false;
     std::vector<std::string> done;
     for (const PartTimeline& part : result.timeline.parts) {

@@ -14,7 +14,7 @@ namespace vernalo {
 // all; `written` gets their paths. When one
 // cannot be written the export is undone, as an export is whole or absent: its sound files,
 // its playlist and the subtitles written before go, and `result` is no longer ok and says why.
-bool WriteSubtitlesBeside(SubtitleFormat format, const std::u16string& text,
-                          ExportResult& result, std::vector<std::string>* written = nullptr);
+bool WriteSubtitlesBeside(SubtitleFormat format, const std::u16string& text, ExportResult& result,
+                          std::vector<std::string>* written = nullptr);
 
 }  // namespace vernalo

@@ -146,9 +146,12 @@ std::optional<SubtitleFormat> SubtitleFormatNamed(std::string_view name) {
 
 std::string_view SubtitleSuffix(SubtitleFormat format) {
     switch (format) {
-        case SubtitleFormat::Srt: return "srt";
-        case SubtitleFormat::WebVtt: return "vtt";
-        case SubtitleFormat::Lrc: return "lrc";
+        case SubtitleFormat::Srt:
+            return "srt";
+        case SubtitleFormat::WebVtt:
+            return "vtt";
+        case SubtitleFormat::Lrc:
+            return "lrc";
     }
     return "srt";
 }

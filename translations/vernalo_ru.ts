@@ -269,6 +269,14 @@
         <translation>Экспорт %1...</translation>
     </message>
     <message>
+        <source>Export read-along book</source>
+        <translation>Экспорт книги с озвучкой</translation>
+    </message>
+    <message>
+        <source>EPUB books (*.epub)</source>
+        <translation>Книги EPUB (*.epub)</translation>
+    </message>
+    <message>
         <source>Export cancelled</source>
         <translation>Экспорт отменён</translation>
     </message>
@@ -1022,6 +1030,10 @@ Cinnamon: Клавиатура &gt; Комбинации клавиш &gt; До�
     <message>
         <source>&amp;Export audio…</source>
         <translation>&amp;Экспорт звука…</translation>
+    </message>
+    <message>
+        <source>Export read-along &amp;book…</source>
+        <translation>Экспорт &amp;книги с озвучкой…</translation>
     </message>
     <message>
         <source>E&amp;xit</source>

@@ -198,6 +198,20 @@ TEST_F(WindowExport, byChapterFollowsTheBooksHeadings) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
+// A read-along book is the whole document, whatever is selected; the folder its audio is made
+// in goes when it is written.
+TEST_F(WindowExport, readAlongBookLeavesTheBookAlone) {
+    window->editor()->setPlainText(QStringLiteral("Hello there. Привет, друг."));
+    window->editor()->select(0, 5);
+    const std::string book = out + "/book.epub";
+    ASSERT_TRUE(window->controllers().exports.startBook(QString::fromStdString(book)));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
+    EXPECT_TRUE(
+        activity().startsWith(QStringLiteral("Exported to ") + QString::fromStdString(book)))
+        << activity().toStdString();
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+}
+
 TEST_F(WindowExport, unwritableFileGivesAMessageNamingIt) {
     const std::string path = out + "/missing/book.flac";
     window->editor()->setPlainText(QStringLiteral("Hello."));

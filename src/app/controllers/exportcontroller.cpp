@@ -1,6 +1,7 @@
 #include "app/controllers/exportcontroller.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "app/window/texteditor.h"
 #include "app/window/toolbarrow.h"
 #include "documents/qt/documentheadings.h"
+#include "documents/qt/documentio.h"
 #include "export/exportplan.h"
 
 namespace vernalo {
@@ -107,10 +109,43 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
                       DocumentTitle(doc).toStdString(),
                       QFileInfo(path).completeBaseName().toStdString());
     }
+    prepare(request, path);
+    request.splitMinutes = splitMinutes;
+    if (!exportRun_->start(std::move(request), reading_.dictionaries(), subtitles)) return false;
+    showStarted(path);
+    return true;
+}
+
+void ExportController::exportBook() {
+    if (exporting()) return;
+    const QString folder = lastExportFolder_.isEmpty() ? QDir::homePath() : lastExportFolder_;
+    QString path = QFileDialog::getSaveFileName(parts_.window, tr("Export read-along book"), folder,
+                                                tr("EPUB books (*.epub)"));
+    if (path.isEmpty()) return;
+    if (!IsReadAlongBookPath(path.toStdString())) path += QStringLiteral(".epub");
+    lastExportFolder_ = QFileInfo(path).absolutePath();
+    startBook(path);
+}
+
+bool ExportController::startBook(const QString& path) {
+    if (exporting()) return false;
+    if (!exportRun_) setUp();
+    // The whole document as it is now, its paragraphs, emphasis and headings with its text.
+    ReadAlongRequest book;
+    const QTextDocument& doc = *parts_.editor()->document();
+    book.document = DocumentToModel(doc);
+    book.audio.text = book.document.plainText();
+    book.audio.album = DocumentTitle(doc).toStdString();
+    prepare(book.audio, path);
+    if (!exportRun_->startBook(std::move(book), reading_.dictionaries())) return false;
+    showStarted(path);
+    return true;
+}
+
+void ExportController::prepare(ExportRequest& request, const QString& path) {
     request.options = reading_.view().options();
     request.options.repeatText = false;
     request.path = QDir::toNativeSeparators(path).toStdString();
-    request.splitMinutes = splitMinutes;
     exportNote_.clear();
     SpeechPage* speech = parts_.settings.speech();
     for (Language l : kLanguages) {
@@ -123,14 +158,15 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
                                .arg(name, QString::fromStdU16String(*choice.replacedBy),
                                     tr(NoteLanguageName(l)));
     }
-    if (!exportRun_->start(std::move(request), reading_.dictionaries(), subtitles)) return false;
+}
+
+void ExportController::showStarted(const QString& path) {
     parts_.status.progress()->setRange(0, 100);
     parts_.status.progress()->setValue(0);
     parts_.status.setText(StatusPanel::Activity,
                           tr("Exporting %1...").arg(QFileInfo(path).fileName()));
     exportCancel_->show();
     showExporting(true);
-    return true;
 }
 
 void ExportController::exportFinished(const ExportResult& result) {

@@ -29,6 +29,10 @@ public:
     // beside each file.
     bool startExport(const QString& path, int splitMinutes, bool byChapter = false,
                      std::optional<SubtitleFormat> subtitles = std::nullopt);
+    // Asks for the file, then starts as startBook does.
+    void exportBook();
+    // Exports the whole document as a read-along book (EPUB 3); false while an export runs.
+    bool startBook(const QString& path);
     void cancelExport();
     bool exporting() const;
 
@@ -36,6 +40,9 @@ private:
     void setUp();
     void exportFinished(const ExportResult& result);
     void showExporting(bool running);
+    // The reading's options and the voices that write files, into `request`.
+    void prepare(ExportRequest& request, const QString& path);
+    void showStarted(const QString& path);
 
     WindowParts parts_;
     ReadingController& reading_;

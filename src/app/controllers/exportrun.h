@@ -3,9 +3,11 @@
 
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "export/audioexport.h"
+#include "readalong/epub3/readalongbook.h"
 #include "readalong/subtitles/subtitles.h"
 
 namespace vernalo {
@@ -21,6 +23,8 @@ public:
     // `subtitles`, they are written beside the files once the sound is.
     bool start(ExportRequest request, DictionaryStore dictionaries,
                std::optional<SubtitleFormat> subtitles = std::nullopt);
+    // The same for a read-along book.
+    bool startBook(ReadAlongRequest request, DictionaryStore dictionaries);
     void cancel() { cancel_ = true; }
     bool running() const { return running_; }
 
@@ -29,6 +33,9 @@ signals:
     void finished(const vernalo::ExportResult& result);
 
 private:
+    using Progress = std::function<void(double)>;
+    bool run(std::function<ExportResult(const Progress&, const std::atomic<bool>&)> work);
+
     std::thread thread_;
     std::atomic<bool> cancel_{false};
     bool running_ = false;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/controllers/documentcommands.h"
+#include "app/controllers/exportcontroller.h"
 #include "app/controllers/textfromoutside.h"
 #include "app/controllers/windowpersistence.h"
 #include "app/dialogs/readfromothers.h"
@@ -71,6 +72,8 @@ WindowMenus::WindowMenus(MainWindow& window, ToolBarRow& toolBars, DocumentComma
     file->addSeparator();
     shared(file, Command::Save, tr("&Save as RTF…"), QKeySequence::Save);
     shared(file, Command::Export, tr("&Export audio…"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    AddItem(file, tr("Export read-along &book…"), {},
+            [&window] { window.controllers().exports.exportBook(); });
     file->addSeparator();
     shared(file, Command::Exit, tr("E&xit"), Keys(QKeySequence::Quit, "Ctrl+Q"));
 

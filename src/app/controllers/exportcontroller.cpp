@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextCursor>
@@ -14,6 +16,7 @@
 #include "app/dialogs/exportdialog.h"
 #include "app/pages/settingspages.h"
 #include "app/pages/speechpage.h"
+#include "app/window/documentpages.h"
 #include "app/window/readingview.h"
 #include "app/window/statusbar.h"
 #include "app/window/texteditor.h"
@@ -40,8 +43,16 @@ ExportController::ExportController(const WindowParts& parts, ReadingController& 
 
 void ExportController::exportAudio() {
     if (exportRun_ && exportRun_->running()) return;
-    const QString folder = lastExportFolder_.isEmpty() ? QDir::homePath() : lastExportFolder_;
-    const auto choice = AskExportFile(parts_.window, folder);
+    // The folder chosen last time, else the document's own; the document's title as the name.
+    const QFileInfo document(parts_.documents.fileName()->text());
+    const bool fromFile = document.isAbsolute() && document.isFile();
+    QString folder = lastExportFolder_;
+    if (folder.isEmpty()) folder = fromFile ? document.absolutePath() : QDir::homePath();
+    QString name = DocumentTitle(*parts_.editor()->document()).simplified();
+    if (name.isEmpty() && fromFile) name = document.completeBaseName();
+    static const QRegularExpression refused(QStringLiteral("[/\\\\:*?\"<>|]"));
+    name.replace(refused, QStringLiteral("_"));
+    const auto choice = AskExportFile(parts_.window, folder, name);
     if (!choice) return;
     lastExportFolder_ = QFileInfo(choice->path).absolutePath();
     startExport(choice->path, choice->splitMinutes, choice->byChapter);

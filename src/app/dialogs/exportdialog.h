@@ -16,8 +16,9 @@ struct ExportChoice {
     bool byChapter = false;  // one file per chapter instead
 };
 
-// Asks where to export and how long each file may be, or whether it is cut by chapters; none
-// when the user cancels.
-std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder);
+// Asks where to export (in `folder`, offering `name`) and how long each file may be, or whether
+// it is cut by chapters; none when the user cancels.
+std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder,
+                                          const QString& name = QString());
 
 }  // namespace vernalo

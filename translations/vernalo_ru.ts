@@ -156,6 +156,10 @@
 <context>
     <name>vernalo::DocumentCommands</name>
     <message>
+        <source>Not found</source>
+        <translation>Не найдено</translation>
+    </message>
+    <message>
         <source>All readable files</source>
         <translation>Все поддерживаемые файлы</translation>
     </message>
@@ -202,6 +206,14 @@
 </context>
 <context>
     <name>vernalo::DocumentFile</name>
+    <message>
+        <source>Cannot open file %1: it is a folder</source>
+        <translation>Не удаётся открыть файл %1: это папка</translation>
+    </message>
+    <message>
+        <source>the file is damaged or incomplete</source>
+        <translation>файл повреждён или неполон</translation>
+    </message>
     <message>
         <source>Cannot open file %1</source>
         <translation>Не удаётся открыть файл %1</translation>

@@ -39,7 +39,7 @@ int Convert(const Args& args) {
             if (i + 1 >= args.size() || args[i + 1].empty()) return UsageError("-o needs a file");
             output = args[++i];
         } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option '" + a + "'");
+            return UnknownOption(a);
         } else if (haveInput) {
             return UsageError("more than one input file");
         } else {

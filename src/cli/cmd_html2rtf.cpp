@@ -10,7 +10,7 @@ int Html2Rtf(const Args& args) {
     std::string input = "-";
     bool haveInput = false;
     for (const std::string& a : args) {
-        if (a.size() > 1 && a[0] == '-') return UsageError("unknown option '" + a + "'");
+        if (a.size() > 1 && a[0] == '-') return UnknownOption(a);
         if (haveInput) return UsageError("more than one input file");
         input = a;
         haveInput = true;

@@ -26,7 +26,7 @@ int Pieces(const Args& args) {
             if (ec != std::errc() || p != v.data() + v.size() || from < 1)
                 return UsageError("--from takes a position from 1: '" + v + "'");
         } else {
-            return UsageError("unknown option '" + a + "'");
+            return UnknownOption(a);
         }
     }
     DictionaryStore dicts;

@@ -1,6 +1,7 @@
 // vernalo-cli say: reads a text the way the Say button does, on the audio device, into one
 // WAV file (a listening track) or into sound files of the format their suffix names.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -34,6 +35,12 @@ namespace vernalo::cli {
 namespace {
 
 std::atomic<bool> gInterrupted{false};
+
+// White space and the invisible marks a text may carry without anything to say.
+bool IsBlank(char16_t c) {
+    return c <= u' ' || c == 0xA0 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 ||
+           c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
 
 extern "C" void OnInterrupt(int) {
     gInterrupted = true;
@@ -134,7 +141,7 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
                                   (v.empty() ? std::string() : ": '" + v + "'"));
             out.splitChapters = true;
         } else if (args[i] != "--wav") {
-            return UsageError("unknown option '" + args[i] + "'");
+            return UnknownOption(args[i]);
         } else if (!TakeValue(args, i, out.wavPath) || out.wavPath.empty()) {
             return UsageError("--wav needs a file");
         }
@@ -421,6 +428,12 @@ int Say(const Args& args) {
                                      withService, chosen[l]))
             return status;
         failure.listenTo(made[l]);
+    }
+    // Bad use is told first; then a text without anything to say.
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return IsBlank(c); })) {
+        std::cerr << "vernalo-cli: nothing to read: " << InputName(parsed.reading.input)
+                  << " holds no text\n";
+        return 1;
     }
     const ReadingOptions options = OptionsOf(parsed);
     if (toFiles)

@@ -65,7 +65,7 @@ int ParseSpeakArgs(const Args& args, SpeakArgs& out) {
             for (++i; i < args.size(); ++i)
                 addWord(args[i]);
         } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option '" + a + "'");
+            return UnknownOption(a);
         } else {
             addWord(a);
         }

@@ -29,6 +29,8 @@ inline long FromShown(long shown) {
 
 // Prints "vernalo-cli: message" on standard error and returns 2.
 int UsageError(const std::string& message);
+// The same for an option the command does not know, with the hint an unknown command gets.
+int UnknownOption(const std::string& option);
 
 // Takes the value after the option at args[i], moving i onto it; false when there is none.
 bool TakeValue(const Args& args, std::size_t& i, std::string& value);

@@ -18,6 +18,10 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
+int UnknownOption(const std::string& option) {
+    return UsageError("unknown option '" + option + "' (try --help)");
+}
+
 bool TakeValue(const Args& args, std::size_t& i, std::string& value) {
     if (i + 1 >= args.size()) return false;
     value = args[++i];

@@ -181,8 +181,10 @@ TEST_F(WindowDocuments, findContinuesAfterTheSelectionWithTheDialogsSettings) {
     EXPECT_EQ(w->editor()->selectionStart(), 5);
     EXPECT_TRUE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 13);  // "Art" does not match with case on
+    const QString activity = w->statusText(StatusPanel::Activity);
     EXPECT_FALSE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 13);  // the last match stays selected
+    EXPECT_EQ(w->statusText(StatusPanel::Activity), QStringLiteral("Not found"));
     FindOptions o;
     o.down = false;
     o.matchCase = false;
@@ -190,6 +192,7 @@ TEST_F(WindowDocuments, findContinuesAfterTheSelectionWithTheDialogsSettings) {
     dialog->setOptions(o);
     EXPECT_TRUE(w->controllers().documents.findNext());
     EXPECT_EQ(w->editor()->selectionStart(), 9);  // upward, any case, whole words only
+    EXPECT_EQ(w->statusText(StatusPanel::Activity), activity);
 }
 
 TEST_F(WindowDocuments, htmlToTextReplacesTheEditorWithTheConvertedPage) {

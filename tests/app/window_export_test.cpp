@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
@@ -171,6 +173,12 @@ TEST_F(WindowExport, byChapterFollowsTheBooksHeadings) {
     QTimer::singleShot(0, [&] {
         auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("exportDialog"));
         ASSERT_NE(dialog, nullptr);
+        // Offered in the book's folder, under its title.
+        EXPECT_EQ(QFileInfo(dialog->directory().absolutePath()),
+                  QFileInfo(QStringLiteral(VERNALO_TEST_DATA "/books")));
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), QStringLiteral("Весна в городе"));
         auto* chapters = dialog->findChild<QCheckBox*>(QStringLiteral("splitChapters"));
         ASSERT_NE(chapters, nullptr);
         chapters->setChecked(true);

@@ -170,6 +170,32 @@ TEST_F(Window, wordMarkingOptionIsOnAtFirstAndKeptBetweenRuns) {
     EXPECT_FALSE(box()->isChecked());
 }
 
+// Activation puts the caret at the reading when the user comes back from another program, and
+// leaves the caret and the selection alone when one of the window's own dialogs closes.
+TEST_F(Window, activationMovesTheCaretOnlyWhenComingBackFromAnotherProgram) {
+    MainWindow& w = start();
+    w.editor()->setPlainText(QString(500, u'x'));
+    w.controllers().reading.setReadingPosition(7);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &activate);  // the window first shown
+    ASSERT_EQ(w.editor()->textCursor().position(), 7);
+    const struct {
+        const char* before;
+        bool otherProgram;
+        int start, end;
+    } cases[] = {
+        {"own dialog closed", false, 400, 410},
+        {"another program left", true, 7, 7},
+    };
+    for (const auto& c : cases) {
+        w.editor()->select(400, 10);
+        if (c.otherProgram) emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+        QApplication::sendEvent(&w, &activate);
+        EXPECT_EQ(w.editor()->textCursor().selectionStart(), c.start) << c.before;
+        EXPECT_EQ(w.editor()->textCursor().selectionEnd(), c.end) << c.before;
+    }
+}
+
 // The stored reading position may fall just after a character that takes two units (the
 // text changed, or the caret stood after an emoji); activation must not put the caret between
 // its halves, where typing would break the character apart.

@@ -79,6 +79,27 @@ TEST(CliPieces, badUseIsOneLineAndStatusTwo) {
     }
 }
 
+// Every command names an option it does not know with the hint an unknown command gets.
+TEST(Cli, unknownOptionsPointToHelp) {
+    for (const char* args : {"pieces --bogus", "say --bogus", "speak --bogus hi",
+                             "convert - --bogus", "html2rtf --bogus", "nosuchcommand"}) {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.out.find("(try --help)\n"), std::string::npos) << args << ": " << r.out;
+    }
+}
+
+// Nothing to read is said, and fails, instead of a silent success.
+TEST(CliSay, emptyOrBlankInputIsRefused) {
+    const std::string blank = testing::TempDir() + "/vernalo-blank.txt";
+    std::ofstream(blank) << " \n\t\xc2\xa0\n";
+    for (const std::string& input : {std::string("/dev/null"), blank}) {
+        const CliRun r = Cli("say -", input);
+        EXPECT_EQ(r.status, 1) << input;
+        EXPECT_EQ(r.out, "vernalo-cli: nothing to read: standard input holds no text\n") << input;
+    }
+}
+
 TEST(Cli, helpAndVersion) {
     EXPECT_EQ(Cli("--version").status, 0);
     CliRun help = Cli("--help");

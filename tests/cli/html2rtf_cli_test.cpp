@@ -37,7 +37,7 @@ TEST(CliHtml2Rtf, badInputIsReportedOnOneLine) {
         const char* start;
     } const cases[] = {
         {"html2rtf /nonexistent/page.html", "vernalo-cli: "},
-        {"html2rtf --fast", "vernalo-cli: unknown option '--fast'\n"},
+        {"html2rtf --fast", "vernalo-cli: unknown option '--fast' (try --help)\n"},
         {"html2rtf a.html b.html", "vernalo-cli: more than one input file\n"},
     };
     for (const auto& c : cases) {

@@ -271,7 +271,16 @@ bool DocumentCommands::findNext() {
     auto at = FindInText(
         parts_.editor()->readingText(), what, static_cast<std::size_t>(c.selectionStart()),
         static_cast<std::size_t>(c.selectionEnd() - c.selectionStart()), findDialog_->options());
-    if (!at) return false;  // silent, the selection stays
+    const QString notFound = tr("Not found");
+    if (!at) {
+        // The selection stays; the status bar says why nothing moved.
+        const QString activity = parts_.status.text(StatusPanel::Activity);
+        if (activity != notFound) activityBeforeNotFound_ = activity;
+        parts_.status.setText(StatusPanel::Activity, notFound);
+        return false;
+    }
+    if (parts_.status.text(StatusPanel::Activity) == notFound)
+        parts_.status.setText(StatusPanel::Activity, activityBeforeNotFound_);
     parts_.editor()->setFocus();
     parts_.editor()->select(static_cast<long>(*at), static_cast<long>(what.size()));
     return true;

@@ -97,6 +97,8 @@ private:
     std::unique_ptr<QTemporaryDir> pasteDir_;
     QString pastePath_;
     QPointer<FindDialog> findDialog_;
+    // What the activity panel said before a search found nothing, for when one finds again.
+    QString activityBeforeNotFound_;
     QFont lastDialogFont_;
     ColorCode lastDialogColor_ = kWindowTextColor;
 };

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextCursor>
@@ -15,6 +17,7 @@
 #include "app/dialogs/exportdialog.h"
 #include "app/pages/settingspages.h"
 #include "app/pages/speechpage.h"
+#include "app/window/documentpages.h"
 #include "app/window/readingview.h"
 #include "app/window/statusbar.h"
 #include "app/window/texteditor.h"
@@ -40,10 +43,23 @@ ExportController::ExportController(const WindowParts& parts, ReadingController& 
                                    QObject* parent)
     : QObject(parent), parts_(parts), reading_(reading) {}
 
+QString ExportController::suggestedName(QString* folder) const {
+    // The folder chosen last time, else the document's own; the document's title as the name.
+    const QFileInfo document(parts_.documents.fileName()->text());
+    const bool fromFile = document.isAbsolute() && document.isFile();
+    *folder = lastExportFolder_;
+    if (folder->isEmpty()) *folder = fromFile ? document.absolutePath() : QDir::homePath();
+    QString name = DocumentTitle(*parts_.editor()->document()).simplified();
+    if (name.isEmpty() && fromFile) name = document.completeBaseName();
+    static const QRegularExpression refused(QStringLiteral("[/\\\\:*?\"<>|]"));
+    return name.replace(refused, QStringLiteral("_"));
+}
+
 void ExportController::exportAudio() {
     if (exportRun_ && exportRun_->running()) return;
-    const QString folder = lastExportFolder_.isEmpty() ? QDir::homePath() : lastExportFolder_;
-    const auto choice = AskExportFile(parts_.window, folder);
+    QString folder;
+    const QString name = suggestedName(&folder);
+    const auto choice = AskExportFile(parts_.window, folder, name);
     if (!choice) return;
     lastExportFolder_ = QFileInfo(choice->path).absolutePath();
     startExport(choice->path, choice->splitMinutes, choice->byChapter, choice->subtitles);
@@ -118,9 +134,12 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
 
 void ExportController::exportBook() {
     if (exporting()) return;
-    const QString folder = lastExportFolder_.isEmpty() ? QDir::homePath() : lastExportFolder_;
-    QString path = QFileDialog::getSaveFileName(parts_.window, tr("Export read-along book"), folder,
-                                                tr("EPUB books (*.epub)"));
+    QString folder;
+    const QString name = suggestedName(&folder);
+    const QString offered =
+        name.isEmpty() ? folder : QDir(folder).filePath(name + QStringLiteral(".epub"));
+    QString path = QFileDialog::getSaveFileName(parts_.window, tr("Export read-along book"),
+                                                offered, tr("EPUB books (*.epub)"));
     if (path.isEmpty()) return;
     if (!IsReadAlongBookPath(path.toStdString())) path += QStringLiteral(".epub");
     lastExportFolder_ = QFileInfo(path).absolutePath();

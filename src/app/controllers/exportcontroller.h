@@ -37,6 +37,8 @@ public:
     bool exporting() const;
 
 private:
+    // Where an export is offered to go: `folder` set, the name returned (empty when none).
+    QString suggestedName(QString* folder) const;
     void setUp();
     void exportFinished(const ExportResult& result);
     void showExporting(bool running);

@@ -22,7 +22,8 @@ QString Filter(const AudioFormat& f) {
 
 }  // namespace
 
-std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder) {
+std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder,
+                                          const QString& name) {
     QStringList filters;
     // The first format is what a new export is offered as: small files for a phone.
     const auto formats = AudioFormats();
@@ -35,6 +36,7 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     // The split box goes into the dialog's own layout, which a desktop's dialog would not have.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDefaultSuffix(QLatin1String(formats.front()->suffixes.front()));
+    if (!name.isEmpty()) dialog.selectFile(name);
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog, formats](const QString& f) {
                          for (const AudioFormat* o : formats)

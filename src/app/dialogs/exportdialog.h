@@ -18,8 +18,9 @@ struct ExportChoice {
     std::optional<SubtitleFormat> subtitles;  // written beside each file
 };
 
-// Asks where to export and how long each file may be, or whether it is cut by chapters, and
-// whether subtitles go beside; none when the user cancels.
-std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder);
+// Asks where to export (in `folder`, offering `name`) and how long each file may be, or whether
+// it is cut by chapters, and whether subtitles go beside; none when the user cancels.
+std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder,
+                                          const QString& name = QString());
 
 }  // namespace vernalo

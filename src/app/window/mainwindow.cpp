@@ -1,6 +1,7 @@
 #include "app/window/mainwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QMenuBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/controllers/contentscontroller.h"
 #include "app/controllers/documentcommands.h"
@@ -63,6 +65,9 @@ MainWindow::MainWindow(Options options, QWidget* parent)
     addDockWidget(Qt::LeftDockWidgetArea, contentsPanel_);
     contentsPanel_->hide();
 
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s != Qt::ApplicationActive) returningFromOutside_ = true;
+    });
     connect(toolBars_, &ToolBarRow::clicked, this, &MainWindow::onCommand);
     connect(settingsPages_->speech(), &SpeechPage::speechProblem, this,
             [this](const QString& text) { statusBar_->setText(StatusPanel::Activity, text); });
@@ -185,6 +190,7 @@ void MainWindow::bringForward() {
 }
 
 void MainWindow::activate() {
+    if (!std::exchange(returningFromOutside_, false)) return;
     // With the browser page showing, the editor is hidden and keeps its caret.
     if (documentPages_->current() == DocumentPage::Browser) return;
     editor()->setFocus(Qt::ActiveWindowFocusReason);

@@ -93,6 +93,11 @@ private:
 
     Options options_;
     bool closed_ = false;
+    // The program lost the focus to another one since the window was last activated: coming
+    // back puts the caret at the reading, while closing one of our own dialogs or menus
+    // leaves the caret and the selection as they were. The first activation counts as a
+    // coming back.
+    bool returningFromOutside_ = true;
     ToolBarRow* toolBars_ = nullptr;
     SettingsPages* settingsPages_ = nullptr;
     DocumentPages* documentPages_ = nullptr;

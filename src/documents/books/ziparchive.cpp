@@ -29,9 +29,10 @@ std::unique_ptr<ZipArchive> ZipArchive::open(std::string_view bytes, std::string
     zip_t* zip = zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &ze);
     if (!zip) {
         zip_source_free(src);
-        const int code = zip_error_code_zip(&ze);
         zip_error_fini(&ze);
-        error = code == ZIP_ER_NOZIP ? "this is not a zip archive" : "the archive is damaged";
+        // A book or office file that is no archive, or whose end is cut off, is one the user
+        // can only replace: which of the two it is tells them nothing more.
+        error = "the file is damaged or incomplete";
         return nullptr;
     }
     zip_error_fini(&ze);
@@ -72,7 +73,7 @@ bool ZipArchive::read(const std::string& name, std::string& out, std::string& er
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(impl_->zip, static_cast<zip_uint64_t>(index), 0, &st) != 0) {
-        error = "the archive is damaged";
+        error = "the file is damaged or incomplete";
         return false;
     }
     if (st.valid & ZIP_STAT_ENCRYPTION_METHOD && st.encryption_method != ZIP_EM_NONE) {
@@ -95,7 +96,7 @@ bool ZipArchive::read(const std::string& name, std::string& out, std::string& er
     }
     zip_file_t* file = zip_fopen_index(impl_->zip, static_cast<zip_uint64_t>(index), 0);
     if (!file) {
-        error = "the archive is damaged";
+        error = "the file is damaged or incomplete";
         return false;
     }
     char chunk[1 << 16];
@@ -103,7 +104,7 @@ bool ZipArchive::read(const std::string& name, std::string& out, std::string& er
     for (;;) {
         const zip_int64_t got = zip_fread(file, chunk, sizeof chunk);
         if (got < 0) {
-            error = "the archive is damaged";
+            error = "the file is damaged or incomplete";
             ok = false;
             break;
         }

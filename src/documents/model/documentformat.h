@@ -16,7 +16,7 @@ namespace vernalo {
 struct ReadResult {
     bool ok = false;
     RichDocument document;
-    // When !ok, what is wrong, for "Cannot read NAME: <error>": "the archive is damaged",
+    // When !ok, what is wrong, for "Cannot read NAME: <error>": "the file is damaged or incomplete",
     // "the package document is missing", "word/document.xml: malformed XML at line 3: ...",
     // "it is password-protected"...
     std::string error;

@@ -303,10 +303,29 @@ void LoadDocumentBytes(const QByteArray& bytes, QTextDocument& doc) {
     LoadPlainText(std::move(decoded.text), doc);
 }
 
+namespace {
+
+// The readers' reasons the window knows, in the user's language; any other stays as it is.
+const char* const kReaderReasons[] = {
+    QT_TRANSLATE_NOOP("vernalo::DocumentFile", "the file is damaged or incomplete"),
+};
+
+QString ReasonText(const std::string& reason) {
+    for (const char* known : kReaderReasons)
+        if (reason == known) return QCoreApplication::translate("vernalo::DocumentFile", known);
+    return QString::fromStdString(reason);
+}
+
+}  // namespace
+
 DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
                                 const ReadControl& control) {
     const auto stop = [&control] { return control.cancelled && control.cancelled(); };
     QFile file(path);
+    if (QFileInfo(path).isDir())
+        return {false, QCoreApplication::translate("vernalo::DocumentFile",
+                                                   "Cannot open file %1: it is a folder")
+                           .arg(QDir::toNativeSeparators(path))};
     if (!file.open(QIODevice::ReadOnly))
         return {false, QCoreApplication::translate("vernalo::DocumentFile", "Cannot open file %1")
                            .arg(QDir::toNativeSeparators(path))};
@@ -326,7 +345,7 @@ DocumentResult LoadDocumentFile(const QString& path, QTextDocument& doc,
                 r.wholeMessage
                     ? QCoreApplication::translate("vernalo::DocumentFile", r.error.c_str())
                     : QCoreApplication::translate("vernalo::DocumentFile", "Cannot read %1: %2")
-                          .arg(QFileInfo(path).fileName(), QString::fromStdString(r.error))};
+                          .arg(QFileInfo(path).fileName(), ReasonText(r.error))};
     if (stop()) return {false, {}};
     if (r.plainText)
         LoadPlainText(r.document.takeText(), doc);

@@ -150,7 +150,8 @@ std::vector<Hostile> HostileCases() {
     const std::string fb2Close = "</body></FictionBook>";
     std::vector<Hostile> cases = {
         {"empty epub", DocumentKind::Epub, "", "the file is empty"},
-        {"not a zip", DocumentKind::Epub, "plain text, not an archive", "not a zip archive"},
+        {"not a zip", DocumentKind::Epub, "plain text, not an archive",
+         "the file is damaged or incomplete"},
         {"no container", DocumentKind::Epub, MakeZip({{"mimetype", "application/epub+zip"}}),
          "container (META-INF/container.xml) is missing"},
         {"no package", DocumentKind::Epub, MakeZip({{"META-INF/container.xml", kContainer}}),

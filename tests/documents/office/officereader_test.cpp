@@ -411,8 +411,10 @@ std::vector<Hostile> HostileCases() {
     std::vector<Hostile> cases = {
         {"empty docx", DocumentKind::Docx, "", "the file is empty"},
         {"empty odt", DocumentKind::Odt, "", "the file is empty"},
-        {"docx not a zip", DocumentKind::Docx, "plain text, not an archive", "not a zip archive"},
-        {"odt not a zip", DocumentKind::Odt, "plain text, not an archive", "not a zip archive"},
+        {"docx not a zip", DocumentKind::Docx, "plain text, not an archive",
+         "the file is damaged or incomplete"},
+        {"odt not a zip", DocumentKind::Odt, "plain text, not an archive",
+         "the file is damaged or incomplete"},
         {"docx without its document", DocumentKind::Docx,
          MakeZip({{"[Content_Types].xml", "<Types/>"}, {"word/styles.xml", "<w:styles/>"}}),
          "word/document.xml is missing"},

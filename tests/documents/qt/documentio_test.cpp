@@ -196,7 +196,8 @@ TEST(DocumentIo, loadFileErrorsLeaveTheDocumentAlone) {
     EXPECT_EQ(r.error, QStringLiteral("Cannot open file ") + missing);
     r = LoadDocumentFile(dir.path(), doc);  // a folder is no document
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, QStringLiteral("Cannot open file ") + dir.path());
+    EXPECT_EQ(r.error, QStringLiteral("Cannot open file ") + dir.path() +
+                           QStringLiteral(": it is a folder"));
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep"));
 }
 

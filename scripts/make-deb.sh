@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Makes vernalo_<version>_amd64.deb in the current folder from the release build (building
+# what is out of date first). Packing is CPack's DEB generator (see packaging/CMakeLists.txt
+# for why not debhelper); dpkg-shlibdeps computes the dependencies from the binaries.
+#   scripts/make-deb.sh [BUILD_DIR]    default build/release
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/release}
+[ -f "$build/CMakeCache.txt" ] || cmake --preset release -S "$root" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+rm -rf "$build/package"
+# fakeroot is not needed: CPack writes every file as root's in the archive itself.
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(find "$build/package" -maxdepth 1 -name 'vernalo_*_amd64.deb' -print -quit)
+[ -n "$deb" ] || { echo "make-deb: no package was made" >&2; exit 1; }
+cp "$deb" .
+echo "$(basename "$deb")"

@@ -16,6 +16,7 @@ packages=(
   xvfb xauth x11-utils trayer imagemagick pulseaudio pulseaudio-utils sox xclip xdotool
   adwaita-icon-theme fonts-dejavu-core desktop-file-utils appstream
   python3-pyatspi at-spi2-core dbus-x11 dbus-daemon dbus-bin
+  lintian librsvg2-bin debootstrap weston qt6-wayland sndfile-programs
 )
 missing=()
 for p in "${packages[@]}"; do

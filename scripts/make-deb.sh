@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Makes vernalo_<version>_amd64.deb in the current folder from the release build (building
-# what is out of date first). Packing is CPack's DEB generator (see packaging/CMakeLists.txt
+# Makes vernalo_<version>_amd64.deb from the release build (building what is out of date
+# first) and prints its path. Packing is CPack's DEB generator (see packaging/CMakeLists.txt
 # for why not debhelper); dpkg-shlibdeps computes the dependencies from the binaries.
-#   scripts/make-deb.sh [BUILD_DIR]    default build/release
+#   scripts/make-deb.sh [BUILD_DIR [OUT_DIR]]    default build/release and the current folder
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/release}
+build=$(realpath "${1:-$root/build/release}")
+out=$(realpath "${2:-.}")
 [ -f "$build/CMakeCache.txt" ] || cmake --preset release -S "$root" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 rm -rf "$build/package"
@@ -13,5 +14,5 @@ rm -rf "$build/package"
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(find "$build/package" -maxdepth 1 -name 'vernalo_*_amd64.deb' -print -quit)
 [ -n "$deb" ] || { echo "make-deb: no package was made" >&2; exit 1; }
-cp "$deb" .
-echo "$(basename "$deb")"
+cp "$deb" "$out/"
+echo "$out/$(basename "$deb")"

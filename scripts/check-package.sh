@@ -35,6 +35,7 @@ in_root() {
     LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
 }
 
+package_version=$(dpkg-deb -f "$deb" Version)
 step "package $(basename "$deb"): $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB"
 sources=/etc/apt/sources.list.d/debian.sources
 mirror=$(awk '/^URIs:/ { print $2; exit }' "$sources")
@@ -65,7 +66,7 @@ in_root dpkg -L vernalo >"$root/tmp/vernalo.files"
 step "vernalo-cli --version"
 version=$(in_root vernalo-cli --version) || fail "vernalo-cli --version"
 echo "   $version"
-[ "$version" = "vernalo-cli $(dpkg-deb -f "$deb" Version)" ] || fail "unexpected version: $version"
+[ "$version" = "vernalo-cli $package_version" ] || fail "unexpected version: $version"
 
 step "vernalo-cli voices"
 in_root vernalo-cli voices >"$root/tmp/voices.txt" || fail "vernalo-cli voices"

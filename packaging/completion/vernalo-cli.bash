@@ -1,10 +1,12 @@
 # bash completion for vernalo-cli: commands, their options, and voice names from the
-# installed voices (`vernalo-cli voices`, third column: the speaker name).
+# installed voices (`vernalo-cli voices`: the speaker name, third column, of the voices whose
+# mode name, second column, starts with the language asked for, if any).
 _vernalo_cli_voices() {
-    local IFS=$'\n'
-    COMPREPLY=($(compgen -W "$(vernalo-cli voices 2>/dev/null | cut -f3)" -- "$cur"))
-    # Names with spaces stay one word.
-    COMPREPLY=("${COMPREPLY[@]// /\\ }")
+    local IFS=$'\n' i
+    COMPREPLY=($(compgen -W "$(vernalo-cli voices 2>/dev/null |
+        awk -F'\t' -v lang="$1" 'index($2, lang) == 1 { print $3 }')" -- "$cur"))
+    # Names with spaces and brackets stay one word.
+    for i in "${!COMPREPLY[@]}"; do COMPREPLY[i]=$(printf '%q' "${COMPREPLY[i]}"); done
 }
 
 _vernalo_cli() {
@@ -17,7 +19,9 @@ _vernalo_cli() {
         return
     fi
     case $prev in
-        --voice | --voice-ru | --voice-en) _vernalo_cli_voices; return ;;
+        --voice) _vernalo_cli_voices; return ;;
+        --voice-ru) _vernalo_cli_voices Russian; return ;;
+        --voice-en) _vernalo_cli_voices English; return ;;
         --mode) COMPREPLY=($(compgen -W "word sentence" -- "$cur")); return ;;
         --to) COMPREPLY=($(compgen -W "txt rtf" -- "$cur")); return ;;
         --pause-after) COMPREPLY=($(compgen -W "0 1 2" -- "$cur")); return ;;

@@ -1,5 +1,6 @@
 # fish completion for vernalo-cli: commands, their options, and voice names from the installed
-# voices (`vernalo-cli voices`, third column: the speaker name).
+# voices (`vernalo-cli voices`: the speaker name, third column, of the voices whose mode name,
+# second column, starts with the language asked for, if any).
 set -l commands pieces say voices speak convert html2rtf
 complete -c vernalo-cli -f
 complete -c vernalo-cli -n "not __fish_seen_subcommand_from $commands" -a pieces -d 'print the pieces a text is read in'
@@ -12,7 +13,7 @@ complete -c vernalo-cli -n "not __fish_seen_subcommand_from $commands" -l help -
 complete -c vernalo-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'print the version'
 
 function __vernalo_cli_voices
-    vernalo-cli voices 2>/dev/null | cut -f3
+    vernalo-cli voices 2>/dev/null | awk -F'\t' -v lang="$argv[1]" 'index($2, lang) == 1 { print $3 }'
 end
 
 set -l reading "__fish_seen_subcommand_from pieces say"
@@ -29,8 +30,8 @@ complete -c vernalo-cli -n "__fish_seen_subcommand_from pieces say convert html2
 set -l say "__fish_seen_subcommand_from say"
 complete -c vernalo-cli -n $say -l repeat-ru -x -d 'times each Russian piece is said'
 complete -c vernalo-cli -n $say -l repeat-en -x -d 'times each English piece is said'
-complete -c vernalo-cli -n $say -l voice-ru -x -a '(__vernalo_cli_voices)' -d 'Russian voice'
-complete -c vernalo-cli -n $say -l voice-en -x -a '(__vernalo_cli_voices)' -d 'English voice'
+complete -c vernalo-cli -n $say -l voice-ru -x -a '(__vernalo_cli_voices Russian)' -d 'Russian voice'
+complete -c vernalo-cli -n $say -l voice-en -x -a '(__vernalo_cli_voices English)' -d 'English voice'
 complete -c vernalo-cli -n $say -l speed-ru -x -d 'Russian speed in per cent'
 complete -c vernalo-cli -n $say -l speed-en -x -d 'English speed in per cent'
 complete -c vernalo-cli -n $say -l repeat-text -d 'start over at the end'

@@ -13,6 +13,7 @@ root=${2:-}
 keep_root=1
 if [ -z "$root" ]; then
   root=$(mktemp -d /var/tmp/vernalo-root.XXXXXX)
+  chmod 755 "$root"  # apt's own user fetches into it
   keep_root=0
 fi
 [ "$(id -u)" -eq 0 ] || { echo "check-package: needs root (debootstrap, chroot)" >&2; exit 2; }
@@ -59,7 +60,8 @@ in_root apt-get update -qq || fail "apt-get update in the root"
 step "apt-get install ./$(basename "$deb") (dependencies and recommends resolved by apt)"
 cp "$deb" "$root/tmp/vernalo.deb"
 start=$(date +%s)
-in_root apt-get install -y -qq /tmp/vernalo.deb >/dev/null || fail "installing the package"
+in_root apt-get install -y -qq /tmp/vernalo.deb >"$root/tmp/install.log" 2>&1 ||
+  { tail -20 "$root/tmp/install.log"; fail "installing the package"; }
 echo "   install took $(($(date +%s) - start)) s; root now $(du -sm --exclude=proc "$root" | cut -f1) MB"
 in_root dpkg -L vernalo >"$root/tmp/vernalo.files"
 
@@ -77,7 +79,8 @@ grep -q $'^[0-9]*\tEnglish.*\tbuilt-in\t' "$root/tmp/voices.txt" || fail "no bui
 # The tools of the checks themselves, not the package's: they go after its file list is taken.
 step "installing the check's own tools in the root (Xvfb, AT-SPI, sndfile-programs)"
 in_root apt-get install -y -qq --no-install-recommends xvfb xauth dbus-x11 at-spi2-core \
-  python3-pyatspi sndfile-programs >/dev/null || fail "installing the check's tools"
+  python3-pyatspi sndfile-programs >"$root/tmp/tools.log" 2>&1 ||
+  { tail -20 "$root/tmp/tools.log"; fail "installing the check's tools"; }
 
 step "vernalo-cli say --out x.mp3 on a mixed Russian/English text"
 printf 'Это проверка пакета. This is a check of the package. И снова по-русски.\n' >"$root/tmp/mixed.txt"

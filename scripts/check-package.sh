@@ -55,6 +55,7 @@ cp "$sources" "$root/etc/apt/sources.list.d/debian.sources"
 rm -f "$root/etc/apt/sources.list"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
+mount -t devpts devpts "$root/dev/pts"  # apt keeps its terminal log through one
 in_root apt-get update -qq || fail "apt-get update in the root"
 
 step "apt-get install ./$(basename "$deb") (dependencies and recommends resolved by apt)"
@@ -84,7 +85,8 @@ in_root apt-get install -y -qq --no-install-recommends xvfb xauth dbus-x11 at-sp
 
 step "vernalo-cli say --out x.mp3 on a mixed Russian/English text"
 printf 'Это проверка пакета. This is a check of the package. И снова по-русски.\n' >"$root/tmp/mixed.txt"
-in_root vernalo-cli say --out /tmp/x.mp3 /tmp/mixed.txt || fail "vernalo-cli say --out"
+in_root vernalo-cli say --out /tmp/x.mp3 /tmp/mixed.txt 2>"$root/tmp/say.log" ||
+  { cat "$root/tmp/say.log"; fail "vernalo-cli say --out"; }
 in_root sndfile-convert -pcm16 /tmp/x.mp3 /tmp/x.wav >/dev/null || fail "x.mp3 does not decode"
 /usr/bin/python3 - "$root/tmp/x.wav" <<'PY' || fail "x.mp3 decodes to silence"
 import array, sys, wave

@@ -7,8 +7,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build/release}")
 out=$(realpath "${2:-.}")
-[ -f "$build/CMakeCache.txt" ] || cmake --preset release -S "$root" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" --preset release >/dev/null
+# Only what the package holds: the tests and benchmarks are not needed for it.
+cmake --build "$build" -j"$(nproc)" --target vernalo vernalo-cli vernalo_install_extras
 rm -rf "$build/package"
 # fakeroot is not needed: CPack writes every file as root's in the archive itself.
 (cd "$build" && cpack -G DEB >/dev/null)

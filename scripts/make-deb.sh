@@ -5,7 +5,7 @@
 #   scripts/make-deb.sh [BUILD_DIR [OUT_DIR]]    default build/release and the current folder
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath "${1:-$root/build/release}")
+build=$(realpath -m "${1:-$root/build/release}")
 out=$(realpath "${2:-.}")
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" --preset release >/dev/null
 # Only what the package holds: the tests and benchmarks are not needed for it.

@@ -75,7 +75,19 @@ def main():
                                          env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         import gi
         gi.require_version("Atspi", "2.0")
-        from gi.repository import GLib
+        from gi.repository import Gio, GLib
+
+        # The accessibility library asks for the bus once, when loaded: only after it is up.
+        def a11y_bus():
+            try:
+                Gio.bus_get_sync(Gio.BusType.SESSION, None).call_sync(
+                    "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None, None,
+                    Gio.DBusCallFlags.NONE, 1000, None)
+                return True
+            except GLib.Error:
+                return False
+        if not wait_for(a11y_bus, 30, lambda: None):
+            fail("the accessibility bus did not start")
         import pyatspi
 
         def pump():
@@ -101,11 +113,13 @@ def main():
             app_env = dict(env)
             if language:
                 app_env["LANGUAGE"] = language
+            log = os.path.join(home, "vernalo.log")
             process = subprocess.Popen(argv, env=app_env, cwd=home,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            app = wait_for(application, 60, pump)
+                                       stdout=subprocess.DEVNULL, stderr=open(log, "w"))
+            app = wait_for(application, 90, pump)
             if app is None:
                 process.kill()
+                print(open(log, errors="replace").read()[-2000:], flush=True)
                 fail("%s shows no window on the accessibility bus" % " ".join(argv))
             return process, app
 

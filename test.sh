@@ -13,13 +13,17 @@ jobs=$(nproc)
 
 cmake --preset release -DVERNALO_WERROR=ON >/dev/null
 cmake --build build/release -j"$jobs"
+status=0
+# The Debian package of that build (about 10 s) and lintian on it (about 10 s): an error or a
+# warning fails the run (a warning kept on purpose would go into an override file, with why).
+deb=$(scripts/make-deb.sh build/release build/release | tail -1)
+lintian --fail-on error,warning "$deb" || status=1
 if [ $quick -eq 0 ]; then
   # The core must build and pass without any Qt at all, under ASan and UBSan.
   cmake --preset core -DVERNALO_WERROR=ON >/dev/null
   cmake --build build/core -j"$jobs"
 fi
 
-status=0
 if [ $quick -eq 0 ]; then
   # Each fuzz target for 20 s on a copy of its seed corpus: a new crash fails the run.
   scripts/fuzz-smoke.sh 20 || status=1

@@ -17,6 +17,7 @@ packages=(
   ffmpeg epubcheck
   adwaita-icon-theme fonts-dejavu-core desktop-file-utils appstream
   python3-pyatspi at-spi2-core dbus-x11 dbus-daemon dbus-bin
+  lintian librsvg2-bin debootstrap weston qt6-wayland sndfile-programs
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -48,7 +48,7 @@ int ReadingArgs::take(const Args& args, std::size_t& i) {
 }
 
 int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text, std::vector<Heading>* headings,
-                      std::u16string* title) const {
+                      std::u16string* title, BookDetails* book) const {
     if (!voiceOn[Language::Russian] && !voiceOn[Language::English])
         return UsageError("at least one language must stay on");
     std::string error;
@@ -74,6 +74,7 @@ int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text, std::vector<
             read.wholeMessage ? read.error : "Cannot read " + InputName(input) + ": " + read.error);
     if (headings) *headings = read.document.headings;
     if (title) *title = read.document.title;
+    if (book) *book = std::move(read.document.book);
     // One unit per editor position: a line break inside a paragraph reads as a line break.
     text = read.plainText ? read.document.takeText() : read.document.takePlainText();
     return 0;

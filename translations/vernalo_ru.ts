@@ -31,6 +31,14 @@
         <source>Numbered files named after the chapters, with a playlist</source>
         <translation>Нумерованные файлы с названиями глав и список воспроизведения</translation>
     </message>
+    <message>
+        <source>One file with chapter &amp;marks</source>
+        <translation>Один файл с &amp;метками глав</translation>
+    </message>
+    <message>
+        <source>One file whose chapters players list (not WAV)</source>
+        <translation>Один файл, главы которого показывают проигрыватели (не WAV)</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::BrowserPage</name>
@@ -244,6 +252,10 @@
 </context>
 <context>
     <name>vernalo::ExportController</name>
+    <message>
+        <source>%1 files cannot hold chapter marks; export to %2 instead.</source>
+        <translation>Файлы %1 не могут хранить метки глав; экспортируйте в %2.</translation>
+    </message>
     <message>
         <source>Cancel export</source>
         <translation>Отменить экспорт</translation>

@@ -44,7 +44,7 @@ void ExportController::exportAudio() {
     const auto choice = AskExportFile(parts_.window, folder);
     if (!choice) return;
     lastExportFolder_ = QFileInfo(choice->path).absolutePath();
-    startExport(choice->path, choice->splitMinutes, choice->byChapter);
+    startExport(choice->path, choice->splitMinutes, choice->byChapter, choice->chapterMarks);
 }
 
 void ExportController::showExporting(bool running) {
@@ -89,8 +89,18 @@ std::vector<HeadingMark> HeadingMarks(const QTextDocument& doc, long from) {
 
 }  // namespace
 
-bool ExportController::startExport(const QString& path, int splitMinutes, bool byChapter) {
+bool ExportController::startExport(const QString& path, int splitMinutes, bool byChapter,
+                                   bool chapterMarks) {
     if (exporting()) return false;
+    const AudioFormat* format = FormatForPath(QFileInfo(path).fileName().toStdString());
+    if (chapterMarks && format && !format->chapters) {
+        QStringList holding;
+        for (const AudioFormat* f : AudioFormats())
+            if (f->chapters) holding << u'.' + QLatin1String(f->suffixes.front());
+        parts_.messages.show(tr("%1 files cannot hold chapter marks; export to %2 instead.")
+                                 .arg(QLatin1String(format->name), holding.join(u", ")));
+        return false;
+    }
     if (!exportRun_) setUp();
     // A copy of the text and the settings as they are now: the user may go on editing.
     ExportRequest request;
@@ -100,12 +110,14 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
     const auto to = std::min(text.size(), static_cast<std::size_t>(cursor.selectionEnd()));
     const bool part = cursor.hasSelection() && from < to;
     request.text = part ? text.substr(from, to - from) : text;
-    if (byChapter) {
-        const QTextDocument& doc = *parts_.editor()->document();
+    const QTextDocument& doc = *parts_.editor()->document();
+    if (byChapter || chapterMarks) {
         CutByChapters(request, HeadingMarks(doc, part ? static_cast<long>(from) : 0),
                       DocumentTitle(doc).toStdString(),
                       QFileInfo(path).completeBaseName().toStdString());
+        request.chapterMarks = chapterMarks;
     }
+    TagBook(request, DocumentTitle(doc).toStdString(), DocumentBook(doc));
     request.options = reading_.view().options();
     request.options.repeatText = false;
     request.path = QDir::toNativeSeparators(path).toStdString();

@@ -24,8 +24,11 @@ public:
     // Asks for the file and the split, then starts as startExport does.
     void exportAudio();
     // Exports the selection, or else the whole text, as Say would read it; false while an
-    // export runs. `byChapter`: one file per top-level heading, with a playlist.
-    bool startExport(const QString& path, int splitMinutes, bool byChapter = false);
+    // export runs. `byChapter`: one file per top-level heading, with a playlist;
+    // `chapterMarks`: one file marking where each begins, refused with a message for a format
+    // that cannot hold them.
+    bool startExport(const QString& path, int splitMinutes, bool byChapter = false,
+                     bool chapterMarks = false);
     void cancelExport();
     bool exporting() const;
 

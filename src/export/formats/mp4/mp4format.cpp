@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
+#include <libavutil/opt.h>
 }
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +45,29 @@ std::string CutTitle(std::string title) {
         --end;
     title.resize(end);
     return title;
+}
+
+// A picture's width and height from its header (PNG's IHDR, JPEG's frame header); none when
+// it has neither. The muxer asks for them, though `covr` keeps only the bytes.
+bool PictureSize(const std::string& b, int* width, int* height) {
+    const auto byte = [&b](std::size_t i) { return static_cast<unsigned char>(b[i]); };
+    const auto be16 = [&](std::size_t i) { return byte(i) << 8 | byte(i + 1); };
+    if (b.size() >= 24 && b.compare(12, 4, "IHDR") == 0) {
+        *width = be16(16) << 16 | be16(18);
+        *height = be16(20) << 16 | be16(22);
+        return *width > 0 && *height > 0;
+    }
+    // JPEG: segments after the start marker until a frame header (SOF0-SOF15 but DHT, JPG, DAC).
+    for (std::size_t i = 2; i + 9 < b.size() && byte(i) == 0xFF; i += 2 + be16(i + 2)) {
+        const int marker = byte(i + 1);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC) {
+            *height = be16(i + 5);
+            *width = be16(i + 7);
+            return *width > 0 && *height > 0;
+        }
+    }
+    return false;
 }
 
 class Mp4Encoder : public AudioEncoder {
@@ -127,9 +151,10 @@ private:
     }
 
     bool openMuxer() {
-        // "ipod": the MP4 of audiobook players, with their tags.
-        if (avformat_alloc_output_context2(&muxer_, nullptr, "ipod", nullptr) < 0 || !muxer_)
+        // MP4 branded as an audiobook ("ipod" would take no cover picture).
+        if (avformat_alloc_output_context2(&muxer_, nullptr, "mp4", nullptr) < 0 || !muxer_)
             return fail("this FFmpeg cannot write MP4");
+        av_opt_set(muxer_->priv_data, "brand", "M4B ", 0);
         auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBuffer));
         io_ = buffer ? avio_alloc_context(buffer, kIoBuffer, 1, this, nullptr, WriteBytes, Seek)
                      : nullptr;
@@ -162,11 +187,14 @@ private:
         const AVCodecID id = tags_.coverType == "image/png"    ? AV_CODEC_ID_PNG
                              : tags_.coverType == "image/jpeg" ? AV_CODEC_ID_MJPEG
                                                                : AV_CODEC_ID_NONE;
-        if (tags_.cover.empty() || id == AV_CODEC_ID_NONE) return true;
+        int width = 0, height = 0;
+        if (id == AV_CODEC_ID_NONE || !PictureSize(tags_.cover, &width, &height)) return true;
         cover_ = avformat_new_stream(muxer_, nullptr);
         if (!cover_) return fail(std::strerror(ENOMEM));
         cover_->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
         cover_->codecpar->codec_id = id;
+        cover_->codecpar->width = width;
+        cover_->codecpar->height = height;
         cover_->disposition |= AV_DISPOSITION_ATTACHED_PIC;
         return true;
     }

@@ -48,7 +48,7 @@ def main(path):
     else:
         f = mutagen.File(path)
         if path.endswith(".m4b"):
-            chapters = [(c.start, c.title) for c in f.chapters]
+            chapters = [(c.start, c.title) for c in (f.chapters or [])]
             covers = len(f.tags.get("covr", []))
         else:
             n = 1

@@ -105,6 +105,12 @@ const Command kCommands[] = {
      "      time to say it after the voice; --repeat-text starts over\n"
      "      at the end until interrupted (Ctrl+C), --print-pieces prints each piece as it is\n"
      "      highlighted ({\"from\":N,\"to\":M}, positions as pieces gives them)"},
+    {"audiobook", Audiobook,
+     "audiobook --out-dir DIR [--format m4b|m4a|mp3|opus|ogg|flac] [--split] BOOK|FOLDER...\n"
+     "      each book (a folder's EPUB and FB2 books) into one file with chapter marks named\n"
+     "      from its title in DIR, or with --split into a folder of chapter files; books\n"
+     "      already there are skipped, two are read at once; a summary of done, skipped and\n"
+     "      failed books (with why) comes last, and the status is 1 when any failed"},
     {"html2rtf", Html2Rtf,
      "html2rtf [FILE | -]\n"
      "      convert an HTML page's text to rich text (Windows-1251 bytes) on standard output"},

@@ -378,8 +378,8 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     const bool split = request.splitMinutes > 0 && request.chapters.empty();
     // A book in one file is titled as the book.
     const std::string stem = std::filesystem::path(request.path).stem().string();
-    AudioFileSet files(request.path, *format, marked && !request.album.empty() ? request.album : stem,
-                       split);
+    AudioFileSet files(request.path, *format,
+                       marked && !request.album.empty() ? request.album : stem, split);
     files.setTags(TagsOf(request, marked));
     std::optional<NamedPart> first;
     if (!request.chapters.empty() && !marked) first = PieceWriter::ChapterPart(request, 0, 1);

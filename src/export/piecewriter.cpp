@@ -27,7 +27,8 @@ void PieceWriter::begin(const Piece& piece) {
     if (piece.chapter) {
         payPause();
         // Marked within the one file, or the start of the chapter's own.
-        if (!request_.chapterMarks) files_.nextPart(ChapterPart(request_, *piece.chapter, ++track_));
+        if (!request_.chapterMarks)
+            files_.nextPart(ChapterPart(request_, *piece.chapter, ++track_));
         const ExportChapter& c = request_.chapters[*piece.chapter];
         files_.markChapter(c.title, c.start);
     } else if (piece.cut && request_.splitMinutes > 0 &&

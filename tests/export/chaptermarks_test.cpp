@@ -60,7 +60,8 @@ Readback ReadBack(const std::string& path) {
         for (std::string x; std::getline(fields, x, '\t');)
             f.push_back(x);
         const int reader = f[0] == "ffprobe" ? 0 : 1;
-        if (f[1] == "chapter") r.chapters[reader].push_back({std::stod(f[2]), f.size() > 3 ? f[3] : ""});
+        if (f[1] == "chapter")
+            r.chapters[reader].push_back({std::stod(f[2]), f.size() > 3 ? f[3] : ""});
         if (f[1] == "cover") r.covers[reader] = std::stoi(f[2]);
         if (f[1] == "date") r.date = f[2];
     }
@@ -86,12 +87,13 @@ double OnsetAfter(const std::vector<std::int16_t>& s, double from) {
 }
 
 // A 1x1 PNG.
-const std::string kPng("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52"
-                       "\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53"
-                       "\xDE\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\xF8\xCF\xC0\x00"
-                       "\x00\x03\x01\x01\x00\xC9\xFE\x92\xEF\x00\x00\x00\x00\x49\x45\x4E"
-                       "\x44\xAE\x42\x60\x82",
-                       69);
+const std::string kPng(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52"
+    "\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53"
+    "\xDE\x00\x00\x00\x0C\x49\x44\x41\x54\x78\x9C\x63\xF8\xCF\xC0\x00"
+    "\x00\x03\x01\x01\x00\xC9\xFE\x92\xEF\x00\x00\x00\x00\x49\x45\x4E"
+    "\x44\xAE\x42\x60\x82",
+    69);
 
 // Writes silence with a tone starting at each mark, the chapter marked there.
 std::string WriteMarked(const AudioFormat& format, const std::string& dir,
@@ -139,8 +141,8 @@ TEST(ChapterMarks, bothReadersFindThemWhereEachChapterSounds) {
     for (const AudioFormat* format : AudioFormats()) {
         if (!format->chapters) continue;
         SCOPED_TRACE(format->name);
-        const std::string path = WriteMarked(*format, FreshDir(format->suffixes.front()), marks,
-                                             4.0, format->cover);
+        const std::string path =
+            WriteMarked(*format, FreshDir(format->suffixes.front()), marks, 4.0, format->cover);
         const Readback r = ReadBack(path);
         if (!r.skipped.empty()) GTEST_SKIP() << r.skipped;
         const std::vector<std::int16_t> sound = Decoded(path);

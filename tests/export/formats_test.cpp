@@ -30,8 +30,10 @@ sf_count_t Frames(const std::string& path) {
 // The rate, channels and length ffprobe finds; none without ffprobe.
 SF_INFO Probed(const std::string& path) {
     SF_INFO info{};
-    const std::string command = "ffprobe -v error -select_streams a -show_entries "
-                                "stream=sample_rate,channels,duration_ts -of csv=p=0 '" + path + "'";
+    const std::string command =
+        "ffprobe -v error -select_streams a -show_entries "
+        "stream=sample_rate,channels,duration_ts -of csv=p=0 '" +
+        path + "'";
     std::FILE* pipe = ::popen(command.c_str(), "r");
     long long frames = 0;
     if (pipe && std::fscanf(pipe, "%d,%d,%lld", &info.samplerate, &info.channels, &frames) == 3)
@@ -52,10 +54,18 @@ TEST(AudioFormats, suffixesNameOneFormatEach) {
         const char* path;
         const char* format;  // null: none
     } cases[] = {
-        {"book.mp3", "MP3"},        {"BOOK.MP3", "MP3"},        {"a/b.c/book.opus", "Ogg Opus"},
-        {"book.ogg", "Ogg Vorbis"}, {"book.oga", "Ogg Vorbis"}, {"book.flac", "FLAC"},
-        {"book.wav", "WAV"},        {"book", nullptr},          {"book.mp3.txt", nullptr},
-        {"book.", nullptr},         {".mp3", nullptr},          {"book.m4b", "M4B audiobook"},
+        {"book.mp3", "MP3"},
+        {"BOOK.MP3", "MP3"},
+        {"a/b.c/book.opus", "Ogg Opus"},
+        {"book.ogg", "Ogg Vorbis"},
+        {"book.oga", "Ogg Vorbis"},
+        {"book.flac", "FLAC"},
+        {"book.wav", "WAV"},
+        {"book", nullptr},
+        {"book.mp3.txt", nullptr},
+        {"book.", nullptr},
+        {".mp3", nullptr},
+        {"book.m4b", "M4B audiobook"},
         {"book.M4A", "M4B audiobook"},
     };
     for (const auto& c : cases) {

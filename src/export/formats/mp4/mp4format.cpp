@@ -294,7 +294,7 @@ std::unique_ptr<AudioEncoder> MakeMp4() {
 
 }  // namespace
 
-extern const AudioFormat kMp4Format{.name = "M4B audiobook",
+extern const AudioFormat kMp4Format{.name = "M4B",
                                     .suffixes = kMp4Suffixes,
                                     .tags = true,
                                     .chapters = true,

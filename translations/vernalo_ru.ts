@@ -269,6 +269,14 @@
         <translation>Экспорт %1...</translation>
     </message>
     <message>
+        <source>Exporting %1: %2...</source>
+        <translation>Экспорт %1: %2...</translation>
+    </message>
+    <message>
+        <source> Time left: %1.</source>
+        <translation> Осталось: %1.</translation>
+    </message>
+    <message>
         <source>Export cancelled</source>
         <translation>Экспорт отменён</translation>
     </message>

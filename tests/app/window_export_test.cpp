@@ -209,8 +209,14 @@ TEST_F(WindowExport, chapterMarksMakeOneFileOrARefusal) {
         dialog->selectFile(QString::fromStdString(out + "/book.flac"));
         static_cast<QDialog*>(dialog)->accept();
     });
+    // The status names the chapter being written.
+    QStringList shown;
+    QObject::connect(window->findChild<QProgressBar*>(QStringLiteral("progressBar")),
+                     &QProgressBar::valueChanged, [&] { shown << activity(); });
     QTest::keySequence(window.get(), QKeySequence(Qt::CTRL | Qt::Key_E));
     ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Exporting book.flac: Глава вторая: Evening...")))
+        << shown.join(u'|').toStdString();
     EXPECT_TRUE(fs::exists(out + "/book.flac"));
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
 

@@ -72,8 +72,7 @@ void ExportController::setUp() {
     cancelShortcut_->setContext(Qt::WindowShortcut);
     connect(cancelShortcut_, &QShortcut::activated, this, &ExportController::cancelExport);
     connect(exportCancel_, &QPushButton::clicked, this, &ExportController::cancelExport);
-    connect(exportRun_, &ExportRun::progress, this,
-            [this](int percent) { parts_.status.progress()->setValue(percent); });
+    connect(exportRun_, &ExportRun::progress, this, &ExportController::showProgress);
     connect(exportRun_, &ExportRun::finished, this, &ExportController::exportFinished);
 }
 
@@ -134,6 +133,15 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
                                .arg(name, QString::fromStdU16String(*choice.replacedBy),
                                     tr(NoteLanguageName(l)));
     }
+    // What the status tells as it goes: the chapter being written (the book's top-level
+    // headings, as the chapter exports take them) and the time left.
+    exportName_ = QFileInfo(path).fileName();
+    exportLength_ = static_cast<long>(request.text.size());
+    exportChapters_ = request.chapters.empty()
+                          ? TopLevelChapters(HeadingMarks(doc, part ? static_cast<long>(from) : 0),
+                                             request.text, std::string())
+                          : request.chapters;
+    exportClock_.start();
     if (!exportRun_->start(std::move(request), reading_.dictionaries())) return false;
     parts_.status.progress()->setRange(0, 100);
     parts_.status.progress()->setValue(0);
@@ -142,6 +150,27 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
     exportCancel_->show();
     showExporting(true);
     return true;
+}
+
+void ExportController::showProgress(int percent) {
+    const long done = exportLength_ * percent / 100;
+    std::string chapter;
+    for (const ExportChapter& c : exportChapters_)
+        if (c.start <= done) chapter = c.title;
+    QString text =
+        chapter.empty()
+            ? tr("Exporting %1...").arg(exportName_)
+            : tr("Exporting %1: %2...").arg(exportName_, QString::fromStdString(chapter));
+    // Told once the pace is known.
+    const qint64 elapsed = exportClock_.elapsed();
+    if (percent > 0 && elapsed > 2000) {
+        const qint64 left = elapsed * (100 - percent) / percent / 1000;
+        text += tr(" Time left: %1.")
+                    .arg(QStringLiteral("%1:%2").arg(left / 60).arg(left % 60, 2, 10,
+                                                                    QLatin1Char('0')));
+    }
+    parts_.status.setText(StatusPanel::Activity, text);
+    parts_.status.progress()->setValue(percent);
 }
 
 void ExportController::exportFinished(const ExportResult& result) {

@@ -2,6 +2,7 @@
 // Export audio: the text as Say would read it, written to sound files on another thread while
 // the window goes on; the status bar shows how far, and Esc or its button cancels.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -10,6 +11,7 @@
 
 #include "app/controllers/exportrun.h"
 #include "app/controllers/windowparts.h"
+#include "export/chapters.h"
 
 namespace vernalo {
 
@@ -36,6 +38,7 @@ private:
     void setUp();
     void exportFinished(const ExportResult& result);
     void showExporting(bool running);
+    void showProgress(int percent);
 
     WindowParts parts_;
     ReadingController& reading_;
@@ -44,6 +47,12 @@ private:
     QShortcut* cancelShortcut_ = nullptr;
     QString exportNote_;  // which voices were replaced, told at the end
     QString lastExportFolder_;
+    // The export under way, for its progress: its file's name, its text's length, its chapters
+    // and how long it has run.
+    QString exportName_;
+    long exportLength_ = 0;
+    std::vector<ExportChapter> exportChapters_;
+    QElapsedTimer exportClock_;
 };
 
 }  // namespace vernalo

@@ -101,7 +101,7 @@ void AddXiph(TagLib::Ogg::XiphComment& comment, const AudioTags& tags, const Par
     if (tags.chapterMarks) {
         const std::size_t count = std::min(part.chapters.size(), kMostXiphChapters);
         for (std::size_t i = 0; i < count; ++i) {
-            char key[16];
+            char key[32];
             std::snprintf(key, sizeof key, "CHAPTER%03zu", i + 1);
             comment.addField(key, ChapterClock(TimesOf(part, i, 0).start));
             comment.addField(std::string(key) + "NAME", Text(part.chapters[i].title));

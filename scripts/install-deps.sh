@@ -6,7 +6,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libpulse-dev qt6-webengine-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev qt6-translations-l10n libxcb1-dev
   libespeak-ng-dev espeak-ng-data espeak-ng libuchardet-dev libpcre2-dev
-  libsndfile1-dev libsamplerate0-dev libmp3lame-dev
+  libsndfile1-dev libsamplerate0-dev libmp3lame-dev libavformat-dev libavcodec-dev libtag1-dev
+  ffmpeg python3-mutagen
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-flite
   festival festvox-ru festvox-us-slt-hts speech-dispatcher-festival
   libzip-dev libexpat1-dev libpoppler-qt6-dev libgsf-1-dev

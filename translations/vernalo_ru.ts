@@ -43,6 +43,14 @@
         <source>Subtitle format</source>
         <translation>Формат субтитров</translation>
     </message>
+    <message>
+        <source>One file with chapter &amp;marks</source>
+        <translation>Один файл с &amp;метками глав</translation>
+    </message>
+    <message>
+        <source>One file whose chapters players list (not WAV)</source>
+        <translation>Один файл, главы которого показывают проигрыватели (не WAV)</translation>
+    </message>
 </context>
 <context>
     <name>vernalo::BrowserPage</name>
@@ -269,6 +277,10 @@
 <context>
     <name>vernalo::ExportController</name>
     <message>
+        <source>%1 files cannot hold chapter marks; export to %2 instead.</source>
+        <translation>Файлы %1 не могут хранить метки глав; экспортируйте в %2.</translation>
+    </message>
+    <message>
         <source>Cancel export</source>
         <translation>Отменить экспорт</translation>
     </message>
@@ -287,6 +299,14 @@
     <message>
         <source>EPUB books (*.epub)</source>
         <translation>Книги EPUB (*.epub)</translation>
+    </message>
+    <message>
+        <source>Exporting %1: %2...</source>
+        <translation>Экспорт %1: %2...</translation>
+    </message>
+    <message>
+        <source> Time left: %1.</source>
+        <translation> Осталось: %1.</translation>
     </message>
     <message>
         <source>Export cancelled</source>

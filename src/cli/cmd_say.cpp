@@ -74,11 +74,20 @@ struct SayArgs {
     std::string outPath;
     int splitMinutes = 0;
     bool splitChapters = false;
+    bool chapterMarks = false;  // --chapters: one file marking them
     bool repeatText = false;
     bool printPieces = false;
     int pauseAfter = 0;
     std::optional<SubtitleFormat> subtitles;  // written beside what --out writes
 };
+
+// The formats that hold chapter marks, for the message refusing the others.
+std::string ChapterSuffixes() {
+    std::string out;
+    for (const AudioFormat* f : AudioFormats())
+        if (f->chapters) out += std::string(out.empty() ? "." : ", .") + f->suffixes.front();
+    return out;
+}
 
 // Takes a per-language option (--repeat-ru, --speed-en, --voice-ru...): 1 taken, 0 not one of
 // them, 2 bad use (the message is printed).
@@ -134,6 +143,8 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
             if (!TakeValue(args, i, v) || !(out.subtitles = SubtitleFormatNamed(v)))
                 return UsageError("--subtitles takes srt, vtt or lrc" +
                                   (v.empty() ? std::string() : ": '" + v + "'"));
+        } else if (args[i] == "--chapters") {
+            out.chapterMarks = true;
         } else if (args[i] == "--split") {
             std::string v;
             if (!TakeValue(args, i, v) || v != "chapters")
@@ -166,6 +177,15 @@ int ParseSayArgs(const Args& args, SayArgs& out) {
         return UsageError("--split chapters splits what --out writes");
     if (out.splitChapters && out.splitMinutes > 0)
         return UsageError("--split chapters or --split-minutes: one way to split");
+    if (out.chapterMarks) {
+        if (out.outPath.empty()) return UsageError("--chapters marks them in what --out writes");
+        if (out.splitChapters || out.splitMinutes > 0)
+            return UsageError("--chapters writes one file: not with --split or --split-minutes");
+        if (const AudioFormat* f = FormatForPath(out.outPath); !f->chapters)
+            return UsageError("--chapters: " + std::string(f->name) +
+                              " files cannot hold chapter marks; write one of " +
+                              ChapterSuffixes());
+    }
     // A file written faster than it plays gets its pauses as silence, which the export writes.
     if (out.pauseAfter > 0 && !out.wavPath.empty()) out.outPath = std::exchange(out.wavPath, {});
     return 0;
@@ -225,17 +245,19 @@ bool RunReading(ReadingSession& session, bool toFile, const std::atomic<bool>& f
 int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16string text,
                const ReadingOptions& options, const PerLanguage<ExportVoice>& voices,
                const std::vector<Heading>& headings, const std::u16string& title,
-               RichDocument* book) {
+               const BookDetails& book, RichDocument* document) {
     ExportRequest request;
     request.text = std::move(text);
-    if (parsed.splitChapters) {
+    if (parsed.splitChapters || parsed.chapterMarks) {
         std::vector<HeadingMark> marks;
         for (const Heading& h : headings)
             marks.push_back({static_cast<long>(h.position), h.level, Utf16ToUtf8(h.title)});
         // A document without a title goes by the name of the file written.
         CutByChapters(request, marks, Utf16ToUtf8(title),
                       std::filesystem::path(parsed.outPath).stem().string());
+        request.chapterMarks = parsed.chapterMarks;
     }
+    TagBook(request, Utf16ToUtf8(title), book);
     request.options = options;
     request.voices = voices;
     request.path = parsed.outPath;
@@ -249,8 +271,9 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
         std::cerr << "\rvernalo-cli: reading " << percent << "%" << std::flush;
     };
     ExportResult result =
-        book ? ExportReadAlongBook({request, std::move(*book), {}}, dicts, show, gInterrupted)
-             : ExportAudio(request, dicts, show, gInterrupted);
+        document ? ExportReadAlongBook({request, std::move(*document), book.author}, dicts, show,
+                                       gInterrupted)
+                 : ExportAudio(request, dicts, show, gInterrupted);
     std::signal(SIGINT, previous);
     if (shownPercent >= 0) std::cerr << "\n";
     if (parsed.subtitles) WriteSubtitlesBeside(*parsed.subtitles, request.text, result);
@@ -265,6 +288,9 @@ int SayToFiles(const SayArgs& parsed, const DictionaryStore& dicts, std::u16stri
     if (!result.playlist.empty())
         std::cerr << "vernalo-cli: " << result.files.size() << " chapters, playlist '"
                   << result.playlist << "'\n";
+    if (request.chapterMarks && !result.timeline.parts.empty())
+        std::cerr << "vernalo-cli: " << result.timeline.parts.front().chapters.size()
+                  << " chapters marked in '" << parsed.outPath << "'\n";
     if (result.seconds == 0)
         std::cerr << "vernalo-cli: nothing in the text was spoken; '" << parsed.outPath
                   << "' holds no sound\n";
@@ -402,9 +428,11 @@ int Say(const Args& args) {
     DictionaryStore dicts;
     std::u16string text, title;
     std::vector<Heading> headings;
-    RichDocument book;  // what a read-along book is made of
+    RichDocument document;  // what a read-along book is made of
+    BookDetails book;
     const bool toBook = IsReadAlongBookPath(parsed.outPath);
-    if (int status = parsed.reading.load(dicts, text, &headings, &title, toBook ? &book : nullptr))
+    if (int status = parsed.reading.load(dicts, text, &headings, &title,
+                                         toBook ? &document : nullptr, &book))
         return status;
 
     EspeakEngine& engine = EspeakEngine::instance();
@@ -437,8 +465,8 @@ int Say(const Args& args) {
     }
     const ReadingOptions options = OptionsOf(parsed);
     if (toFiles)
-        return SayToFiles(parsed, dicts, std::move(text), options, chosen, headings, title,
-                          toBook ? &book : nullptr);
+        return SayToFiles(parsed, dicts, std::move(text), options, chosen, headings, title, book,
+                          toBook ? &document : nullptr);
     const PerLanguage<Voice*> voices{
         {made[Language::Russian].voice.get(), made[Language::English].voice.get()}};
     return SayAloud(parsed, dicts, std::move(text), options, voices, outputs.wav.get(), failure);

@@ -16,6 +16,7 @@ int Convert(const Args& args);
 int Voices(const Args& args);
 int Speak(const Args& args);
 int Say(const Args& args);
+int Audiobook(const Args& args);
 int Html2Rtf(const Args& args);
 
 // The tool's positions count from 1, as they always have (scripts read them); everywhere else

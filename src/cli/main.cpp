@@ -94,19 +94,28 @@ const Command kCommands[] = {
      "         [--voice-ru NAME] [--voice-en NAME] [--speed-ru N] [--speed-en N]\n"
      "         [--dict-ru FILE] [--dict-en FILE] [--rules-ru FILE] [--rules-en FILE]\n"
      "         [--repeat-text] [--print-pieces] [--pause-after 0|1|2]\n"
-     "         [--wav OUT | --out OUT [--split-minutes N | --split chapters]\n"
+     "         [--wav OUT | --out OUT [--split-minutes N | --split chapters | --chapters]\n"
      "          [--subtitles srt|vtt|lrc]] [FILE | -]\n"
      "      read a text aloud as the Say button does (sentence mode unless told), or write\n"
-     "      the whole reading, repeats included, to one WAV file; --out writes MP3, Ogg Opus,\n"
-     "      Ogg Vorbis, FLAC or WAV by the suffix (.mp3 .opus .ogg .flac .wav), and\n"
+     "      the whole reading, repeats included, to one WAV file; --out writes MP3, M4B\n"
+     "      audiobook (AAC), Ogg Opus, Ogg Vorbis, FLAC or WAV by the suffix (.mp3 .m4b .m4a\n"
+     "      .opus .ogg .flac .wav), and\n"
      "      --split-minutes into numbered files of about N minutes cut at sentence ends,\n"
      "      --split chapters into one file per chapter (\"01 - Title.mp3\") beside OUT and\n"
-     "      an M3U playlist named as OUT; --subtitles writes x.srt (.vtt, .lrc) beside each\n"
+     "      an M3U playlist named as OUT, --chapters into one file with a chapter mark where\n"
+     "      each top-level heading begins (not WAV); a book's cover, author, language and\n"
+     "      year go into the files' tags; --subtitles writes x.srt (.vtt, .lrc) beside each\n"
      "      x.mp3 written, one cue each time a piece is spoken;\n"
      "      --pause-after leaves a silence after each piece as long as it (1) or twice (2),\n"
      "      time to say it after the voice; --repeat-text starts over\n"
      "      at the end until interrupted (Ctrl+C), --print-pieces prints each piece as it is\n"
      "      highlighted ({\"from\":N,\"to\":M}, positions as pieces gives them)"},
+    {"audiobook", Audiobook,
+     "audiobook --out-dir DIR [--format m4b|m4a|mp3|opus|ogg|flac] [--split] BOOK|FOLDER...\n"
+     "      each book (a folder's EPUB and FB2 books) into one file with chapter marks named\n"
+     "      from its title in DIR, or with --split into a folder of chapter files; books\n"
+     "      already there are skipped, two are read at once; a summary of done, skipped and\n"
+     "      failed books (with why) comes last, and the status is 1 when any failed"},
     {"html2rtf", Html2Rtf,
      "html2rtf [FILE | -]\n"
      "      convert an HTML page's text to rich text (Windows-1251 bytes) on standard output"},

@@ -48,7 +48,8 @@ int ReadingArgs::take(const Args& args, std::size_t& i) {
 }
 
 int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text, std::vector<Heading>* headings,
-                      std::u16string* title, RichDocument* document) const {
+                      std::u16string* title, RichDocument* document,
+                      BookDetails* book) const {
     if (!voiceOn[Language::Russian] && !voiceOn[Language::English])
         return UsageError("at least one language must stay on");
     std::string error;
@@ -75,6 +76,7 @@ int ReadingArgs::load(DictionaryStore& dicts, std::u16string& text, std::vector<
     if (headings) *headings = read.document.headings;
     if (title) *title = read.document.title;
     if (document) *document = read.document;
+    if (book) *book = std::move(read.document.book);
     // One unit per editor position: a line break inside a paragraph reads as a line break.
     text = read.plainText ? read.document.takeText() : read.document.takePlainText();
     return 0;

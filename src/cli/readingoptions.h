@@ -27,9 +27,11 @@ struct ReadingArgs {
     int take(const Args& args, std::size_t& i);
     // After all options: checks them, loads the dictionaries and reads the text as the editor
     // would hold it, through the readers the window opens files with. 0, or 2 with the
-    // message printed. `headings`, `title` and `document`, when given, receive the document's.
+    // message printed. `headings`, `title`, `document` and `book`, when given, receive the
+    // document's.
     int load(DictionaryStore& dicts, std::u16string& text, std::vector<Heading>* headings = nullptr,
-             std::u16string* title = nullptr, RichDocument* document = nullptr) const;
+             std::u16string* title = nullptr, RichDocument* document = nullptr,
+             BookDetails* book = nullptr) const;
 };
 
 // Names on standard error the reading rules left out while the text was read.

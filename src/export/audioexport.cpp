@@ -266,6 +266,19 @@ bool WritePlaylist(const ExportRequest& request, const AudioFileSet& files, Expo
     return false;
 }
 
+// Every file's tags but its title and track.
+AudioTags TagsOf(const ExportRequest& request, bool marked) {
+    AudioTags tags;
+    tags.album = request.album;
+    tags.artist = request.artist;
+    tags.language = request.book.language;
+    tags.year = request.book.year;
+    tags.cover = request.book.cover;
+    tags.coverType = request.book.coverType;
+    tags.chapterMarks = marked;
+    return tags;
+}
+
 // Reads the whole text into the pipeline: the session cuts the pieces and hands them to the
 // voices, which queue them as fast as their engines take them.
 void ReadThrough(Pipeline& pipeline, AudioFileSet& files, const DictionaryStore& dictionaries) {
@@ -356,15 +369,20 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
         result.error = "cannot write '" + request.path + "': " + engine.error();
         return result;
     }
+    const bool marked = request.chapterMarks && !request.chapters.empty();
+    if (marked && !format->chapters) {
+        result.error = "cannot write '" + request.path + "': " + format->name +
+                       " files cannot hold chapter marks";
+        return result;
+    }
     const bool split = request.splitMinutes > 0 && request.chapters.empty();
-    AudioFileSet files(request.path, *format, std::filesystem::path(request.path).stem().string(),
-                       split);
-    AudioTags tags;
-    tags.album = request.album;
-    tags.artist = request.artist;
-    files.setTags(std::move(tags));
+    // A book in one file is titled as the book.
+    const std::string stem = std::filesystem::path(request.path).stem().string();
+    AudioFileSet files(request.path, *format,
+                       marked && !request.album.empty() ? request.album : stem, split);
+    files.setTags(TagsOf(request, marked));
     std::optional<NamedPart> first;
-    if (!request.chapters.empty()) first = PieceWriter::ChapterPart(request, 0, 1);
+    if (!request.chapters.empty() && !marked) first = PieceWriter::ChapterPart(request, 0, 1);
     if (!files.open(&result.error, first)) return result;
 
     Pipeline pipeline(files, request, progress, cancel);
@@ -386,7 +404,8 @@ ExportResult ExportAudio(const ExportRequest& request, const DictionaryStore& di
     if (!files.finish(&result.error)) return result;
     result.files = files.paths();
     result.timeline = files.timeline();
-    if (!request.chapters.empty() && !WritePlaylist(request, files, result)) return result;
+    if (!request.chapters.empty() && !marked && !WritePlaylist(request, files, result))
+        return result;
     result.ok = true;
     if (progress) progress(1.0);
     return result;

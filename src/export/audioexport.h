@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dict/dictionary.h"
+#include "documents/model/bookdetails.h"
 #include "export/audiofile.h"
 #include "export/chapters.h"
 #include "export/timeline.h"
@@ -38,9 +39,13 @@ struct ExportRequest {
     // Not empty (TopLevelChapters): one file per chapter instead, "01 - Title.mp3" in the
     // folder of `path`, with an M3U playlist named as `path` with the suffix .m3u.
     std::vector<ExportChapter> chapters;
+    // With `chapters`: one file at `path` that marks where each begins, instead.
+    bool chapterMarks = false;
     // The book's title, every file's album tag, and who is named as its artist.
     std::string album;
     std::string artist = "Vernalo";
+    // What the book tells of itself (language, year, cover), in every file that has room.
+    BookDetails book;
     // The built-in engine reads the text's second language in a copy of the program, on
     // another core; off, one engine reads both, switching voices.
     bool secondProcess = true;

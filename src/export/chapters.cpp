@@ -43,6 +43,13 @@ std::string ChapterFileName(int number, int width, const std::string& title,
                             const std::string& suffix) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%0*d", std::clamp(width, 1, 9), number);
+    const std::string name = SafeFileName(title);
+    std::string out = digits;
+    if (!name.empty()) out += " - " + name;
+    return out + suffix;
+}
+
+std::string SafeFileName(const std::string& title) {
     std::string name;
     bool blank = false;
     for (const char c : title) {
@@ -61,9 +68,7 @@ std::string ChapterFileName(int number, int width, const std::string& title,
     // Some systems drop a name's closing dots and blanks.
     while (!name.empty() && (name.back() == '.' || name.back() == ' '))
         name.pop_back();
-    std::string out = digits;
-    if (!name.empty()) out += " - " + name;
-    return out + suffix;
+    return name;
 }
 
 std::string M3uPlaylist(const std::vector<PlaylistEntry>& entries) {

@@ -34,6 +34,8 @@ std::vector<ExportChapter> TopLevelChapters(const std::vector<HeadingMark>& head
 // collapsed into one blank, closing dots dropped and the name kept within 200 bytes.
 std::string ChapterFileName(int number, int width, const std::string& title,
                             const std::string& suffix);
+// The title made a file name as above, without number or suffix ("" for a blank title).
+std::string SafeFileName(const std::string& title);
 
 struct PlaylistEntry {
     std::string file;  // the name beside the playlist

@@ -41,4 +41,10 @@ void CutByChapters(ExportRequest& request, const std::vector<HeadingMark>& headi
     request.album = name;
 }
 
+void TagBook(ExportRequest& request, const std::string& title, const BookDetails& book) {
+    request.book = book;
+    if (!book.author.empty()) request.artist = book.author;
+    if (request.album.empty()) request.album = title;
+}
+
 }  // namespace vernalo

@@ -38,4 +38,8 @@ ExportVoiceChoice ExportVoiceFor(const std::u16string& speakerName, Language lan
 void CutByChapters(ExportRequest& request, const std::vector<HeadingMark>& headings,
                    const std::string& title, const std::string& fallbackTitle);
 
+// A book's details in every file's tags: its author as the artist, its title as the album
+// (unless one is set), its language, year and cover. A text that names none changes nothing.
+void TagBook(ExportRequest& request, const std::string& title, const BookDetails& book);
+
 }  // namespace vernalo

@@ -26,7 +26,9 @@ void PieceWriter::opened() {
 void PieceWriter::begin(const Piece& piece) {
     if (piece.chapter) {
         payPause();
-        files_.nextPart(ChapterPart(request_, *piece.chapter, ++track_));
+        // Marked within the one file, or the start of the chapter's own.
+        if (!request_.chapterMarks)
+            files_.nextPart(ChapterPart(request_, *piece.chapter, ++track_));
         const ExportChapter& c = request_.chapters[*piece.chapter];
         files_.markChapter(c.title, c.start);
     } else if (piece.cut && request_.splitMinutes > 0 &&

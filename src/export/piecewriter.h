@@ -1,7 +1,8 @@
 #pragma once
 // The sound of an export's pieces, in the text's order, into its files: a part ends before a
-// piece where a chapter begins or a split file has grown long enough, the pause after each
-// repetition is written as silence, and the files' timeline records where each piece sounds.
+// piece where a chapter begins (one file with chapter marks marks it there instead) or a split
+// file has grown long enough, the pause after each repetition is written as silence, and the
+// files' timeline records where each piece sounds.
 // Called from one thread at a time, in the pieces' order.
 
 #include <cstddef>

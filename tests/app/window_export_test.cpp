@@ -150,7 +150,7 @@ TEST_F(WindowExport, dialogTakesTheChosenFormatAndSplit) {
     EXPECT_EQ(filters,
               QStringList({QStringLiteral("MP3 (*.mp3)"), QStringLiteral("Ogg Opus (*.opus)"),
                            QStringLiteral("Ogg Vorbis (*.ogg)"), QStringLiteral("FLAC (*.flac)"),
-                           QStringLiteral("WAV (*.wav)")}));
+                           QStringLiteral("M4B (*.m4b)"), QStringLiteral("WAV (*.wav)")}));
     ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
     EXPECT_GT(Seconds(out + "/book-01.flac"), 60.0);
     EXPECT_GT(Seconds(out + "/book-02.flac"), 1.0);
@@ -218,6 +218,45 @@ TEST_F(WindowExport, readAlongBookLeavesTheBookAlone) {
         activity().startsWith(QStringLiteral("Exported to ") + QString::fromStdString(book)))
         << activity().toStdString();
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+}
+
+// One file with chapter marks from the dialog: the other way of taking chapters goes off, one
+// file and no playlist come out; a format without marks is refused with a message.
+TEST_F(WindowExport, chapterMarksMakeOneFileOrARefusal) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->controllers().documents.openDocument(
+        QStringLiteral(VERNALO_TEST_DATA "/books/book.fb2"));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().documents.opening(); }));
+    QTimer::singleShot(0, [&] {
+        auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("exportDialog"));
+        ASSERT_NE(dialog, nullptr);
+        auto* chapters = dialog->findChild<QCheckBox*>(QStringLiteral("splitChapters"));
+        auto* marks = dialog->findChild<QCheckBox*>(QStringLiteral("chapterMarks"));
+        ASSERT_TRUE(chapters && marks);
+        chapters->setChecked(true);
+        marks->setChecked(true);
+        EXPECT_FALSE(chapters->isChecked());
+        EXPECT_FALSE(dialog->findChild<QSpinBox*>(QStringLiteral("splitMinutes"))->isEnabled());
+        dialog->selectFile(QString::fromStdString(out + "/book.flac"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    // The status names the chapter being written.
+    QStringList shown;
+    QObject::connect(window->findChild<QProgressBar*>(QStringLiteral("progressBar")),
+                     &QProgressBar::valueChanged, [&] { shown << activity(); });
+    QTest::keySequence(window.get(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    ASSERT_TRUE(test::WaitFor([&] { return !window->controllers().exports.exporting(); }, 20000));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Exporting book.flac: Глава вторая: Evening...")))
+        << shown.join(u'|').toStdString();
+    EXPECT_TRUE(fs::exists(out + "/book.flac"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+
+    EXPECT_FALSE(window->controllers().exports.startExport(
+        QString::fromStdString(out + "/book.wav"), 0, false, true));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("WAV files cannot hold chapter marks")))
+        << messages[0].toStdString();
 }
 
 TEST_F(WindowExport, unwritableFileGivesAMessageNamingIt) {

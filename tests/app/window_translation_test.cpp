@@ -205,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(Window, WindowLanguage, testing::Values(false, true),
 // Names that stay as they are in Russian, and what is no caption at all: paths, file
 // patterns, keys, addresses.
 const QRegularExpression kNotCaptions(QStringLiteral(
-    R"(Vernalo|RTF|MP3|WAV|FLAC|Ogg|Opus|Vorbis|SRT|WebVTT|LRC|EPUB|PDF|HTML|DOC|DOS|WIN|TXT|)"
+    R"(Vernalo|RTF|MP3|M4B|WAV|FLAC|Ogg|Opus|Vorbis|SRT|WebVTT|LRC|EPUB|PDF|HTML|DOC|DOS|WIN|TXT|)"
     R"(Dos2Win|eSpeak NG|)"
     R"(GNU General Public License|GPL-3\.0-or-later|L?GPL|GNU|Qt|speech-dispatcher|)"
     R"(Nicolai|Carol|DIGALO|GNOME|KDE Plasma|Xfce|Cinnamon|--[\w-]+|\b(RU|EN|OK)\b|((Ctrl|Shift|Alt|Meta)\+)+\S+|\bF\d+\b|)"

@@ -210,6 +210,22 @@ TEST(CliExport, splitFilesCutAtSentenceEndsAndAddUpToTheWhole) {
     EXPECT_NEAR(sum, total, 0.01 * total);
 }
 
+// The chapter marks ffprobe reads in a file, a line each: "START_SECONDS,TITLE".
+std::string ChapterLines(const std::string& path) {
+    std::string out;
+    FILE* p = popen(("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title "
+                     "-of csv=p=0 '" +
+                     path + "' 2>/dev/null")
+                        .c_str(),
+                    "r");
+    if (!p) return out;
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
 // A book cut by its chapters: the text before the first chapter (the title page) and each
 // chapter in a file of its own, tagged and numbered in the book's order, with a playlist.
 TEST(CliExport, bookSplitByChaptersFollowsItsContents) {
@@ -246,9 +262,26 @@ TEST(CliExport, bookSplitByChaptersFollowsItsContents) {
     EXPECT_NEAR(sum, total, 0.01 * total);
     EXPECT_EQ(Read(dir + "/book.m3u"), playlist);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
-    for (const char* bad : {"--split chapters -", "--split pages --out a.mp3 -",
-                            "--split chapters --split-minutes 3 --out a.mp3 -"})
+    for (const char* bad :
+         {"--split chapters -", "--split pages --out a.mp3 -",
+          "--split chapters --split-minutes 3 --out a.mp3 -", "--chapters -",
+          "--chapters --out a.wav -", "--chapters --split chapters --out a.mp3 -"})
         EXPECT_EQ(Cli(std::string("say ") + bad).status, 2) << bad;
+
+    // The same chapters marked in one file, each where the chapter files before it end.
+    const std::string marked = TempPath("marked.flac");
+    ASSERT_EQ(Cli("say --chapters --out " + marked + " " + book).status, 0);
+    const std::string probe = ChapterLines(marked);
+    if (probe.empty()) GTEST_SKIP() << "no ffprobe to read the marks";
+    std::istringstream lines(probe);
+    double before = 0;
+    for (std::size_t i = 0; i < std::size(kFiles); ++i) {
+        std::string line;
+        ASSERT_TRUE(std::getline(lines, line)) << probe;
+        EXPECT_EQ(line.substr(line.find(',') + 1), kFiles[i].title);
+        EXPECT_NEAR(std::stod(line), before, 0.15) << line;
+        before += Decode(dir + "/" + kFiles[i].file).seconds();
+    }
 }
 
 }  // namespace

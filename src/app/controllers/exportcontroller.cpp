@@ -62,7 +62,8 @@ void ExportController::exportAudio() {
     const auto choice = AskExportFile(parts_.window, folder, name);
     if (!choice) return;
     lastExportFolder_ = QFileInfo(choice->path).absolutePath();
-    startExport(choice->path, choice->splitMinutes, choice->byChapter, choice->subtitles);
+    startExport(choice->path, choice->splitMinutes, choice->byChapter, choice->chapterMarks,
+                choice->subtitles);
 }
 
 void ExportController::showExporting(bool running) {
@@ -90,8 +91,7 @@ void ExportController::setUp() {
     cancelShortcut_->setContext(Qt::WindowShortcut);
     connect(cancelShortcut_, &QShortcut::activated, this, &ExportController::cancelExport);
     connect(exportCancel_, &QPushButton::clicked, this, &ExportController::cancelExport);
-    connect(exportRun_, &ExportRun::progress, this,
-            [this](int percent) { parts_.status.progress()->setValue(percent); });
+    connect(exportRun_, &ExportRun::progress, this, &ExportController::showProgress);
     connect(exportRun_, &ExportRun::finished, this, &ExportController::exportFinished);
 }
 
@@ -108,8 +108,17 @@ std::vector<HeadingMark> HeadingMarks(const QTextDocument& doc, long from) {
 }  // namespace
 
 bool ExportController::startExport(const QString& path, int splitMinutes, bool byChapter,
-                                   std::optional<SubtitleFormat> subtitles) {
+                                   bool chapterMarks, std::optional<SubtitleFormat> subtitles) {
     if (exporting()) return false;
+    const AudioFormat* format = FormatForPath(QFileInfo(path).fileName().toStdString());
+    if (chapterMarks && format && !format->chapters) {
+        QStringList holding;
+        for (const AudioFormat* f : AudioFormats())
+            if (f->chapters) holding << u'.' + QLatin1String(f->suffixes.front());
+        parts_.messages.show(tr("%1 files cannot hold chapter marks; export to %2 instead.")
+                                 .arg(QLatin1String(format->name), holding.join(u", ")));
+        return false;
+    }
     if (!exportRun_) setUp();
     // A copy of the text and the settings as they are now: the user may go on editing.
     ExportRequest request;
@@ -119,14 +128,17 @@ bool ExportController::startExport(const QString& path, int splitMinutes, bool b
     const auto to = std::min(text.size(), static_cast<std::size_t>(cursor.selectionEnd()));
     const bool part = cursor.hasSelection() && from < to;
     request.text = part ? text.substr(from, to - from) : text;
-    if (byChapter) {
-        const QTextDocument& doc = *parts_.editor()->document();
-        CutByChapters(request, HeadingMarks(doc, part ? static_cast<long>(from) : 0),
-                      DocumentTitle(doc).toStdString(),
+    const QTextDocument& doc = *parts_.editor()->document();
+    const std::vector<HeadingMark> headings = HeadingMarks(doc, part ? static_cast<long>(from) : 0);
+    if (byChapter || chapterMarks) {
+        CutByChapters(request, headings, DocumentTitle(doc).toStdString(),
                       QFileInfo(path).completeBaseName().toStdString());
+        request.chapterMarks = chapterMarks;
     }
+    TagBook(request, DocumentTitle(doc).toStdString(), DocumentBook(doc));
     prepare(request, path);
     request.splitMinutes = splitMinutes;
+    trackProgress(path, request, headings);
     if (!exportRun_->start(std::move(request), reading_.dictionaries(), subtitles)) return false;
     showStarted(path);
     return true;
@@ -154,8 +166,10 @@ bool ExportController::startBook(const QString& path) {
     const QTextDocument& doc = *parts_.editor()->document();
     book.document = DocumentToModel(doc);
     book.audio.text = book.document.plainText();
-    book.audio.album = DocumentTitle(doc).toStdString();
+    TagBook(book.audio, DocumentTitle(doc).toStdString(), DocumentBook(doc));
+    book.author = book.audio.book.author;
     prepare(book.audio, path);
+    trackProgress(path, book.audio, HeadingMarks(doc, 0));
     if (!exportRun_->startBook(std::move(book), reading_.dictionaries())) return false;
     showStarted(path);
     return true;
@@ -179,6 +193,18 @@ void ExportController::prepare(ExportRequest& request, const QString& path) {
     }
 }
 
+void ExportController::trackProgress(const QString& path, const ExportRequest& request,
+                                     const std::vector<HeadingMark>& headings) {
+    // What the status tells as it goes: the chapter being written (the book's top-level
+    // headings, as the chapter exports take them) and the time left.
+    exportName_ = QFileInfo(path).fileName();
+    exportLength_ = static_cast<long>(request.text.size());
+    exportChapters_ = request.chapters.empty()
+                          ? TopLevelChapters(headings, request.text, std::string())
+                          : request.chapters;
+    exportClock_.start();
+}
+
 void ExportController::showStarted(const QString& path) {
     parts_.status.progress()->setRange(0, 100);
     parts_.status.progress()->setValue(0);
@@ -186,6 +212,27 @@ void ExportController::showStarted(const QString& path) {
                           tr("Exporting %1...").arg(QFileInfo(path).fileName()));
     exportCancel_->show();
     showExporting(true);
+}
+
+void ExportController::showProgress(int percent) {
+    const long done = exportLength_ * percent / 100;
+    std::string chapter;
+    for (const ExportChapter& c : exportChapters_)
+        if (c.start <= done) chapter = c.title;
+    QString text =
+        chapter.empty()
+            ? tr("Exporting %1...").arg(exportName_)
+            : tr("Exporting %1: %2...").arg(exportName_, QString::fromStdString(chapter));
+    // Told once the pace is known.
+    const qint64 elapsed = exportClock_.elapsed();
+    if (percent > 0 && elapsed > 2000) {
+        const qint64 left = elapsed * (100 - percent) / percent / 1000;
+        text += tr(" Time left: %1.")
+                    .arg(QStringLiteral("%1:%2").arg(left / 60).arg(left % 60, 2, 10,
+                                                                    QLatin1Char('0')));
+    }
+    parts_.status.setText(StatusPanel::Activity, text);
+    parts_.status.progress()->setValue(percent);
 }
 
 void ExportController::exportFinished(const ExportResult& result) {

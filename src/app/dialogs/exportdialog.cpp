@@ -57,12 +57,26 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     chapters->setObjectName(QStringLiteral("splitChapters"));
     chapters->setToolTip(QCoreApplication::translate(
         "ExportDialog", "Numbered files named after the chapters, with a playlist"));
-    QObject::connect(chapters, &QCheckBox::toggled, split, &QWidget::setDisabled);
+    auto* marks = new QCheckBox(
+        QCoreApplication::translate("ExportDialog", "One file with chapter &marks"), &dialog);
+    marks->setObjectName(QStringLiteral("chapterMarks"));
+    marks->setToolTip(QCoreApplication::translate(
+        "ExportDialog", "One file whose chapters players list (not WAV)"));
+    // Either way of taking the chapters, or neither; both leave the length aside.
+    const auto chaptersTaken = [split, chapters, marks](QCheckBox* other, bool on) {
+        if (on) other->setChecked(false);
+        split->setDisabled(chapters->isChecked() || marks->isChecked());
+    };
+    QObject::connect(chapters, &QCheckBox::toggled, split,
+                     [chaptersTaken, marks](bool on) { chaptersTaken(marks, on); });
+    QObject::connect(marks, &QCheckBox::toggled, split,
+                     [chaptersTaken, chapters](bool on) { chaptersTaken(chapters, on); });
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
         const int row = grid->rowCount();
         grid->addWidget(label, row, 0);
         grid->addWidget(split, row, 1);
         grid->addWidget(chapters, row, 2);
+        grid->addWidget(marks, row + 1, 2);
     }
     auto* subtitles = new QCheckBox(
         QCoreApplication::translate("ExportDialog", "Also write s&ubtitles"), &dialog);
@@ -90,8 +104,9 @@ std::optional<ExportChoice> AskExportFile(QWidget* parent, const QString& folder
     // A name ending in another format's suffix keeps it; any other gets the chosen filter's.
     if (!FormatForPath(QFileInfo(path).fileName().toStdString()))
         path += u'.' + dialog.defaultSuffix();
-    ExportChoice choice{
-        path, chapters->isChecked() ? 0 : split->value(), chapters->isChecked(), {}};
+    const bool byChapters = chapters->isChecked() || marks->isChecked();
+    ExportChoice choice{path, byChapters ? 0 : split->value(), chapters->isChecked(),
+                        marks->isChecked(), {}};
     if (subtitles->isChecked())
         choice.subtitles = static_cast<SubtitleFormat>(subtitleFormat->currentData().toInt());
     return choice;

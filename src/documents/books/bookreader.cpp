@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "documents/books/bookdetails.h"
 #include "documents/books/epubcontents.h"
 #include "documents/books/xmltext.h"
 #include "documents/books/ziparchive.h"
@@ -36,6 +37,7 @@ ReadResult Fb2(const std::string& bytes) {
     ReadResult r;
     r.ok = true;
     r.document = out.take();
+    r.document.book = ReadFb2Details(xml);
     return r;
 }
 
@@ -112,6 +114,22 @@ std::vector<ContentsEntry> BookContents(ZipArchive& zip,
     return {};
 }
 
+// The cover: the manifest's item marked cover-image (EPUB 3), else the one the package's
+// cover meta names (EPUB 2). None when it is missing or no image.
+void ReadEpubCover(ZipArchive& zip, const std::map<QString, ManifestItem>& manifest,
+                   const QString& coverId, const std::string& folder, BookDetails& book) {
+    const ManifestItem* cover = nullptr;
+    for (const auto& [id, item] : manifest)
+        if (!cover && item.properties.split(u' ').contains(QStringLiteral("cover-image")))
+            cover = &item;
+    if (const auto it = manifest.find(coverId); !cover && it != manifest.end()) cover = &it->second;
+    std::string bytes, error;
+    const std::string name = cover ? ResolveBookPath(folder, cover->href) : std::string();
+    if (!cover || !zip.contains(name) || !zip.read(name, bytes, error)) return;
+    book.coverType = ImageType(bytes);
+    if (!book.coverType.empty()) book.cover = std::move(bytes);
+}
+
 // The contents' entries as the document's headings, in the order of the text; where none
 // points into the text, the headings of the chapters (h1-h6) stay.
 void UseContents(RichDocument& doc, const std::vector<ContentsEntry>& contents,
@@ -162,12 +180,21 @@ ReadResult Epub(std::string_view bytes) {
     using Item = ManifestItem;
     std::map<QString, Item> manifest;
     std::vector<QString> spine;
-    QString ncxId, title;
+    QString ncxId, title, coverId;
+    BookDetails book;
     if (!WalkSmallXml(opf, error, "the package document", [&](QXmlStreamReader& r) {
             const auto a = r.attributes();
-            if (r.name() == u"title" && title.isEmpty() &&
-                r.namespaceUri() == u"http://purl.org/dc/elements/1.1/") {
-                title = r.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
+            if (r.namespaceUri() == u"http://purl.org/dc/elements/1.1/") {
+                const QStringView n = r.name();
+                const auto text = [&r] {
+                    return r.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
+                };
+                if (n == u"title" && title.isEmpty()) title = text();
+                if (n == u"creator" && book.author.empty()) book.author = text().toStdString();
+                if (n == u"language" && book.language.empty()) book.language = text().toStdString();
+                if (n == u"date" && book.year.empty()) book.year = YearOf(text());
+            } else if (r.name() == u"meta" && a.value(QStringLiteral("name")) == u"cover") {
+                coverId = a.value(QStringLiteral("content")).toString();  // EPUB 2
             } else if (r.name() == u"item") {
                 manifest[a.value(QStringLiteral("id")).toString()] =
                     Item{a.value(QStringLiteral("href")).toString(),
@@ -237,6 +264,8 @@ ReadResult Epub(std::string_view bytes) {
     r.ok = true;
     r.document = out.take();
     r.document.title = title.toStdU16String();
+    r.document.book = std::move(book);
+    ReadEpubCover(*zip, manifest, coverId, folder, r.document.book);
     UseContents(r.document, contents, partStarts, anchors);
     return r;
 }

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "documents/model/bookdetails.h"
+
 namespace vernalo {
 
 enum class Alignment : std::uint8_t { Left, Center, Right, Justify };
@@ -110,6 +112,8 @@ public:
     std::vector<Heading> headings;
     // The document's own title (a book's), when it names one.
     std::u16string title;
+    // Its author, language, year and cover, where a book names them.
+    BookDetails book;
 
     // --- reading ---
 

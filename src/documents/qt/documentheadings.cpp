@@ -3,7 +3,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QVariant>
 #include <algorithm>
+#include <array>
 
 namespace vernalo {
 
@@ -67,6 +69,34 @@ void SetDocumentTitle(QTextDocument& doc, const std::u16string& title) {
 
 QString DocumentTitle(const QTextDocument& doc) {
     return doc.metaInformation(QTextDocument::DocumentTitle);
+}
+
+namespace {
+
+// The properties the details are kept in, as bytes (UTF-8 for the texts).
+constexpr const char* kBookFields[] = {"vernaloBookAuthor", "vernaloBookLanguage",
+                                       "vernaloBookYear", "vernaloBookCover",
+                                       "vernaloBookCoverType"};
+
+template <class Book>
+auto BookFields(Book& book) {
+    return std::array{&book.author, &book.language, &book.year, &book.cover, &book.coverType};
+}
+
+}  // namespace
+
+void SetDocumentBook(QTextDocument& doc, const BookDetails& book) {
+    const auto fields = BookFields(book);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        doc.setProperty(kBookFields[i], QByteArray::fromStdString(*fields[i]));
+}
+
+BookDetails DocumentBook(const QTextDocument& doc) {
+    BookDetails book;
+    const auto fields = BookFields(book);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        *fields[i] = doc.property(kBookFields[i]).toByteArray().toStdString();
+    return book;
 }
 
 }  // namespace vernalo

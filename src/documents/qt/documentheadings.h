@@ -15,6 +15,8 @@ class QTextBlock;
 class QTextCursor;
 class QTextDocument;
 
+#include "documents/model/bookdetails.h"
+
 namespace vernalo {
 
 // The heading's title as it was read, which need not be its paragraph's text (a book's
@@ -47,5 +49,8 @@ std::optional<int> ChapterEndAfter(const QTextDocument& doc, int position);
 // The document's own title (a book's), kept in the document's meta information.
 void SetDocumentTitle(QTextDocument& doc, const std::u16string& title);
 QString DocumentTitle(const QTextDocument& doc);
+// What the book tells of itself besides (author, language, year, cover), kept beside it.
+void SetDocumentBook(QTextDocument& doc, const BookDetails& book);
+BookDetails DocumentBook(const QTextDocument& doc);
 
 }  // namespace vernalo

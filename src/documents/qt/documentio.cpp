@@ -195,6 +195,7 @@ void ModelToDocument(const RichDocument& model, QTextDocument& doc) {
         });
     markHeadingsBefore(std::numeric_limits<std::size_t>::max());
     SetDocumentTitle(doc, model.title);
+    SetDocumentBook(doc, model.book);
     block.endEditBlock();
     doc.setUndoRedoEnabled(undo);
     doc.setModified(false);

@@ -21,6 +21,13 @@ struct AudioTags {
     std::string artist = "Vernalo";
     std::string album;  // none when empty
     int track = 0;      // none when 0
+    // What a book tells of itself, where the format has a place for it; none when empty.
+    std::string language;  // as the book names it: "ru", "en-US"
+    std::string year;
+    std::string cover;      // the image's bytes
+    std::string coverType;  // its MIME type: "image/jpeg", "image/png"
+    // The file marks where each chapter of its timeline begins (closed with the timeline).
+    bool chapterMarks = false;
 };
 
 // Encodes one file: mono 16-bit samples at kSampleRate in, the format's bytes out.

@@ -39,6 +39,16 @@ std::vector<unsigned short> MarkedUtf16(const std::string& utf8) {
     return out;
 }
 
+// The short closing tag knows only Latin letters; a text in any other script goes into the
+// leading tag alone, as UTF-16, so that players show it as written.
+void SetText(lame_global_flags* l, const char* frame, const std::string& text,
+             void (*latin)(lame_global_flags*, const char*)) {
+    if (IsAscii(text))
+        latin(l, text.c_str());
+    else
+        id3tag_set_textinfo_utf16(l, frame, MarkedUtf16(text).data());
+}
+
 }  // namespace
 
 Mp3Encoder::Mp3Encoder(std::FILE* out, Mp3Settings settings)
@@ -80,19 +90,9 @@ void* Mp3Encoder::newEncoder(std::string* error, bool tagged) const {
     if (tagged) {
         id3tag_init(l);
         id3tag_add_v2(l);
-        // The short closing tag knows only Latin letters; a title in any other script goes
-        // into the leading tag alone, as UTF-16, so that players show it as written.
-        if (IsAscii(settings_.title))
-            id3tag_set_title(l, settings_.title.c_str());
-        else
-            id3tag_set_textinfo_utf16(l, "TIT2", MarkedUtf16(settings_.title).data());
-        id3tag_set_artist(l, settings_.artist.c_str());
-        if (settings_.album.empty()) {
-        } else if (IsAscii(settings_.album)) {
-            id3tag_set_album(l, settings_.album.c_str());
-        } else {
-            id3tag_set_textinfo_utf16(l, "TALB", MarkedUtf16(settings_.album).data());
-        }
+        SetText(l, "TIT2", settings_.title, id3tag_set_title);
+        SetText(l, "TPE1", settings_.artist, id3tag_set_artist);
+        if (!settings_.album.empty()) SetText(l, "TALB", settings_.album, id3tag_set_album);
         if (settings_.track > 0) id3tag_set_track(l, std::to_string(settings_.track).c_str());
     }
     if (lame_init_params(l) < 0) {

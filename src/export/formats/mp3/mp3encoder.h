@@ -47,6 +47,8 @@ public:
     // Encodes what is left and writes it with the closing tag.
     bool finish();
     const std::string& reason() const { return reason_; }
+    // The encoder's delay in samples: silence it puts before the sound.
+    std::size_t delay() const { return delay_; }
     // How many stretches the sound was cut into so far.
     std::size_t stretches() const { return stretchCount_; }
 

@@ -9,6 +9,7 @@
 
 #include "export/formats/audioformat.h"
 #include "export/formats/mp3/mp3encoder.h"
+#include "export/formats/tags/booktags.h"
 #include "speech/audiooutput.h"
 
 namespace vernalo {
@@ -41,6 +42,7 @@ public:
         settings.artist = tags.artist;
         settings.album = tags.album;
         settings.track = tags.track;
+        tags_ = tags;
         encoder_ = std::make_unique<Mp3Encoder>(file_, std::move(settings));
         return encoder_->start() || fail(encoder_->reason());
     }
@@ -49,19 +51,31 @@ public:
         return encoder_->write(samples, count) || fail(encoder_->reason());
     }
 
-    bool close(const PartTimeline&) override {
+    bool close(const PartTimeline& part) override {
         if (!file_) return error().empty();
         if (error().empty() && !encoder_->finish()) fail(encoder_->reason());
+        // Players hear the encoder's delay and the decoder's before the first sample.
+        const auto lead = static_cast<std::int64_t>(encoder_->delay()) + kMp3DecoderDelay;
         encoder_.reset();
-        if (error().empty() && (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0))
+        const bool tagged = WantsBookTags(tags_);
+        if (error().empty() &&
+            (std::fflush(file_) != 0 || (!tagged && ::fsync(::fileno(file_)) != 0)))
             fail(std::strerror(errno));
+        // The book's frames go into the leading tag once the sound is written.
+        const int fd = tagged && error().empty() ? ::dup(::fileno(file_)) : -1;
         if (std::fclose(file_) != 0) fail(std::strerror(errno));
         file_ = nullptr;
+        std::string why;
+        if (fd >= 0 && !AddBookTags(fd, TaggedFile::Mp3, tags_, part, lead, &why)) fail(why);
         return error().empty();
     }
 
 private:
+    // Samples an MP3 decoder outputs before the encoder's first.
+    static constexpr std::int64_t kMp3DecoderDelay = 529;
+
     std::FILE* file_ = nullptr;
+    AudioTags tags_;
     std::unique_ptr<Mp3Encoder> encoder_;
 };
 
@@ -73,7 +87,11 @@ std::unique_ptr<AudioEncoder> MakeMp3() {
 
 }  // namespace
 
-extern const AudioFormat kMp3Format{
-    .name = "MP3", .suffixes = kMp3Suffixes, .tags = true, .makeEncoder = MakeMp3};
+extern const AudioFormat kMp3Format{.name = "MP3",
+                                    .suffixes = kMp3Suffixes,
+                                    .tags = true,
+                                    .chapters = true,
+                                    .cover = true,
+                                    .makeEncoder = MakeMp3};
 
 }  // namespace vernalo

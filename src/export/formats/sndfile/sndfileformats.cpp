@@ -6,9 +6,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "export/formats/audioformat.h"
+#include "export/formats/tags/booktags.h"
 #include "speech/audiooutput.h"
 
 namespace vernalo {
@@ -23,6 +26,7 @@ public:
     SndfileEncoder(int format, int rate) : format_(format), rate_(rate) {}
     ~SndfileEncoder() override {
         if (file_) sf_close(file_);
+        if (fd_ >= 0) ::close(fd_);
         if (resampler_) src_delete(resampler_);
     }
 
@@ -35,11 +39,18 @@ public:
         info.samplerate = rate_;
         info.channels = 1;
         info.format = format_;
-        file_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+        // A book's tags are added once the sound is written, through the same descriptor.
+        if (WantsBookTags(tags) && taggedKind()) {
+            tags_ = tags;
+            fd_ = fd;
+        }
+        file_ = sf_open_fd(fd, SFM_WRITE, &info, fd_ < 0 ? SF_TRUE : SF_FALSE);
         if (!file_) {
             ::close(fd);
+            fd_ = -1;
             return fail(sf_strerror(nullptr));
         }
+        if (!tags.year.empty()) sf_set_string(file_, SF_STR_DATE, tags.year.c_str());
         // Formats without tags refuse them; the sound is what matters. A file without a title
         // gets no tags: a plain WAV file is just its header and samples.
         if (!tags.title.empty()) {
@@ -61,7 +72,7 @@ public:
         return true;
     }
 
-    bool close(const PartTimeline&) override {
+    bool close(const PartTimeline& part) override {
         if (!file_) return error().empty();
         errno = 0;
         if (resampler_ && error().empty()) writeResampled(nullptr, 0, true);
@@ -69,10 +80,30 @@ public:
         const int status = sf_close(file_);
         file_ = nullptr;
         if (status != 0) fail(errno ? std::strerror(errno) : sf_error_number(status));
+        if (fd_ >= 0) {
+            std::string why;
+            if (error().empty() &&
+                !AddBookTags(std::exchange(fd_, -1), *taggedKind(), tags_, part, 0, &why))
+                fail(why);
+        }
         return error().empty();
     }
 
 private:
+    // How the file takes a book's tags; none for WAV.
+    std::optional<TaggedFile> taggedKind() const {
+        switch (format_ & SF_FORMAT_SUBMASK) {
+            case SF_FORMAT_VORBIS:
+                return TaggedFile::OggVorbis;
+            case SF_FORMAT_OPUS:
+                return TaggedFile::OggOpus;
+            default:
+                break;
+        }
+        if ((format_ & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) return TaggedFile::Flac;
+        return std::nullopt;
+    }
+
     bool writeResampled(const std::int16_t* samples, std::size_t count, bool last) {
         in_.resize(count);
         src_short_to_float_array(samples, in_.data(), static_cast<int>(count));
@@ -100,7 +131,9 @@ private:
     int format_;
     int rate_;
     SNDFILE* file_ = nullptr;
-    SRC_STATE* resampler_ = nullptr;  // for formats that cannot take the engine's rate
+    SRC_STATE* resampler_ = nullptr;
+    int fd_ = -1;     // kept open after the sound when a book's tags follow
+    AudioTags tags_;  // for formats that cannot take the engine's rate
     std::vector<float> in_, out_;
 };
 
@@ -123,15 +156,21 @@ extern const AudioFormat kWavFormat{.name = "WAV",
 extern const AudioFormat kFlacFormat{.name = "FLAC",
                                      .suffixes = kFlacSuffixes,
                                      .tags = true,
+                                     .chapters = true,
+                                     .cover = true,
                                      .makeEncoder = Make<SF_FORMAT_FLAC | SF_FORMAT_PCM_16>};
 extern const AudioFormat kVorbisFormat{.name = "Ogg Vorbis",
                                        .suffixes = kVorbisSuffixes,
                                        .tags = true,
+                                       .chapters = true,
+                                       .cover = true,
                                        .makeEncoder = Make<SF_FORMAT_OGG | SF_FORMAT_VORBIS>};
 extern const AudioFormat kOpusFormat{
     .name = "Ogg Opus",
     .suffixes = kOpusSuffixes,
     .tags = true,
+    .chapters = true,
+    .cover = true,
     .makeEncoder = Make<SF_FORMAT_OGG | SF_FORMAT_OPUS, kOpusRate>};
 
 }  // namespace vernalo

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <string>
 
+#include "text/textcodec.h"
+
 namespace vernalo {
 
 namespace {
@@ -35,23 +37,7 @@ void MarkReached(std::size_t msgId, std::size_t clientId, SPDNotificationType, c
 constexpr const char* kEndMark = "vernalo-end";
 
 std::string Ssml(const std::string& text) {
-    std::string out = "<speak>";
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out + "<mark name=\"" + kEndMark + "\"/></speak>";
+    return "<speak>" + XmlEscaped(text) + "<mark name=\"" + kEndMark + "\"/></speak>";
 }
 
 class SpeechdClient : public DispatcherClient {

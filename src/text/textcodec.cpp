@@ -185,4 +185,28 @@ DecodedText DecodeTextFile(std::string_view bytes) {
     return result;
 }
 
+std::string XmlEscaped(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace vernalo

@@ -42,4 +42,7 @@ DecodedText DecodeTextFile(std::string_view bytes);
 // CR LF, LF and CR to '\n', in place.
 void NormalizeLineBreaks(std::u16string& text);
 
+// UTF-8 text made safe inside XML text and attribute values: & < > " as entities.
+std::string XmlEscaped(std::string_view utf8);
+
 }  // namespace vernalo

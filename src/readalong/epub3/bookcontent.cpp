@@ -31,26 +31,7 @@ std::string Escape(std::u16string_view text) {
         }
         clean += c;
     }
-    std::string out;
-    for (char c : Utf16ToUtf8(clean)) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return XmlEscaped(Utf16ToUtf8(clean));
 }
 
 std::string Escape(const std::string& utf8) {

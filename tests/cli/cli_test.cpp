@@ -89,14 +89,16 @@ TEST(Cli, unknownOptionsPointToHelp) {
     }
 }
 
-// Nothing to read is said, and fails, instead of a silent success.
+// Nothing to read is said, and fails, instead of a silent success: no file is left either.
 TEST(CliSay, emptyOrBlankInputIsRefused) {
     const std::string blank = testing::TempDir() + "/vernalo-blank.txt";
+    const std::string wav = testing::TempDir() + "/vernalo-blank.wav";
     std::ofstream(blank) << " \n\t\xc2\xa0\n";
     for (const std::string& input : {std::string("/dev/null"), blank}) {
-        const CliRun r = Cli("say -", input);
+        const CliRun r = Cli("say --wav " + wav + " -", input);
         EXPECT_EQ(r.status, 1) << input;
         EXPECT_EQ(r.out, "vernalo-cli: nothing to read: standard input holds no text\n") << input;
+        EXPECT_FALSE(std::ifstream(wav).good()) << input;
     }
 }
 

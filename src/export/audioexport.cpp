@@ -50,16 +50,12 @@ struct Pipeline {
     std::condition_variable changed;
     int pending = 0;  // pieces handed to the engine and not yet synthesized
 
-    // The piece the session is about to speak, as the view was told of it. Whether a part may
-    // end before it and the chapter it begins go with its first repetition only; a chapter with
-    // nothing spoken gets no file, and the numbers go on without a gap.
+    // The piece the session is about to speak, as the view was told of it; taken whole by the
+    // voice, as the view tells the next repetition afresh. Whether a part may end before it and
+    // the chapter it begins go with its first repetition only; a chapter with nothing spoken
+    // gets no file, and the numbers go on without a gap.
     PieceOrder::Piece next;
-    PieceOrder::Piece takePiece() {
-        PieceOrder::Piece piece = next;
-        next.cut = false;
-        next.chapter.reset();
-        return piece;
-    }
+    PieceOrder::Piece takePiece() { return std::exchange(next, {}); }
 
     // Why an installed engine could not read; set on the export's thread.
     std::string failure;

@@ -41,8 +41,8 @@ void PieceWriter::begin(const Piece& piece) {
     timed_.language = piece.language;
     timed_.repetition = piece.repetition;
     span_ = {};
-    sounded_ = started_ = false;
-    leadIn_ = written_ = 0;
+    sounded_ = false;
+    leadIn_ = 0;
 }
 
 void PieceWriter::payPause() {
@@ -55,19 +55,12 @@ void PieceWriter::payPause() {
     }
 }
 
-void PieceWriter::markStart() {
-    if (started_) return;
-    started_ = true;
-    files_.beginPiece(timed_);
-}
-
 // The quiet the engine puts before a piece's first sound counts towards the pause owed to the
 // piece before it, so the silence between two pieces is the pause, not the pause and the next
 // piece's lead-in. The piece's place in the timeline starts with its sound, after that quiet,
 // so that text shown beside the sound appears as it is heard.
 void PieceWriter::write(const std::int16_t* samples, std::size_t count) {
     span_.add(samples, count);
-    written_ += static_cast<std::int64_t>(count);
     if (!sounded_) {
         std::size_t quiet = 0;
         while (quiet < count && std::abs(samples[quiet]) <= SoundSpan::kAudible)
@@ -79,17 +72,17 @@ void PieceWriter::write(const std::int16_t* samples, std::size_t count) {
         payPause();
         samples += quiet;
         count -= quiet;
+        sounded_ = true;
+        files_.beginPiece(timed_);
     }
-    sounded_ = true;
-    markStart();
     files_.write(samples, count);
 }
 
 void PieceWriter::end(const Piece& piece, const std::vector<WordTime>& words) {
-    markStart();
+    if (!sounded_) files_.beginPiece(timed_);  // a piece without sound stands at its end
     owedSilence_ = std::max(owedSilence_, span_.pauseSamples(request_.options.pauseAfter));
     // A word whose end its voice did not tell lasts until the next one begins, or the piece ends.
-    const std::int64_t length = written_ - leadIn_;
+    const std::int64_t length = span_.total() - leadIn_;
     const auto at = [this, length](double seconds) {
         return std::clamp<std::int64_t>(std::llround(seconds * kSampleRate) - leadIn_, 0, length);
     };

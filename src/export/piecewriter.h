@@ -39,7 +39,6 @@ public:
 
 private:
     void payPause();
-    void markStart();
 
     AudioFileSet& files_;
     const ExportRequest& request_;
@@ -51,9 +50,7 @@ private:
     TimedPiece timed_;
     SoundSpan span_;
     bool sounded_ = false;
-    bool started_ = false;
     std::int64_t leadIn_ = 0;
-    std::int64_t written_ = 0;  // of its samples, the lead-in included
 };
 
 }  // namespace vernalo

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextCursor>
@@ -49,10 +48,9 @@ QString ExportController::suggestedName(QString* folder) const {
     const bool fromFile = document.isAbsolute() && document.isFile();
     *folder = lastExportFolder_;
     if (folder->isEmpty()) *folder = fromFile ? document.absolutePath() : QDir::homePath();
-    QString name = DocumentTitle(*parts_.editor()->document()).simplified();
-    if (name.isEmpty() && fromFile) name = document.completeBaseName();
-    static const QRegularExpression refused(QStringLiteral("[/\\\\:*?\"<>|]"));
-    return name.replace(refused, QStringLiteral("_"));
+    QString name = DocumentTitle(*parts_.editor()->document());
+    if (name.trimmed().isEmpty() && fromFile) name = document.completeBaseName();
+    return QString::fromStdString(SafeFileName(name.toStdString()));
 }
 
 void ExportController::exportAudio() {

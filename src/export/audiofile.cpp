@@ -133,7 +133,7 @@ bool AudioFileSet::open(std::string* error, std::optional<NamedPart> first) {
     partSamples_ = totalSamples_ = 0;
     const NamedPart name = partName(1, first);
     timeline_ = {};
-    timeline_.parts.push_back({name.path, name.title, 0, {}, {}});
+    timeline_.parts.push_back({name.path, name.title, 0, 0, {}, {}});
     if (!startPart(error, name)) return false;
     encoder_ = std::thread([this] { encode(); });
     return true;
@@ -144,7 +144,10 @@ bool AudioFileSet::startPart(std::string* error, const NamedPart& name) {
     tags.title = name.title;
     tags.track = name.track;
     parts_.push_back(std::make_unique<AudioFile>(name.path, format_, std::move(tags)));
-    return parts_.back()->open(error);
+    if (!parts_.back()->open(error)) return false;
+    std::lock_guard lock(mutex_);
+    timeline_.parts[parts_.size() - 1].decodedLead = parts_.back()->decodedLead();
+    return true;
 }
 
 void AudioFileSet::encode() {
@@ -205,7 +208,7 @@ void AudioFileSet::nextPart(std::optional<NamedPart> next) {
     const NamedPart name = partName(timeline_.parts.size() + 1, next);
     timeline_.parts.back().samples = static_cast<std::int64_t>(partSamples_);
     queue_.push_back(Block{{}, name, timeline_.parts.back()});
-    timeline_.parts.push_back({name.path, name.title, 0, {}, {}});
+    timeline_.parts.push_back({name.path, name.title, 0, 0, {}, {}});
     partSamples_ = 0;
     changed_.notify_all();
 }

@@ -43,6 +43,8 @@ public:
     const std::string& path() const { return path_; }
     const std::string& title() const { return tags_.title; }
     double seconds() const;
+    // Samples a decoder plays before the first one written, once open.
+    std::int64_t decodedLead() const { return encoder_ ? encoder_->decodedLead() : 0; }
     // A write failed: Close will say why.
     bool failed() const;
 

@@ -39,6 +39,10 @@ struct PartTimeline {
     std::string path;  // the name the file has once the export succeeded
     std::string title;
     std::int64_t samples = 0;
+    // Samples a decoder plays before the first one written (an MP3 file without a gapless
+    // header starts with the encoder's and the decoder's delays): what a player hears is later
+    // than these positions by so much.
+    std::int64_t decodedLead = 0;
     std::vector<TimedChapter> chapters;
     std::vector<TimedPiece> pieces;
 };

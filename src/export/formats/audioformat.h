@@ -41,6 +41,8 @@ public:
     // Ends the sound, writes what only the end knows (the part's chapters with their times,
     // where the format holds them) and closes the file once it is on the disk.
     virtual bool close(const PartTimeline& part) = 0;
+    // Samples a decoder plays before the first one written, once open.
+    virtual std::int64_t decodedLead() const { return 0; }
     // Why a call failed: the first reason.
     const std::string& error() const { return error_; }
 

@@ -44,7 +44,10 @@ public:
         settings.track = tags.track;
         tags_ = tags;
         encoder_ = std::make_unique<Mp3Encoder>(file_, std::move(settings));
-        return encoder_->start() || fail(encoder_->reason());
+        if (!encoder_->start()) return fail(encoder_->reason());
+        // Players hear the encoder's delay and the decoder's before the first sample.
+        lead_ = static_cast<std::int64_t>(encoder_->delay()) + kMp3DecoderDelay;
+        return true;
     }
 
     bool write(const std::int16_t* samples, std::size_t count) override {
@@ -54,8 +57,6 @@ public:
     bool close(const PartTimeline& part) override {
         if (!file_) return error().empty();
         if (error().empty() && !encoder_->finish()) fail(encoder_->reason());
-        // Players hear the encoder's delay and the decoder's before the first sample.
-        const auto lead = static_cast<std::int64_t>(encoder_->delay()) + kMp3DecoderDelay;
         encoder_.reset();
         const bool tagged = WantsBookTags(tags_);
         if (error().empty() &&
@@ -66,9 +67,11 @@ public:
         if (std::fclose(file_) != 0) fail(std::strerror(errno));
         file_ = nullptr;
         std::string why;
-        if (fd >= 0 && !AddBookTags(fd, TaggedFile::Mp3, tags_, part, lead, &why)) fail(why);
+        if (fd >= 0 && !AddBookTags(fd, TaggedFile::Mp3, tags_, part, lead_, &why)) fail(why);
         return error().empty();
     }
+
+    std::int64_t decodedLead() const override { return lead_; }
 
 private:
     // Samples an MP3 decoder outputs before the encoder's first.
@@ -77,6 +80,7 @@ private:
     std::FILE* file_ = nullptr;
     AudioTags tags_;
     std::unique_ptr<Mp3Encoder> encoder_;
+    std::int64_t lead_ = 0;
 };
 
 constexpr const char* kMp3Suffixes[] = {"mp3"};

@@ -63,19 +63,6 @@ private:
     bool committed_ = false;
 };
 
-// Where both voices of an export write: the file of the part under way. A voice is busy only
-// while it synthesizes, since the file takes the audio as fast as it comes.
-class FileShare : public SampleSink {
-public:
-    explicit FileShare(SampleSink& file) : file_(file) {}
-    void write(const std::int16_t* samples, std::size_t count) override {
-        file_.write(samples, count);
-    }
-
-private:
-    SampleSink& file_;
-};
-
 // A part of an export that is named for what it holds (a chapter) rather than numbered.
 struct NamedPart {
     std::string path;

@@ -5,10 +5,12 @@
 // chapter marks, read-along books) are written from it.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "reading/speechmap.h"
+#include "speech/samplesink.h"
 #include "text/language.h"
 
 namespace vernalo {
@@ -50,5 +52,20 @@ struct PartTimeline {
 struct Timeline {
     std::vector<PartTimeline> parts;
 };
+
+// A sample position in whole milliseconds, rounded.
+inline std::int64_t Milliseconds(std::int64_t samples) {
+    return (samples * 1000 + kSampleRate / 2) / kSampleRate;
+}
+
+// "01:02:03.456": hours in `hourDigits` digits at least, minutes, seconds, then `decimal` and
+// the milliseconds, as the formats written beside the sound spell a time.
+inline std::string ClockText(std::int64_t milliseconds, char decimal = '.', int hourDigits = 2) {
+    const auto ms = static_cast<long long>(milliseconds);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%0*lld:%02lld:%02lld%c%03lld", hourDigits, ms / 3600000,
+                  ms / 60000 % 60, ms / 1000 % 60, decimal, ms % 1000);
+    return buffer;
+}
 
 }  // namespace vernalo

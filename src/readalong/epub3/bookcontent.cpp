@@ -42,10 +42,6 @@ const char* LanguageCode(Language l) {
     return l == Language::Russian ? "ru" : "en";
 }
 
-std::int64_t MillisOf(std::int64_t samples) {
-    return (samples * 1000 + kSampleRate / 2) / kSampleRate;
-}
-
 // "12.345s": a clip's edge.
 std::string ClipTime(std::int64_t ms) {
     char buffer[32];
@@ -220,9 +216,9 @@ std::string MakeOverlay(const BookChapter& chapter, const std::map<long, std::st
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const auto id = ids.find(pieces[i].text.start);
         if (id == ids.end() || pieces[i].text.length <= 0) continue;
-        const std::int64_t begin = MillisOf(pieces[i].start);
+        const std::int64_t begin = Milliseconds(pieces[i].start);
         const std::int64_t end =
-            MillisOf(i + 1 < pieces.size() ? pieces[i + 1].start : chapter.part.samples);
+            Milliseconds(i + 1 < pieces.size() ? pieces[i + 1].start : chapter.part.samples);
         if (end <= begin) continue;
         total += end - begin;
         pars += "<par id=\"p" + std::to_string(++count) + "\"><text src=\"" + chapter.name +
@@ -249,14 +245,6 @@ std::string MakeNavigation(const std::vector<BookChapter>& chapters, const BookI
     return out + "</ol>\n</nav>\n</body>\n</html>\n";
 }
 
-std::string ClockValue(std::int64_t ms) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%lld:%02lld:%02lld.%03lld",
-                  static_cast<long long>(ms / 3600000), static_cast<long long>(ms / 60000 % 60),
-                  static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000));
-    return buffer;
-}
-
 std::string MakePackage(const std::vector<BookChapter>& chapters,
                         const std::vector<std::int64_t>& overlayMs, const BookInfo& info) {
     std::string meta, manifest, spine;
@@ -274,7 +262,7 @@ std::string MakePackage(const std::vector<BookChapter>& chapters,
         manifest += "<item id=\"" + n + "-overlay\" href=\"" + n +
                     ".smil\" media-type=\"application/smil+xml\"/>\n";
         meta += "<meta property=\"media:duration\" refines=\"#" + n + "-overlay\">" +
-                ClockValue(overlayMs[i]) + "</meta>\n";
+                ClockText(overlayMs[i], '.', 1) + "</meta>\n";
         total += overlayMs[i];
     }
     std::string out =
@@ -289,7 +277,7 @@ std::string MakePackage(const std::vector<BookChapter>& chapters,
     out +=
         "<meta property=\"dcterms:modified\">" + info.modified + "</meta>\n" +
         "<meta property=\"media:active-class\">" + kActiveClass + "</meta>\n" + meta +
-        "<meta property=\"media:duration\">" + ClockValue(total) + "</meta>\n" +
+        "<meta property=\"media:duration\">" + ClockText(total, '.', 1) + "</meta>\n" +
         "</metadata>\n<manifest>\n"
         "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
         "properties=\"nav\"/>\n<item id=\"style\" href=\"style.css\" media-type=\"text/css\"/>\n" +

@@ -58,7 +58,4 @@ std::string MakeNavigation(const std::vector<BookChapter>& chapters, const BookI
 std::string MakePackage(const std::vector<BookChapter>& chapters,
                         const std::vector<std::int64_t>& overlayMs, const BookInfo& info);
 
-// "0:01:02.345", as the package gives durations.
-std::string ClockValue(std::int64_t milliseconds);
-
 }  // namespace vernalo

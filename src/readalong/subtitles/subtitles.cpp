@@ -14,24 +14,14 @@ namespace vernalo {
 
 namespace {
 
-std::int64_t Millis(std::int64_t samples) {
-    return (samples * 1000 + kSampleRate / 2) / kSampleRate;
-}
-
 // "01:02:03,456" (SRT, ',') or "01:02:03.456" (WebVTT, '.').
 std::string Clock(std::int64_t samples, char decimal) {
-    const std::int64_t ms = Millis(samples);
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld%c%03lld",
-                  static_cast<long long>(ms / 3600000), static_cast<long long>(ms / 60000 % 60),
-                  static_cast<long long>(ms / 1000 % 60), decimal,
-                  static_cast<long long>(ms % 1000));
-    return buffer;
+    return ClockText(Milliseconds(samples), decimal);
 }
 
 // "[02:03.46]": minutes go past 59 rather than into hours, which the format has not.
 std::string LrcClock(std::int64_t samples) {
-    const std::int64_t cs = (Millis(samples) + 5) / 10;
+    const std::int64_t cs = (Milliseconds(samples) + 5) / 10;
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "[%02lld:%02lld.%02lld]",
                   static_cast<long long>(cs / 6000), static_cast<long long>(cs / 100 % 60),
@@ -104,11 +94,11 @@ std::vector<WordMark> WordMarks(const TimedPiece& piece) {
     std::stable_sort(marks.begin(), marks.end(),
                      [](const WordMark& a, const WordMark& b) { return a.position < b.position; });
     std::vector<WordMark> kept;
-    std::int64_t last = Millis(piece.start);
+    std::int64_t last = Milliseconds(piece.start);
     for (const WordMark& m : marks) {
-        const std::int64_t ms = Millis(m.sample);
+        const std::int64_t ms = Milliseconds(m.sample);
         // Words read as one (a sign said as a word or two) show as the first of them.
-        if (ms <= last || ms >= Millis(piece.end)) continue;
+        if (ms <= last || ms >= Milliseconds(piece.end)) continue;
         if (!kept.empty() && kept.back().position == m.position) continue;
         kept.push_back(m);
         last = ms;
@@ -126,7 +116,7 @@ std::vector<Cue> Cues(const PartTimeline& part, const std::u16string& text, bool
                       bool words) {
     std::vector<Cue> cues;
     for (const TimedPiece& piece : part.pieces) {
-        if (Millis(piece.end) <= Millis(piece.start)) continue;
+        if (Milliseconds(piece.end) <= Milliseconds(piece.start)) continue;
         const auto marks = words ? WordMarks(piece) : std::vector<WordMark>();
         std::string line = CueLine(text, piece, marks, escape, [](std::int64_t sample) {
             return '<' + Clock(sample, '.') + '>';

@@ -103,7 +103,7 @@ void AddXiph(TagLib::Ogg::XiphComment& comment, const AudioTags& tags, const Par
         for (std::size_t i = 0; i < count; ++i) {
             char key[32];
             std::snprintf(key, sizeof key, "CHAPTER%03zu", i + 1);
-            comment.addField(key, ChapterClock(TimesOf(part, i, 0).start));
+            comment.addField(key, ClockText(TimesOf(part, i, 0).start));
             comment.addField(std::string(key) + "NAME", Text(part.chapters[i].title));
         }
     }
@@ -168,14 +168,6 @@ bool AddBookTags(int fd, TaggedFile kind, const AudioTags& tags, const PartTimel
     }
     ::close(fd);
     return ok;
-}
-
-std::string ChapterClock(std::int64_t ms) {
-    char out[32];
-    std::snprintf(out, sizeof out, "%02lld:%02lld:%02lld.%03lld",
-                  static_cast<long long>(ms / 3600000), static_cast<long long>(ms / 60000 % 60),
-                  static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000));
-    return out;
 }
 
 std::string ThreeLetterLanguage(const std::string& language) {

@@ -22,9 +22,6 @@ bool WantsBookTags(const AudioTags& tags);
 bool AddBookTags(int fd, TaggedFile kind, const AudioTags& tags, const PartTimeline& part,
                  std::int64_t leadSamples, std::string* error);
 
-// "01:02:03.456": how Vorbis comments give a chapter's start.
-std::string ChapterClock(std::int64_t milliseconds);
-
 // "rus" for "ru" or "ru-RU": the three-letter code ID3 and MP4 take; empty when unknown.
 std::string ThreeLetterLanguage(const std::string& language);
 

@@ -78,7 +78,8 @@ public:
 
     // Runs `child` in a copy of this process made between two jobs, so that the copy's library
     // is ready and idle; the copy has the calling thread only and ends with what `child`
-    // returns, without the program's exit handlers. Gives the copy's process id, or -1.
+    // returns, without the program's exit handlers. Gives the copy's process id, or -1 (always
+    // under AddressSanitizer, whose allocator a copy may find locked).
     int forkIdle(const std::function<int()>& child);
     // Synthesizes `job` with the library on the calling thread, selecting its voice unless
     // `voice` already names it: only for the worker, or a copy made by ForkIdle.

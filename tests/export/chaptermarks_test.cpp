@@ -16,6 +16,7 @@
 
 #include "export/audiofile.h"
 #include "export/formats/audioformat.h"
+#include "support/freshfolder.h"
 
 namespace {
 
@@ -128,10 +129,7 @@ std::string WriteMarked(const AudioFormat& format, const std::string& dir,
 }
 
 std::string FreshDir(const std::string& name) {
-    const fs::path dir = fs::path(testing::TempDir()) / ("vernalo-marks-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
+    return test::FreshFolder("marks-" + name);
 }
 
 // Each format with marks, both readers: the marks' titles, each within 20 ms of where its

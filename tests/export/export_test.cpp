@@ -20,6 +20,7 @@
 #include "speech/driven/pcm.h"
 #include "speech/espeakvoice.h"
 #include "text/textcodec.h"
+#include "support/freshfolder.h"
 
 namespace {
 
@@ -49,10 +50,7 @@ TEST(EndsSentence, onlyBetweenSentences) {
 }
 
 std::string FreshDir(const std::string& name) {
-    const fs::path dir = fs::path(testing::TempDir()) / ("vernalo-export-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
+    return test::FreshFolder("export-" + name);
 }
 
 TEST(ExportAudio, stoppedOrRefusedLeavesTheFolderEmpty) {

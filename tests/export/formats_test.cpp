@@ -14,6 +14,7 @@
 #include "export/audiofile.h"
 #include "export/formats/audioformat.h"
 #include "speech/espeakengine.h"
+#include "support/freshfolder.h"
 
 namespace {
 
@@ -43,10 +44,7 @@ SF_INFO Probed(const std::string& path) {
 }
 
 std::string FreshDir(const std::string& name) {
-    const fs::path dir = fs::path(testing::TempDir()) / ("vernalo-formats-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
+    return test::FreshFolder("formats-" + name);
 }
 
 TEST(AudioFormats, suffixesNameOneFormatEach) {

@@ -14,23 +14,9 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-
-def fail(message):
-    print("FAIL:", message, flush=True)
-    sys.exit(1)
-
-
-def wait_for(condition, seconds, pump):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        pump()
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    return None
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktopsession import fail, start_session_bus, stop_all, wait_for  # noqa: E402
 
 
 def exec_line(desktop_file, path):
@@ -63,13 +49,7 @@ def main():
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
     if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X77"), 20, lambda: None):
         fail("Xvfb did not start")
-    bus = subprocess.run(["dbus-launch", "--sh-syntax"], capture_output=True, text=True,
-                         check=True, env=env).stdout
-    for line in bus.splitlines():
-        if line.startswith(("DBUS_SESSION_BUS_ADDRESS=", "DBUS_SESSION_BUS_PID=")):
-            key, value = line.rstrip(";").split("=", 1)
-            env[key] = value.strip("'")
-    os.environ.update(env)
+    start_session_bus(env)
     try:
         children.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                          env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
@@ -169,16 +149,7 @@ def main():
             stop(process)
         return 0
     finally:
-        for child in reversed(children):
-            child.send_signal(signal.SIGTERM)
-            try:
-                child.wait(10)
-            except subprocess.TimeoutExpired:
-                child.kill()
-        pid = env.get("DBUS_SESSION_BUS_PID")
-        if pid:
-            os.kill(int(pid), signal.SIGTERM)
-        subprocess.run(["rm", "-rf", home])
+        stop_all(children, env, home)
 
 
 if __name__ == "__main__":

@@ -105,7 +105,7 @@ cp "$root/tmp/mixed.txt" "$root/tmp/files/mixed.txt"
 cp "$data/rtf/pandoc_mixed.rtf" "$data/doc/text.doc" "$data/office/office.docx" "$data/office/office.odt" \
    "$data/pdf/justified.pdf" "$data/books/book.fb2" "$data/books/book.fb2.zip" "$data/books/book.epub" \
    "$data/ocr/en-150.png" "$root/tmp/files/"
-cp "$here/scripts/check-package-window.py" "$root/tmp/"
+cp "$here/scripts/check-package-window.py" "$here/scripts/desktopsession.py" "$root/tmp/"
 if ! in_root /usr/bin/python3 /tmp/check-package-window.py /usr/share/applications/vernalo.desktop \
      $(cd "$root" && ls -d tmp/files/* | sed 's|^|/|') | sed 's/^/   /'; then
   fail "the window"

@@ -9,27 +9,12 @@ does) and expects the reading to run to the end, the activity panel's changes ("
     screenreader_test.py PROGRAM
 """
 import os
-import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
-
-
-def wait_for(condition, seconds, pump):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        pump()
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.02)
-    return None
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from desktopsession import fail, start_session_bus, stop_all, wait_for  # noqa: E402
 
 
 def main():
@@ -42,14 +27,8 @@ def main():
     with open(text, "w", encoding="utf-8") as f:
         f.write("Один два. Three four.\n")
 
-    bus = subprocess.run(["dbus-launch", "--sh-syntax"], capture_output=True, text=True,
-                         check=True).stdout
     env = dict(os.environ)
-    for line in bus.splitlines():
-        if line.startswith("DBUS_SESSION_BUS_ADDRESS=") or line.startswith("DBUS_SESSION_BUS_PID="):
-            key, value = line.rstrip(";").split("=", 1)
-            env[key] = value.strip("'")
-    os.environ.update(env)
+    start_session_bus(env)
     children = []
     try:
         children.append(subprocess.Popen(
@@ -126,16 +105,7 @@ def main():
         print("ok: Say toggled over AT-SPI read to the end; announced", announced)
         return 0
     finally:
-        for child in reversed(children):
-            child.send_signal(signal.SIGTERM)
-            try:
-                child.wait(20)
-            except subprocess.TimeoutExpired:
-                child.kill()
-        pid = env.get("DBUS_SESSION_BUS_PID")
-        if pid:
-            os.kill(int(pid), signal.SIGTERM)
-        subprocess.run(["rm", "-rf", home])
+        stop_all(children, env, home, seconds=20)
 
 
 if __name__ == "__main__":

@@ -10,22 +10,14 @@ import glob
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from desktopsession import stop_all, wait_for  # noqa: E402
 
 SKIP = 77
-
-
-def wait_for(condition, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if condition():
-            return True
-        time.sleep(0.05)
-    return False
 
 
 def loud_since(path, offset):
@@ -94,14 +86,7 @@ def main():
         print("speech heard")
         return 0
     finally:
-        for child in reversed(children):
-            child.send_signal(signal.SIGTERM)
-            try:
-                child.wait(10)
-            except subprocess.TimeoutExpired:
-                child.kill()
-                child.wait()
-        shutil.rmtree(home, ignore_errors=True)
+        stop_all(children, env, home)
 
 
 if __name__ == "__main__":

@@ -70,7 +70,7 @@ int ParseArgs(const Args& args, AudiobookArgs& out) {
         } else if (args[i] == "--split") {
             out.split = true;
         } else if (args[i].starts_with("--")) {
-            return UsageError("unknown option '" + args[i] + "'");
+            return UnknownOption(args[i]);
         } else {
             out.inputs.push_back(args[i]);
         }

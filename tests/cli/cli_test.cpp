@@ -82,7 +82,8 @@ TEST(CliPieces, badUseIsOneLineAndStatusTwo) {
 // Every command names an option it does not know with the hint an unknown command gets.
 TEST(Cli, unknownOptionsPointToHelp) {
     for (const char* args : {"pieces --bogus", "say --bogus", "speak --bogus hi",
-                             "convert - --bogus", "html2rtf --bogus", "nosuchcommand"}) {
+                             "convert - --bogus", "html2rtf --bogus", "audiobook --bogus",
+                             "nosuchcommand"}) {
         const CliRun r = Cli(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.out.find("(try --help)\n"), std::string::npos) << args << ": " << r.out;
